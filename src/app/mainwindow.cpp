@@ -1,0 +1,628 @@
+#include "app/mainwindow.h"
+
+#include "app/toolbaricons.h"
+#include "common/messages.h"
+#include "graphics/ui/plotwidget.h"
+#include "graphics/viewwindow.h"
+#include "project/ui/centreddialog.h"
+#include "project/ui/controldialog.h"
+#include "project/ui/headingdialog.h"
+#include "project/ui/prompts.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QGridLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QToolBar>
+#include <cmath>
+
+namespace tervan {
+
+namespace {
+
+const QString Caption = QStringLiteral("TERVAN");
+
+// One entry of a menu array; "-" makes a separator that still holds its index.
+struct ArrayItem
+{
+    int index;
+    const char16_t* caption;
+    QKeySequence shortcut = {};
+};
+
+QString arrayName(const char* family, int index)
+{
+    return QStringLiteral("%1_%2").arg(QLatin1String(family)).arg(index);
+}
+
+QMenu* addMenu(QMenuBar* bar, const char* name, const char16_t* caption)
+{
+    QMenu* menu = bar->addMenu(QString::fromUtf16(caption));
+    menu->setObjectName(QLatin1String(name));
+    menu->menuAction()->setObjectName(QLatin1String(name));
+    return menu;
+}
+
+QAction* addItem(QMenu* menu, const QString& name, const char16_t* caption,
+                 const QKeySequence& shortcut = {})
+{
+    const QString text = QString::fromUtf16(caption);
+    QAction* action = text == QLatin1String("-") ? menu->addSeparator() : menu->addAction(text);
+    action->setObjectName(name);
+    action->setShortcut(shortcut);
+    return action;
+}
+
+// Toolbar buttons in order; a null key is a separator.
+struct ToolButton
+{
+    const char* key;
+    const char16_t* tip;
+};
+
+const ToolButton ToolButtons[] = {
+    {"New", u"สร้างไฟล์ใหม่"},
+    {"Open", u"เปิดไฟล์"},
+    {"Save", u"บันทึก"},
+    {nullptr, nullptr},
+    {"Control", u"ข้อมูลควบคุม"},
+    {"InputEle", u"ป้อนข้อมูลค่าระดับ"},
+    {nullptr, nullptr},
+    {"ViewGrid", u"กราฟิกกริด"},
+    {"ViewContour", u"กราฟิกเส้นชั้นความสูง"},
+    {"View3D", u"กราฟิกพื้นผิว"},
+    {nullptr, nullptr},
+    {"NormalView", u"มุมมองปกติ"},
+    {"FitScreen", u"มุมมองขนาดพอดีหน้าจอ"},
+    {"ZoomIn", u"ซูมเข้า"},
+    {"ZoomOut", u"ซูมออก"},
+    {"ChangeColor", u"เปลี่ยนสีเส้นกราฟิก"},
+    {"RotatPlus", u"หมุนกราฟิกพื้นผิวทวนเข็มนาฬิกา"},
+    {"RotatMinus", u"หมุนกราฟิกพื้นผิวทวนตามนาฬิกา"},
+    {nullptr, nullptr},
+    {"AutoGrade", u"ปรับระดับพื้นที่แบบพื้นที่เรียบเสมอกัน"},
+    {"FixGrade", u"ปรับระดับพื้นที่แบบผู้ใช้กำหนดค่าระดับ"},
+    {nullptr, nullptr},
+    {"PrintData", u"พิมพ์ข้อมูลนำเข้าทั้งหมด"},
+    {"PrintGraphic", u"พิมพ์กราฟิกทั้งหมด"},
+    {"PrintGrade", u"พิมพ์ผลลัพธ์การปรับระดับพื้นที่ทั้งหมด"},
+};
+
+// Toolbar positions whose commands only make sense for some pictures.
+constexpr int ButtonControl = 5;
+constexpr int ButtonChangeColor = 16;
+constexpr int ButtonRotatPlus = 17;
+constexpr int ButtonRotatMinus = 18;
+
+} // namespace
+
+MainWindow::MainWindow(std::unique_ptr<Prompts> prompts, QWidget* parent)
+    : QMainWindow(parent), m_prompts(std::move(prompts))
+{
+    setObjectName(QStringLiteral("frmMain"));
+    if (!m_prompts)
+        m_prompts = std::make_unique<WidgetPrompts>(this);
+    buildCentralArea();
+    buildMenus();
+    buildToolbar();
+    startup();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::buildMenus()
+{
+    QMenuBar* bar = menuBar();
+
+    QMenu* file = addMenu(bar, "mnuFile", u"แ&ฟ้ม");
+    connect(addItem(file, "mnuFileNew", u"สร้างแฟ้ม"), &QAction::triggered, this,
+            &MainWindow::mnuFileNew_Click);
+    addItem(file, "mnuFileFree1", u"-");
+    connect(addItem(file, "mnuFileOpen", u"เปิดแฟ้ม", QKeySequence(Qt::CTRL | Qt::Key_O)),
+            &QAction::triggered, this, &MainWindow::mnuFileOpen_Click);
+    connect(addItem(file, "mnuFileSave", u"บันทึกแฟ้ม", QKeySequence(Qt::CTRL | Qt::Key_S)),
+            &QAction::triggered, this, &MainWindow::mnuFileSave_Click);
+    connect(addItem(file, "mnuFileClose", u"ปิดแฟ้ม", QKeySequence(Qt::CTRL | Qt::Key_C)),
+            &QAction::triggered, this, &MainWindow::mnuFileClose_Click);
+    addItem(file, "mnuFileFree2", u"-");
+    connect(addItem(file, "mnuFileExit", u"ออกจากโปรแกรม"), &QAction::triggered, this,
+            &MainWindow::mnuFileExit_Click);
+
+    // A menu array: every entry reaches the family's handler with its index.
+    auto addArray = [this](QMenu* menu, const char* family, std::initializer_list<ArrayItem> items,
+                           void (MainWindow::*handler)(int)) {
+        for (const ArrayItem& item : items) {
+            QAction* action =
+                addItem(menu, arrayName(family, item.index), item.caption, item.shortcut);
+            const int index = item.index;
+            connect(action, &QAction::triggered, this, [this, action, index, handler] {
+                // Check marks belong to the handler, not to the click.
+                if (action->isCheckable())
+                    action->setChecked(!action->isChecked());
+                (this->*handler)(index);
+            });
+        }
+    };
+
+    addArray(addMenu(bar, "mnuEdit", u"&ป้อนข้อมูล"), "mnuEditChoice",
+             {{1, u"ส่วนหัว"}, {2, u"ข้อมูลควบคุม"}, {3, u"-"}, {4, u"ป้อนข้อมูลค่าระดับ"}},
+             &MainWindow::mnuEditChoice_Click);
+
+    QMenu* show = addMenu(bar, "mnuShowChoice", u"แ&สดงกราฟิก");
+    for (const ArrayItem& item : {ArrayItem{1, u"กริด"}, ArrayItem{2, u"เส้นชั้นความสูง"},
+                                  ArrayItem{3, u"พื้นผิว"}}) {
+        const int index = item.index;
+        connect(addItem(show, arrayName("GraphicShow", index), item.caption), &QAction::triggered,
+                this, [this, index] { GraphicShow_Click(index); });
+    }
+
+    QMenu* view = addMenu(bar, "munView", u"&มุมมอง");
+    addArray(view, "ViewChoice",
+             {{0, u"ปกติ", QKeySequence(Qt::Key_F1)},
+              {1, u"พอดีหน้าจอ", QKeySequence(Qt::Key_F2)},
+              {2, u"ซูมเข้า", QKeySequence(Qt::Key_F3)},
+              {3, u"ซูมออก", QKeySequence(Qt::Key_F4)},
+              {4, u"-"},
+              {5, u"แสดงพิกัดจุดต่อ"},
+              {6, u"แสดงหมายเลขจุดต่อ"},
+              {7, u"แสดงค่าระดับจุดกริด"},
+              {8, u"-"},
+              {9, u"แสดงค่าระดับเส้นชั้นความสูงทุกค่า"},
+              {10, u"แสดงค่าระดับเส้นชั้นความสูงเฉพาะช่วง"},
+              {11, u"-"},
+              {12, u"เปลี่ยนสีเส้นกราฟิก"},
+              {13, u"หมุนกราฟิกพื้นผิวทวนเข็มนาฬิกา", QKeySequence(Qt::Key_F5)},
+              {14, u"หมุนกราฟิกพื้นผิวตามเข็มนาฬิกา", QKeySequence(Qt::Key_F6)}},
+             &MainWindow::ViewChoice_Click);
+    for (int index : {5, 6, 7, 9, 10})
+        menuItem(arrayName("ViewChoice", index))->setCheckable(true);
+
+    addArray(addMenu(bar, "mnuGradeElev", u"ป&รับระดับพื้นที่"), "GradeElevChoice",
+             {{1, u"แบบพื้นที่เรียบเสมอกัน"}, {2, u"แบบพื้นที่เรียบเสมอกัน ผู้ใช้กำหนดค่าระดับ"}},
+             &MainWindow::GradeElevChoice_Click);
+
+    QMenu* print = addMenu(bar, "mnuPrint", u"&พิมพ์");
+    auto addSubmenu = [print](int index, const char16_t* caption) {
+        QMenu* sub = print->addMenu(QString::fromUtf16(caption));
+        sub->setObjectName(arrayName("PrintChoice", index));
+        sub->menuAction()->setObjectName(sub->objectName());
+        return sub;
+    };
+    addArray(addSubmenu(1, u"ข้อมูลนำเข้า"), "DataPrint",
+             {{1, u"ข้อมูลควบคุม"}, {2, u"พิกัดจุดต่อ และข้อมูลค่าระดับ"}, {3, u"-"}, {4, u"ทั้งหมด"}},
+             &MainWindow::DataPrint_Click);
+    addArray(addSubmenu(2, u"กราฟิก"), "GraphicPrint",
+             {{1, u"กริด"}, {2, u"เส้นชั้นความสูง"}, {3, u"-"}, {4, u"ทั้งหมด"}},
+             &MainWindow::GraphicPrint_Click);
+    addArray(addSubmenu(3, u"ผลลัพธ์การปรับระดับพื้นที่"), "GradePrint",
+             {{1, u"แบบพื้นที่เรียบเสมอกัน"},
+              {2, u"แบบพื้นที่เรียบเสมอกัน ผู้ใช้กำหนดค่าระดับเอง"},
+              {3, u"-"},
+              {4, u"ทั้งหมด"}},
+             &MainWindow::GradePrint_Click);
+
+    QMenu* help = addMenu(bar, "mnuHelp", u"&ช่วยเหลือ");
+    connect(addItem(help, "mnuHelpAbout", u"เ&กี่ยวกับ"), &QAction::triggered, this,
+            &MainWindow::mnuHelpAbout_Click);
+}
+
+void MainWindow::buildToolbar()
+{
+    m_tbrmain = addToolBar(QStringLiteral("tbrmain"));
+    m_tbrmain->setObjectName(QStringLiteral("tbrmain"));
+    m_tbrmain->setMovable(false);
+    m_tbrmain->setIconSize(QSize(24, 24));
+    for (const ToolButton& button : ToolButtons) {
+        if (!button.key) {
+            m_tbrmain->addSeparator();
+            continue;
+        }
+        const QString key = QLatin1String(button.key);
+        QAction* action = m_tbrmain->addAction(toolbarIcon(key), QString::fromUtf16(button.tip));
+        action->setObjectName(QStringLiteral("tbrmain_") + key);
+        action->setData(key);
+        action->setToolTip(QString::fromUtf16(button.tip));
+        connect(action, &QAction::triggered, this, [this, key] { tbrmain_ButtonClick(key); });
+    }
+}
+
+void MainWindow::buildCentralArea()
+{
+    auto* central = new QWidget(this);
+    auto* grid = new QGridLayout(central);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setSpacing(0);
+    m_plot = new PlotWidget(central);
+    m_hsbMain = new QScrollBar(Qt::Horizontal, central);
+    m_hsbMain->setObjectName(QStringLiteral("hsbMain"));
+    m_vsbMain = new QScrollBar(Qt::Vertical, central);
+    m_vsbMain->setObjectName(QStringLiteral("vsbMain"));
+    // The vertical bar's values grow towards its top end, like world Y.
+    m_vsbMain->setInvertedAppearance(true);
+    m_vsbMain->setInvertedControls(true);
+    grid->addWidget(m_plot, 0, 0);
+    grid->addWidget(m_vsbMain, 0, 1);
+    grid->addWidget(m_hsbMain, 1, 0);
+    setCentralWidget(central);
+
+    m_stbMain = new QStatusBar(this);
+    m_stbMain->setObjectName(QStringLiteral("stbMain"));
+    m_readout = new QLabel(m_stbMain);
+    m_readout->setObjectName(QStringLiteral("stbMainText"));
+    m_stbMain->addWidget(m_readout, 1);
+    setStatusBar(m_stbMain);
+
+    connect(m_plot, &PlotWidget::mouseMovedTo, this, &MainWindow::Form_MouseMove);
+    connect(m_plot, &PlotWidget::resized, this, &MainWindow::Form_Activate);
+    connect(m_hsbMain, &QScrollBar::valueChanged, this, &MainWindow::hsbMain_Change);
+    connect(m_vsbMain, &QScrollBar::valueChanged, this, &MainWindow::vsbMain_Change);
+}
+
+void MainWindow::startup()
+{
+    m_project = startupProject();
+    menuItem(QStringLiteral("mnuEdit"))->setEnabled(false);
+    toolbarButton(ButtonControl)->setEnabled(false);
+    for (int index : {6, 7, 10})
+        setChecked(index, true);
+    for (int index : {12, 13, 14})
+        menuItem(arrayName("ViewChoice", index))->setEnabled(false);
+    setWindowTitle(Caption);
+    setWindowState(Qt::WindowMaximized);
+
+    // The bars keep these ranges for good; each event pans by one step.
+    const QSignalBlocker hBlock(m_hsbMain), vBlock(m_vsbMain);
+    m_hsbMain->setRange(int(std::nearbyint(m_project.ViewXMin)),
+                        int(std::nearbyint(m_project.ViewXMax)));
+    m_hsbMain->setValue(0);
+    m_vsbMain->setRange(int(std::nearbyint(m_project.ViewYMin)),
+                        int(std::nearbyint(m_project.ViewYMax)));
+    m_vsbMain->setValue(0);
+    m_project.HScrollPos = qint16(m_hsbMain->value());
+    m_project.VScrollPos = qint16(m_vsbMain->value());
+
+    m_plot->clear();
+    Form_Activate();
+}
+
+QAction* MainWindow::toolbarButton(int position) const
+{
+    const auto actions = m_tbrmain->actions();
+    return position >= 1 && position <= actions.size() ? actions[position - 1] : nullptr;
+}
+
+QAction* MainWindow::menuItem(const QString& name) const
+{
+    return findChild<QAction*>(name);
+}
+
+bool MainWindow::checked(int viewChoice) const
+{
+    return menuItem(arrayName("ViewChoice", viewChoice))->isChecked();
+}
+
+void MainWindow::setChecked(int viewChoice, bool on)
+{
+    menuItem(arrayName("ViewChoice", viewChoice))->setChecked(on);
+}
+
+void MainWindow::setEditingEnabled(bool enabled)
+{
+    menuItem(QStringLiteral("mnuEdit"))->setEnabled(enabled);
+    toolbarButton(ButtonControl)->setEnabled(enabled);
+}
+
+bool MainWindow::event(QEvent* event)
+{
+    const bool result = QMainWindow::event(event);
+    if (event->type() == QEvent::WindowActivate)
+        Form_Activate();
+    return result;
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    centreOnScreen(this);
+}
+
+void MainWindow::Form_Activate()
+{
+    Project& p = m_project;
+    m_plot->setWorldWindow(p.ViewXMin, p.ViewYMax, p.ViewXMax, p.ViewYMin);
+    p.GridDotCols = std::fabs(double(p.ViewXMax) - p.ViewXMin) / p.ViewStepX + 1;
+    p.GridDotRows = std::fabs(double(p.ViewYMax) - p.ViewYMin) / p.ViewStepY + 1;
+
+    // The colour command suits contours and the surface; rotation only the surface.
+    const bool colour = p.DisplayMode == 2 || p.DisplayMode == 3;
+    const bool rotation = p.DisplayMode == 3;
+    m_plot->clear();
+    toolbarButton(ButtonChangeColor)->setEnabled(colour);
+    menuItem(arrayName("ViewChoice", 12))->setEnabled(colour);
+    for (int position : {ButtonRotatPlus, ButtonRotatMinus})
+        toolbarButton(position)->setEnabled(rotation);
+    for (int index : {13, 14})
+        menuItem(arrayName("ViewChoice", index))->setEnabled(rotation);
+    emit redrawn();
+}
+
+void MainWindow::mnuFileNew_Click()
+{
+    emit commandStarted(QStringLiteral("mnuFileNew_Click"));
+    setEditingEnabled(true);
+    resetForNew(m_project);
+    setWindowTitle(Caption);
+    Form_Activate();
+}
+
+void MainWindow::mnuFileOpen_Click()
+{
+    emit commandStarted(QStringLiteral("mnuFileOpen_Click"));
+}
+
+void MainWindow::mnuFileSave_Click()
+{
+    emit commandStarted(QStringLiteral("mnuFileSave_Click"));
+}
+
+void MainWindow::mnuFileClose_Click()
+{
+    emit commandStarted(QStringLiteral("mnuFileClose_Click"));
+    // The data stay: the next redraw shows them again.
+    setEditingEnabled(false);
+    setWindowTitle(Caption);
+    m_plot->clear();
+}
+
+void MainWindow::mnuFileExit_Click()
+{
+    emit commandStarted(QStringLiteral("mnuFileExit_Click"));
+    QApplication::closeAllWindows();
+}
+
+void MainWindow::mnuEditChoice_Click(int index)
+{
+    emit commandStarted(QStringLiteral("mnuEditChoice_Click(%1)").arg(index));
+    switch (index) {
+    case 1: {
+        HeadingDialog dialog(m_project, this);
+        m_prompts->runModal(dialog);
+        break;
+    }
+    case 2: {
+        ControlDialog dialog(m_project, *m_prompts, this);
+        if (m_prompts->runModal(dialog) == QDialog::Accepted)
+            Form_Activate();
+        break;
+    }
+    case 4:
+        if (!m_project.HasNodes())
+            m_prompts->notice(msg::EnterRowsColsFirst);
+        break;
+    default:
+        break;
+    }
+}
+
+void MainWindow::showControlModeless()
+{
+    emit commandStarted(QStringLiteral("frmControl.Show"));
+    if (m_controlModeless) {
+        m_controlModeless->raise();
+        m_controlModeless->activateWindow();
+        return;
+    }
+    m_controlModeless = new ControlDialog(m_project, *m_prompts, this);
+    m_controlModeless->setAttribute(Qt::WA_DeleteOnClose);
+    connect(m_controlModeless, &QDialog::accepted, this, &MainWindow::Form_Activate);
+    m_controlModeless->show();
+}
+
+bool MainWindow::GraphicShow_Click(int index)
+{
+    emit commandStarted(QStringLiteral("GraphicShow_Click(%1)").arg(index));
+    if (!m_project.HasData()) {
+        m_prompts->notice(msg::EnterOrOpenFirst);
+        return false;
+    }
+    if (index >= 1 && index <= 3)
+        m_project.DisplayMode = qint16(index);
+    Form_Activate();
+    return true;
+}
+
+void MainWindow::ViewChoice_Click(int index)
+{
+    emit commandStarted(QStringLiteral("ViewChoice_Click(%1)").arg(index));
+    switch (index) {
+    case 0:
+        Normal_View();
+        return;
+    case 1:
+        Fit_Screen();
+        return;
+    case 2:
+        Zoom_In();
+        return;
+    case 3:
+        Zoom_Out();
+        return;
+    case 5:
+        // Coordinates leave no room for numbers or elevations beside a node.
+        setChecked(5, !checked(5));
+        setChecked(6, false);
+        setChecked(7, false);
+        break;
+    case 6:
+    case 7:
+        setChecked(index, !checked(index));
+        setChecked(5, false);
+        break;
+    case 9:
+        setChecked(9, true);
+        setChecked(10, false);
+        m_project.BoldWholeContours = 0;
+        break;
+    case 10:
+        setChecked(9, false);
+        setChecked(10, true);
+        m_project.BoldWholeContours = -1;
+        break;
+    case 12:
+        emit commandStarted(QStringLiteral("frmBasicColor.Show"));
+        return;
+    case 13:
+        Rotat_Plus();
+        return;
+    case 14:
+        Rotat_Minus();
+        return;
+    default:
+        return;
+    }
+    Form_Activate();
+}
+
+void MainWindow::GradeElevChoice_Click(int index)
+{
+    emit commandStarted(QStringLiteral("GradeElevChoice_Click(%1)").arg(index));
+    if (index == 2)
+        m_project.FixGradeElevation = 0;
+    if ((index == 1 || index == 2) && !m_project.HasNodes())
+        m_prompts->notice(msg::DataIncomplete);
+}
+
+void MainWindow::DataPrint_Click(int index)
+{
+    emit commandStarted(QStringLiteral("DataPrint_Click(%1)").arg(index));
+    if ((index == 1 || index == 2 || index == 4) && !m_project.HasNodes())
+        m_prompts->notice(msg::DataIncomplete);
+}
+
+void MainWindow::GraphicPrint_Click(int index)
+{
+    emit commandStarted(QStringLiteral("GraphicPrint_Click(%1)").arg(index));
+    if ((index == 1 || index == 2 || index == 4) && !m_project.HasGrid())
+        m_prompts->notice(msg::DataIncomplete);
+}
+
+void MainWindow::GradePrint_Click(int index)
+{
+    emit commandStarted(QStringLiteral("GradePrint_Click(%1)").arg(index));
+    if ((index == 1 || index == 2 || index == 4) && !m_project.HasNodes())
+        m_prompts->notice(msg::DataIncomplete);
+}
+
+void MainWindow::mnuHelpAbout_Click()
+{
+    emit commandStarted(QStringLiteral("mnuHelpAbout_Click"));
+}
+
+void MainWindow::tbrmain_ButtonClick(const QString& key)
+{
+    emit commandStarted(QStringLiteral("tbrmain_ButtonClick"));
+    if (key == QLatin1String("New")) {
+        mnuFileNew_Click();
+    } else if (key == QLatin1String("Open")) {
+        mnuFileOpen_Click();
+    } else if (key == QLatin1String("Save")) {
+        mnuFileSave_Click();
+    } else if (key == QLatin1String("Control")) {
+        showControlModeless();
+    } else if (key == QLatin1String("InputEle")) {
+        mnuEditChoice_Click(4);
+    } else if (key == QLatin1String("ViewGrid") || key == QLatin1String("ViewContour") ||
+               key == QLatin1String("View3D")) {
+        // A show command that succeeds has redrawn already; one that refuses leaves the
+        // picture alone.
+        GraphicShow_Click(key == QLatin1String("ViewGrid")      ? 1
+                          : key == QLatin1String("ViewContour") ? 2
+                                                                : 3);
+        return;
+    } else if (key == QLatin1String("NormalView")) {
+        Normal_View();
+    } else if (key == QLatin1String("FitScreen")) {
+        Fit_Screen();
+    } else if (key == QLatin1String("ZoomIn")) {
+        Zoom_In();
+    } else if (key == QLatin1String("ZoomOut")) {
+        Zoom_Out();
+    } else if (key == QLatin1String("ChangeColor")) {
+        emit commandStarted(QStringLiteral("frmBasicColor.Show"));
+    } else if (key == QLatin1String("RotatPlus")) {
+        Rotat_Plus();
+    } else if (key == QLatin1String("RotatMinus")) {
+        Rotat_Minus();
+    } else if (key == QLatin1String("AutoGrade")) {
+        GradeElevChoice_Click(1);
+    } else if (key == QLatin1String("FixGrade")) {
+        GradeElevChoice_Click(2);
+    } else if (key == QLatin1String("PrintData")) {
+        DataPrint_Click(4);
+    } else if (key == QLatin1String("PrintGraphic")) {
+        GraphicPrint_Click(4);
+    } else if (key == QLatin1String("PrintGrade")) {
+        GradePrint_Click(4);
+    }
+    Form_Activate();
+}
+
+void MainWindow::Normal_View()
+{
+    emit commandStarted(QStringLiteral("Normal_View"));
+    applyNormalView(m_project);
+    Form_Activate();
+}
+
+void MainWindow::Fit_Screen()
+{
+    emit commandStarted(QStringLiteral("Fit_Screen"));
+    fitScreen(m_project);
+    Form_Activate();
+}
+
+void MainWindow::Zoom_In()
+{
+    emit commandStarted(QStringLiteral("Zoom_In"));
+    zoomIn(m_project);
+    Form_Activate();
+}
+
+void MainWindow::Zoom_Out()
+{
+    emit commandStarted(QStringLiteral("Zoom_Out"));
+    zoomOut(m_project);
+    Form_Activate();
+}
+
+void MainWindow::Rotat_Plus()
+{
+    emit commandStarted(QStringLiteral("Rotat_Plus"));
+}
+
+void MainWindow::Rotat_Minus()
+{
+    emit commandStarted(QStringLiteral("Rotat_Minus"));
+}
+
+void MainWindow::hsbMain_Change(int value)
+{
+    panHorizontal(m_project, value);
+    Form_Activate();
+}
+
+void MainWindow::vsbMain_Change(int value)
+{
+    panVertical(m_project, value);
+    Form_Activate();
+}
+
+void MainWindow::Form_MouseMove(float x, float y)
+{
+    m_readout->setText(coordinateReadout(x, y));
+}
+
+} // namespace tervan

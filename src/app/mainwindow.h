@@ -1,0 +1,98 @@
+#pragma once
+
+#include "project/project.h"
+#include "project/ui/prompts.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <memory>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QScrollBar;
+class QStatusBar;
+class QToolBar;
+
+namespace tervan {
+
+class ControlDialog;
+class PlotWidget;
+
+// frmMain: the program's one top-level window. It owns the project, builds the menu bar and the
+// toolbar from their tables, dispatches every item to its command, and redraws the picture of
+// the current display mode from the project whenever it is activated or a command changes
+// what is shown. Commands test their preconditions first and report a failed test through the
+// prompts, doing nothing else.
+class MainWindow final : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit MainWindow(std::unique_ptr<Prompts> prompts = nullptr, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    Project& project() { return m_project; }
+    Prompts& prompts() { return *m_prompts; }
+    // Toolbar positions count from 1, separators included.
+    QAction* toolbarButton(int position) const;
+    QAction* menuItem(const QString& name) const;
+
+    // Redraw: world window, scroll bars, dot counts, then the picture of DisplayMode.
+    void Form_Activate();
+
+    void mnuFileNew_Click();
+    void mnuFileOpen_Click();
+    void mnuFileSave_Click();
+    void mnuFileClose_Click();
+    void mnuFileExit_Click();
+    void mnuEditChoice_Click(int index);
+    bool GraphicShow_Click(int index);
+    void ViewChoice_Click(int index);
+    void GradeElevChoice_Click(int index);
+    void DataPrint_Click(int index);
+    void GraphicPrint_Click(int index);
+    void GradePrint_Click(int index);
+    void mnuHelpAbout_Click();
+    void tbrmain_ButtonClick(const QString& key);
+
+    void Normal_View();
+    void Fit_Screen();
+    void Zoom_In();
+    void Zoom_Out();
+    void Rotat_Plus();
+    void Rotat_Minus();
+
+signals:
+    // A command procedure started; names follow the menu and procedure names.
+    void commandStarted(const QString& name);
+    void redrawn();
+
+protected:
+    bool event(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void buildMenus();
+    void buildToolbar();
+    void buildCentralArea();
+    void startup();
+    void showControlModeless();
+    void setEditingEnabled(bool enabled);
+    bool checked(int viewChoice) const;
+    void setChecked(int viewChoice, bool on);
+    void hsbMain_Change(int value);
+    void vsbMain_Change(int value);
+    void Form_MouseMove(float x, float y);
+
+    Project m_project;
+    std::unique_ptr<Prompts> m_prompts;
+    PlotWidget* m_plot = nullptr;
+    QScrollBar* m_hsbMain = nullptr;
+    QScrollBar* m_vsbMain = nullptr;
+    QToolBar* m_tbrmain = nullptr;
+    QStatusBar* m_stbMain = nullptr;
+    QLabel* m_readout = nullptr;
+    QPointer<ControlDialog> m_controlModeless;
+};
+
+} // namespace tervan

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+// Thai texts shown by more than one command. Every message box of the program carries the
+// same caption and a critical-stop icon.
+namespace tervan::msg {
+
+inline const QString Caption = QStringLiteral("คำชี้แจง");
+inline const QString EnterOrOpenFirst =
+    QStringLiteral("กรุณาป้อนข้อมูล หรือ เปิดแฟ้มข้อมูลเก่า ให้เรียบร้อยก่อนครับ");
+inline const QString DataIncomplete = QStringLiteral("ข้อมูลไม่สมบูรณ์ กรุณาตรวจสอบข้อมูลอีกครั้ง");
+inline const QString EnterRowsColsFirst =
+    QStringLiteral("กรุณากลับไปป้อนจำนวนแถวกับจำนวนคอลัมน์ก่อนครับ");
+inline const QString InputError = QStringLiteral("การป้อนข้อมูลผิดพลาด กรุณาตรวจสอบอีกครั้ง");
+
+} // namespace tervan::msg

@@ -1,0 +1,59 @@
+#include "graphics/ui/plotwidget.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace tervan {
+
+PlotWidget::PlotWidget(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("picPlot"));
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMinimumSize(64, 48);
+    m_image = QImage(size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+    m_image.fill(Qt::white);
+}
+
+void PlotWidget::clear()
+{
+    m_image.fill(Qt::white);
+    update();
+}
+
+void PlotWidget::setWorldWindow(float left, float top, float right, float bottom)
+{
+    m_left = left;
+    m_top = top;
+    m_right = right;
+    m_bottom = bottom;
+}
+
+void PlotWidget::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.drawImage(0, 0, m_image);
+}
+
+void PlotWidget::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    if (m_image.size() != size()) {
+        m_image = QImage(size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+        m_image.fill(Qt::white);
+        emit resized();
+    }
+}
+
+void PlotWidget::mouseMoveEvent(QMouseEvent* event)
+{
+    const QPointF pos = event->position();
+    const double w = std::max(1, width());
+    const double h = std::max(1, height());
+    const float x = m_left + pos.x() / w * (double(m_right) - m_left);
+    const float y = m_top + pos.y() / h * (double(m_bottom) - m_top);
+    emit mouseMovedTo(x, y);
+    QWidget::mouseMoveEvent(event);
+}
+
+} // namespace tervan

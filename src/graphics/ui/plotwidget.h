@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+
+namespace tervan {
+
+// The main window's plotting area: a retained picture in device pixels, shown as it is and
+// kept across exposure, with the current world window for turning mouse positions into metres.
+class PlotWidget final : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit PlotWidget(QWidget* parent = nullptr);
+
+    QImage& image() { return m_image; }
+    void clear();
+    // World corners: top-left (left, top), bottom-right (right, bottom), Y up.
+    void setWorldWindow(float left, float top, float right, float bottom);
+
+signals:
+    void mouseMovedTo(float x, float y);
+    // The picture was resized and must be drawn again.
+    void resized();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    QImage m_image;
+    float m_left = 0, m_top = 1, m_right = 1, m_bottom = 0;
+};
+
+} // namespace tervan

@@ -1,0 +1,121 @@
+#pragma once
+
+#include "project/fixedtext.h"
+
+#include <QString>
+#include <QtGlobal>
+#include <optional>
+#include <vector>
+
+namespace tervan {
+
+// One surveyed grid node; the 12-byte record of the node file, fields in this order.
+struct NodePoint
+{
+    float X = 0;
+    float Y = 0;
+    float Z = 0;
+    bool operator==(const NodePoint&) const = default;
+};
+
+// The whole state of the one open project, owned by the main window and passed by reference to
+// every command, dialog and plot. Fields keep their established names because file layout,
+// reports and dialogs refer to them. Invariants: counts are 16-bit; when Nodes exists it holds
+// indices 0..NodeCount (index 0 is never read); arrays of cell results hold 0..CellCount.
+struct Project
+{
+    // Header, in file order.
+    FixedText40 ProjectName;
+    FixedText40 EngineerName;
+    qint16 GridRows = 0;
+    qint16 GridCols = 0;
+    qint16 GridSpacing = 0;
+    qint16 NodeCount = 0;
+    float ContourInterval = 0;
+
+    // Empty until the first grid is defined or opened.
+    std::vector<NodePoint> Nodes;
+
+    float ElevMin = 0;
+    float ElevMax = 0;
+
+    float NodeXMin = 0;
+    float NodeXMax = 0;
+    float NodeYMin = 0;
+    float NodeYMax = 0;
+    float NodeXRange = 0;
+    float NodeYRange = 0;
+
+    // Working level of contour tracing; meaningless between commands.
+    float ContourLevel = 0;
+
+    // Grading results; each grading command overwrites its own set.
+    qint32 CellCount = 0;
+    float TotalArea = 0;
+    float AutoGradeElevation = 0;
+    float FixGradeElevation = 0;
+    std::vector<float> AutoCellMeanElev;
+    std::vector<float> AutoCellVolume;
+    std::vector<float> FixCellMeanElev;
+    std::vector<float> FixCellVolume;
+    float AutoCutVolume = 0;
+    float AutoFillVolume = 0;
+    float FixCutVolume = 0;
+    float FixFillVolume = 0;
+
+    // World window in metres.
+    float ViewXMin = 0;
+    float ViewXMax = 0;
+    float ViewYMin = 0;
+    float ViewYMax = 0;
+    float ViewStepX = 0;
+    float ViewStepY = 0;
+
+    // Line colour choice: -1 once the user picked a colour.
+    qint16 UseChosenColor = 0;
+    std::optional<qint16> ChosenColorIndex;
+
+    QString FileTitle;
+    QString DataFileBase;
+    QString GndFileName;
+    QString NodFileName;
+
+    // Kept by the main window: picture shown (1 grid, 2 grid with contours, 3 surface),
+    // surface angle, contour labelling (-1 only whole levels), last scroll bar values and the
+    // background dot counts of the last redraw.
+    qint16 DisplayMode = 0;
+    qint16 RotationAngle = 0;
+    qint16 BoldWholeContours = 0;
+    qint16 HScrollPos = 0;
+    qint16 VScrollPos = 0;
+    float GridDotCols = 0;
+    float GridDotRows = 0;
+
+    void ComputeElevationRange();
+    void ComputeNodeExtents();
+    bool HasData() const;
+    bool HasNodes() const { return NodeCount != 0; }
+    // The grid test of graphics printing: HasData without its node-count term.
+    bool HasGrid() const;
+
+    // World window 14 steps wide and about three quarters of that high, origin two steps in.
+    void setNormalWindow(float step);
+
+    bool operator==(const Project&) const = default;
+};
+
+inline const QString DefaultProjectName = QStringLiteral("Project01");
+inline const QString DefaultEngineerName = QStringLiteral("Noname");
+inline const QString UntitledFileTitle = QStringLiteral("********");
+
+// The normal view for the current steps (steps may differ in X and Y).
+void applyNormalView(Project& p);
+
+// The state the program starts with.
+Project startupProject();
+
+// File > New: the default heading and an undefined grid. Nodes, grading results, file names,
+// colour choice, steps and angle survive.
+void resetForNew(Project& p);
+
+} // namespace tervan

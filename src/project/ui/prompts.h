@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+class QDialog;
+class QWidget;
+
+namespace tervan {
+
+// Every message box and modal dialog run goes through here, so whole commands can run in
+// tests with scripted answers. Messages are notices: critical-stop icon, the program's caption,
+// one OK button.
+class Prompts
+{
+public:
+    virtual ~Prompts() = default;
+    virtual void notice(const QString& text) = 0;
+    // Runs the dialog modally and returns its result code.
+    virtual int runModal(QDialog& dialog) = 0;
+};
+
+// The real boxes, parented to the given window.
+class WidgetPrompts final : public Prompts
+{
+public:
+    explicit WidgetPrompts(QWidget* parent) : m_parent(parent) {}
+    void notice(const QString& text) override;
+    int runModal(QDialog& dialog) override;
+
+private:
+    QWidget* m_parent;
+};
+
+} // namespace tervan

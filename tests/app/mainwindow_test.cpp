@@ -1,0 +1,494 @@
+#include "app/mainwindow.h"
+#include "common/messages.h"
+#include "project/controldata.h"
+#include "project/ui/controldialog.h"
+#include "project/ui/headingdialog.h"
+#include "support/fakeprompts.h"
+#include "support/printto.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QToolBar>
+#include <gtest/gtest.h>
+
+using namespace tervan;
+
+namespace {
+
+// A main window with scripted prompts, as a user would meet it after starting the program.
+struct Fixture
+{
+    FakePrompts* prompts = new FakePrompts;
+    MainWindow window{std::unique_ptr<Prompts>(prompts)};
+
+    QStringList trigger(QAction* action)
+    {
+        QSignalSpy started(&window, &MainWindow::commandStarted);
+        action->setEnabled(true);
+        action->trigger();
+        QStringList names;
+        for (const auto& args : started)
+            names << args.at(0).toString();
+        return names;
+    }
+    QAction* item(const char* name) { return window.menuItem(QLatin1String(name)); }
+    void defineGrid(qint16 spacing = 10, qint16 rows = 4, qint16 cols = 5)
+    {
+        window.mnuFileNew_Click();
+        applyControlData(window.project(), {spacing, rows, cols, 1});
+    }
+};
+
+struct MenuRow
+{
+    const char* name;
+    const char16_t* caption;
+    QKeySequence shortcut;
+    const char* command; // nullptr: a separator or a menu title
+};
+
+const MenuRow MenuRows[] = {
+    {"mnuFile", u"แ&ฟ้ม", {}, nullptr},
+    {"mnuFileNew", u"สร้างแฟ้ม", {}, "mnuFileNew_Click"},
+    {"mnuFileFree1", u"", {}, nullptr},
+    {"mnuFileOpen", u"เปิดแฟ้ม", QKeySequence(Qt::CTRL | Qt::Key_O), "mnuFileOpen_Click"},
+    {"mnuFileSave", u"บันทึกแฟ้ม", QKeySequence(Qt::CTRL | Qt::Key_S), "mnuFileSave_Click"},
+    {"mnuFileClose", u"ปิดแฟ้ม", QKeySequence(Qt::CTRL | Qt::Key_C), "mnuFileClose_Click"},
+    {"mnuFileFree2", u"", {}, nullptr},
+    {"mnuFileExit", u"ออกจากโปรแกรม", {}, "mnuFileExit_Click"},
+    {"mnuEdit", u"&ป้อนข้อมูล", {}, nullptr},
+    {"mnuEditChoice_1", u"ส่วนหัว", {}, "mnuEditChoice_Click(1)"},
+    {"mnuEditChoice_2", u"ข้อมูลควบคุม", {}, "mnuEditChoice_Click(2)"},
+    {"mnuEditChoice_3", u"", {}, nullptr},
+    {"mnuEditChoice_4", u"ป้อนข้อมูลค่าระดับ", {}, "mnuEditChoice_Click(4)"},
+    {"mnuShowChoice", u"แ&สดงกราฟิก", {}, nullptr},
+    {"GraphicShow_1", u"กริด", {}, "GraphicShow_Click(1)"},
+    {"GraphicShow_2", u"เส้นชั้นความสูง", {}, "GraphicShow_Click(2)"},
+    {"GraphicShow_3", u"พื้นผิว", {}, "GraphicShow_Click(3)"},
+    {"munView", u"&มุมมอง", {}, nullptr},
+    {"ViewChoice_0", u"ปกติ", QKeySequence(Qt::Key_F1), "Normal_View"},
+    {"ViewChoice_1", u"พอดีหน้าจอ", QKeySequence(Qt::Key_F2), "Fit_Screen"},
+    {"ViewChoice_2", u"ซูมเข้า", QKeySequence(Qt::Key_F3), "Zoom_In"},
+    {"ViewChoice_3", u"ซูมออก", QKeySequence(Qt::Key_F4), "Zoom_Out"},
+    {"ViewChoice_4", u"", {}, nullptr},
+    {"ViewChoice_5", u"แสดงพิกัดจุดต่อ", {}, "ViewChoice_Click(5)"},
+    {"ViewChoice_6", u"แสดงหมายเลขจุดต่อ", {}, "ViewChoice_Click(6)"},
+    {"ViewChoice_7", u"แสดงค่าระดับจุดกริด", {}, "ViewChoice_Click(7)"},
+    {"ViewChoice_8", u"", {}, nullptr},
+    {"ViewChoice_9", u"แสดงค่าระดับเส้นชั้นความสูงทุกค่า", {}, "ViewChoice_Click(9)"},
+    {"ViewChoice_10", u"แสดงค่าระดับเส้นชั้นความสูงเฉพาะช่วง", {}, "ViewChoice_Click(10)"},
+    {"ViewChoice_11", u"", {}, nullptr},
+    {"ViewChoice_12", u"เปลี่ยนสีเส้นกราฟิก", {}, "frmBasicColor.Show"},
+    {"ViewChoice_13", u"หมุนกราฟิกพื้นผิวทวนเข็มนาฬิกา", QKeySequence(Qt::Key_F5), "Rotat_Plus"},
+    {"ViewChoice_14", u"หมุนกราฟิกพื้นผิวตามเข็มนาฬิกา", QKeySequence(Qt::Key_F6), "Rotat_Minus"},
+    {"mnuGradeElev", u"ป&รับระดับพื้นที่", {}, nullptr},
+    {"GradeElevChoice_1", u"แบบพื้นที่เรียบเสมอกัน", {}, "GradeElevChoice_Click(1)"},
+    {"GradeElevChoice_2", u"แบบพื้นที่เรียบเสมอกัน ผู้ใช้กำหนดค่าระดับ", {},
+     "GradeElevChoice_Click(2)"},
+    {"mnuPrint", u"&พิมพ์", {}, nullptr},
+    {"PrintChoice_1", u"ข้อมูลนำเข้า", {}, nullptr},
+    {"DataPrint_1", u"ข้อมูลควบคุม", {}, "DataPrint_Click(1)"},
+    {"DataPrint_2", u"พิกัดจุดต่อ และข้อมูลค่าระดับ", {}, "DataPrint_Click(2)"},
+    {"DataPrint_3", u"", {}, nullptr},
+    {"DataPrint_4", u"ทั้งหมด", {}, "DataPrint_Click(4)"},
+    {"PrintChoice_2", u"กราฟิก", {}, nullptr},
+    {"GraphicPrint_1", u"กริด", {}, "GraphicPrint_Click(1)"},
+    {"GraphicPrint_2", u"เส้นชั้นความสูง", {}, "GraphicPrint_Click(2)"},
+    {"GraphicPrint_3", u"", {}, nullptr},
+    {"GraphicPrint_4", u"ทั้งหมด", {}, "GraphicPrint_Click(4)"},
+    {"PrintChoice_3", u"ผลลัพธ์การปรับระดับพื้นที่", {}, nullptr},
+    {"GradePrint_1", u"แบบพื้นที่เรียบเสมอกัน", {}, "GradePrint_Click(1)"},
+    {"GradePrint_2", u"แบบพื้นที่เรียบเสมอกัน ผู้ใช้กำหนดค่าระดับเอง", {}, "GradePrint_Click(2)"},
+    {"GradePrint_3", u"", {}, nullptr},
+    {"GradePrint_4", u"ทั้งหมด", {}, "GradePrint_Click(4)"},
+    {"mnuHelp", u"&ช่วยเหลือ", {}, nullptr},
+    {"mnuHelpAbout", u"เ&กี่ยวกับ", {}, "mnuHelpAbout_Click"},
+};
+
+// Walks the menu bar in display order, submenus depth first.
+void collect(const QList<QAction*>& actions, QList<QAction*>& out)
+{
+    for (QAction* a : actions) {
+        out << a;
+        if (a->menu())
+            collect(a->menu()->actions(), out);
+    }
+}
+
+struct ToolRow
+{
+    int position;
+    const char* key; // nullptr: separator
+    const char16_t* tip;
+    const char* command;
+};
+
+const ToolRow ToolRows[] = {
+    {1, "New", u"สร้างไฟล์ใหม่", "mnuFileNew_Click"},
+    {2, "Open", u"เปิดไฟล์", "mnuFileOpen_Click"},
+    {3, "Save", u"บันทึก", "mnuFileSave_Click"},
+    {4, nullptr, nullptr, nullptr},
+    {5, "Control", u"ข้อมูลควบคุม", "frmControl.Show"},
+    {6, "InputEle", u"ป้อนข้อมูลค่าระดับ", "mnuEditChoice_Click(4)"},
+    {7, nullptr, nullptr, nullptr},
+    {8, "ViewGrid", u"กราฟิกกริด", "GraphicShow_Click(1)"},
+    {9, "ViewContour", u"กราฟิกเส้นชั้นความสูง", "GraphicShow_Click(2)"},
+    {10, "View3D", u"กราฟิกพื้นผิว", "GraphicShow_Click(3)"},
+    {11, nullptr, nullptr, nullptr},
+    {12, "NormalView", u"มุมมองปกติ", "Normal_View"},
+    {13, "FitScreen", u"มุมมองขนาดพอดีหน้าจอ", "Fit_Screen"},
+    {14, "ZoomIn", u"ซูมเข้า", "Zoom_In"},
+    {15, "ZoomOut", u"ซูมออก", "Zoom_Out"},
+    {16, "ChangeColor", u"เปลี่ยนสีเส้นกราฟิก", "frmBasicColor.Show"},
+    {17, "RotatPlus", u"หมุนกราฟิกพื้นผิวทวนเข็มนาฬิกา", "Rotat_Plus"},
+    {18, "RotatMinus", u"หมุนกราฟิกพื้นผิวทวนตามนาฬิกา", "Rotat_Minus"},
+    {19, nullptr, nullptr, nullptr},
+    {20, "AutoGrade", u"ปรับระดับพื้นที่แบบพื้นที่เรียบเสมอกัน", "GradeElevChoice_Click(1)"},
+    {21, "FixGrade", u"ปรับระดับพื้นที่แบบผู้ใช้กำหนดค่าระดับ", "GradeElevChoice_Click(2)"},
+    {22, nullptr, nullptr, nullptr},
+    {23, "PrintData", u"พิมพ์ข้อมูลนำเข้าทั้งหมด", "DataPrint_Click(4)"},
+    {24, "PrintGraphic", u"พิมพ์กราฟิกทั้งหมด", "GraphicPrint_Click(4)"},
+    {25, "PrintGrade", u"พิมพ์ผลลัพธ์การปรับระดับพื้นที่ทั้งหมด", "GradePrint_Click(4)"},
+};
+
+} // namespace
+
+TEST(MainWindow, MenuBarHoldsEveryItemInOrderAndDispatchesIt)
+{
+    Fixture f;
+    QList<QAction*> all;
+    collect(f.window.menuBar()->actions(), all);
+    ASSERT_EQ(all.size(), int(std::size(MenuRows)));
+    for (int i = 0; i < all.size(); ++i) {
+        const MenuRow& row = MenuRows[i];
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(all[i]->objectName(), QLatin1String(row.name));
+        EXPECT_EQ(all[i]->isSeparator(), QString::fromUtf16(row.caption).isEmpty());
+        if (!all[i]->isSeparator()) {
+            EXPECT_EQ(all[i]->text(), QString::fromUtf16(row.caption));
+        }
+        EXPECT_EQ(all[i]->shortcut(), row.shortcut);
+    }
+    for (const MenuRow& row : MenuRows) {
+        if (!row.command)
+            continue;
+        SCOPED_TRACE(row.name);
+        Fixture fresh;
+        QAction* action = fresh.item(row.name);
+        ASSERT_NE(action, nullptr);
+        EXPECT_TRUE(fresh.trigger(action).contains(QLatin1String(row.command)));
+    }
+}
+
+TEST(MainWindow, ToolbarHoldsTwentyFivePositionsAndDispatchesByKey)
+{
+    Fixture f;
+    auto* toolbar = f.window.findChild<QToolBar*>(QStringLiteral("tbrmain"));
+    ASSERT_NE(toolbar, nullptr);
+    ASSERT_EQ(toolbar->actions().size(), 25);
+    QList<QImage> icons;
+    for (const ToolRow& row : ToolRows) {
+        SCOPED_TRACE(row.position);
+        QAction* button = f.window.toolbarButton(row.position);
+        ASSERT_NE(button, nullptr);
+        EXPECT_EQ(button->isSeparator(), row.key == nullptr);
+        if (!row.key)
+            continue;
+        EXPECT_EQ(button->data().toString(), QLatin1String(row.key));
+        EXPECT_EQ(button->toolTip(), QString::fromUtf16(row.tip));
+        const QImage icon = button->icon().pixmap(24, 24).toImage();
+        EXPECT_FALSE(icon.isNull());
+        EXPECT_FALSE(icons.contains(icon)) << "icon repeats";
+        icons << icon;
+
+        Fixture fresh;
+        QSignalSpy redraws(&fresh.window, &MainWindow::redrawn);
+        const QStringList started = fresh.trigger(fresh.window.toolbarButton(row.position));
+        EXPECT_EQ(started.value(0), QStringLiteral("tbrmain_ButtonClick"));
+        EXPECT_TRUE(started.contains(QLatin1String(row.command))) << started.join(' ').toStdString();
+        // Every click ends with a redraw, except a view button that refuses.
+        const bool refusedView = QByteArray(row.key).startsWith("View");
+        EXPECT_EQ(redraws.isEmpty(), refusedView);
+    }
+}
+
+TEST(MainWindow, StartsWithCaptionMarksAndStartupWindow)
+{
+    Fixture f;
+    const Project& p = f.window.project();
+    EXPECT_EQ(f.window.windowTitle(), QStringLiteral("TERVAN"));
+    EXPECT_TRUE(f.window.windowState() & Qt::WindowMaximized);
+    EXPECT_FALSE(f.item("mnuEdit")->isEnabled());
+    EXPECT_FALSE(f.window.toolbarButton(5)->isEnabled());
+    for (int i : {5, 6, 7, 9, 10}) {
+        const bool marked = i == 6 || i == 7 || i == 10;
+        EXPECT_EQ(f.window.menuItem(QStringLiteral("ViewChoice_%1").arg(i))->isChecked(), marked)
+            << i;
+    }
+    for (int i : {12, 13, 14})
+        EXPECT_FALSE(f.window.menuItem(QStringLiteral("ViewChoice_%1").arg(i))->isEnabled()) << i;
+    for (int pos : {16, 17, 18})
+        EXPECT_FALSE(f.window.toolbarButton(pos)->isEnabled()) << pos;
+    EXPECT_EQ(p.ViewXMin, -20);
+    EXPECT_EQ(p.ViewXMax, 120);
+    EXPECT_EQ(p.ViewYMin, -20);
+    EXPECT_EQ(p.ViewYMax, 85);
+    EXPECT_EQ(p.ViewStepX, 10);
+    EXPECT_EQ(p.ViewStepY, 10);
+    EXPECT_EQ(p.RotationAngle, 35);
+    EXPECT_EQ(p.DisplayMode, 1);
+    EXPECT_EQ(p.FileTitle, QStringLiteral("********"));
+    EXPECT_EQ(p.GridDotCols, 15);
+    EXPECT_EQ(p.GridDotRows, 11.5f);
+    auto* hsb = f.window.findChild<QScrollBar*>(QStringLiteral("hsbMain"));
+    auto* vsb = f.window.findChild<QScrollBar*>(QStringLiteral("vsbMain"));
+    EXPECT_EQ(hsb->minimum(), -20);
+    EXPECT_EQ(hsb->maximum(), 120);
+    EXPECT_EQ(hsb->value(), 0);
+    EXPECT_EQ(vsb->minimum(), -20);
+    EXPECT_EQ(vsb->maximum(), 85);
+    EXPECT_EQ(vsb->value(), 0);
+}
+
+// Each refused command shows its one message and changes nothing else.
+struct RefusalRow
+{
+    const char* what;
+    std::function<void(MainWindow&)> run;
+    const QString* message;
+    bool defineGridOnly; // a grid without nodes (rows but no columns)
+};
+
+class Preconditions : public ::testing::TestWithParam<RefusalRow>
+{
+};
+
+TEST_P(Preconditions, ShowTheirMessageOnceAndNothingElse)
+{
+    const RefusalRow& row = GetParam();
+    Fixture f;
+    if (row.defineGridOnly) {
+        f.window.mnuFileNew_Click();
+        applyControlData(f.window.project(), {10, 3, 0, 1});
+    }
+    const Project before = f.window.project();
+    QSignalSpy redraws(&f.window, &MainWindow::redrawn);
+    row.run(f.window);
+    EXPECT_EQ(f.prompts->messages, QStringList{*row.message});
+    EXPECT_EQ(f.prompts->modalRuns, 0);
+    Project after = f.window.project();
+    after.FixGradeElevation = before.FixGradeElevation;
+    EXPECT_TRUE(after == before);
+    const bool toolbar = QByteArray(row.what).startsWith("tbr");
+    const bool viewButton = QByteArray(row.what).startsWith("tbr View");
+    EXPECT_EQ(redraws.size(), toolbar && !viewButton ? 1 : 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, Preconditions,
+    ::testing::Values(
+        RefusalRow{"GraphicShow 1", [](MainWindow& w) { w.GraphicShow_Click(1); }, &msg::EnterOrOpenFirst, false},
+        RefusalRow{"GraphicShow 2", [](MainWindow& w) { w.GraphicShow_Click(2); }, &msg::EnterOrOpenFirst, false},
+        RefusalRow{"GraphicShow 3", [](MainWindow& w) { w.GraphicShow_Click(3); }, &msg::EnterOrOpenFirst, false},
+        RefusalRow{"tbr ViewGrid", [](MainWindow& w) { w.tbrmain_ButtonClick("ViewGrid"); }, &msg::EnterOrOpenFirst, false},
+        RefusalRow{"tbr ViewContour", [](MainWindow& w) { w.tbrmain_ButtonClick("ViewContour"); }, &msg::EnterOrOpenFirst, false},
+        RefusalRow{"tbr View3D", [](MainWindow& w) { w.tbrmain_ButtonClick("View3D"); }, &msg::EnterOrOpenFirst, false},
+        RefusalRow{"mnuEditChoice 4", [](MainWindow& w) { w.mnuEditChoice_Click(4); }, &msg::EnterRowsColsFirst, true},
+        RefusalRow{"tbr InputEle", [](MainWindow& w) { w.tbrmain_ButtonClick("InputEle"); }, &msg::EnterRowsColsFirst, false},
+        RefusalRow{"GradeElevChoice 1", [](MainWindow& w) { w.GradeElevChoice_Click(1); }, &msg::DataIncomplete, true},
+        RefusalRow{"GradeElevChoice 2", [](MainWindow& w) { w.GradeElevChoice_Click(2); }, &msg::DataIncomplete, true},
+        RefusalRow{"tbr AutoGrade", [](MainWindow& w) { w.tbrmain_ButtonClick("AutoGrade"); }, &msg::DataIncomplete, false},
+        RefusalRow{"tbr FixGrade", [](MainWindow& w) { w.tbrmain_ButtonClick("FixGrade"); }, &msg::DataIncomplete, false},
+        RefusalRow{"DataPrint 1", [](MainWindow& w) { w.DataPrint_Click(1); }, &msg::DataIncomplete, true},
+        RefusalRow{"DataPrint 2", [](MainWindow& w) { w.DataPrint_Click(2); }, &msg::DataIncomplete, false},
+        RefusalRow{"DataPrint 4", [](MainWindow& w) { w.DataPrint_Click(4); }, &msg::DataIncomplete, false},
+        RefusalRow{"tbr PrintData", [](MainWindow& w) { w.tbrmain_ButtonClick("PrintData"); }, &msg::DataIncomplete, false},
+        RefusalRow{"GraphicPrint 1", [](MainWindow& w) { w.GraphicPrint_Click(1); }, &msg::DataIncomplete, false},
+        RefusalRow{"GraphicPrint 2", [](MainWindow& w) { w.GraphicPrint_Click(2); }, &msg::DataIncomplete, false},
+        RefusalRow{"GraphicPrint 4", [](MainWindow& w) { w.GraphicPrint_Click(4); }, &msg::DataIncomplete, false},
+        RefusalRow{"tbr PrintGraphic", [](MainWindow& w) { w.tbrmain_ButtonClick("PrintGraphic"); }, &msg::DataIncomplete, false},
+        RefusalRow{"GradePrint 1", [](MainWindow& w) { w.GradePrint_Click(1); }, &msg::DataIncomplete, false},
+        RefusalRow{"GradePrint 2", [](MainWindow& w) { w.GradePrint_Click(2); }, &msg::DataIncomplete, true},
+        RefusalRow{"GradePrint 4", [](MainWindow& w) { w.GradePrint_Click(4); }, &msg::DataIncomplete, false},
+        RefusalRow{"tbr PrintGrade", [](MainWindow& w) { w.tbrmain_ButtonClick("PrintGrade"); }, &msg::DataIncomplete, false}));
+
+TEST(MainWindow, FixGradeClearsThePlatformEvenWhenRefused)
+{
+    Fixture f;
+    f.window.project().FixGradeElevation = 12.5f;
+    f.window.tbrmain_ButtonClick("FixGrade");
+    EXPECT_EQ(f.window.project().FixGradeElevation, 0);
+    EXPECT_EQ(f.prompts->messages, QStringList{msg::DataIncomplete});
+}
+
+TEST(MainWindow, GraphicPrintNeedsOnlyTheGrid)
+{
+    Fixture f;
+    f.defineGrid(10, 3, 0); // no nodes, but a grid
+    f.window.GraphicPrint_Click(4);
+    f.window.GraphicPrint_Click(3);
+    f.window.DataPrint_Click(3);
+    f.window.GradePrint_Click(3);
+    EXPECT_TRUE(f.prompts->messages.isEmpty());
+}
+
+TEST(MainWindow, NewAndCloseSwitchEditingAndKeepTheData)
+{
+    Fixture f;
+    f.defineGrid();
+    f.window.project().Nodes[7].Z = 99;
+    f.window.project().FileTitle = "site.gnd";
+    f.window.setWindowTitle("TERVAN[/tmp/site]");
+
+    f.window.mnuFileClose_Click();
+    EXPECT_FALSE(f.item("mnuEdit")->isEnabled());
+    EXPECT_FALSE(f.window.toolbarButton(5)->isEnabled());
+    EXPECT_EQ(f.window.windowTitle(), QStringLiteral("TERVAN"));
+    EXPECT_EQ(f.window.project().NodeCount, 20);
+
+    // A view command after Close still finds the data.
+    QSignalSpy redraws(&f.window, &MainWindow::redrawn);
+    EXPECT_TRUE(f.window.GraphicShow_Click(2));
+    EXPECT_EQ(f.window.project().DisplayMode, 2);
+    EXPECT_EQ(redraws.size(), 1);
+    EXPECT_TRUE(f.prompts->messages.isEmpty());
+
+    f.window.mnuFileNew_Click();
+    const Project& p = f.window.project();
+    EXPECT_TRUE(f.item("mnuEdit")->isEnabled());
+    EXPECT_TRUE(f.window.toolbarButton(5)->isEnabled());
+    EXPECT_FALSE(p.HasData());
+    EXPECT_EQ(p.Nodes.size(), 21u);
+    EXPECT_EQ(p.Nodes[7].Z, 99);
+    EXPECT_EQ(p.FileTitle, QStringLiteral("********"));
+    EXPECT_EQ(p.DisplayMode, 1);
+}
+
+TEST(MainWindow, LabelMarksFollowTheirRules)
+{
+    Fixture f;
+    auto marks = [&f] {
+        QString s;
+        for (int i : {5, 6, 7, 9, 10})
+            s += f.window.menuItem(QStringLiteral("ViewChoice_%1").arg(i))->isChecked() ? '1' : '0';
+        return s;
+    };
+    EXPECT_EQ(marks(), "01101");
+    f.item("ViewChoice_5")->trigger();
+    EXPECT_EQ(marks(), "10001");
+    f.item("ViewChoice_6")->trigger();
+    EXPECT_EQ(marks(), "01001");
+    f.item("ViewChoice_7")->trigger();
+    EXPECT_EQ(marks(), "01101");
+    f.item("ViewChoice_7")->trigger();
+    EXPECT_EQ(marks(), "01001");
+    f.item("ViewChoice_9")->trigger();
+    EXPECT_EQ(marks(), "01010");
+    EXPECT_EQ(f.window.project().BoldWholeContours, 0);
+    f.item("ViewChoice_9")->trigger(); // already marked: stays marked
+    EXPECT_EQ(marks(), "01010");
+    f.item("ViewChoice_10")->trigger();
+    EXPECT_EQ(marks(), "01001");
+    EXPECT_EQ(f.window.project().BoldWholeContours, -1);
+}
+
+TEST(MainWindow, PictureCommandsFollowTheDisplayMode)
+{
+    Fixture f;
+    f.defineGrid();
+    auto states = [&f] {
+        QString s;
+        for (int pos : {16, 17, 18})
+            s += f.window.toolbarButton(pos)->isEnabled() ? '1' : '0';
+        for (int i : {12, 13, 14})
+            s += f.window.menuItem(QStringLiteral("ViewChoice_%1").arg(i))->isEnabled() ? '1' : '0';
+        return s;
+    };
+    f.window.GraphicShow_Click(2);
+    EXPECT_EQ(states(), "100100");
+    f.window.GraphicShow_Click(3);
+    EXPECT_EQ(states(), "111111");
+    f.window.GraphicShow_Click(1);
+    EXPECT_EQ(states(), "000000");
+}
+
+TEST(MainWindow, ControlDataFromTheMenuRedrawsAtOnce)
+{
+    Fixture f;
+    f.window.mnuFileNew_Click();
+    f.prompts->onModal = [](QDialog& dialog) {
+        dialog.findChild<QLineEdit*>("txtGrid")->setText("5");
+        dialog.findChild<QLineEdit*>("txtRow")->setText("2");
+        dialog.findChild<QLineEdit*>("txtCol")->setText("3");
+        dialog.findChild<QLineEdit*>("txtInt")->setText("0.5");
+        dialog.findChild<QPushButton*>("cmdOK")->click();
+    };
+    QSignalSpy redraws(&f.window, &MainWindow::redrawn);
+    f.window.mnuEditChoice_Click(2);
+    EXPECT_EQ(f.prompts->modalRuns, 1);
+    EXPECT_EQ(redraws.size(), 1);
+    EXPECT_EQ(f.window.project().NodeCount, 6);
+    EXPECT_EQ(f.window.project().ViewYMax, 42);
+}
+
+TEST(MainWindow, ToolbarControlDialogIsModelessAndSingle)
+{
+    Fixture f;
+    f.window.mnuFileNew_Click();
+    f.window.tbrmain_ButtonClick("Control");
+    f.window.tbrmain_ButtonClick("Control");
+    const auto dialogs = f.window.findChildren<ControlDialog*>();
+    ASSERT_EQ(dialogs.size(), 1);
+    EXPECT_FALSE(dialogs[0]->isModal());
+    EXPECT_TRUE(dialogs[0]->isVisible());
+    EXPECT_EQ(f.prompts->modalRuns, 0);
+
+    QSignalSpy redraws(&f.window, &MainWindow::redrawn);
+    dialogs[0]->findChild<QLineEdit*>("txtRow")->setText("2");
+    dialogs[0]->findChild<QLineEdit*>("txtCol")->setText("2");
+    dialogs[0]->findChild<QLineEdit*>("txtGrid")->setText("10");
+    dialogs[0]->findChild<QPushButton*>("cmdOK")->click();
+    EXPECT_EQ(f.window.project().NodeCount, 4);
+    EXPECT_GE(redraws.size(), 1);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(f.window.findChildren<ControlDialog*>().isEmpty());
+}
+
+TEST(MainWindow, HeadingFromTheMenuIsModal)
+{
+    Fixture f;
+    f.window.mnuFileNew_Click();
+    f.prompts->onModal = [](QDialog& dialog) {
+        EXPECT_NE(qobject_cast<HeadingDialog*>(&dialog), nullptr);
+        dialog.findChild<QLineEdit*>("txtProject")->setText("อาคาร 2");
+        dialog.findChild<QPushButton*>("cmdOK")->click();
+    };
+    f.window.mnuEditChoice_Click(1);
+    EXPECT_EQ(f.window.project().ProjectName.text().trimmed(), QStringLiteral("อาคาร 2"));
+}
+
+TEST(MainWindow, ViewCommandsMoveTheWindow)
+{
+    Fixture f;
+    f.defineGrid(10, 11, 3);
+    f.window.Fit_Screen();
+    const Project& p = f.window.project();
+    EXPECT_EQ(p.ViewXMin, -20);
+    EXPECT_EQ(p.ViewXMax, 180);
+    EXPECT_EQ(p.ViewYMin, -30);
+    EXPECT_EQ(p.ViewYMax, 120);
+    f.window.Zoom_Out();
+    EXPECT_EQ(p.ViewXMax, 190);
+    f.window.Normal_View();
+    EXPECT_EQ(p.ViewYMax, 85);
+    auto* hsb = f.window.findChild<QScrollBar*>(QStringLiteral("hsbMain"));
+    hsb->setValue(30);
+    EXPECT_EQ(p.ViewXMin, -10);
+    EXPECT_EQ(p.HScrollPos, 30);
+}

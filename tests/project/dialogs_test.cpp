@@ -1,0 +1,174 @@
+#include "common/messages.h"
+#include "common/numbertext.h"
+#include "project/controldata.h"
+#include "project/project.h"
+#include "project/ui/controldialog.h"
+#include "project/ui/headingdialog.h"
+#include "support/fakeprompts.h"
+#include "support/printto.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace tervan;
+
+namespace {
+
+QLineEdit* box(QWidget& dialog, const char* name)
+{
+    auto* edit = dialog.findChild<QLineEdit*>(QLatin1String(name));
+    EXPECT_NE(edit, nullptr) << name;
+    return edit;
+}
+
+void click(QWidget& dialog, const char* name)
+{
+    auto* button = dialog.findChild<QPushButton*>(QLatin1String(name));
+    ASSERT_NE(button, nullptr) << name;
+    button->click();
+}
+
+void fill(QWidget& dialog, const ControlDataTexts& t)
+{
+    box(dialog, "txtGrid")->setText(t.spacing);
+    box(dialog, "txtRow")->setText(t.rows);
+    box(dialog, "txtCol")->setText(t.cols);
+    box(dialog, "txtInt")->setText(t.interval);
+}
+
+} // namespace
+
+TEST(HeadingDialog, ShowsPaddedTextsAndStoresOnOkOnly)
+{
+    Project p = startupProject();
+    {
+        HeadingDialog dialog(p);
+        EXPECT_EQ(dialog.windowTitle(), QStringLiteral("ส่วนหัว"));
+        EXPECT_EQ(box(dialog, "txtProject")->text(), QStringLiteral("Project01") + QString(31, ' '));
+        box(dialog, "txtProject")->setText(QString(45, QChar(u'ก')) + "12345");
+        box(dialog, "txtEngineer")->setText(QStringLiteral("สมชาย"));
+        click(dialog, "cmdCancel");
+        EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    }
+    EXPECT_EQ(p.ProjectName.text().trimmed(), QStringLiteral("Project01"));
+    {
+        HeadingDialog dialog(p);
+        box(dialog, "txtProject")->setText(QString(45, QChar(u'ก')) + "12345");
+        box(dialog, "txtEngineer")->setText(QStringLiteral("วิศวกร 9"));
+        click(dialog, "cmdOK");
+        EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    }
+    EXPECT_EQ(p.ProjectName.text(), QString(40, QChar(u'ก')));
+    EXPECT_EQ(p.EngineerName.text(), QStringLiteral("วิศวกร 9") + QString(32, ' '));
+    HeadingDialog again(p);
+    EXPECT_EQ(box(again, "txtEngineer")->text().size(), 40);
+}
+
+TEST(HeadingDialog, ClickSelectsTheWholeText)
+{
+    Project p = startupProject();
+    HeadingDialog dialog(p);
+    QLineEdit* edit = box(dialog, "txtEngineer");
+    QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(5, edit->height() / 2));
+    EXPECT_EQ(edit->selectedText(), edit->text());
+    EXPECT_EQ(edit->selectionStart(), 0);
+}
+
+TEST(ControlDialog, LoadsCurrentValues)
+{
+    FakePrompts prompts;
+    Project p = startupProject();
+    {
+        ControlDialog dialog(p, prompts);
+        EXPECT_EQ(dialog.windowTitle(), QStringLiteral("ข้อมูลควบคุม"));
+        for (const char* name : {"txtGrid", "txtRow", "txtCol", "txtInt"})
+            EXPECT_EQ(box(dialog, name)->text(), QStringLiteral("0")) << name;
+    }
+    applyControlData(p, {10, 4, 5, 0.5f});
+    ControlDialog dialog(p, prompts);
+    EXPECT_EQ(box(dialog, "txtGrid")->text(), QStringLiteral("10"));
+    EXPECT_EQ(box(dialog, "txtRow")->text(), QStringLiteral("4"));
+    EXPECT_EQ(box(dialog, "txtCol")->text(), QStringLiteral("5"));
+    EXPECT_EQ(box(dialog, "txtInt")->text(), generalForm(0.5f, QLocale()));
+}
+
+TEST(ControlDialog, OkDefinesTheGridAndCancelChangesNothing)
+{
+    FakePrompts prompts;
+    Project p = startupProject();
+    const Project before = p;
+    {
+        ControlDialog dialog(p, prompts);
+        fill(dialog, {"10", "4", "5", "1"});
+        click(dialog, "cmdCancel");
+    }
+    EXPECT_EQ(p, before);
+
+    ControlDialog dialog(p, prompts);
+    fill(dialog, {"10", "4", "5", "1"});
+    click(dialog, "cmdOK");
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_TRUE(prompts.messages.isEmpty());
+    EXPECT_EQ(p.NodeCount, 20);
+    EXPECT_EQ(p.ContourInterval, 1);
+}
+
+TEST(ControlDialog, ZeroSpacingWarnsButStores)
+{
+    FakePrompts prompts;
+    Project p = startupProject();
+    ControlDialog dialog(p, prompts);
+    fill(dialog, {"0", "2", "3", "1"});
+    click(dialog, "cmdOK");
+    EXPECT_EQ(prompts.messages, QStringList{msg::InputError});
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(p.NodeCount, 6);
+    EXPECT_EQ(p.ViewXMax, 120);
+}
+
+struct RefusalCase
+{
+    ControlDataTexts texts;
+    const char* offending;
+};
+
+class ControlDialogRefusal : public ::testing::TestWithParam<RefusalCase>
+{
+};
+
+TEST_P(ControlDialogRefusal, KeepsTheDialogOpenOnTheBadBoxAndStoresNothing)
+{
+    const auto& c = GetParam();
+    FakePrompts prompts;
+    Project p = startupProject();
+    applyControlData(p, {5, 2, 2, 1});
+    p.Nodes[3].Z = 12.5f;
+    const Project before = p;
+
+    ControlDialog dialog(p, prompts);
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    fill(dialog, c.texts);
+    click(dialog, "cmdOK");
+
+    EXPECT_EQ(prompts.messages, QStringList{msg::InputError});
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), 0);
+    EXPECT_EQ(p, before);
+    QLineEdit* bad = box(dialog, c.offending);
+    EXPECT_TRUE(bad->hasFocus()) << c.offending;
+    EXPECT_EQ(bad->selectedText(), bad->text());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Inputs, ControlDialogRefusal,
+    ::testing::Values(RefusalCase{{"ten", "4", "5", "1"}, "txtGrid"},
+                      RefusalCase{{"-5", "4", "5", "1"}, "txtGrid"},
+                      RefusalCase{{"10", "70000", "5", "1"}, "txtRow"},
+                      RefusalCase{{"10", "4", "-2", "1"}, "txtCol"},
+                      RefusalCase{{"10", "4", "5", "-0.5"}, "txtInt"},
+                      RefusalCase{{"10", "4", "5", "1e40"}, "txtInt"},
+                      RefusalCase{{"10", "200", "200", "1"}, "txtCol"}));
