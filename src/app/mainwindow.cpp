@@ -4,13 +4,16 @@
 #include "common/messages.h"
 #include "graphics/ui/plotwidget.h"
 #include "graphics/viewwindow.h"
+#include "project/projectfile.h"
 #include "project/ui/centreddialog.h"
 #include "project/ui/controldialog.h"
 #include "project/ui/headingdialog.h"
+#include "project/ui/nodeentrydialog.h"
 #include "project/ui/prompts.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QGridLayout>
 #include <QLabel>
 #include <QMenuBar>
@@ -24,6 +27,12 @@ namespace tervan {
 namespace {
 
 const QString Caption = QStringLiteral("TERVAN");
+const QString FileFilter = QStringLiteral("Data File (*.gnd)");
+
+QString captionFor(const ProjectFileNames& names)
+{
+    return Caption + QLatin1Char('[') + QDir::toNativeSeparators(names.gnd) + QLatin1Char(']');
+}
 
 // One entry of a menu array; "-" makes a separator that still holds its index.
 struct ArrayItem
@@ -152,8 +161,8 @@ void MainWindow::buildMenus()
              &MainWindow::mnuEditChoice_Click);
 
     QMenu* show = addMenu(bar, "mnuShowChoice", u"แ&สดงกราฟิก");
-    for (const ArrayItem& item : {ArrayItem{1, u"กริด"}, ArrayItem{2, u"เส้นชั้นความสูง"},
-                                  ArrayItem{3, u"พื้นผิว"}}) {
+    for (const ArrayItem& item :
+         {ArrayItem{1, u"กริด"}, ArrayItem{2, u"เส้นชั้นความสูง"}, ArrayItem{3, u"พื้นผิว"}}) {
         const int index = item.index;
         connect(addItem(show, arrayName("GraphicShow", index), item.caption), &QAction::triggered,
                 this, [this, index] { GraphicShow_Click(index); });
@@ -294,6 +303,11 @@ QAction* MainWindow::toolbarButton(int position) const
     return position >= 1 && position <= actions.size() ? actions[position - 1] : nullptr;
 }
 
+NodeEntryDialog* MainWindow::nodeEntryDialog() const
+{
+    return m_nodeEntry;
+}
+
 QAction* MainWindow::menuItem(const QString& name) const
 {
     return findChild<QAction*>(name);
@@ -355,17 +369,49 @@ void MainWindow::mnuFileNew_Click()
     setEditingEnabled(true);
     resetForNew(m_project);
     setWindowTitle(Caption);
-    Form_Activate();
+    projectReplaced();
 }
 
 void MainWindow::mnuFileOpen_Click()
 {
     emit commandStarted(QStringLiteral("mnuFileOpen_Click"));
+    const QString picked = m_prompts->pickOpenName(FileFilter, m_lastFileName);
+    if (picked.isEmpty())
+        return;
+    m_lastFileName = picked;
+    const ProjectFileNames names = projectFileNames(picked);
+    // Everything is read before anything changes, so a bad file leaves the project as it was.
+    auto loaded = loadProjectFiles(names);
+    if (const auto* error = std::get_if<FileError>(&loaded)) {
+        const QString name =
+            QDir::toNativeSeparators(error->file == ProjectFile::Gnd ? names.gnd : names.nod);
+        m_prompts->notice(error->problem == FileProblem::CannotOpen ? msg::cannotOpenFile(name)
+                                                                    : msg::fileMalformed(name));
+        return;
+    }
+    applyOpenedProject(m_project, std::get<ProjectFileData>(std::move(loaded)), names);
+    setEditingEnabled(true);
+    setWindowTitle(captionFor(names));
+    projectReplaced();
 }
 
 void MainWindow::mnuFileSave_Click()
 {
     emit commandStarted(QStringLiteral("mnuFileSave_Click"));
+    const QString picked = m_prompts->pickSaveName(FileFilter, m_lastFileName);
+    if (picked.isEmpty())
+        return;
+    m_lastFileName = picked;
+    const ProjectFileNames names = projectFileNames(picked);
+    if (const auto failed = saveProjectFiles(m_project, names)) {
+        m_prompts->notice(msg::cannotSaveFile(
+            QDir::toNativeSeparators(*failed == ProjectFile::Gnd ? names.gnd : names.nod)));
+        return;
+    }
+    m_project.DataFileBase = names.base;
+    m_project.GndFileName = names.gnd;
+    m_project.NodFileName = names.nod;
+    setWindowTitle(captionFor(names));
 }
 
 void MainWindow::mnuFileClose_Click()
@@ -395,12 +441,14 @@ void MainWindow::mnuEditChoice_Click(int index)
     case 2: {
         ControlDialog dialog(m_project, *m_prompts, this);
         if (m_prompts->runModal(dialog) == QDialog::Accepted)
-            Form_Activate();
+            projectReplaced();
         break;
     }
     case 4:
         if (!m_project.HasNodes())
             m_prompts->notice(msg::EnterRowsColsFirst);
+        else
+            showNodeEntry();
         break;
     default:
         break;
@@ -417,8 +465,32 @@ void MainWindow::showControlModeless()
     }
     m_controlModeless = new ControlDialog(m_project, *m_prompts, this);
     m_controlModeless->setAttribute(Qt::WA_DeleteOnClose);
-    connect(m_controlModeless, &QDialog::accepted, this, &MainWindow::Form_Activate);
+    connect(m_controlModeless, &QDialog::accepted, this, &MainWindow::projectReplaced);
     m_controlModeless->show();
+}
+
+void MainWindow::showNodeEntry()
+{
+    emit commandStarted(QStringLiteral("frmNodeCoordi.Show"));
+    if (m_nodeEntry) {
+        m_nodeEntry->raise();
+        m_nodeEntry->activateWindow();
+        return;
+    }
+    m_nodeEntry = new NodeEntryDialog(m_project, this);
+    m_nodeEntry->setAttribute(Qt::WA_DeleteOnClose);
+    m_nodeEntry->show();
+}
+
+void MainWindow::projectReplaced()
+{
+    if (m_nodeEntry) {
+        if (m_project.HasNodes())
+            m_nodeEntry->reloadFromProject();
+        else
+            m_nodeEntry->close();
+    }
+    Form_Activate();
 }
 
 bool MainWindow::GraphicShow_Click(int index)

@@ -17,6 +17,7 @@ class QToolBar;
 namespace tervan {
 
 class ControlDialog;
+class NodeEntryDialog;
 class PlotWidget;
 
 // frmMain: the program's one top-level window. It owns the project, builds the menu bar and the
@@ -36,6 +37,7 @@ public:
     // Toolbar positions count from 1, separators included.
     QAction* toolbarButton(int position) const;
     QAction* menuItem(const QString& name) const;
+    NodeEntryDialog* nodeEntryDialog() const;
 
     // Redraw: world window, scroll bars, dot counts, then the picture of DisplayMode.
     void Form_Activate();
@@ -77,6 +79,9 @@ private:
     void buildCentralArea();
     void startup();
     void showControlModeless();
+    void showNodeEntry();
+    // The grid or the whole project changed under the modeless dialogs.
+    void projectReplaced();
     void setEditingEnabled(bool enabled);
     bool checked(int viewChoice) const;
     void setChecked(int viewChoice, bool on);
@@ -93,6 +98,9 @@ private:
     QStatusBar* m_stbMain = nullptr;
     QLabel* m_readout = nullptr;
     QPointer<ControlDialog> m_controlModeless;
+    QPointer<NodeEntryDialog> m_nodeEntry;
+    // The file dialogs start from the name picked last.
+    QString m_lastFileName;
 };
 
 } // namespace tervan

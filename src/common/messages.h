@@ -10,8 +10,21 @@ inline const QString Caption = QStringLiteral("คำชี้แจง");
 inline const QString EnterOrOpenFirst =
     QStringLiteral("กรุณาป้อนข้อมูล หรือ เปิดแฟ้มข้อมูลเก่า ให้เรียบร้อยก่อนครับ");
 inline const QString DataIncomplete = QStringLiteral("ข้อมูลไม่สมบูรณ์ กรุณาตรวจสอบข้อมูลอีกครั้ง");
-inline const QString EnterRowsColsFirst =
-    QStringLiteral("กรุณากลับไปป้อนจำนวนแถวกับจำนวนคอลัมน์ก่อนครับ");
+inline const QString EnterRowsColsFirst = QStringLiteral("กรุณากลับไปป้อนจำนวนแถวกับจำนวนคอลัมน์ก่อนครับ");
 inline const QString InputError = QStringLiteral("การป้อนข้อมูลผิดพลาด กรุณาตรวจสอบอีกครั้ง");
+
+// File problems name the file as the user knows it.
+inline QString cannotOpenFile(const QString& name)
+{
+    return QStringLiteral("ไม่สามารถเปิดแฟ้ม %1 ได้").arg(name);
+}
+inline QString fileMalformed(const QString& name)
+{
+    return QStringLiteral("แฟ้ม %1 ไม่สมบูรณ์ หรือรูปแบบไม่ถูกต้อง").arg(name);
+}
+inline QString cannotSaveFile(const QString& name)
+{
+    return QStringLiteral("ไม่สามารถบันทึกแฟ้ม %1 ได้").arg(name);
+}
 
 } // namespace tervan::msg

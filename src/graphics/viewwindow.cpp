@@ -18,9 +18,8 @@ void fitScreen(Project& p)
     const qint32 height = (qint32(p.GridRows) - 1) * qint32(p.GridSpacing);
     p.ViewYMax = 2.0 * p.ViewStepY + double(height);
     p.ViewXMin = -2.0 * p.ViewStepX;
-    const auto q = static_cast<qint64>(
-                       std::nearbyint((std::fabs(p.ViewYMin) + double(p.ViewYMax)) * 4.0)) /
-                   3;
+    const auto q =
+        static_cast<qint64>(std::nearbyint((std::fabs(p.ViewYMin) + double(p.ViewYMax)) * 4.0)) / 3;
     p.ViewXMax = double(q) - std::fabs(p.ViewXMin);
 }
 

@@ -37,8 +37,7 @@ std::variant<ControlValues, ControlField> readControlData(const ControlDataTexts
     if (!cols)
         return ControlField::Cols;
     const auto interval = readLocaleNumber(texts.interval, locale);
-    if (!interval || !(*interval >= 0) ||
-        !std::isfinite(static_cast<float>(*interval)))
+    if (!interval || !(*interval >= 0) || !std::isfinite(static_cast<float>(*interval)))
         return ControlField::Interval;
     // The node count is a 16-bit value.
     if (int(*rows) * int(*cols) > std::numeric_limits<qint16>::max())

@@ -89,8 +89,7 @@ const MenuRow MenuRows[] = {
     {"ViewChoice_14", u"หมุนกราฟิกพื้นผิวตามเข็มนาฬิกา", QKeySequence(Qt::Key_F6), "Rotat_Minus"},
     {"mnuGradeElev", u"ป&รับระดับพื้นที่", {}, nullptr},
     {"GradeElevChoice_1", u"แบบพื้นที่เรียบเสมอกัน", {}, "GradeElevChoice_Click(1)"},
-    {"GradeElevChoice_2", u"แบบพื้นที่เรียบเสมอกัน ผู้ใช้กำหนดค่าระดับ", {},
-     "GradeElevChoice_Click(2)"},
+    {"GradeElevChoice_2", u"แบบพื้นที่เรียบเสมอกัน ผู้ใช้กำหนดค่าระดับ", {}, "GradeElevChoice_Click(2)"},
     {"mnuPrint", u"&พิมพ์", {}, nullptr},
     {"PrintChoice_1", u"ข้อมูลนำเข้า", {}, nullptr},
     {"DataPrint_1", u"ข้อมูลควบคุม", {}, "DataPrint_Click(1)"},
@@ -211,7 +210,8 @@ TEST(MainWindow, ToolbarHoldsTwentyFivePositionsAndDispatchesByKey)
         QSignalSpy redraws(&fresh.window, &MainWindow::redrawn);
         const QStringList started = fresh.trigger(fresh.window.toolbarButton(row.position));
         EXPECT_EQ(started.value(0), QStringLiteral("tbrmain_ButtonClick"));
-        EXPECT_TRUE(started.contains(QLatin1String(row.command))) << started.join(' ').toStdString();
+        EXPECT_TRUE(started.contains(QLatin1String(row.command)))
+            << started.join(' ').toStdString();
         // Every click ends with a redraw, except a view button that refuses.
         const bool refusedView = QByteArray(row.key).startsWith("View");
         EXPECT_EQ(redraws.isEmpty(), refusedView);
@@ -293,30 +293,54 @@ TEST_P(Preconditions, ShowTheirMessageOnceAndNothingElse)
 INSTANTIATE_TEST_SUITE_P(
     Commands, Preconditions,
     ::testing::Values(
-        RefusalRow{"GraphicShow 1", [](MainWindow& w) { w.GraphicShow_Click(1); }, &msg::EnterOrOpenFirst, false},
-        RefusalRow{"GraphicShow 2", [](MainWindow& w) { w.GraphicShow_Click(2); }, &msg::EnterOrOpenFirst, false},
-        RefusalRow{"GraphicShow 3", [](MainWindow& w) { w.GraphicShow_Click(3); }, &msg::EnterOrOpenFirst, false},
-        RefusalRow{"tbr ViewGrid", [](MainWindow& w) { w.tbrmain_ButtonClick("ViewGrid"); }, &msg::EnterOrOpenFirst, false},
-        RefusalRow{"tbr ViewContour", [](MainWindow& w) { w.tbrmain_ButtonClick("ViewContour"); }, &msg::EnterOrOpenFirst, false},
-        RefusalRow{"tbr View3D", [](MainWindow& w) { w.tbrmain_ButtonClick("View3D"); }, &msg::EnterOrOpenFirst, false},
-        RefusalRow{"mnuEditChoice 4", [](MainWindow& w) { w.mnuEditChoice_Click(4); }, &msg::EnterRowsColsFirst, true},
-        RefusalRow{"tbr InputEle", [](MainWindow& w) { w.tbrmain_ButtonClick("InputEle"); }, &msg::EnterRowsColsFirst, false},
-        RefusalRow{"GradeElevChoice 1", [](MainWindow& w) { w.GradeElevChoice_Click(1); }, &msg::DataIncomplete, true},
-        RefusalRow{"GradeElevChoice 2", [](MainWindow& w) { w.GradeElevChoice_Click(2); }, &msg::DataIncomplete, true},
-        RefusalRow{"tbr AutoGrade", [](MainWindow& w) { w.tbrmain_ButtonClick("AutoGrade"); }, &msg::DataIncomplete, false},
-        RefusalRow{"tbr FixGrade", [](MainWindow& w) { w.tbrmain_ButtonClick("FixGrade"); }, &msg::DataIncomplete, false},
-        RefusalRow{"DataPrint 1", [](MainWindow& w) { w.DataPrint_Click(1); }, &msg::DataIncomplete, true},
-        RefusalRow{"DataPrint 2", [](MainWindow& w) { w.DataPrint_Click(2); }, &msg::DataIncomplete, false},
-        RefusalRow{"DataPrint 4", [](MainWindow& w) { w.DataPrint_Click(4); }, &msg::DataIncomplete, false},
-        RefusalRow{"tbr PrintData", [](MainWindow& w) { w.tbrmain_ButtonClick("PrintData"); }, &msg::DataIncomplete, false},
-        RefusalRow{"GraphicPrint 1", [](MainWindow& w) { w.GraphicPrint_Click(1); }, &msg::DataIncomplete, false},
-        RefusalRow{"GraphicPrint 2", [](MainWindow& w) { w.GraphicPrint_Click(2); }, &msg::DataIncomplete, false},
-        RefusalRow{"GraphicPrint 4", [](MainWindow& w) { w.GraphicPrint_Click(4); }, &msg::DataIncomplete, false},
-        RefusalRow{"tbr PrintGraphic", [](MainWindow& w) { w.tbrmain_ButtonClick("PrintGraphic"); }, &msg::DataIncomplete, false},
-        RefusalRow{"GradePrint 1", [](MainWindow& w) { w.GradePrint_Click(1); }, &msg::DataIncomplete, false},
-        RefusalRow{"GradePrint 2", [](MainWindow& w) { w.GradePrint_Click(2); }, &msg::DataIncomplete, true},
-        RefusalRow{"GradePrint 4", [](MainWindow& w) { w.GradePrint_Click(4); }, &msg::DataIncomplete, false},
-        RefusalRow{"tbr PrintGrade", [](MainWindow& w) { w.tbrmain_ButtonClick("PrintGrade"); }, &msg::DataIncomplete, false}));
+        RefusalRow{"GraphicShow 1", [](MainWindow& w) { w.GraphicShow_Click(1); },
+                   &msg::EnterOrOpenFirst, false},
+        RefusalRow{"GraphicShow 2", [](MainWindow& w) { w.GraphicShow_Click(2); },
+                   &msg::EnterOrOpenFirst, false},
+        RefusalRow{"GraphicShow 3", [](MainWindow& w) { w.GraphicShow_Click(3); },
+                   &msg::EnterOrOpenFirst, false},
+        RefusalRow{"tbr ViewGrid", [](MainWindow& w) { w.tbrmain_ButtonClick("ViewGrid"); },
+                   &msg::EnterOrOpenFirst, false},
+        RefusalRow{"tbr ViewContour", [](MainWindow& w) { w.tbrmain_ButtonClick("ViewContour"); },
+                   &msg::EnterOrOpenFirst, false},
+        RefusalRow{"tbr View3D", [](MainWindow& w) { w.tbrmain_ButtonClick("View3D"); },
+                   &msg::EnterOrOpenFirst, false},
+        RefusalRow{"mnuEditChoice 4", [](MainWindow& w) { w.mnuEditChoice_Click(4); },
+                   &msg::EnterRowsColsFirst, true},
+        RefusalRow{"tbr InputEle", [](MainWindow& w) { w.tbrmain_ButtonClick("InputEle"); },
+                   &msg::EnterRowsColsFirst, false},
+        RefusalRow{"GradeElevChoice 1", [](MainWindow& w) { w.GradeElevChoice_Click(1); },
+                   &msg::DataIncomplete, true},
+        RefusalRow{"GradeElevChoice 2", [](MainWindow& w) { w.GradeElevChoice_Click(2); },
+                   &msg::DataIncomplete, true},
+        RefusalRow{"tbr AutoGrade", [](MainWindow& w) { w.tbrmain_ButtonClick("AutoGrade"); },
+                   &msg::DataIncomplete, false},
+        RefusalRow{"tbr FixGrade", [](MainWindow& w) { w.tbrmain_ButtonClick("FixGrade"); },
+                   &msg::DataIncomplete, false},
+        RefusalRow{"DataPrint 1", [](MainWindow& w) { w.DataPrint_Click(1); }, &msg::DataIncomplete,
+                   true},
+        RefusalRow{"DataPrint 2", [](MainWindow& w) { w.DataPrint_Click(2); }, &msg::DataIncomplete,
+                   false},
+        RefusalRow{"DataPrint 4", [](MainWindow& w) { w.DataPrint_Click(4); }, &msg::DataIncomplete,
+                   false},
+        RefusalRow{"tbr PrintData", [](MainWindow& w) { w.tbrmain_ButtonClick("PrintData"); },
+                   &msg::DataIncomplete, false},
+        RefusalRow{"GraphicPrint 1", [](MainWindow& w) { w.GraphicPrint_Click(1); },
+                   &msg::DataIncomplete, false},
+        RefusalRow{"GraphicPrint 2", [](MainWindow& w) { w.GraphicPrint_Click(2); },
+                   &msg::DataIncomplete, false},
+        RefusalRow{"GraphicPrint 4", [](MainWindow& w) { w.GraphicPrint_Click(4); },
+                   &msg::DataIncomplete, false},
+        RefusalRow{"tbr PrintGraphic", [](MainWindow& w) { w.tbrmain_ButtonClick("PrintGraphic"); },
+                   &msg::DataIncomplete, false},
+        RefusalRow{"GradePrint 1", [](MainWindow& w) { w.GradePrint_Click(1); },
+                   &msg::DataIncomplete, false},
+        RefusalRow{"GradePrint 2", [](MainWindow& w) { w.GradePrint_Click(2); },
+                   &msg::DataIncomplete, true},
+        RefusalRow{"GradePrint 4", [](MainWindow& w) { w.GradePrint_Click(4); },
+                   &msg::DataIncomplete, false},
+        RefusalRow{"tbr PrintGrade", [](MainWindow& w) { w.tbrmain_ButtonClick("PrintGrade"); },
+                   &msg::DataIncomplete, false}));
 
 TEST(MainWindow, FixGradeClearsThePlatformEvenWhenRefused)
 {

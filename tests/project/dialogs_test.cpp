@@ -47,7 +47,8 @@ TEST(HeadingDialog, ShowsPaddedTextsAndStoresOnOkOnly)
     {
         HeadingDialog dialog(p);
         EXPECT_EQ(dialog.windowTitle(), QStringLiteral("ส่วนหัว"));
-        EXPECT_EQ(box(dialog, "txtProject")->text(), QStringLiteral("Project01") + QString(31, ' '));
+        EXPECT_EQ(box(dialog, "txtProject")->text(),
+                  QStringLiteral("Project01") + QString(31, ' '));
         box(dialog, "txtProject")->setText(QString(45, QChar(u'ก')) + "12345");
         box(dialog, "txtEngineer")->setText(QStringLiteral("สมชาย"));
         click(dialog, "cmdCancel");
@@ -163,12 +164,11 @@ TEST_P(ControlDialogRefusal, KeepsTheDialogOpenOnTheBadBoxAndStoresNothing)
     EXPECT_EQ(bad->selectedText(), bad->text());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Inputs, ControlDialogRefusal,
-    ::testing::Values(RefusalCase{{"ten", "4", "5", "1"}, "txtGrid"},
-                      RefusalCase{{"-5", "4", "5", "1"}, "txtGrid"},
-                      RefusalCase{{"10", "70000", "5", "1"}, "txtRow"},
-                      RefusalCase{{"10", "4", "-2", "1"}, "txtCol"},
-                      RefusalCase{{"10", "4", "5", "-0.5"}, "txtInt"},
-                      RefusalCase{{"10", "4", "5", "1e40"}, "txtInt"},
-                      RefusalCase{{"10", "200", "200", "1"}, "txtCol"}));
+INSTANTIATE_TEST_SUITE_P(Inputs, ControlDialogRefusal,
+                         ::testing::Values(RefusalCase{{"ten", "4", "5", "1"}, "txtGrid"},
+                                           RefusalCase{{"-5", "4", "5", "1"}, "txtGrid"},
+                                           RefusalCase{{"10", "70000", "5", "1"}, "txtRow"},
+                                           RefusalCase{{"10", "4", "-2", "1"}, "txtCol"},
+                                           RefusalCase{{"10", "4", "5", "-0.5"}, "txtInt"},
+                                           RefusalCase{{"10", "4", "5", "1e40"}, "txtInt"},
+                                           RefusalCase{{"10", "200", "200", "1"}, "txtCol"}));

@@ -45,13 +45,12 @@ TEST_P(NormalWindow, IsFourteenStepsWideAndThreeQuartersHigh)
     EXPECT_EQ(p.ViewYMax, c.yMax);
 }
 
-INSTANTIATE_TEST_SUITE_P(Steps, NormalWindow,
-                         ::testing::Values(NormalWindowCase{10, -20, 120, -20, 85},
-                                           NormalWindowCase{5, -10, 60, -10, 42},
-                                           NormalWindowCase{1, -2, 12, -2, 8},
-                                           NormalWindowCase{7, -14, 84, -14, 59},
-                                           NormalWindowCase{32767, -65534, 393204, -65534,
-                                                            278519}));
+INSTANTIATE_TEST_SUITE_P(
+    Steps, NormalWindow,
+    ::testing::Values(NormalWindowCase{10, -20, 120, -20, 85},
+                      NormalWindowCase{5, -10, 60, -10, 42}, NormalWindowCase{1, -2, 12, -2, 8},
+                      NormalWindowCase{7, -14, 84, -14, 59},
+                      NormalWindowCase{32767, -65534, 393204, -65534, 278519}));
 
 TEST(ProjectState, StartsWithDefaultHeadingAndStartupWindow)
 {

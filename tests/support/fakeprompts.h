@@ -21,7 +21,25 @@ public:
         return dialog.result();
     }
 
+    QString pickOpenName(const QString& filter, const QString& start) override
+    {
+        pickedFrom << start;
+        lastFilter = filter;
+        return openAnswers.isEmpty() ? QString() : openAnswers.takeFirst();
+    }
+    QString pickSaveName(const QString& filter, const QString& start) override
+    {
+        pickedFrom << start;
+        lastFilter = filter;
+        return saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
+    }
+
     QStringList messages;
+    // Names the file dialogs answer, in order; an exhausted list answers as a cancel.
+    QStringList openAnswers;
+    QStringList saveAnswers;
+    QStringList pickedFrom;
+    QString lastFilter;
     int modalRuns = 0;
     // Acts on the dialog as the user would (fill boxes, click OK); the dialog's result is returned.
     std::function<void(QDialog&)> onModal;

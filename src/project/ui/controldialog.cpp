@@ -42,7 +42,8 @@ ControlDialog::ControlDialog(Project& project, Prompts& prompts, QWidget* parent
     for (const auto& row : rows) {
         grid->addWidget(new QLabel(QString::fromUtf16(row.caption), this), r, 0);
         row.box->setAlignment(Qt::AlignRight);
-        row.box->setMaximumWidth(row.box->fontMetrics().horizontalAdvance(QStringLiteral("0")) * 14);
+        row.box->setMaximumWidth(row.box->fontMetrics().horizontalAdvance(QStringLiteral("0")) *
+                                 14);
         grid->addWidget(row.box, r, 1);
         if (row.inMetres)
             grid->addWidget(new QLabel(metres, this), r, 2);
@@ -53,8 +54,8 @@ ControlDialog::ControlDialog(Project& project, Prompts& prompts, QWidget* parent
 
 void ControlDialog::cmdOK_Click()
 {
-    const auto read = readControlData(
-        {m_txtGrid->text(), m_txtRow->text(), m_txtCol->text(), m_txtInt->text()});
+    const auto read =
+        readControlData({m_txtGrid->text(), m_txtRow->text(), m_txtCol->text(), m_txtInt->text()});
     if (const auto* field = std::get_if<ControlField>(&read)) {
         m_prompts.notice(msg::InputError);
         QLineEdit* const boxes[] = {m_txtGrid, m_txtRow, m_txtCol, m_txtInt};

@@ -3,6 +3,7 @@
 #include "common/messages.h"
 
 #include <QDialog>
+#include <QFileDialog>
 #include <QMessageBox>
 
 namespace tervan {
@@ -16,6 +17,16 @@ void WidgetPrompts::notice(const QString& text)
 int WidgetPrompts::runModal(QDialog& dialog)
 {
     return dialog.exec();
+}
+
+QString WidgetPrompts::pickOpenName(const QString& filter, const QString& start)
+{
+    return QFileDialog::getOpenFileName(m_parent, QString(), start, filter);
+}
+
+QString WidgetPrompts::pickSaveName(const QString& filter, const QString& start)
+{
+    return QFileDialog::getSaveFileName(m_parent, QString(), start, filter);
 }
 
 } // namespace tervan

@@ -17,6 +17,10 @@ public:
     virtual void notice(const QString& text) = 0;
     // Runs the dialog modally and returns its result code.
     virtual int runModal(QDialog& dialog) = 0;
+    // File names picked in the open or save dialog, starting from `start`; empty when cancelled.
+    // Saving asks before an existing file is picked.
+    virtual QString pickOpenName(const QString& filter, const QString& start) = 0;
+    virtual QString pickSaveName(const QString& filter, const QString& start) = 0;
 };
 
 // The real boxes, parented to the given window.
@@ -26,6 +30,8 @@ public:
     explicit WidgetPrompts(QWidget* parent) : m_parent(parent) {}
     void notice(const QString& text) override;
     int runModal(QDialog& dialog) override;
+    QString pickOpenName(const QString& filter, const QString& start) override;
+    QString pickSaveName(const QString& filter, const QString& start) override;
 
 private:
     QWidget* m_parent;

@@ -1,0 +1,66 @@
+#include "project/controldata.h"
+#include "project/project.h"
+#include "project/ui/nodeentrydialog.h"
+
+#include <QApplication>
+#include <QTableView>
+#include <benchmark/benchmark.h>
+#include <cstdlib>
+
+using namespace tervan;
+
+namespace {
+
+QApplication& app()
+{
+    static int argc = 1;
+    static char name[] = "bench";
+    static char* argv[] = {name, nullptr};
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    static QApplication instance(argc, argv);
+    return instance;
+}
+
+Project largestGrid()
+{
+    Project p = startupProject();
+    applyControlData(p, {10, 1, 32767, 1});
+    for (int n = 1; n <= p.NodeCount; ++n)
+        p.Nodes[n].Z = 100.0f + float(n % 977) * 0.01f;
+    return p;
+}
+
+// Opening the list for the largest grid, up to its first painted frame.
+void BM_OpenNodeList(benchmark::State& state)
+{
+    app();
+    Project p = largestGrid();
+    for (auto _ : state) {
+        NodeEntryDialog dialog(p);
+        dialog.show();
+        QApplication::processEvents();
+        benchmark::DoNotOptimize(dialog.grid()->currentIndex());
+    }
+}
+BENCHMARK(BM_OpenNodeList)->Unit(benchmark::kMillisecond);
+
+// Scrolling the open list from top to bottom a page at a time.
+void BM_ScrollNodeList(benchmark::State& state)
+{
+    app();
+    Project p = largestGrid();
+    NodeEntryDialog dialog(p);
+    dialog.resize(400, 600);
+    dialog.show();
+    QApplication::processEvents();
+    QTableView* view = dialog.grid();
+    for (auto _ : state) {
+        for (int row = 0; row < p.NodeCount; row += 2000) {
+            view->scrollTo(view->model()->index(row, 3));
+            view->viewport()->repaint();
+        }
+    }
+}
+BENCHMARK(BM_ScrollNodeList)->Unit(benchmark::kMillisecond);
+
+} // namespace

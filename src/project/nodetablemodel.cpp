@@ -1,0 +1,124 @@
+#include "project/nodetablemodel.h"
+
+#include "common/numbertext.h"
+#include "project/project.h"
+
+#include <QBrush>
+#include <QColor>
+#include <cmath>
+
+namespace tervan {
+
+NodeTableModel::NodeTableModel(Project& project, QObject* parent)
+    : QAbstractTableModel(parent), m_project(project), m_rows(project.NodeCount)
+{
+}
+
+int NodeTableModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : m_rows;
+}
+
+int NodeTableModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QString NodeTableModel::cellText(int row, int column) const
+{
+    if (const auto it = m_typed.constFind(key(row, column)); it != m_typed.cend())
+        return *it;
+    const int n = row + 1;
+    if (n > m_project.NodeCount || std::size_t(n) >= m_project.Nodes.size())
+        return {};
+    const NodePoint& node = m_project.Nodes[n];
+    switch (column) {
+    case Number:
+        return QString::number(n);
+    case X:
+        return formatPicture(node.X, 0);
+    case Y:
+        return formatPicture(node.Y, 0);
+    case Elevation:
+        return formatPicture(node.Z, 2);
+    default:
+        return {};
+    }
+}
+
+QVariant NodeTableModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid())
+        return {};
+    switch (role) {
+    case Qt::DisplayRole:
+        return cellText(index.row(), index.column());
+    case Qt::TextAlignmentRole:
+        return int(Qt::AlignCenter);
+    case Qt::ForegroundRole:
+        if (index.column() == Elevation && m_rejected.contains(index.row()))
+            return QBrush(Qt::red);
+        return {};
+    case Qt::BackgroundRole:
+        // The number column is the list's fixed column.
+        if (index.column() == Number)
+            return QBrush(QColor(0xe4, 0xe4, 0xe4));
+        return {};
+    default:
+        return {};
+    }
+}
+
+QVariant NodeTableModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal)
+        return {};
+    if (role == Qt::TextAlignmentRole)
+        return int(Qt::AlignCenter);
+    if (role != Qt::DisplayRole)
+        return {};
+    switch (section) {
+    case Number:
+        return QStringLiteral("จุดที่");
+    case X:
+        return QStringLiteral("พิกัด X (ม.)");
+    case Y:
+        return QStringLiteral("พิกัด Y (ม.)");
+    case Elevation:
+        return QStringLiteral("ค่าระดับ (ม.)");
+    default:
+        return {};
+    }
+}
+
+void NodeTableModel::typeInto(int row, int column, const QString& text)
+{
+    // The grid may have shrunk since the list was filled: never write past the node table.
+    const int n = row + 1;
+    if (row < 0 || row >= m_rows || column < 0 || column >= ColumnCount ||
+        n > m_project.NodeCount || std::size_t(n) >= m_project.Nodes.size())
+        return;
+    m_typed.insert(key(row, column), text);
+    if (column == Elevation) {
+        const auto z = static_cast<float>(readLenient(text));
+        if (std::isfinite(z)) {
+            m_project.Nodes[n].Z = z;
+            m_rejected.remove(row);
+        } else {
+            m_rejected.insert(row);
+        }
+    }
+    const QModelIndex cell = index(row, column);
+    emit dataChanged(cell, cell);
+}
+
+void NodeTableModel::reload()
+{
+    beginResetModel();
+    m_rows = m_project.NodeCount;
+    m_typed.clear();
+    m_rejected.clear();
+    endResetModel();
+}
+
+} // namespace tervan

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QHash>
+#include <QSet>
+
+namespace tervan {
+
+struct Project;
+
+// The node list as a table over the project's node table, without a copy: row r shows node
+// r + 1 with its number, X, Y and elevation. Texts typed into a cell are shown as typed; only
+// the elevation column writes through to the node, read the lenient way. An elevation too
+// large for the node's float keeps the old value and is shown in red until corrected.
+class NodeTableModel final : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    enum Column { Number, X, Y, Elevation, ColumnCount };
+
+    explicit NodeTableModel(Project& project, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    QString cellText(int row, int column) const;
+    // One change of the input box while the cell (row, column) is current.
+    void typeInto(int row, int column, const QString& text);
+    bool isRejected(int row) const { return m_rejected.contains(row); }
+    // Shows the project as it is now; typed texts are forgotten.
+    void reload();
+
+private:
+    static quint64 key(int row, int column) { return quint64(row) << 2 | quint64(column); }
+
+    Project& m_project;
+    int m_rows = 0;
+    QHash<quint64, QString> m_typed;
+    QSet<int> m_rejected;
+};
+
+} // namespace tervan

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "project/project.h"
+
+#include <QString>
+#include <optional>
+#include <variant>
+#include <vector>
+
+class QIODevice;
+
+namespace tervan {
+
+// The ".gnd" header record and the ".nod" node records, byte for byte: little-endian 16-bit
+// integers and IEEE single floats, the two heading texts in the Thai single-byte code page
+// (windows-874; characters it cannot hold become '?'). Neither file has a signature; the node
+// count lives in the header only. Readers read everything before the caller changes any state.
+
+constexpr qint64 HeaderBytes = 92;
+constexpr qint64 NodeRecordBytes = 12;
+
+// The three names derived from what the user picked in the file dialog.
+struct ProjectFileNames
+{
+    QString base; // DataFileBase
+    QString gnd;  // GndFileName
+    QString nod;  // NodFileName
+};
+
+// A trailing ".gnd" (exactly, case-sensitive) is dropped from the picked name.
+ProjectFileNames projectFileNames(const QString& picked);
+
+// The file-name part of a header path, as report headings print it.
+QString fileTitleOf(const QString& gndFileName);
+
+// Everything a pair of project files holds.
+struct ProjectFileData
+{
+    FixedText40 ProjectName;
+    FixedText40 EngineerName;
+    qint16 GridRows = 0;
+    qint16 GridCols = 0;
+    qint16 GridSpacing = 0;
+    qint16 NodeCount = 0;
+    float ContourInterval = 0;
+    std::vector<NodePoint> Nodes; // indices 0..NodeCount, index 0 zero
+};
+
+enum class ProjectFile { Gnd, Nod };
+enum class FileProblem {
+    CannotOpen, // missing or unreadable
+    Malformed,  // too short, or values the program cannot work with
+};
+
+struct FileError
+{
+    ProjectFile file;
+    FileProblem problem;
+    bool operator==(const FileError&) const = default;
+};
+
+QByteArray encodeHeader(const Project& p);
+// Records of nodes 1..NodeCount.
+QByteArray encodeNodes(const Project& p);
+
+// Reads both devices (already open for reading). Refuses a header shorter than 92 bytes, a
+// negative count or spacing, a node count other than rows x columns, a non-finite interval,
+// a node file with fewer than NodeCount records, and non-finite node values.
+std::variant<ProjectFileData, FileError> readProject(QIODevice& gnd, QIODevice& nod);
+
+// Opens the two files read-only and reads them.
+std::variant<ProjectFileData, FileError> loadProjectFiles(const ProjectFileNames& names);
+
+// Writes the header over the start of the ".gnd" file and the node records over the start of
+// the ".nod" file, keeping any longer old tail, each file replaced atomically. Returns the
+// first file that could not be written.
+std::optional<ProjectFile> saveProjectFiles(const Project& p, const ProjectFileNames& names);
+
+// The state after a successful open: header, nodes, file names and title, the normal window for
+// the spacing (10 when it is 0), and the elevation range and node extents when there are nodes.
+void applyOpenedProject(Project& p, ProjectFileData&& data, const ProjectFileNames& names);
+
+} // namespace tervan

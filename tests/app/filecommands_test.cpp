@@ -1,0 +1,178 @@
+#include "app/mainwindow.h"
+#include "common/messages.h"
+#include "project/controldata.h"
+#include "project/nodetablemodel.h"
+#include "project/projectfile.h"
+#include "project/ui/nodeentrydialog.h"
+#include "support/fakeprompts.h"
+#include "support/printto.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace tervan;
+
+namespace {
+
+struct Window
+{
+    FakePrompts* prompts = new FakePrompts;
+    MainWindow window{std::unique_ptr<Prompts>(prompts)};
+    QTemporaryDir dir;
+
+    Project& project() { return window.project(); }
+    QString path(const QString& name) const { return dir.filePath(name); }
+    bool editing() { return window.menuItem(QStringLiteral("mnuEdit"))->isEnabled(); }
+
+    void makeProject()
+    {
+        window.mnuFileNew_Click();
+        applyControlData(project(), {5, 2, 3, 0.5f});
+        project().ProjectName = QStringLiteral("ถนนเลียบคลอง");
+        for (int n = 1; n <= project().NodeCount; ++n)
+            project().Nodes[n].Z = 100.25f + float(n) * 0.1f;
+    }
+    void save(const QString& name)
+    {
+        prompts->saveAnswers << name;
+        window.mnuFileSave_Click();
+    }
+    void open(const QString& name)
+    {
+        prompts->openAnswers << name;
+        window.mnuFileOpen_Click();
+    }
+};
+
+QByteArray bytesOf(const QString& file)
+{
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+TEST(FileCommands, CancelledDialogsChangeNothing)
+{
+    Window w;
+    const Project before = w.project();
+    w.window.mnuFileOpen_Click();
+    w.window.mnuFileSave_Click();
+    EXPECT_EQ(w.project(), before);
+    EXPECT_EQ(w.window.windowTitle(), QStringLiteral("TERVAN"));
+    EXPECT_FALSE(w.editing());
+    EXPECT_TRUE(w.prompts->messages.isEmpty());
+    EXPECT_EQ(w.prompts->lastFilter, QStringLiteral("Data File (*.gnd)"));
+}
+
+TEST(FileCommands, SaveThenOpenRestoresTheProject)
+{
+    Window w;
+    w.makeProject();
+    w.project().Nodes[4].Z = 101.25f;
+    w.save(w.path("site"));
+    EXPECT_TRUE(w.prompts->messages.isEmpty());
+    EXPECT_EQ(w.window.windowTitle(),
+              "TERVAN[" + QDir::toNativeSeparators(w.path("site.gnd")) + "]");
+    EXPECT_EQ(w.project().GndFileName, w.path("site.gnd"));
+    EXPECT_EQ(w.project().FileTitle, QStringLiteral("********")); // save leaves the title
+    EXPECT_EQ(bytesOf(w.path("site.nod")).mid(36, 12).toHex(' '),
+              QByteArray("00 00 00 00 00 00 a0 40 00 80 ca 42"));
+    const Project saved = w.project();
+
+    Window other;
+    other.window.mnuFileClose_Click();
+    other.open(w.path("site.gnd"));
+    const Project& p = other.project();
+    EXPECT_TRUE(other.prompts->messages.isEmpty());
+    EXPECT_TRUE(other.editing());
+    EXPECT_EQ(other.window.windowTitle(),
+              "TERVAN[" + QDir::toNativeSeparators(w.path("site.gnd")) + "]");
+    EXPECT_EQ(p.FileTitle, QStringLiteral("site.gnd"));
+    EXPECT_EQ(p.ProjectName, saved.ProjectName);
+    EXPECT_EQ(p.NodeCount, 6);
+    EXPECT_EQ(p.Nodes, saved.Nodes);
+    EXPECT_EQ(p.ElevMin, saved.Nodes[1].Z);
+    EXPECT_EQ(p.NodeXMax, 10);
+    EXPECT_EQ(p.NodeYMax, 5);
+    EXPECT_EQ(p.ViewYMax, 42);
+    // The next dialog starts from the name picked last.
+    other.window.mnuFileSave_Click();
+    EXPECT_EQ(other.prompts->pickedFrom.last(), w.path("site.gnd"));
+}
+
+TEST(FileCommands, RefusedOpenNamesTheFileAndKeepsEverything)
+{
+    Window w;
+    w.makeProject();
+    w.save(w.path("good"));
+    QFile::remove(w.path("good.nod"));
+    QFile short_(w.path("short.gnd"));
+    ASSERT_TRUE(short_.open(QIODevice::WriteOnly));
+    short_.write(QByteArray(91, ' '));
+    short_.close();
+    QFile::copy(w.path("good.gnd"), w.path("short.nod"));
+
+    const Project before = w.project();
+    const QString caption = w.window.windowTitle();
+    w.open(w.path("good.gnd"));
+    w.open(w.path("short"));
+    w.open(w.path("missing.gnd"));
+    EXPECT_EQ(w.prompts->messages,
+              (QStringList{msg::cannotOpenFile(QDir::toNativeSeparators(w.path("good.nod"))),
+                           msg::fileMalformed(QDir::toNativeSeparators(w.path("short.gnd"))),
+                           msg::cannotOpenFile(QDir::toNativeSeparators(w.path("missing.gnd")))}));
+    EXPECT_EQ(w.project(), before);
+    EXPECT_EQ(w.window.windowTitle(), caption);
+
+    // A refused open from the closed state leaves editing off.
+    w.window.mnuFileClose_Click();
+    w.open(w.path("short.gnd"));
+    EXPECT_FALSE(w.editing());
+}
+
+TEST(FileCommands, FailedSaveIsReportedAndNeverTakenAsSaved)
+{
+    Window w;
+    w.makeProject();
+    const QString target = w.path("no/such/folder/site");
+    w.save(target);
+    EXPECT_EQ(w.prompts->messages,
+              QStringList{msg::cannotSaveFile(QDir::toNativeSeparators(target + ".gnd"))});
+    EXPECT_TRUE(w.project().GndFileName.isEmpty());
+    EXPECT_EQ(w.window.windowTitle(), QStringLiteral("TERVAN"));
+}
+
+TEST(FileCommands, NodeListFollowsTheProjectItWasOpenedFor)
+{
+    Window w;
+    w.makeProject();
+    w.window.mnuEditChoice_Click(4);
+    NodeEntryDialog* list = w.window.nodeEntryDialog();
+    ASSERT_NE(list, nullptr);
+    EXPECT_TRUE(list->isVisible());
+    EXPECT_FALSE(list->isModal());
+    w.save(w.path("six"));
+
+    // Reshaped from the control data: the list shows the new grid.
+    applyControlData(w.project(), {5, 3, 3, 1});
+    w.prompts->onModal = [](QDialog& d) { d.accept(); };
+    w.window.mnuEditChoice_Click(2);
+    EXPECT_EQ(list->model()->rowCount(), 9);
+
+    // Opened over: the list shows the opened nodes and writes into them.
+    w.open(w.path("six.gnd"));
+    EXPECT_EQ(list->model()->rowCount(), 6);
+    list->findChild<QLineEdit*>("txtNodes")->setText("55");
+    EXPECT_EQ(w.project().Nodes[6].Z, 55);
+
+    // A new project has no nodes to list.
+    w.window.mnuFileNew_Click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(w.window.nodeEntryDialog(), nullptr);
+}

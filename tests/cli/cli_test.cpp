@@ -1,0 +1,90 @@
+#include "cli/cli.h"
+#include "common/messages.h"
+#include "project/controldata.h"
+#include "project/projectfile.h"
+#include "support/printto.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <gtest/gtest.h>
+
+using namespace tervan;
+
+namespace {
+
+struct CliRun
+{
+    int status;
+    QString out;
+    QString err;
+};
+
+CliRun run(const QStringList& args)
+{
+    CliRun r{0, {}, {}};
+    QTextStream out(&r.out);
+    QTextStream err(&r.err);
+    r.status = runCli(args, out, err);
+    out.flush();
+    err.flush();
+    return r;
+}
+
+} // namespace
+
+TEST(Cli, InfoPrintsTheHeaderAndEveryNode)
+{
+    QTemporaryDir dir;
+    Project p = startupProject();
+    applyControlData(p, {5, 2, 2, 0.5f});
+    p.ProjectName = QStringLiteral("  ถนน สาย 9");
+    p.Nodes[2].Z = 101.375f; // a tie on the second decimal rounds away from zero
+    p.Nodes[3].Z = -0.004f;
+    ASSERT_FALSE(saveProjectFiles(p, projectFileNames(dir.filePath("site"))));
+
+    const QString expected = QStringLiteral("project:   ถนน สาย 9\n"
+                                            "engineer: Noname\n"
+                                            "rows: 2\n"
+                                            "cols: 2\n"
+                                            "spacing: 5\n"
+                                            "nodes: 4\n"
+                                            "interval: 0.5\n"
+                                            "node 1 0 0 0.00\n"
+                                            "node 2 5 0 101.38\n"
+                                            "node 3 0 5 0.00\n"
+                                            "node 4 5 5 0.00\n");
+    for (const char* name : {"site", "site.gnd"}) {
+        const CliRun r = run({"info", dir.filePath(name)});
+        EXPECT_EQ(r.status, 0) << name;
+        EXPECT_EQ(r.out, expected) << name;
+        EXPECT_TRUE(r.err.isEmpty());
+    }
+}
+
+TEST(Cli, RefusedProjectGivesTheWindowsReason)
+{
+    QTemporaryDir dir;
+    QFile gnd(dir.filePath("bad.gnd"));
+    ASSERT_TRUE(gnd.open(QIODevice::WriteOnly));
+    gnd.write(QByteArray(40, 'x'));
+    gnd.close();
+    QFile nod(dir.filePath("bad.nod"));
+    ASSERT_TRUE(nod.open(QIODevice::WriteOnly));
+    nod.close();
+
+    CliRun r = run({"info", dir.filePath("bad")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, msg::fileMalformed(QDir::toNativeSeparators(dir.filePath("bad.gnd"))) + "\n");
+    EXPECT_TRUE(r.out.isEmpty());
+
+    r = run({"info", dir.filePath("none")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err,
+              msg::cannotOpenFile(QDir::toNativeSeparators(dir.filePath("none.gnd"))) + "\n");
+
+    EXPECT_EQ(run({}).status, 2);
+    EXPECT_EQ(run({"info"}).status, 2);
+    EXPECT_EQ(run({"frobnicate", "x"}).status, 2);
+}
