@@ -53,7 +53,7 @@ NodeEntryDialog::NodeEntryDialog(Project& project, QWidget* parent)
     }
     m_grdNodes->setMinimumWidth(tableWidth + m_grdNodes->verticalScrollBar()->sizeHint().width() +
                                 2 * m_grdNodes->frameWidth());
-    m_grdNodes->setMinimumHeight(rows->defaultSectionSize() * 14);
+    m_grdNodes->setMinimumHeight(rows->defaultSectionSize() * 20);
 
     auto* cmdExit = new QPushButton(QStringLiteral("&ออก"), this);
     cmdExit->setObjectName(QStringLiteral("cmdExit"));
