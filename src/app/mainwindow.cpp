@@ -2,6 +2,9 @@
 
 #include "app/toolbaricons.h"
 #include "common/messages.h"
+#include "graphics/imagesurface.h"
+#include "graphics/redraw.h"
+#include "graphics/ui/colourdialog.h"
 #include "graphics/ui/plotwidget.h"
 #include "graphics/viewwindow.h"
 #include "project/projectfile.h"
@@ -347,13 +350,15 @@ void MainWindow::Form_Activate()
 {
     Project& p = m_project;
     m_plot->setWorldWindow(p.ViewXMin, p.ViewYMax, p.ViewXMax, p.ViewYMin);
-    p.GridDotCols = std::fabs(double(p.ViewXMax) - p.ViewXMin) / p.ViewStepX + 1;
-    p.GridDotRows = std::fabs(double(p.ViewYMax) - p.ViewYMin) / p.ViewStepY + 1;
+    {
+        ImageSurface surface(m_plot->image());
+        Redraw(surface, p, {checked(5), checked(6), checked(7)});
+    }
+    m_plot->update();
 
     // The colour command suits contours and the surface; rotation only the surface.
     const bool colour = p.DisplayMode == 2 || p.DisplayMode == 3;
     const bool rotation = p.DisplayMode == 3;
-    m_plot->clear();
     toolbarButton(ButtonChangeColor)->setEnabled(colour);
     menuItem(arrayName("ViewChoice", 12))->setEnabled(colour);
     for (int position : {ButtonRotatPlus, ButtonRotatMinus})
@@ -469,6 +474,13 @@ void MainWindow::showControlModeless()
     m_controlModeless->show();
 }
 
+void MainWindow::showColourDialog()
+{
+    emit commandStarted(QStringLiteral("frmBasicColor.Show"));
+    ColourDialog dialog(m_project, this);
+    m_prompts->runModal(dialog);
+}
+
 void MainWindow::showNodeEntry()
 {
     emit commandStarted(QStringLiteral("frmNodeCoordi.Show"));
@@ -544,8 +556,8 @@ void MainWindow::ViewChoice_Click(int index)
         m_project.BoldWholeContours = -1;
         break;
     case 12:
-        emit commandStarted(QStringLiteral("frmBasicColor.Show"));
-        return;
+        showColourDialog();
+        break;
     case 13:
         Rotat_Plus();
         return;
@@ -623,7 +635,7 @@ void MainWindow::tbrmain_ButtonClick(const QString& key)
     } else if (key == QLatin1String("ZoomOut")) {
         Zoom_Out();
     } else if (key == QLatin1String("ChangeColor")) {
-        emit commandStarted(QStringLiteral("frmBasicColor.Show"));
+        showColourDialog();
     } else if (key == QLatin1String("RotatPlus")) {
         Rotat_Plus();
     } else if (key == QLatin1String("RotatMinus")) {

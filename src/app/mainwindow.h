@@ -80,6 +80,7 @@ private:
     void startup();
     void showControlModeless();
     void showNodeEntry();
+    void showColourDialog();
     // The grid or the whole project changed under the modeless dialogs.
     void projectReplaced();
     void setEditingEnabled(bool enabled);

@@ -8,9 +8,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -515,4 +517,34 @@ TEST(MainWindow, ViewCommandsMoveTheWindow)
     hsb->setValue(30);
     EXPECT_EQ(p.ViewXMin, -10);
     EXPECT_EQ(p.HScrollPos, 30);
+}
+
+TEST(MainWindow, ColourChoiceRedrawsAndReadoutFollowsTheMouse)
+{
+    Fixture f;
+    f.defineGrid();
+    f.window.GraphicShow_Click(2);
+    f.prompts->onModal = [](QDialog& d) {
+        d.findChild<QLabel*>("lblColor_4")->setFocus();
+        d.findChild<QPushButton*>("cmdOk")->click();
+    };
+    QSignalSpy redraws(&f.window, &MainWindow::redrawn);
+    f.window.ViewChoice_Click(12);
+    EXPECT_EQ(f.window.project().UseChosenColor, -1);
+    EXPECT_EQ(redraws.size(), 1);
+
+    f.window.resize(1000, 700);
+    f.window.show();
+    QWidget* plot = f.window.findChild<QWidget*>("picPlot");
+    ASSERT_NE(plot, nullptr);
+    const Project& p = f.window.project();
+    // The middle of the plotting area is the middle of the world window.
+    QMouseEvent move(QEvent::MouseMove, QPointF(plot->width() / 2.0, plot->height() / 2.0),
+                     plot->mapToGlobal(QPointF(plot->width() / 2.0, plot->height() / 2.0)),
+                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(plot, &move);
+    const QString expected = QStringLiteral("พิกัดแกน X = %1, พิกัดแกน Y = %2")
+                                 .arg(std::lround((p.ViewXMin + p.ViewXMax) / 2), 0)
+                                 .arg(std::lround((p.ViewYMin + p.ViewYMax) / 2), 0);
+    EXPECT_EQ(f.window.findChild<QLabel*>("stbMainText")->text(), expected);
 }

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <gtest/gtest.h>
@@ -87,4 +88,33 @@ TEST(Cli, RefusedProjectGivesTheWindowsReason)
     EXPECT_EQ(run({}).status, 2);
     EXPECT_EQ(run({"info"}).status, 2);
     EXPECT_EQ(run({"frobnicate", "x"}).status, 2);
+}
+
+TEST(Cli, RendersTheGridPictureAtTheAskedSize)
+{
+    QTemporaryDir dir;
+    Project p = startupProject();
+    applyControlData(p, {10, 4, 5, 1});
+    ASSERT_FALSE(saveProjectFiles(p, projectFileNames(dir.filePath("site"))));
+    const QString png = dir.filePath("grid.png");
+
+    EXPECT_EQ(run({"render", "grid", dir.filePath("site"), "-o", png, "--size", "700x500"}).status,
+              0);
+    const QImage image(png);
+    EXPECT_EQ(image.size(), QSize(700, 500));
+    // Normal window for 10 m: world (0, 0) is 20/140 of the width in, 20/105 up from the bottom.
+    const int x0 = 700 * 20 / 140, y0 = 500 * 85 / 105;
+    const bool lineAtOrigin = image.pixelColor(x0 + 20, y0) == QColor(Qt::black) ||
+                              image.pixelColor(x0 + 20, y0 + 1) == QColor(Qt::black);
+    EXPECT_TRUE(lineAtOrigin) << "bottom grid line";
+
+    EXPECT_EQ(run({"render", "grid", dir.filePath("site"), "-o", png, "--fit"}).status, 0);
+    EXPECT_EQ(QImage(png).size(), QSize(1600, 1000));
+
+    for (const QStringList& bad :
+         {QStringList{"render", "grid", dir.filePath("site")},
+          QStringList{"render", "grid", dir.filePath("site"), "-o", png, "--size", "big"},
+          QStringList{"render", "mesh", dir.filePath("site"), "-o", png}})
+        EXPECT_EQ(run(bad).status, 2) << bad.join(' ').toStdString();
+    EXPECT_EQ(run({"render", "grid", dir.filePath("none"), "-o", png}).status, 1);
 }

@@ -1,0 +1,130 @@
+#include "graphics/gridplot.h"
+
+#include "common/numbertext.h"
+#include "graphics/palette.h"
+#include "graphics/surface.h"
+#include "project/project.h"
+
+#include <QString>
+#include <cmath>
+#include <limits>
+#include <vector>
+
+namespace tervan {
+
+namespace {
+
+// Positions by repeated float addition of the step, as the lattice has always been laid.
+std::vector<float> steps(float start, float step, qint64 count)
+{
+    std::vector<float> out;
+    out.reserve(std::size_t(std::max<qint64>(count, 0)));
+    float v = start;
+    for (qint64 i = 0; i < count; ++i) {
+        out.push_back(v);
+        v = v + step;
+    }
+    return out;
+}
+
+qint64 nearestCount(float v)
+{
+    if (!std::isfinite(v))
+        return 0;
+    // Far past any screen: the lattice then only fills pixels that exist anyway.
+    return qint64(std::nearbyint(std::clamp(double(v), -1e7, 1e7)));
+}
+
+void plotDots(Surface& s, const Project& p)
+{
+    const auto xs = steps(p.ViewXMin, p.ViewStepX, nearestCount(p.GridDotCols));
+    const auto ys = steps(p.ViewYMin, p.ViewStepY, nearestCount(p.GridDotRows));
+    if (xs.empty() || ys.empty())
+        return;
+    if (!s.devicePixel(xs.front(), ys.front())) {
+        for (float x : xs)
+            for (float y : ys)
+                s.setPixel(x, y, colour::Magenta);
+        return;
+    }
+    // Dots that share a device pixel column or row are set once: a lattice zoomed far out
+    // costs no more than the pixels it covers.
+    std::vector<float> columns, rows;
+    int last = std::numeric_limits<int>::min();
+    for (float x : xs) {
+        const int dx = s.devicePixel(x, ys.front())->x();
+        if (dx != last)
+            columns.push_back(x);
+        last = dx;
+    }
+    last = std::numeric_limits<int>::min();
+    for (float y : ys) {
+        const int dy = s.devicePixel(xs.front(), y)->y();
+        if (dy != last)
+            rows.push_back(y);
+        last = dy;
+    }
+    for (float x : columns)
+        for (float y : rows)
+            s.setPixel(x, y, colour::Magenta);
+}
+
+template <typename Text> void labelEveryNode(Surface& s, const Project& p, Text text)
+{
+    const int count = std::min<int>(p.NodeCount, int(p.Nodes.size()) - 1);
+    for (int j = 1; j <= count; ++j) {
+        s.moveTo(p.Nodes[j].X, p.Nodes[j].Y);
+        s.text(text(j, p.Nodes[j]));
+    }
+}
+
+} // namespace
+
+void PlotGrid(Surface& s, const Project& p, const NodeLabels& labels)
+{
+    plotDots(s, p);
+
+    s.line(0, 0, p.ViewStepX, 0, colour::Red);
+    s.line(0, 0, 0, p.ViewStepY, colour::Red);
+
+    const qint32 width = (qint32(p.GridCols) - 1) * p.GridSpacing;
+    const qint32 height = (qint32(p.GridRows) - 1) * p.GridSpacing;
+    for (qint32 i = 0; i < p.GridRows; ++i) {
+        const auto y = float(i * qint32(p.GridSpacing));
+        s.line(0, y, float(width), y);
+    }
+    for (qint32 k = 0; k < p.GridCols; ++k) {
+        const auto x = float(k * qint32(p.GridSpacing));
+        s.line(x, 0, x, float(height));
+    }
+
+    const bool P = labels.coordinates, N = labels.numbers, E = labels.elevations;
+    if (P && !N && !E)
+        labelEveryNode(s, p, [](int, const NodePoint& n) {
+            return generalForm(n.X) + QLatin1Char(',') + generalForm(n.Y);
+        });
+    if (N && !E)
+        labelEveryNode(
+            s, p, [](int j, const NodePoint&) { return QLatin1Char(' ') + QString::number(j); });
+    if (E && !N)
+        labelEveryNode(s, p, [](int, const NodePoint& n) { return formatPicture(n.Z, 2); });
+    if (N && E)
+        labelEveryNode(s, p, [](int j, const NodePoint& n) {
+            return QString::number(j) + QLatin1Char(',') + formatPicture(n.Z, 2);
+        });
+
+    if (p.GridSpacing == 0 && p.GridCols == 0) {
+        s.moveTo(0, 0);
+        return;
+    }
+    const float x0 = float(width) + 2 * p.ViewStepX;
+    const QString size = QString::number(p.GridSpacing);
+    s.moveTo(x0, 2 * p.ViewStepY);
+    s.text(QStringLiteral("ตารางกริดขนาด ") + size + QStringLiteral(" x ") + size +
+           QStringLiteral(" เมตร"));
+    s.moveTo(x0, p.ViewStepY);
+    s.text(QStringLiteral("ค่าความต่างเส้นชั้นความสูง = ") + formatPicture(p.ContourInterval, 2) +
+           QStringLiteral(" เมตร"));
+}
+
+} // namespace tervan

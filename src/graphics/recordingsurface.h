@@ -1,0 +1,84 @@
+#pragma once
+
+#include "graphics/surface.h"
+
+#include <QList>
+
+namespace tervan {
+
+// Keeps every drawing operation in world units, so a drawing can be checked as "a line from
+// (0, 10) to (30, 10)" rather than as pixels. Text extents are fixed per character.
+class RecordingSurface final : public Surface
+{
+public:
+    enum class Kind { World, Clear, Pixel, Line, LineWidth, Text, Font };
+    struct Op
+    {
+        Op(Kind kind, float x1 = 0, float y1 = 0, float x2 = 0, float y2 = 0, int value = 0,
+           const QString& text = {})
+            : kind(kind), x1(x1), y1(y1), x2(x2), y2(y2), value(value), text(text)
+        {
+        }
+        Kind kind;
+        float x1, y1, x2, y2;
+        int value; // colour, line width or font size
+        QString text;
+        bool operator==(const Op&) const = default;
+    };
+
+    explicit RecordingSurface(float charWidth = 1, float charHeight = 2)
+        : m_charWidth(charWidth), m_charHeight(charHeight)
+    {
+    }
+
+    void setWorld(float left, float top, float right, float bottom) override
+    {
+        m_ops.append(Op{Kind::World, left, top, right, bottom});
+    }
+    void clear() override { m_ops.append(Op{Kind::Clear}); }
+    void setPixel(float x, float y, int colour) override
+    {
+        m_ops.append(Op{Kind::Pixel, x, y, x, y, colour});
+    }
+    void line(float x1, float y1, float x2, float y2, int colour = ForeColour) override
+    {
+        m_ops.append(Op{Kind::Line, x1, y1, x2, y2, colour});
+    }
+    void setLineWidth(int pixels) override
+    {
+        m_ops.append(Op{Kind::LineWidth, 0, 0, 0, 0, pixels});
+    }
+    void moveTo(float x, float y) override
+    {
+        m_x = x;
+        m_y = y;
+    }
+    void text(const QString& text) override
+    {
+        m_ops.append(Op{Kind::Text, m_x, m_y, m_x, m_y, ForeColour, text});
+    }
+    float textWidth(const QString& text) override { return m_charWidth * float(text.size()); }
+    float textHeight(const QString&) override { return m_charHeight; }
+    void setFont(const QString& family, double points, bool bold) override
+    {
+        m_ops.append(Op{Kind::Font, 0, 0, 0, 0, int(points), family + (bold ? " bold" : "")});
+    }
+
+    const QList<Op>& ops() const { return m_ops; }
+    QList<Op> ops(Kind kind) const
+    {
+        QList<Op> out;
+        for (const Op& op : m_ops)
+            if (op.kind == kind)
+                out.append(op);
+        return out;
+    }
+
+private:
+    float m_charWidth;
+    float m_charHeight;
+    float m_x = 0, m_y = 0;
+    QList<Op> m_ops;
+};
+
+} // namespace tervan

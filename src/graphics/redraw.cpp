@@ -1,0 +1,26 @@
+#include "graphics/redraw.h"
+
+#include "graphics/surface.h"
+#include "project/project.h"
+
+#include <cmath>
+
+namespace tervan {
+
+void Redraw(Surface& s, Project& p, const NodeLabels& labels)
+{
+    s.setWorld(p.ViewXMin, p.ViewYMax, p.ViewXMax, p.ViewYMin);
+    p.GridDotCols = std::fabs(double(p.ViewXMax) - p.ViewXMin) / p.ViewStepX + 1;
+    p.GridDotRows = std::fabs(double(p.ViewYMax) - p.ViewYMin) / p.ViewStepY + 1;
+    s.clear();
+    switch (p.DisplayMode) {
+    case 1:
+    case 2:
+        PlotGrid(s, p, labels);
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace tervan
