@@ -296,7 +296,7 @@ void MainWindow::startup()
     m_project.HScrollPos = qint16(m_hsbMain->value());
     m_project.VScrollPos = qint16(m_vsbMain->value());
 
-    m_plot->clear();
+    clearPicture();
     Form_Activate();
 }
 
@@ -346,15 +346,27 @@ void MainWindow::resizeEvent(QResizeEvent* event)
     centreOnScreen(this);
 }
 
+void MainWindow::clearPicture()
+{
+    m_drawn.reset();
+    m_plot->clear();
+}
+
 void MainWindow::Form_Activate()
 {
     Project& p = m_project;
     m_plot->setWorldWindow(p.ViewXMin, p.ViewYMax, p.ViewXMax, p.ViewYMin);
-    {
-        ImageSurface surface(m_plot->image());
-        Redraw(surface, p, {checked(5), checked(6), checked(7)});
+    const NodeLabels labels{checked(5), checked(6), checked(7)};
+    const QSize size = m_plot->image().size();
+    if (!m_drawn ||
+        !(m_drawn->labels == labels && m_drawn->size == size && m_drawn->project == p)) {
+        {
+            ImageSurface surface(m_plot->image());
+            Redraw(surface, p, labels);
+        }
+        m_drawn = Drawn{p, labels, size};
+        m_plot->update();
     }
-    m_plot->update();
 
     // The colour command suits contours and the surface; rotation only the surface.
     const bool colour = p.DisplayMode == 2 || p.DisplayMode == 3;
@@ -425,7 +437,7 @@ void MainWindow::mnuFileClose_Click()
     // The data stay: the next redraw shows them again.
     setEditingEnabled(false);
     setWindowTitle(Caption);
-    m_plot->clear();
+    clearPicture();
 }
 
 void MainWindow::mnuFileExit_Click()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "graphics/gridplot.h"
 #include "project/project.h"
 #include "project/ui/prompts.h"
 
@@ -84,6 +85,7 @@ private:
     // The grid or the whole project changed under the modeless dialogs.
     void projectReplaced();
     void setEditingEnabled(bool enabled);
+    void clearPicture();
     bool checked(int viewChoice) const;
     void setChecked(int viewChoice, bool on);
     void hsbMain_Change(int value);
@@ -100,6 +102,15 @@ private:
     QLabel* m_readout = nullptr;
     QPointer<ControlDialog> m_controlModeless;
     QPointer<NodeEntryDialog> m_nodeEntry;
+    // What the picture on screen was drawn from: a redraw from the same state, as on every
+    // window activation, keeps the picture instead of drawing it again.
+    struct Drawn
+    {
+        Project project;
+        NodeLabels labels;
+        QSize size;
+    };
+    std::optional<Drawn> m_drawn;
     // The file dialogs start from the name picked last.
     QString m_lastFileName;
 };

@@ -7,7 +7,6 @@
 
 #include <QString>
 #include <cmath>
-#include <limits>
 #include <vector>
 
 namespace tervan {
@@ -37,36 +36,8 @@ qint64 nearestCount(float v)
 
 void plotDots(Surface& s, const Project& p)
 {
-    const auto xs = steps(p.ViewXMin, p.ViewStepX, nearestCount(p.GridDotCols));
-    const auto ys = steps(p.ViewYMin, p.ViewStepY, nearestCount(p.GridDotRows));
-    if (xs.empty() || ys.empty())
-        return;
-    if (!s.devicePixel(xs.front(), ys.front())) {
-        for (float x : xs)
-            for (float y : ys)
-                s.setPixel(x, y, colour::Magenta);
-        return;
-    }
-    // Dots that share a device pixel column or row are set once: a lattice zoomed far out
-    // costs no more than the pixels it covers.
-    std::vector<float> columns, rows;
-    int last = std::numeric_limits<int>::min();
-    for (float x : xs) {
-        const int dx = s.devicePixel(x, ys.front())->x();
-        if (dx != last)
-            columns.push_back(x);
-        last = dx;
-    }
-    last = std::numeric_limits<int>::min();
-    for (float y : ys) {
-        const int dy = s.devicePixel(xs.front(), y)->y();
-        if (dy != last)
-            rows.push_back(y);
-        last = dy;
-    }
-    for (float x : columns)
-        for (float y : rows)
-            s.setPixel(x, y, colour::Magenta);
+    s.setLattice(steps(p.ViewXMin, p.ViewStepX, nearestCount(p.GridDotCols)),
+                 steps(p.ViewYMin, p.ViewStepY, nearestCount(p.GridDotRows)), colour::Magenta);
 }
 
 template <typename Text> void labelEveryNode(Surface& s, const Project& p, Text text)

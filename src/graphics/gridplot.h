@@ -11,6 +11,7 @@ struct NodeLabels
     bool coordinates = false;
     bool numbers = true;
     bool elevations = true;
+    bool operator==(const NodeLabels&) const = default;
 };
 
 // Background dots every view step, red axis marks at the origin, the grid lines, the node

@@ -5,6 +5,8 @@
 #include <QFont>
 #include <QImage>
 #include <QPainter>
+#include <QRawFont>
+#include <array>
 
 namespace tervan {
 
@@ -19,6 +21,8 @@ public:
     void setWorld(float left, float top, float right, float bottom) override;
     void clear() override;
     void setPixel(float x, float y, int colour) override;
+    void setLattice(const std::vector<float>& xs, const std::vector<float>& ys,
+                    int colour) override;
     void line(float x1, float y1, float x2, float y2, int colour = ForeColour) override;
     void setLineWidth(int pixels) override;
     void moveTo(float x, float y) override;
@@ -26,17 +30,27 @@ public:
     float textWidth(const QString& text) override;
     float textHeight(const QString& text) override;
     void setFont(const QString& family, double points, bool bold) override;
-    std::optional<QPoint> devicePixel(float x, float y) const override;
 
 private:
     QPointF toDevice(float x, float y) const;
-    QColor colourOf(int colour) const;
+    // Floor of the device coordinate, or an off-image value for anything not finite.
+    int deviceColumn(float x) const;
+    int deviceRow(float y) const;
+    void fontChanged();
+    bool drawPlainText(const QPointF& at, const QString& text);
 
     QImage& m_image;
     QPainter m_painter;
     double m_left = 0, m_top = 0, m_xScale = 1, m_yScale = 1;
     float m_x = 0, m_y = 0;
     int m_lineWidth = 1;
+    double m_ascent = 0;
+    double m_lineHeight = 0;
+    // Node labels are plain ASCII: their glyphs are looked up once instead of laid out
+    // through the full text shaper for every label.
+    QRawFont m_rawFont;
+    std::array<quint32, 128> m_glyphs{};
+    std::array<qreal, 128> m_advances{};
 };
 
 } // namespace tervan

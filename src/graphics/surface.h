@@ -2,7 +2,7 @@
 
 #include <QPoint>
 #include <QString>
-#include <optional>
+#include <vector>
 
 namespace tervan {
 
@@ -30,13 +30,13 @@ public:
     virtual float textHeight(const QString& text) = 0;
     virtual void setFont(const QString& family, double points, bool bold) = 0;
 
-    // The device pixel a world point lands on, for surfaces made of pixels; drawings use it
-    // to avoid setting one pixel many times. Surfaces without pixels give nothing.
-    virtual std::optional<QPoint> devicePixel(float x, float y) const
+    // One pixel at every (x, y) with x from xs and y from ys, columns outermost. Surfaces
+    // made of pixels set each device pixel once however many points land on it.
+    virtual void setLattice(const std::vector<float>& xs, const std::vector<float>& ys, int colour)
     {
-        Q_UNUSED(x);
-        Q_UNUSED(y);
-        return std::nullopt;
+        for (float x : xs)
+            for (float y : ys)
+                setPixel(x, y, colour);
     }
 };
 

@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 #include "common/messages.h"
+#include "graphics/ui/plotwidget.h"
 #include "project/controldata.h"
 #include "project/ui/controldialog.h"
 #include "project/ui/headingdialog.h"
@@ -547,4 +548,28 @@ TEST(MainWindow, ColourChoiceRedrawsAndReadoutFollowsTheMouse)
                                  .arg(std::lround((p.ViewXMin + p.ViewXMax) / 2), 0)
                                  .arg(std::lround((p.ViewYMin + p.ViewYMax) / 2), 0);
     EXPECT_EQ(f.window.findChild<QLabel*>("stbMainText")->text(), expected);
+}
+
+TEST(MainWindow, RedrawKeepsAnUnchangedPictureAndRedrawsAChangedOne)
+{
+    Fixture f;
+    f.defineGrid();
+    f.window.Form_Activate();
+    QImage& image = f.window.findChild<PlotWidget*>("picPlot")->image();
+    const QRgb marker = qRgb(1, 2, 3);
+    image.setPixel(1, 1, marker);
+    f.window.Form_Activate(); // reactivated, nothing changed
+    EXPECT_EQ(image.pixel(1, 1), marker);
+    f.window.project().Nodes[3].Z = 7; // typed into the node list
+    f.window.Form_Activate();
+    EXPECT_NE(image.pixel(1, 1), marker);
+
+    image.setPixel(1, 1, marker);
+    f.item("ViewChoice_7")->trigger(); // label choice changes the picture
+    EXPECT_NE(image.pixel(1, 1), marker);
+
+    image.setPixel(1, 1, marker);
+    f.window.mnuFileClose_Click();
+    f.window.Form_Activate(); // the closed window shows the data again
+    EXPECT_NE(image.pixel(1, 1), marker);
 }

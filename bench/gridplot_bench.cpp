@@ -1,0 +1,67 @@
+#include "graphics/imagesurface.h"
+#include "graphics/redraw.h"
+#include "graphics/viewwindow.h"
+#include "project/controldata.h"
+#include "project/project.h"
+
+#include <QGuiApplication>
+#include <benchmark/benchmark.h>
+#include <cstdlib>
+
+using namespace tervan;
+
+namespace {
+
+void ensureGuiApplication()
+{
+    if (QCoreApplication::instance())
+        return;
+    static int argc = 1;
+    static char name[] = "bench";
+    static char* argv[] = {name, nullptr};
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    static QGuiApplication app(argc, argv);
+}
+
+Project largestGrid()
+{
+    Project p = startupProject();
+    applyControlData(p, {10, 181, 181, 1});
+    for (int n = 1; n <= p.NodeCount; ++n)
+        p.Nodes[n].Z = 100.0f + float(n % 977) * 0.01f;
+    return p;
+}
+
+void redrawLoop(benchmark::State& state, Project& p)
+{
+    QImage image(1600, 1000, QImage::Format_RGB32);
+    for (auto _ : state) {
+        ImageSurface surface(image);
+        Redraw(surface, p, NodeLabels{});
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+
+// The grid picture of the largest grid, fitted to the screen, numbers and elevations on.
+void BM_RedrawLargestGrid(benchmark::State& state)
+{
+    ensureGuiApplication();
+    Project p = largestGrid();
+    fitScreen(p);
+    redrawLoop(state, p);
+}
+BENCHMARK(BM_RedrawLargestGrid)->Unit(benchmark::kMillisecond);
+
+// The startup picture, and the same after zooming out 200 times: the dot lattice then has
+// 415 x 312 dots but the screen has fewer pixels.
+void BM_RedrawAfterZoomOuts(benchmark::State& state)
+{
+    ensureGuiApplication();
+    Project p = startupProject();
+    for (int i = 0; i < state.range(0); ++i)
+        zoomOut(p);
+    redrawLoop(state, p);
+}
+BENCHMARK(BM_RedrawAfterZoomOuts)->Arg(0)->Arg(200)->Arg(2000)->Unit(benchmark::kMillisecond);
+
+} // namespace
