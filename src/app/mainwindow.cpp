@@ -252,9 +252,8 @@ void MainWindow::buildCentralArea()
     m_hsbMain->setObjectName(QStringLiteral("hsbMain"));
     m_vsbMain = new QScrollBar(Qt::Vertical, central);
     m_vsbMain->setObjectName(QStringLiteral("vsbMain"));
-    // The vertical bar's values grow towards its top end, like world Y.
-    m_vsbMain->setInvertedAppearance(true);
-    m_vsbMain->setInvertedControls(true);
+    // The vertical bar's values grow towards its top end, like world Y; Qt's grow downwards,
+    // so the bar holds them negated.
     grid->addWidget(m_plot, 0, 0);
     grid->addWidget(m_vsbMain, 0, 1);
     grid->addWidget(m_hsbMain, 1, 0);
@@ -290,11 +289,11 @@ void MainWindow::startup()
     m_hsbMain->setRange(int(std::nearbyint(m_project.ViewXMin)),
                         int(std::nearbyint(m_project.ViewXMax)));
     m_hsbMain->setValue(0);
-    m_vsbMain->setRange(int(std::nearbyint(m_project.ViewYMin)),
-                        int(std::nearbyint(m_project.ViewYMax)));
+    m_vsbMain->setRange(-int(std::nearbyint(m_project.ViewYMax)),
+                        -int(std::nearbyint(m_project.ViewYMin)));
     m_vsbMain->setValue(0);
     m_project.HScrollPos = qint16(m_hsbMain->value());
-    m_project.VScrollPos = qint16(m_vsbMain->value());
+    m_project.VScrollPos = qint16(-m_vsbMain->value());
 
     clearPicture();
     Form_Activate();
@@ -712,7 +711,7 @@ void MainWindow::hsbMain_Change(int value)
 
 void MainWindow::vsbMain_Change(int value)
 {
-    panVertical(m_project, value);
+    panVertical(m_project, -value);
     Form_Activate();
 }
 

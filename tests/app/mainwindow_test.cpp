@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QTest>
 #include <QToolBar>
 #include <gtest/gtest.h>
 
@@ -254,8 +255,9 @@ TEST(MainWindow, StartsWithCaptionMarksAndStartupWindow)
     EXPECT_EQ(hsb->minimum(), -20);
     EXPECT_EQ(hsb->maximum(), 120);
     EXPECT_EQ(hsb->value(), 0);
-    EXPECT_EQ(vsb->minimum(), -20);
-    EXPECT_EQ(vsb->maximum(), 85);
+    // Held negated: the top of the bar is world Y 85, the bottom -20.
+    EXPECT_EQ(vsb->minimum(), -85);
+    EXPECT_EQ(vsb->maximum(), 20);
     EXPECT_EQ(vsb->value(), 0);
 }
 
@@ -518,6 +520,12 @@ TEST(MainWindow, ViewCommandsMoveTheWindow)
     hsb->setValue(30);
     EXPECT_EQ(p.ViewXMin, -10);
     EXPECT_EQ(p.HScrollPos, 30);
+    // The top arrow of the vertical bar moves the view up by one step.
+    auto* vsb = f.window.findChild<QScrollBar*>(QStringLiteral("vsbMain"));
+    vsb->resize(16, 300);
+    QTest::mouseClick(vsb, Qt::LeftButton, {}, QPoint(8, 3));
+    EXPECT_EQ(p.ViewYMax, 95);
+    EXPECT_EQ(p.VScrollPos, 1);
 }
 
 TEST(MainWindow, ColourChoiceRedrawsAndReadoutFollowsTheMouse)
