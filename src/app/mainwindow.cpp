@@ -4,6 +4,7 @@
 #include "common/messages.h"
 #include "graphics/imagesurface.h"
 #include "graphics/redraw.h"
+#include "graphics/surfacemesh.h"
 #include "graphics/ui/colourdialog.h"
 #include "graphics/ui/plotwidget.h"
 #include "graphics/viewwindow.h"
@@ -696,11 +697,15 @@ void MainWindow::Zoom_Out()
 void MainWindow::Rotat_Plus()
 {
     emit commandStarted(QStringLiteral("Rotat_Plus"));
+    rotatePlus(m_project);
+    Form_Activate();
 }
 
 void MainWindow::Rotat_Minus()
 {
     emit commandStarted(QStringLiteral("Rotat_Minus"));
+    rotateMinus(m_project);
+    Form_Activate();
 }
 
 void MainWindow::hsbMain_Change(int value)

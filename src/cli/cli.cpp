@@ -2,6 +2,7 @@
 
 #include "common/messages.h"
 #include "common/numbertext.h"
+#include "graphics/contourtracer.h"
 #include "graphics/imagesurface.h"
 #include "graphics/redraw.h"
 #include "graphics/viewwindow.h"
@@ -11,13 +12,35 @@
 #include <QImage>
 #include <QRegularExpression>
 #include <QTextStream>
+#include <charconv>
 
 namespace tervan {
 
 namespace {
 
-const char Usage[] = "usage: tervan-cli info PROJECT\n"
-                     "       tervan-cli render grid PROJECT -o OUT.png [--size WxH] [--fit]\n";
+const char Usage[] =
+    "usage: tervan-cli info PROJECT\n"
+    "       tervan-cli render grid|contour|surface PROJECT -o OUT.png [--size WxH] [--fit]\n"
+    "                 [--angle A]\n"
+    "       tervan-cli contours PROJECT [--interval I] [--all-labels] [--summary]\n";
+
+// Shortest text that reads back as the same 32-bit float.
+QString shortest(float v)
+{
+    char buffer[32];
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, v).ptr;
+    return QString::fromLatin1(buffer, end - buffer);
+}
+
+// Reads a number option; nullopt when it is missing or not a number.
+std::optional<double> numberOption(const QStringList& args, int& i)
+{
+    if (i + 1 >= args.size())
+        return std::nullopt;
+    bool ok = false;
+    const double v = QLocale::c().toDouble(args[++i], &ok);
+    return ok ? std::optional<double>(v) : std::nullopt;
+}
 
 QString withoutTrailingBlanks(const QString& text)
 {
@@ -70,6 +93,7 @@ struct RenderOptions
     QString output;
     QSize size{1600, 1000};
     bool fit = false;
+    qint16 angle = 35;
 };
 
 std::optional<RenderOptions> readRenderOptions(const QStringList& args)
@@ -90,6 +114,12 @@ std::optional<RenderOptions> readRenderOptions(const QStringList& args)
                 return std::nullopt;
         } else if (a == QLatin1String("--fit")) {
             o.fit = true;
+        } else if (a == QLatin1String("--angle")) {
+            const auto angle = numberOption(args, i);
+            const auto whole = angle ? roundToInt16(*angle) : std::nullopt;
+            if (!whole || *whole < 0 || *whole > 180)
+                return std::nullopt;
+            o.angle = *whole;
         } else if (a.startsWith(QLatin1Char('-'))) {
             return std::nullopt;
         } else {
@@ -100,7 +130,7 @@ std::optional<RenderOptions> readRenderOptions(const QStringList& args)
         return std::nullopt;
     o.picture = positional[0];
     o.project = positional[1];
-    if (o.picture != QLatin1String("grid"))
+    if (!QStringList{"grid", "contour", "surface"}.contains(o.picture))
         return std::nullopt;
     return o;
 }
@@ -112,7 +142,8 @@ int render(const RenderOptions& o, QTextStream& err)
     if (!project)
         return 1;
     Project& p = *project;
-    p.DisplayMode = 1;
+    p.DisplayMode = qint16(QStringList{"grid", "contour", "surface"}.indexOf(o.picture) + 1);
+    p.RotationAngle = o.angle;
     if (o.fit)
         fitScreen(p);
     QImage image(o.size, QImage::Format_RGB32);
@@ -127,6 +158,85 @@ int render(const RenderOptions& o, QTextStream& err)
     return 0;
 }
 
+// Prints what the tracer reports, one item a line, or only the counts.
+class PrintedContours final : public ContourSink
+{
+public:
+    PrintedContours(QTextStream& out, bool summary) : m_out(out), m_summary(summary) {}
+
+    void level(float level, int) override
+    {
+        ++m_levels;
+        if (!m_summary)
+            m_out << "level " << shortest(level) << '\n';
+    }
+    void point(float x, float y) override
+    {
+        ++m_points;
+        if (!m_summary)
+            m_out << "point " << shortest(x) << ' ' << shortest(y) << '\n';
+    }
+    void segment(float x1, float y1, float x2, float y2) override
+    {
+        ++m_lines;
+        if (!m_summary)
+            m_out << "line " << shortest(x1) << ' ' << shortest(y1) << ' ' << shortest(x2) << ' '
+                  << shortest(y2) << '\n';
+    }
+    void label(Border border, float x, float y, float) override
+    {
+        static const char* const names[] = {"bottom", "right", "top", "left"};
+        ++m_labels;
+        if (!m_summary)
+            m_out << "label " << names[int(border)] << ' ' << shortest(x) << ' ' << shortest(y)
+                  << '\n';
+    }
+    void finish()
+    {
+        if (m_summary)
+            m_out << "levels " << m_levels << " points " << m_points << " lines " << m_lines
+                  << " labels " << m_labels << '\n';
+    }
+
+private:
+    QTextStream& m_out;
+    bool m_summary;
+    qint64 m_levels = 0, m_points = 0, m_lines = 0, m_labels = 0;
+};
+
+int contours(const QStringList& args, QTextStream& out, QTextStream& err)
+{
+    QString name;
+    std::optional<double> interval;
+    bool allLabels = false, summary = false;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (a == QLatin1String("--interval")) {
+            interval = numberOption(args, i);
+            if (!interval)
+                return err << Usage, 2;
+        } else if (a == QLatin1String("--all-labels")) {
+            allLabels = true;
+        } else if (a == QLatin1String("--summary")) {
+            summary = true;
+        } else if (a.startsWith(QLatin1Char('-')) || !name.isEmpty()) {
+            return err << Usage, 2;
+        } else {
+            name = a;
+        }
+    }
+    if (name.isEmpty())
+        return err << Usage, 2;
+    const auto project = openProject(name, err);
+    if (!project)
+        return 1;
+    PrintedContours sink(out, summary);
+    TraceContours(*project, interval ? float(*interval) : project->ContourInterval,
+                  allLabels ? 0 : -1, sink);
+    sink.finish();
+    return 0;
+}
+
 } // namespace
 
 int runCli(const QStringList& args, QTextStream& out, QTextStream& err)
@@ -135,6 +245,8 @@ int runCli(const QStringList& args, QTextStream& out, QTextStream& err)
         const auto project = openProject(args[1], err);
         return project ? info(*project, out) : 1;
     }
+    if (!args.isEmpty() && args[0] == QLatin1String("contours"))
+        return contours(args.mid(1), out, err);
     if (!args.isEmpty() && args[0] == QLatin1String("render")) {
         if (const auto options = readRenderOptions(args.mid(1)))
             return render(*options, err);

@@ -104,7 +104,11 @@ void ImageSurface::line(float x1, float y1, float x2, float y2, int colour)
     QPen pen{QColor(rgbOf(colour))};
     pen.setWidth(m_lineWidth);
     m_painter.setPen(pen);
-    m_painter.drawLine(toDevice(x1, y1), toDevice(x2, y2));
+    const QPointF a = toDevice(x1, y1), b = toDevice(x2, y2);
+    if (a == b)
+        m_painter.drawPoint(a);
+    else
+        m_painter.drawLine(a, b);
 }
 
 void ImageSurface::setLineWidth(int pixels)
@@ -142,13 +146,13 @@ bool ImageSurface::drawPlainText(const QPointF& at, const QString& text)
     return true;
 }
 
-void ImageSurface::text(const QString& text)
+void ImageSurface::text(const QString& text, int colour)
 {
     const QPointF at = toDevice(m_x, m_y);
     // Off the image, nothing of the text can show.
     if (at.x() > m_image.width() || at.y() > m_image.height() || at.y() + m_lineHeight < 0)
         return;
-    m_painter.setPen(Qt::black);
+    m_painter.setPen(QColor(rgbOf(colour)));
     if (drawPlainText(at, text))
         return;
     m_painter.drawText(QPointF(at.x(), at.y() + m_ascent), text);

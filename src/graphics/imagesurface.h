@@ -26,7 +26,7 @@ public:
     void line(float x1, float y1, float x2, float y2, int colour = ForeColour) override;
     void setLineWidth(int pixels) override;
     void moveTo(float x, float y) override;
-    void text(const QString& text) override;
+    void text(const QString& text, int colour = ForeColour) override;
     float textWidth(const QString& text) override;
     float textHeight(const QString& text) override;
     void setFont(const QString& family, double points, bool bold) override;

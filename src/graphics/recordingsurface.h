@@ -53,9 +53,9 @@ public:
         m_x = x;
         m_y = y;
     }
-    void text(const QString& text) override
+    void text(const QString& text, int colour = ForeColour) override
     {
-        m_ops.append(Op{Kind::Text, m_x, m_y, m_x, m_y, ForeColour, text});
+        m_ops.append(Op{Kind::Text, m_x, m_y, m_x, m_y, colour, text});
     }
     float textWidth(const QString& text) override { return m_charWidth * float(text.size()); }
     float textHeight(const QString&) override { return m_charHeight; }

@@ -1,6 +1,8 @@
 #include "graphics/redraw.h"
 
+#include "graphics/contourplot.h"
 #include "graphics/surface.h"
+#include "graphics/surfacemesh.h"
 #include "project/project.h"
 
 #include <cmath>
@@ -15,8 +17,14 @@ void Redraw(Surface& s, Project& p, const NodeLabels& labels)
     s.clear();
     switch (p.DisplayMode) {
     case 1:
+        PlotGrid(s, p, labels);
+        break;
     case 2:
         PlotGrid(s, p, labels);
+        PlotContour(s, p);
+        break;
+    case 3:
+        PlotSurfaceMesh(s, p);
         break;
     default:
         break;

@@ -24,7 +24,7 @@ public:
     // In device pixels.
     virtual void setLineWidth(int pixels) = 0;
     virtual void moveTo(float x, float y) = 0;
-    virtual void text(const QString& text) = 0;
+    virtual void text(const QString& text, int colour = ForeColour) = 0;
     // Extents of a text in world units, as positive magnitudes.
     virtual float textWidth(const QString& text) = 0;
     virtual float textHeight(const QString& text) = 0;

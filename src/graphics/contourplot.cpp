@@ -1,0 +1,61 @@
+#include "graphics/contourplot.h"
+
+#include "common/numbertext.h"
+#include "graphics/contourtracer.h"
+#include "graphics/palette.h"
+#include "graphics/surface.h"
+#include "project/project.h"
+
+namespace tervan {
+
+namespace {
+
+class ScreenContours final : public ContourSink
+{
+public:
+    ScreenContours(Surface& s, int colour) : m_s(s), m_colour(colour) {}
+
+    void level(float, int lineWidth) override { m_s.setLineWidth(lineWidth); }
+    void point(float x, float y) override { m_s.line(x, y, x, y, m_colour); }
+    void segment(float x1, float y1, float x2, float y2) override
+    {
+        m_s.line(x1, y1, x2, y2, m_colour);
+    }
+    // The label's box is placed by its top-left corner with Y up, just outside the border.
+    void label(Border border, float x, float y, float level) override
+    {
+        const QString number = generalForm(level);
+        const float w = m_s.textWidth(number);
+        const float h = m_s.textHeight(number);
+        switch (border) {
+        case Border::Bottom:
+            m_s.moveTo(x - w / 2, y);
+            break;
+        case Border::Right:
+            m_s.moveTo(x, y + h / 2);
+            break;
+        case Border::Top:
+            m_s.moveTo(x - w / 2, y + 1.5f * h);
+            break;
+        case Border::Left:
+            m_s.moveTo(x - 1.5f * w, y + h / 2);
+            break;
+        }
+        m_s.text(level < 0 ? number : QLatin1Char(' ') + number, colour::Red);
+    }
+
+private:
+    Surface& m_s;
+    int m_colour;
+};
+
+} // namespace
+
+void PlotContour(Surface& s, Project& p)
+{
+    ScreenContours sink(s, lineColourIndex(p));
+    p.ContourLevel = TraceContours(p, p.ContourInterval, p.BoldWholeContours, sink);
+    s.setLineWidth(1);
+}
+
+} // namespace tervan

@@ -1,0 +1,186 @@
+#include "graphics/contourtracer.h"
+
+#include "project/project.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+#include <vector>
+
+namespace tervan {
+
+namespace {
+
+struct Point
+{
+    float x = 0;
+    float y = 0;
+};
+
+// One grid cell's corners in node numbers.
+struct Cell
+{
+    int ll, lr, ur, ul;
+};
+
+class CellTracer
+{
+public:
+    CellTracer(const Project& p, ContourSink& sink) : m_p(p), m_sink(sink)
+    {
+        // Border positions in 32 bits, so wide grids compare where they are.
+        m_right = float((qint32(p.GridCols) - 1) * qint32(p.GridSpacing));
+        m_top = float((qint32(p.GridRows) - 1) * qint32(p.GridSpacing));
+    }
+
+    void trace(const Cell& c, float level, bool labelled)
+    {
+        m_level = level;
+        m_hasPrev = false;
+        m_crossing = {};
+        const auto& n = m_p.Nodes;
+
+        edge(c.ll, c.lr, Edge::Bottom);
+        if (labelled && m_crossing.y == 0 && m_crossing.x != 0)
+            m_sink.label(Border::Bottom, m_crossing.x, m_crossing.y, level);
+
+        edge(c.lr, c.ur, Edge::Side);
+        if (labelled && m_crossing.x == m_right)
+            m_sink.label(Border::Right, m_crossing.x, m_crossing.y, level);
+
+        // Opposite corners equal in pairs: the diagonal gives no point.
+        const bool saddle = n[c.ll].Z == n[c.ur].Z && n[c.lr].Z == n[c.ul].Z;
+        edge(c.ll, c.ur, saddle ? Edge::SaddleDiagonal : Edge::Diagonal);
+
+        edge(c.ur, c.ul, Edge::Side);
+        if (labelled && m_crossing.y == m_top)
+            m_sink.label(Border::Top, m_crossing.x, m_crossing.y, level);
+
+        if (edge(c.ul, c.ll, Edge::Side) && labelled && m_crossing.x == 0)
+            m_sink.label(Border::Left, m_crossing.x, m_crossing.y, level);
+    }
+
+private:
+    enum class Edge { Bottom, Side, Diagonal, SaddleDiagonal };
+
+    bool edge(int from, int to, Edge kind)
+    {
+        const NodePoint& p = m_p.Nodes[from];
+        const NodePoint& q = m_p.Nodes[to];
+        const float L = m_level;
+        if (!((p.Z <= L && L <= q.Z) || (p.Z >= L && L >= q.Z))) {
+            // The first triangle's segment must not run on into the second.
+            if (kind == Edge::Diagonal || kind == Edge::SaddleDiagonal) {
+                m_hasPrev = false;
+                m_crossing = {};
+            }
+            return false;
+        }
+        if (float(double(p.Z) - q.Z) == 0) {
+            m_crossing = {p.X, p.Y};
+        } else {
+            const double t = (double(L) - p.Z) / (double(q.Z) - p.Z);
+            m_crossing = {float(p.X + t * (double(q.X) - p.X)),
+                          float(p.Y + t * (double(q.Y) - p.Y))};
+        }
+        if (kind == Edge::SaddleDiagonal) {
+            m_hasPrev = false;
+            return true;
+        }
+        if (kind == Edge::Bottom || !m_hasPrev)
+            m_sink.point(m_crossing.x, m_crossing.y);
+        else
+            m_sink.segment(m_prev.x, m_prev.y, m_crossing.x, m_crossing.y);
+        m_prev = m_crossing;
+        m_hasPrev = true;
+        return true;
+    }
+
+    const Project& m_p;
+    ContourSink& m_sink;
+    float m_right = 0;
+    float m_top = 0;
+    float m_level = 0;
+    Point m_crossing;
+    Point m_prev;
+    bool m_hasPrev = false;
+};
+
+bool isWhole(float v)
+{
+    return float(std::floor(v)) == v;
+}
+
+} // namespace
+
+float TraceContours(const Project& p, float interval, qint16 boldWhole, ContourSink& sink)
+{
+    float level = float(std::floor(double(p.ElevMin)) + interval);
+    if (!(interval > 0) || !std::isfinite(interval) || !std::isfinite(level))
+        return level;
+    if (level < p.ElevMin)
+        level = float(double(level) + interval);
+
+    // Cells in number order with the range of their corner elevations; never past the node
+    // table, whatever the header says.
+    std::vector<Cell> cells;
+    std::vector<float> cellMin, cellMax;
+    const int cols = p.GridCols;
+    const qint64 needed = qint64(p.GridRows) * p.GridCols;
+    if (p.GridRows >= 2 && p.GridCols >= 2 && needed < qint64(p.Nodes.size())) {
+        cells.reserve(std::size_t(p.GridRows - 1) * std::size_t(cols - 1));
+        for (int i = 1; i < p.GridRows; ++i) {
+            for (int k = 1; k < cols; ++k) {
+                const int j = (i - 1) * cols + k;
+                const Cell c{j, j + 1, j + cols + 1, j + cols};
+                const float zs[] = {p.Nodes[c.ll].Z, p.Nodes[c.lr].Z, p.Nodes[c.ur].Z,
+                                    p.Nodes[c.ul].Z};
+                cells.push_back(c);
+                cellMin.push_back(*std::min_element(std::begin(zs), std::end(zs)));
+                cellMax.push_back(*std::max_element(std::begin(zs), std::end(zs)));
+            }
+        }
+    }
+    // Cells enter the walk in order of their lowest corner and leave it once the level has
+    // passed their highest; the active ones stay in cell order.
+    std::vector<int> byMin(cells.size());
+    std::iota(byMin.begin(), byMin.end(), 0);
+    std::stable_sort(byMin.begin(), byMin.end(),
+                     [&cellMin](int a, int b) { return cellMin[a] < cellMin[b]; });
+    std::size_t entering = 0;
+    std::vector<int> active, added, merged;
+
+    CellTracer tracer(p, sink);
+    do {
+        const bool whole = isWhole(level);
+        sink.level(level, boldWhole == -1 && whole ? 2 : 1);
+        const bool labelled = boldWhole == 0 || (boldWhole == -1 && whole);
+
+        added.clear();
+        while (entering < byMin.size() && cellMin[byMin[entering]] <= level)
+            added.push_back(byMin[entering++]);
+        if (!added.empty()) {
+            std::sort(added.begin(), added.end());
+            merged.clear();
+            std::merge(active.begin(), active.end(), added.begin(), added.end(),
+                       std::back_inserter(merged));
+            active.swap(merged);
+        }
+        std::size_t kept = 0;
+        for (int c : active) {
+            if (cellMax[c] < level)
+                continue;
+            active[kept++] = c;
+            tracer.trace(cells[c], level, labelled);
+        }
+        active.resize(kept);
+
+        const float next = float(double(level) + interval);
+        if (!(next > level))
+            return next;
+        level = next;
+    } while (level <= p.ElevMax);
+    return level;
+}
+
+} // namespace tervan
