@@ -118,3 +118,37 @@ TEST(Cli, RendersTheGridPictureAtTheAskedSize)
         EXPECT_EQ(run(bad).status, 2) << bad.join(' ').toStdString();
     EXPECT_EQ(run({"render", "grid", dir.filePath("none"), "-o", png}).status, 1);
 }
+
+TEST(Cli, ContoursPrintsWhatTheTracerDraws)
+{
+    QTemporaryDir dir;
+    Project p = startupProject();
+    applyControlData(p, {10, 2, 2, 1});
+    const float z[] = {1, 0, 0, 1}; // a saddle: the diagonal gives no point
+    for (int n = 1; n <= 4; ++n)
+        p.Nodes[n].Z = z[n - 1];
+    ASSERT_FALSE(saveProjectFiles(p, projectFileNames(dir.filePath("s"))));
+
+    EXPECT_EQ(run({"contours", dir.filePath("s")}).out,
+              "level 1\npoint 0 0\nline 0 0 10 10\nlabel right 10 10\npoint 10 10\n"
+              "label top 10 10\nline 10 10 0 0\nlabel left 0 0\n");
+    // Half-metre levels: 0.5 is not whole, so it is labelled only with --all-labels.
+    EXPECT_EQ(run({"contours", dir.filePath("s"), "--interval", "0.5", "--summary"}).out,
+              "levels 2 points 4 lines 4 labels 3\n");
+    EXPECT_EQ(
+        run({"contours", dir.filePath("s"), "--interval", "0.5", "--summary", "--all-labels"}).out,
+        "levels 2 points 4 lines 4 labels 7\n");
+    EXPECT_EQ(run({"contours", dir.filePath("s"), "--interval"}).status, 2);
+    EXPECT_EQ(run({"contours", dir.filePath("s"), "--interval", "x"}).status, 2);
+
+    for (const char* picture : {"contour", "surface"})
+        EXPECT_EQ(run({"render", picture, dir.filePath("s"), "-o", dir.filePath("p.png"), "--angle",
+                       "90"})
+                      .status,
+                  0)
+            << picture;
+    EXPECT_EQ(
+        run({"render", "surface", dir.filePath("s"), "-o", dir.filePath("p.png"), "--angle", "181"})
+            .status,
+        2);
+}

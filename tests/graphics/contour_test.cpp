@@ -1,0 +1,258 @@
+#include "graphics/contourplot.h"
+#include "graphics/contourtracer.h"
+#include "graphics/palette.h"
+#include "graphics/recordingsurface.h"
+#include "project/controldata.h"
+#include "project/project.h"
+#include "support/printto.h"
+
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+
+using namespace tervan;
+
+namespace {
+
+// Everything the tracer reports, one text per item.
+struct Recorded final : ContourSink
+{
+    QStringList items;
+    void level(float l, int w) override { items << QStringLiteral("level %1 w%2").arg(l).arg(w); }
+    void point(float x, float y) override { items << QStringLiteral("point %1 %2").arg(x).arg(y); }
+    void segment(float x1, float y1, float x2, float y2) override
+    {
+        items << QStringLiteral("line %1 %2 %3 %4").arg(x1).arg(y1).arg(x2).arg(y2);
+    }
+    void label(Border b, float x, float y, float l) override
+    {
+        items << QStringLiteral("label %1 %2 %3 %4").arg(int(b)).arg(x).arg(y).arg(l);
+    }
+    QStringList starting(const QString& prefix) const
+    {
+        return items.filter(QRegularExpression("^" + prefix));
+    }
+};
+
+// A grid of `rows` x `cols` nodes at 10 m with the given elevations, bottom row first.
+Project terrain(qint16 rows, qint16 cols, std::vector<float> z, float interval = 1)
+{
+    Project p = startupProject();
+    applyControlData(p, {10, rows, cols, interval});
+    for (int n = 1; n <= p.NodeCount; ++n)
+        p.Nodes[n].Z = z[n - 1];
+    p.ComputeElevationRange();
+    return p;
+}
+
+Recorded trace(const Project& p, float interval, qint16 bold = -1)
+{
+    Recorded r;
+    TraceContours(p, interval, bold, r);
+    return r;
+}
+
+// The tracing rules written out plainly, every cell at every level: the reference the
+// indexed walk must match item for item.
+Recorded plainTrace(const Project& p, float interval, qint16 bold)
+{
+    Recorded r;
+    float L = float(std::floor(double(p.ElevMin)) + interval);
+    if (L < p.ElevMin)
+        L = float(double(L) + interval);
+    const float right = float((p.GridCols - 1) * p.GridSpacing);
+    const float top = float((p.GridRows - 1) * p.GridSpacing);
+    do {
+        const bool whole = float(std::floor(L)) == L;
+        r.level(L, bold == -1 && whole ? 2 : 1);
+        const bool labelled = bold == 0 || whole;
+        for (int i = 1; i < p.GridRows; ++i)
+            for (int k = 1; k < p.GridCols; ++k) {
+                const int j = (i - 1) * p.GridCols + k;
+                const int ll = j, lr = j + 1, ur = j + p.GridCols + 1, ul = j + p.GridCols;
+                float cx = 0, cy = 0, px = 0, py = 0;
+                bool prev = false;
+                auto edge = [&](int a, int b, int kind) { // 0 bottom, 1 side, 2 diagonal
+                    const NodePoint &A = p.Nodes[a], &B = p.Nodes[b];
+                    if (!((A.Z <= L && L <= B.Z) || (A.Z >= L && L >= B.Z))) {
+                        if (kind == 2)
+                            prev = false, cx = cy = 0;
+                        return false;
+                    }
+                    if (float(double(A.Z) - B.Z) == 0) {
+                        cx = A.X, cy = A.Y;
+                    } else {
+                        const double t = (double(L) - A.Z) / (double(B.Z) - A.Z);
+                        cx = float(A.X + t * (double(B.X) - A.X));
+                        cy = float(A.Y + t * (double(B.Y) - A.Y));
+                    }
+                    if (kind == 2 && p.Nodes[ll].Z == p.Nodes[ur].Z &&
+                        p.Nodes[lr].Z == p.Nodes[ul].Z) {
+                        prev = false;
+                        return true;
+                    }
+                    if (kind == 0 || !prev)
+                        r.point(cx, cy);
+                    else
+                        r.segment(px, py, cx, cy);
+                    px = cx, py = cy, prev = true;
+                    return true;
+                };
+                edge(ll, lr, 0);
+                if (labelled && cy == 0 && cx != 0)
+                    r.label(Border::Bottom, cx, cy, L);
+                edge(lr, ur, 1);
+                if (labelled && cx == right)
+                    r.label(Border::Right, cx, cy, L);
+                edge(ll, ur, 2);
+                edge(ur, ul, 1);
+                if (labelled && cy == top)
+                    r.label(Border::Top, cx, cy, L);
+                if (edge(ul, ll, 1) && labelled && cx == 0)
+                    r.label(Border::Left, cx, cy, L);
+            }
+        L = float(double(L) + interval);
+    } while (L <= p.ElevMax);
+    return r;
+}
+
+} // namespace
+
+struct LevelCase
+{
+    std::vector<float> z;
+    float interval;
+    QStringList levels;
+};
+
+class ContourLevels : public ::testing::TestWithParam<LevelCase>
+{
+};
+
+TEST_P(ContourLevels, StartAboveTheWholeMetreBelowTheLowestNode)
+{
+    const auto& c = GetParam();
+    const Project p = terrain(2, 2, c.z);
+    QStringList levels;
+    for (const QString& item : trace(p, c.interval).starting("level"))
+        levels << item.section(' ', 1, 1);
+    EXPECT_EQ(levels, c.levels);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ranges, ContourLevels,
+    ::testing::Values(LevelCase{{100, 101, 102, 103}, 1, {"101", "102", "103"}},
+                      // 100.25 + 0.25 lies below 100.7 and finds nothing; one correction only.
+                      LevelCase{{100.7f, 101, 101.2f, 101.1f}, 0.25f, {"100.5", "100.75", "101"}},
+                      // The first level is traced even above the highest node.
+                      LevelCase{{5, 5, 5, 5}, 1, {"6"}},
+                      LevelCase{{-2.5f, -1, -1, -1}, 1, {"-2", "-1"}}));
+
+TEST(ContourTracer, IntervalsThatCannotStepTraceNothingAndStop)
+{
+    const Project p = terrain(2, 2, {0, 1, 2, 3});
+    for (float interval : {0.0f, -1.0f, std::numeric_limits<float>::quiet_NaN(),
+                           std::numeric_limits<float>::infinity()})
+        EXPECT_TRUE(trace(p, interval).items.isEmpty()) << interval;
+    // At 1e9 m a step of 1 m no longer changes a float level: one level, then the walk ends.
+    const Project high = terrain(2, 2, {1e9f, 1e9f, 2e9f, 2e9f});
+    EXPECT_EQ(trace(high, 1).starting("level").size(), 1);
+}
+
+TEST(ContourTracer, WholeLevelsAreBoldAndLabelledAtHalfMetreIntervals)
+{
+    // A slope rising to the right: every level crosses the bottom and top borders.
+    const Project p = terrain(2, 3, {100, 101, 102, 100, 101, 102});
+    const Recorded bold = trace(p, 0.5f, -1);
+    EXPECT_EQ(bold.starting("level"),
+              (QStringList{"level 100.5 w1", "level 101 w2", "level 101.5 w1", "level 102 w2"}));
+    // Level 101 runs through border nodes, so both cells beside it label it.
+    EXPECT_EQ(bold.starting("label"),
+              (QStringList{"label 0 10 0 101", "label 2 10 10 101", "label 0 10 0 101",
+                           "label 2 10 10 101", "label 0 20 0 102", "label 1 20 0 102",
+                           "label 2 20 10 102"}));
+    const Recorded all = trace(p, 0.5f, 0);
+    EXPECT_EQ(all.starting("level 10[12] w2").size(), 0);
+    EXPECT_TRUE(all.starting("label").contains("label 0 5 0 100.5"));
+}
+
+TEST(ContourTracer, CellBelowTheLevelDrawsNothing)
+{
+    // Left cell 0..1 m, right cell reaches 3 m: level 2 and 3 touch only the right cell.
+    const Project p = terrain(2, 3, {0, 1, 3, 0, 1, 3});
+    const Recorded r = trace(p, 1);
+    const int level2 = r.items.indexOf("level 2 w2");
+    for (const QString& item : r.items.mid(level2 + 1)) {
+        if (!item.startsWith("level") && !item.startsWith("label")) {
+            EXPECT_GE(item.section(' ', 1, 1).toFloat(), 10) << item.toStdString();
+        }
+    }
+}
+
+TEST(ContourTracer, FlatEdgeAtTheLevelGivesItsStartNode)
+{
+    // Bottom edge flat at 1, the level.
+    const Project p = terrain(2, 2, {1, 1, 0, 0});
+    const Recorded r = trace(p, 1);
+    EXPECT_EQ(r.items.mid(0, 3), (QStringList{"level 1 w2", "point 0 0", "line 0 0 10 0"}));
+}
+
+TEST(ContourTracer, SaddleDiagonalGivesNoPoint)
+{
+    // Z(LL) = Z(UR) = 1 = level, Z(LR) = Z(UL) = 0: triangle two starts anew at the top.
+    const Project p = terrain(2, 2, {1, 0, 0, 1});
+    const Recorded r = trace(p, 1);
+    EXPECT_EQ(r.items,
+              (QStringList{"level 1 w2", "point 0 0", "line 0 0 10 10", "label 1 10 10 1",
+                           "point 10 10", "label 2 10 10 1", "line 10 10 0 0", "label 3 0 0 1"}));
+}
+
+TEST(ContourTracer, NoBottomLabelAtTheOrigin)
+{
+    // Level 1 meets the bottom border only at node 1, which is also on the left border.
+    const Project p = terrain(2, 2, {1, 2, 0.5f, 2});
+    const QStringList labels = trace(p, 1).starting("label").filter(QRegularExpression(" 1$"));
+    EXPECT_EQ(labels, (QStringList{"label 2 3.33333 10 1", "label 3 0 0 1"}));
+}
+
+TEST(ContourTracer, IndexedWalkMatchesThePlainRulesOnRandomTerrain)
+{
+    QRandomGenerator rng(20261207);
+    for (int round = 0; round < 20; ++round) {
+        const qint16 rows = qint16(2 + rng.bounded(6)), cols = qint16(2 + rng.bounded(6));
+        std::vector<float> z;
+        for (int n = 0; n < rows * cols; ++n)
+            // Whole and half metres make levels land on nodes and flat edges often.
+            z.push_back(float(rng.bounded(12)) * 0.5f + (round % 3 == 0 ? 0.25f : 0));
+        const Project p = terrain(rows, cols, z);
+        for (const auto& [interval, bold] :
+             {std::pair{1.0f, qint16(-1)}, {0.5f, qint16(0)}, {0.3f, qint16(-1)}})
+            ASSERT_EQ(trace(p, interval, bold).items, plainTrace(p, interval, bold).items)
+                << "round " << round << " interval " << interval;
+    }
+}
+
+TEST(ContourPlot, DrawsInTheLineColourWithRedLabelsOutsideTheBorder)
+{
+    Project p = terrain(2, 3, {100, 101, 102, 100, 101, 102});
+    p.UseChosenColor = -1;
+    p.ChosenColorIndex = 9;
+    RecordingSurface s(1, 2); // text 1 m a character wide, 2 m high
+    PlotContour(s, p);
+    EXPECT_EQ(p.ContourLevel, 103);
+    for (const auto& op : s.ops(RecordingSurface::Kind::Line))
+        EXPECT_EQ(op.value, 9);
+    const auto labels = s.ops(RecordingSurface::Kind::Text);
+    ASSERT_EQ(labels.size(), 7);
+    // "101" hangs below the bottom border, centred on the crossing at x = 10.
+    EXPECT_EQ(labels[0].text, " 101");
+    EXPECT_EQ(labels[0].value, colour::Red);
+    EXPECT_EQ(labels[0].x1, 8.5f);
+    EXPECT_EQ(labels[0].y1, 0);
+    // Above the top border: y + 1.5 h.
+    EXPECT_EQ(labels[1].x1, 8.5f);
+    EXPECT_EQ(labels[1].y1, 13);
+    // Right of the right border, centred vertically: y + h / 2.
+    EXPECT_EQ(labels[5].x1, 20);
+    EXPECT_EQ(labels[5].y1, 1);
+}
