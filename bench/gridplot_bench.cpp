@@ -1,27 +1,15 @@
+#include "benchsupport.h"
 #include "graphics/imagesurface.h"
 #include "graphics/redraw.h"
 #include "graphics/viewwindow.h"
 #include "project/controldata.h"
 #include "project/project.h"
 
-#include <QGuiApplication>
 #include <benchmark/benchmark.h>
-#include <cstdlib>
 
 using namespace tervan;
 
 namespace {
-
-void ensureGuiApplication()
-{
-    if (QCoreApplication::instance())
-        return;
-    static int argc = 1;
-    static char name[] = "bench";
-    static char* argv[] = {name, nullptr};
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    static QGuiApplication app(argc, argv);
-}
 
 Project largestGrid()
 {
@@ -45,7 +33,7 @@ void redrawLoop(benchmark::State& state, Project& p)
 // The grid picture of the largest grid, fitted to the screen, numbers and elevations on.
 void BM_RedrawLargestGrid(benchmark::State& state)
 {
-    ensureGuiApplication();
+    benchApplication();
     Project p = largestGrid();
     fitScreen(p);
     redrawLoop(state, p);
@@ -56,7 +44,7 @@ BENCHMARK(BM_RedrawLargestGrid)->Unit(benchmark::kMillisecond);
 // 415 x 312 dots but the screen has fewer pixels.
 void BM_RedrawAfterZoomOuts(benchmark::State& state)
 {
-    ensureGuiApplication();
+    benchApplication();
     Project p = startupProject();
     for (int i = 0; i < state.range(0); ++i)
         zoomOut(p);

@@ -1,3 +1,4 @@
+#include "benchsupport.h"
 #include "project/controldata.h"
 #include "project/project.h"
 #include "project/ui/nodeentrydialog.h"
@@ -5,21 +6,10 @@
 #include <QApplication>
 #include <QTableView>
 #include <benchmark/benchmark.h>
-#include <cstdlib>
 
 using namespace tervan;
 
 namespace {
-
-QApplication& app()
-{
-    static int argc = 1;
-    static char name[] = "bench";
-    static char* argv[] = {name, nullptr};
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    static QApplication instance(argc, argv);
-    return instance;
-}
 
 Project largestGrid()
 {
@@ -33,7 +23,7 @@ Project largestGrid()
 // Opening the list for the largest grid, up to its first painted frame.
 void BM_OpenNodeList(benchmark::State& state)
 {
-    app();
+    benchApplication();
     Project p = largestGrid();
     for (auto _ : state) {
         NodeEntryDialog dialog(p);
@@ -47,7 +37,7 @@ BENCHMARK(BM_OpenNodeList)->Unit(benchmark::kMillisecond);
 // Scrolling the open list from top to bottom a page at a time.
 void BM_ScrollNodeList(benchmark::State& state)
 {
-    app();
+    benchApplication();
     Project p = largestGrid();
     NodeEntryDialog dialog(p);
     dialog.resize(400, 600);

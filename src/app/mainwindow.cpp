@@ -2,6 +2,9 @@
 
 #include "app/toolbaricons.h"
 #include "common/messages.h"
+#include "grading/grading.h"
+#include "grading/ui/graderesultdialog.h"
+#include "grading/ui/inputgradedialog.h"
 #include "graphics/imagesurface.h"
 #include "graphics/redraw.h"
 #include "graphics/surfacemesh.h"
@@ -587,8 +590,29 @@ void MainWindow::GradeElevChoice_Click(int index)
     emit commandStarted(QStringLiteral("GradeElevChoice_Click(%1)").arg(index));
     if (index == 2)
         m_project.FixGradeElevation = 0;
-    if ((index == 1 || index == 2) && !m_project.HasNodes())
+    if (index != 1 && index != 2)
+        return;
+    if (!m_project.HasNodes()) {
         m_prompts->notice(msg::DataIncomplete);
+        return;
+    }
+    if (index == 1) {
+        // A single row or column of nodes has no cells and so no balanced platform.
+        if (!AutoGradeElev(m_project)) {
+            m_prompts->notice(msg::DataIncomplete);
+            return;
+        }
+        GradeResultDialog result(m_project, GradeResultDialog::Grade::Balanced, this);
+        m_prompts->runModal(result);
+        return;
+    }
+    {
+        InputGradeDialog input(m_project, *m_prompts, this);
+        m_prompts->runModal(input);
+    }
+    FixGradeElev(m_project);
+    GradeResultDialog result(m_project, GradeResultDialog::Grade::Fixed, this);
+    m_prompts->runModal(result);
 }
 
 void MainWindow::DataPrint_Click(int index)

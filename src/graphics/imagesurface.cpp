@@ -31,7 +31,10 @@ ImageSurface::ImageSurface(QImage& image) : m_image(image), m_painter(&image)
     fontChanged();
 }
 
-ImageSurface::~ImageSurface() = default;
+ImageSurface::~ImageSurface()
+{
+    flush();
+}
 
 void ImageSurface::setWorld(float left, float top, float right, float bottom)
 {
@@ -58,6 +61,8 @@ int ImageSurface::deviceRow(float y) const
 
 void ImageSurface::clear()
 {
+    m_lines.clear();
+    m_points.clear();
     m_image.fill(Qt::white);
     m_x = m_y = 0;
 }
@@ -67,6 +72,7 @@ void ImageSurface::setPixel(float x, float y, int colour)
     const int dx = deviceColumn(x), dy = deviceRow(y);
     if (dx < 0 || dy < 0 || dx >= m_image.width() || dy >= m_image.height())
         return;
+    flush();
     reinterpret_cast<QRgb*>(m_image.scanLine(dy))[dx] = rgbOf(colour);
 }
 
@@ -92,6 +98,7 @@ void ImageSurface::setLattice(const std::vector<float>& xs, const std::vector<fl
     const auto rows = onImage(
         ys, [this](float y) { return deviceRow(y); }, m_image.height());
     const QRgb rgb = rgbOf(colour);
+    flush();
     for (int dy : rows) {
         auto* line = reinterpret_cast<QRgb*>(m_image.scanLine(dy));
         for (int dx : columns)
@@ -101,14 +108,31 @@ void ImageSurface::setLattice(const std::vector<float>& xs, const std::vector<fl
 
 void ImageSurface::line(float x1, float y1, float x2, float y2, int colour)
 {
-    QPen pen{QColor(rgbOf(colour))};
-    pen.setWidth(m_lineWidth);
-    m_painter.setPen(pen);
+    // Contour redraws draw a million lines: they are collected per pen and drawn together.
+    const QRgb rgb = rgbOf(colour);
+    if (rgb != m_penColour || m_lineWidth != m_penWidth) {
+        flush();
+        QPen pen{QColor(rgb)};
+        pen.setWidth(m_lineWidth);
+        m_painter.setPen(pen);
+        m_penColour = rgb;
+        m_penWidth = m_lineWidth;
+    }
     const QPointF a = toDevice(x1, y1), b = toDevice(x2, y2);
     if (a == b)
-        m_painter.drawPoint(a);
+        m_points.append(a);
     else
-        m_painter.drawLine(a, b);
+        m_lines.append(QLineF(a, b));
+}
+
+void ImageSurface::flush()
+{
+    if (!m_lines.isEmpty())
+        m_painter.drawLines(m_lines);
+    if (!m_points.isEmpty())
+        m_painter.drawPoints(m_points.constData(), int(m_points.size()));
+    m_lines.clear();
+    m_points.clear();
 }
 
 void ImageSurface::setLineWidth(int pixels)
@@ -152,7 +176,9 @@ void ImageSurface::text(const QString& text, int colour)
     // Off the image, nothing of the text can show.
     if (at.x() > m_image.width() || at.y() > m_image.height() || at.y() + m_lineHeight < 0)
         return;
+    flush();
     m_painter.setPen(QColor(rgbOf(colour)));
+    m_penWidth = -1;
     if (drawPlainText(at, text))
         return;
     m_painter.drawText(QPointF(at.x(), at.y() + m_ascent), text);
