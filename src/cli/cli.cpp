@@ -2,6 +2,7 @@
 
 #include "common/messages.h"
 #include "common/numbertext.h"
+#include "grading/grading.h"
 #include "graphics/contourtracer.h"
 #include "graphics/imagesurface.h"
 #include "graphics/redraw.h"
@@ -13,6 +14,7 @@
 #include <QRegularExpression>
 #include <QTextStream>
 #include <charconv>
+#include <cmath>
 
 namespace tervan {
 
@@ -22,7 +24,8 @@ const char Usage[] =
     "usage: tervan-cli info PROJECT\n"
     "       tervan-cli render grid|contour|surface PROJECT -o OUT.png [--size WxH] [--fit]\n"
     "                 [--angle A]\n"
-    "       tervan-cli contours PROJECT [--interval I] [--all-labels] [--summary]\n";
+    "       tervan-cli contours PROJECT [--interval I] [--all-labels] [--summary]\n"
+    "       tervan-cli grade PROJECT [--platform Z] [--csv]\n";
 
 // Shortest text that reads back as the same 32-bit float.
 QString shortest(float v)
@@ -237,6 +240,64 @@ int contours(const QStringList& args, QTextStream& out, QTextStream& err)
     return 0;
 }
 
+// The grading result as the result dialog shows it, or as a spreadsheet.
+int grade(const QStringList& args, QTextStream& out, QTextStream& err)
+{
+    QString name;
+    std::optional<double> platform;
+    bool csv = false;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (a == QLatin1String("--platform")) {
+            platform = numberOption(args, i);
+            if (!platform || !std::isfinite(float(*platform)))
+                return err << Usage, 2;
+        } else if (a == QLatin1String("--csv")) {
+            csv = true;
+        } else if (a.startsWith(QLatin1Char('-')) || !name.isEmpty()) {
+            return err << Usage, 2;
+        } else {
+            name = a;
+        }
+    }
+    if (name.isEmpty())
+        return err << Usage, 2;
+    auto project = openProject(name, err);
+    if (!project)
+        return 1;
+    Project& p = *project;
+    if (!p.HasNodes()) {
+        err << msg::DataIncomplete << '\n';
+        return 1;
+    }
+    if (platform) {
+        p.FixGradeElevation = float(*platform);
+        FixGradeElev(p);
+    } else if (!AutoGradeElev(p)) {
+        err << msg::DataIncomplete << '\n';
+        return 1;
+    }
+    const bool fixed = platform.has_value();
+    const auto& means = fixed ? p.FixCellMeanElev : p.AutoCellMeanElev;
+    const auto& volumes = fixed ? p.FixCellVolume : p.AutoCellVolume;
+    if (csv) {
+        out << "cell,mean_elevation_m,volume_m3\n";
+        for (qint32 n = 1; n <= p.CellCount; ++n)
+            out << n << ',' << formatPicture(means[n], 3) << ',' << formatPicture(volumes[n], 2)
+                << '\n';
+        return 0;
+    }
+    out << "area " << generalForm(p.TotalArea) << '\n'
+        << "platform " << formatPicture(fixed ? p.FixGradeElevation : p.AutoGradeElevation, 3)
+        << '\n'
+        << "cut " << formatPicture(fixed ? p.FixCutVolume : p.AutoCutVolume, 2) << '\n'
+        << "fill " << formatPicture(fixed ? p.FixFillVolume : p.AutoFillVolume, 2) << '\n';
+    for (qint32 n = 1; n <= p.CellCount; ++n)
+        out << "cell " << n << ' ' << formatPicture(means[n], 3) << ' '
+            << formatPicture(volumes[n], 2) << '\n';
+    return 0;
+}
+
 } // namespace
 
 int runCli(const QStringList& args, QTextStream& out, QTextStream& err)
@@ -245,6 +306,8 @@ int runCli(const QStringList& args, QTextStream& out, QTextStream& err)
         const auto project = openProject(args[1], err);
         return project ? info(*project, out) : 1;
     }
+    if (!args.isEmpty() && args[0] == QLatin1String("grade"))
+        return grade(args.mid(1), out, err);
     if (!args.isEmpty() && args[0] == QLatin1String("contours"))
         return contours(args.mid(1), out, err);
     if (!args.isEmpty() && args[0] == QLatin1String("render")) {

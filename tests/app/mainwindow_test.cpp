@@ -581,3 +581,43 @@ TEST(MainWindow, RedrawKeepsAnUnchangedPictureAndRedrawsAChangedOne)
     f.window.Form_Activate(); // the closed window shows the data again
     EXPECT_NE(image.pixel(1, 1), marker);
 }
+
+TEST(MainWindow, GradingCommandsRunTheirDialogsInOrder)
+{
+    Fixture f;
+    f.defineGrid(10, 2, 3);
+    const float z[] = {0, 0, 0, 4, 4, 8};
+    for (int n = 1; n <= 6; ++n)
+        f.window.project().Nodes[n].Z = z[n - 1];
+
+    QStringList shown;
+    f.prompts->onModal = [&shown](QDialog& d) {
+        shown << d.objectName();
+        if (auto* box = d.findChild<QLineEdit*>("txtElevUse")) {
+            EXPECT_EQ(box->text(), "0");
+            box->setText("5");
+        }
+        d.findChild<QPushButton*>("cmdOK")->click();
+    };
+    f.window.project().FixGradeElevation = 7;
+    f.window.tbrmain_ButtonClick("FixGrade");
+    f.window.tbrmain_ButtonClick("AutoGrade");
+    EXPECT_EQ(shown, (QStringList{"frmInputGrade", "frmResGradeFix", "frmResGrade"}));
+    const Project& p = f.window.project();
+    EXPECT_EQ(p.FixGradeElevation, 5);
+    EXPECT_EQ(p.FixFillVolume, -500);
+    EXPECT_EQ(p.AutoGradeElevation, 2.5f);
+    EXPECT_TRUE(f.prompts->messages.isEmpty());
+}
+
+TEST(MainWindow, BalancedGradeOfASingleRowIsRefused)
+{
+    Fixture f;
+    f.defineGrid(10, 1, 5);
+    f.window.GradeElevChoice_Click(1);
+    EXPECT_EQ(f.prompts->messages, QStringList{msg::DataIncomplete});
+    EXPECT_EQ(f.prompts->modalRuns, 0);
+    // The fixed grade of the same row shows its (empty) table.
+    f.window.GradeElevChoice_Click(2);
+    EXPECT_EQ(f.prompts->modalRuns, 2);
+}

@@ -152,3 +152,31 @@ TEST(Cli, ContoursPrintsWhatTheTracerDraws)
             .status,
         2);
 }
+
+TEST(Cli, GradePrintsTheResultDialogsFigures)
+{
+    QTemporaryDir dir;
+    Project p = startupProject();
+    applyControlData(p, {10, 2, 3, 1});
+    const float z[] = {0, 0, 0, 4, 4, 8};
+    for (int n = 1; n <= 6; ++n)
+        p.Nodes[n].Z = z[n - 1];
+    ASSERT_FALSE(saveProjectFiles(p, projectFileNames(dir.filePath("ex"))));
+    const QString ex = dir.filePath("ex");
+
+    EXPECT_EQ(run({"grade", ex}).out, "area 200\nplatform 2.500\ncut 50.00\nfill -50.00\n"
+                                      "cell 1 2.000 -50.00\ncell 2 3.000 50.00\n");
+    // --platform is the program's own option, not the toolkit's.
+    EXPECT_EQ(run({"grade", ex, "--platform", "5", "--csv"}).out,
+              "cell,mean_elevation_m,volume_m3\n1,2.000,-300.00\n2,3.000,-200.00\n");
+    EXPECT_EQ(run({"grade", ex, "--platform", "abc"}).status, 2);
+
+    Project row = startupProject();
+    applyControlData(row, {10, 1, 3, 1});
+    ASSERT_FALSE(saveProjectFiles(row, projectFileNames(dir.filePath("row"))));
+    const CliRun refused = run({"grade", dir.filePath("row")});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err, msg::DataIncomplete + "\n");
+    EXPECT_EQ(run({"grade", dir.filePath("row"), "--platform", "1"}).out,
+              "area 0\nplatform 1.000\ncut 0.00\nfill 0.00\n");
+}
