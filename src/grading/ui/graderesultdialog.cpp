@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QStyle>
 #include <QTableView>
 
 namespace tervan {
@@ -59,6 +60,10 @@ public:
     {
         if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
             return {};
+        return header(section);
+    }
+    static QString header(int section)
+    {
         static const char16_t* const headers[] = {u"หมายเลขกริด", u"ค่าระดับเฉลี่ยของแต่ละกริด (ม.)",
                                                   u"ปริมาตรดินตัด - ดินถมของแต่ละกริด (ลบ.ม.)"};
         return QString::fromUtf16(headers[section]);
@@ -92,11 +97,10 @@ QPixmap cellNumberingPicture()
     return picture;
 }
 
-QLabel* valueBox(QWidget* parent, const char* name, const QString& text, int left, int top)
+QLabel* valueBox(QWidget* parent, const char* name, const QString& text)
 {
     auto* box = new QLabel(text, parent);
     box->setObjectName(QLatin1String(name));
-    box->setGeometry(px(left), px(top), px(975), px(345));
     box->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     box->setAutoFillBackground(true);
     box->setStyleSheet(
@@ -104,7 +108,7 @@ QLabel* valueBox(QWidget* parent, const char* name, const QString& text, int lef
     return box;
 }
 
-QLabel* label(QWidget* parent, const char* name, const QString& text, int left, int top,
+QLabel* label(QWidget* parent, const char* name, const QString& text,
               const QColor& colour = Qt::black)
 {
     auto* l = new QLabel(text, parent);
@@ -113,7 +117,6 @@ QLabel* label(QWidget* parent, const char* name, const QString& text, int left, 
     palette.setColor(QPalette::WindowText, colour);
     l->setPalette(palette);
     l->adjustSize();
-    l->move(px(left), px(top));
     return l;
 }
 
@@ -131,30 +134,67 @@ GradeResultDialog::GradeResultDialog(const Project& p, Grade grade, QWidget* par
     const float cut = fixed ? p.FixCutVolume : p.AutoCutVolume;
     const float fill = fixed ? p.FixFillVolume : p.AutoFillVolume;
 
-    const int rows[] = {240, 720, 1200, 1680};
-    label(this, "Label12", QStringLiteral("พื้นที่ทั้งหมด"), 360, rows[0] + 45);
-    valueBox(this, "lblSumArea", generalForm(p.TotalArea), 3000, rows[0]);
-    label(this, "Label10", QStringLiteral("ตารางเมตร"), 4320, rows[0] + 45);
-    label(this, "Label1", QStringLiteral("ค่าระดับในการปรับระดับพื้นที่"), 360, rows[1] + 45);
-    valueBox(this, "lblGradeElev", formatPicture(platform, 3), 3000, rows[1]);
-    label(this, "Label5", QStringLiteral("เมตร"), 4320, rows[1] + 45);
-    label(this, "Label2", QStringLiteral("ปริมาตรดินตัด"), 360, rows[2] + 45);
-    valueBox(this, "lblCutVol", formatPicture(cut, 2), 3000, rows[2]);
-    label(this, "Label6", QStringLiteral("ลูกบาศก์เมตร"), 4320, rows[2] + 45);
-    label(this, "Label3", QStringLiteral("ปริมาตรดินถม"), 360, rows[3] + 45);
-    valueBox(this, "lblFillVol", formatPicture(fill, 2), 3000, rows[3]);
-    label(this, "Label7", QStringLiteral("ลูกบาศก์เมตร"), 4320, rows[3] + 45);
+    // The summary: caption, value box, unit, one line each. Columns keep their places unless
+    // the font needs more room; then everything to the right moves along.
+    const struct
+    {
+        const char* caption;
+        const char16_t* captionText;
+        const char* box;
+        QString value;
+        const char* unit;
+        const char16_t* unitText;
+    } summary[] = {
+        {"Label12", u"พื้นที่ทั้งหมด", "lblSumArea", generalForm(p.TotalArea), "Label10", u"ตารางเมตร"},
+        {"Label1", u"ค่าระดับในการปรับระดับพื้นที่", "lblGradeElev", formatPicture(platform, 3), "Label5",
+         u"เมตร"},
+        {"Label2", u"ปริมาตรดินตัด", "lblCutVol", formatPicture(cut, 2), "Label6", u"ลูกบาศก์เมตร"},
+        {"Label3", u"ปริมาตรดินถม", "lblFillVol", formatPicture(fill, 2), "Label7", u"ลูกบาศก์เมตร"},
+    };
+    QList<QLabel*> captions, boxes, units;
+    int captionRight = 0, boxWidth = px(975), unitWidth = 0;
+    const int numberWidth = fontMetrics().horizontalAdvance(QStringLiteral("-000000000.00")) + 10;
+    for (const auto& line : summary) {
+        captions << label(this, line.caption, QString::fromUtf16(line.captionText));
+        boxes << valueBox(this, line.box, line.value);
+        units << label(this, line.unit, QString::fromUtf16(line.unitText));
+        captionRight = std::max(captionRight, px(360) + captions.last()->width());
+        boxWidth = std::max({boxWidth, numberWidth,
+                             boxes.last()->fontMetrics().horizontalAdvance(line.value) + 10});
+        unitWidth = std::max(unitWidth, units.last()->width());
+    }
+    const int boxLeft = std::max(px(3000), captionRight + 12);
+    const int unitLeft = std::max(px(4320), boxLeft + boxWidth + 12);
+    const int frameLeft = std::max(px(5760), unitLeft + unitWidth + 16);
+    const int tops[] = {240, 720, 1200, 1680};
+    for (int i = 0; i < 4; ++i) {
+        const int top = px(tops[i]);
+        boxes[i]->setGeometry(boxLeft, top, boxWidth, px(345));
+        captions[i]->move(px(360), top + (px(345) - captions[i]->height()) / 2);
+        units[i]->move(unitLeft, top + (px(345) - units[i]->height()) / 2);
+    }
 
     auto* frame = new QGroupBox(QStringLiteral(" การนับช่องกริด"), this);
     frame->setObjectName(QStringLiteral("Frame3"));
     frame->setStyleSheet(QStringLiteral("QGroupBox { color: blue; }"));
-    frame->setGeometry(px(5760), px(240), px(1455), px(1575));
+    frame->setGeometry(frameLeft, px(240), px(1455), px(1575));
     auto* picture = new QLabel(frame);
     picture->setObjectName(QStringLiteral("Image1"));
     picture->setPixmap(cellNumberingPicture());
     picture->setGeometry(px(362), px(480), 50, 50);
 
-    const int width = px(7575);
+    // Wide enough for the summary and for the whole table without sideways scrolling.
+    const int columnTwips[] = {1100, 2300, 3600};
+    int columnWidths[3];
+    int tableWidth = 0;
+    for (int c = 0; c < 3; ++c) {
+        const QString header = CellTableModel::header(c);
+        columnWidths[c] =
+            std::max(px(columnTwips[c]), fontMetrics().horizontalAdvance(header) + 20);
+        tableWidth += columnWidths[c];
+    }
+    tableWidth += style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 4;
+    const int width = std::max({px(7575), frameLeft + px(1455) + px(360), tableWidth + px(240)});
     for (const auto& [name, top] : {std::pair{"Frame1", 2160}, std::pair{"Frame2", 6840}}) {
         auto* rule = new QFrame(this);
         rule->setObjectName(QLatin1String(name));
@@ -168,25 +208,24 @@ GradeResultDialog::GradeResultDialog(const Project& p, Grade grade, QWidget* par
     table->setModel(new CellTableModel(fixed ? p.FixCellMeanElev : p.AutoCellMeanElev,
                                        fixed ? p.FixCellVolume : p.AutoCellVolume, p.CellCount,
                                        table));
-    table->setGeometry(px(120), px(2520), px(7335), px(4215));
+    table->setGeometry(px(120), px(2520), width - px(240), px(4215));
     table->verticalHeader()->hide();
     table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
     table->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     table->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
-    const int columnTwips[] = {1100, 2300, 3600};
     for (int c = 0; c < 3; ++c)
-        table->horizontalHeader()->resizeSection(c, px(columnTwips[c]));
+        table->horizontalHeader()->resizeSection(c, columnWidths[c]);
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
     const QColor red(Qt::red);
-    label(this, "Label4", QStringLiteral("หมายเหตุ"), 360, 7320, red);
-    label(this, "Label8", QStringLiteral("+  ปริมาตรดินตัด"), 1560, 7080, red);
-    label(this, "Label9", QStringLiteral("-  ปริมาตรดินถม"), 1560, 7560, red);
+    label(this, "Label4", QStringLiteral("หมายเหตุ"), red)->move(px(360), px(7320));
+    label(this, "Label8", QStringLiteral("+  ปริมาตรดินตัด"), red)->move(px(1560), px(7080));
+    label(this, "Label9", QStringLiteral("-  ปริมาตรดินถม"), red)->move(px(1560), px(7560));
 
     auto* ok = new QPushButton(QStringLiteral("ตกลง"), this);
     ok->setObjectName(QStringLiteral("cmdOK"));
-    ok->setGeometry(px(6240), px(7200), px(1095), px(375));
+    ok->setGeometry(width - px(7575 - 6240), px(7200), px(1095), px(375));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 
