@@ -11,6 +11,8 @@
 #include "graphics/ui/colourdialog.h"
 #include "graphics/ui/plotwidget.h"
 #include "graphics/viewwindow.h"
+#include "printing/reports.h"
+#include "printing/ui/printoutput.h"
 #include "project/projectfile.h"
 #include "project/ui/centreddialog.h"
 #include "project/ui/controldialog.h"
@@ -121,6 +123,7 @@ MainWindow::MainWindow(std::unique_ptr<Prompts> prompts, QWidget* parent)
     setObjectName(QStringLiteral("frmMain"));
     if (!m_prompts)
         m_prompts = std::make_unique<WidgetPrompts>(this);
+    m_printOutput = openPrintOutput;
     buildCentralArea();
     buildMenus();
     buildToolbar();
@@ -615,25 +618,77 @@ void MainWindow::GradeElevChoice_Click(int index)
     m_prompts->runModal(result);
 }
 
+namespace {
+
+bool printsSomething(int index)
+{
+    return index == 1 || index == 2 || index == 4;
+}
+
+} // namespace
+
 void MainWindow::DataPrint_Click(int index)
 {
     emit commandStarted(QStringLiteral("DataPrint_Click(%1)").arg(index));
-    if ((index == 1 || index == 2 || index == 4) && !m_project.HasNodes())
+    if (!printsSomething(index))
+        return;
+    if (!m_project.HasNodes()) {
         m_prompts->notice(msg::DataIncomplete);
+        return;
+    }
+    printReport([this, index](PageSurface& page) { DataPrint(page, m_project, index); });
 }
 
 void MainWindow::GraphicPrint_Click(int index)
 {
     emit commandStarted(QStringLiteral("GraphicPrint_Click(%1)").arg(index));
-    if ((index == 1 || index == 2 || index == 4) && !m_project.HasGrid())
+    if (!printsSomething(index))
+        return;
+    if (!m_project.HasGrid()) {
         m_prompts->notice(msg::DataIncomplete);
+        return;
+    }
+    const NodeLabels labels{checked(5), checked(6), checked(7)};
+    printReport([this, index, labels](PageSurface& page) {
+        GraphicPrint(page, m_project, index, labels,
+                     [this](const QString& text) { return m_plot->worldTextSize(text); });
+    });
 }
 
 void MainWindow::GradePrint_Click(int index)
 {
     emit commandStarted(QStringLiteral("GradePrint_Click(%1)").arg(index));
-    if ((index == 1 || index == 2 || index == 4) && !m_project.HasNodes())
+    if (!printsSomething(index))
+        return;
+    // Without cells the balanced platform is undefined: nothing to report.
+    const bool balanced = index == 1 || index == 4;
+    if (!m_project.HasNodes() || (balanced && (m_project.GridRows < 2 || m_project.GridCols < 2))) {
         m_prompts->notice(msg::DataIncomplete);
+        return;
+    }
+    printReport([this, index](PageSurface& page) { GradePrint(page, m_project, index); });
+}
+
+void MainWindow::printReport(const std::function<void(PageSurface&)>& report)
+{
+    std::unique_ptr<PageBackend> output = m_printOutput(*m_prompts);
+    if (!output)
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    {
+        PageSurface page(*output);
+        report(page);
+    }
+    const bool printed = output->finish();
+    output.reset();
+    QApplication::restoreOverrideCursor();
+    if (!printed)
+        m_prompts->notice(msg::CannotPrint);
+}
+
+void MainWindow::setPrintOutput(PrintOutput output)
+{
+    m_printOutput = std::move(output);
 }
 
 void MainWindow::mnuHelpAbout_Click()

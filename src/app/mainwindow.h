@@ -4,8 +4,11 @@
 #include "project/project.h"
 #include "project/ui/prompts.h"
 
+#include "printing/pagesurface.h"
+
 #include <QMainWindow>
 #include <QPointer>
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -42,6 +45,10 @@ public:
 
     // Redraw: world window, scroll bars, dot counts, then the picture of DisplayMode.
     void Form_Activate();
+
+    // Where print commands send their pages; the default printer unless replaced.
+    using PrintOutput = std::function<std::unique_ptr<PageBackend>(Prompts&)>;
+    void setPrintOutput(PrintOutput output);
 
     void mnuFileNew_Click();
     void mnuFileOpen_Click();
@@ -86,6 +93,8 @@ private:
     void projectReplaced();
     void setEditingEnabled(bool enabled);
     void clearPicture();
+    // Runs a report on one print output with the hourglass shown; says so when it failed.
+    void printReport(const std::function<void(PageSurface&)>& report);
     bool checked(int viewChoice) const;
     void setChecked(int viewChoice, bool on);
     void hsbMain_Change(int value);
@@ -111,6 +120,7 @@ private:
         QSize size;
     };
     std::optional<Drawn> m_drawn;
+    PrintOutput m_printOutput;
     // The file dialogs start from the name picked last.
     QString m_lastFileName;
 };

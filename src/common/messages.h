@@ -11,6 +11,7 @@ inline const QString EnterOrOpenFirst =
     QStringLiteral("กรุณาป้อนข้อมูล หรือ เปิดแฟ้มข้อมูลเก่า ให้เรียบร้อยก่อนครับ");
 inline const QString DataIncomplete = QStringLiteral("ข้อมูลไม่สมบูรณ์ กรุณาตรวจสอบข้อมูลอีกครั้ง");
 inline const QString EnterRowsColsFirst = QStringLiteral("กรุณากลับไปป้อนจำนวนแถวกับจำนวนคอลัมน์ก่อนครับ");
+inline const QString CannotPrint = QStringLiteral("ไม่สามารถพิมพ์ได้ กรุณาตรวจสอบเครื่องพิมพ์");
 inline const QString InputError = QStringLiteral("การป้อนข้อมูลผิดพลาด กรุณาตรวจสอบอีกครั้ง");
 
 // File problems name the file as the user knows it.

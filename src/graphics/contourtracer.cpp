@@ -26,11 +26,12 @@ struct Cell
 class CellTracer
 {
 public:
-    CellTracer(const Project& p, ContourSink& sink) : m_p(p), m_sink(sink)
+    CellTracer(const Project& p, ContourSink& sink, bool pageCoordinates)
+        : m_p(p), m_sink(sink), m_ySign(pageCoordinates ? -1.0f : 1.0f)
     {
         // Border positions in 32 bits, so wide grids compare where they are.
         m_right = float((qint32(p.GridCols) - 1) * qint32(p.GridSpacing));
-        m_top = float((qint32(p.GridRows) - 1) * qint32(p.GridSpacing));
+        m_top = m_ySign * float((qint32(p.GridRows) - 1) * qint32(p.GridSpacing));
     }
 
     void trace(const Cell& c, float level, bool labelled)
@@ -76,12 +77,12 @@ private:
             }
             return false;
         }
+        const float py = m_ySign * p.Y, qy = m_ySign * q.Y;
         if (float(double(p.Z) - q.Z) == 0) {
-            m_crossing = {p.X, p.Y};
+            m_crossing = {p.X, py};
         } else {
             const double t = (double(L) - p.Z) / (double(q.Z) - p.Z);
-            m_crossing = {float(p.X + t * (double(q.X) - p.X)),
-                          float(p.Y + t * (double(q.Y) - p.Y))};
+            m_crossing = {float(p.X + t * (double(q.X) - p.X)), float(py + t * (double(qy) - py))};
         }
         if (kind == Edge::SaddleDiagonal) {
             m_hasPrev = false;
@@ -98,6 +99,7 @@ private:
 
     const Project& m_p;
     ContourSink& m_sink;
+    float m_ySign;
     float m_right = 0;
     float m_top = 0;
     float m_level = 0;
@@ -113,7 +115,8 @@ bool isWhole(float v)
 
 } // namespace
 
-float TraceContours(const Project& p, float interval, qint16 boldWhole, ContourSink& sink)
+float TraceContours(const Project& p, float interval, qint16 boldWhole, ContourSink& sink,
+                    bool pageCoordinates)
 {
     float level = float(std::floor(double(p.ElevMin)) + interval);
     if (!(interval > 0) || !std::isfinite(interval) || !std::isfinite(level))
@@ -150,7 +153,7 @@ float TraceContours(const Project& p, float interval, qint16 boldWhole, ContourS
     std::size_t entering = 0;
     std::vector<int> active, added, merged;
 
-    CellTracer tracer(p, sink);
+    CellTracer tracer(p, sink, pageCoordinates);
     do {
         const bool whole = isWhole(level);
         sink.level(level, boldWhole == -1 && whole ? 2 : 1);

@@ -33,6 +33,10 @@ public:
 //
 // Only cells whose corner elevations span a level are visited for it, in cell order, so the
 // cost follows the crossed cells rather than levels x cells.
-float TraceContours(const Project& p, float interval, qint16 boldWhole, ContourSink& sink);
+//
+// On a printed page Y points down: with `pageCoordinates` every node Y enters negated, so the
+// crossings come out in page coordinates and the top border lies at minus the grid height.
+float TraceContours(const Project& p, float interval, qint16 boldWhole, ContourSink& sink,
+                    bool pageCoordinates = false);
 
 } // namespace tervan

@@ -6,6 +6,7 @@
 #include "project/ui/headingdialog.h"
 #include "support/fakeprompts.h"
 #include "support/printto.h"
+#include "support/recordedprints.h"
 
 #include <QAction>
 #include <QApplication>
@@ -30,6 +31,16 @@ struct Fixture
 {
     FakePrompts* prompts = new FakePrompts;
     MainWindow window{std::unique_ptr<Prompts>(prompts)};
+    RecordingPage printed;
+    int printCommands = 0;
+
+    Fixture()
+    {
+        window.setPrintOutput([this](Prompts&) {
+            ++printCommands;
+            return std::make_unique<ForwardingPage>(printed);
+        });
+    }
 
     QStringList trigger(QAction* action)
     {

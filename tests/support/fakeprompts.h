@@ -12,6 +12,11 @@ class FakePrompts final : public tervan::Prompts
 {
 public:
     void notice(const QString& text) override { messages << text; }
+    bool ask(const QString& text) override
+    {
+        questions << text;
+        return !answers.isEmpty() && answers.takeFirst();
+    }
     int runModal(QDialog& dialog) override
     {
         ++modalRuns;
@@ -35,6 +40,8 @@ public:
     }
 
     QStringList messages;
+    QStringList questions;
+    QList<bool> answers; // for ask(); an exhausted list answers no
     // Names the file dialogs answer, in order; an exhausted list answers as a cancel.
     QStringList openAnswers;
     QStringList saveAnswers;

@@ -14,6 +14,13 @@ void WidgetPrompts::notice(const QString& text)
     box.exec();
 }
 
+bool WidgetPrompts::ask(const QString& text)
+{
+    QMessageBox box(QMessageBox::Question, msg::Caption, text, QMessageBox::Yes | QMessageBox::No,
+                    m_parent);
+    return box.exec() == QMessageBox::Yes;
+}
+
 int WidgetPrompts::runModal(QDialog& dialog)
 {
     return dialog.exec();

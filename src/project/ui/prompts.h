@@ -15,6 +15,8 @@ class Prompts
 public:
     virtual ~Prompts() = default;
     virtual void notice(const QString& text) = 0;
+    // A yes-or-no question with the same caption; true for yes.
+    virtual bool ask(const QString& text) = 0;
     // Runs the dialog modally and returns its result code.
     virtual int runModal(QDialog& dialog) = 0;
     // File names picked in the open or save dialog, starting from `start`; empty when cancelled.
@@ -29,6 +31,7 @@ class WidgetPrompts final : public Prompts
 public:
     explicit WidgetPrompts(QWidget* parent) : m_parent(parent) {}
     void notice(const QString& text) override;
+    bool ask(const QString& text) override;
     int runModal(QDialog& dialog) override;
     QString pickOpenName(const QString& filter, const QString& start) override;
     QString pickSaveName(const QString& filter, const QString& start) override;

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QFont>
+#include <QPointF>
+#include <QSizeF>
+#include <QString>
+
+namespace tervan {
+
+// Where printed output really goes: the default printer, a PDF file or a test recorder. All
+// positions are in twips from the top-left corner of the printable area.
+class PageBackend
+{
+public:
+    virtual ~PageBackend() = default;
+    virtual QSizeF printableTwips() const = 0;
+    virtual double textWidthTwips(const QFont& font, const QString& text) = 0;
+    virtual double lineHeightTwips(const QFont& font) = 0;
+    // Text with its top-left corner at `at`.
+    virtual void text(QPointF at, const QString& text, const QFont& font, int colour) = 0;
+    virtual void line(QPointF from, QPointF to, int colour, int widthPixels) = 0;
+    virtual void setPaperA4() = 0;
+    // The page is finished and handed over as a document of its own.
+    virtual void endDocument() = 0;
+    // True once the device refused or broke off; later output is dropped.
+    virtual bool failed() const = 0;
+    // Ends whatever is still open; false when the output failed at any point.
+    virtual bool finish() { return !failed(); }
+};
+
+// The printer object the reports draw on: a unit (twips, centimetres or a user scale given by
+// the world coordinates of the printable area's corners), a current position in that unit,
+// a font and a colour, and a line flow in which ending a line returns x to the left edge and
+// moves y down by one line of the font in effect. Colours are palette indexes.
+class PageSurface
+{
+public:
+    static constexpr int ForeColour = -1;
+
+    explicit PageSurface(PageBackend& backend) : m_backend(backend) {}
+
+    void setUnitTwips();
+    void setUnitCentimetres();
+    void setUserScale(double left, double top, double right, double bottom);
+
+    void setFont(const QString& face, double points, bool bold);
+    void setFontSize(double points);
+    void setBold(bool bold);
+    void setForeColour(int colour) { m_colour = colour; }
+    void setLineWidth(int pixels) { m_lineWidth = pixels; }
+
+    double x() const;
+    double y() const;
+    void setX(double x);
+    void setY(double y);
+    double pageWidth() const;
+    double textWidth(const QString& text) const;
+
+    void print(const QString& text);
+    void printLine(const QString& text = {});
+    void printBlanks(int count) { print(QString(std::max(count, 0), QLatin1Char(' '))); }
+    void line(double x1, double y1, double x2, double y2, int colour = ForeColour);
+
+    void setPaperA4() { m_backend.setPaperA4(); }
+    void endDocument() { m_backend.endDocument(); }
+    bool failed() const { return m_backend.failed(); }
+
+private:
+    double toTwipsX(double v) const;
+    double toTwipsY(double v) const;
+    double fromTwipsX(double t) const;
+    double fromTwipsY(double t) const;
+    double scaleX() const;
+
+    PageBackend& m_backend;
+    enum class Unit { Twips, Centimetres, User } m_unit = Unit::Twips;
+    double m_left = 0, m_top = 0, m_right = 1, m_bottom = 1;
+    double m_x = 0, m_y = 0; // twips
+    QFont m_font;
+    int m_colour = ForeColour;
+    int m_lineWidth = 1;
+};
+
+} // namespace tervan

@@ -1,0 +1,123 @@
+#include "printing/painterbackend.h"
+
+#include "graphics/palette.h"
+
+#include <QFontMetricsF>
+#include <QPagedPaintDevice>
+
+namespace tervan {
+
+PainterBackend::PainterBackend(QPagedPaintDevice& device, Documents documents)
+    : m_device(device), m_documents(documents)
+{
+}
+
+PainterBackend::PainterBackend(std::unique_ptr<QPagedPaintDevice> device, Documents documents)
+    : m_owned(std::move(device)), m_device(*m_owned), m_documents(documents)
+{
+}
+
+PainterBackend::~PainterBackend()
+{
+    finish();
+}
+
+bool PainterBackend::finish()
+{
+    if (m_painter.isActive() && !m_painter.end())
+        m_failed = true;
+    return !m_failed;
+}
+
+double PainterBackend::dpiX() const
+{
+    return m_device.logicalDpiX();
+}
+
+double PainterBackend::dpiY() const
+{
+    return m_device.logicalDpiY();
+}
+
+QPointF PainterBackend::toDevice(QPointF twips) const
+{
+    return {twips.x() * dpiX() / 1440, twips.y() * dpiY() / 1440};
+}
+
+QSizeF PainterBackend::printableTwips() const
+{
+    return {m_device.width() * 1440.0 / dpiX(), m_device.height() * 1440.0 / dpiY()};
+}
+
+double PainterBackend::textWidthTwips(const QFont& font, const QString& text)
+{
+    return QFontMetricsF(font, &m_device).horizontalAdvance(text) * 1440 / dpiX();
+}
+
+double PainterBackend::lineHeightTwips(const QFont& font)
+{
+    return QFontMetricsF(font, &m_device).height() * 1440 / dpiY();
+}
+
+bool PainterBackend::openPage()
+{
+    if (m_failed)
+        return false;
+    if (!m_painter.isActive()) {
+        if (!m_painter.begin(&m_device)) {
+            m_failed = true;
+            return false;
+        }
+        m_painter.setRenderHint(QPainter::Antialiasing);
+        m_newPageDue = false;
+    } else if (m_newPageDue) {
+        if (!m_device.newPage()) {
+            m_failed = true;
+            return false;
+        }
+        m_newPageDue = false;
+    }
+    m_pageHasOutput = true;
+    return true;
+}
+
+void PainterBackend::text(QPointF at, const QString& text, const QFont& font, int colour)
+{
+    if (!openPage() || text.isEmpty())
+        return;
+    m_painter.setFont(font);
+    m_painter.setPen(colour == PageSurface::ForeColour ? QColor(Qt::black) : paletteColour(colour));
+    const QPointF d = toDevice(at);
+    m_painter.drawText(QPointF(d.x(), d.y() + QFontMetricsF(font, &m_device).ascent()), text);
+}
+
+void PainterBackend::line(QPointF from, QPointF to, int colour, int widthPixels)
+{
+    if (!openPage())
+        return;
+    QPen pen(colour == PageSurface::ForeColour ? QColor(Qt::black) : paletteColour(colour));
+    pen.setWidth(std::max(1, widthPixels));
+    pen.setCapStyle(Qt::RoundCap);
+    m_painter.setPen(pen);
+    m_painter.drawLine(toDevice(from), toDevice(to));
+}
+
+void PainterBackend::setPaperA4()
+{
+    m_device.setPageSize(QPageSize(QPageSize::A4));
+}
+
+void PainterBackend::endDocument()
+{
+    if (!m_pageHasOutput || m_failed)
+        return;
+    m_pageHasOutput = false;
+    if (m_documents == Documents::SeparateJobs) {
+        if (!m_painter.end())
+            m_failed = true;
+    } else {
+        m_newPageDue = true;
+    }
+}
+
+} // namespace tervan

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "printing/pagesurface.h"
+
+#include <QList>
+
+namespace tervan {
+
+// A page of A4's printable size that keeps every item printed, in twips, and counts
+// documents, for checking layouts without a printer. A character is half the font size wide
+// and a line 1.2 times the font size high.
+class RecordingPage final : public PageBackend
+{
+public:
+    struct Item
+    {
+        int document;
+        QPointF at;   // twips
+        QPointF to;   // end of a line; equal to `at` for text
+        QString text; // empty for a line
+        double points = 0;
+        bool bold = false;
+        int colour = PageSurface::ForeColour;
+        int width = 1;
+        bool isLine() const { return text.isNull(); }
+    };
+
+    QSizeF printableTwips() const override { return {11000, 15800}; }
+    double textWidthTwips(const QFont& font, const QString& text) override
+    {
+        return font.pointSizeF() * 10 * text.size();
+    }
+    double lineHeightTwips(const QFont& font) override { return font.pointSizeF() * 24; }
+    void text(QPointF at, const QString& text, const QFont& font, int colour) override
+    {
+        m_items.append({m_documents, at, at, text.isNull() ? QStringLiteral("") : text,
+                        font.pointSizeF(), font.bold(), colour, 1});
+    }
+    void line(QPointF from, QPointF to, int colour, int widthPixels) override
+    {
+        m_items.append({m_documents, from, to, QString(), 0, false, colour, widthPixels});
+    }
+    void setPaperA4() override { ++m_a4Requests; }
+    void endDocument() override { ++m_documents; }
+    bool failed() const override { return false; }
+
+    const QList<Item>& items() const { return m_items; }
+    // The non-empty texts of one document, in order.
+    QStringList texts(int document) const
+    {
+        QStringList out;
+        for (const Item& item : m_items)
+            if (item.document == document && !item.isLine() && !item.text.isEmpty())
+                out << item.text;
+        return out;
+    }
+    int documents() const { return m_documents; }
+    int a4Requests() const { return m_a4Requests; }
+
+private:
+    QList<Item> m_items;
+    int m_documents = 0;
+    int m_a4Requests = 0;
+};
+
+} // namespace tervan

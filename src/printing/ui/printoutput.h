@@ -1,0 +1,16 @@
+#pragma once
+
+#include "printing/pagesurface.h"
+
+#include <memory>
+
+namespace tervan {
+
+class Prompts;
+
+// Where one print command's pages go: the system's default printer, each document a job of
+// its own; or, when there is no printer and the user agrees, a PDF file whose pages are the
+// documents. Nothing (null) when the user declines or cancels.
+std::unique_ptr<PageBackend> openPrintOutput(Prompts& prompts);
+
+} // namespace tervan

@@ -1,0 +1,281 @@
+#include "grading/grading.h"
+#include "printing/pageframe.h"
+#include "printing/pagesurface.h"
+#include "printing/recordingpage.h"
+#include "printing/reports.h"
+#include "project/controldata.h"
+#include "project/project.h"
+#include "support/printto.h"
+
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+
+using namespace tervan;
+using Item = RecordingPage::Item;
+
+namespace {
+
+constexpr double Cm = 1440 / 2.54; // twips
+
+Project gridOf(qint16 rows, qint16 cols, qint16 spacing = 10)
+{
+    Project p = startupProject();
+    applyControlData(p, {spacing, rows, cols, 1});
+    for (int n = 1; n <= p.NodeCount; ++n)
+        p.Nodes[n].Z = 100 + n * 0.5f;
+    return p;
+}
+
+QList<Item> textItems(const RecordingPage& r, int document = -1)
+{
+    QList<Item> out;
+    for (const Item& item : r.items())
+        if (!item.isLine() && (document < 0 || item.document == document))
+            out << item;
+    return out;
+}
+
+const Item* find(const RecordingPage& r, const QString& text, int document = 0)
+{
+    for (const Item& item : r.items())
+        if (item.document == document && item.text == text)
+            return &item;
+    return nullptr;
+}
+
+// Page windows are given in world units: map a point back from twips.
+QPointF world(const RecordingPage& r, QPointF twips, double left, double top, double right,
+              double bottom)
+{
+    const QSizeF size = r.printableTwips();
+    return {left + twips.x() / size.width() * (right - left),
+            top + twips.y() / size.height() * (bottom - top)};
+}
+
+} // namespace
+
+TEST(PageFrame, HeadingBlockAndTitle)
+{
+    RecordingPage r;
+    PageSurface page(r);
+    Project p = startupProject();
+    PrintHeading(page, p);
+    PrintTitle(page, QStringLiteral("ข้อมูลควบคุม"));
+    page.print(QStringLiteral("body"));
+
+    const QString rule(75, '=');
+    EXPECT_EQ(r.texts(0),
+              (QStringList{" ", rule, "   ", "ชื่อโครงการ : Project01" + QString(31, ' '), "TERVAN",
+                           "แฟ้ม : ********", "   ", "วิศวกร : Noname" + QString(34, ' '), rule,
+                           "ข้อมูลควบคุม", "body"}));
+    const auto items = textItems(r);
+    const double line16 = 16 * 24, line20 = 20 * 24;
+    // First rule at the 2.5 cm margin and 2.5 cm down.
+    EXPECT_DOUBLE_EQ(items[1].at.x(), 2.5 * Cm);
+    EXPECT_DOUBLE_EQ(items[1].at.y(), 2.5 * Cm);
+    const Item* title = find(r, "TERVAN");
+    EXPECT_TRUE(title->bold);
+    EXPECT_DOUBLE_EQ(title->at.x(), (11000 - 16 * 10 * 6) / 2.0);
+    EXPECT_DOUBLE_EQ(find(r, "แฟ้ม : ********")->at.x(), 14 * Cm);
+    EXPECT_DOUBLE_EQ(find(r, "แฟ้ม : ********")->at.y(), 2.5 * Cm + line16);
+    // After the engineer line a 20-point bold line, then the closing rule.
+    const Item& closing = *std::find_if(items.rbegin(), items.rend(),
+                                        [&rule](const Item& i) { return i.text == rule; });
+    EXPECT_DOUBLE_EQ(closing.at.y(), 2.5 * Cm + 2 * line16 + line20);
+    // The title centred in 20-point bold, then one empty 16-point line.
+    const Item* heading = find(r, "ข้อมูลควบคุม");
+    EXPECT_EQ(heading->points, 20);
+    EXPECT_DOUBLE_EQ(heading->at.x(), (11000 - 20 * 10 * 12) / 2.0);
+    EXPECT_DOUBLE_EQ(heading->at.y(), closing.at.y() + line16);
+    EXPECT_DOUBLE_EQ(find(r, "body")->at.y(), heading->at.y() + line20 + line16);
+}
+
+struct PagesCase
+{
+    qint16 rows, cols;
+    int documents;
+    int lastFirstRow; // first row number on the last page with rows, 0 if none
+};
+
+class NodeTablePages : public ::testing::TestWithParam<PagesCase>
+{
+};
+
+TEST_P(NodeTablePages, TwentyFourRowsAPageEachADocument)
+{
+    const auto& c = GetParam();
+    RecordingPage r;
+    PageSurface page(r);
+    PrintNodeElev(page, gridOf(c.rows, c.cols));
+    EXPECT_EQ(r.documents(), c.documents);
+    // The last document carries the headings and, unless the table ended on a full page, rows.
+    const QStringList last = r.texts(c.documents - 1);
+    EXPECT_TRUE(last.contains("พิกัดจุดต่อ และข้อมูลค่าระดับ"));
+    EXPECT_TRUE(last.contains("ค่าระดับ(ม.)"));
+    if (c.lastFirstRow)
+        EXPECT_TRUE(last.contains(QStringLiteral(" %1 ").arg(c.lastFirstRow)));
+    else
+        EXPECT_FALSE(last.contains(QRegularExpression("^ \\d+ $")));
+    EXPECT_EQ(page.x(), 0); // unit back to twips, line ended
+}
+
+INSTANTIATE_TEST_SUITE_P(Counts, NodeTablePages,
+                         ::testing::Values(PagesCase{4, 6, 2, 0}, PagesCase{5, 5, 2, 25},
+                                           PagesCase{6, 8, 3, 0}, PagesCase{2, 3, 1, 1}));
+
+TEST(InputDataReport, ControlDataAndNodeColumns)
+{
+    RecordingPage r;
+    PageSurface page(r);
+    Project p = gridOf(2, 3, 5);
+    p.Nodes[4].X = 12.5f; // halves round away from zero
+    p.Nodes[4].Z = -1.25f;
+    DataPrint(page, p, 4);
+    EXPECT_EQ(r.documents(), 2);
+    EXPECT_TRUE(r.texts(0).contains(" 5 "));
+    EXPECT_DOUBLE_EQ(find(r, " 5 ")->at.x(), 12 * Cm);
+    EXPECT_DOUBLE_EQ(find(r, "1.00")->at.x(), 12 * Cm); // interval "0.00"
+    const QStringList rows = r.texts(1);
+    const int at = rows.indexOf(" 4 ");
+    EXPECT_EQ(rows.mid(at, 4), (QStringList{" 4 ", "13", "5", "-1.25"}));
+    EXPECT_DOUBLE_EQ(find(r, "13", 1)->at.x(), 7.4 * Cm);
+    EXPECT_DOUBLE_EQ(find(r, "-1.25", 1)->at.x(), 14.25 * Cm);
+}
+
+struct CellPagesCase
+{
+    qint16 cols;
+    int documents;
+};
+
+class GradePages : public ::testing::TestWithParam<CellPagesCase>
+{
+};
+
+TEST_P(GradePages, NineteenRowsAPageTableFromElevenCentimetres)
+{
+    const auto& c = GetParam();
+    RecordingPage r;
+    PageSurface page(r);
+    Project p = gridOf(2, c.cols);
+    ASSERT_TRUE(GradePrint(page, p, 1));
+    EXPECT_EQ(r.documents(), c.documents);
+    const Item* headings = find(r, "หมายเลขกริด");
+    EXPECT_DOUBLE_EQ(headings->at.y(), 11 * Cm);
+    EXPECT_DOUBLE_EQ(find(r, " 1 ")->at.y(), 11 * Cm + 16 * 24);
+    // Cell numbers and the total area are the plain numbers on page 1.
+    EXPECT_EQ(r.texts(0).filter(QRegularExpression("^ \\d+ $")).size(),
+              std::min(19, c.cols - 1) + 1);
+    if (c.documents == 1)
+        return;
+    // Continuation pages: no summary, headings right below the title.
+    const QStringList last = r.texts(c.documents - 1);
+    EXPECT_FALSE(last.contains("พื้นที่ทั้งหมด"));
+    const Item* continued = find(r, "หมายเลขกริด", c.documents - 1);
+    EXPECT_LT(continued->at.y(), 11 * Cm);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cells, GradePages,
+                         ::testing::Values(CellPagesCase{20, 2}, CellPagesCase{21, 2},
+                                           CellPagesCase{5, 1}));
+
+TEST(GradingReport, RecomputesAndPrintsBothGrades)
+{
+    RecordingPage r;
+    PageSurface page(r);
+    Project p = gridOf(2, 3);
+    const float z[] = {0, 0, 0, 4, 4, 8};
+    for (int n = 1; n <= 6; ++n)
+        p.Nodes[n].Z = z[n - 1];
+    p.FixGradeElevation = 5;
+    ASSERT_TRUE(GradePrint(page, p, 4));
+    EXPECT_EQ(r.documents(), 2);
+    const QStringList balanced = r.texts(0), fixed = r.texts(1);
+    EXPECT_TRUE(balanced.contains(" 200 "));
+    EXPECT_TRUE(balanced.contains("2.500"));
+    EXPECT_TRUE(balanced.contains("-50.00"));
+    EXPECT_TRUE(fixed.contains("5.000"));
+    EXPECT_TRUE(fixed.contains("-500.00"));
+    EXPECT_DOUBLE_EQ(find(r, "2.500")->at.x(), 11 * Cm);
+    EXPECT_DOUBLE_EQ(find(r, "ตารางเมตร")->at.x(), 14 * Cm);
+
+    RecordingPage none;
+    PageSurface empty(none);
+    Project row = gridOf(1, 4);
+    EXPECT_FALSE(GradePrint(empty, row, 4));
+    EXPECT_TRUE(none.items().isEmpty());
+}
+
+struct WindowCase
+{
+    qint16 rows, cols, spacing;
+    bool opened; // extents from a file; otherwise New left them at 0
+    double left, top, right, bottom;
+};
+
+class GraphicPageWindow : public ::testing::TestWithParam<WindowCase>
+{
+};
+
+TEST_P(GraphicPageWindow, FitsTheNodeExtents)
+{
+    const auto& c = GetParam();
+    Project p = gridOf(c.rows, c.cols, c.spacing);
+    if (c.opened)
+        p.ComputeNodeExtents();
+    RecordingPage r;
+    PageSurface page(r);
+    GraphicPrint(page, p, 1, {}, [](const QString& t) { return QSizeF(t.size(), 2); });
+    EXPECT_EQ(r.documents(), 1);
+    EXPECT_EQ(r.a4Requests(), 1);
+    // The first grid line runs along Y = 0 from X = 0 to the grid's width.
+    const auto lines = [&r] {
+        QList<Item> out;
+        for (const Item& i : r.items())
+            if (i.isLine())
+                out << i;
+        return out;
+    }();
+    ASSERT_FALSE(lines.isEmpty());
+    const QPointF origin = world(r, lines[0].at, c.left, c.top, c.right, c.bottom);
+    const QPointF end = world(r, lines[0].to, c.left, c.top, c.right, c.bottom);
+    EXPECT_NEAR(origin.x(), 0, 1e-6);
+    EXPECT_NEAR(origin.y(), 0, 1e-6);
+    EXPECT_NEAR(end.x(), (c.cols - 1) * c.spacing, 1e-6);
+    // The title 8 m below row 1, centred on the grid by the window's measure of its text.
+    const Item* title = find(r, "กราฟิกกริด");
+    const QPointF at = world(r, title->at, c.left, c.top, c.right, c.bottom);
+    const double nodeXMax = c.opened ? (c.cols - 1) * c.spacing : 0;
+    EXPECT_NEAR(at.x(), nodeXMax / 2 - 10 / 2.0, 1e-6);
+    EXPECT_NEAR(at.y(), 8, 1e-6);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Extents, GraphicPageWindow,
+    ::testing::Values(WindowCase{11, 11, 10, true, -20, -1400.0 / 9, 120, 500.0 / 9},
+                      WindowCase{4, 2, 50, true, -25, -275, 75, 150},
+                      WindowCase{3, 3, 10, false, -20, -400.0 / 9, 20, 400.0 / 9}));
+
+TEST(GraphicsPrint, ContourPageLabelsInRedAtPageCoordinates)
+{
+    Project p = gridOf(2, 3);
+    const float z[] = {100, 101, 102, 100, 101, 102};
+    for (int n = 1; n <= 6; ++n)
+        p.Nodes[n].Z = z[n - 1];
+    p.ComputeElevationRange();
+    p.ComputeNodeExtents();
+    RecordingPage r;
+    PageSurface page(r);
+    GraphicPrint(page, p, 4, {true, false, false},
+                 [](const QString& t) { return QSizeF(t.size(), 2); });
+    EXPECT_EQ(r.documents(), 2);
+    EXPECT_EQ(r.a4Requests(), 2);
+    EXPECT_TRUE(r.texts(0).contains("20,10"));
+    const QStringList contour = r.texts(1);
+    EXPECT_TRUE(contour.contains("กราฟิกเส้นชั้นความสูง"));
+    int red = 0;
+    for (const Item& item : textItems(r, 1))
+        red += item.colour == 4;
+    EXPECT_EQ(red, 7);
+    EXPECT_TRUE(contour.contains(" 101 "));
+}
