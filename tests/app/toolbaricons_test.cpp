@@ -3,7 +3,6 @@
 #include "support/printto.h"
 
 #include <QImage>
-#include <QPixmap>
 #include <algorithm>
 #include <gtest/gtest.h>
 
@@ -64,6 +63,7 @@ TEST(ToolbarIcons, ClockwiseRotationIsTheMirrorOfAnticlockwise)
 {
     for (int n : {16, 24, 32}) {
         const QImage plus = render("RotatPlus", n), minus = render("RotatMinus", n);
+        ASSERT_EQ(plus.size(), QSize(n, n));
         EXPECT_LE(visibleDifference(plus.mirrored(true, false), minus), n * n / 100) << n;
     }
 }
