@@ -7,10 +7,16 @@
 #include "graphics/imagesurface.h"
 #include "graphics/redraw.h"
 #include "graphics/viewwindow.h"
+#include "printing/painterbackend.h"
+#include "printing/reports.h"
 #include "project/projectfile.h"
 
 #include <QDir>
+#include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QHash>
 #include <QImage>
+#include <QPdfWriter>
 #include <QRegularExpression>
 #include <QTextStream>
 #include <charconv>
@@ -25,7 +31,10 @@ const char Usage[] =
     "       tervan-cli render grid|contour|surface PROJECT -o OUT.png [--size WxH] [--fit]\n"
     "                 [--angle A]\n"
     "       tervan-cli contours PROJECT [--interval I] [--all-labels] [--summary]\n"
-    "       tervan-cli grade PROJECT [--platform Z] [--csv]\n";
+    "       tervan-cli grade PROJECT [--platform Z] [--csv]\n"
+    "       tervan-cli print REPORT PROJECT -o OUT.pdf [--platform Z]\n"
+    "         REPORT: control, nodes, data, grid, contour, graphics, grade-balanced,\n"
+    "                 grade-fixed, grades\n";
 
 // Shortest text that reads back as the same 32-bit float.
 QString shortest(float v)
@@ -298,6 +307,77 @@ int grade(const QStringList& args, QTextStream& out, QTextStream& err)
     return 0;
 }
 
+// Every page of one print command into one PDF, through the same report code as the window.
+int print(const QStringList& args, QTextStream& err)
+{
+    QString output;
+    std::optional<double> platform;
+    QStringList positional;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (a == QLatin1String("-o") && i + 1 < args.size()) {
+            output = args[++i];
+        } else if (a == QLatin1String("--platform")) {
+            platform = numberOption(args, i);
+            if (!platform || !std::isfinite(float(*platform)))
+                return err << Usage, 2;
+        } else if (a.startsWith(QLatin1Char('-'))) {
+            return err << Usage, 2;
+        } else {
+            positional << a;
+        }
+    }
+    // Report name: menu family and item index ("all" is 4).
+    static const QHash<QString, std::pair<char, int>> reports{
+        {"control", {'d', 1}},        {"nodes", {'d', 2}},       {"data", {'d', 4}},
+        {"grid", {'g', 1}},           {"contour", {'g', 2}},     {"graphics", {'g', 4}},
+        {"grade-balanced", {'r', 1}}, {"grade-fixed", {'r', 2}}, {"grades", {'r', 4}}};
+    if (positional.size() != 2 || output.isEmpty() || !reports.contains(positional[0]))
+        return err << Usage, 2;
+    const auto [family, index] = reports.value(positional[0]);
+    auto project = openProject(positional[1], err);
+    if (!project)
+        return 1;
+    Project& p = *project;
+    const bool balanced = family == 'r' && index != 2;
+    if ((family == 'g' && !p.HasGrid()) || (family != 'g' && !p.HasNodes()) ||
+        (balanced && (p.GridRows < 2 || p.GridCols < 2))) {
+        err << msg::DataIncomplete << '\n';
+        return 1;
+    }
+    if (platform)
+        p.FixGradeElevation = float(*platform);
+
+    auto pdf = std::make_unique<QPdfWriter>(output);
+    pdf->setPageSize(QPageSize(QPageSize::A4));
+    pdf->setResolution(600);
+    pdf->setPageMargins(QMarginsF(6, 6, 6, 6), QPageLayout::Millimeter);
+    PainterBackend backend(std::move(pdf), PainterBackend::Documents::PagesOfOneFile);
+    {
+        PageSurface page(backend);
+        // Titles and labels are placed by the main window's measure of their text: the
+        // window of a 1600 x 1000 screen in the normal view for the project's spacing.
+        const QFontMetricsF metrics(QGuiApplication::font());
+        const double xPerPixel = (double(p.ViewXMax) - p.ViewXMin) / 1600;
+        const double yPerPixel = (double(p.ViewYMax) - p.ViewYMin) / 1000;
+        const WindowTextSize measure = [&](const QString& text) {
+            return QSizeF(metrics.horizontalAdvance(text) * xPerPixel,
+                          metrics.height() * yPerPixel);
+        };
+        if (family == 'd')
+            DataPrint(page, p, index);
+        else if (family == 'g')
+            GraphicPrint(page, p, index, NodeLabels{}, measure);
+        else
+            GradePrint(page, p, index);
+    }
+    if (!backend.finish()) {
+        err << msg::cannotSaveFile(QDir::toNativeSeparators(output)) << '\n';
+        return 1;
+    }
+    return 0;
+}
+
 } // namespace
 
 int runCli(const QStringList& args, QTextStream& out, QTextStream& err)
@@ -306,6 +386,8 @@ int runCli(const QStringList& args, QTextStream& out, QTextStream& err)
         const auto project = openProject(args[1], err);
         return project ? info(*project, out) : 1;
     }
+    if (!args.isEmpty() && args[0] == QLatin1String("print"))
+        return print(args.mid(1), err);
     if (!args.isEmpty() && args[0] == QLatin1String("grade"))
         return grade(args.mid(1), out, err);
     if (!args.isEmpty() && args[0] == QLatin1String("contours"))

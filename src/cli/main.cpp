@@ -16,7 +16,8 @@ int main(int argc, char** argv)
     // Qt's. Only pictures need fonts, and they are drawn on images, without a display.
     int appArgc = 1;
     std::unique_ptr<QCoreApplication> app;
-    if (!args.isEmpty() && args[0] == QLatin1String("render")) {
+    if (!args.isEmpty() &&
+        (args[0] == QLatin1String("render") || args[0] == QLatin1String("print"))) {
         setenv("QT_QPA_PLATFORM", "offscreen", 0);
         app = std::make_unique<QGuiApplication>(appArgc, argv);
     } else {

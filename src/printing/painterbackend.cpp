@@ -2,6 +2,7 @@
 
 #include "graphics/palette.h"
 
+#include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QPagedPaintDevice>
 
@@ -44,6 +45,21 @@ QPointF PainterBackend::toDevice(QPointF twips) const
     return {twips.x() * dpiX() / 1440, twips.y() * dpiY() / 1440};
 }
 
+// The reports are laid out for a narrow Thai face. Where it is not installed, the face the
+// system offers in its place runs much wider at the same size, so that headings and columns
+// overrun each other and the paper; printed smaller it keeps to the layout.
+QFont PainterBackend::deviceFont(const QFont& font) const
+{
+    static const bool narrowFaceInstalled =
+        QFontDatabase::families().contains(QStringLiteral("AngsanaUPC"), Qt::CaseInsensitive);
+    if (narrowFaceInstalled ||
+        font.family().compare(QLatin1String("AngsanaUPC"), Qt::CaseInsensitive) != 0)
+        return font;
+    QFont substitute = font;
+    substitute.setPointSizeF(font.pointSizeF() * 0.7);
+    return substitute;
+}
+
 QSizeF PainterBackend::printableTwips() const
 {
     return {m_device.width() * 1440.0 / dpiX(), m_device.height() * 1440.0 / dpiY()};
@@ -51,12 +67,12 @@ QSizeF PainterBackend::printableTwips() const
 
 double PainterBackend::textWidthTwips(const QFont& font, const QString& text)
 {
-    return QFontMetricsF(font, &m_device).horizontalAdvance(text) * 1440 / dpiX();
+    return QFontMetricsF(deviceFont(font), &m_device).horizontalAdvance(text) * 1440 / dpiX();
 }
 
 double PainterBackend::lineHeightTwips(const QFont& font)
 {
-    return QFontMetricsF(font, &m_device).height() * 1440 / dpiY();
+    return QFontMetricsF(deviceFont(font), &m_device).height() * 1440 / dpiY();
 }
 
 bool PainterBackend::openPage()
@@ -85,10 +101,11 @@ void PainterBackend::text(QPointF at, const QString& text, const QFont& font, in
 {
     if (!openPage() || text.isEmpty())
         return;
-    m_painter.setFont(font);
+    const QFont face = deviceFont(font);
+    m_painter.setFont(face);
     m_painter.setPen(colour == PageSurface::ForeColour ? QColor(Qt::black) : paletteColour(colour));
     const QPointF d = toDevice(at);
-    m_painter.drawText(QPointF(d.x(), d.y() + QFontMetricsF(font, &m_device).ascent()), text);
+    m_painter.drawText(QPointF(d.x(), d.y() + QFontMetricsF(face, &m_device).ascent()), text);
 }
 
 void PainterBackend::line(QPointF from, QPointF to, int colour, int widthPixels)

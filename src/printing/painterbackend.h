@@ -37,6 +37,7 @@ private:
     double dpiX() const;
     double dpiY() const;
     QPointF toDevice(QPointF twips) const;
+    QFont deviceFont(const QFont& font) const;
 
     std::unique_ptr<QPagedPaintDevice> m_owned;
     QPagedPaintDevice& m_device;

@@ -632,3 +632,55 @@ TEST(MainWindow, BalancedGradeOfASingleRowIsRefused)
     f.window.GradeElevChoice_Click(2);
     EXPECT_EQ(f.prompts->modalRuns, 2);
 }
+
+TEST(MainWindow, PrintCommandsSendTheirDocumentsToOneOutput)
+{
+    Fixture f;
+    f.defineGrid(10, 5, 5); // 25 nodes, 16 cells
+    f.window.tbrmain_ButtonClick("PrintData");
+    EXPECT_EQ(f.printCommands, 1);
+    EXPECT_EQ(f.printed.documents(), 3); // control data, then 24 + 1 nodes
+    f.window.GraphicPrint_Click(4);
+    EXPECT_EQ(f.printed.documents(), 5);
+    EXPECT_EQ(f.printed.a4Requests(), 2);
+    f.window.project().FixGradeElevation = 3;
+    f.window.tbrmain_ButtonClick("PrintGrade");
+    EXPECT_EQ(f.printed.documents(), 7);
+    EXPECT_TRUE(f.printed.texts(6).contains("3.000")); // the platform entered last
+    EXPECT_EQ(f.window.project().AutoCellVolume.size(), 17u);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(f.prompts->messages.isEmpty());
+}
+
+TEST(MainWindow, BalancedReportOfASingleRowIsRefused)
+{
+    Fixture f;
+    f.defineGrid(10, 1, 5);
+    f.window.GradePrint_Click(4);
+    f.window.GradePrint_Click(1);
+    EXPECT_EQ(f.prompts->messages, QStringList(2, msg::DataIncomplete));
+    EXPECT_EQ(f.printCommands, 0);
+    f.window.GradePrint_Click(2); // the fixed report prints its heading row
+    EXPECT_EQ(f.printCommands, 1);
+}
+
+TEST(MainWindow, FailedPrintingIsReported)
+{
+    struct Broken final : PageBackend
+    {
+        QSizeF printableTwips() const override { return {1000, 1000}; }
+        double textWidthTwips(const QFont&, const QString&) override { return 0; }
+        double lineHeightTwips(const QFont&) override { return 10; }
+        void text(QPointF, const QString&, const QFont&, int) override {}
+        void line(QPointF, QPointF, int, int) override {}
+        void setPaperA4() override {}
+        void endDocument() override {}
+        bool failed() const override { return true; }
+    };
+    Fixture f;
+    f.defineGrid();
+    f.window.setPrintOutput([](Prompts&) { return std::make_unique<Broken>(); });
+    f.window.DataPrint_Click(1);
+    EXPECT_EQ(f.prompts->messages, QStringList{msg::CannotPrint});
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}

@@ -180,3 +180,32 @@ TEST(Cli, GradePrintsTheResultDialogsFigures)
     EXPECT_EQ(run({"grade", dir.filePath("row"), "--platform", "1"}).out,
               "area 0\nplatform 1.000\ncut 0.00\nfill 0.00\n");
 }
+
+TEST(Cli, PrintsEveryPageOfACommandIntoOnePdf)
+{
+    QTemporaryDir dir;
+    Project p = startupProject();
+    applyControlData(p, {10, 5, 5, 1});
+    ASSERT_FALSE(saveProjectFiles(p, projectFileNames(dir.filePath("site"))));
+    const QString site = dir.filePath("site");
+    // One PDF page per printed document: 1 + 2 for the input data, 2 for the graphics.
+    const struct
+    {
+        const char* report;
+        int pages;
+    } cases[] = {{"data", 3}, {"graphics", 2}, {"grade-fixed", 1}};
+    for (const auto& c : cases) {
+        const QString pdf = dir.filePath(QStringLiteral("%1.pdf").arg(c.report));
+        ASSERT_EQ(run({"print", c.report, site, "-o", pdf, "--platform", "2"}).status, 0);
+        QFile file(pdf);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        EXPECT_TRUE(bytes.startsWith("%PDF"));
+        EXPECT_EQ(bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r"), c.pages) << c.report;
+    }
+    EXPECT_EQ(run({"print", "everything", site, "-o", dir.filePath("x.pdf")}).status, 2);
+    Project row = startupProject();
+    applyControlData(row, {10, 1, 3, 1});
+    ASSERT_FALSE(saveProjectFiles(row, projectFileNames(dir.filePath("row"))));
+    EXPECT_EQ(run({"print", "grades", dir.filePath("row"), "-o", dir.filePath("r.pdf")}).status, 1);
+}

@@ -14,6 +14,7 @@ std::unique_ptr<PageBackend> openPrintOutput(Prompts& prompts)
     const QPrinterInfo printer = QPrinterInfo::defaultPrinter();
     if (!printer.isNull()) {
         auto device = std::make_unique<QPrinter>(printer, QPrinter::HighResolution);
+        device->setDocName(QStringLiteral("TERVAN"));
         return std::make_unique<PainterBackend>(std::move(device),
                                                 PainterBackend::Documents::SeparateJobs);
     }
