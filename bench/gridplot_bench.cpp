@@ -2,7 +2,6 @@
 #include "graphics/imagesurface.h"
 #include "graphics/redraw.h"
 #include "graphics/viewwindow.h"
-#include "project/controldata.h"
 #include "project/project.h"
 
 #include <benchmark/benchmark.h>
@@ -10,15 +9,6 @@
 using namespace tervan;
 
 namespace {
-
-Project largestGrid()
-{
-    Project p = startupProject();
-    applyControlData(p, {10, 181, 181, 1});
-    for (int n = 1; n <= p.NodeCount; ++n)
-        p.Nodes[n].Z = 100.0f + float(n % 977) * 0.01f;
-    return p;
-}
 
 void redrawLoop(benchmark::State& state, Project& p)
 {
@@ -34,7 +24,7 @@ void redrawLoop(benchmark::State& state, Project& p)
 void BM_RedrawLargestGrid(benchmark::State& state)
 {
     benchApplication();
-    Project p = largestGrid();
+    Project p = benchGrid(181, 181);
     fitScreen(p);
     redrawLoop(state, p);
 }

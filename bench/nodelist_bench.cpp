@@ -1,5 +1,4 @@
 #include "benchsupport.h"
-#include "project/controldata.h"
 #include "project/project.h"
 #include "project/ui/nodeentrydialog.h"
 
@@ -11,20 +10,11 @@ using namespace tervan;
 
 namespace {
 
-Project largestGrid()
-{
-    Project p = startupProject();
-    applyControlData(p, {10, 1, 32767, 1});
-    for (int n = 1; n <= p.NodeCount; ++n)
-        p.Nodes[n].Z = 100.0f + float(n % 977) * 0.01f;
-    return p;
-}
-
 // Opening the list for the largest grid, up to its first painted frame.
 void BM_OpenNodeList(benchmark::State& state)
 {
     benchApplication();
-    Project p = largestGrid();
+    Project p = benchGrid(1, 32767);
     for (auto _ : state) {
         NodeEntryDialog dialog(p);
         dialog.show();
@@ -38,7 +28,7 @@ BENCHMARK(BM_OpenNodeList)->Unit(benchmark::kMillisecond);
 void BM_ScrollNodeList(benchmark::State& state)
 {
     benchApplication();
-    Project p = largestGrid();
+    Project p = benchGrid(1, 32767);
     NodeEntryDialog dialog(p);
     dialog.resize(400, 600);
     dialog.show();

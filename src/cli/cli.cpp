@@ -216,6 +216,13 @@ private:
     qint64 m_levels = 0, m_points = 0, m_lines = 0, m_labels = 0;
 };
 
+// A platform elevation the fixed grade can take: a finite float.
+std::optional<double> platformOption(const QStringList& args, int& i)
+{
+    const auto value = numberOption(args, i);
+    return value && std::isfinite(float(*value)) ? value : std::nullopt;
+}
+
 int contours(const QStringList& args, QTextStream& out, QTextStream& err)
 {
     QString name;
@@ -258,8 +265,8 @@ int grade(const QStringList& args, QTextStream& out, QTextStream& err)
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
         if (a == QLatin1String("--platform")) {
-            platform = numberOption(args, i);
-            if (!platform || !std::isfinite(float(*platform)))
+            platform = platformOption(args, i);
+            if (!platform)
                 return err << Usage, 2;
         } else if (a == QLatin1String("--csv")) {
             csv = true;
@@ -318,8 +325,8 @@ int print(const QStringList& args, QTextStream& err)
         if (a == QLatin1String("-o") && i + 1 < args.size()) {
             output = args[++i];
         } else if (a == QLatin1String("--platform")) {
-            platform = numberOption(args, i);
-            if (!platform || !std::isfinite(float(*platform)))
+            platform = platformOption(args, i);
+            if (!platform)
                 return err << Usage, 2;
         } else if (a.startsWith(QLatin1Char('-'))) {
             return err << Usage, 2;

@@ -47,32 +47,33 @@ void zoomOut(Project& p)
     p.ViewYMin = p.ViewYMin - p.ViewStepY;
 }
 
+namespace {
+
+// Moves the two edges of one axis by its step towards the bar's new value.
+bool pan(float& low, float& high, float step, qint16& position, int barValue)
+{
+    const int old = position;
+    if (old < barValue) {
+        low = low + step;
+        high = high + step;
+    } else if (old > barValue) {
+        low = low - step;
+        high = high - step;
+    }
+    position = static_cast<qint16>(barValue);
+    return old != barValue;
+}
+
+} // namespace
+
 bool panHorizontal(Project& p, int barValue)
 {
-    const int old = p.HScrollPos;
-    if (old < barValue) {
-        p.ViewXMin = p.ViewXMin + p.ViewStepX;
-        p.ViewXMax = p.ViewXMax + p.ViewStepX;
-    } else if (old > barValue) {
-        p.ViewXMin = p.ViewXMin - p.ViewStepX;
-        p.ViewXMax = p.ViewXMax - p.ViewStepX;
-    }
-    p.HScrollPos = static_cast<qint16>(barValue);
-    return old != barValue;
+    return pan(p.ViewXMin, p.ViewXMax, p.ViewStepX, p.HScrollPos, barValue);
 }
 
 bool panVertical(Project& p, int barValue)
 {
-    const int old = p.VScrollPos;
-    if (old < barValue) {
-        p.ViewYMin = p.ViewYMin + p.ViewStepY;
-        p.ViewYMax = p.ViewYMax + p.ViewStepY;
-    } else if (old > barValue) {
-        p.ViewYMin = p.ViewYMin - p.ViewStepY;
-        p.ViewYMax = p.ViewYMax - p.ViewStepY;
-    }
-    p.VScrollPos = static_cast<qint16>(barValue);
-    return old != barValue;
+    return pan(p.ViewYMin, p.ViewYMax, p.ViewStepY, p.VScrollPos, barValue);
 }
 
 QString coordinateReadout(float x, float y)
