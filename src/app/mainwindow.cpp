@@ -1,5 +1,7 @@
 #include "app/mainwindow.h"
 
+#include "app/aboutdialog.h"
+
 #include "app/toolbaricons.h"
 #include "common/messages.h"
 #include "grading/grading.h"
@@ -694,6 +696,8 @@ void MainWindow::setPrintOutput(PrintOutput output)
 void MainWindow::mnuHelpAbout_Click()
 {
     emit commandStarted(QStringLiteral("mnuHelpAbout_Click"));
+    AboutDialog dialog(this);
+    m_prompts->runModal(dialog);
 }
 
 void MainWindow::tbrmain_ButtonClick(const QString& key)
