@@ -125,7 +125,7 @@ MainWindow::MainWindow(std::unique_ptr<Prompts> prompts, QWidget* parent)
     setObjectName(QStringLiteral("frmMain"));
     if (!m_prompts)
         m_prompts = std::make_unique<WidgetPrompts>(this);
-    m_printOutput = openPrintOutput;
+    m_printOutput = [](Prompts& prompts) { return openPrintOutput(prompts); };
     buildCentralArea();
     buildMenus();
     buildToolbar();

@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QPrinterInfo>
+#include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
 
@@ -70,4 +71,41 @@ TEST(DefaultPrinter, EveryDocumentBecomesAJobOfItsOwn)
         QThread::msleep(200);
     }
     EXPECT_EQ(fresh.size(), 3) << fresh.join(' ').toStdString();
+}
+
+TEST(DefaultPrinter, WithoutAPrinterTheReportCanGoToAPdf)
+{
+    const QString question = QStringLiteral("ไม่พบเครื่องพิมพ์ ต้องการบันทึกเป็นแฟ้ม PDF หรือไม่");
+    FakePrompts declined;
+    EXPECT_EQ(openPrintOutput(declined, QPrinterInfo()), nullptr);
+    EXPECT_EQ(declined.questions, QStringList{question});
+
+    FakePrompts cancelled;
+    cancelled.answers = {true};
+    EXPECT_EQ(openPrintOutput(cancelled, QPrinterInfo()), nullptr);
+
+    QTemporaryDir dir;
+    FakePrompts accepted;
+    accepted.answers = {true};
+    accepted.saveAnswers = {dir.filePath("report")};
+    Project p = startupProject();
+    applyControlData(p, {10, 5, 5, 1});
+    {
+        auto output = openPrintOutput(accepted, QPrinterInfo());
+        ASSERT_NE(output, nullptr);
+        PageSurface page(*output);
+        DataPrint(page, p, 4);
+        EXPECT_TRUE(output->finish());
+    }
+    EXPECT_TRUE(isCompletePdf(dir.filePath("report.pdf")));
+
+    // A file that cannot be written is a failed print, not a silent one.
+    FakePrompts unwritable;
+    unwritable.answers = {true};
+    unwritable.saveAnswers = {dir.filePath("no/such/folder/report.pdf")};
+    auto output = openPrintOutput(unwritable, QPrinterInfo());
+    ASSERT_NE(output, nullptr);
+    PageSurface page(*output);
+    PrintControl(page, p);
+    EXPECT_FALSE(output->finish());
 }

@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -172,3 +173,16 @@ INSTANTIATE_TEST_SUITE_P(Inputs, ControlDialogRefusal,
                                            RefusalCase{{"10", "4", "5", "-0.5"}, "txtInt"},
                                            RefusalCase{{"10", "4", "5", "1e40"}, "txtInt"},
                                            RefusalCase{{"10", "200", "200", "1"}, "txtCol"}));
+
+TEST(Dialogs, CentreThemselvesWhenResized)
+{
+    Project p = startupProject();
+    HeadingDialog dialog(p);
+    dialog.show();
+    dialog.resize(300, 200);
+    const QRect screen = dialog.screen()->geometry();
+    const QSize size = dialog.frameGeometry().size();
+    EXPECT_EQ(dialog.frameGeometry().topLeft(),
+              screen.topLeft() + QPoint((screen.width() - size.width()) / 2,
+                                        (screen.height() - size.height()) / 2));
+}

@@ -11,7 +11,11 @@ namespace tervan {
 
 std::unique_ptr<PageBackend> openPrintOutput(Prompts& prompts)
 {
-    const QPrinterInfo printer = QPrinterInfo::defaultPrinter();
+    return openPrintOutput(prompts, QPrinterInfo::defaultPrinter());
+}
+
+std::unique_ptr<PageBackend> openPrintOutput(Prompts& prompts, const QPrinterInfo& printer)
+{
     if (!printer.isNull()) {
         auto device = std::make_unique<QPrinter>(printer, QPrinter::HighResolution);
         device->setDocName(QStringLiteral("TERVAN"));

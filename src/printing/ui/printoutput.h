@@ -4,6 +4,8 @@
 
 #include <memory>
 
+class QPrinterInfo;
+
 namespace tervan {
 
 class Prompts;
@@ -12,5 +14,7 @@ class Prompts;
 // its own; or, when there is no printer and the user agrees, a PDF file whose pages are the
 // documents. Nothing (null) when the user declines or cancels.
 std::unique_ptr<PageBackend> openPrintOutput(Prompts& prompts);
+// The same with the printer that stands as the default (a null one when there is none).
+std::unique_ptr<PageBackend> openPrintOutput(Prompts& prompts, const QPrinterInfo& printer);
 
 } // namespace tervan
