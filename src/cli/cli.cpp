@@ -21,6 +21,7 @@
 #include <QTextStream>
 #include <charconv>
 #include <cmath>
+#include <string>
 
 namespace tervan {
 
@@ -35,14 +36,6 @@ const char Usage[] =
     "       tervan-cli print REPORT PROJECT -o OUT.pdf [--platform Z]\n"
     "         REPORT: control, nodes, data, grid, contour, graphics, grade-balanced,\n"
     "                 grade-fixed, grades\n";
-
-// Shortest text that reads back as the same 32-bit float.
-QString shortest(float v)
-{
-    char buffer[32];
-    const auto end = std::to_chars(buffer, buffer + sizeof buffer, v).ptr;
-    return QString::fromLatin1(buffer, end - buffer);
-}
 
 // Reads a number option; nullopt when it is missing or not a number.
 std::optional<double> numberOption(const QStringList& args, int& i)
@@ -179,40 +172,58 @@ public:
     void level(float level, int) override
     {
         ++m_levels;
-        if (!m_summary)
-            m_out << "level " << shortest(level) << '\n';
+        item("level", {level});
     }
     void point(float x, float y) override
     {
         ++m_points;
-        if (!m_summary)
-            m_out << "point " << shortest(x) << ' ' << shortest(y) << '\n';
+        item("point", {x, y});
     }
     void segment(float x1, float y1, float x2, float y2) override
     {
         ++m_lines;
-        if (!m_summary)
-            m_out << "line " << shortest(x1) << ' ' << shortest(y1) << ' ' << shortest(x2) << ' '
-                  << shortest(y2) << '\n';
+        item("line", {x1, y1, x2, y2});
     }
     void label(Border border, float x, float y, float) override
     {
-        static const char* const names[] = {"bottom", "right", "top", "left"};
+        static const char* const names[] = {"label bottom", "label right", "label top",
+                                            "label left"};
         ++m_labels;
-        if (!m_summary)
-            m_out << "label " << names[int(border)] << ' ' << shortest(x) << ' ' << shortest(y)
-                  << '\n';
+        item(names[int(border)], {x, y});
     }
     void finish()
     {
+        flush();
         if (m_summary)
             m_out << "levels " << m_levels << " points " << m_points << " lines " << m_lines
                   << " labels " << m_labels << '\n';
     }
 
 private:
+    // A million items for a fine interval: numbers go straight into a byte buffer.
+    void item(const char* name, std::initializer_list<float> numbers)
+    {
+        if (m_summary)
+            return;
+        m_buffer += name;
+        for (float v : numbers) {
+            char digits[32];
+            m_buffer += ' ';
+            m_buffer.append(digits, std::to_chars(digits, digits + sizeof digits, v).ptr);
+        }
+        m_buffer += '\n';
+        if (m_buffer.size() > (1 << 20))
+            flush();
+    }
+    void flush()
+    {
+        m_out << QLatin1String(m_buffer.data(), qsizetype(m_buffer.size()));
+        m_buffer.clear();
+    }
+
     QTextStream& m_out;
     bool m_summary;
+    std::string m_buffer;
     qint64 m_levels = 0, m_points = 0, m_lines = 0, m_labels = 0;
 };
 
