@@ -37,14 +37,51 @@ const char Usage[] =
     "         REPORT: control, nodes, data, grid, contour, graphics, grade-balanced,\n"
     "                 grade-fixed, grades\n";
 
-// Reads a number option; nullopt when it is missing or not a number.
-std::optional<double> numberOption(const QStringList& args, int& i)
+// The words after a command: names in order, options that take a value, bare flags. A word
+// starting with '-' that the command does not know makes the line unusable.
+struct Words
 {
-    if (i + 1 >= args.size())
-        return std::nullopt;
-    bool ok = false;
-    const double v = QLocale::c().toDouble(args[++i], &ok);
-    return ok ? std::optional<double>(v) : std::nullopt;
+    QStringList names;
+    QHash<QString, QString> values;
+    QStringList flags;
+
+    bool has(const char* flag) const { return flags.contains(QLatin1String(flag)); }
+    // The option's number: nothing when the option is absent; `bad` when it is no number.
+    std::optional<double> number(const char* option, bool& bad) const
+    {
+        if (!values.contains(QLatin1String(option)))
+            return std::nullopt;
+        bool ok = false;
+        const double v = QLocale::c().toDouble(values.value(QLatin1String(option)), &ok);
+        bad = bad || !ok;
+        return ok ? std::optional<double>(v) : std::nullopt;
+    }
+};
+
+std::optional<Words> readWords(const QStringList& args, const QStringList& valued,
+                               const QStringList& bare)
+{
+    Words w;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (!a.startsWith(QLatin1Char('-')))
+            w.names << a;
+        else if (valued.contains(a) && i + 1 < args.size())
+            w.values.insert(a, args[++i]);
+        else if (bare.contains(a))
+            w.flags << a;
+        else
+            return std::nullopt;
+    }
+    return w;
+}
+
+// A platform elevation the fixed grade can take: a finite float.
+std::optional<double> platformOf(const Words& w, bool& bad)
+{
+    const auto value = w.number("--platform", bad);
+    bad = bad || (value && !std::isfinite(float(*value)));
+    return value;
 }
 
 QString withoutTrailingBlanks(const QString& text)
@@ -103,41 +140,34 @@ struct RenderOptions
 
 std::optional<RenderOptions> readRenderOptions(const QStringList& args)
 {
+    const auto w = readWords(args, {"-o", "--size", "--angle"}, {"--fit"});
+    if (!w || w->names.size() != 2 ||
+        !QStringList{"grid", "contour", "surface"}.contains(w->names[0]))
+        return std::nullopt;
     RenderOptions o;
-    QStringList positional;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        if (a == QLatin1String("-o") && i + 1 < args.size()) {
-            o.output = args[++i];
-        } else if (a == QLatin1String("--size") && i + 1 < args.size()) {
-            static const QRegularExpression form(QStringLiteral("^(\\d{1,5})x(\\d{1,5})$"));
-            const auto m = form.match(args[++i]);
-            if (!m.hasMatch())
-                return std::nullopt;
-            o.size = QSize(m.captured(1).toInt(), m.captured(2).toInt());
-            if (o.size.isEmpty() || o.size.width() > 20000 || o.size.height() > 20000)
-                return std::nullopt;
-        } else if (a == QLatin1String("--fit")) {
-            o.fit = true;
-        } else if (a == QLatin1String("--angle")) {
-            const auto angle = numberOption(args, i);
-            const auto whole = angle ? roundToInt16(*angle) : std::nullopt;
-            if (!whole || *whole < 0 || *whole > 180)
-                return std::nullopt;
-            o.angle = *whole;
-        } else if (a.startsWith(QLatin1Char('-'))) {
+    o.picture = w->names[0];
+    o.project = w->names[1];
+    o.output = w->values.value("-o");
+    o.fit = w->has("--fit");
+    if (o.output.isEmpty())
+        return std::nullopt;
+    if (w->values.contains("--size")) {
+        static const QRegularExpression form(QStringLiteral("^(\\d{1,5})x(\\d{1,5})$"));
+        const auto m = form.match(w->values.value("--size"));
+        if (!m.hasMatch())
             return std::nullopt;
-        } else {
-            positional << a;
-        }
+        o.size = QSize(m.captured(1).toInt(), m.captured(2).toInt());
+        if (o.size.isEmpty() || o.size.width() > 20000 || o.size.height() > 20000)
+            return std::nullopt;
     }
-    if (positional.size() != 2 || o.output.isEmpty())
-        return std::nullopt;
-    o.picture = positional[0];
-    o.project = positional[1];
-    if (!QStringList{"grid", "contour", "surface"}.contains(o.picture))
-        return std::nullopt;
-    return o;
+    bool bad = false;
+    if (const auto angle = w->number("--angle", bad)) {
+        const auto whole = roundToInt16(*angle);
+        if (!whole || *whole < 0 || *whole > 180)
+            return std::nullopt;
+        o.angle = *whole;
+    }
+    return bad ? std::nullopt : std::optional<RenderOptions>(o);
 }
 
 // The picture of the window, drawn by the same code on an image the world window fills.
@@ -227,36 +257,15 @@ private:
     qint64 m_levels = 0, m_points = 0, m_lines = 0, m_labels = 0;
 };
 
-// A platform elevation the fixed grade can take: a finite float.
-std::optional<double> platformOption(const QStringList& args, int& i)
-{
-    const auto value = numberOption(args, i);
-    return value && std::isfinite(float(*value)) ? value : std::nullopt;
-}
-
 int contours(const QStringList& args, QTextStream& out, QTextStream& err)
 {
-    QString name;
-    std::optional<double> interval;
-    bool allLabels = false, summary = false;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        if (a == QLatin1String("--interval")) {
-            interval = numberOption(args, i);
-            if (!interval)
-                return err << Usage, 2;
-        } else if (a == QLatin1String("--all-labels")) {
-            allLabels = true;
-        } else if (a == QLatin1String("--summary")) {
-            summary = true;
-        } else if (a.startsWith(QLatin1Char('-')) || !name.isEmpty()) {
-            return err << Usage, 2;
-        } else {
-            name = a;
-        }
-    }
-    if (name.isEmpty())
+    const auto w = readWords(args, {"--interval"}, {"--all-labels", "--summary"});
+    bool bad = false;
+    const auto interval = w ? w->number("--interval", bad) : std::nullopt;
+    if (!w || bad || w->names.size() != 1)
         return err << Usage, 2;
+    const bool summary = w->has("--summary"), allLabels = w->has("--all-labels");
+    const QString& name = w->names[0];
     const auto project = openProject(name, err);
     if (!project)
         return 1;
@@ -270,25 +279,13 @@ int contours(const QStringList& args, QTextStream& out, QTextStream& err)
 // The grading result as the result dialog shows it, or as a spreadsheet.
 int grade(const QStringList& args, QTextStream& out, QTextStream& err)
 {
-    QString name;
-    std::optional<double> platform;
-    bool csv = false;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        if (a == QLatin1String("--platform")) {
-            platform = platformOption(args, i);
-            if (!platform)
-                return err << Usage, 2;
-        } else if (a == QLatin1String("--csv")) {
-            csv = true;
-        } else if (a.startsWith(QLatin1Char('-')) || !name.isEmpty()) {
-            return err << Usage, 2;
-        } else {
-            name = a;
-        }
-    }
-    if (name.isEmpty())
+    const auto w = readWords(args, {"--platform"}, {"--csv"});
+    bool bad = false;
+    const auto platform = w ? platformOf(*w, bad) : std::nullopt;
+    if (!w || bad || w->names.size() != 1)
         return err << Usage, 2;
+    const bool csv = w->has("--csv");
+    const QString& name = w->names[0];
     auto project = openProject(name, err);
     if (!project)
         return 1;
@@ -328,23 +325,13 @@ int grade(const QStringList& args, QTextStream& out, QTextStream& err)
 // Every page of one print command into one PDF, through the same report code as the window.
 int print(const QStringList& args, QTextStream& err)
 {
-    QString output;
-    std::optional<double> platform;
-    QStringList positional;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        if (a == QLatin1String("-o") && i + 1 < args.size()) {
-            output = args[++i];
-        } else if (a == QLatin1String("--platform")) {
-            platform = platformOption(args, i);
-            if (!platform)
-                return err << Usage, 2;
-        } else if (a.startsWith(QLatin1Char('-'))) {
-            return err << Usage, 2;
-        } else {
-            positional << a;
-        }
-    }
+    const auto w = readWords(args, {"-o", "--platform"}, {});
+    bool bad = false;
+    const auto platform = w ? platformOf(*w, bad) : std::nullopt;
+    if (!w || bad)
+        return err << Usage, 2;
+    const QStringList& positional = w->names;
+    const QString output = w->values.value("-o");
     // Report name: menu family and item index ("all" is 4).
     static const QHash<QString, std::pair<char, int>> reports{
         {"control", {'d', 1}},        {"nodes", {'d', 2}},       {"data", {'d', 4}},
