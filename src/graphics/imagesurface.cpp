@@ -31,10 +31,7 @@ ImageSurface::ImageSurface(QImage& image) : m_image(image), m_painter(&image)
     fontChanged();
 }
 
-ImageSurface::~ImageSurface()
-{
-    flush();
-}
+ImageSurface::~ImageSurface() = default;
 
 void ImageSurface::setWorld(float left, float top, float right, float bottom)
 {
@@ -61,8 +58,6 @@ int ImageSurface::deviceRow(float y) const
 
 void ImageSurface::clear()
 {
-    m_lines.clear();
-    m_points.clear();
     m_image.fill(Qt::white);
     m_x = m_y = 0;
 }
@@ -72,7 +67,6 @@ void ImageSurface::setPixel(float x, float y, int colour)
     const int dx = deviceColumn(x), dy = deviceRow(y);
     if (dx < 0 || dy < 0 || dx >= m_image.width() || dy >= m_image.height())
         return;
-    flush();
     reinterpret_cast<QRgb*>(m_image.scanLine(dy))[dx] = rgbOf(colour);
 }
 
@@ -98,7 +92,6 @@ void ImageSurface::setLattice(const std::vector<float>& xs, const std::vector<fl
     const auto rows = onImage(
         ys, [this](float y) { return deviceRow(y); }, m_image.height());
     const QRgb rgb = rgbOf(colour);
-    flush();
     for (int dy : rows) {
         auto* line = reinterpret_cast<QRgb*>(m_image.scanLine(dy));
         for (int dx : columns)
@@ -108,31 +101,69 @@ void ImageSurface::setLattice(const std::vector<float>& xs, const std::vector<fl
 
 void ImageSurface::line(float x1, float y1, float x2, float y2, int colour)
 {
-    // Contour redraws draw a million lines: they are collected per pen and drawn together.
-    const QRgb rgb = rgbOf(colour);
-    if (rgb != m_penColour || m_lineWidth != m_penWidth) {
-        flush();
-        QPen pen{QColor(rgb)};
-        pen.setWidth(m_lineWidth);
-        m_painter.setPen(pen);
-        m_penColour = rgb;
-        m_penWidth = m_lineWidth;
-    }
-    const QPointF a = toDevice(x1, y1), b = toDevice(x2, y2);
-    if (a == b)
-        m_points.append(a);
-    else
-        m_lines.append(QLineF(a, b));
+    plotLine(toDevice(x1, y1), toDevice(x2, y2), rgbOf(colour), m_lineWidth);
 }
 
-void ImageSurface::flush()
+// Lines go straight into the image: a fine contour picture has a million short ones, and the
+// painter's general path would cost most of its redraw. Pixels are those the points fall in,
+// as for single pixels; a two-pixel line is doubled across its direction.
+void ImageSurface::plotLine(QPointF a, QPointF b, QRgb rgb, int width)
 {
-    if (!m_lines.isEmpty())
-        m_painter.drawLines(m_lines);
-    if (!m_points.isEmpty())
-        m_painter.drawPoints(m_points.constData(), int(m_points.size()));
-    m_lines.clear();
-    m_points.clear();
+    double x0 = a.x(), y0 = a.y(), x1 = b.x(), y1 = b.y();
+    if (!std::isfinite(x0) || !std::isfinite(y0) || !std::isfinite(x1) || !std::isfinite(y1))
+        return;
+    // Clip to the image first, so that the pixel walk is bounded by the image.
+    const double right = m_image.width() - 1e-6, bottom = m_image.height() - 1e-6;
+    double t0 = 0, t1 = 1;
+    const double dx = x1 - x0, dy = y1 - y0;
+    auto clip = [&t0, &t1](double p, double q) {
+        if (p == 0)
+            return q >= 0;
+        const double r = q / p;
+        if (p < 0) {
+            if (r > t1)
+                return false;
+            t0 = std::max(t0, r);
+        } else {
+            if (r < t0)
+                return false;
+            t1 = std::min(t1, r);
+        }
+        return true;
+    };
+    if (!clip(-dx, x0) || !clip(dx, right - x0) || !clip(-dy, y0) || !clip(dy, bottom - y0))
+        return;
+    const int ax = int(std::floor(x0 + t0 * dx)), ay = int(std::floor(y0 + t0 * dy));
+    const int bx = int(std::floor(x0 + t1 * dx)), by = int(std::floor(y0 + t1 * dy));
+
+    const int w = m_image.width(), h = m_image.height();
+    auto plot = [this, rgb, w, h](int x, int y) {
+        if (x >= 0 && y >= 0 && x < w && y < h)
+            reinterpret_cast<QRgb*>(m_image.scanLine(y))[x] = rgb;
+    };
+    const bool steep = std::abs(by - ay) > std::abs(bx - ax);
+    auto walk = [&](int offset) {
+        int x = ax, y = ay;
+        const int sx = bx >= ax ? 1 : -1, sy = by >= ay ? 1 : -1;
+        const int ddx = std::abs(bx - ax), ddy = -std::abs(by - ay);
+        int error = ddx + ddy;
+        for (;;) {
+            plot(steep ? x + offset : x, steep ? y : y + offset);
+            if (x == bx && y == by)
+                break;
+            const int e2 = 2 * error;
+            if (e2 >= ddy) {
+                error += ddy;
+                x += sx;
+            }
+            if (e2 <= ddx) {
+                error += ddx;
+                y += sy;
+            }
+        }
+    };
+    for (int offset = 0; offset < std::max(1, width); ++offset)
+        walk(offset);
 }
 
 void ImageSurface::setLineWidth(int pixels)
@@ -176,9 +207,7 @@ void ImageSurface::text(const QString& text, int colour)
     // Off the image, nothing of the text can show.
     if (at.x() > m_image.width() || at.y() > m_image.height() || at.y() + m_lineHeight < 0)
         return;
-    flush();
     m_painter.setPen(QColor(rgbOf(colour)));
-    m_penWidth = -1;
     if (drawPlainText(at, text))
         return;
     m_painter.drawText(QPointF(at.x(), at.y() + m_ascent), text);

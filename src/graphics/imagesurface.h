@@ -37,7 +37,7 @@ private:
     int deviceColumn(float x) const;
     int deviceRow(float y) const;
     void fontChanged();
-    void flush();
+    void plotLine(QPointF a, QPointF b, QRgb rgb, int width);
     bool drawPlainText(const QPointF& at, const QString& text);
 
     QImage& m_image;
@@ -45,10 +45,6 @@ private:
     double m_left = 0, m_top = 0, m_xScale = 1, m_yScale = 1;
     float m_x = 0, m_y = 0;
     int m_lineWidth = 1;
-    QRgb m_penColour = 0;
-    int m_penWidth = -1;
-    QList<QLineF> m_lines;
-    QList<QPointF> m_points;
     double m_ascent = 0;
     double m_lineHeight = 0;
     // Node labels are plain ASCII: their glyphs are looked up once instead of laid out
