@@ -160,3 +160,23 @@ TEST(GridPlot, ZoomedFarOutSetsEachScreenPixelOnce)
     EXPECT_TRUE(magentaNear(0, 596));
     EXPECT_TRUE(magentaNear(796, 0));
 }
+
+TEST(ImageSurface, LinesAreClippedToThePicture)
+{
+    QImage image(100, 50, QImage::Format_RGB32);
+    ImageSurface s(image);
+    s.setWorld(0, 50, 100, 0); // one world unit a pixel, Y up
+    s.clear();
+    const QRgb red = paletteColour(colour::Red).rgb();
+    // Far past the picture on both ends: only the part inside is walked.
+    s.line(-1e9f, 25, 1e9f, 25, colour::Red);
+    for (int x : {0, 50, 99})
+        EXPECT_EQ(image.pixel(x, 25), red) << x;
+    s.line(-1e9f, -1e9f, -1e9f, 1e9f, colour::Red); // wholly outside
+    s.line(10, 10, 10, 10, colour::Red);             // a point
+    EXPECT_EQ(image.pixel(10, 40), red);
+    s.setLineWidth(2);
+    s.line(0, 5, 99, 5, colour::Blue);
+    EXPECT_EQ(image.pixel(40, 45), paletteColour(colour::Blue).rgb());
+    EXPECT_EQ(image.pixel(40, 46), paletteColour(colour::Blue).rgb());
+}
