@@ -361,17 +361,6 @@ TEST(MainWindow, FixGradeClearsThePlatformEvenWhenRefused)
     EXPECT_EQ(f.prompts->messages, QStringList{msg::DataIncomplete});
 }
 
-TEST(MainWindow, GraphicPrintNeedsOnlyTheGrid)
-{
-    Fixture f;
-    f.defineGrid(10, 3, 0); // no nodes, but a grid
-    f.window.GraphicPrint_Click(4);
-    f.window.GraphicPrint_Click(3);
-    f.window.DataPrint_Click(3);
-    f.window.GradePrint_Click(3);
-    EXPECT_TRUE(f.prompts->messages.isEmpty());
-}
-
 TEST(MainWindow, NewAndCloseSwitchEditingAndKeepTheData)
 {
     Fixture f;
@@ -507,20 +496,10 @@ TEST(MainWindow, HeadingFromTheMenuIsModal)
     EXPECT_EQ(f.window.project().ProjectName.text().trimmed(), QStringLiteral("อาคาร 2"));
 }
 
-TEST(MainWindow, ViewCommandsMoveTheWindow)
+TEST(MainWindow, ScrollBarsPanOneStepTowardsTheirEnds)
 {
     Fixture f;
-    f.defineGrid(10, 11, 3);
-    f.window.Fit_Screen();
     const Project& p = f.window.project();
-    EXPECT_EQ(p.ViewXMin, -20);
-    EXPECT_EQ(p.ViewXMax, 180);
-    EXPECT_EQ(p.ViewYMin, -30);
-    EXPECT_EQ(p.ViewYMax, 120);
-    f.window.Zoom_Out();
-    EXPECT_EQ(p.ViewXMax, 190);
-    f.window.Normal_View();
-    EXPECT_EQ(p.ViewYMax, 85);
     auto* hsb = f.window.findChild<QScrollBar*>(QStringLiteral("hsbMain"));
     hsb->setValue(30);
     EXPECT_EQ(p.ViewXMin, -10);
@@ -634,6 +613,7 @@ TEST(MainWindow, PrintCommandsSendTheirDocumentsToOneOutput)
     f.window.tbrmain_ButtonClick("PrintData");
     EXPECT_EQ(f.printCommands, 1);
     EXPECT_EQ(f.printed.documents(), 3); // control data, then 24 + 1 nodes
+    f.window.GraphicPrint_Click(3);      // a separator prints nothing
     f.window.GraphicPrint_Click(4);
     EXPECT_EQ(f.printed.documents(), 5);
     EXPECT_EQ(f.printed.a4Requests(), 2);
