@@ -3,7 +3,11 @@
 #include "project/controldata.h"
 #include "project/project.h"
 
+#include "graphics/imagesurface.h"
+#include "graphics/redraw.h"
+
 #include <QApplication>
+#include <benchmark/benchmark.h>
 #include <cstdlib>
 
 namespace tervan {
@@ -29,6 +33,18 @@ inline Project benchGrid(qint16 rows, qint16 cols)
     for (int n = 1; n <= p.NodeCount; ++n)
         p.Nodes[n].Z = 100.0f + float(n % 977) * 0.01f;
     return p;
+}
+
+// Redraws the project's picture on a 1600 x 1000 screen image, once per iteration.
+inline void redrawLoop(benchmark::State& state, Project& p)
+{
+    benchApplication();
+    QImage image(1600, 1000, QImage::Format_RGB32);
+    for (auto _ : state) {
+        ImageSurface surface(image);
+        Redraw(surface, p, NodeLabels{});
+        benchmark::DoNotOptimize(image.constBits());
+    }
 }
 
 } // namespace tervan

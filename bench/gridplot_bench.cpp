@@ -10,16 +10,6 @@ using namespace tervan;
 
 namespace {
 
-void redrawLoop(benchmark::State& state, Project& p)
-{
-    QImage image(1600, 1000, QImage::Format_RGB32);
-    for (auto _ : state) {
-        ImageSurface surface(image);
-        Redraw(surface, p, NodeLabels{});
-        benchmark::DoNotOptimize(image.constBits());
-    }
-}
-
 // The grid picture of the largest grid, fitted to the screen, numbers and elevations on.
 void BM_RedrawLargestGrid(benchmark::State& state)
 {

@@ -33,6 +33,20 @@ CliRun run(const QStringList& args)
     return r;
 }
 
+// Writes a rows x cols grid at `spacing` with the given elevations (zero when omitted) as the
+// project `name` in `dir`, and returns the project's path.
+QString writeGrid(const QTemporaryDir& dir, const char* name, qint16 spacing, qint16 rows,
+                  qint16 cols, std::vector<float> z = {})
+{
+    Project p = startupProject();
+    applyControlData(p, {spacing, rows, cols, 1});
+    for (std::size_t n = 0; n < z.size(); ++n)
+        p.Nodes[n + 1].Z = z[n];
+    const QString path = dir.filePath(QLatin1String(name));
+    EXPECT_FALSE(saveProjectFiles(p, projectFileNames(path)));
+    return path;
+}
+
 } // namespace
 
 TEST(Cli, InfoPrintsTheHeaderAndEveryNode)
@@ -93,9 +107,7 @@ TEST(Cli, RefusedProjectGivesTheWindowsReason)
 TEST(Cli, RendersTheGridPictureAtTheAskedSize)
 {
     QTemporaryDir dir;
-    Project p = startupProject();
-    applyControlData(p, {10, 4, 5, 1});
-    ASSERT_FALSE(saveProjectFiles(p, projectFileNames(dir.filePath("site"))));
+    writeGrid(dir, "site", 10, 4, 5);
     const QString png = dir.filePath("grid.png");
 
     EXPECT_EQ(run({"render", "grid", dir.filePath("site"), "-o", png, "--size", "700x500"}).status,
@@ -122,12 +134,7 @@ TEST(Cli, RendersTheGridPictureAtTheAskedSize)
 TEST(Cli, ContoursPrintsWhatTheTracerDraws)
 {
     QTemporaryDir dir;
-    Project p = startupProject();
-    applyControlData(p, {10, 2, 2, 1});
-    const float z[] = {1, 0, 0, 1}; // a saddle: the diagonal gives no point
-    for (int n = 1; n <= 4; ++n)
-        p.Nodes[n].Z = z[n - 1];
-    ASSERT_FALSE(saveProjectFiles(p, projectFileNames(dir.filePath("s"))));
+    writeGrid(dir, "s", 10, 2, 2, {1, 0, 0, 1}); // a saddle: the diagonal gives no point
 
     EXPECT_EQ(run({"contours", dir.filePath("s")}).out,
               "level 1\npoint 0 0\nline 0 0 10 10\nlabel right 10 10\npoint 10 10\n"
@@ -156,13 +163,7 @@ TEST(Cli, ContoursPrintsWhatTheTracerDraws)
 TEST(Cli, GradePrintsTheResultDialogsFigures)
 {
     QTemporaryDir dir;
-    Project p = startupProject();
-    applyControlData(p, {10, 2, 3, 1});
-    const float z[] = {0, 0, 0, 4, 4, 8};
-    for (int n = 1; n <= 6; ++n)
-        p.Nodes[n].Z = z[n - 1];
-    ASSERT_FALSE(saveProjectFiles(p, projectFileNames(dir.filePath("ex"))));
-    const QString ex = dir.filePath("ex");
+    const QString ex = writeGrid(dir, "ex", 10, 2, 3, {0, 0, 0, 4, 4, 8});
 
     EXPECT_EQ(run({"grade", ex}).out, "area 200\nplatform 2.500\ncut 50.00\nfill -50.00\n"
                                       "cell 1 2.000 -50.00\ncell 2 3.000 50.00\n");
@@ -171,9 +172,7 @@ TEST(Cli, GradePrintsTheResultDialogsFigures)
               "cell,mean_elevation_m,volume_m3\n1,2.000,-300.00\n2,3.000,-200.00\n");
     EXPECT_EQ(run({"grade", ex, "--platform", "abc"}).status, 2);
 
-    Project row = startupProject();
-    applyControlData(row, {10, 1, 3, 1});
-    ASSERT_FALSE(saveProjectFiles(row, projectFileNames(dir.filePath("row"))));
+    writeGrid(dir, "row", 10, 1, 3);
     const CliRun refused = run({"grade", dir.filePath("row")});
     EXPECT_EQ(refused.status, 1);
     EXPECT_EQ(refused.err, msg::DataIncomplete + "\n");
@@ -184,10 +183,7 @@ TEST(Cli, GradePrintsTheResultDialogsFigures)
 TEST(Cli, PrintsEveryPageOfACommandIntoOnePdf)
 {
     QTemporaryDir dir;
-    Project p = startupProject();
-    applyControlData(p, {10, 5, 5, 1});
-    ASSERT_FALSE(saveProjectFiles(p, projectFileNames(dir.filePath("site"))));
-    const QString site = dir.filePath("site");
+    const QString site = writeGrid(dir, "site", 10, 5, 5);
     // One PDF page per printed document: 1 + 2 for the input data, 2 for the graphics.
     const struct
     {
@@ -204,8 +200,6 @@ TEST(Cli, PrintsEveryPageOfACommandIntoOnePdf)
         EXPECT_EQ(bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r"), c.pages) << c.report;
     }
     EXPECT_EQ(run({"print", "everything", site, "-o", dir.filePath("x.pdf")}).status, 2);
-    Project row = startupProject();
-    applyControlData(row, {10, 1, 3, 1});
-    ASSERT_FALSE(saveProjectFiles(row, projectFileNames(dir.filePath("row"))));
+    writeGrid(dir, "row", 10, 1, 3);
     EXPECT_EQ(run({"print", "grades", dir.filePath("row"), "-o", dir.filePath("r.pdf")}).status, 1);
 }
