@@ -1,6 +1,7 @@
 #include "app/aboutdialog.h"
 
 #include "app/systeminfo.h"
+#include "common/version.h"
 #include "graphics/imagesurface.h"
 #include "graphics/surfacemesh.h"
 #include "project/controldata.h"

@@ -2,6 +2,7 @@
 
 #include "common/messages.h"
 #include "common/numbertext.h"
+#include "common/version.h"
 #include "grading/grading.h"
 #include "graphics/contourtracer.h"
 #include "graphics/imagesurface.h"
@@ -11,16 +12,21 @@
 #include "printing/reports.h"
 #include "project/projectfile.h"
 
+#include <QCommandLineParser>
 #include <QDir>
+#include <QFile>
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QHash>
 #include <QImage>
+#include <QLocale>
 #include <QPdfWriter>
 #include <QRegularExpression>
 #include <QTextStream>
 #include <charconv>
 #include <cmath>
+#include <memory>
+#include <optional>
 #include <string>
 
 namespace tervan {
@@ -34,54 +40,116 @@ const char Usage[] =
     "       tervan-cli contours PROJECT [--interval I] [--all-labels] [--summary]\n"
     "       tervan-cli grade PROJECT [--platform Z] [--csv]\n"
     "       tervan-cli print REPORT PROJECT -o OUT.pdf [--platform Z]\n"
-    "         REPORT: control, nodes, data, grid, contour, graphics, grade-balanced,\n"
-    "                 grade-fixed, grades\n";
+    "       tervan-cli --help | --version\n";
 
-// The words after a command: names in order, options that take a value, bare flags. A word
-// starting with '-' that the command does not know makes the line unusable.
+const char Help[] =
+    "\n"
+    "Batch front end of Tervan: the window's pictures, contours, grading and printed\n"
+    "reports without a window. PROJECT is a project's name with or without .gnd; its\n"
+    ".gnd and .nod files are read as the window's Open reads them.\n"
+    "\n"
+    "Commands:\n"
+    "  info PROJECT\n"
+    "      Prints the heading (project, engineer, rows, cols, spacing in metres, nodes,\n"
+    "      contour interval in metres), then one line per node: node N X Y Z.\n"
+    "  render grid|contour|surface PROJECT -o OUT.png\n"
+    "      Draws the window's picture of the project into a PNG image.\n"
+    "      --size WxH    image size in pixels (default 1600x1000)\n"
+    "      --fit         the fit-to-screen view instead of the normal view\n"
+    "      --angle A     surface view angle in whole degrees, 0 to 180 (default 35)\n"
+    "  contours PROJECT\n"
+    "      Prints what the contour tracer draws, one item a line: level Z, point X Y,\n"
+    "      line X1 Y1 X2 Y2, label bottom|right|top|left X Y (metres).\n"
+    "      --interval I  contour interval in metres (default: the project's)\n"
+    "      --all-labels  label every level, not only whole metres\n"
+    "      --summary     print only the counts of levels, points, lines and labels\n"
+    "  grade PROJECT\n"
+    "      Prints the grading result as the result dialog shows it: area (m2),\n"
+    "      platform elevation (m), total cut and fill (m3, fill negative), then each\n"
+    "      cell's mean elevation and volume.\n"
+    "      --platform Z  platform elevation in metres (default: the balanced platform)\n"
+    "      --csv         one line per cell: cell,mean_elevation_m,volume_m3\n"
+    "  print REPORT PROJECT -o OUT.pdf\n"
+    "      Prints the report's pages into one A4 PDF file. REPORT is one of control,\n"
+    "      nodes, data, grid, contour, graphics, grade-balanced, grade-fixed, grades.\n"
+    "      --platform Z  platform elevation in metres for the fixed grade (default 0)\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help     this text\n"
+    "  -v, --version  the program's version\n"
+    "\n"
+    "Exit status: 0 done; 1 the project could not be used or a file not written (the\n"
+    "reason goes to stderr); 2 bad usage.\n";
+
+// Every error line names the program, as other batch tools do.
+QTextStream& fail(QTextStream& err)
+{
+    return err << "tervan-cli: ";
+}
+
+int badUsage(QTextStream& err, const QString& why)
+{
+    fail(err) << why << '\n' << Usage;
+    return 2;
+}
+
+// One command's words: its options and the names in order. `error` says which word is wrong.
 struct Words
 {
+    QCommandLineParser parser;
     QStringList names;
-    QHash<QString, QString> values;
-    QStringList flags;
 
-    bool has(const char* flag) const { return flags.contains(QLatin1String(flag)); }
-    // The option's number: nothing when the option is absent; `bad` when it is no number.
-    std::optional<double> number(const char* option, bool& bad) const
+    bool has(const QString& option) const { return parser.isSet(option); }
+    QString value(const QString& option) const { return parser.value(option); }
+    // The option's number: nothing when the option is absent or its value is no number, which
+    // `error` then names.
+    std::optional<double> number(const QString& option, QString& error) const
     {
-        if (!values.contains(QLatin1String(option)))
+        if (!parser.isSet(option))
             return std::nullopt;
         bool ok = false;
-        const double v = QLocale::c().toDouble(values.value(QLatin1String(option)), &ok);
-        bad = bad || !ok;
-        return ok ? std::optional<double>(v) : std::nullopt;
+        const double v = QLocale::c().toDouble(parser.value(option), &ok);
+        if (!ok || !std::isfinite(float(v))) {
+            error = badValue(option, QStringLiteral("a number"));
+            return std::nullopt;
+        }
+        return v;
+    }
+    QString badValue(const QString& option, const QString& expected) const
+    {
+        return QStringLiteral("--%1: '%2' is not %3").arg(option, parser.value(option), expected);
     }
 };
 
-std::optional<Words> readWords(const QStringList& args, const QStringList& valued,
-                               const QStringList& bare)
+// Reads the words after a command; options may stand anywhere among the names.
+std::unique_ptr<Words> readWords(const QStringList& args, const QList<QCommandLineOption>& options,
+                                 QString& error)
 {
-    Words w;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        if (!a.startsWith(QLatin1Char('-')))
-            w.names << a;
-        else if (valued.contains(a) && i + 1 < args.size())
-            w.values.insert(a, args[++i]);
-        else if (bare.contains(a))
-            w.flags << a;
-        else
-            return std::nullopt;
+    auto w = std::make_unique<Words>();
+    w->parser.addOptions(options);
+    if (!w->parser.parse(QStringList{QStringLiteral("tervan-cli")} + args)) {
+        error = w->parser.errorText();
+        return nullptr;
     }
+    w->names = w->parser.positionalArguments();
     return w;
 }
 
-// A platform elevation the fixed grade can take: a finite float.
-std::optional<double> platformOf(const Words& w, bool& bad)
+QCommandLineOption valued(const QStringList& names, const char* valueName)
 {
-    const auto value = w.number("--platform", bad);
-    bad = bad || (value && !std::isfinite(float(*value)));
-    return value;
+    return QCommandLineOption(names, QString(), QLatin1String(valueName));
+}
+
+QCommandLineOption output()
+{
+    return valued({QStringLiteral("o")}, "FILE");
+}
+
+// Why a file cannot be opened for reading, in the system's words.
+QString systemReason(const QString& file)
+{
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? QString() : f.errorString();
 }
 
 QString withoutTrailingBlanks(const QString& text)
@@ -92,23 +160,37 @@ QString withoutTrailingBlanks(const QString& text)
     return text.left(end);
 }
 
-// Opens a project by the window's name rules; on failure writes the same reason the window
-// shows and returns nullopt.
+// Opens a project by the window's name rules; on failure writes the reason the window shows,
+// with the system's reason for a file that cannot be opened, and returns nullopt.
 std::optional<Project> openProject(const QString& name, QTextStream& err)
 {
     const ProjectFileNames names = projectFileNames(name);
     auto loaded = loadProjectFiles(names);
     if (const auto* error = std::get_if<FileError>(&loaded)) {
-        const QString file =
-            QDir::toNativeSeparators(error->file == ProjectFile::Gnd ? names.gnd : names.nod);
-        err << (error->problem == FileProblem::CannotOpen ? msg::cannotOpenFile(file)
-                                                          : msg::fileMalformed(file))
-            << '\n';
+        const QString path = error->file == ProjectFile::Gnd ? names.gnd : names.nod;
+        const QString file = QDir::toNativeSeparators(path);
+        if (error->problem == FileProblem::CannotOpen) {
+            const QString reason = systemReason(path);
+            fail(err) << msg::cannotOpenFile(file) << (reason.isEmpty() ? "" : ": ") << reason
+                      << '\n';
+        } else {
+            fail(err) << msg::fileMalformed(file) << '\n';
+        }
         return std::nullopt;
     }
     Project p = startupProject();
     applyOpenedProject(p, std::get<ProjectFileData>(std::move(loaded)), names);
     return p;
+}
+
+// An output file opened for writing, or the reason it cannot be, after the program's own words.
+bool openOutput(QFile& file, QTextStream& err)
+{
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return true;
+    fail(err) << msg::cannotSaveFile(QDir::toNativeSeparators(file.fileName())) << ": "
+              << file.errorString() << '\n';
+    return false;
 }
 
 int info(const Project& p, QTextStream& out)
@@ -138,36 +220,55 @@ struct RenderOptions
     qint16 angle = 35;
 };
 
-std::optional<RenderOptions> readRenderOptions(const QStringList& args)
+const QStringList Pictures = {QStringLiteral("grid"), QStringLiteral("contour"),
+                              QStringLiteral("surface")};
+
+std::optional<RenderOptions> readRenderOptions(const QStringList& args, QString& error)
 {
-    const auto w = readWords(args, {"-o", "--size", "--angle"}, {"--fit"});
-    if (!w || w->names.size() != 2 ||
-        !QStringList{"grid", "contour", "surface"}.contains(w->names[0]))
+    const auto w = readWords(args,
+                             {output(), valued({QStringLiteral("size")}, "WxH"),
+                              valued({QStringLiteral("angle")}, "A"),
+                              QCommandLineOption(QStringLiteral("fit"))},
+                             error);
+    if (!w)
         return std::nullopt;
+    if (w->names.size() != 2) {
+        error = QStringLiteral("render needs a picture and a project");
+        return std::nullopt;
+    }
+    if (!Pictures.contains(w->names[0])) {
+        error = QStringLiteral("'%1' is not a picture (grid, contour, surface)").arg(w->names[0]);
+        return std::nullopt;
+    }
     RenderOptions o;
     o.picture = w->names[0];
     o.project = w->names[1];
-    o.output = w->values.value("-o");
-    o.fit = w->has("--fit");
-    if (o.output.isEmpty())
+    o.output = w->value(QStringLiteral("o"));
+    o.fit = w->has(QStringLiteral("fit"));
+    if (o.output.isEmpty()) {
+        error = QStringLiteral("render needs -o OUT.png");
         return std::nullopt;
-    if (w->values.contains("--size")) {
-        static const QRegularExpression form(QStringLiteral("^(\\d{1,5})x(\\d{1,5})$"));
-        const auto m = form.match(w->values.value("--size"));
-        if (!m.hasMatch())
-            return std::nullopt;
-        o.size = QSize(m.captured(1).toInt(), m.captured(2).toInt());
-        if (o.size.isEmpty() || o.size.width() > 20000 || o.size.height() > 20000)
-            return std::nullopt;
     }
-    bool bad = false;
-    if (const auto angle = w->number("--angle", bad)) {
-        const auto whole = roundToInt16(*angle);
-        if (!whole || *whole < 0 || *whole > 180)
+    if (w->has(QStringLiteral("size"))) {
+        static const QRegularExpression form(QStringLiteral("^(\\d{1,5})x(\\d{1,5})$"));
+        const auto m = form.match(w->value(QStringLiteral("size")));
+        o.size = m.hasMatch() ? QSize(m.captured(1).toInt(), m.captured(2).toInt()) : QSize();
+        if (o.size.isEmpty() || o.size.width() > 20000 || o.size.height() > 20000) {
+            error = w->badValue(QStringLiteral("size"),
+                                QStringLiteral("WIDTHxHEIGHT pixels from 1 to 20000"));
             return std::nullopt;
+        }
+    }
+    if (const auto angle = w->number(QStringLiteral("angle"), error)) {
+        const auto whole = roundToInt16(*angle);
+        if (!whole || *whole < 0 || *whole > 180) {
+            error = w->badValue(QStringLiteral("angle"),
+                                QStringLiteral("a whole number of degrees from 0 to 180"));
+            return std::nullopt;
+        }
         o.angle = *whole;
     }
-    return bad ? std::nullopt : std::optional<RenderOptions>(o);
+    return error.isEmpty() ? std::optional<RenderOptions>(o) : std::nullopt;
 }
 
 // The picture of the window, drawn by the same code on an image the world window fills.
@@ -177,7 +278,7 @@ int render(const RenderOptions& o, QTextStream& err)
     if (!project)
         return 1;
     Project& p = *project;
-    p.DisplayMode = qint16(QStringList{"grid", "contour", "surface"}.indexOf(o.picture) + 1);
+    p.DisplayMode = qint16(Pictures.indexOf(o.picture) + 1);
     p.RotationAngle = o.angle;
     if (o.fit)
         fitScreen(p);
@@ -186,8 +287,12 @@ int render(const RenderOptions& o, QTextStream& err)
         ImageSurface surface(image);
         Redraw(surface, p, NodeLabels{});
     }
-    if (!image.save(o.output, "PNG")) {
-        err << msg::cannotSaveFile(QDir::toNativeSeparators(o.output)) << '\n';
+    QFile file(o.output);
+    if (!openOutput(file, err))
+        return 1;
+    if (!image.save(&file, "PNG") || !file.flush()) {
+        fail(err) << msg::cannotSaveFile(QDir::toNativeSeparators(o.output)) << ": "
+                  << file.errorString() << '\n';
         return 1;
     }
     return 0;
@@ -259,14 +364,20 @@ private:
 
 int contours(const QStringList& args, QTextStream& out, QTextStream& err)
 {
-    const auto w = readWords(args, {"--interval"}, {"--all-labels", "--summary"});
-    bool bad = false;
-    const auto interval = w ? w->number("--interval", bad) : std::nullopt;
-    if (!w || bad || w->names.size() != 1)
-        return err << Usage, 2;
-    const bool summary = w->has("--summary"), allLabels = w->has("--all-labels");
-    const QString& name = w->names[0];
-    const auto project = openProject(name, err);
+    QString error;
+    const auto w = readWords(args,
+                             {valued({QStringLiteral("interval")}, "I"),
+                              QCommandLineOption(QStringLiteral("all-labels")),
+                              QCommandLineOption(QStringLiteral("summary"))},
+                             error);
+    const auto interval = w ? w->number(QStringLiteral("interval"), error) : std::nullopt;
+    if (!w || !error.isEmpty())
+        return badUsage(err, error);
+    if (w->names.size() != 1)
+        return badUsage(err, QStringLiteral("contours needs one project"));
+    const bool summary = w->has(QStringLiteral("summary"));
+    const bool allLabels = w->has(QStringLiteral("all-labels"));
+    const auto project = openProject(w->names[0], err);
     if (!project)
         return 1;
     PrintedContours sink(out, summary);
@@ -279,26 +390,30 @@ int contours(const QStringList& args, QTextStream& out, QTextStream& err)
 // The grading result as the result dialog shows it, or as a spreadsheet.
 int grade(const QStringList& args, QTextStream& out, QTextStream& err)
 {
-    const auto w = readWords(args, {"--platform"}, {"--csv"});
-    bool bad = false;
-    const auto platform = w ? platformOf(*w, bad) : std::nullopt;
-    if (!w || bad || w->names.size() != 1)
-        return err << Usage, 2;
-    const bool csv = w->has("--csv");
-    const QString& name = w->names[0];
-    auto project = openProject(name, err);
+    QString error;
+    const auto w = readWords(
+        args,
+        {valued({QStringLiteral("platform")}, "Z"), QCommandLineOption(QStringLiteral("csv"))},
+        error);
+    const auto platform = w ? w->number(QStringLiteral("platform"), error) : std::nullopt;
+    if (!w || !error.isEmpty())
+        return badUsage(err, error);
+    if (w->names.size() != 1)
+        return badUsage(err, QStringLiteral("grade needs one project"));
+    const bool csv = w->has(QStringLiteral("csv"));
+    auto project = openProject(w->names[0], err);
     if (!project)
         return 1;
     Project& p = *project;
     if (!p.HasNodes()) {
-        err << msg::DataIncomplete << '\n';
+        fail(err) << msg::DataIncomplete << '\n';
         return 1;
     }
     if (platform) {
         p.FixGradeElevation = float(*platform);
         FixGradeElev(p);
     } else if (!AutoGradeElev(p)) {
-        err << msg::DataIncomplete << '\n';
+        fail(err) << msg::DataIncomplete << '\n';
         return 1;
     }
     const bool fixed = platform.has_value();
@@ -325,20 +440,22 @@ int grade(const QStringList& args, QTextStream& out, QTextStream& err)
 // Every page of one print command into one PDF, through the same report code as the window.
 int print(const QStringList& args, QTextStream& err)
 {
-    const auto w = readWords(args, {"-o", "--platform"}, {});
-    bool bad = false;
-    const auto platform = w ? platformOf(*w, bad) : std::nullopt;
-    if (!w || bad)
-        return err << Usage, 2;
+    QString error;
+    const auto w = readWords(args, {output(), valued({QStringLiteral("platform")}, "Z")}, error);
+    const auto platform = w ? w->number(QStringLiteral("platform"), error) : std::nullopt;
+    if (!w || !error.isEmpty())
+        return badUsage(err, error);
     const QStringList& positional = w->names;
-    const QString output = w->values.value("-o");
+    const QString outputName = w->value(QStringLiteral("o"));
     // Report name: menu family and item index ("all" is 4).
     static const QHash<QString, std::pair<char, int>> reports{
         {"control", {'d', 1}},        {"nodes", {'d', 2}},       {"data", {'d', 4}},
         {"grid", {'g', 1}},           {"contour", {'g', 2}},     {"graphics", {'g', 4}},
         {"grade-balanced", {'r', 1}}, {"grade-fixed", {'r', 2}}, {"grades", {'r', 4}}};
-    if (positional.size() != 2 || output.isEmpty() || !reports.contains(positional[0]))
-        return err << Usage, 2;
+    if (positional.size() != 2 || outputName.isEmpty())
+        return badUsage(err, QStringLiteral("print needs a report, a project and -o OUT.pdf"));
+    if (!reports.contains(positional[0]))
+        return badUsage(err, QStringLiteral("'%1' is not a report").arg(positional[0]));
     const auto [family, index] = reports.value(positional[0]);
     auto project = openProject(positional[1], err);
     if (!project)
@@ -347,17 +464,20 @@ int print(const QStringList& args, QTextStream& err)
     const bool balanced = family == 'r' && index != 2;
     if ((family == 'g' && !p.HasGrid()) || (family != 'g' && !p.HasNodes()) ||
         (balanced && (p.GridRows < 2 || p.GridCols < 2))) {
-        err << msg::DataIncomplete << '\n';
+        fail(err) << msg::DataIncomplete << '\n';
         return 1;
     }
     if (platform)
         p.FixGradeElevation = float(*platform);
 
-    auto pdf = std::make_unique<QPdfWriter>(output);
-    pdf->setPageSize(QPageSize(QPageSize::A4));
-    pdf->setResolution(600);
-    pdf->setPageMargins(QMarginsF(6, 6, 6, 6), QPageLayout::Millimeter);
-    PainterBackend backend(std::move(pdf), PainterBackend::Documents::PagesOfOneFile);
+    QFile file(outputName);
+    if (!openOutput(file, err))
+        return 1;
+    QPdfWriter pdf(&file);
+    pdf.setPageSize(QPageSize(QPageSize::A4));
+    pdf.setResolution(600);
+    pdf.setPageMargins(QMarginsF(6, 6, 6, 6), QPageLayout::Millimeter);
+    PainterBackend backend(pdf, PainterBackend::Documents::PagesOfOneFile);
     {
         PageSurface page(backend);
         // Titles and labels are placed by the main window's measure of their text: the
@@ -376,8 +496,9 @@ int print(const QStringList& args, QTextStream& err)
         else
             GradePrint(page, p, index);
     }
-    if (!backend.finish()) {
-        err << msg::cannotSaveFile(QDir::toNativeSeparators(output)) << '\n';
+    if (!backend.finish() || !file.flush()) {
+        fail(err) << msg::cannotSaveFile(QDir::toNativeSeparators(outputName)) << ": "
+                  << file.errorString() << '\n';
         return 1;
     }
     return 0;
@@ -387,22 +508,41 @@ int print(const QStringList& args, QTextStream& err)
 
 int runCli(const QStringList& args, QTextStream& out, QTextStream& err)
 {
-    if (args.size() == 2 && args[0] == QLatin1String("info")) {
-        const auto project = openProject(args[1], err);
+    const QString command = args.value(0);
+    if (args.contains(QLatin1String("--help")) || args.contains(QLatin1String("-h")) ||
+        command == QLatin1String("help")) {
+        out << Usage << Help;
+        return 0;
+    }
+    if (args.contains(QLatin1String("--version")) || args.contains(QLatin1String("-v"))) {
+        out << "tervan-cli " << TERVAN_VERSION << '\n';
+        return 0;
+    }
+    const QStringList rest = args.mid(1);
+    if (command == QLatin1String("info")) {
+        QString error;
+        const auto w = readWords(rest, {}, error);
+        if (!w)
+            return badUsage(err, error);
+        if (w->names.size() != 1)
+            return badUsage(err, QStringLiteral("info needs one project"));
+        const auto project = openProject(w->names[0], err);
         return project ? info(*project, out) : 1;
     }
-    if (!args.isEmpty() && args[0] == QLatin1String("print"))
-        return print(args.mid(1), err);
-    if (!args.isEmpty() && args[0] == QLatin1String("grade"))
-        return grade(args.mid(1), out, err);
-    if (!args.isEmpty() && args[0] == QLatin1String("contours"))
-        return contours(args.mid(1), out, err);
-    if (!args.isEmpty() && args[0] == QLatin1String("render")) {
-        if (const auto options = readRenderOptions(args.mid(1)))
-            return render(*options, err);
+    if (command == QLatin1String("print"))
+        return print(rest, err);
+    if (command == QLatin1String("grade"))
+        return grade(rest, out, err);
+    if (command == QLatin1String("contours"))
+        return contours(rest, out, err);
+    if (command == QLatin1String("render")) {
+        QString error;
+        const auto options = readRenderOptions(rest, error);
+        return options ? render(*options, err) : badUsage(err, error);
     }
-    err << Usage;
-    return 2;
+    if (command.isEmpty())
+        return badUsage(err, QStringLiteral("no command given"));
+    return badUsage(err, QStringLiteral("'%1' is not a command").arg(command));
 }
 
 } // namespace tervan

@@ -1,5 +1,6 @@
 #include "cli/cli.h"
 #include "common/messages.h"
+#include "common/version.h"
 #include "project/controldata.h"
 #include "project/projectfile.h"
 #include "support/printto.h"
@@ -91,13 +92,17 @@ TEST(Cli, RefusedProjectGivesTheWindowsReason)
 
     CliRun r = run({"info", dir.filePath("bad")});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, msg::fileMalformed(QDir::toNativeSeparators(dir.filePath("bad.gnd"))) + "\n");
+    EXPECT_EQ(r.err, "tervan-cli: " +
+                         msg::fileMalformed(QDir::toNativeSeparators(dir.filePath("bad.gnd"))) +
+                         "\n");
     EXPECT_TRUE(r.out.isEmpty());
 
     r = run({"info", dir.filePath("none")});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err,
-              msg::cannotOpenFile(QDir::toNativeSeparators(dir.filePath("none.gnd"))) + "\n");
+    // The system's reason follows the window's.
+    EXPECT_EQ(r.err, "tervan-cli: " +
+                         msg::cannotOpenFile(QDir::toNativeSeparators(dir.filePath("none.gnd"))) +
+                         ": No such file or directory\n");
 
     EXPECT_EQ(run({}).status, 2);
     EXPECT_EQ(run({"info"}).status, 2);
@@ -175,7 +180,7 @@ TEST(Cli, GradePrintsTheResultDialogsFigures)
     writeGrid(dir, "row", 10, 1, 3);
     const CliRun refused = run({"grade", dir.filePath("row")});
     EXPECT_EQ(refused.status, 1);
-    EXPECT_EQ(refused.err, msg::DataIncomplete + "\n");
+    EXPECT_EQ(refused.err, "tervan-cli: " + msg::DataIncomplete + "\n");
     EXPECT_EQ(run({"grade", dir.filePath("row"), "--platform", "1"}).out,
               "area 0\nplatform 1.000\ncut 0.00\nfill 0.00\n");
 }
@@ -202,4 +207,67 @@ TEST(Cli, PrintsEveryPageOfACommandIntoOnePdf)
     EXPECT_EQ(run({"print", "everything", site, "-o", dir.filePath("x.pdf")}).status, 2);
     writeGrid(dir, "row", 10, 1, 3);
     EXPECT_EQ(run({"print", "grades", dir.filePath("row"), "-o", dir.filePath("r.pdf")}).status, 1);
+}
+
+TEST(Cli, HelpAndVersionGoToStandardOutput)
+{
+    for (const QStringList& args : {QStringList{"--help"}, QStringList{"-h"},
+                                    QStringList{"grade", "--help"}, QStringList{"help"}}) {
+        const CliRun r = run(args);
+        EXPECT_EQ(r.status, 0) << args.join(' ').toStdString();
+        EXPECT_TRUE(r.err.isEmpty());
+        // Each command says what it prints; the options give their units and defaults.
+        for (const char* text : {"info PROJECT", "render grid|contour|surface", "contours PROJECT",
+                                 "grade PROJECT", "print REPORT", "whole degrees, 0 to 180",
+                                 "(default 35)", "platform elevation in metres"})
+            EXPECT_TRUE(r.out.contains(QLatin1String(text))) << text;
+    }
+    for (const char* option : {"--version", "-v"}) {
+        const CliRun r = run({option});
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.out, "tervan-cli " TERVAN_VERSION "\n");
+    }
+}
+
+TEST(Cli, BadUsageNamesTheBadWord)
+{
+    QTemporaryDir dir;
+    const QString site = writeGrid(dir, "site", 10, 2, 2);
+    const QString png = dir.filePath("p.png");
+    const struct
+    {
+        QStringList args;
+        const char* firstLine;
+    } cases[] = {
+        {{"render", "grid", site, "-o", png, "--angle", "abc"}, "--angle: 'abc' is not a number"},
+        {{"render", "grid", site, "-o", png, "--angle", "200"},
+         "--angle: '200' is not a whole number of degrees from 0 to 180"},
+        {{"render", "grid", site, "-o", png, "--size", "0x5"}, "--size: '0x5' is not WIDTHxHEIGHT"},
+        {{"render", "mesh", site, "-o", png}, "'mesh' is not a picture"},
+        {{"grade", site, "--platform", "1e99"}, "--platform: '1e99' is not a number"},
+        {{"grade", site, "--frob"}, "Unknown option 'frob'"},
+        {{"print", "everything", site, "-o", "x.pdf"}, "'everything' is not a report"},
+        {{"frobnicate", "x"}, "'frobnicate' is not a command"},
+    };
+    for (const auto& c : cases) {
+        const CliRun r = run(c.args);
+        EXPECT_EQ(r.status, 2) << c.firstLine;
+        EXPECT_TRUE(r.err.startsWith(QStringLiteral("tervan-cli: ") + c.firstLine))
+            << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty());
+    }
+}
+
+TEST(Cli, UnwritableOutputGivesTheSystemsReason)
+{
+    QTemporaryDir dir;
+    const QString site = writeGrid(dir, "site", 10, 2, 2);
+    const QString out = dir.filePath("missing/x");
+    for (const QStringList& args : {QStringList{"render", "grid", site, "-o", out + ".png"},
+                                    QStringList{"print", "grid", site, "-o", out + ".pdf"}}) {
+        const CliRun r = run(args);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_TRUE(r.err.startsWith("tervan-cli: ")) << r.err.toStdString();
+        EXPECT_TRUE(r.err.endsWith(": No such file or directory\n")) << r.err.toStdString();
+    }
 }
