@@ -143,7 +143,7 @@ void MainWindow::buildMenus()
             &MainWindow::mnuFileNew_Click);
     addItem(file, "mnuFileFree1", u"-");
     connect(addItem(file, "mnuFileOpen", u"เปิดแฟ้ม", QKeySequence(Qt::CTRL | Qt::Key_O)),
-            &QAction::triggered, this, &MainWindow::mnuFileOpen_Click);
+            &QAction::triggered, this, [this] { mnuFileOpen_Click(); });
     connect(addItem(file, "mnuFileSave", u"บันทึกแฟ้ม", QKeySequence(Qt::CTRL | Qt::Key_S)),
             &QAction::triggered, this, &MainWindow::mnuFileSave_Click);
     connect(addItem(file, "mnuFileClose", u"ปิดแฟ้ม", QKeySequence(Qt::CTRL | Qt::Key_C)),
@@ -397,10 +397,11 @@ void MainWindow::mnuFileNew_Click()
     projectReplaced();
 }
 
-void MainWindow::mnuFileOpen_Click()
+void MainWindow::mnuFileOpen_Click(const QString& name)
 {
     emit commandStarted(QStringLiteral("mnuFileOpen_Click"));
-    const QString picked = m_prompts->pickOpenName(FileFilter, m_lastFileName);
+    const QString picked =
+        name.isEmpty() ? m_prompts->pickOpenName(FileFilter, m_lastFileName) : name;
     if (picked.isEmpty())
         return;
     m_lastFileName = picked;
@@ -418,6 +419,7 @@ void MainWindow::mnuFileOpen_Click()
     setEditingEnabled(true);
     setWindowTitle(captionFor(names));
     projectReplaced();
+    emit projectFileUsed(names.gnd);
 }
 
 void MainWindow::mnuFileSave_Click()
@@ -437,6 +439,7 @@ void MainWindow::mnuFileSave_Click()
     m_project.GndFileName = names.gnd;
     m_project.NodFileName = names.nod;
     setWindowTitle(captionFor(names));
+    emit projectFileUsed(names.gnd);
 }
 
 void MainWindow::mnuFileClose_Click()

@@ -49,9 +49,12 @@ public:
     // Where print commands send their pages; the default printer unless replaced.
     using PrintOutput = std::function<std::unique_ptr<PageBackend>(Prompts&)>;
     void setPrintOutput(PrintOutput output);
+    // Where the file dialogs start.
+    void setFileDialogStart(const QString& start) { m_lastFileName = start; }
 
     void mnuFileNew_Click();
-    void mnuFileOpen_Click();
+    // Opens the named project, or asks for one when no name is given.
+    void mnuFileOpen_Click(const QString& name = QString());
     void mnuFileSave_Click();
     void mnuFileClose_Click();
     void mnuFileExit_Click();
@@ -76,6 +79,8 @@ signals:
     // A command procedure started; names follow the menu and procedure names.
     void commandStarted(const QString& name);
     void redrawn();
+    // A project's ".gnd" file was opened or saved.
+    void projectFileUsed(const QString& gnd);
 
 protected:
     bool event(QEvent* event) override;
