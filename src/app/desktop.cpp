@@ -6,15 +6,15 @@
 
 namespace tervan {
 
-bool installThaiTranslation(QCoreApplication& app)
+QTranslator* installThaiTranslation(QCoreApplication& app)
 {
     auto* translator = new QTranslator(&app);
     if (!translator->load(QStringLiteral(":/i18n/qt_th.qm")) ||
         !QCoreApplication::installTranslator(translator)) {
         delete translator;
-        return false;
+        return nullptr;
     }
-    return true;
+    return translator;
 }
 
 QIcon applicationIcon()

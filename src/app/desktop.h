@@ -2,13 +2,15 @@
 
 class QCoreApplication;
 class QIcon;
+class QTranslator;
 
 namespace tervan {
 
 // Loads the Thai translation of the toolkit's own texts (file dialog, message-box buttons,
 // print dialog, command-line help). Debian ships none, and the program speaks Thai whatever
-// the system's language is. Returns false when the translation could not be loaded.
-bool installThaiTranslation(QCoreApplication& app);
+// the system's language is. Returns the installed translator, owned by the application, or
+// null when the translation could not be loaded.
+QTranslator* installThaiTranslation(QCoreApplication& app);
 
 // The program's icon: the installed theme's, else the copy built into the program.
 QIcon applicationIcon();

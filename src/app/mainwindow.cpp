@@ -277,6 +277,8 @@ void MainWindow::buildCentralArea()
 
     connect(m_plot, &PlotWidget::mouseMovedTo, this, &MainWindow::Form_MouseMove);
     connect(m_plot, &PlotWidget::resized, this, &MainWindow::Form_Activate);
+    connect(m_plot, &PlotWidget::wheelZoom, this,
+            [this](int direction) { direction > 0 ? Zoom_In() : Zoom_Out(); });
     connect(m_hsbMain, &QScrollBar::valueChanged, this, &MainWindow::hsbMain_Change);
     connect(m_vsbMain, &QScrollBar::valueChanged, this, &MainWindow::vsbMain_Change);
 }

@@ -22,16 +22,50 @@ int clampedFloor(double v)
     return int(std::floor(std::clamp(v, -1e9, 1e9)));
 }
 
+// The surface draws in device pixels: the painter must not scale by the image's ratio.
+qreal takePixelRatio(QImage& image)
+{
+    const qreal ratio = image.devicePixelRatio();
+    image.setDevicePixelRatio(1);
+    return ratio;
+}
+
 } // namespace
 
-ImageSurface::ImageSurface(QImage& image) : m_image(image), m_painter(&image)
+ImageSurface::ImageSurface(QImage& image)
+    : m_image(image), m_ratio(takePixelRatio(image)), m_painter(&image)
 {
     m_painter.setRenderHint(QPainter::Antialiasing, false);
     setWorld(0, 0, float(image.width()), float(image.height()));
+    m_lineWidth = devicePixels(1);
+    if (m_ratio != 1) {
+        QFont font = m_painter.font();
+        font.setPointSizeF(font.pointSizeF() * m_ratio);
+        m_painter.setFont(font);
+    }
     fontChanged();
 }
 
-ImageSurface::~ImageSurface() = default;
+ImageSurface::~ImageSurface()
+{
+    m_painter.end();
+    m_image.setDevicePixelRatio(m_ratio);
+}
+
+int ImageSurface::devicePixels(int pixels) const
+{
+    return std::max(1, int(std::lround(pixels * m_ratio)));
+}
+
+void ImageSurface::plotDot(int dx, int dy, QRgb rgb)
+{
+    const int size = devicePixels(1);
+    for (int y = dy; y < std::min(dy + size, m_image.height()); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(m_image.scanLine(y));
+        for (int x = dx; x < std::min(dx + size, m_image.width()); ++x)
+            line[x] = rgb;
+    }
+}
 
 void ImageSurface::setWorld(float left, float top, float right, float bottom)
 {
@@ -67,7 +101,7 @@ void ImageSurface::setPixel(float x, float y, int colour)
     const int dx = deviceColumn(x), dy = deviceRow(y);
     if (dx < 0 || dy < 0 || dx >= m_image.width() || dy >= m_image.height())
         return;
-    reinterpret_cast<QRgb*>(m_image.scanLine(dy))[dx] = rgbOf(colour);
+    plotDot(dx, dy, rgbOf(colour));
 }
 
 void ImageSurface::setLattice(const std::vector<float>& xs, const std::vector<float>& ys,
@@ -92,6 +126,12 @@ void ImageSurface::setLattice(const std::vector<float>& xs, const std::vector<fl
     const auto rows = onImage(
         ys, [this](float y) { return deviceRow(y); }, m_image.height());
     const QRgb rgb = rgbOf(colour);
+    if (devicePixels(1) > 1) {
+        for (int dy : rows)
+            for (int dx : columns)
+                plotDot(dx, dy, rgb);
+        return;
+    }
     for (int dy : rows) {
         auto* line = reinterpret_cast<QRgb*>(m_image.scanLine(dy));
         for (int dx : columns)
@@ -168,7 +208,7 @@ void ImageSurface::plotLine(QPointF a, QPointF b, QRgb rgb, int width)
 
 void ImageSurface::setLineWidth(int pixels)
 {
-    m_lineWidth = std::max(1, pixels);
+    m_lineWidth = devicePixels(pixels);
 }
 
 void ImageSurface::moveTo(float x, float y)
@@ -227,7 +267,7 @@ float ImageSurface::textHeight(const QString&)
 void ImageSurface::setFont(const QString& family, double points, bool bold)
 {
     QFont font(family);
-    font.setPointSizeF(points);
+    font.setPointSizeF(points * m_ratio);
     font.setBold(bold);
     m_painter.setFont(font);
     fontChanged();

@@ -11,7 +11,8 @@
 namespace tervan {
 
 // The screen surface: draws into a retained image in device pixels, without antialiasing,
-// mapping the world window onto the whole image.
+// mapping the world window onto the whole image. On an image with a device pixel ratio, text,
+// line widths and dots grow by that ratio, so the picture is the same, only finer.
 class ImageSurface final : public Surface
 {
 public:
@@ -37,10 +38,14 @@ private:
     int deviceColumn(float x) const;
     int deviceRow(float y) const;
     void fontChanged();
+    // Pixels of a picture at ratio 1 in device pixels, at least one.
+    int devicePixels(int pixels) const;
+    void plotDot(int dx, int dy, QRgb rgb);
     void plotLine(QPointF a, QPointF b, QRgb rgb, int width);
     bool drawPlainText(const QPointF& at, const QString& text);
 
     QImage& m_image;
+    qreal m_ratio;
     QPainter m_painter;
     double m_left = 0, m_top = 0, m_xScale = 1, m_yScale = 1;
     float m_x = 0, m_y = 0;

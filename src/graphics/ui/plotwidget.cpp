@@ -47,11 +47,26 @@ void PlotWidget::paintEvent(QPaintEvent*)
 void PlotWidget::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    if (m_image.size() != size()) {
-        m_image = QImage(size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+    // The picture has the screen's pixels, so it stays sharp on a scaled screen.
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels = (QSizeF(size()) * ratio).toSize().expandedTo(QSize(1, 1));
+    if (m_image.size() != pixels || m_image.devicePixelRatio() != ratio) {
+        m_image = QImage(pixels, QImage::Format_RGB32);
+        m_image.setDevicePixelRatio(ratio);
         m_image.fill(Qt::white);
         emit resized();
     }
+}
+
+void PlotWidget::wheelEvent(QWheelEvent* event)
+{
+    // One zoom step per notch; fine-grained wheels add up to notches.
+    m_wheelTurn += event->angleDelta().y();
+    const int steps = m_wheelTurn / QWheelEvent::DefaultDeltasPerStep;
+    m_wheelTurn -= steps * QWheelEvent::DefaultDeltasPerStep;
+    for (int i = 0; i < std::abs(steps); ++i)
+        emit wheelZoom(steps > 0 ? 1 : -1);
+    event->accept();
 }
 
 void PlotWidget::mouseMoveEvent(QMouseEvent* event)

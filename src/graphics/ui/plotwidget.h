@@ -24,15 +24,19 @@ signals:
     void mouseMovedTo(float x, float y);
     // The picture was resized and must be drawn again.
     void resized();
+    // One notch of the mouse wheel: +1 away from the user (zoom in), -1 towards.
+    void wheelZoom(int direction);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     QImage m_image;
     float m_left = 0, m_top = 1, m_right = 1, m_bottom = 0;
+    int m_wheelTurn = 0;
 };
 
 } // namespace tervan

@@ -26,14 +26,20 @@ int WidgetPrompts::runModal(QDialog& dialog)
     return dialog.exec();
 }
 
+// The toolkit's own file dialog speaks the program's Thai; a desktop's native one would speak
+// the system's language.
+constexpr auto FileDialogOptions = QFileDialog::DontUseNativeDialog;
+
 QString WidgetPrompts::pickOpenName(const QString& filter, const QString& start)
 {
-    return QFileDialog::getOpenFileName(m_parent, QString(), start, filter);
+    return QFileDialog::getOpenFileName(m_parent, QString(), start, filter, nullptr,
+                                        FileDialogOptions);
 }
 
 QString WidgetPrompts::pickSaveName(const QString& filter, const QString& start)
 {
-    return QFileDialog::getSaveFileName(m_parent, QString(), start, filter);
+    return QFileDialog::getSaveFileName(m_parent, QString(), start, filter, nullptr,
+                                        FileDialogOptions);
 }
 
 } // namespace tervan

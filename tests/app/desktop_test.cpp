@@ -1,0 +1,274 @@
+#include "app/appsettings.h"
+#include "app/commandline.h"
+#include "app/desktop.h"
+#include "app/mainwindow.h"
+#include "app/recentprojects.h"
+#include "common/messages.h"
+#include "common/version.h"
+#include "graphics/viewwindow.h"
+#include "project/controldata.h"
+#include "project/projectfile.h"
+#include "support/fakeprompts.h"
+#include "support/printto.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTranslator>
+#include <QWheelEvent>
+#include <gtest/gtest.h>
+
+using namespace tervan;
+
+namespace {
+
+using Action = AppCommandLine::Action;
+
+TEST(CommandLine, ReadsHelpVersionAndOneProject)
+{
+    const struct
+    {
+        QStringList words;
+        Action action;
+        const char* text; // contained in the printed text
+    } cases[] = {
+        {{"tervan"}, Action::Run, ""},
+        {{"tervan", "--help"}, Action::Help, "PROJECT"},
+        {{"tervan", "-h"}, Action::Help, "--version"},
+        {{"tervan", "--version"}, Action::Version, "tervan " TERVAN_VERSION "\n"},
+        {{"tervan", "-v", "site.gnd"}, Action::Version, TERVAN_VERSION},
+        {{"tervan", "--bogus"}, Action::Error, "bogus"},
+        {{"tervan", "a.gnd", "b.gnd"}, Action::Error, "b.gnd"},
+    };
+    for (const auto& c : cases) {
+        const AppCommandLine line = parseAppCommandLine(c.words);
+        EXPECT_EQ(line.action, c.action) << c.words.join(' ').toStdString();
+        EXPECT_TRUE(line.text.contains(QString::fromUtf8(c.text))) << line.text.toStdString();
+        EXPECT_TRUE(line.project.isEmpty());
+    }
+    // A project is opened by its absolute name, as the file dialog would give it.
+    const AppCommandLine open = parseAppCommandLine({"tervan", "samples/site"});
+    EXPECT_EQ(open.action, Action::Run);
+    EXPECT_EQ(open.project, QDir::current().absoluteFilePath("samples/site"));
+}
+
+// The toolkit's texts that the program's dialogs show, in Thai once the translation is in.
+TEST(ThaiTranslation, CoversTheToolkitDialogsTheProgramShows)
+{
+    QTranslator* translator = installThaiTranslation(*QCoreApplication::instance());
+    ASSERT_NE(translator, nullptr);
+    const struct
+    {
+        const char* context;
+        const char* source;
+        const char16_t* thai;
+    } cases[] = {
+        {"QPlatformTheme", "OK", u"ตกลง"},
+        {"QPlatformTheme", "Cancel", u"ยกเลิก"},
+        {"QPlatformTheme", "&Yes", u"ใ&ช่"},
+        {"QPlatformTheme", "&No", u"ไ&ม่"},
+        {"QFileDialog", "Look in:", u"ดูใน:"},
+        {"QFileDialog", "%1 already exists.\nDo you want to replace it?",
+         u"%1 มีอยู่แล้ว\nต้องการเขียนทับหรือไม่"},
+        {"QFileSystemModel", "Date Modified", u"วันที่แก้ไข"},
+        {"QPrintDialog", "Print", u"พิมพ์"},
+        {"QPrintWidget", "Printer", u"เครื่องพิมพ์"},
+        {"QLineEdit", "&Paste", u"&วาง"},
+        {"QCommandLineParser", "Usage: %1", u"วิธีใช้: %1"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(QCoreApplication::translate(c.context, c.source), QString::fromUtf16(c.thai))
+            << c.context << ' ' << c.source;
+
+    // As a user meets them: the buttons of a question and the labels of the file dialog.
+    QMessageBox box(QMessageBox::Question, msg::Caption, QStringLiteral("?"),
+                    QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(box.button(QMessageBox::Yes)->text(), QStringLiteral("ใ&ช่"));
+    QFileDialog dialog(nullptr, QString(), QDir::tempPath(), QStringLiteral("Data File (*.gnd)"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    QStringList labels;
+    for (const QLabel* label : dialog.findChildren<QLabel*>())
+        labels << label->text();
+    EXPECT_TRUE(labels.contains(QStringLiteral("ดูใน:"))) << labels.join('|').toStdString();
+    EXPECT_TRUE(labels.contains(QStringLiteral("ชื่อแ&ฟ้ม:"))) << labels.join('|').toStdString();
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("บันทึกเป็น"));
+
+    QCoreApplication::removeTranslator(translator);
+    delete translator;
+}
+
+// A window with its settings in a file of the test's own, as the program has after a start.
+struct Session
+{
+    explicit Session(const QString& file) : settings(file, QSettings::IniFormat) {}
+
+    QSettings settings;
+    FakePrompts* prompts = new FakePrompts;
+    MainWindow window{std::unique_ptr<Prompts>(prompts)};
+    AppSettings remembered{window, settings};
+
+    QStringList fileMenu() const
+    {
+        QStringList names;
+        for (const QAction* action : window.findChild<QMenu*>("mnuFile")->actions())
+            names << (action->isSeparator() ? QStringLiteral("-") : action->objectName());
+        return names;
+    }
+    QList<bool> labelMarks() const
+    {
+        QList<bool> marks;
+        for (int item : {5, 6, 7, 9, 10})
+            marks << window.menuItem(QStringLiteral("ViewChoice_%1").arg(item))->isChecked();
+        return marks;
+    }
+};
+
+const QStringList FirstStartFileMenu = {"mnuFileNew",   "-", "mnuFileOpen", "mnuFileSave",
+                                        "mnuFileClose", "-", "mnuFileExit"};
+const QList<bool> FirstStartMarks = {false, true, true, false, true};
+
+QString saveProject(const QTemporaryDir& dir, const char* name)
+{
+    Project p = startupProject();
+    applyControlData(p, {10, 3, 4, 1});
+    const QString path = dir.filePath(QLatin1String(name));
+    EXPECT_FALSE(saveProjectFiles(p, projectFileNames(path)));
+    return path + ".gnd";
+}
+
+TEST(Settings, SurviveARestart)
+{
+    QTemporaryDir dir;
+    const QString ini = dir.filePath("tervan.ini");
+    const QString site = saveProject(dir, "site");
+    const QString road = saveProject(dir, "road");
+    {
+        Session first(ini);
+        EXPECT_EQ(first.fileMenu(), FirstStartFileMenu);
+        first.prompts->openAnswers << site << road;
+        first.window.mnuFileOpen_Click();
+        first.window.mnuFileOpen_Click();
+        first.window.menuItem("ViewChoice_5")->trigger();
+        first.window.menuItem("ViewChoice_9")->trigger();
+        first.window.resize(700, 500);
+        first.window.show();
+        first.window.close();
+    }
+    Session second(ini);
+    EXPECT_EQ(second.fileMenu(), QStringList(FirstStartFileMenu.mid(0, 6)) << "mnuFileRecent_1"
+                                                                           << "mnuFileRecent_2"
+                                                                           << "-"
+                                                                           << "mnuFileExit");
+    EXPECT_EQ(second.window.menuItem("mnuFileRecent_1")->text(), "&1 road.gnd");
+    EXPECT_EQ(second.labelMarks(), QList<bool>({true, false, false, true, false}));
+    EXPECT_EQ(second.window.project().BoldWholeContours, 0);
+    ASSERT_TRUE(second.remembered.restoreWindow());
+    EXPECT_EQ(second.window.size(), QSize(700, 500));
+
+    // The file dialog starts in the folder used last.
+    second.window.mnuFileOpen_Click();
+    EXPECT_EQ(second.prompts->pickedFrom.value(0), dir.path());
+}
+
+TEST(Settings, RecentEntryOpensLikeOpenAndLeavesWhenItsFilesAreGone)
+{
+    QTemporaryDir dir;
+    const QString site = saveProject(dir, "site");
+    Session s(dir.filePath("tervan.ini"));
+    s.remembered.recentProjects().setFiles({site, dir.filePath("gone.gnd")});
+
+    s.window.menuItem("mnuFileRecent_1")->trigger();
+    EXPECT_EQ(s.window.windowTitle(), "TERVAN[" + QDir::toNativeSeparators(site) + "]");
+    EXPECT_TRUE(s.prompts->messages.isEmpty());
+
+    s.window.menuItem("mnuFileRecent_2")->trigger();
+    EXPECT_EQ(s.prompts->messages,
+              QStringList{msg::cannotOpenFile(QDir::toNativeSeparators(dir.filePath("gone.gnd")))});
+    EXPECT_EQ(s.remembered.recentProjects().files(), QStringList{site});
+
+    // Nine projects keep the newest eight, newest first.
+    for (int i = 1; i <= 9; ++i)
+        s.remembered.recentProjects().add(dir.filePath(QStringLiteral("p%1.gnd").arg(i)));
+    EXPECT_EQ(s.remembered.recentProjects().files().size(), RecentProjects::MaxCount);
+    EXPECT_EQ(s.remembered.recentProjects().files().first(), dir.filePath("p9.gnd"));
+}
+
+TEST(Settings, GarbageIsIgnored)
+{
+    const QByteArray files[] = {
+        QByteArray("\x00\xff\x13garbage\n[[[\n=\n", 17),
+        "[files]\nrecent=@Variant(\\0\\0\\0\\x7f)\nlastFolder=relative/folder\n"
+        "[window]\ngeometry=not a geometry\nstate=7\n"
+        "[view]\nlabel5=true\nlabel6=true\nlabel7=false\nlabel9=false\n",
+        "[view]\nlabel5=maybe\nlabel6=1\nlabel7=false\nlabel9=yes\n"
+        "[files]\nrecent=relative.gnd, \n",
+    };
+    for (const QByteArray& bytes : files) {
+        QTemporaryDir dir;
+        QFile file(dir.filePath("tervan.ini"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        file.close();
+        Session s(file.fileName());
+        EXPECT_EQ(s.fileMenu(), FirstStartFileMenu);
+        EXPECT_EQ(s.labelMarks(), FirstStartMarks);
+        EXPECT_EQ(s.window.project().BoldWholeContours, -1);
+        EXPECT_FALSE(s.remembered.restoreWindow());
+        s.window.mnuFileOpen_Click();
+        EXPECT_EQ(s.prompts->pickedFrom.value(0), QString());
+    }
+}
+
+} // namespace
+
+namespace {
+
+TEST(PlotWheel, ZoomsByTheViewSteps)
+{
+    FakePrompts* prompts = new FakePrompts;
+    MainWindow window{std::unique_ptr<Prompts>(prompts)};
+    window.resize(800, 600);
+    window.show();
+    window.mnuFileNew_Click();
+    applyControlData(window.project(), {10, 4, 5, 1});
+    QWidget* plot = window.findChild<QWidget*>("picPlot");
+    ASSERT_NE(plot, nullptr);
+
+    const struct
+    {
+        QList<int> deltas; // one wheel event each
+        int zoomIns;
+        int zoomOuts;
+    } cases[] = {{{120}, 1, 0},
+                 {{-120}, 0, 1},
+                 {{240}, 2, 0},
+                 {{60, 60}, 1, 0},
+                 {{60}, 0, 0}}; // half notches add up
+    for (const auto& c : cases) {
+        Project expected = window.project();
+        for (int i = 0; i < c.zoomIns; ++i)
+            zoomIn(expected);
+        for (int i = 0; i < c.zoomOuts; ++i)
+            zoomOut(expected);
+        for (int delta : c.deltas) {
+            const QPointF at(plot->width() / 2.0, plot->height() / 2.0);
+            QWheelEvent wheel(at, plot->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
+                              Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(plot, &wheel);
+        }
+        EXPECT_EQ(window.project().ViewXMin, expected.ViewXMin) << c.deltas.first();
+        EXPECT_EQ(window.project().ViewXMax, expected.ViewXMax) << c.deltas.first();
+        EXPECT_EQ(window.project().ViewYMax, expected.ViewYMax) << c.deltas.first();
+    }
+}
+
+} // namespace
