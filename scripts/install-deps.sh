@@ -4,6 +4,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-tools-dev qt6-l10n-tools libqt6svg6 file
   libgtest-dev libbenchmark-dev
   fonts-thai-tlwg fontconfig
 )
