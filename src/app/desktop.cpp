@@ -17,6 +17,12 @@ QTranslator* installThaiTranslation(QCoreApplication& app)
     return translator;
 }
 
+void preferThaiDates()
+{
+    if (qEnvironmentVariableIsEmpty("LC_ALL"))
+        qputenv("LC_TIME", "th_TH.UTF-8");
+}
+
 QIcon applicationIcon()
 {
     return QIcon::fromTheme(QStringLiteral("tervan"), QIcon(QStringLiteral(":/icons/tervan.svg")));

@@ -12,6 +12,10 @@ namespace tervan {
 // null when the translation could not be loaded.
 QTranslator* installThaiTranslation(QCoreApplication& app);
 
+// Dates in the toolkit's dialogs (the file dialog's "modified" column) in Thai too, unless
+// the user forces every category with LC_ALL. Must run before the application object exists.
+void preferThaiDates();
+
 // The program's icon: the installed theme's, else the copy built into the program.
 QIcon applicationIcon();
 

@@ -26,6 +26,7 @@ bool printedInformation(const tervan::AppCommandLine& line)
 
 int main(int argc, char** argv)
 {
+    tervan::preferThaiDates();
     QCoreApplication::setApplicationName(QStringLiteral("TERVAN"));
     QGuiApplication::setDesktopFileName(QStringLiteral("tervan"));
 
