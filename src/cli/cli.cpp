@@ -121,9 +121,10 @@ struct Words
     }
 };
 
-// Reads the words after a command; options may stand anywhere among the names.
+// Reads the words after a command; options may stand anywhere among the names, of which the
+// command takes `nameCount` (`needs` says so otherwise).
 std::unique_ptr<Words> readWords(const QStringList& args, const QList<QCommandLineOption>& options,
-                                 QString& error)
+                                 qsizetype nameCount, const char* needs, QString& error)
 {
     auto w = std::make_unique<Words>();
     w->parser.addOptions(options);
@@ -132,6 +133,10 @@ std::unique_ptr<Words> readWords(const QStringList& args, const QList<QCommandLi
         return nullptr;
     }
     w->names = w->parser.positionalArguments();
+    if (w->names.size() != nameCount) {
+        error = QLatin1String(needs);
+        return nullptr;
+    }
     return w;
 }
 
@@ -229,13 +234,9 @@ std::optional<RenderOptions> readRenderOptions(const QStringList& args, QString&
                              {output(), valued({QStringLiteral("size")}, "WxH"),
                               valued({QStringLiteral("angle")}, "A"),
                               QCommandLineOption(QStringLiteral("fit"))},
-                             error);
+                             2, "render needs a picture and a project", error);
     if (!w)
         return std::nullopt;
-    if (w->names.size() != 2) {
-        error = QStringLiteral("render needs a picture and a project");
-        return std::nullopt;
-    }
     if (!Pictures.contains(w->names[0])) {
         error = QStringLiteral("'%1' is not a picture (grid, contour, surface)").arg(w->names[0]);
         return std::nullopt;
@@ -369,12 +370,10 @@ int contours(const QStringList& args, QTextStream& out, QTextStream& err)
                              {valued({QStringLiteral("interval")}, "I"),
                               QCommandLineOption(QStringLiteral("all-labels")),
                               QCommandLineOption(QStringLiteral("summary"))},
-                             error);
+                             1, "contours needs one project", error);
     const auto interval = w ? w->number(QStringLiteral("interval"), error) : std::nullopt;
-    if (!w || !error.isEmpty())
+    if (!error.isEmpty())
         return badUsage(err, error);
-    if (w->names.size() != 1)
-        return badUsage(err, QStringLiteral("contours needs one project"));
     const bool summary = w->has(QStringLiteral("summary"));
     const bool allLabels = w->has(QStringLiteral("all-labels"));
     const auto project = openProject(w->names[0], err);
@@ -393,13 +392,11 @@ int grade(const QStringList& args, QTextStream& out, QTextStream& err)
     QString error;
     const auto w = readWords(
         args,
-        {valued({QStringLiteral("platform")}, "Z"), QCommandLineOption(QStringLiteral("csv"))},
-        error);
+        {valued({QStringLiteral("platform")}, "Z"), QCommandLineOption(QStringLiteral("csv"))}, 1,
+        "grade needs one project", error);
     const auto platform = w ? w->number(QStringLiteral("platform"), error) : std::nullopt;
-    if (!w || !error.isEmpty())
+    if (!error.isEmpty())
         return badUsage(err, error);
-    if (w->names.size() != 1)
-        return badUsage(err, QStringLiteral("grade needs one project"));
     const bool csv = w->has(QStringLiteral("csv"));
     auto project = openProject(w->names[0], err);
     if (!project)
@@ -441,9 +438,10 @@ int grade(const QStringList& args, QTextStream& out, QTextStream& err)
 int print(const QStringList& args, QTextStream& err)
 {
     QString error;
-    const auto w = readWords(args, {output(), valued({QStringLiteral("platform")}, "Z")}, error);
+    const auto w = readWords(args, {output(), valued({QStringLiteral("platform")}, "Z")}, 2,
+                             "print needs a report, a project and -o OUT.pdf", error);
     const auto platform = w ? w->number(QStringLiteral("platform"), error) : std::nullopt;
-    if (!w || !error.isEmpty())
+    if (!error.isEmpty())
         return badUsage(err, error);
     const QStringList& positional = w->names;
     const QString outputName = w->value(QStringLiteral("o"));
@@ -452,7 +450,7 @@ int print(const QStringList& args, QTextStream& err)
         {"control", {'d', 1}},        {"nodes", {'d', 2}},       {"data", {'d', 4}},
         {"grid", {'g', 1}},           {"contour", {'g', 2}},     {"graphics", {'g', 4}},
         {"grade-balanced", {'r', 1}}, {"grade-fixed", {'r', 2}}, {"grades", {'r', 4}}};
-    if (positional.size() != 2 || outputName.isEmpty())
+    if (outputName.isEmpty())
         return badUsage(err, QStringLiteral("print needs a report, a project and -o OUT.pdf"));
     if (!reports.contains(positional[0]))
         return badUsage(err, QStringLiteral("'%1' is not a report").arg(positional[0]));
@@ -521,11 +519,9 @@ int runCli(const QStringList& args, QTextStream& out, QTextStream& err)
     const QStringList rest = args.mid(1);
     if (command == QLatin1String("info")) {
         QString error;
-        const auto w = readWords(rest, {}, error);
+        const auto w = readWords(rest, {}, 1, "info needs one project", error);
         if (!w)
             return badUsage(err, error);
-        if (w->names.size() != 1)
-            return badUsage(err, QStringLiteral("info needs one project"));
         const auto project = openProject(w->names[0], err);
         return project ? info(*project, out) : 1;
     }
