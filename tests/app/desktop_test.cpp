@@ -17,6 +17,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QIcon>
+#include <QImage>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
@@ -104,6 +106,22 @@ TEST(ThaiTranslation, CoversTheToolkitDialogsTheProgramShows)
 
     QCoreApplication::removeTranslator(translator);
     delete translator;
+}
+
+TEST(ApplicationIcon, IsTheProgramsOwnPicture)
+{
+    const QIcon icon = applicationIcon();
+    ASSERT_FALSE(icon.isNull());
+    const QImage image = icon.pixmap(64, 64).toImage();
+    ASSERT_FALSE(image.isNull());
+    // The contour green of the drawing shows somewhere in it.
+    bool green = false;
+    for (int y = 0; y < image.height() && !green; ++y)
+        for (int x = 0; x < image.width() && !green; ++x) {
+            const QColor c = image.pixelColor(x, y);
+            green = c.green() > 90 && c.red() < 80 && c.blue() < 90;
+        }
+    EXPECT_TRUE(green);
 }
 
 // A window with its settings in a file of the test's own, as the program has after a start.
