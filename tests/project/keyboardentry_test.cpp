@@ -138,7 +138,8 @@ INSTANTIATE_TEST_SUITE_P(
     Keys, KeyboardMoves,
     ::testing::Values(MoveCase{"Return", 5, Qt::Key_Return, {}, 6},
                       MoveCase{"Enter", 5, Qt::Key_Enter, Qt::KeypadModifier, 6},
-                      MoveCase{"Down", 5, Qt::Key_Down, {}, 6}, MoveCase{"Up", 5, Qt::Key_Up, {}, 4},
+                      MoveCase{"Down", 5, Qt::Key_Down, {}, 6},
+                      MoveCase{"Up", 5, Qt::Key_Up, {}, 4},
                       MoveCase{"UpAtFirst", 1, Qt::Key_Up, {}, 1},
                       MoveCase{"ReturnAtLast", 900, Qt::Key_Return, {}, 900},
                       MoveCase{"PageDown", 100, Qt::Key_PageDown, {}, 0},
@@ -196,9 +197,9 @@ TEST(KeyboardEntry, PastedColumnFillsConsecutiveNodesAndSaysWhatWasLeftOver)
     l.click(18, NodeTableModel::Elevation);
     QApplication::clipboard()->setText(QStringLiteral("1\t2\t3;4;5"));
     l.key(Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ((std::vector<float>{l.project.Nodes[18].Z, l.project.Nodes[19].Z,
-                                  l.project.Nodes[20].Z}),
-              (std::vector<float>{1, 2, 3}));
+    EXPECT_EQ(
+        (std::vector<float>{l.project.Nodes[18].Z, l.project.Nodes[19].Z, l.project.Nodes[20].Z}),
+        (std::vector<float>{1, 2, 3}));
     EXPECT_EQ(l.status(), QStringLiteral("วางค่าระดับ 3 ค่า เกินจุดสุดท้าย 2 ค่า ไม่ได้ใช้"));
 }
 
