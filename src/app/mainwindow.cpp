@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 
+#include "app/heightscommands.h"
 #include "app/unsavedchanges.h"
 
 #include "app/aboutdialog.h"
@@ -137,6 +138,11 @@ MainWindow::MainWindow(std::unique_ptr<Prompts> prompts, QWidget* parent)
     m_printOutput = [](Prompts& prompts) { return openPrintOutput(prompts); };
     m_unsaved = new UnsavedChanges(this, *m_prompts, [this] { return saveProject(); });
     buildCentralArea();
+    m_heights = new HeightsCommands(m_project, *m_prompts, m_stbMain, this);
+    connect(m_heights, &HeightsCommands::imported, this, [this] {
+        m_unsaved->markModified();
+        projectReplaced();
+    });
     buildMenus();
     buildToolbar();
     startup();
@@ -159,6 +165,18 @@ void MainWindow::buildMenus()
     connect(addItem(file, "mnuFileClose", u"ปิดแฟ้ม", QKeySequence(Qt::CTRL | Qt::Key_C)),
             &QAction::triggered, this, &MainWindow::mnuFileClose_Click);
     addItem(file, "mnuFileFree2", u"-");
+    // Heights in and out of other programs, before Exit.
+    connect(addItem(file, "mnuFileImportHeights", u"นำเข้าค่าระดับ (CSV)…"), &QAction::triggered, this,
+            [this] {
+                emit commandStarted(QStringLiteral("importHeights"));
+                m_heights->importHeights();
+            });
+    connect(addItem(file, "mnuFileExportHeights", u"ส่งออกค่าระดับ (CSV)…"), &QAction::triggered, this,
+            [this] {
+                emit commandStarted(QStringLiteral("exportHeights"));
+                m_heights->exportHeights();
+            });
+    addItem(file, "mnuFileFree3", u"-");
     connect(addItem(file, "mnuFileExit", u"ออกจากโปรแกรม"), &QAction::triggered, this,
             &MainWindow::mnuFileExit_Click);
 

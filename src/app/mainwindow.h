@@ -24,6 +24,7 @@ class ControlDialog;
 class NodeEntryDialog;
 class PlotWidget;
 class UnsavedChanges;
+class HeightsCommands;
 
 // frmMain: the program's one top-level window. It owns the project, builds the menu bar and the
 // toolbar from their tables, dispatches every item to its command, and redraws the picture of
@@ -126,6 +127,7 @@ private:
     std::optional<Drawn> m_drawn;
     PrintOutput m_printOutput;
     UnsavedChanges* m_unsaved = nullptr;
+    HeightsCommands* m_heights = nullptr;
     // The file dialogs start from the name picked last.
     QString m_lastFileName;
 };

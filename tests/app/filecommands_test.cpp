@@ -13,6 +13,9 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QStatusBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -308,4 +311,58 @@ TEST(UnsavedChanges, SaveAsksBeforeReplacingEitherFileOfThePair)
         w.save(w.path("old_site"));
         EXPECT_EQ(bytesOf(w.path("old_site.gnd")).size(), 92);
     }
+}
+
+namespace {
+
+QStringList fileMenuNames(MainWindow& window)
+{
+    QStringList names;
+    for (QAction* a : window.menuItem(QStringLiteral("mnuFile"))->menu()->actions())
+        names << a->objectName();
+    return names;
+}
+
+} // namespace
+
+TEST(HeightsFiles, ImportFromTheFileMenuTakesAllOrListsEveryBadLine)
+{
+    Window w;
+    w.makeProject(); // 2 x 3 at 5 m
+    EXPECT_EQ(fileMenuNames(w.window).mid(5, 5),
+              (QStringList{"mnuFileFree2", "mnuFileImportHeights", "mnuFileExportHeights",
+                           "mnuFileFree3", "mnuFileExit"}));
+    const auto writeCsv = [&](const QString& name, const QByteArray& text) {
+        QFile f(w.path(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text);
+        return w.path(name);
+    };
+    QStringList listed;
+    w.prompts->onModal = [&](QDialog& d) {
+        EXPECT_EQ(d.objectName(), "frmImportErrors");
+        auto* list = d.findChild<QListWidget*>("lstErrors");
+        for (int i = 0; i < list->count(); ++i)
+            listed << list->item(i)->text();
+        d.accept();
+    };
+    const Project before = w.project();
+    w.prompts->openAnswers << writeCsv("bad.csv", "x,y,z\n0,0,1\n2,0,2\n0,5,abc\n");
+    w.window.menuItem("mnuFileImportHeights")->trigger();
+    EXPECT_EQ(listed, (QStringList{"บรรทัดที่ 3: จุด (2, 0) ไม่ตรงกับจุดกริดใด",
+                                   "บรรทัดที่ 4: \"abc\" ไม่ใช่ตัวเลข"}));
+    EXPECT_EQ(w.project(), before);
+    EXPECT_FALSE(w.window.isWindowModified());
+
+    w.prompts->openAnswers << writeCsv("good.csv", "3;7.5\n6;-1.25\n");
+    w.window.menuItem("mnuFileImportHeights")->trigger();
+    EXPECT_EQ(w.project().Nodes[3].Z, 7.5f);
+    EXPECT_EQ(w.project().Nodes[6].Z, -1.25f);
+    EXPECT_EQ(w.project().ElevMin, -1.25f);
+    EXPECT_TRUE(w.window.isWindowModified());
+    EXPECT_TRUE(w.window.statusBar()->currentMessage().contains("นำเข้าค่าระดับ 2 จุด"));
+
+    w.prompts->saveAnswers << w.path("out.csv");
+    w.window.menuItem("mnuFileExportHeights")->trigger();
+    EXPECT_TRUE(bytesOf(w.path("out.csv")).startsWith("node,x,y,elevation\n1,0,0,100.35\n"));
 }

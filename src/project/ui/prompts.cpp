@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 
 namespace tervan {
 
@@ -52,8 +53,10 @@ QString pickName(QWidget* parent, QFileDialog::AcceptMode mode, const QString& f
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
                                                        : QFileDialog::AnyFile);
-    // "site" means site.gnd; the pair's overwrite question is asked by the command.
-    dialog.setDefaultSuffix(QStringLiteral("gnd"));
+    // A name typed without a suffix takes the filter's first ("site" means site.gnd); whether
+    // to replace existing files is the command's question.
+    static const QRegularExpression firstSuffix(QStringLiteral("\\*\\.(\\w+)"));
+    dialog.setDefaultSuffix(firstSuffix.match(filter).captured(1));
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     if (!start.isEmpty())
         dialog.selectFile(start);
