@@ -42,10 +42,6 @@ void DrawBalanceChart(Surface& s, const Balance& b, std::optional<double> fixedP
         vLo = std::min({vLo, p.fill, p.net});
         vHi = std::max({vHi, p.cut, p.net});
     }
-    if (fixedPlatform && std::isfinite(*fixedPlatform)) {
-        zLo = std::min(zLo, *fixedPlatform);
-        zHi = std::max(zHi, *fixedPlatform);
-    }
     if (zHi - zLo <= 0)
         zLo -= 0.5, zHi += 0.5;
     if (vHi - vLo <= 0)
@@ -63,7 +59,7 @@ void DrawBalanceChart(Surface& s, const Balance& b, std::optional<double> fixedP
     };
 
     // Value grid and labels.
-    const double zStep = tickStep(zHi - zLo, 6), vStep = tickStep(vHi - vLo, 6);
+    const double zStep = tickStep(zHi - zLo, 6), vStep = tickStep(vHi - vLo, 8);
     const int zDecimals = decimalsFor(zStep), vDecimals = decimalsFor(vStep);
     for (double z = std::ceil(zLo / zStep) * zStep; z <= zHi + zStep * 1e-9; z += zStep) {
         s.line(float(z), float(vLo), float(z), float(vHi), Grey);
@@ -113,7 +109,7 @@ void DrawBalanceChart(Surface& s, const Balance& b, std::optional<double> fixedP
     if (!b.curve.empty())
         mark(b.balanced, colour::Magenta, QStringLiteral("สมดุล %1").arg(formatPicture(b.balanced, 3)),
              0.02);
-    if (fixedPlatform && std::isfinite(*fixedPlatform))
+    if (fixedPlatform && *fixedPlatform >= zLo && *fixedPlatform <= zHi)
         mark(*fixedPlatform, Brown,
              QStringLiteral("ระดับที่กำหนด %1").arg(formatPicture(*fixedPlatform, 3)), 0.08);
 

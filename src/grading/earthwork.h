@@ -1,10 +1,21 @@
 #pragma once
 
+#include <cmath>
 #include <vector>
 
 namespace tervan {
 
 struct Project;
+
+// What the earthwork takes as inputs: a positive compaction factor, slopes within 100 %.
+inline bool isCompactionFactor(double k)
+{
+    return std::isfinite(k) && k > 0;
+}
+inline bool isSlopePercent(double s)
+{
+    return std::isfinite(s) && std::abs(s) <= 100;
+}
 
 // A plane to grade to: elevation zc at the grid's centre (half its width, half its height),
 // rising slopeX percent towards +X and slopeY percent towards +Y. Zero slopes give a level
