@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 
 #include "app/aboutdialog.h"
+#include "app/earthworklauncher.h"
 
 #include "app/toolbaricons.h"
 #include "common/messages.h"
@@ -128,6 +129,10 @@ MainWindow::MainWindow(std::unique_ptr<Prompts> prompts, QWidget* parent)
     m_printOutput = [](Prompts& prompts) { return openPrintOutput(prompts); };
     buildCentralArea();
     buildMenus();
+    m_earthwork = new EarthworkLauncher(
+        m_project, *m_prompts, [this](const auto& report) { printReport(report); }, this);
+    m_earthwork->addMenuItems(findChild<QMenu*>(QStringLiteral("mnuGradeElev")),
+                              findChild<QMenu*>(QStringLiteral("mnuEdit")));
     buildToolbar();
     startup();
 }
@@ -511,6 +516,7 @@ void MainWindow::showNodeEntry()
     }
     m_nodeEntry = new NodeEntryDialog(m_project, this);
     m_nodeEntry->setAttribute(Qt::WA_DeleteOnClose);
+    m_earthwork->watchNodeList(m_nodeEntry->model());
     m_nodeEntry->show();
 }
 

@@ -31,6 +31,9 @@ public:
     bool isRejected(int row) const { return m_rejected.contains(row); }
     // Shows the project as it is now; typed texts are forgotten.
     void reload();
+    // Marks the elevations of suspect heights (row -> the median of the node's neighbours):
+    // a background of their own and the median in the tooltip.
+    void setSuspects(const QHash<int, double>& medians);
 
 private:
     static quint64 key(int row, int column) { return quint64(row) << 2 | quint64(column); }
@@ -39,6 +42,7 @@ private:
     int m_rows = 0;
     QHash<quint64, QString> m_typed;
     QSet<int> m_rejected;
+    QHash<int, double> m_suspects;
 };
 
 } // namespace tervan
