@@ -64,8 +64,8 @@ std::vector<SummaryLine> balanceSummary(const Balance& b, std::optional<double> 
         {QStringLiteral("ตัวคูณการบดอัด (K)"), formatPicture(b.k, 2), QString()},
         {QStringLiteral("ค่าระดับที่สมดุล"), elevation(b.balanced), Metres},
         {QStringLiteral("ปริมาตรต่อระดับที่เปลี่ยน 1 ซม."), volume(b.perCentimetre), CubicMetres},
-        {QStringLiteral("ช่วงค่าระดับ"), elevation(b.zMin) + QStringLiteral(" - ") + elevation(b.zMax),
-         Metres},
+        {QStringLiteral("ค่าระดับต่ำสุด"), elevation(b.zMin), Metres},
+        {QStringLiteral("ค่าระดับสูงสุด"), elevation(b.zMax), Metres},
     };
     if (fixedPlatform) {
         lines.push_back({QStringLiteral("ค่าระดับที่กำหนด"), elevation(*fixedPlatform), Metres});

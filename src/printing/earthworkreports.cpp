@@ -82,7 +82,7 @@ void PrintBalance(PageSurface& page, const Project& p, const Balance& b,
     summary(page, balanceSummary(b, fixedPlatform, fixedNet));
     {
         PageChartSurface chart(page, QRectF(2, page.y() + 0.5, 17, 12));
-        DrawBalanceChart(chart, b, fixedPlatform, 10);
+        DrawBalanceChart(chart, b, fixedPlatform, 14);
     }
     page.setFont(PrintFace, 16, false);
     page.endDocument();
