@@ -40,7 +40,7 @@ SuspectCheck findSuspectHeights(const Project& p, double factor, double floor)
             values.clear();
             // One height per neighbour line: the mean of the two sides, or the inward side
             // carried on to the node.
-            for (const auto [di, dj] : {std::pair{0, 1}, {1, 0}, {1, 1}, {1, -1}}) {
+            for (const auto& [di, dj] : {std::pair{0, 1}, {1, 0}, {1, 1}, {1, -1}}) {
                 const bool ahead = inside(i + di, j + dj), behind = inside(i - di, j - dj);
                 if (ahead && behind)
                     values.push_back((z(i + di, j + dj) + z(i - di, j - dj)) / 2);
