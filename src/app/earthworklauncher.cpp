@@ -30,8 +30,7 @@ void EarthworkLauncher::addMenuItems(QMenu* grading, QMenu* edit)
     };
     grading->addSeparator()->setObjectName(QStringLiteral("mnuEarthworkFree"));
     add(grading, "mnuEarthworkGross", earthworktitle::Gross, &EarthworkLauncher::showGross);
-    add(grading, "mnuEarthworkBalance", earthworktitle::Balance,
-        &EarthworkLauncher::showBalance);
+    add(grading, "mnuEarthworkBalance", earthworktitle::Balance, &EarthworkLauncher::showBalance);
     add(grading, "mnuEarthworkSloped", earthworktitle::Sloped, &EarthworkLauncher::showSloped);
     edit->addSeparator()->setObjectName(QStringLiteral("mnuEditFree2"));
     add(edit, "mnuEditSuspects", earthworktitle::Suspects, &EarthworkLauncher::showSuspects);

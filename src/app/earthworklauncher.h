@@ -24,8 +24,7 @@ class EarthworkLauncher final : public QObject
 public:
     using PrintReport = std::function<void(const std::function<void(PageSurface&)>&)>;
 
-    EarthworkLauncher(Project& project, Prompts& prompts, PrintReport print,
-                      QWidget* parent);
+    EarthworkLauncher(Project& project, Prompts& prompts, PrintReport print, QWidget* parent);
 
     void addMenuItems(QMenu* grading, QMenu* edit);
     void watchNodeList(NodeTableModel* model);

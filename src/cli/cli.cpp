@@ -40,7 +40,7 @@ const char Usage[] =
     "                 [--csv]\n"
     "       tervan-cli balance PROJECT [--k K] [--slope-x SX --slope-y SY] [--curve N]\n"
     "       tervan-cli check PROJECT [--factor F] [--floor M]\n"
-    "       tervan-cli render balance PROJECT -o OUT.png [--size WxH] [--k K]\n"
+    "       tervan-cli render balance PROJECT -o OUT.png [--size WxH] [--k K] [--platform Z]\n"
     "         REPORT: control, nodes, data, grid, contour, graphics, grade-balanced,\n"
     "                 grade-fixed, grades\n";
 

@@ -30,8 +30,7 @@ std::optional<PlaneOptions> planeOptions(const Words& w, bool& bad)
     o.k = w.number("--k", bad).value_or(1);
     o.slopeX = w.number("--slope-x", bad).value_or(0);
     o.slopeY = w.number("--slope-y", bad).value_or(0);
-    if (bad || !isCompactionFactor(o.k) || !isSlopePercent(o.slopeX) ||
-        !isSlopePercent(o.slopeY))
+    if (bad || !isCompactionFactor(o.k) || !isSlopePercent(o.slopeX) || !isSlopePercent(o.slopeY))
         return std::nullopt;
     return o;
 }

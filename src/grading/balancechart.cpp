@@ -107,8 +107,8 @@ void DrawBalanceChart(Surface& s, const Balance& b, std::optional<double> fixedP
         textAt(x, vHi - row * height, text, colour);
     };
     if (!b.curve.empty())
-        mark(b.balanced, colour::Magenta, QStringLiteral("สมดุล %1").arg(formatPicture(b.balanced, 3)),
-             0.02);
+        mark(b.balanced, colour::Magenta,
+             QStringLiteral("สมดุล %1").arg(formatPicture(b.balanced, 3)), 0.02);
     if (fixedPlatform && *fixedPlatform >= zLo && *fixedPlatform <= zHi)
         mark(*fixedPlatform, Brown,
              QStringLiteral("ระดับที่กำหนด %1").arg(formatPicture(*fixedPlatform, 3)), 0.08);

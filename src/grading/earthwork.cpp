@@ -99,9 +99,8 @@ std::vector<CutFill> grossCellCutFill(const EarthworkGrid& g, double platform)
 CutFill fourCornerCutFill(const EarthworkGrid& g, double platform)
 {
     CutFill total;
-    forEachCell(g, platform, [&](const CutFill& c) {
-        (c.net() > 0 ? total.cut : total.fill) += c.net();
-    });
+    forEachCell(g, platform,
+                [&](const CutFill& c) { (c.net() > 0 ? total.cut : total.fill) += c.net(); });
     return total;
 }
 

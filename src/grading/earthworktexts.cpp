@@ -27,11 +27,14 @@ QString elevation(double z)
 std::vector<SummaryLine> earthworkSummary(const Earthwork& e, bool sloped, double k)
 {
     std::vector<SummaryLine> lines;
-    lines.push_back({QStringLiteral("พื้นที่ทั้งหมด"), formatPicture(e.area, 0), QStringLiteral("ตารางเมตร")});
+    lines.push_back(
+        {QStringLiteral("พื้นที่ทั้งหมด"), formatPicture(e.area, 0), QStringLiteral("ตารางเมตร")});
     if (sloped) {
         lines.push_back({QStringLiteral("ค่าระดับที่กึ่งกลางพื้นที่"), elevation(e.plane.zc), Metres});
-        lines.push_back({QStringLiteral("ความลาดเอียงแกน X"), formatPicture(e.plane.slopeX, 2), Percent});
-        lines.push_back({QStringLiteral("ความลาดเอียงแกน Y"), formatPicture(e.plane.slopeY, 2), Percent});
+        lines.push_back(
+            {QStringLiteral("ความลาดเอียงแกน X"), formatPicture(e.plane.slopeX, 2), Percent});
+        lines.push_back(
+            {QStringLiteral("ความลาดเอียงแกน Y"), formatPicture(e.plane.slopeY, 2), Percent});
     } else {
         lines.push_back({QStringLiteral("ค่าระดับในการปรับพื้นที่"), elevation(e.plane.zc), Metres});
     }
@@ -40,15 +43,17 @@ std::vector<SummaryLine> earthworkSummary(const Earthwork& e, bool sloped, doubl
     lines.push_back({QStringLiteral("ปริมาตรดินถมแบบแยก"), volume(e.gross.fill), CubicMetres});
     lines.push_back({QStringLiteral("ปริมาตรดินตัดแบบสี่มุม"), volume(e.fourCorner.cut), CubicMetres});
     lines.push_back({QStringLiteral("ปริมาตรดินถมแบบสี่มุม"), volume(e.fourCorner.fill), CubicMetres});
-    lines.push_back({QStringLiteral("ผลต่างดินตัด"), formatPicture(e.cutDifferencePercent(), 2), Percent});
-    lines.push_back({QStringLiteral("ผลต่างดินถม"), formatPicture(e.fillDifferencePercent(), 2), Percent});
+    lines.push_back(
+        {QStringLiteral("ผลต่างดินตัด"), formatPicture(e.cutDifferencePercent(), 2), Percent});
+    lines.push_back(
+        {QStringLiteral("ผลต่างดินถม"), formatPicture(e.fillDifferencePercent(), 2), Percent});
     return lines;
 }
 
 TableTexts earthworkCells(const Earthwork& e)
 {
-    return {{QStringLiteral("หมายเลขกริด"), QStringLiteral("ดินตัด (ลบ.ม.)"), QStringLiteral("ดินถม (ลบ.ม.)"),
-             QStringLiteral("สุทธิ (ลบ.ม.)")},
+    return {{QStringLiteral("หมายเลขกริด"), QStringLiteral("ดินตัด (ลบ.ม.)"),
+             QStringLiteral("ดินถม (ลบ.ม.)"), QStringLiteral("สุทธิ (ลบ.ม.)")},
             int(e.cells.size()),
             [&e](int row) {
                 const CutFill& c = e.cells[std::size_t(row)];
@@ -70,7 +75,8 @@ std::vector<SummaryLine> balanceSummary(const Balance& b, std::optional<double> 
     if (fixedPlatform) {
         lines.push_back({QStringLiteral("ค่าระดับที่กำหนด"), elevation(*fixedPlatform), Metres});
         if (fixedNet)
-            lines.push_back({QStringLiteral("ปริมาตรสุทธิที่ระดับที่กำหนด"), volume(*fixedNet), CubicMetres});
+            lines.push_back(
+                {QStringLiteral("ปริมาตรสุทธิที่ระดับที่กำหนด"), volume(*fixedNet), CubicMetres});
     }
     return lines;
 }
@@ -87,8 +93,8 @@ std::vector<SummaryLine> suspectSummary(const SuspectCheck& c, double factor, do
 
 TableTexts suspectRows(const SuspectCheck& c)
 {
-    return {{QStringLiteral("จุดที่"), QStringLiteral("ค่าระดับ (ม.)"), QStringLiteral("ค่ากลางจุดข้างเคียง (ม.)"),
-             QStringLiteral("ผลต่าง (ม.)")},
+    return {{QStringLiteral("จุดที่"), QStringLiteral("ค่าระดับ (ม.)"),
+             QStringLiteral("ค่ากลางจุดข้างเคียง (ม.)"), QStringLiteral("ผลต่าง (ม.)")},
             int(c.suspects.size()),
             [&c](int row) {
                 const SuspectHeight& s = c.suspects[std::size_t(row)];
@@ -96,6 +102,5 @@ TableTexts suspectRows(const SuspectCheck& c)
                                    elevation(s.median), elevation(s.elevation - s.median)};
             }};
 }
-
 
 } // namespace tervan

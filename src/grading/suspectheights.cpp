@@ -63,7 +63,8 @@ SuspectCheck findSuspectHeights(const Project& p, double factor, double floor)
     for (std::size_t k = 0; k < differences.size(); ++k) {
         const double d = std::abs(differences[k]);
         if (d > factor * check.deviation && d > floor)
-            check.suspects.push_back({int(k + 1), z(int(k) / cols, int(k) % cols), check.medians[k]});
+            check.suspects.push_back(
+                {int(k + 1), z(int(k) / cols, int(k) % cols), check.medians[k]});
     }
     return check;
 }

@@ -66,8 +66,7 @@ void tableReport(PageSurface& page, const Project& p, const QString& title,
 
 } // namespace
 
-void PrintEarthwork(PageSurface& page, const Project& p, const Earthwork& e, bool sloped,
-                    double k)
+void PrintEarthwork(PageSurface& page, const Project& p, const Earthwork& e, bool sloped, double k)
 {
     tableReport(page, p, sloped ? earthworktitle::Sloped : earthworktitle::Gross,
                 earthworkSummary(e, sloped, k), earthworkCells(e));

@@ -13,8 +13,7 @@ class PageSurface;
 // The earthwork reports, each under the common page heading, with the summary the dialog
 // shows and its table 19 rows a page; every page a document of its own, the unit back to
 // twips at the end.
-void PrintEarthwork(PageSurface& page, const Project& p, const Earthwork& e, bool sloped,
-                    double k);
+void PrintEarthwork(PageSurface& page, const Project& p, const Earthwork& e, bool sloped, double k);
 // The summary and the balance curve picture on one A4 page.
 void PrintBalance(PageSurface& page, const Project& p, const Balance& b,
                   std::optional<double> fixedPlatform, std::optional<double> fixedNet);

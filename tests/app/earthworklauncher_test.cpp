@@ -101,14 +101,13 @@ TEST_P(EarthworkBadInput, GetsTheInputErrorAndKeepsTheDialogAndItsFigures)
     EXPECT_EQ(after, before);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Boxes, EarthworkBadInput,
-    testing::Values(BadInput{"mnuEarthworkGross", "txtK", "0"},
-                    BadInput{"mnuEarthworkGross", "txtPlatform", "high"},
-                    BadInput{"mnuEarthworkSloped", "txtSlopeX", "150"},
-                    BadInput{"mnuEarthworkSloped", "txtSlopeY", "-100.5"},
-                    BadInput{"mnuEarthworkBalance", "txtK", "-1"},
-                    BadInput{"mnuEditSuspects", "txtFloor", "x"}));
+INSTANTIATE_TEST_SUITE_P(Boxes, EarthworkBadInput,
+                         testing::Values(BadInput{"mnuEarthworkGross", "txtK", "0"},
+                                         BadInput{"mnuEarthworkGross", "txtPlatform", "high"},
+                                         BadInput{"mnuEarthworkSloped", "txtSlopeX", "150"},
+                                         BadInput{"mnuEarthworkSloped", "txtSlopeY", "-100.5"},
+                                         BadInput{"mnuEarthworkBalance", "txtK", "-1"},
+                                         BadInput{"mnuEditSuspects", "txtFloor", "x"}));
 
 TEST(EarthworkLauncher, ComputesTypedPlatformAndPrintsWhatTheDialogShows)
 {
@@ -154,7 +153,8 @@ TEST(EarthworkLauncher, NodeListMarksATypedSlipWithItsNeighboursMedian)
     QTest::keyClicks(QApplication::focusWidget() ? QApplication::focusWidget() : box,
                      QStringLiteral("1001.92"));
     EXPECT_TRUE(model->data(node13, Qt::BackgroundRole).isValid());
-    EXPECT_TRUE(model->data(node13, Qt::ToolTipRole).toString().contains(QStringLiteral("101.300")));
+    EXPECT_TRUE(
+        model->data(node13, Qt::ToolTipRole).toString().contains(QStringLiteral("101.300")));
 
     box->clear();
     QTest::keyClicks(QApplication::focusWidget() ? QApplication::focusWidget() : box,

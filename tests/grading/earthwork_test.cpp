@@ -39,7 +39,9 @@ double modelHeight(const EarthworkGrid& g, int i, int j, double u, double v)
     const double ll = g.h[k], lr = g.h[k + 1], ur = g.h[k + g.cols + 1], ul = g.h[k + g.cols];
     const double c = (ll + lr + ur + ul) / 4;
     // Barycentric weights in the triangle (side a-b, centre) holding (u, v).
-    auto tri = [&](double a, double b, double s, double t) { return a * s + b * t + c * (1 - s - t); };
+    auto tri = [&](double a, double b, double s, double t) {
+        return a * s + b * t + c * (1 - s - t);
+    };
     if (v <= u && v <= 1 - u)
         return tri(ll, lr, 1 - u - v, u - v);
     if (v >= u && v >= 1 - u)
@@ -163,9 +165,10 @@ TEST(SuspectHeights, FlagsAMistypedHeightAndNothingOnSmoothGround)
     for (int i = 0; i < n; ++i)
         for (int j = 0; j < n; ++j) {
             const double x = j * 10.0, y = i * 10.0;
-            const double h = 100 + 40 * std::sin(x / 300) * std::cos(y / 250) +
-                             30 * std::exp(-((x - 900) * (x - 900) + (y - 700) * (y - 700)) / 200000) +
-                             10 * std::sin((x + y) / 97);
+            const double h =
+                100 + 40 * std::sin(x / 300) * std::cos(y / 250) +
+                30 * std::exp(-((x - 900) * (x - 900) + (y - 700) * (y - 700)) / 200000) +
+                10 * std::sin((x + y) / 97);
             z.push_back(float(std::round(h * 100) / 100));
         }
     Project smooth = grid(qint16(n), qint16(n), 10, z);

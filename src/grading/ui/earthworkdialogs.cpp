@@ -50,9 +50,8 @@ const QString Metres = QStringLiteral("เมตร");
 
 EarthworkDialogFrame::EarthworkDialogFrame(const Project& project, Prompts& prompts,
                                            const QString& title, QWidget* parent)
-    : CentredDialog(parent), m_project(project), m_prompts(prompts),
-      m_inputs(new InputRow(this)), m_summary(new SummaryPanel(this)),
-      m_layout(new QVBoxLayout(this))
+    : CentredDialog(parent), m_project(project), m_prompts(prompts), m_inputs(new InputRow(this)),
+      m_summary(new SummaryPanel(this)), m_layout(new QVBoxLayout(this))
 {
     setWindowTitle(title);
 }
@@ -189,16 +188,16 @@ bool BalanceDialog::recompute()
     return true;
 }
 
-SuspectDialog::SuspectDialog(const Project& project, Prompts& prompts, double factor,
-                             double floor, QWidget* parent)
+SuspectDialog::SuspectDialog(const Project& project, Prompts& prompts, double factor, double floor,
+                             QWidget* parent)
     : EarthworkDialogFrame(project, prompts, earthworktitle::Suspects, parent),
       m_rows(new TextTableModel(this)), m_factor(factor), m_floor(floor)
 {
     setObjectName(QStringLiteral("frmSuspectHeights"));
-    m_txtFactor = m_inputs->add("txtFactor", QStringLiteral("ตัวคูณค่าเบี่ยงเบน"),
-                                formatPicture(factor, 2));
-    m_txtFloor = m_inputs->add("txtFloor", QStringLiteral("ผลต่างขั้นต่ำ"), formatPicture(floor, 3),
-                               Metres);
+    m_txtFactor =
+        m_inputs->add("txtFactor", QStringLiteral("ตัวคูณค่าเบี่ยงเบน"), formatPicture(factor, 2));
+    m_txtFloor =
+        m_inputs->add("txtFloor", QStringLiteral("ผลต่างขั้นต่ำ"), formatPicture(floor, 3), Metres);
     auto* table = textTable(this, m_rows);
     table->setObjectName(QStringLiteral("grdSuspects"));
     table->setMinimumSize(560, 260);

@@ -48,7 +48,8 @@ QVariant TextTableModel::headerData(int section, Qt::Orientation orientation, in
 SummaryPanel::SummaryPanel(QWidget* parent) : QWidget(parent), m_grid(new QGridLayout(this))
 {
     m_grid->setContentsMargins(0, 0, 0, 0);
-    m_grid->setColumnMinimumWidth(1, fontMetrics().horizontalAdvance(QStringLiteral("-0000000000.00")) + 10);
+    m_grid->setColumnMinimumWidth(
+        1, fontMetrics().horizontalAdvance(QStringLiteral("-0000000000.00")) + 10);
 }
 
 void SummaryPanel::setLines(const std::vector<SummaryLine>& lines)
