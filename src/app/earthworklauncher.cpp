@@ -46,25 +46,22 @@ bool EarthworkLauncher::gradable()
 
 void EarthworkLauncher::showGross()
 {
-    if (!gradable())
-        return;
-    EarthworkDialog dialog(m_project, m_prompts, false, m_parent);
-    connect(&dialog, &EarthworkDialogFrame::printRequested, this, [&] {
-        m_print([&](PageSurface& page) {
-            PrintEarthwork(page, m_project, dialog.earthwork(), false, dialog.compaction());
-        });
-    });
-    m_prompts.runModal(dialog);
+    showEarthwork(false);
 }
 
 void EarthworkLauncher::showSloped()
 {
+    showEarthwork(true);
+}
+
+void EarthworkLauncher::showEarthwork(bool sloped)
+{
     if (!gradable())
         return;
-    EarthworkDialog dialog(m_project, m_prompts, true, m_parent);
+    EarthworkDialog dialog(m_project, m_prompts, sloped, m_parent);
     connect(&dialog, &EarthworkDialogFrame::printRequested, this, [&] {
         m_print([&](PageSurface& page) {
-            PrintEarthwork(page, m_project, dialog.earthwork(), true, dialog.compaction());
+            PrintEarthwork(page, m_project, dialog.earthwork(), sloped, dialog.compaction());
         });
     });
     m_prompts.runModal(dialog);

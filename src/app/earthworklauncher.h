@@ -37,6 +37,7 @@ public:
 private:
     // A grid with cells, or the incomplete-data message.
     bool gradable();
+    void showEarthwork(bool sloped);
     void markSuspects();
 
     Project& m_project;

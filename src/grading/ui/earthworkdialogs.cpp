@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <tuple>
 
 namespace tervan {
 
@@ -105,16 +106,11 @@ EarthworkDialog::EarthworkDialog(const Project& project, Prompts& prompts, bool 
     m_txtPlatform->setPlaceholderText(QStringLiteral("สมดุล"));
     m_txtPlatform->setToolTip(QStringLiteral("เว้นว่างไว้เพื่อใช้ค่าระดับที่สมดุล"));
     if (sloped) {
-        m_txtSlopeX = m_inputs->add("txtSlopeX", QStringLiteral("ลาดแกน X"), QStringLiteral("0"),
-                                    QStringLiteral("%"));
-        m_txtSlopeY = m_inputs->add("txtSlopeY", QStringLiteral("ลาดแกน Y"), QStringLiteral("0"),
-                                    QStringLiteral("%"));
+        std::tie(m_txtSlopeX, m_txtSlopeY) = m_inputs->addSlopes();
     }
     m_txtK = m_inputs->add("txtK", QStringLiteral("K"), QStringLiteral("1.00"));
-    auto* table = textTable(this, m_cells);
-    table->setObjectName(QStringLiteral("grdCells"));
-    table->setMinimumSize(560, 260);
-    finish(table, QStringLiteral("หมายเหตุ   +  ปริมาตรดินตัด   -  ปริมาตรดินถม"));
+    finish(textTable(this, m_cells, "grdCells"),
+           QStringLiteral("หมายเหตุ   +  ปริมาตรดินตัด   -  ปริมาตรดินถม"));
 }
 
 bool EarthworkDialog::recompute()
@@ -153,10 +149,7 @@ BalanceDialog::BalanceDialog(const Project& project, Prompts& prompts, QWidget* 
 {
     setObjectName(QStringLiteral("frmBalanceCurve"));
     m_txtK = m_inputs->add("txtK", QStringLiteral("K"), QStringLiteral("1.00"));
-    m_txtSlopeX = m_inputs->add("txtSlopeX", QStringLiteral("ลาดแกน X"), QStringLiteral("0"),
-                                QStringLiteral("%"));
-    m_txtSlopeY = m_inputs->add("txtSlopeY", QStringLiteral("ลาดแกน Y"), QStringLiteral("0"),
-                                QStringLiteral("%"));
+    std::tie(m_txtSlopeX, m_txtSlopeY) = m_inputs->addSlopes();
     m_picChart->setObjectName(QStringLiteral("picChart"));
     m_picChart->setFixedSize(760, 420);
     finish(m_picChart);
@@ -198,10 +191,7 @@ SuspectDialog::SuspectDialog(const Project& project, Prompts& prompts, double fa
         m_inputs->add("txtFactor", QStringLiteral("ตัวคูณค่าเบี่ยงเบน"), formatPicture(factor, 2));
     m_txtFloor =
         m_inputs->add("txtFloor", QStringLiteral("ผลต่างขั้นต่ำ"), formatPicture(floor, 3), Metres);
-    auto* table = textTable(this, m_rows);
-    table->setObjectName(QStringLiteral("grdSuspects"));
-    table->setMinimumSize(560, 260);
-    finish(table);
+    finish(textTable(this, m_rows, "grdSuspects"));
 }
 
 bool SuspectDialog::recompute()

@@ -96,9 +96,18 @@ QLineEdit* InputRow::add(const char* name, const QString& caption, const QString
     return box;
 }
 
-QTableView* textTable(QWidget* parent, TextTableModel* model)
+std::pair<QLineEdit*, QLineEdit*> InputRow::addSlopes()
+{
+    const QString percent = QStringLiteral("%");
+    QLineEdit* x = add("txtSlopeX", QStringLiteral("ลาดแกน X"), QStringLiteral("0"), percent);
+    return {x, add("txtSlopeY", QStringLiteral("ลาดแกน Y"), QStringLiteral("0"), percent)};
+}
+
+QTableView* textTable(QWidget* parent, TextTableModel* model, const char* name)
 {
     auto* table = new QTableView(parent);
+    table->setObjectName(QLatin1String(name));
+    table->setMinimumSize(560, 260);
     table->setModel(model);
     table->verticalHeader()->hide();
     table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);

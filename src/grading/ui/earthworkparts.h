@@ -57,6 +57,8 @@ public:
     explicit InputRow(QWidget* parent = nullptr);
     QLineEdit* add(const char* name, const QString& caption, const QString& text,
                    const QString& unit = {});
+    // The plane's two slope boxes, txtSlopeX and txtSlopeY, starting at 0 %.
+    std::pair<QLineEdit*, QLineEdit*> addSlopes();
 
 private:
     QGridLayout* m_grid;
@@ -64,7 +66,7 @@ private:
 };
 
 // A read-only table of fixed row heights with centred cells.
-QTableView* textTable(QWidget* parent, TextTableModel* model);
+QTableView* textTable(QWidget* parent, TextTableModel* model, const char* name);
 
 // The number in a box, or nullopt after the input-error message with the box selected.
 std::optional<double> readBox(QLineEdit* box, Prompts& prompts, bool (*valid)(double));
