@@ -52,7 +52,8 @@ int earthwork(const QStringList& args, QTextStream& out, QTextStream& err, const
     bool bad = false;
     const auto o = w ? planeOptions(*w, bad) : std::nullopt;
     double zc = w ? w->number("--platform", bad).value_or(0) : 0;
-    if (!o || bad || w->names.size() != 1 || !std::isfinite(zc))
+    // A platform the fixed grade can take as well: a finite float.
+    if (!o || bad || w->names.size() != 1 || !std::isfinite(float(zc)))
         return err << usage, 2;
     const auto p = openGraded(w->names[0], err);
     if (!p)

@@ -104,6 +104,7 @@ TEST_P(EarthworkBadInput, GetsTheInputErrorAndKeepsTheDialogAndItsFigures)
 INSTANTIATE_TEST_SUITE_P(Boxes, EarthworkBadInput,
                          testing::Values(BadInput{"mnuEarthworkGross", "txtK", "0"},
                                          BadInput{"mnuEarthworkGross", "txtPlatform", "high"},
+                    BadInput{"mnuEarthworkGross", "txtPlatform", "1e39"},
                                          BadInput{"mnuEarthworkSloped", "txtSlopeX", "150"},
                                          BadInput{"mnuEarthworkSloped", "txtSlopeY", "-100.5"},
                                          BadInput{"mnuEarthworkBalance", "txtK", "-1"},

@@ -254,6 +254,7 @@ TEST(Cli, EarthworkCommandsRefuseAsGradeDoes)
     } cases[] = {
         {{"earthwork", ramp, "--k", "0"}, 2},
         {{"earthwork", ramp, "--platform", "high"}, 2},
+        {{"earthwork", ramp, "--platform", "1e39"}, 2},
         {{"earthwork", ramp, "--slope-y", "-101"}, 2},
         {{"balance", ramp, "--curve", "1"}, 2},
         {{"check", ramp, "--factor", "x"}, 2},

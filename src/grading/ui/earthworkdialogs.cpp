@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <cmath>
 #include <tuple>
 
 namespace tervan {
@@ -35,9 +36,10 @@ QPushButton* button(QWidget* parent, const char* name, const QString& text)
     return b;
 }
 
-bool anyNumber(double)
+// A platform the fixed grade can take as well: a finite float.
+bool floatElevation(double v)
 {
-    return true;
+    return std::isfinite(float(v));
 }
 
 bool notNegative(double v)
@@ -131,7 +133,7 @@ bool EarthworkDialog::recompute()
     if (m_txtPlatform->text().trimmed().isEmpty()) {
         zc = balancedElevation(earthworkGrid(m_project, slopeX, slopeY), *k);
     } else {
-        const auto typed = readBox(m_txtPlatform, m_prompts, anyNumber);
+        const auto typed = readBox(m_txtPlatform, m_prompts, floatElevation);
         if (!typed)
             return false;
         zc = *typed;
