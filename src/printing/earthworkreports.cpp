@@ -7,12 +7,14 @@
 #include "printing/pageframe.h"
 #include "printing/pagesurface.h"
 
+#include <algorithm>
+
 namespace tervan {
 
 namespace {
 
 constexpr int RowsPerPage = 19;
-constexpr double ColumnX[] = {2.5, 6.5, 10.5, 14.5};
+constexpr double ColumnX[] = {2.5, 6.5, 10.5, 15.5};
 
 void summary(PageSurface& page, const std::vector<SummaryLine>& lines)
 {
@@ -45,19 +47,26 @@ void tableReport(PageSurface& page, const Project& p, const QString& title,
     PrintTitle(page, title);
     summary(page, lines);
     page.printLine();
+    const double top = page.y();
     headings(page, table.headings);
-    for (int r = 0; r < table.rows; ++r) {
+    // The first page's rows end where those of the grade reports do (19 rows below headings
+    // at 11 cm), however long the summary above them.
+    const double line = page.y() - top;
+    int pageRows = std::clamp(int((11 + 20 * line - page.y()) / line + 1e-9), 1, RowsPerPage);
+    for (int r = 0, onPage = 0; r < table.rows; ++r) {
         const QStringList texts = table.row(r);
         for (int c = 0; c < texts.size(); ++c) {
             page.setX(ColumnX[c]);
             page.print(texts[c]);
         }
         page.printLine();
-        if ((r + 1) % RowsPerPage == 0 && r + 1 < table.rows) {
+        if (++onPage == pageRows && r + 1 < table.rows) {
             page.endDocument();
             PrintHeading(page, p);
             PrintTitle(page, title);
             headings(page, table.headings);
+            onPage = 0;
+            pageRows = RowsPerPage;
         }
     }
     page.endDocument();

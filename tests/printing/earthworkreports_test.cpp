@@ -10,6 +10,7 @@
 #include "project/project.h"
 #include "support/printto.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
 
 using namespace tervan;
@@ -30,30 +31,42 @@ Project ramp(qint16 cols)
 
 } // namespace
 
-TEST(EarthworkReports, TablesRunNineteenRowsAPageUnderHeadingAndTitle)
+TEST(EarthworkReports, TablesFillThePagesOfTheGradeReportsInOrder)
 {
-    struct Case
-    {
-        qint16 cols;
-        int documents;
-        QStringList lastDocumentRows;
-    } cases[] = {{20, 1, {}}, {21, 2, {"20"}}, {40, 3, {"39"}}};
-    for (const Case& c : cases) {
-        const Project p = ramp(c.cols);
-        RecordingPage recorded;
-        PageSurface page(recorded);
-        PrintEarthwork(page, p, computeEarthwork(p, {2, 0, 0}), false, 1);
-        EXPECT_EQ(recorded.documents(), c.documents) << c.cols;
-        const QStringList first = recorded.texts(0);
-        EXPECT_TRUE(first.contains(QStringLiteral("ปริมาตรดินตัด-ดินถมแบบแยก")));
-        EXPECT_TRUE(first.contains(QStringLiteral("ปริมาตรดินตัดแบบแยก")));
-        EXPECT_TRUE(first.contains(QStringLiteral("50.00"))); // each cell cuts 50 m3
-        EXPECT_TRUE(first.contains(QStringLiteral("19")));
-        EXPECT_FALSE(first.contains(QStringLiteral("20")));
-        const QStringList last = recorded.texts(c.documents - 1);
-        for (const QString& row : c.lastDocumentRows) {
-            EXPECT_TRUE(last.contains(row)) << c.cols;
-            EXPECT_TRUE(last.contains(QStringLiteral("หมายเลขกริด"))) << c.cols;
+    // The grade reports' table ends 20 lines of 16 points below 11 cm.
+    const double bottom = 11 * Cm + 20 * 16 * 24;
+    for (const qint16 cols : {2, 12, 21, 61}) {
+        for (const bool sloped : {false, true}) {
+            const Project p = ramp(cols);
+            RecordingPage recorded;
+            PageSurface page(recorded);
+            PrintEarthwork(page, p, computeEarthwork(p, {2, sloped ? 1.0 : 0, 0}), sloped, 1);
+            // Row numbers stand at the left margin; each page repeats the headings.
+            QList<QList<int>> rows(recorded.documents());
+            for (const RecordingPage::Item& item : recorded.items()) {
+                bool number = false;
+                const int n = item.text.toInt(&number);
+                if (number && std::abs(item.at.x() - 2.5 * Cm) < 1) {
+                    rows[item.document] << n;
+                    EXPECT_LE(item.at.y(), bottom) << cols;
+                }
+            }
+            QList<int> all;
+            for (int d = 0; d < rows.size(); ++d) {
+                all += rows[d];
+                if (d > 0 && d + 1 < rows.size()) {
+                    EXPECT_EQ(rows[d].size(), 19) << cols;
+                }
+                EXPECT_TRUE(recorded.texts(d).contains(QStringLiteral("หมายเลขกริด")));
+            }
+            QList<int> expected;
+            for (int n = 1; n < cols; ++n)
+                expected << n;
+            EXPECT_EQ(all, expected) << cols;
+            const QStringList first = recorded.texts(0);
+            EXPECT_TRUE(first.contains(sloped ? QStringLiteral("ปรับระดับแบบมีความลาดเอียง")
+                                              : QStringLiteral("ปริมาตรดินตัด-ดินถมแบบแยก")));
+            EXPECT_TRUE(first.contains(QStringLiteral("ปริมาตรดินตัดแบบแยก")));
         }
     }
 }
