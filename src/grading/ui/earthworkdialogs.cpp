@@ -62,7 +62,7 @@ EarthworkDialogFrame::EarthworkDialogFrame(const Project& project, Prompts& prom
 void EarthworkDialogFrame::finish(QWidget* body, const QString& note)
 {
     auto* compute = button(this, "cmdCompute", QStringLiteral("คำนวณ"));
-    connect(compute, &QPushButton::clicked, this, &EarthworkDialogFrame::compute);
+    connect(compute, &QPushButton::clicked, this, [this] { recompute(); });
     auto* top = new QHBoxLayout;
     top->addWidget(m_inputs);
     top->addStretch();
@@ -87,11 +87,6 @@ void EarthworkDialogFrame::finish(QWidget* body, const QString& note)
     bottom->addWidget(ok);
     m_layout->addLayout(bottom);
     recompute();
-}
-
-bool EarthworkDialogFrame::compute()
-{
-    return recompute();
 }
 
 EarthworkDialog::EarthworkDialog(const Project& project, Prompts& prompts, bool sloped,

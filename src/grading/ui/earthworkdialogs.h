@@ -23,10 +23,6 @@ class TextTableModel;
 class EarthworkDialogFrame : public CentredDialog
 {
     Q_OBJECT
-public:
-    // Reads the boxes and recomputes; false when an input was refused.
-    bool compute();
-
 signals:
     void printRequested();
 
