@@ -4,6 +4,7 @@
 #include "app/unsavedchanges.h"
 
 #include "app/aboutdialog.h"
+#include "app/earthworklauncher.h"
 
 #include "app/toolbaricons.h"
 #include "common/messages.h"
@@ -144,6 +145,10 @@ MainWindow::MainWindow(std::unique_ptr<Prompts> prompts, QWidget* parent)
         projectReplaced();
     });
     buildMenus();
+    m_earthwork = new EarthworkLauncher(
+        m_project, *m_prompts, [this](const auto& report) { printReport(report); }, this);
+    m_earthwork->addMenuItems(findChild<QMenu*>(QStringLiteral("mnuGradeElev")),
+                              findChild<QMenu*>(QStringLiteral("mnuEdit")));
     buildToolbar();
     startup();
 }
@@ -585,6 +590,7 @@ void MainWindow::showNodeEntry()
     m_nodeEntry->setAttribute(Qt::WA_DeleteOnClose);
     connect(m_nodeEntry->model(), &NodeTableModel::elevationStored, m_unsaved,
             &UnsavedChanges::markModified);
+    m_earthwork->watchNodeList(m_nodeEntry->model());
     m_nodeEntry->show();
 }
 

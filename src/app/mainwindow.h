@@ -21,6 +21,7 @@ class QToolBar;
 namespace tervan {
 
 class ControlDialog;
+class EarthworkLauncher;
 class NodeEntryDialog;
 class PlotWidget;
 class UnsavedChanges;
@@ -116,6 +117,7 @@ private:
     QLabel* m_readout = nullptr;
     QPointer<ControlDialog> m_controlModeless;
     QPointer<NodeEntryDialog> m_nodeEntry;
+    EarthworkLauncher* m_earthwork = nullptr;
     // What the picture on screen was drawn from: a redraw from the same state, as on every
     // window activation, keeps the picture instead of drawing it again.
     struct Drawn

@@ -81,15 +81,24 @@ QVariant NodeTableModel::data(const QModelIndex& index, int role) const
         if (index.column() == Elevation && isMarked(index.row()))
             return QBrush(Qt::red);
         return {};
-    case Qt::ToolTipRole:
-        if (index.column() == Elevation)
-            return note(index.row());
-        return {};
     case Qt::BackgroundRole:
         // The number column is the list's fixed column.
         if (index.column() == Number)
             return QBrush(QColor(0xe4, 0xe4, 0xe4));
+        if (index.column() == Elevation && m_suspects.contains(index.row()))
+            return QBrush(QColor(0xff, 0xd0, 0x80));
         return {};
+    case Qt::ToolTipRole: {
+        if (index.column() != Elevation)
+            return {};
+        QStringList notes;
+        if (isMarked(index.row()))
+            notes << note(index.row());
+        if (m_suspects.contains(index.row()))
+            notes << QStringLiteral("ค่าระดับผิดปกติ: ค่ากลางของจุดข้างเคียง %1 ม.")
+                         .arg(formatPicture(m_suspects.value(index.row()), 3));
+        return notes.join(QLatin1Char('\n'));
+    }
     default:
         return {};
     }
@@ -157,6 +166,16 @@ void NodeTableModel::reload()
     m_rejected.clear();
     m_misread.clear();
     endResetModel();
+}
+
+void NodeTableModel::setSuspects(const QHash<int, double>& medians)
+{
+    if (medians == m_suspects)
+        return;
+    m_suspects = medians;
+    if (m_rows > 0)
+        emit dataChanged(index(0, Elevation), index(m_rows - 1, Elevation),
+                         {Qt::BackgroundRole, Qt::ToolTipRole});
 }
 
 } // namespace tervan

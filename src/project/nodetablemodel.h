@@ -39,6 +39,9 @@ public:
     QString note(int row) const;
     // Shows the project as it is now; typed texts are forgotten.
     void reload();
+    // Marks the elevations of suspect heights (row -> the median of the node's neighbours):
+    // a background of their own and the median in the tooltip.
+    void setSuspects(const QHash<int, double>& medians);
 
 signals:
     // A typed text changed node n's stored elevation.
@@ -52,6 +55,7 @@ private:
     QHash<quint64, QString> m_typed;
     QSet<int> m_rejected;
     QSet<int> m_misread;
+    QHash<int, double> m_suspects;
 };
 
 } // namespace tervan

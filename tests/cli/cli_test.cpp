@@ -245,3 +245,76 @@ TEST(Cli, AFifoInPlaceOfAProjectFileIsRefusedAtOnce)
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, msg::cannotOpenFile(QDir::toNativeSeparators(site + ".nod")) + "\n");
 }
+
+TEST(Cli, EarthworkCommandsPrintTheDialogsLines)
+{
+    // One 10 m cell from 0 at the left to 4 at the right: balanced at 2, where the four-corner
+    // prism nets to nothing and 50 m3 is cut and filled.
+    QTemporaryDir dir;
+    const QString ramp = writeGrid(dir, "ramp", 10, 2, 2, {0, 4, 0, 4});
+    std::vector<float> z(25, 101.0f);
+    z[12] = 1001.92f;
+    const QString typo = writeGrid(dir, "typo", 10, 5, 5, z);
+    const struct
+    {
+        QStringList args;
+        QString out;
+    } cases[] = {
+        {{"earthwork", ramp},
+         "platform 2.000\nfour-corner-cut 0.00\nfour-corner-fill 0.00\ngross-cut 50.00\n"
+         "gross-fill -50.00\ncell 1 50.00 -50.00 0.00\n"},
+        {{"earthwork", ramp, "--platform", "1", "--csv"},
+         "cell,gross_cut_m3,gross_fill_m3,net_m3\n1,112.50,-12.50,100.00\n"},
+        // The plane rises 20 % towards +X, as the ground does: nothing to move at its centre.
+        {{"earthwork", ramp, "--platform", "2", "--slope-x", "40"},
+         "platform 2.000\nfour-corner-cut 0.00\nfour-corner-fill 0.00\ngross-cut 0.00\n"
+         "gross-fill 0.00\ncell 1 0.00 0.00 0.00\n"},
+        {{"balance", ramp, "--curve", "3"},
+         "balanced 2.000\nper-cm 1.00\ncurve 0.000 200.00 0.00 200.00\n"
+         "curve 2.000 50.00 -50.00 0.00\ncurve 4.000 0.00 -200.00 -200.00\n"},
+        {{"balance", ramp, "--k", "4"}, "balanced 2.667\nper-cm 2.00\n"},
+        {{"check", typo}, "suspect 13 1001.920 101.000\nsuspects 1\n"},
+        {{"check", typo, "--floor", "1000"}, "suspects 0\n"},
+    };
+    for (const auto& c : cases) {
+        const CliRun r = run(c.args);
+        EXPECT_EQ(r.status, 0) << c.args.join(' ').toStdString();
+        EXPECT_EQ(r.out, c.out) << c.args.join(' ').toStdString();
+    }
+}
+
+TEST(Cli, EarthworkCommandsRefuseAsGradeDoes)
+{
+    QTemporaryDir dir;
+    const QString ramp = writeGrid(dir, "ramp", 10, 2, 2, {0, 4, 0, 4});
+    const QString row = writeGrid(dir, "row", 10, 1, 3);
+    const QString out = dir.filePath("chart.png");
+    const struct
+    {
+        QStringList args;
+        int status;
+    } cases[] = {
+        {{"earthwork", ramp, "--k", "0"}, 2},
+        {{"earthwork", ramp, "--platform", "high"}, 2},
+        {{"earthwork", ramp, "--platform", "1e39"}, 2},
+        {{"earthwork", ramp, "--slope-y", "-101"}, 2},
+        {{"balance", ramp, "--curve", "1"}, 2},
+        {{"check", ramp, "--factor", "x"}, 2},
+        {{"render", "balance", ramp, "--k", "-1", "-o", out}, 2},
+        {{"earthwork", row}, 1},
+        {{"balance", row}, 1},
+        {{"render", "balance", row, "-o", out}, 1},
+        {{"check", dir.filePath("missing")}, 1},
+    };
+    for (const auto& c : cases) {
+        const CliRun r = run(c.args);
+        EXPECT_EQ(r.status, c.status) << c.args.join(' ').toStdString();
+        EXPECT_TRUE(r.out.isEmpty()) << c.args.join(' ').toStdString();
+        EXPECT_FALSE(r.err.isEmpty()) << c.args.join(' ').toStdString();
+    }
+    EXPECT_EQ(run({"earthwork", row}).err, msg::DataIncomplete + '\n');
+
+    const CliRun r = run({"render", "balance", ramp, "-o", out, "--size", "640x400"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(QImage(out).size(), QSize(640, 400));
+}
