@@ -8,10 +8,13 @@
 #include "support/printto.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace tervan;
@@ -228,4 +231,30 @@ TEST(Dialogs, CentreThemselvesWhenResized)
     EXPECT_EQ(dialog.frameGeometry().topLeft(),
               screen.topLeft() + QPoint((screen.width() - size.width()) / 2,
                                         (screen.height() - size.height()) / 2));
+}
+
+// The real file dialogs, typed into as a user would: a bare name means the ".gnd" file.
+TEST(FileDialogs, TypedBaseNameGetsTheProjectSuffix)
+{
+    QTemporaryDir dir;
+    QFile gnd(dir.filePath("site.gnd"));
+    ASSERT_TRUE(gnd.open(QIODevice::WriteOnly));
+    gnd.close();
+    WidgetPrompts prompts(nullptr);
+    const auto typeName = [] {
+        QTimer::singleShot(50, [] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            ASSERT_NE(dialog, nullptr);
+            QApplication::setActiveWindow(dialog);
+            ASSERT_NE(QApplication::focusWidget(), nullptr);
+            QTest::keyClicks(QApplication::focusWidget(), "site");
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        });
+    };
+    typeName();
+    EXPECT_EQ(prompts.pickOpenName("Data File (*.gnd)", dir.path() + "/"),
+              dir.filePath("site.gnd"));
+    typeName();
+    EXPECT_EQ(prompts.pickSaveName("Data File (*.gnd)", dir.path() + "/"),
+              dir.filePath("site.gnd"));
 }

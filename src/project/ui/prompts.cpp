@@ -58,6 +58,8 @@ QString pickName(QWidget* parent, QFileDialog::AcceptMode mode, const QString& f
     static const QRegularExpression firstSuffix(QStringLiteral("\\*\\.(\\w+)"));
     dialog.setDefaultSuffix(firstSuffix.match(filter).captured(1));
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    // The toolkit's own dialog speaks the program's language; a desktop's may not.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
     if (!start.isEmpty())
         dialog.selectFile(start);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
