@@ -1,5 +1,6 @@
 // The node list driven as a surveyor drives it: keys go to whatever has the focus.
 #include "common/numbertext.h"
+#include "nodelist.h"
 #include "project/controldata.h"
 #include "project/nodetablemodel.h"
 #include "project/project.h"
@@ -20,45 +21,10 @@ using namespace tervan;
 
 namespace {
 
-Project grid(qint16 rows, qint16 cols)
+struct OpenList : NodeList
 {
-    Project p = startupProject();
-    applyControlData(p, {10, rows, cols, 1});
-    return p;
-}
-
-// The dialog shown and active, as the main window opens it.
-struct OpenList
-{
-    Project project;
-    NodeEntryDialog dialog;
-    explicit OpenList(Project p) : project(std::move(p)), dialog(project)
-    {
-        dialog.show();
-        QApplication::setActiveWindow(&dialog);
-    }
-    static QWidget* focus() { return QApplication::focusWidget(); }
-    // Each key goes to whatever has the focus at that moment.
-    void type(const QString& text)
-    {
-        for (const QChar c : text) {
-            if (c.unicode() < 0x80)
-                QTest::keyClicks(focus(), QString(c));
-            else // as a Thai keyboard layout delivers it
-                QTest::sendKeyEvent(QTest::Click, focus(), Qt::Key_unknown, QString(c), {});
-        }
-    }
-    void key(Qt::Key k, Qt::KeyboardModifiers m = {}) { QTest::keyClick(focus(), k, m); }
-    int currentNode() const { return dialog.grid()->currentIndex().row() + 1; }
-    QLineEdit* box() { return dialog.findChild<QLineEdit*>(QStringLiteral("txtNodes")); }
-    QString status() { return dialog.findChild<QLabel*>(QStringLiteral("lblStatus"))->text(); }
-    void click(int node, int column)
-    {
-        QTableView* view = dialog.grid();
-        const QModelIndex index = dialog.model()->index(node - 1, column);
-        view->scrollTo(index);
-        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
-    }
+    explicit OpenList(Project p) : NodeList(std::move(p)) { open(); }
+    void click(int node, int column) { clickCell(node, column); }
 };
 
 quint32 bits(float f)

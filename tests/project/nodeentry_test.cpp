@@ -1,3 +1,4 @@
+#include "nodelist.h"
 #include "project/controldata.h"
 #include "project/nodetablemodel.h"
 #include "project/project.h"
@@ -14,34 +15,7 @@
 
 using namespace tervan;
 
-namespace {
-
-Project grid(qint16 rows, qint16 cols)
-{
-    Project p = startupProject();
-    applyControlData(p, {10, rows, cols, 1});
-    return p;
-}
-
-struct Entry
-{
-    Project project;
-    NodeEntryDialog dialog;
-    explicit Entry(Project p) : project(std::move(p)), dialog(project) {}
-
-    QLineEdit* box() { return dialog.findChild<QLineEdit*>(QStringLiteral("txtNodes")); }
-    QString cell(int node, int column) { return dialog.model()->cellText(node - 1, column); }
-    void clickCell(int node, int column)
-    {
-        QTableView* view = dialog.grid();
-        const QModelIndex index = dialog.model()->index(node - 1, column);
-        view->scrollTo(index);
-        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
-    }
-    void exit() { dialog.findChild<QPushButton*>(QStringLiteral("cmdExit"))->click(); }
-};
-
-} // namespace
+using Entry = NodeList;
 
 TEST(NodeEntry, ListsEveryNodeWithFormattedValues)
 {
@@ -161,11 +135,10 @@ TEST(NodeEntry, EveryWayOfClosingRecomputesTheRange)
     };
     for (const auto& leave : ways) {
         Entry e(grid(2, 2));
-        e.dialog.show();
-        QApplication::setActiveWindow(&e.dialog);
-        QTest::keyClicks(QApplication::focusWidget(), "-3");
+        e.open();
+        e.type("-3");
         e.clickCell(1, 3);
-        QTest::keyClicks(QApplication::focusWidget(), "42");
+        e.type("42");
         leave(e);
         EXPECT_FALSE(e.dialog.isVisible());
         EXPECT_EQ(e.project.ElevMin, -3);
