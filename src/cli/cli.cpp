@@ -1,5 +1,8 @@
 #include "cli/cli.h"
 
+#include "cli/batchwords.h"
+#include "cli/earthworkcommands.h"
+
 #include "common/messages.h"
 #include "common/numbertext.h"
 #include "common/version.h"
@@ -10,23 +13,22 @@
 #include "graphics/viewwindow.h"
 #include "printing/painterbackend.h"
 #include "printing/reports.h"
+#include "project/heightscsv.h"
 #include "project/projectfile.h"
 
-#include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QHash>
 #include <QImage>
-#include <QLocale>
 #include <QPdfWriter>
 #include <QRegularExpression>
+#include <QSaveFile>
 #include <QTextStream>
 #include <charconv>
 #include <cmath>
-#include <memory>
-#include <optional>
 #include <string>
 
 namespace tervan {
@@ -40,18 +42,28 @@ const char Usage[] =
     "       tervan-cli contours PROJECT [--interval I] [--all-labels] [--summary]\n"
     "       tervan-cli grade PROJECT [--platform Z] [--csv]\n"
     "       tervan-cli print REPORT PROJECT -o OUT.pdf [--platform Z]\n"
-    "       tervan-cli --help | --version\n";
+    "       tervan-cli import PROJECT HEIGHTS.csv -o NEWPROJECT\n"
+    "       tervan-cli export PROJECT [-o HEIGHTS.csv]\n"
+    "       tervan-cli earthwork PROJECT [--platform Z] [--k K] [--slope-x SX --slope-y SY]\n"
+    "                 [--csv]\n"
+    "       tervan-cli balance PROJECT [--k K] [--slope-x SX --slope-y SY] [--curve N]\n"
+    "       tervan-cli check PROJECT [--factor F] [--floor M]\n"
+    "       tervan-cli render balance PROJECT -o OUT.png [--size WxH] [--k K] [--platform Z]\n"
+    "       tervan-cli --help | --version\n"
+    "         REPORT: control, nodes, data, grid, contour, graphics, grade-balanced,\n"
+    "                 grade-fixed, grades\n";
 
 const char Help[] =
     "\n"
-    "Batch front end of Tervan: the window's pictures, contours, grading and printed\n"
-    "reports without a window. PROJECT is a project's name with or without .gnd; its\n"
-    ".gnd and .nod files are read as the window's Open reads them.\n"
+    "Batch front end of Tervan: the window's pictures, contours, grading, earthwork and\n"
+    "printed reports without a window. PROJECT is a project's name with or without .gnd;\n"
+    "its .gnd and .nod files are read as the window's Open reads them. Lengths and\n"
+    "elevations are in metres, areas in m2, volumes in m3 (fill negative).\n"
     "\n"
     "Commands:\n"
     "  info PROJECT\n"
-    "      Prints the heading (project, engineer, rows, cols, spacing in metres, nodes,\n"
-    "      contour interval in metres), then one line per node: node N X Y Z.\n"
+    "      Prints the heading (project, engineer, rows, cols, spacing, nodes, contour\n"
+    "      interval), then one line per node: node N X Y Z.\n"
     "  render grid|contour|surface PROJECT -o OUT.png\n"
     "      Draws the window's picture of the project into a PNG image.\n"
     "      --size WxH    image size in pixels (default 1600x1000)\n"
@@ -59,20 +71,45 @@ const char Help[] =
     "      --angle A     surface view angle in whole degrees, 0 to 180 (default 35)\n"
     "  contours PROJECT\n"
     "      Prints what the contour tracer draws, one item a line: level Z, point X Y,\n"
-    "      line X1 Y1 X2 Y2, label bottom|right|top|left X Y (metres).\n"
+    "      line X1 Y1 X2 Y2, label bottom|right|top|left X Y.\n"
     "      --interval I  contour interval in metres (default: the project's)\n"
     "      --all-labels  label every level, not only whole metres\n"
     "      --summary     print only the counts of levels, points, lines and labels\n"
     "  grade PROJECT\n"
-    "      Prints the grading result as the result dialog shows it: area (m2),\n"
-    "      platform elevation (m), total cut and fill (m3, fill negative), then each\n"
-    "      cell's mean elevation and volume.\n"
+    "      Prints the grading result as the result dialog shows it: area, platform\n"
+    "      elevation, total cut and fill, then each cell's mean elevation and volume.\n"
     "      --platform Z  platform elevation in metres (default: the balanced platform)\n"
     "      --csv         one line per cell: cell,mean_elevation_m,volume_m3\n"
     "  print REPORT PROJECT -o OUT.pdf\n"
-    "      Prints the report's pages into one A4 PDF file. REPORT is one of control,\n"
-    "      nodes, data, grid, contour, graphics, grade-balanced, grade-fixed, grades.\n"
+    "      Prints the report's pages into one A4 PDF file.\n"
     "      --platform Z  platform elevation in metres for the fixed grade (default 0)\n"
+    "  import PROJECT HEIGHTS.csv -o NEWPROJECT\n"
+    "      Takes the node heights from a CSV file and saves the result as NEWPROJECT;\n"
+    "      prints how many heights it took, or every bad line of the file.\n"
+    "  export PROJECT [-o HEIGHTS.csv]\n"
+    "      Writes node, X, Y and height as CSV (to standard output without -o).\n"
+    "  earthwork PROJECT\n"
+    "      Prints the four-corner and the gross cut and fill (each cell split where the\n"
+    "      ground meets the platform), then each cell's gross cut, fill and net volume.\n"
+    "      --platform Z  platform elevation in metres at the grid's centre (default: the\n"
+    "                    gross balance)\n"
+    "      --k K         compaction factor: cut x K balances the fill (default 1)\n"
+    "      --slope-x SX, --slope-y SY\n"
+    "                    platform slope in percent towards +X and +Y (default 0)\n"
+    "      --csv         one line per cell: cell,gross_cut_m3,gross_fill_m3,net_m3\n"
+    "  balance PROJECT\n"
+    "      Prints the balanced platform and the volume one centimetre of platform moves.\n"
+    "      --k, --slope-x, --slope-y  as for earthwork\n"
+    "      --curve N     also N points of the balance curve: Z, cut, fill, net (default 0)\n"
+    "  check PROJECT\n"
+    "      Prints the heights that stand out from their neighbours: node, height, median.\n"
+    "      --factor F    times the grid's median deviation (default 5)\n"
+    "      --floor M     and at least M metres (default 0.5)\n"
+    "  render balance PROJECT -o OUT.png\n"
+    "      Draws the balance curve into a PNG image.\n"
+    "      --size WxH    image size in pixels (default 1200x800)\n"
+    "      --k K         compaction factor (default 1)\n"
+    "      --platform Z  marks a platform elevation in metres on the curve\n"
     "\n"
     "Options:\n"
     "  -h, --help     this text\n"
@@ -81,80 +118,13 @@ const char Help[] =
     "Exit status: 0 done; 1 the project could not be used or a file not written (the\n"
     "reason goes to stderr); 2 bad usage.\n";
 
-// Every error line names the program, as other batch tools do.
-QTextStream& fail(QTextStream& err)
+// A platform elevation the fixed grade can take: a finite float.
+std::optional<double> platformOf(const Words& w, bool& bad)
 {
-    return err << "tervan-cli: ";
-}
-
-int badUsage(QTextStream& err, const QString& why)
-{
-    fail(err) << why << '\n' << Usage;
-    return 2;
-}
-
-// One command's words: its options and the names in order. `error` says which word is wrong.
-struct Words
-{
-    QCommandLineParser parser;
-    QStringList names;
-
-    bool has(const QString& option) const { return parser.isSet(option); }
-    QString value(const QString& option) const { return parser.value(option); }
-    // The option's number: nothing when the option is absent or its value is no number, which
-    // `error` then names.
-    std::optional<double> number(const QString& option, QString& error) const
-    {
-        if (!parser.isSet(option))
-            return std::nullopt;
-        bool ok = false;
-        const double v = QLocale::c().toDouble(parser.value(option), &ok);
-        if (!ok || !std::isfinite(float(v))) {
-            error = badValue(option, QStringLiteral("a number"));
-            return std::nullopt;
-        }
-        return v;
-    }
-    QString badValue(const QString& option, const QString& expected) const
-    {
-        return QStringLiteral("--%1: '%2' is not %3").arg(option, parser.value(option), expected);
-    }
-};
-
-// Reads the words after a command; options may stand anywhere among the names, of which the
-// command takes `nameCount` (`needs` says so otherwise).
-std::unique_ptr<Words> readWords(const QStringList& args, const QList<QCommandLineOption>& options,
-                                 qsizetype nameCount, const char* needs, QString& error)
-{
-    auto w = std::make_unique<Words>();
-    w->parser.addOptions(options);
-    if (!w->parser.parse(QStringList{QStringLiteral("tervan-cli")} + args)) {
-        error = w->parser.errorText();
-        return nullptr;
-    }
-    w->names = w->parser.positionalArguments();
-    if (w->names.size() != nameCount) {
-        error = QLatin1String(needs);
-        return nullptr;
-    }
-    return w;
-}
-
-QCommandLineOption valued(const QStringList& names, const char* valueName)
-{
-    return QCommandLineOption(names, QString(), QLatin1String(valueName));
-}
-
-QCommandLineOption output()
-{
-    return valued({QStringLiteral("o")}, "FILE");
-}
-
-// Why a file cannot be opened for reading, in the system's words.
-QString systemReason(const QString& file)
-{
-    QFile f(file);
-    return f.open(QIODevice::ReadOnly) ? QString() : f.errorString();
+    const auto value = w.number("--platform", bad);
+    if (value && !std::isfinite(float(*value)))
+        bad = !w.refuse("--platform", "an elevation a float can hold");
+    return value;
 }
 
 QString withoutTrailingBlanks(const QString& text)
@@ -163,39 +133,6 @@ QString withoutTrailingBlanks(const QString& text)
     while (end > 0 && text.at(end - 1) == QLatin1Char(' '))
         --end;
     return text.left(end);
-}
-
-// Opens a project by the window's name rules; on failure writes the reason the window shows,
-// with the system's reason for a file that cannot be opened, and returns nullopt.
-std::optional<Project> openProject(const QString& name, QTextStream& err)
-{
-    const ProjectFileNames names = projectFileNames(name);
-    auto loaded = loadProjectFiles(names);
-    if (const auto* error = std::get_if<FileError>(&loaded)) {
-        const QString path = error->file == ProjectFile::Gnd ? names.gnd : names.nod;
-        const QString file = QDir::toNativeSeparators(path);
-        if (error->problem == FileProblem::CannotOpen) {
-            const QString reason = systemReason(path);
-            fail(err) << msg::cannotOpenFile(file) << (reason.isEmpty() ? "" : ": ") << reason
-                      << '\n';
-        } else {
-            fail(err) << msg::fileMalformed(file) << '\n';
-        }
-        return std::nullopt;
-    }
-    Project p = startupProject();
-    applyOpenedProject(p, std::get<ProjectFileData>(std::move(loaded)), names);
-    return p;
-}
-
-// An output file opened for writing, or the reason it cannot be, after the program's own words.
-bool openOutput(QFile& file, QTextStream& err)
-{
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return true;
-    fail(err) << msg::cannotSaveFile(QDir::toNativeSeparators(file.fileName())) << ": "
-              << file.errorString() << '\n';
-    return false;
 }
 
 int info(const Project& p, QTextStream& out)
@@ -225,51 +162,43 @@ struct RenderOptions
     qint16 angle = 35;
 };
 
-const QStringList Pictures = {QStringLiteral("grid"), QStringLiteral("contour"),
-                              QStringLiteral("surface")};
-
-std::optional<RenderOptions> readRenderOptions(const QStringList& args, QString& error)
+std::optional<RenderOptions> readRenderOptions(const QStringList& args, QString& problem)
 {
-    const auto w = readWords(args,
-                             {output(), valued({QStringLiteral("size")}, "WxH"),
-                              valued({QStringLiteral("angle")}, "A"),
-                              QCommandLineOption(QStringLiteral("fit"))},
-                             2, "render needs a picture and a project", error);
+    const auto w = readWords(args, {"-o", "--size", "--angle"}, {"--fit"}, problem);
     if (!w)
         return std::nullopt;
-    if (!Pictures.contains(w->names[0])) {
-        error = QStringLiteral("'%1' is not a picture (grid, contour, surface)").arg(w->names[0]);
+    if (w->names.size() != 2 || !QStringList{"grid", "contour", "surface"}.contains(w->names[0])) {
+        problem = QStringLiteral("render needs grid, contour, surface or balance, and a project");
         return std::nullopt;
     }
     RenderOptions o;
     o.picture = w->names[0];
     o.project = w->names[1];
-    o.output = w->value(QStringLiteral("o"));
-    o.fit = w->has(QStringLiteral("fit"));
+    o.output = w->values.value("-o");
+    o.fit = w->has("--fit");
     if (o.output.isEmpty()) {
-        error = QStringLiteral("render needs -o OUT.png");
+        problem = QStringLiteral("render needs -o OUT.png");
         return std::nullopt;
     }
-    if (w->has(QStringLiteral("size"))) {
-        static const QRegularExpression form(QStringLiteral("^(\\d{1,5})x(\\d{1,5})$"));
-        const auto m = form.match(w->value(QStringLiteral("size")));
-        o.size = m.hasMatch() ? QSize(m.captured(1).toInt(), m.captured(2).toInt()) : QSize();
-        if (o.size.isEmpty() || o.size.width() > 20000 || o.size.height() > 20000) {
-            error = w->badValue(QStringLiteral("size"),
-                                QStringLiteral("WIDTHxHEIGHT pixels from 1 to 20000"));
+    if (w->values.contains("--size")) {
+        const auto size = readImageSize(w->values.value("--size"));
+        if (!size) {
+            w->refuse("--size", "WIDTHxHEIGHT, each 1 to 20000 pixels");
+            problem = w->problem;
             return std::nullopt;
         }
+        o.size = *size;
     }
-    if (const auto angle = w->number(QStringLiteral("angle"), error)) {
+    bool bad = false;
+    if (const auto angle = w->number("--angle", bad)) {
         const auto whole = roundToInt16(*angle);
-        if (!whole || *whole < 0 || *whole > 180) {
-            error = w->badValue(QStringLiteral("angle"),
-                                QStringLiteral("a whole number of degrees from 0 to 180"));
-            return std::nullopt;
-        }
-        o.angle = *whole;
+        if (!whole || *whole < 0 || *whole > 180)
+            bad = !w->refuse("--angle", "a whole number of degrees from 0 to 180");
+        else
+            o.angle = *whole;
     }
-    return error.isEmpty() ? std::optional<RenderOptions>(o) : std::nullopt;
+    problem = w->problem;
+    return bad ? std::nullopt : std::optional<RenderOptions>(o);
 }
 
 // The picture of the window, drawn by the same code on an image the world window fills.
@@ -279,7 +208,7 @@ int render(const RenderOptions& o, QTextStream& err)
     if (!project)
         return 1;
     Project& p = *project;
-    p.DisplayMode = qint16(Pictures.indexOf(o.picture) + 1);
+    p.DisplayMode = qint16(QStringList{"grid", "contour", "surface"}.indexOf(o.picture) + 1);
     p.RotationAngle = o.angle;
     if (o.fit)
         fitScreen(p);
@@ -288,15 +217,7 @@ int render(const RenderOptions& o, QTextStream& err)
         ImageSurface surface(image);
         Redraw(surface, p, NodeLabels{});
     }
-    QFile file(o.output);
-    if (!openOutput(file, err))
-        return 1;
-    if (!image.save(&file, "PNG") || !file.flush()) {
-        fail(err) << msg::cannotSaveFile(QDir::toNativeSeparators(o.output)) << ": "
-                  << file.errorString() << '\n';
-        return 1;
-    }
-    return 0;
+    return savePng(image, o.output, err) ? 0 : 1;
 }
 
 // Prints what the tracer reports, one item a line, or only the counts.
@@ -365,18 +286,15 @@ private:
 
 int contours(const QStringList& args, QTextStream& out, QTextStream& err)
 {
-    QString error;
-    const auto w = readWords(args,
-                             {valued({QStringLiteral("interval")}, "I"),
-                              QCommandLineOption(QStringLiteral("all-labels")),
-                              QCommandLineOption(QStringLiteral("summary"))},
-                             1, "contours needs one project", error);
-    const auto interval = w ? w->number(QStringLiteral("interval"), error) : std::nullopt;
-    if (!error.isEmpty())
-        return badUsage(err, error);
-    const bool summary = w->has(QStringLiteral("summary"));
-    const bool allLabels = w->has(QStringLiteral("all-labels"));
-    const auto project = openProject(w->names[0], err);
+    QString problem;
+    const auto w = readWords(args, {"--interval"}, {"--all-labels", "--summary"}, problem);
+    bool bad = false;
+    const auto interval = w ? w->number("--interval", bad) : std::nullopt;
+    if (!w || bad || w->names.size() != 1)
+        return usageError(err, Usage, w, problem);
+    const bool summary = w->has("--summary"), allLabels = w->has("--all-labels");
+    const QString& name = w->names[0];
+    const auto project = openProject(name, err);
     if (!project)
         return 1;
     PrintedContours sink(out, summary);
@@ -389,16 +307,15 @@ int contours(const QStringList& args, QTextStream& out, QTextStream& err)
 // The grading result as the result dialog shows it, or as a spreadsheet.
 int grade(const QStringList& args, QTextStream& out, QTextStream& err)
 {
-    QString error;
-    const auto w = readWords(
-        args,
-        {valued({QStringLiteral("platform")}, "Z"), QCommandLineOption(QStringLiteral("csv"))}, 1,
-        "grade needs one project", error);
-    const auto platform = w ? w->number(QStringLiteral("platform"), error) : std::nullopt;
-    if (!error.isEmpty())
-        return badUsage(err, error);
-    const bool csv = w->has(QStringLiteral("csv"));
-    auto project = openProject(w->names[0], err);
+    QString problem;
+    const auto w = readWords(args, {"--platform"}, {"--csv"}, problem);
+    bool bad = false;
+    const auto platform = w ? platformOf(*w, bad) : std::nullopt;
+    if (!w || bad || w->names.size() != 1)
+        return usageError(err, Usage, w, problem);
+    const bool csv = w->has("--csv");
+    const QString& name = w->names[0];
+    auto project = openProject(name, err);
     if (!project)
         return 1;
     Project& p = *project;
@@ -437,23 +354,24 @@ int grade(const QStringList& args, QTextStream& out, QTextStream& err)
 // Every page of one print command into one PDF, through the same report code as the window.
 int print(const QStringList& args, QTextStream& err)
 {
-    QString error;
-    const auto w = readWords(args, {output(), valued({QStringLiteral("platform")}, "Z")}, 2,
-                             "print needs a report, a project and -o OUT.pdf", error);
-    const auto platform = w ? w->number(QStringLiteral("platform"), error) : std::nullopt;
-    if (!error.isEmpty())
-        return badUsage(err, error);
+    QString problem;
+    const auto w = readWords(args, {"-o", "--platform"}, {}, problem);
+    bool bad = false;
+    const auto platform = w ? platformOf(*w, bad) : std::nullopt;
+    if (!w || bad)
+        return usageError(err, Usage, w, problem);
     const QStringList& positional = w->names;
-    const QString outputName = w->value(QStringLiteral("o"));
+    const QString output = w->values.value("-o");
     // Report name: menu family and item index ("all" is 4).
     static const QHash<QString, std::pair<char, int>> reports{
         {"control", {'d', 1}},        {"nodes", {'d', 2}},       {"data", {'d', 4}},
         {"grid", {'g', 1}},           {"contour", {'g', 2}},     {"graphics", {'g', 4}},
         {"grade-balanced", {'r', 1}}, {"grade-fixed", {'r', 2}}, {"grades", {'r', 4}}};
-    if (outputName.isEmpty())
-        return badUsage(err, QStringLiteral("print needs a report, a project and -o OUT.pdf"));
+    if (positional.size() != 2 || output.isEmpty())
+        return usageError(err, Usage,
+                          QStringLiteral("print needs a report, a project and -o OUT.pdf"));
     if (!reports.contains(positional[0]))
-        return badUsage(err, QStringLiteral("'%1' is not a report").arg(positional[0]));
+        return usageError(err, Usage, QStringLiteral("'%1' is not a report").arg(positional[0]));
     const auto [family, index] = reports.value(positional[0]);
     auto project = openProject(positional[1], err);
     if (!project)
@@ -468,9 +386,12 @@ int print(const QStringList& args, QTextStream& err)
     if (platform)
         p.FixGradeElevation = float(*platform);
 
-    QFile file(outputName);
-    if (!openOutput(file, err))
+    QFile file(output);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        fail(err) << msg::cannotSaveFile(QDir::toNativeSeparators(output)) << ": "
+                  << file.errorString() << '\n';
         return 1;
+    }
     QPdfWriter pdf(&file);
     pdf.setPageSize(QPageSize(QPageSize::A4));
     pdf.setResolution(600);
@@ -495,7 +416,71 @@ int print(const QStringList& args, QTextStream& err)
             GradePrint(page, p, index);
     }
     if (!backend.finish() || !file.flush()) {
-        fail(err) << msg::cannotSaveFile(QDir::toNativeSeparators(outputName)) << ": "
+        fail(err) << msg::cannotSaveFile(QDir::toNativeSeparators(output)) << ": "
+                  << file.errorString() << '\n';
+        return 1;
+    }
+    return 0;
+}
+
+// Heights from a CSV file into a copy of the project, saved under a new name; all or nothing.
+int importHeights(const QStringList& args, QTextStream& out, QTextStream& err)
+{
+    QString problem;
+    const auto w = readWords(args, {QStringLiteral("-o")}, {}, problem);
+    if (!w || w->names.size() != 2 || !w->values.contains(QStringLiteral("-o")))
+        return usageError(err, Usage, w, problem);
+    auto project = openProject(w->names[0], err);
+    if (!project)
+        return 1;
+    const QString csvName = w->names[1];
+    QFile csv(csvName);
+    if (!QFileInfo(csvName).isFile() || !csv.open(QIODevice::ReadOnly)) {
+        fail(err) << msg::cannotOpenFile(QDir::toNativeSeparators(csvName)) << '\n';
+        return 1;
+    }
+    const HeightsRead read = readHeightsCsv(csv, *project);
+    if (const auto* errors = std::get_if<std::vector<HeightLineError>>(&read)) {
+        for (const HeightLineError& e : *errors) {
+            fail(err) << QDir::toNativeSeparators(csvName);
+            if (e.line > 0)
+                err << ':' << e.line;
+            err << ": " << e.reason << '\n';
+        }
+        return 1;
+    }
+    const auto& heights = std::get<std::vector<NodeHeight>>(read);
+    applyHeights(*project, heights);
+    const ProjectFileNames target = projectFileNames(w->values.value(QStringLiteral("-o")));
+    if (const auto failed = saveProjectFiles(*project, target)) {
+        fail(err) << msg::cannotSaveFile(QDir::toNativeSeparators(
+                         *failed == ProjectFile::Gnd ? target.gnd : target.nod))
+                  << '\n';
+        return 1;
+    }
+    out << "imported " << heights.size() << '\n';
+    return 0;
+}
+
+int exportHeights(const QStringList& args, QTextStream& out, QTextStream& err)
+{
+    QString problem;
+    const auto w = readWords(args, {QStringLiteral("-o")}, {}, problem);
+    if (!w || w->names.size() != 1)
+        return usageError(err, Usage, w, problem);
+    const auto project = openProject(w->names[0], err);
+    if (!project)
+        return 1;
+    const QByteArray bytes = writeHeightsCsv(*project);
+    if (!w->values.contains(QStringLiteral("-o"))) {
+        out << QString::fromUtf8(bytes);
+        return 0;
+    }
+    const QString name = w->values.value(QStringLiteral("-o"));
+    QSaveFile file(name);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush() ||
+        file.error() != QFileDevice::NoError || !file.commit()) {
+        fail(err) << msg::cannotSaveFile(QDir::toNativeSeparators(name)) << ": "
                   << file.errorString() << '\n';
         return 1;
     }
@@ -518,10 +503,10 @@ int runCli(const QStringList& args, QTextStream& out, QTextStream& err)
     }
     const QStringList rest = args.mid(1);
     if (command == QLatin1String("info")) {
-        QString error;
-        const auto w = readWords(rest, {}, 1, "info needs one project", error);
-        if (!w)
-            return badUsage(err, error);
+        QString problem;
+        const auto w = readWords(rest, {}, {}, problem);
+        if (!w || w->names.size() != 1)
+            return usageError(err, Usage, w, problem);
         const auto project = openProject(w->names[0], err);
         return project ? info(*project, out) : 1;
     }
@@ -531,14 +516,20 @@ int runCli(const QStringList& args, QTextStream& out, QTextStream& err)
         return grade(rest, out, err);
     if (command == QLatin1String("contours"))
         return contours(rest, out, err);
+    if (command == QLatin1String("import"))
+        return importHeights(rest, out, err);
+    if (command == QLatin1String("export"))
+        return exportHeights(rest, out, err);
+    if (const int status = runEarthworkCommand(args, out, err, Usage); status >= 0)
+        return status;
     if (command == QLatin1String("render")) {
-        QString error;
-        const auto options = readRenderOptions(rest, error);
-        return options ? render(*options, err) : badUsage(err, error);
+        QString problem;
+        const auto options = readRenderOptions(rest, problem);
+        return options ? render(*options, err) : usageError(err, Usage, problem);
     }
-    if (command.isEmpty())
-        return badUsage(err, QStringLiteral("no command given"));
-    return badUsage(err, QStringLiteral("'%1' is not a command").arg(command));
+    return usageError(err, Usage,
+                      command.isEmpty() ? QStringLiteral("no command given")
+                                        : QStringLiteral("'%1' is not a command").arg(command));
 }
 
 } // namespace tervan

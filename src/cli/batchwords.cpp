@@ -1,0 +1,124 @@
+#include "cli/batchwords.h"
+
+#include "common/messages.h"
+#include "project/projectfile.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QRegularExpression>
+#include <QTextStream>
+
+namespace tervan {
+
+namespace {
+
+// "--size" and "-o" as the parser names them.
+QString optionName(const QString& word)
+{
+    return word.mid(word.startsWith(QLatin1String("--")) ? 2 : 1);
+}
+
+} // namespace
+
+bool Words::refuse(const char* option, const char* expected) const
+{
+    if (problem.isEmpty())
+        problem = QStringLiteral("%1: '%2' is not %3")
+                      .arg(QLatin1String(option), values.value(QLatin1String(option)),
+                           QLatin1String(expected));
+    return false;
+}
+
+std::optional<Words> readWords(const QStringList& args, const QStringList& valued,
+                               const QStringList& bare, QString& problem)
+{
+    QCommandLineParser parser;
+    for (const QString& option : valued)
+        parser.addOption(QCommandLineOption(optionName(option), QString(), QStringLiteral("V")));
+    for (const QString& flag : bare)
+        parser.addOption(QCommandLineOption(optionName(flag)));
+    if (!parser.parse(QStringList{QStringLiteral("tervan-cli")} + args)) {
+        problem = parser.errorText();
+        return std::nullopt;
+    }
+    Words w;
+    w.names = parser.positionalArguments();
+    for (const QString& option : valued)
+        if (parser.isSet(optionName(option)))
+            w.values.insert(option, parser.value(optionName(option)));
+    for (const QString& flag : bare)
+        if (parser.isSet(optionName(flag)))
+            w.flags << flag;
+    return w;
+}
+
+int usageError(QTextStream& err, const char* usage, const QString& problem)
+{
+    fail(err) << (problem.isEmpty() ? QStringLiteral("bad usage") : problem) << '\n' << usage;
+    return 2;
+}
+
+int usageError(QTextStream& err, const char* usage, const std::optional<Words>& words,
+               const QString& problem)
+{
+    return usageError(err, usage, words && !words->problem.isEmpty() ? words->problem : problem);
+}
+
+QTextStream& fail(QTextStream& err)
+{
+    return err << "tervan-cli: ";
+}
+
+bool savePng(const QImage& image, const QString& name, QTextStream& err)
+{
+    QFile file(name);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate) && image.save(&file, "PNG") &&
+        file.flush())
+        return true;
+    fail(err) << msg::cannotSaveFile(QDir::toNativeSeparators(name)) << ": " << file.errorString()
+              << '\n';
+    return false;
+}
+
+std::optional<QSize> readImageSize(const QString& text)
+{
+    static const QRegularExpression form(QStringLiteral("^(\\d{1,5})x(\\d{1,5})$"));
+    const auto m = form.match(text);
+    if (!m.hasMatch())
+        return std::nullopt;
+    const QSize size(m.captured(1).toInt(), m.captured(2).toInt());
+    if (size.isEmpty() || size.width() > 20000 || size.height() > 20000)
+        return std::nullopt;
+    return size;
+}
+
+std::optional<Project> openProject(const QString& name, QTextStream& err)
+{
+    const ProjectFileNames names = projectFileNames(name);
+    auto loaded = loadProjectFiles(names);
+    if (const auto* error = std::get_if<FileError>(&loaded)) {
+        const QString path = error->file == ProjectFile::Gnd ? names.gnd : names.nod;
+        const QString file = QDir::toNativeSeparators(path);
+        if (error->problem != FileProblem::CannotOpen) {
+            fail(err) << msg::fileMalformed(file) << '\n';
+            return std::nullopt;
+        }
+        // Anything but a regular file could block a second open (a FIFO).
+        const QFileInfo info(path);
+        QFile reopened(path);
+        const QString reason = info.exists() && !info.isFile()
+                                   ? QStringLiteral("not a regular file")
+                               : reopened.open(QIODevice::ReadOnly) ? QString()
+                                                                    : reopened.errorString();
+        fail(err) << msg::cannotOpenFile(file) << (reason.isEmpty() ? "" : ": ") << reason << '\n';
+        return std::nullopt;
+    }
+    Project p = startupProject();
+    applyOpenedProject(p, std::get<ProjectFileData>(std::move(loaded)), names);
+    return p;
+}
+
+} // namespace tervan
