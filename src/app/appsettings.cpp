@@ -60,6 +60,7 @@ AppSettings::AppSettings(MainWindow& window, QSettings& settings, QObject* paren
     if (!folder.isEmpty() && QFileInfo(folder).isAbsolute() && QFileInfo(folder).isDir())
         window.setFileDialogStart(folder);
     connect(&window, &MainWindow::projectFileUsed, this, &AppSettings::fileUsed);
+    connect(&window, &MainWindow::projectRefused, m_recent, &RecentProjects::refused);
 
     restoreLabels();
     for (int item : LabelItems)

@@ -444,13 +444,13 @@ void MainWindow::mnuFileNew_Click()
     projectReplaced();
 }
 
-void MainWindow::mnuFileOpen_Click(const QString& name)
+void MainWindow::mnuFileOpen_Click(const QString& fileName)
 {
     emit commandStarted(QStringLiteral("mnuFileOpen_Click"));
     if (!m_unsaved->settle())
         return;
     const QString picked =
-        name.isEmpty() ? m_prompts->pickOpenName(FileFilter, m_lastFileName) : name;
+        fileName.isEmpty() ? m_prompts->pickOpenName(FileFilter, m_lastFileName) : fileName;
     if (picked.isEmpty())
         return;
     m_lastFileName = picked;
@@ -462,6 +462,7 @@ void MainWindow::mnuFileOpen_Click(const QString& name)
             QDir::toNativeSeparators(error->file == ProjectFile::Gnd ? names.gnd : names.nod);
         m_prompts->notice(error->problem == FileProblem::CannotOpen ? msg::cannotOpenFile(name)
                                                                     : msg::fileMalformed(name));
+        emit projectRefused(names.gnd);
         return;
     }
     applyOpenedProject(m_project, std::get<ProjectFileData>(std::move(loaded)), names);

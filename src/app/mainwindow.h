@@ -57,7 +57,7 @@ public:
 
     void mnuFileNew_Click();
     // Opens the named project, or asks for one when no name is given.
-    void mnuFileOpen_Click(const QString& name = QString());
+    void mnuFileOpen_Click(const QString& fileName = QString());
     void mnuFileSave_Click();
     void mnuFileClose_Click();
     void mnuFileExit_Click();
@@ -84,6 +84,8 @@ signals:
     void redrawn();
     // A project's ".gnd" file was opened or saved.
     void projectFileUsed(const QString& gnd);
+    // Open refused the project after saying why.
+    void projectRefused(const QString& gnd);
 
 protected:
     bool event(QEvent* event) override;

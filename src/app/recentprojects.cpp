@@ -70,7 +70,7 @@ void RecentProjects::rebuild()
         entry->setObjectName(QStringLiteral("mnuFileRecent_%1").arg(i + 1));
         entry->setStatusTip(QDir::toNativeSeparators(file));
         entry->setToolTip(QDir::toNativeSeparators(file));
-        connect(entry, &QAction::triggered, this, [this, file] { openEntry(file); });
+        connect(entry, &QAction::triggered, this, [this, file] { m_open(file); });
         m_menu->insertAction(m_before, entry);
         m_entries << entry;
     }
@@ -78,10 +78,9 @@ void RecentProjects::rebuild()
     m_separator->setObjectName(QStringLiteral("mnuFileRecentFree"));
 }
 
-void RecentProjects::openEntry(const QString& gnd)
+void RecentProjects::refused(const QString& gnd)
 {
-    m_open(gnd);
-    // Open has said why it refused; a project that is no longer there is no longer offered.
+    // Open has said why; a project that is no longer there is no longer offered.
     const ProjectFileNames names = projectFileNames(gnd);
     if (!QFileInfo::exists(names.gnd) || !QFileInfo::exists(names.nod))
         remove(gnd);

@@ -12,7 +12,8 @@ namespace tervan {
 // The File menu's list of the last projects opened or saved, newest first, shown as numbered
 // entries just above the given item (Exit) and closed off from it by a separator. An empty
 // list shows nothing, so the menu is then as it always was. Choosing an entry opens it through
-// the given open command; a project whose files are gone afterwards leaves the list.
+// the given open command; a project that Open refuses because its files are gone leaves the
+// list.
 class RecentProjects final : public QObject
 {
     Q_OBJECT
@@ -28,6 +29,8 @@ public:
     // Puts the project at the top.
     void add(const QString& gnd);
     void remove(const QString& gnd);
+    // Open refused the project: it leaves the list when its files are gone.
+    void refused(const QString& gnd);
     QList<QAction*> entries() const { return m_entries; }
 
 signals:
@@ -35,7 +38,6 @@ signals:
 
 private:
     void rebuild();
-    void openEntry(const QString& gnd);
 
     QMenu* m_menu;
     QAction* m_before;

@@ -14,6 +14,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -218,10 +219,20 @@ TEST(Settings, RecentEntryOpensLikeOpenAndLeavesWhenItsFilesAreGone)
     s.remembered.recentProjects().setFiles({site, dir.filePath("gone.gnd")});
 
     s.window.menuItem("mnuFileRecent_1")->trigger();
-    EXPECT_TRUE(
-        s.window.windowTitle().startsWith("TERVAN[" + QDir::toNativeSeparators(site) + "]"));
+    EXPECT_TRUE(s.window.windowTitle().startsWith("TERVAN[" + QDir::toNativeSeparators(site) + "]"));
     EXPECT_TRUE(s.prompts->messages.isEmpty());
 
+    // Unsaved changes are asked about first, as Open asks; cancelling keeps them.
+    s.prompts->onModal = [](QDialog& dialog) { dialog.accept(); };
+    s.window.mnuEditChoice_Click(2);
+    ASSERT_TRUE(s.window.isWindowModified());
+    s.prompts->saveChoices = {Prompts::SaveChoice::Cancel};
+    s.window.menuItem("mnuFileRecent_2")->trigger();
+    EXPECT_EQ(s.prompts->saveQuestions.size(), 1);
+    EXPECT_TRUE(s.prompts->messages.isEmpty());
+    EXPECT_EQ(s.remembered.recentProjects().files().size(), 2);
+
+    // Without saving this time: the missing project is refused as Open refuses it.
     s.window.menuItem("mnuFileRecent_2")->trigger();
     EXPECT_EQ(s.prompts->messages,
               QStringList{msg::cannotOpenFile(QDir::toNativeSeparators(dir.filePath("gone.gnd")))});
