@@ -4,8 +4,10 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
+  libpango1.0-dev libcairo2-dev
   libgtest-dev libbenchmark-dev
   fonts-thai-tlwg fontconfig
+  poppler-utils
 )
 missing=()
 for p in "${packages[@]}"; do

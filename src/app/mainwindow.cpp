@@ -651,10 +651,8 @@ void MainWindow::GraphicPrint_Click(int index)
         return;
     }
     const NodeLabels labels{checked(5), checked(6), checked(7)};
-    printReport([this, index, labels](PageSurface& page) {
-        GraphicPrint(page, m_project, index, labels,
-                     [this](const QString& text) { return m_plot->worldTextSize(text); });
-    });
+    printReport(
+        [this, index, labels](PageSurface& page) { GraphicPrint(page, m_project, index, labels); });
 }
 
 void MainWindow::GradePrint_Click(int index)

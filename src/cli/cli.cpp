@@ -7,16 +7,13 @@
 #include "graphics/imagesurface.h"
 #include "graphics/redraw.h"
 #include "graphics/viewwindow.h"
-#include "printing/painterbackend.h"
+#include "printing/cairopdfbackend.h"
 #include "printing/reports.h"
 #include "project/projectfile.h"
 
 #include <QDir>
-#include <QFontMetricsF>
-#include <QGuiApplication>
 #include <QHash>
 #include <QImage>
-#include <QPdfWriter>
 #include <QRegularExpression>
 #include <QTextStream>
 #include <charconv>
@@ -353,26 +350,13 @@ int print(const QStringList& args, QTextStream& err)
     if (platform)
         p.FixGradeElevation = float(*platform);
 
-    auto pdf = std::make_unique<QPdfWriter>(output);
-    pdf->setPageSize(QPageSize(QPageSize::A4));
-    pdf->setResolution(600);
-    pdf->setPageMargins(QMarginsF(6, 6, 6, 6), QPageLayout::Millimeter);
-    PainterBackend backend(std::move(pdf), PainterBackend::Documents::PagesOfOneFile);
+    CairoPdfBackend backend(output);
     {
         PageSurface page(backend);
-        // Titles and labels are placed by the main window's measure of their text: the
-        // window of a 1600 x 1000 screen in the normal view for the project's spacing.
-        const QFontMetricsF metrics(QGuiApplication::font());
-        const double xPerPixel = (double(p.ViewXMax) - p.ViewXMin) / 1600;
-        const double yPerPixel = (double(p.ViewYMax) - p.ViewYMin) / 1000;
-        const WindowTextSize measure = [&](const QString& text) {
-            return QSizeF(metrics.horizontalAdvance(text) * xPerPixel,
-                          metrics.height() * yPerPixel);
-        };
         if (family == 'd')
             DataPrint(page, p, index);
         else if (family == 'g')
-            GraphicPrint(page, p, index, NodeLabels{}, measure);
+            GraphicPrint(page, p, index, NodeLabels{});
         else
             GradePrint(page, p, index);
     }
