@@ -23,6 +23,7 @@ namespace tervan {
 class ControlDialog;
 class NodeEntryDialog;
 class PlotWidget;
+class PrinterChoice;
 
 // frmMain: the program's one top-level window. It owns the project, builds the menu bar and the
 // toolbar from their tables, dispatches every item to its command, and redraws the picture of
@@ -46,7 +47,8 @@ public:
     // Redraw: world window, scroll bars, dot counts, then the picture of DisplayMode.
     void Form_Activate();
 
-    // Where print commands send their pages; the default printer unless replaced.
+    // Where print commands send their pages; the printer chosen in the File menu (at first the
+    // system default) unless replaced.
     using PrintOutput = std::function<std::unique_ptr<PageBackend>(Prompts&)>;
     void setPrintOutput(PrintOutput output);
 
@@ -121,6 +123,7 @@ private:
     };
     std::optional<Drawn> m_drawn;
     PrintOutput m_printOutput;
+    PrinterChoice* m_printerChoice = nullptr;
     // The file dialogs start from the name picked last.
     QString m_lastFileName;
 };

@@ -293,7 +293,10 @@ int grade(const QStringList& args, QTextStream& out, QTextStream& err)
     }
     if (platform) {
         p.FixGradeElevation = float(*platform);
-        FixGradeElev(p);
+        if (!FixGradeElev(p)) {
+            err << msg::DataIncomplete << '\n';
+            return 1;
+        }
     } else if (!AutoGradeElev(p)) {
         err << msg::DataIncomplete << '\n';
         return 1;
@@ -342,13 +345,16 @@ int print(const QStringList& args, QTextStream& err)
         return 1;
     Project& p = *project;
     const bool balanced = family == 'r' && index != 2;
+    const bool fixed = family == 'r' && index != 1;
+    if (platform)
+        p.FixGradeElevation = float(*platform);
     if ((family == 'g' && !p.HasGrid()) || (family != 'g' && !p.HasNodes()) ||
-        (balanced && (p.GridRows < 2 || p.GridCols < 2))) {
+        (balanced && (p.GridRows < 2 || p.GridCols < 2)) ||
+        (family == 'r' && !ElevationsGradeable(p)) ||
+        (fixed && !PlatformGradeable(p, p.FixGradeElevation))) {
         err << msg::DataIncomplete << '\n';
         return 1;
     }
-    if (platform)
-        p.FixGradeElevation = float(*platform);
 
     CairoPdfBackend backend(output);
     {

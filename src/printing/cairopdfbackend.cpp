@@ -132,7 +132,8 @@ struct CairoPdfBackend::Cairo
     }
 };
 
-CairoPdfBackend::CairoPdfBackend(const QString& fileName) : m(std::make_unique<Cairo>())
+CairoPdfBackend::CairoPdfBackend(const QString& fileName)
+    : m(std::make_unique<Cairo>()), m_fileName(fileName)
 {
     m->surface =
         cairo_pdf_surface_create(QFile::encodeName(fileName).constData(), PaperWidth, PaperHeight);

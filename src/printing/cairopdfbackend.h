@@ -25,6 +25,7 @@ public:
     void setPaperA4() override {}
     void endDocument() override;
     int pageCount() const override { return m_pages; }
+    QString fileName() const override { return m_fileName; }
     bool failed() const override;
     bool finish() override;
 
@@ -33,6 +34,7 @@ private:
     bool openPage();
 
     std::unique_ptr<Cairo> m;
+    QString m_fileName;
     int m_pages = 0;
     bool m_newPageDue = false;
     bool m_finished = false;

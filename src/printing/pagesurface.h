@@ -27,6 +27,10 @@ public:
     virtual void endDocument() = 0;
     // Pages that received output so far.
     virtual int pageCount() const { return 0; }
+    // Where the pages go, as the user knows it: a printer's name or a file's path; empty
+    // when it is neither.
+    virtual QString printerName() const { return {}; }
+    virtual QString fileName() const { return {}; }
     // True once the device refused or broke off; later output is dropped.
     virtual bool failed() const = 0;
     // Ends whatever is still open; false when the output failed at any point.

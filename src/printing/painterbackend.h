@@ -35,6 +35,8 @@ public:
     void beginReport(const QString& title) override;
     void endDocument() override;
     int pageCount() const override { return m_pages; }
+    QString printerName() const override { return m_printerName; }
+    void setPrinterName(const QString& name) { m_printerName = name; }
     bool failed() const override { return m_failed; }
     bool finish() override;
 
@@ -48,6 +50,7 @@ private:
     QPagedPaintDevice& m_device;
     Documents m_documents;
     JobNamer m_nameJob;
+    QString m_printerName;
     QPainter m_painter;
     int m_pages = 0;
     bool m_newPageDue = false;

@@ -463,7 +463,8 @@ bool GradePrint(PageSurface& page, Project& p, int index)
         PrintAutoGrade(page, p);
     }
     if (index == 2 || index == 4) {
-        FixGradeElev(p);
+        if (!FixGradeElev(p))
+            return false;
         PrintFixGrade(page, p);
     }
     return true;

@@ -25,7 +25,8 @@ void PrintGraphicContour(PageSurface& page, Project& p, const NodeLabels& labels
 
 // The Print menu items by index (1, 2 and 4 print; 4 is "all"). The callers have checked that
 // the project holds what the report needs. Grading reports recompute their grades first;
-// returns false, printing nothing, when the balanced grade is undefined (no cells).
+// returns false, printing no further report, when a grade comes out in no numbers (no cells
+// or no area for the balanced grade, overflowing sums or volumes).
 void DataPrint(PageSurface& page, const Project& p, int index);
 void GraphicPrint(PageSurface& page, Project& p, int index, const NodeLabels& labels);
 bool GradePrint(PageSurface& page, Project& p, int index);

@@ -199,6 +199,14 @@ TEST_P(PdfPages, InkStaysOnTheReachablePaperAndOffTheHeading)
     QTemporaryDir dir;
     Project p = terrain(c.rows, c.cols, c.spacing, c.opened);
     const Printed printed = printAll(p, dir.filePath("all.pdf"));
+    // Kept for a look by eye when asked to.
+    if (const QString keep = qEnvironmentVariable("TERVAN_KEEP_PDF_DIR"); !keep.isEmpty())
+        QFile::copy(printed.file, QStringLiteral("%1/grid%2x%3-%4m%5.pdf")
+                                      .arg(keep)
+                                      .arg(c.rows)
+                                      .arg(c.cols)
+                                      .arg(c.spacing)
+                                      .arg(c.opened ? "" : "-new"));
     // Poppler takes minutes to find the words of a picture with tens of thousands of labels:
     // those pages are checked on their rendering alone.
     QList<Word> words;

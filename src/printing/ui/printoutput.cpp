@@ -19,13 +19,20 @@ std::unique_ptr<PageBackend> openPrintOutput(Prompts& prompts, const QPrinterInf
     if (!printer.isNull()) {
         auto device = std::make_unique<QPrinter>(printer, QPrinter::HighResolution);
         QPrinter* job = device.get();
-        return std::make_unique<PainterBackend>(
+        auto output = std::make_unique<PainterBackend>(
             std::move(device), PainterBackend::Documents::JobPerReport,
             [job](const QString& title) { job->setDocName(QStringLiteral("TERVAN ") + title); });
+        output->setPrinterName(printer.printerName());
+        return output;
     }
     if (!prompts.ask(QStringLiteral("ไม่พบเครื่องพิมพ์ ต้องการบันทึกเป็นแฟ้ม PDF หรือไม่")))
         return nullptr;
-    QString name = prompts.pickSaveName(QStringLiteral("PDF File (*.pdf)"), QString());
+    return openPdfOutput(prompts);
+}
+
+std::unique_ptr<PageBackend> openPdfOutput(Prompts& prompts, const QString& start)
+{
+    QString name = prompts.pickSaveName(QStringLiteral("PDF File (*.pdf)"), start);
     if (name.isEmpty())
         return nullptr;
     if (!name.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))

@@ -16,5 +16,7 @@ class Prompts;
 std::unique_ptr<PageBackend> openPrintOutput(Prompts& prompts);
 // The same with the given printer (a null one when there is none).
 std::unique_ptr<PageBackend> openPrintOutput(Prompts& prompts, const QPrinterInfo& printer);
+// A PDF file the user names, the save dialog starting at `start`; nothing when the user cancels.
+std::unique_ptr<PageBackend> openPdfOutput(Prompts& prompts, const QString& start = {});
 
 } // namespace tervan
