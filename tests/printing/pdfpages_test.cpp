@@ -1,12 +1,14 @@
 #include "grading/grading.h"
 #include "printing/cairopdfbackend.h"
 #include "printing/pagesurface.h"
+#include "printing/painterbackend.h"
 #include "printing/reports.h"
 #include "project/controldata.h"
 #include "project/project.h"
 #include "support/printto.h"
 
 #include <QFile>
+#include <QPdfWriter>
 #include <QProcess>
 #include <QRectF>
 #include <QRegularExpression>
@@ -320,4 +322,54 @@ TEST(PdfText, ReadsBackAsTheThaiThatWasPrinted)
         EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected;
     // Tone marks and the sara am stay what they are, never private-use look-alikes.
     EXPECT_FALSE(text.contains(QRegularExpression(QStringLiteral("[\\x{F700}-\\x{F71F}]"))));
+}
+
+// The two PDF routes, Qt's painter on its PDF writer and Cairo with Pango, give pages that look
+// the same: same face, sizes, positions and lines.
+TEST(PdfRoutes, PagesLookTheSame)
+{
+    if (tool("pdftoppm").isEmpty())
+        GTEST_SKIP() << "poppler-utils (pdftoppm) not installed";
+    QTemporaryDir dir;
+    Project p = terrain(11, 11, 10);
+    const auto printWith = [&p](PageBackend& output) {
+        {
+            PageSurface page(output);
+            PrintControl(page, p);
+            PrintNodeElev(page, p);
+            GraphicPrint(page, p, 4, {false, true, true});
+            GradePrint(page, p, 1);
+        }
+        EXPECT_TRUE(output.finish());
+    };
+    const QString painted = dir.filePath("painter.pdf"), cairo = dir.filePath("cairo.pdf");
+    {
+        auto pdf = std::make_unique<QPdfWriter>(painted);
+        pdf->setPageSize(QPageSize(QPageSize::A4));
+        pdf->setResolution(600);
+        pdf->setPageMargins(QMarginsF(6, 6, 6, 6), QPageLayout::Millimeter);
+        PainterBackend output(std::move(pdf), PainterBackend::Documents::PagesOfOneFile);
+        printWith(output);
+    }
+    {
+        CairoPdfBackend output(cairo);
+        printWith(output);
+    }
+    for (int page : {1, 2, 8, 9, 10}) {
+        const Raster a = render(painted, page, 72), b = render(cairo, page, 72);
+        // Qt's A4 is 595 x 842 points, Cairo's 595.28 x 841.89.
+        const int width = std::min(a.width, b.width), height = std::min(a.height, b.height);
+        ASSERT_GT(width, 590);
+        int inkA = 0, inkB = 0, apart = 0;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                inkA += a.ink(x, y);
+                inkB += b.ink(x, y);
+                apart += std::abs(int(quint8(a.pixels[y * a.width + x])) -
+                                  int(quint8(b.pixels[y * b.width + x]))) > 128;
+            }
+        // Glyph edges differ by a pixel here and there; a shifted line or text would not.
+        EXPECT_NEAR(double(inkB) / inkA, 1, 0.25) << "page " << page;
+        EXPECT_LT(apart, width * height / 100) << "page " << page;
+    }
 }
