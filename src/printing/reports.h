@@ -9,8 +9,9 @@ namespace tervan {
 struct Project;
 class PageSurface;
 
-// Text reports: each page a document of its own, the unit back to twips at the end. Every
-// report, and every graphics page, starts a report of the page surface under its title.
+// Text reports: each page ends a document, the unit goes back to twips at the end. Every
+// report, and every graphics page, begins a report of the page surface (one print job) under
+// its title.
 void PrintControl(PageSurface& page, const Project& p);
 void PrintNodeElev(PageSurface& page, const Project& p);
 void PrintAutoGrade(PageSurface& page, const Project& p);
