@@ -24,6 +24,8 @@ class ControlDialog;
 class EarthworkLauncher;
 class NodeEntryDialog;
 class PlotWidget;
+class UnsavedChanges;
+class HeightsCommands;
 
 // frmMain: the program's one top-level window. It owns the project, builds the menu bar and the
 // toolbar from their tables, dispatches every item to its command, and redraws the picture of
@@ -80,9 +82,12 @@ signals:
 
 protected:
     bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // Asks for a name and writes the pair; false when cancelled or failed.
+    bool saveProject();
     void buildMenus();
     void buildToolbar();
     void buildCentralArea();
@@ -123,6 +128,8 @@ private:
     };
     std::optional<Drawn> m_drawn;
     PrintOutput m_printOutput;
+    UnsavedChanges* m_unsaved = nullptr;
+    HeightsCommands* m_heights = nullptr;
     // The file dialogs start from the name picked last.
     QString m_lastFileName;
 };

@@ -12,14 +12,19 @@
 #include "graphics/viewwindow.h"
 #include "printing/painterbackend.h"
 #include "printing/reports.h"
+#include "project/heightscsv.h"
 #include "project/projectfile.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QHash>
 #include <QImage>
 #include <QPdfWriter>
+#include <QRegularExpression>
+#include <QSaveFile>
 #include <QTextStream>
 #include <charconv>
 #include <cmath>
@@ -41,6 +46,8 @@ const char Usage[] =
     "       tervan-cli balance PROJECT [--k K] [--slope-x SX --slope-y SY] [--curve N]\n"
     "       tervan-cli check PROJECT [--factor F] [--floor M]\n"
     "       tervan-cli render balance PROJECT -o OUT.png [--size WxH] [--k K] [--platform Z]\n"
+    "       tervan-cli import PROJECT HEIGHTS.csv -o NEWPROJECT\n"
+    "       tervan-cli export PROJECT [-o HEIGHTS.csv]\n"
     "         REPORT: control, nodes, data, grid, contour, graphics, grade-balanced,\n"
     "                 grade-fixed, grades\n";
 
@@ -329,6 +336,68 @@ int print(const QStringList& args, QTextStream& err)
     return 0;
 }
 
+// Heights from a CSV file into a copy of the project, saved under a new name; all or nothing.
+int importHeights(const QStringList& args, QTextStream& out, QTextStream& err)
+{
+    const auto w = readWords(args, {QStringLiteral("-o")}, {});
+    if (!w || w->names.size() != 2 || !w->values.contains(QStringLiteral("-o")))
+        return -1;
+    auto project = openProject(w->names[0], err);
+    if (!project)
+        return 1;
+    const QString csvName = w->names[1];
+    QFile csv(csvName);
+    if (!QFileInfo(csvName).isFile() || !csv.open(QIODevice::ReadOnly)) {
+        err << "tervan-cli: " << msg::cannotOpenFile(QDir::toNativeSeparators(csvName)) << '\n';
+        return 1;
+    }
+    const HeightsRead read = readHeightsCsv(csv, *project);
+    if (const auto* errors = std::get_if<std::vector<HeightLineError>>(&read)) {
+        for (const HeightLineError& e : *errors) {
+            err << QDir::toNativeSeparators(csvName);
+            if (e.line > 0)
+                err << ':' << e.line;
+            err << ": " << e.reason << '\n';
+        }
+        return 1;
+    }
+    const auto& heights = std::get<std::vector<NodeHeight>>(read);
+    applyHeights(*project, heights);
+    const ProjectFileNames target = projectFileNames(w->values.value(QStringLiteral("-o")));
+    if (const auto failed = saveProjectFiles(*project, target)) {
+        err << msg::cannotSaveFile(
+                   QDir::toNativeSeparators(*failed == ProjectFile::Gnd ? target.gnd : target.nod))
+            << '\n';
+        return 1;
+    }
+    out << "imported " << heights.size() << '\n';
+    return 0;
+}
+
+int exportHeights(const QStringList& args, QTextStream& out, QTextStream& err)
+{
+    const auto w = readWords(args, {QStringLiteral("-o")}, {});
+    if (!w || w->names.size() != 1)
+        return -1;
+    const auto project = openProject(w->names[0], err);
+    if (!project)
+        return 1;
+    const QByteArray bytes = writeHeightsCsv(*project);
+    if (!w->values.contains(QStringLiteral("-o"))) {
+        out << QString::fromUtf8(bytes);
+        return 0;
+    }
+    const QString name = w->values.value(QStringLiteral("-o"));
+    QSaveFile file(name);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush() ||
+        file.error() != QFileDevice::NoError || !file.commit()) {
+        err << "tervan-cli: " << msg::cannotSaveFile(QDir::toNativeSeparators(name)) << ": "
+            << file.errorString() << '\n';
+        return 1;
+    }
+    return 0;
+}
+
 } // namespace
 
 int runCli(const QStringList& args, QTextStream& out, QTextStream& err)
@@ -345,6 +414,14 @@ int runCli(const QStringList& args, QTextStream& out, QTextStream& err)
         return contours(args.mid(1), out, err);
     if (const int status = runEarthworkCommand(args, out, err, Usage); status >= 0)
         return status;
+    for (const auto& [word, command] :
+         {std::pair{"import", &importHeights}, std::pair{"export", &exportHeights}}) {
+        if (!args.isEmpty() && args[0] == QLatin1String(word)) {
+            const int status = command(args.mid(1), out, err);
+            if (status >= 0)
+                return status;
+        }
+    }
     if (!args.isEmpty() && args[0] == QLatin1String("render")) {
         if (const auto options = readRenderOptions(args.mid(1)))
             return render(*options, err);

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace tervan;
 
@@ -275,4 +276,45 @@ TEST(Cli, EarthworkCommandsRefuseAsGradeDoes)
     const CliRun r = run({"render", "balance", ramp, "-o", out, "--size", "640x400"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(QImage(out).size(), QSize(640, 400));
+}
+
+TEST(Cli, HeightsExportAndImportRoundTrip)
+{
+    QTemporaryDir dir;
+    const QString site =
+        writeGrid(dir, "site", 10, 2, 3, {100.125f, 99.5f, 101, 102.75f, 1e-3f, 7});
+    const CliRun exported = run({"export", site});
+    ASSERT_EQ(exported.status, 0) << exported.err.toStdString();
+    EXPECT_TRUE(exported.out.startsWith("node,x,y,elevation\n1,0,0,100.125\n2,10,0,99.5\n"));
+    ASSERT_EQ(run({"export", site, "-o", dir.filePath("h.csv")}).status, 0);
+
+    const QString blank = writeGrid(dir, "blank", 10, 2, 3);
+    const CliRun imported =
+        run({"import", blank, dir.filePath("h.csv"), "-o", dir.filePath("copy")});
+    EXPECT_EQ(imported.status, 0) << imported.err.toStdString();
+    EXPECT_EQ(imported.out, "imported 6\n");
+    EXPECT_EQ(run({"export", dir.filePath("copy")}).out, exported.out);
+
+    QFile bad(dir.filePath("bad.csv"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("1,5\n9,5\n1,6\n");
+    bad.close();
+    const CliRun refused = run({"import", blank, dir.filePath("bad.csv"), "-o", dir.filePath("x")});
+    EXPECT_EQ(refused.status, 1);
+    const QString csv = QDir::toNativeSeparators(dir.filePath("bad.csv"));
+    EXPECT_EQ(refused.err,
+              csv + ":2: ไม่มีจุดที่ 9 ในกริด (จุดที่ 1 ถึง 6)\n" + csv + ":3: จุดที่ 1 ซ้ำกับบรรทัดที่ 1\n");
+    EXPECT_FALSE(QFile::exists(dir.filePath("x.gnd")));
+    EXPECT_EQ(run({"import", blank, dir.filePath("h.csv")}).status, 2);
+}
+
+TEST(Cli, AFifoInPlaceOfAProjectFileIsRefusedAtOnce)
+{
+    QTemporaryDir dir;
+    const QString site = writeGrid(dir, "site", 10, 2, 2);
+    QFile::remove(site + ".nod");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(site + ".nod").constData(), 0600), 0);
+    const CliRun r = run({"info", site});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, msg::cannotOpenFile(QDir::toNativeSeparators(site + ".nod")) + "\n");
 }

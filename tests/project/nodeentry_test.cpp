@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace tervan;
@@ -124,15 +125,15 @@ TEST(NodeEntry, CoordinateCellsChangeTheirTextOnly)
     EXPECT_EQ(again.model()->cellText(4, 1), "10");
 }
 
-TEST(NodeEntry, ClickStoresTheShownElevationAgain)
+TEST(NodeEntry, ClickShowsTheFullElevationAndStoresNothing)
 {
     Project p = grid(2, 2);
     p.Nodes[2].Z = 12.345f;
     Entry e(p);
     e.clickCell(2, 3);
-    EXPECT_EQ(e.box()->text(), "12.35");
-    EXPECT_EQ(e.box()->selectedText(), "12.35");
-    EXPECT_EQ(e.project.Nodes[2].Z, 12.35f);
+    EXPECT_EQ(e.cell(2, 3), "12.35");
+    EXPECT_EQ(e.box()->selectedText(), "12.345");
+    EXPECT_EQ(e.project, p);
 }
 
 TEST(NodeEntry, TooLargeANumberKeepsTheOldElevationUntilCorrected)
@@ -151,21 +152,25 @@ TEST(NodeEntry, TooLargeANumberKeepsTheOldElevationUntilCorrected)
     EXPECT_FALSE(e.dialog.model()->isRejected(3));
 }
 
-TEST(NodeEntry, ExitButtonRecomputesTheRangeOtherClosingDoesNot)
+TEST(NodeEntry, EveryWayOfClosingRecomputesTheRange)
 {
-    {
+    const std::function<void(Entry&)> ways[] = {
+        [](Entry& e) { e.exit(); },
+        [](Entry& e) { e.dialog.close(); },
+        [](Entry&) { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape); },
+    };
+    for (const auto& leave : ways) {
         Entry e(grid(2, 2));
-        e.box()->setText("-3");
+        e.dialog.show();
+        QApplication::setActiveWindow(&e.dialog);
+        QTest::keyClicks(QApplication::focusWidget(), "-3");
         e.clickCell(1, 3);
-        e.box()->setText("42");
-        e.exit();
+        QTest::keyClicks(QApplication::focusWidget(), "42");
+        leave(e);
+        EXPECT_FALSE(e.dialog.isVisible());
         EXPECT_EQ(e.project.ElevMin, -3);
         EXPECT_EQ(e.project.ElevMax, 42);
     }
-    Entry e(grid(2, 2));
-    e.box()->setText("-3");
-    e.dialog.close();
-    EXPECT_EQ(e.project.ElevMin, 0);
 }
 
 TEST(NodeEntry, ReloadFollowsAShrunkGridAndNeverWritesPastIt)
