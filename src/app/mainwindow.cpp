@@ -1,6 +1,10 @@
 #include "app/mainwindow.h"
 
+#include "app/heightscommands.h"
+#include "app/unsavedchanges.h"
+
 #include "app/aboutdialog.h"
+#include "app/earthworklauncher.h"
 #include "app/printerchoice.h"
 
 #include "app/toolbaricons.h"
@@ -15,6 +19,7 @@
 #include "graphics/ui/plotwidget.h"
 #include "graphics/viewwindow.h"
 #include "printing/reports.h"
+#include "project/nodetablemodel.h"
 #include "project/projectfile.h"
 #include "project/ui/centreddialog.h"
 #include "project/ui/controldialog.h"
@@ -24,7 +29,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDir>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
 #include <QMenuBar>
@@ -40,9 +47,13 @@ namespace {
 const QString Caption = QStringLiteral("TERVAN");
 const QString FileFilter = QStringLiteral("Data File (*.gnd)");
 
+// Where the caption shows unsaved changes.
+const QString ModifiedMark = QStringLiteral("[*]");
+
 QString captionFor(const ProjectFileNames& names)
 {
-    return Caption + QLatin1Char('[') + QDir::toNativeSeparators(names.gnd) + QLatin1Char(']');
+    return Caption + QLatin1Char('[') + QDir::toNativeSeparators(names.gnd) + QLatin1Char(']') +
+           ModifiedMark;
 }
 
 // One entry of a menu array; "-" makes a separator that still holds its index.
@@ -125,9 +136,19 @@ MainWindow::MainWindow(std::unique_ptr<Prompts> prompts, QWidget* parent)
     setObjectName(QStringLiteral("frmMain"));
     if (!m_prompts)
         m_prompts = std::make_unique<WidgetPrompts>(this);
+    m_unsaved = new UnsavedChanges(this, *m_prompts, [this] { return saveProject(); });
     buildCentralArea();
+    m_heights = new HeightsCommands(m_project, *m_prompts, m_stbMain, this);
+    connect(m_heights, &HeightsCommands::imported, this, [this] {
+        m_unsaved->markModified();
+        projectReplaced();
+    });
     buildMenus();
     m_printOutput = [this](Prompts& prompts) { return m_printerChoice->open(prompts); };
+    m_earthwork = new EarthworkLauncher(
+        m_project, *m_prompts, [this](const auto& report) { printReport(report); }, this);
+    m_earthwork->addMenuItems(findChild<QMenu*>(QStringLiteral("mnuGradeElev")),
+                              findChild<QMenu*>(QStringLiteral("mnuEdit")));
     buildToolbar();
     startup();
 }
@@ -149,6 +170,18 @@ void MainWindow::buildMenus()
     connect(addItem(file, "mnuFileClose", u"ปิดแฟ้ม", QKeySequence(Qt::CTRL | Qt::Key_C)),
             &QAction::triggered, this, &MainWindow::mnuFileClose_Click);
     addItem(file, "mnuFileFree2", u"-");
+    // Heights in and out of other programs, before Exit.
+    connect(addItem(file, "mnuFileImportHeights", u"นำเข้าค่าระดับ (CSV)…"), &QAction::triggered, this,
+            [this] {
+                emit commandStarted(QStringLiteral("importHeights"));
+                m_heights->importHeights();
+            });
+    connect(addItem(file, "mnuFileExportHeights", u"ส่งออกค่าระดับ (CSV)…"), &QAction::triggered, this,
+            [this] {
+                emit commandStarted(QStringLiteral("exportHeights"));
+                m_heights->exportHeights();
+            });
+    addItem(file, "mnuFileFree3", u"-");
     connect(addItem(file, "mnuFileExit", u"ออกจากโปรแกรม"), &QAction::triggered, this,
             &MainWindow::mnuFileExit_Click);
     m_printerChoice = new PrinterChoice(file, *m_prompts, this);
@@ -291,7 +324,7 @@ void MainWindow::startup()
         setChecked(index, true);
     for (int index : {12, 13, 14})
         menuItem(arrayName("ViewChoice", index))->setEnabled(false);
-    setWindowTitle(Caption);
+    setWindowTitle(Caption + ModifiedMark);
     setWindowState(Qt::WindowMaximized);
 
     // The bars keep these ranges for good; each event pans by one step.
@@ -349,6 +382,15 @@ bool MainWindow::event(QEvent* event)
     return result;
 }
 
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    // The window's close button asks as Exit does.
+    if (m_unsaved->settle())
+        event->accept();
+    else
+        event->ignore();
+}
+
 void MainWindow::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
@@ -392,15 +434,20 @@ void MainWindow::Form_Activate()
 void MainWindow::mnuFileNew_Click()
 {
     emit commandStarted(QStringLiteral("mnuFileNew_Click"));
+    if (!m_unsaved->settle())
+        return;
     setEditingEnabled(true);
     resetForNew(m_project);
-    setWindowTitle(Caption);
+    setWindowTitle(Caption + ModifiedMark);
+    m_unsaved->markSaved();
     projectReplaced();
 }
 
 void MainWindow::mnuFileOpen_Click()
 {
     emit commandStarted(QStringLiteral("mnuFileOpen_Click"));
+    if (!m_unsaved->settle())
+        return;
     const QString picked = m_prompts->pickOpenName(FileFilter, m_lastFileName);
     if (picked.isEmpty())
         return;
@@ -418,40 +465,62 @@ void MainWindow::mnuFileOpen_Click()
     applyOpenedProject(m_project, std::get<ProjectFileData>(std::move(loaded)), names);
     setEditingEnabled(true);
     setWindowTitle(captionFor(names));
+    m_unsaved->markSaved();
     projectReplaced();
 }
 
 void MainWindow::mnuFileSave_Click()
 {
     emit commandStarted(QStringLiteral("mnuFileSave_Click"));
+    saveProject();
+}
+
+bool MainWindow::saveProject()
+{
     const QString picked = m_prompts->pickSaveName(FileFilter, m_lastFileName);
     if (picked.isEmpty())
-        return;
+        return false;
     m_lastFileName = picked;
     const ProjectFileNames names = projectFileNames(picked);
+    // The pair is replaced together: ask when either file is there, whichever name was typed.
+    for (const QString& file : {names.gnd, names.nod}) {
+        if (QFileInfo::exists(file) || QFileInfo(file).isSymLink()) {
+            if (!m_prompts->ask(QStringLiteral("แฟ้ม %1 มีอยู่แล้ว ต้องการบันทึกทับหรือไม่")
+                                    .arg(QDir::toNativeSeparators(file))))
+                return false;
+            break;
+        }
+    }
     if (const auto failed = saveProjectFiles(m_project, names)) {
         m_prompts->notice(msg::cannotSaveFile(
             QDir::toNativeSeparators(*failed == ProjectFile::Gnd ? names.gnd : names.nod)));
-        return;
+        return false;
     }
     m_project.DataFileBase = names.base;
     m_project.GndFileName = names.gnd;
     m_project.NodFileName = names.nod;
     setWindowTitle(captionFor(names));
+    m_unsaved->markSaved();
+    return true;
 }
 
 void MainWindow::mnuFileClose_Click()
 {
     emit commandStarted(QStringLiteral("mnuFileClose_Click"));
+    if (!m_unsaved->settle())
+        return;
+    m_unsaved->markSaved();
     // The data stay: the next redraw shows them again.
     setEditingEnabled(false);
-    setWindowTitle(Caption);
+    setWindowTitle(Caption + ModifiedMark);
     clearPicture();
 }
 
 void MainWindow::mnuFileExit_Click()
 {
     emit commandStarted(QStringLiteral("mnuFileExit_Click"));
+    if (!m_unsaved->settle())
+        return;
     QApplication::closeAllWindows();
 }
 
@@ -461,13 +530,18 @@ void MainWindow::mnuEditChoice_Click(int index)
     switch (index) {
     case 1: {
         HeadingDialog dialog(m_project, this);
+        const auto before = std::pair(m_project.ProjectName, m_project.EngineerName);
         m_prompts->runModal(dialog);
+        if (before != std::pair(m_project.ProjectName, m_project.EngineerName))
+            m_unsaved->markModified();
         break;
     }
     case 2: {
         ControlDialog dialog(m_project, *m_prompts, this);
-        if (m_prompts->runModal(dialog) == QDialog::Accepted)
+        if (m_prompts->runModal(dialog) == QDialog::Accepted) {
+            m_unsaved->markModified();
             projectReplaced();
+        }
         break;
     }
     case 4:
@@ -491,7 +565,10 @@ void MainWindow::showControlModeless()
     }
     m_controlModeless = new ControlDialog(m_project, *m_prompts, this);
     m_controlModeless->setAttribute(Qt::WA_DeleteOnClose);
-    connect(m_controlModeless, &QDialog::accepted, this, &MainWindow::projectReplaced);
+    connect(m_controlModeless, &QDialog::accepted, this, [this] {
+        m_unsaved->markModified();
+        projectReplaced();
+    });
     m_controlModeless->show();
 }
 
@@ -512,6 +589,9 @@ void MainWindow::showNodeEntry()
     }
     m_nodeEntry = new NodeEntryDialog(m_project, this);
     m_nodeEntry->setAttribute(Qt::WA_DeleteOnClose);
+    connect(m_nodeEntry->model(), &NodeTableModel::elevationStored, m_unsaved,
+            &UnsavedChanges::markModified);
+    m_earthwork->watchNodeList(m_nodeEntry->model());
     m_nodeEntry->show();
 }
 

@@ -21,9 +21,12 @@ class QToolBar;
 namespace tervan {
 
 class ControlDialog;
+class EarthworkLauncher;
 class NodeEntryDialog;
 class PlotWidget;
 class PrinterChoice;
+class UnsavedChanges;
+class HeightsCommands;
 
 // frmMain: the program's one top-level window. It owns the project, builds the menu bar and the
 // toolbar from their tables, dispatches every item to its command, and redraws the picture of
@@ -81,9 +84,12 @@ signals:
 
 protected:
     bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // Asks for a name and writes the pair; false when cancelled or failed.
+    bool saveProject();
     void buildMenus();
     void buildToolbar();
     void buildCentralArea();
@@ -113,6 +119,7 @@ private:
     QLabel* m_readout = nullptr;
     QPointer<ControlDialog> m_controlModeless;
     QPointer<NodeEntryDialog> m_nodeEntry;
+    EarthworkLauncher* m_earthwork = nullptr;
     // What the picture on screen was drawn from: a redraw from the same state, as on every
     // window activation, keeps the picture instead of drawing it again.
     struct Drawn
@@ -124,6 +131,8 @@ private:
     std::optional<Drawn> m_drawn;
     PrintOutput m_printOutput;
     PrinterChoice* m_printerChoice = nullptr;
+    UnsavedChanges* m_unsaved = nullptr;
+    HeightsCommands* m_heights = nullptr;
     // The file dialogs start from the name picked last.
     QString m_lastFileName;
 };

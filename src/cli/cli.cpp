@@ -1,5 +1,8 @@
 #include "cli/cli.h"
 
+#include "cli/batchwords.h"
+#include "cli/earthworkcommands.h"
+
 #include "common/messages.h"
 #include "common/numbertext.h"
 #include "grading/grading.h"
@@ -9,12 +12,16 @@
 #include "graphics/viewwindow.h"
 #include "printing/cairopdfbackend.h"
 #include "printing/reports.h"
+#include "project/heightscsv.h"
 #include "project/projectfile.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QImage>
 #include <QRegularExpression>
+#include <QSaveFile>
 #include <QTextStream>
 #include <charconv>
 #include <cmath>
@@ -31,47 +38,15 @@ const char Usage[] =
     "       tervan-cli contours PROJECT [--interval I] [--all-labels] [--summary]\n"
     "       tervan-cli grade PROJECT [--platform Z] [--csv]\n"
     "       tervan-cli print REPORT PROJECT -o OUT.pdf [--platform Z]\n"
+    "       tervan-cli import PROJECT HEIGHTS.csv -o NEWPROJECT\n"
+    "       tervan-cli export PROJECT [-o HEIGHTS.csv]\n"
+    "       tervan-cli earthwork PROJECT [--platform Z] [--k K] [--slope-x SX --slope-y SY]\n"
+    "                 [--csv]\n"
+    "       tervan-cli balance PROJECT [--k K] [--slope-x SX --slope-y SY] [--curve N]\n"
+    "       tervan-cli check PROJECT [--factor F] [--floor M]\n"
+    "       tervan-cli render balance PROJECT -o OUT.png [--size WxH] [--k K] [--platform Z]\n"
     "         REPORT: control, nodes, data, grid, contour, graphics, grade-balanced,\n"
     "                 grade-fixed, grades\n";
-
-// The words after a command: names in order, options that take a value, bare flags. A word
-// starting with '-' that the command does not know makes the line unusable.
-struct Words
-{
-    QStringList names;
-    QHash<QString, QString> values;
-    QStringList flags;
-
-    bool has(const char* flag) const { return flags.contains(QLatin1String(flag)); }
-    // The option's number: nothing when the option is absent; `bad` when it is no number.
-    std::optional<double> number(const char* option, bool& bad) const
-    {
-        if (!values.contains(QLatin1String(option)))
-            return std::nullopt;
-        bool ok = false;
-        const double v = QLocale::c().toDouble(values.value(QLatin1String(option)), &ok);
-        bad = bad || !ok;
-        return ok ? std::optional<double>(v) : std::nullopt;
-    }
-};
-
-std::optional<Words> readWords(const QStringList& args, const QStringList& valued,
-                               const QStringList& bare)
-{
-    Words w;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        if (!a.startsWith(QLatin1Char('-')))
-            w.names << a;
-        else if (valued.contains(a) && i + 1 < args.size())
-            w.values.insert(a, args[++i]);
-        else if (bare.contains(a))
-            w.flags << a;
-        else
-            return std::nullopt;
-    }
-    return w;
-}
 
 // A platform elevation the fixed grade can take: a finite float.
 std::optional<double> platformOf(const Words& w, bool& bad)
@@ -87,25 +62,6 @@ QString withoutTrailingBlanks(const QString& text)
     while (end > 0 && text.at(end - 1) == QLatin1Char(' '))
         --end;
     return text.left(end);
-}
-
-// Opens a project by the window's name rules; on failure writes the same reason the window
-// shows and returns nullopt.
-std::optional<Project> openProject(const QString& name, QTextStream& err)
-{
-    const ProjectFileNames names = projectFileNames(name);
-    auto loaded = loadProjectFiles(names);
-    if (const auto* error = std::get_if<FileError>(&loaded)) {
-        const QString file =
-            QDir::toNativeSeparators(error->file == ProjectFile::Gnd ? names.gnd : names.nod);
-        err << (error->problem == FileProblem::CannotOpen ? msg::cannotOpenFile(file)
-                                                          : msg::fileMalformed(file))
-            << '\n';
-        return std::nullopt;
-    }
-    Project p = startupProject();
-    applyOpenedProject(p, std::get<ProjectFileData>(std::move(loaded)), names);
-    return p;
 }
 
 int info(const Project& p, QTextStream& out)
@@ -149,13 +105,10 @@ std::optional<RenderOptions> readRenderOptions(const QStringList& args)
     if (o.output.isEmpty())
         return std::nullopt;
     if (w->values.contains("--size")) {
-        static const QRegularExpression form(QStringLiteral("^(\\d{1,5})x(\\d{1,5})$"));
-        const auto m = form.match(w->values.value("--size"));
-        if (!m.hasMatch())
+        const auto size = readImageSize(w->values.value("--size"));
+        if (!size)
             return std::nullopt;
-        o.size = QSize(m.captured(1).toInt(), m.captured(2).toInt());
-        if (o.size.isEmpty() || o.size.width() > 20000 || o.size.height() > 20000)
-            return std::nullopt;
+        o.size = *size;
     }
     bool bad = false;
     if (const auto angle = w->number("--angle", bad)) {
@@ -373,6 +326,68 @@ int print(const QStringList& args, QTextStream& err)
     return 0;
 }
 
+// Heights from a CSV file into a copy of the project, saved under a new name; all or nothing.
+int importHeights(const QStringList& args, QTextStream& out, QTextStream& err)
+{
+    const auto w = readWords(args, {QStringLiteral("-o")}, {});
+    if (!w || w->names.size() != 2 || !w->values.contains(QStringLiteral("-o")))
+        return -1;
+    auto project = openProject(w->names[0], err);
+    if (!project)
+        return 1;
+    const QString csvName = w->names[1];
+    QFile csv(csvName);
+    if (!QFileInfo(csvName).isFile() || !csv.open(QIODevice::ReadOnly)) {
+        err << "tervan-cli: " << msg::cannotOpenFile(QDir::toNativeSeparators(csvName)) << '\n';
+        return 1;
+    }
+    const HeightsRead read = readHeightsCsv(csv, *project);
+    if (const auto* errors = std::get_if<std::vector<HeightLineError>>(&read)) {
+        for (const HeightLineError& e : *errors) {
+            err << QDir::toNativeSeparators(csvName);
+            if (e.line > 0)
+                err << ':' << e.line;
+            err << ": " << e.reason << '\n';
+        }
+        return 1;
+    }
+    const auto& heights = std::get<std::vector<NodeHeight>>(read);
+    applyHeights(*project, heights);
+    const ProjectFileNames target = projectFileNames(w->values.value(QStringLiteral("-o")));
+    if (const auto failed = saveProjectFiles(*project, target)) {
+        err << msg::cannotSaveFile(
+                   QDir::toNativeSeparators(*failed == ProjectFile::Gnd ? target.gnd : target.nod))
+            << '\n';
+        return 1;
+    }
+    out << "imported " << heights.size() << '\n';
+    return 0;
+}
+
+int exportHeights(const QStringList& args, QTextStream& out, QTextStream& err)
+{
+    const auto w = readWords(args, {QStringLiteral("-o")}, {});
+    if (!w || w->names.size() != 1)
+        return -1;
+    const auto project = openProject(w->names[0], err);
+    if (!project)
+        return 1;
+    const QByteArray bytes = writeHeightsCsv(*project);
+    if (!w->values.contains(QStringLiteral("-o"))) {
+        out << QString::fromUtf8(bytes);
+        return 0;
+    }
+    const QString name = w->values.value(QStringLiteral("-o"));
+    QSaveFile file(name);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush() ||
+        file.error() != QFileDevice::NoError || !file.commit()) {
+        err << "tervan-cli: " << msg::cannotSaveFile(QDir::toNativeSeparators(name)) << ": "
+            << file.errorString() << '\n';
+        return 1;
+    }
+    return 0;
+}
+
 } // namespace
 
 int runCli(const QStringList& args, QTextStream& out, QTextStream& err)
@@ -387,6 +402,16 @@ int runCli(const QStringList& args, QTextStream& out, QTextStream& err)
         return grade(args.mid(1), out, err);
     if (!args.isEmpty() && args[0] == QLatin1String("contours"))
         return contours(args.mid(1), out, err);
+    for (const auto& [word, command] :
+         {std::pair{"import", &importHeights}, std::pair{"export", &exportHeights}}) {
+        if (!args.isEmpty() && args[0] == QLatin1String(word)) {
+            const int status = command(args.mid(1), out, err);
+            if (status >= 0)
+                return status;
+        }
+    }
+    if (const int status = runEarthworkCommand(args, out, err, Usage); status >= 0)
+        return status;
     if (!args.isEmpty() && args[0] == QLatin1String("render")) {
         if (const auto options = readRenderOptions(args.mid(1)))
             return render(*options, err);

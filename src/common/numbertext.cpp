@@ -54,9 +54,14 @@ bool isBlank(QChar c)
     return c == u' ' || c == u'\t';
 }
 
-bool isAsciiDigit(QChar c)
+// ASCII or Thai digit, as its ASCII character; 0 for anything else.
+char digitOf(QChar c)
 {
-    return c >= u'0' && c <= u'9';
+    if (c >= u'0' && c <= u'9')
+        return char(c.unicode());
+    if (c >= u'\u0E50' && c <= u'\u0E59')
+        return char('0' + (c.unicode() - 0x0E50));
+    return 0;
 }
 
 bool isExponentMarker(QChar c)
@@ -259,6 +264,11 @@ QString printForm(float value)
 
 double readLenient(QStringView text)
 {
+    return readLenientChecked(text).value;
+}
+
+LenientRead readLenientChecked(QStringView text)
+{
     const qsizetype size = text.size();
     auto skipBlanks = [&](qsizetype i) {
         while (i < size && isBlank(text[i]))
@@ -280,8 +290,8 @@ double readLenient(QStringView text)
         const QChar c = text[i];
         if (isBlank(c))
             continue;
-        if (isAsciiDigit(c)) {
-            number.append(char(c.unicode()));
+        if (const char d = digitOf(c)) {
+            number.append(d);
             sawDigit = true;
         } else if (c == u'.' && !sawPoint) {
             number.append('.');
@@ -291,7 +301,7 @@ double readLenient(QStringView text)
         }
     }
     if (!sawDigit)
-        return 0.0;
+        return {0.0, false};
     const qsizetype mantissaLength = number.size();
 
     // The exponent counts only with at least one digit; "2e" and "2e+" read as 2.
@@ -308,12 +318,14 @@ double readLenient(QStringView text)
             const QChar c = text[j];
             if (isBlank(c))
                 continue;
-            if (!isAsciiDigit(c))
+            const char d = digitOf(c);
+            if (!d)
                 break;
             sawExponentDigit = true;
-            exponent = std::min(exponent * 10 + (c.unicode() - u'0'), kExponentCap);
+            exponent = std::min<qint64>(exponent * 10 + (d - '0'), kExponentCap);
         }
         if (sawExponentDigit) {
+            i = j;
             if (negativeExponent)
                 exponent = -exponent;
             char exponentText[16];
@@ -337,9 +349,30 @@ double readLenient(QStringView text)
         const qint64 position = first < point ? point - first : point - first + 1;
         value = position + exponent > 0 ? HUGE_VAL : 0.0;
     }
+    // Plain: nothing but blanks after the number, so the value is what the text says.
+    const bool plain = skipBlanks(i) == size;
     if (value == 0.0)
-        return 0.0; // a stored elevation never carries a negative zero
-    return negative ? -value : value;
+        return {0.0, plain}; // a stored elevation never carries a negative zero
+    return {negative ? -value : value, plain};
+}
+
+QString shortestText(float value)
+{
+    char text[32];
+    const char* end = std::to_chars(text, text + sizeof text, value).ptr;
+    return QString::fromLatin1(text, end - text);
+}
+
+QString elevationText(float value)
+{
+    QString text = shortestText(value);
+    if (!std::isfinite(value) || text.contains(QLatin1Char('e')))
+        return text;
+    const qsizetype point = text.indexOf(QLatin1Char('.'));
+    const qsizetype decimals = point < 0 ? 0 : text.size() - point - 1;
+    if (decimals >= 2)
+        return text;
+    return formatPicture(value, 2);
 }
 
 std::optional<double> readLocaleNumber(QStringView text, const QLocale& locale)

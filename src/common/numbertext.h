@@ -29,6 +29,21 @@ QString printForm(float value);
 // infinity for the caller to check. Never throws.
 double readLenient(QStringView text);
 
+// The lenient read, and whether the text says exactly the value read: a number with nothing
+// but blanks after it. Thai digits count as digits. Empty or numberless text is not plain.
+struct LenientRead
+{
+    double value = 0;
+    bool plain = false;
+};
+LenientRead readLenientChecked(QStringView text);
+
+// Shortest text that reads back to the same float ("99.838", "1e+06").
+QString shortestText(float value);
+
+// The stored value for a message: every digit it has, at least two decimals ("100.00", "99.838").
+QString elevationText(float value);
+
 // Number typed into a setup dialog: the locale's form first, then the C form ("7.5").
 // Empty or non-numeric text gives std::nullopt; infinities and NaN are returned as read.
 std::optional<double> readLocaleNumber(QStringView text, const QLocale& locale = QLocale());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QTextBoundaryFinder>
 
 namespace tervan {
 
@@ -35,5 +36,18 @@ private:
 };
 
 using FixedText40 = FixedText<40>;
+
+// The longest start of text of at most maxLength characters that ends between two character
+// clusters, so a Thai vowel or tone mark is never cut from its consonant.
+inline QString clusterPrefix(const QString& text, qsizetype maxLength)
+{
+    if (text.size() <= maxLength)
+        return text;
+    QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, text);
+    clusters.setPosition(maxLength);
+    if (!clusters.isAtBoundary())
+        clusters.toPreviousBoundary();
+    return text.left(std::max<qsizetype>(clusters.position(), 0));
+}
 
 } // namespace tervan

@@ -5,6 +5,7 @@
 
 #include <QBrush>
 #include <QColor>
+#include <bit>
 #include <cmath>
 
 namespace tervan {
@@ -46,6 +47,27 @@ QString NodeTableModel::cellText(int row, int column) const
     }
 }
 
+QString NodeTableModel::boxText(int row, int column) const
+{
+    if (column == Elevation && !m_typed.contains(key(row, column))) {
+        const int n = row + 1;
+        if (n <= m_project.NodeCount && std::size_t(n) < m_project.Nodes.size())
+            return shortestText(m_project.Nodes[n].Z);
+    }
+    return cellText(row, column);
+}
+
+QString NodeTableModel::note(int row) const
+{
+    const int n = row + 1;
+    if (!isMarked(row) || n > m_project.NodeCount || std::size_t(n) >= m_project.Nodes.size())
+        return {};
+    const QString stored = QStringLiteral("เก็บค่า %1").arg(elevationText(m_project.Nodes[n].Z));
+    if (m_rejected.contains(row))
+        return QStringLiteral("ตัวเลขใหญ่เกินไป ไม่ได้เก็บ: %1").arg(stored);
+    return QStringLiteral("อ่านได้ไม่ตรงกับที่พิมพ์: %1").arg(stored);
+}
+
 QVariant NodeTableModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid())
@@ -56,14 +78,27 @@ QVariant NodeTableModel::data(const QModelIndex& index, int role) const
     case Qt::TextAlignmentRole:
         return int(Qt::AlignCenter);
     case Qt::ForegroundRole:
-        if (index.column() == Elevation && m_rejected.contains(index.row()))
+        if (index.column() == Elevation && isMarked(index.row()))
             return QBrush(Qt::red);
         return {};
     case Qt::BackgroundRole:
         // The number column is the list's fixed column.
         if (index.column() == Number)
             return QBrush(QColor(0xe4, 0xe4, 0xe4));
+        if (index.column() == Elevation && m_suspects.contains(index.row()))
+            return QBrush(QColor(0xff, 0xd0, 0x80));
         return {};
+    case Qt::ToolTipRole: {
+        if (index.column() != Elevation)
+            return {};
+        QStringList notes;
+        if (isMarked(index.row()))
+            notes << note(index.row());
+        if (m_suspects.contains(index.row()))
+            notes << QStringLiteral("ค่าระดับผิดปกติ: ค่ากลางของจุดข้างเคียง %1 ม.")
+                         .arg(formatPicture(m_suspects.value(index.row()), 3));
+        return notes.join(QLatin1Char('\n'));
+    }
     default:
         return {};
     }
@@ -100,12 +135,23 @@ void NodeTableModel::typeInto(int row, int column, const QString& text)
         return;
     m_typed.insert(key(row, column), text);
     if (column == Elevation) {
-        const auto z = static_cast<float>(readLenient(text));
+        const LenientRead read = readLenientChecked(text);
+        const auto z = static_cast<float>(read.value);
         if (std::isfinite(z)) {
-            m_project.Nodes[n].Z = z;
             m_rejected.remove(row);
+            // An empty box is the user clearing it to type anew, not a misreading.
+            if (read.plain || text.trimmed().isEmpty())
+                m_misread.remove(row);
+            else
+                m_misread.insert(row);
+            float& stored = m_project.Nodes[n].Z;
+            if (std::bit_cast<quint32>(stored) != std::bit_cast<quint32>(z)) {
+                stored = z;
+                emit elevationStored(n);
+            }
         } else {
             m_rejected.insert(row);
+            m_misread.remove(row);
         }
     }
     const QModelIndex cell = index(row, column);
@@ -118,7 +164,18 @@ void NodeTableModel::reload()
     m_rows = m_project.NodeCount;
     m_typed.clear();
     m_rejected.clear();
+    m_misread.clear();
     endResetModel();
+}
+
+void NodeTableModel::setSuspects(const QHash<int, double>& medians)
+{
+    if (medians == m_suspects)
+        return;
+    m_suspects = medians;
+    if (m_rows > 0)
+        emit dataChanged(index(0, Elevation), index(m_rows - 1, Elevation),
+                         {Qt::BackgroundRole, Qt::ToolTipRole});
 }
 
 } // namespace tervan

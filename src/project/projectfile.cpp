@@ -117,32 +117,44 @@ std::optional<FileProblem> problemOf(ReadResult r)
     return FileProblem::CannotOpen;
 }
 
+// Only a regular file (or a link to one) is ever opened: a FIFO would block the only thread,
+// and replacing a device or directory with a regular file destroys it.
+bool isRegularOrMissing(const QString& fileName)
+{
+    const QFileInfo info(fileName);
+    if (!info.exists())
+        return !info.isSymLink(); // a dangling link would be replaced by a file
+    return info.isFile();
+}
+
 // The new bytes over the start of the old file, its longer tail kept. Nothing is replaced until
-// commit(), so both files can be prepared before either changes.
+// commit(), so both files can be prepared before either changes. The old file is read in full
+// first, since a folder that takes no temporary file makes the save write in place.
 bool prepareOverlay(QSaveFile& out, const QString& fileName, const QByteArray& bytes)
 {
-    QFile old(fileName);
-    const bool hasOld = QFileInfo::exists(fileName);
-    if (hasOld && !old.open(QIODevice::ReadOnly))
+    if (!isRegularOrMissing(fileName))
         return false;
+    QByteArray content = bytes;
+    if (QFileInfo::exists(fileName)) {
+        QFile old(fileName);
+        if (!old.open(QIODevice::ReadOnly))
+            return false;
+        const QByteArray oldBytes = old.readAll();
+        if (old.error() != QFileDevice::NoError)
+            return false;
+        if (oldBytes.size() > bytes.size())
+            content.append(oldBytes.constData() + bytes.size(), oldBytes.size() - bytes.size());
+    }
+    out.setDirectWriteFallback(true);
     if (!out.open(QIODevice::WriteOnly))
         return false;
-    if (out.write(bytes) != bytes.size())
+    // Qt buffers small writes and a failing flush does not stop commit(): check both here.
+    if (out.write(content) != content.size() || !out.flush() ||
+        out.error() != QFileDevice::NoError) {
+        out.cancelWriting();
         return false;
-    if (!hasOld || old.size() <= bytes.size())
-        return true;
-    if (!old.seek(bytes.size()))
-        return false;
-    char chunk[64 * 1024];
-    for (;;) {
-        const qint64 n = old.read(chunk, sizeof chunk);
-        if (n < 0)
-            return false;
-        if (n == 0)
-            return true;
-        if (out.write(chunk, n) != n)
-            return false;
     }
+    return true;
 }
 
 } // namespace
@@ -245,6 +257,11 @@ std::variant<ProjectFileData, FileError> readProject(QIODevice& gnd, QIODevice& 
 
 std::variant<ProjectFileData, FileError> loadProjectFiles(const ProjectFileNames& names)
 {
+    for (const auto& [name, file] :
+         {std::pair{names.gnd, ProjectFile::Gnd}, {names.nod, ProjectFile::Nod}}) {
+        if (!isRegularOrMissing(name))
+            return FileError{file, FileProblem::CannotOpen};
+    }
     // Read-only, so a project on a read-only medium or with read-only files still opens.
     QFile gnd(names.gnd);
     if (!gnd.open(QIODevice::ReadOnly))

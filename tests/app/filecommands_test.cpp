@@ -8,11 +8,18 @@
 #include "support/printto.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QStatusBar>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace tervan;
@@ -49,6 +56,13 @@ struct Window
     }
 };
 
+ProjectFileData readProjectAt(const QString& base)
+{
+    auto read = loadProjectFiles(projectFileNames(base));
+    return std::holds_alternative<ProjectFileData>(read) ? std::get<ProjectFileData>(read)
+                                                         : ProjectFileData{};
+}
+
 QByteArray bytesOf(const QString& file)
 {
     QFile f(file);
@@ -64,7 +78,7 @@ TEST(FileCommands, CancelledDialogsChangeNothing)
     w.window.mnuFileOpen_Click();
     w.window.mnuFileSave_Click();
     EXPECT_EQ(w.project(), before);
-    EXPECT_EQ(w.window.windowTitle(), QStringLiteral("TERVAN"));
+    EXPECT_EQ(w.window.windowTitle().remove(QStringLiteral("[*]")), QStringLiteral("TERVAN"));
     EXPECT_FALSE(w.editing());
     EXPECT_TRUE(w.prompts->messages.isEmpty());
     EXPECT_EQ(w.prompts->lastFilter, QStringLiteral("Data File (*.gnd)"));
@@ -77,7 +91,7 @@ TEST(FileCommands, SaveThenOpenRestoresTheProject)
     w.project().Nodes[4].Z = 101.25f;
     w.save(w.path("site"));
     EXPECT_TRUE(w.prompts->messages.isEmpty());
-    EXPECT_EQ(w.window.windowTitle(),
+    EXPECT_EQ(w.window.windowTitle().remove(QStringLiteral("[*]")),
               "TERVAN[" + QDir::toNativeSeparators(w.path("site.gnd")) + "]");
     EXPECT_EQ(w.project().GndFileName, w.path("site.gnd"));
     EXPECT_EQ(w.project().FileTitle, QStringLiteral("********")); // save leaves the title
@@ -91,7 +105,7 @@ TEST(FileCommands, SaveThenOpenRestoresTheProject)
     const Project& p = other.project();
     EXPECT_TRUE(other.prompts->messages.isEmpty());
     EXPECT_TRUE(other.editing());
-    EXPECT_EQ(other.window.windowTitle(),
+    EXPECT_EQ(other.window.windowTitle().remove(QStringLiteral("[*]")),
               "TERVAN[" + QDir::toNativeSeparators(w.path("site.gnd")) + "]");
     EXPECT_EQ(p.FileTitle, QStringLiteral("site.gnd"));
     EXPECT_EQ(p.ProjectName, saved.ProjectName);
@@ -119,7 +133,7 @@ TEST(FileCommands, RefusedOpenNamesTheFileAndKeepsEverything)
     QFile::copy(w.path("good.gnd"), w.path("short.nod"));
 
     const Project before = w.project();
-    const QString caption = w.window.windowTitle();
+    const QString caption = w.window.windowTitle().remove(QStringLiteral("[*]"));
     w.open(w.path("good.gnd"));
     w.open(w.path("short"));
     w.open(w.path("missing.gnd"));
@@ -128,7 +142,7 @@ TEST(FileCommands, RefusedOpenNamesTheFileAndKeepsEverything)
                            msg::fileMalformed(QDir::toNativeSeparators(w.path("short.gnd"))),
                            msg::cannotOpenFile(QDir::toNativeSeparators(w.path("missing.gnd")))}));
     EXPECT_EQ(w.project(), before);
-    EXPECT_EQ(w.window.windowTitle(), caption);
+    EXPECT_EQ(w.window.windowTitle().remove(QStringLiteral("[*]")), caption);
 
     // A refused open from the closed state leaves editing off.
     w.window.mnuFileClose_Click();
@@ -145,7 +159,7 @@ TEST(FileCommands, FailedSaveIsReportedAndNeverTakenAsSaved)
     EXPECT_EQ(w.prompts->messages,
               QStringList{msg::cannotSaveFile(QDir::toNativeSeparators(target + ".gnd"))});
     EXPECT_TRUE(w.project().GndFileName.isEmpty());
-    EXPECT_EQ(w.window.windowTitle(), QStringLiteral("TERVAN"));
+    EXPECT_EQ(w.window.windowTitle().remove(QStringLiteral("[*]")), QStringLiteral("TERVAN"));
 }
 
 TEST(FileCommands, NodeListFollowsTheProjectItWasOpenedFor)
@@ -175,4 +189,180 @@ TEST(FileCommands, NodeListFollowsTheProjectItWasOpenedFor)
     w.window.mnuFileNew_Click();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(w.window.nodeEntryDialog(), nullptr);
+}
+
+namespace {
+
+const QString SaveQuestion = QStringLiteral("บันทึกการเปลี่ยนแปลงของโครงการนี้หรือไม่");
+
+// A project on disk and shown in the window, with nothing unsaved.
+struct Saved : Window
+{
+    Saved()
+    {
+        makeProject();
+        save(path("site"));
+        window.show();
+    }
+    void typeHeight(const QString& text)
+    {
+        window.mnuEditChoice_Click(4);
+        QApplication::setActiveWindow(window.nodeEntryDialog());
+        ASSERT_NE(QApplication::focusWidget(), nullptr);
+        EXPECT_EQ(QApplication::focusWidget()->objectName(), "txtNodes");
+        QTest::keyClicks(QApplication::focusWidget(), text);
+    }
+};
+
+using Command = std::function<void(Saved&)>;
+const std::pair<const char*, Command> Discarding[] = {
+    {"New", [](Saved& s) { s.window.mnuFileNew_Click(); }},
+    {"Open", [](Saved& s) { s.open(s.path("site.gnd")); }},
+    {"Close", [](Saved& s) { s.window.mnuFileClose_Click(); }},
+    {"Exit", [](Saved& s) { s.window.mnuFileExit_Click(); }},
+    {"CloseButton", [](Saved& s) { s.window.close(); }},
+};
+
+} // namespace
+
+TEST(UnsavedChanges, EditsMarkTheProjectAndLookingDoesNot)
+{
+    const std::pair<const char*, Command> edits[] = {
+        {"typed height", [](Saved& s) { s.typeHeight("7"); }},
+        {"heading",
+         [](Saved& s) {
+             s.prompts->onModal = [](QDialog& d) {
+                 d.findChild<QLineEdit*>("txtEngineer")->setText("สมศรี");
+                 d.findChild<QPushButton*>("cmdOK")->click();
+             };
+             s.window.mnuEditChoice_Click(1);
+         }},
+        {"control data",
+         [](Saved& s) {
+             s.prompts->onModal = [](QDialog& d) { d.accept(); };
+             s.window.mnuEditChoice_Click(2);
+         }},
+    };
+    for (const auto& [name, edit] : edits) {
+        SCOPED_TRACE(name);
+        Saved s;
+        EXPECT_FALSE(s.window.isWindowModified());
+        edit(s);
+        EXPECT_TRUE(s.window.isWindowModified());
+        s.prompts->answers << true; // replace the pair
+        s.save(s.path("site"));
+        EXPECT_FALSE(s.window.isWindowModified());
+    }
+    Saved s;
+    s.typeHeight("");
+    s.window.mnuEditChoice_Click(1); // cancelled heading
+    s.window.GraphicShow_Click(2);
+    EXPECT_FALSE(s.window.isWindowModified());
+}
+
+TEST(UnsavedChanges, AskedOnlyWhenSomethingChangedAndCancelKeepsEverything)
+{
+    for (const auto& [name, command] : Discarding) {
+        SCOPED_TRACE(name);
+        {
+            Saved s;
+            command(s);
+            EXPECT_TRUE(s.prompts->saveQuestions.isEmpty());
+        }
+        Saved s;
+        s.typeHeight("7");
+        const Project before = s.project();
+        s.prompts->saveChoices = {Prompts::SaveChoice::Cancel};
+        s.prompts->openAnswers << s.path("site.gnd");
+        command(s);
+        EXPECT_EQ(s.prompts->saveQuestions, QStringList{SaveQuestion});
+        EXPECT_EQ(s.project(), before);
+        EXPECT_TRUE(s.window.isVisible());
+        EXPECT_TRUE(s.window.isWindowModified());
+        EXPECT_TRUE(s.editing());
+
+        // Saved from the question, the command goes on.
+        s.prompts->saveChoices = {Prompts::SaveChoice::Save};
+        s.prompts->saveAnswers << s.path("site");
+        s.prompts->answers << true; // replace the pair
+        command(s);
+        EXPECT_FALSE(s.window.isWindowModified());
+        EXPECT_EQ(readProjectAt(s.path("site")).Nodes[6].Z, 7);
+    }
+}
+
+TEST(UnsavedChanges, SaveAsksBeforeReplacingEitherFileOfThePair)
+{
+    for (const char* existing : {"old_site.gnd", "old_site.nod"}) {
+        SCOPED_TRACE(existing);
+        Window w;
+        w.makeProject();
+        QFile old(w.path(existing));
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("old");
+        old.close();
+        w.save(w.path("old_site")); // typed without ".gnd"; answered no
+        EXPECT_EQ(w.prompts->questions.size(), 1);
+        EXPECT_TRUE(w.prompts->questions.value(0).contains(existing));
+        EXPECT_EQ(bytesOf(w.path(existing)), "old");
+        EXPECT_TRUE(w.project().GndFileName.isEmpty());
+
+        w.prompts->answers << true;
+        w.save(w.path("old_site"));
+        EXPECT_EQ(bytesOf(w.path("old_site.gnd")).size(), 92);
+    }
+}
+
+namespace {
+
+QStringList fileMenuNames(MainWindow& window)
+{
+    QStringList names;
+    for (QAction* a : window.menuItem(QStringLiteral("mnuFile"))->menu()->actions())
+        names << a->objectName();
+    return names;
+}
+
+} // namespace
+
+TEST(HeightsFiles, ImportFromTheFileMenuTakesAllOrListsEveryBadLine)
+{
+    Window w;
+    w.makeProject(); // 2 x 3 at 5 m
+    EXPECT_EQ(fileMenuNames(w.window).mid(5, 5),
+              (QStringList{"mnuFileFree2", "mnuFileImportHeights", "mnuFileExportHeights",
+                           "mnuFileFree3", "mnuFileExit"}));
+    const auto writeCsv = [&](const QString& name, const QByteArray& text) {
+        QFile f(w.path(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text);
+        return w.path(name);
+    };
+    QStringList listed;
+    w.prompts->onModal = [&](QDialog& d) {
+        EXPECT_EQ(d.objectName(), "frmImportErrors");
+        auto* list = d.findChild<QListWidget*>("lstErrors");
+        for (int i = 0; i < list->count(); ++i)
+            listed << list->item(i)->text();
+        d.accept();
+    };
+    const Project before = w.project();
+    w.prompts->openAnswers << writeCsv("bad.csv", "x,y,z\n0,0,1\n2,0,2\n0,5,abc\n");
+    w.window.menuItem("mnuFileImportHeights")->trigger();
+    EXPECT_EQ(listed, (QStringList{"บรรทัดที่ 3: จุด (2, 0) ไม่ตรงกับจุดกริดใด",
+                                   "บรรทัดที่ 4: \"abc\" ไม่ใช่ตัวเลข"}));
+    EXPECT_EQ(w.project(), before);
+    EXPECT_FALSE(w.window.isWindowModified());
+
+    w.prompts->openAnswers << writeCsv("good.csv", "3;7.5\n6;-1.25\n");
+    w.window.menuItem("mnuFileImportHeights")->trigger();
+    EXPECT_EQ(w.project().Nodes[3].Z, 7.5f);
+    EXPECT_EQ(w.project().Nodes[6].Z, -1.25f);
+    EXPECT_EQ(w.project().ElevMin, -1.25f);
+    EXPECT_TRUE(w.window.isWindowModified());
+    EXPECT_TRUE(w.window.statusBar()->currentMessage().contains("นำเข้าค่าระดับ 2 จุด"));
+
+    w.prompts->saveAnswers << w.path("out.csv");
+    w.window.menuItem("mnuFileExportHeights")->trigger();
+    EXPECT_TRUE(bytesOf(w.path("out.csv")).startsWith("node,x,y,elevation\n1,0,0,100.35\n"));
 }

@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace tervan;
 
@@ -204,4 +205,118 @@ TEST(Cli, PrintsEveryPageOfACommandIntoOnePdf)
     EXPECT_EQ(run({"print", "everything", site, "-o", dir.filePath("x.pdf")}).status, 2);
     writeGrid(dir, "row", 10, 1, 3);
     EXPECT_EQ(run({"print", "grades", dir.filePath("row"), "-o", dir.filePath("r.pdf")}).status, 1);
+}
+
+TEST(Cli, HeightsExportAndImportRoundTrip)
+{
+    QTemporaryDir dir;
+    const QString site =
+        writeGrid(dir, "site", 10, 2, 3, {100.125f, 99.5f, 101, 102.75f, 1e-3f, 7});
+    const CliRun exported = run({"export", site});
+    ASSERT_EQ(exported.status, 0) << exported.err.toStdString();
+    EXPECT_TRUE(exported.out.startsWith("node,x,y,elevation\n1,0,0,100.125\n2,10,0,99.5\n"));
+    ASSERT_EQ(run({"export", site, "-o", dir.filePath("h.csv")}).status, 0);
+
+    const QString blank = writeGrid(dir, "blank", 10, 2, 3);
+    const CliRun imported =
+        run({"import", blank, dir.filePath("h.csv"), "-o", dir.filePath("copy")});
+    EXPECT_EQ(imported.status, 0) << imported.err.toStdString();
+    EXPECT_EQ(imported.out, "imported 6\n");
+    EXPECT_EQ(run({"export", dir.filePath("copy")}).out, exported.out);
+
+    QFile bad(dir.filePath("bad.csv"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("1,5\n9,5\n1,6\n");
+    bad.close();
+    const CliRun refused = run({"import", blank, dir.filePath("bad.csv"), "-o", dir.filePath("x")});
+    EXPECT_EQ(refused.status, 1);
+    const QString csv = QDir::toNativeSeparators(dir.filePath("bad.csv"));
+    EXPECT_EQ(refused.err,
+              csv + ":2: ไม่มีจุดที่ 9 ในกริด (จุดที่ 1 ถึง 6)\n" + csv + ":3: จุดที่ 1 ซ้ำกับบรรทัดที่ 1\n");
+    EXPECT_FALSE(QFile::exists(dir.filePath("x.gnd")));
+    EXPECT_EQ(run({"import", blank, dir.filePath("h.csv")}).status, 2);
+}
+
+TEST(Cli, AFifoInPlaceOfAProjectFileIsRefusedAtOnce)
+{
+    QTemporaryDir dir;
+    const QString site = writeGrid(dir, "site", 10, 2, 2);
+    QFile::remove(site + ".nod");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(site + ".nod").constData(), 0600), 0);
+    const CliRun r = run({"info", site});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, msg::cannotOpenFile(QDir::toNativeSeparators(site + ".nod")) + "\n");
+}
+
+TEST(Cli, EarthworkCommandsPrintTheDialogsLines)
+{
+    // One 10 m cell from 0 at the left to 4 at the right: balanced at 2, where the four-corner
+    // prism nets to nothing and 50 m3 is cut and filled.
+    QTemporaryDir dir;
+    const QString ramp = writeGrid(dir, "ramp", 10, 2, 2, {0, 4, 0, 4});
+    std::vector<float> z(25, 101.0f);
+    z[12] = 1001.92f;
+    const QString typo = writeGrid(dir, "typo", 10, 5, 5, z);
+    const struct
+    {
+        QStringList args;
+        QString out;
+    } cases[] = {
+        {{"earthwork", ramp},
+         "platform 2.000\nfour-corner-cut 0.00\nfour-corner-fill 0.00\ngross-cut 50.00\n"
+         "gross-fill -50.00\ncell 1 50.00 -50.00 0.00\n"},
+        {{"earthwork", ramp, "--platform", "1", "--csv"},
+         "cell,gross_cut_m3,gross_fill_m3,net_m3\n1,112.50,-12.50,100.00\n"},
+        // The plane rises 20 % towards +X, as the ground does: nothing to move at its centre.
+        {{"earthwork", ramp, "--platform", "2", "--slope-x", "40"},
+         "platform 2.000\nfour-corner-cut 0.00\nfour-corner-fill 0.00\ngross-cut 0.00\n"
+         "gross-fill 0.00\ncell 1 0.00 0.00 0.00\n"},
+        {{"balance", ramp, "--curve", "3"},
+         "balanced 2.000\nper-cm 1.00\ncurve 0.000 200.00 0.00 200.00\n"
+         "curve 2.000 50.00 -50.00 0.00\ncurve 4.000 0.00 -200.00 -200.00\n"},
+        {{"balance", ramp, "--k", "4"}, "balanced 2.667\nper-cm 2.00\n"},
+        {{"check", typo}, "suspect 13 1001.920 101.000\nsuspects 1\n"},
+        {{"check", typo, "--floor", "1000"}, "suspects 0\n"},
+    };
+    for (const auto& c : cases) {
+        const CliRun r = run(c.args);
+        EXPECT_EQ(r.status, 0) << c.args.join(' ').toStdString();
+        EXPECT_EQ(r.out, c.out) << c.args.join(' ').toStdString();
+    }
+}
+
+TEST(Cli, EarthworkCommandsRefuseAsGradeDoes)
+{
+    QTemporaryDir dir;
+    const QString ramp = writeGrid(dir, "ramp", 10, 2, 2, {0, 4, 0, 4});
+    const QString row = writeGrid(dir, "row", 10, 1, 3);
+    const QString out = dir.filePath("chart.png");
+    const struct
+    {
+        QStringList args;
+        int status;
+    } cases[] = {
+        {{"earthwork", ramp, "--k", "0"}, 2},
+        {{"earthwork", ramp, "--platform", "high"}, 2},
+        {{"earthwork", ramp, "--platform", "1e39"}, 2},
+        {{"earthwork", ramp, "--slope-y", "-101"}, 2},
+        {{"balance", ramp, "--curve", "1"}, 2},
+        {{"check", ramp, "--factor", "x"}, 2},
+        {{"render", "balance", ramp, "--k", "-1", "-o", out}, 2},
+        {{"earthwork", row}, 1},
+        {{"balance", row}, 1},
+        {{"render", "balance", row, "-o", out}, 1},
+        {{"check", dir.filePath("missing")}, 1},
+    };
+    for (const auto& c : cases) {
+        const CliRun r = run(c.args);
+        EXPECT_EQ(r.status, c.status) << c.args.join(' ').toStdString();
+        EXPECT_TRUE(r.out.isEmpty()) << c.args.join(' ').toStdString();
+        EXPECT_FALSE(r.err.isEmpty()) << c.args.join(' ').toStdString();
+    }
+    EXPECT_EQ(run({"earthwork", row}).err, msg::DataIncomplete + '\n');
+
+    const CliRun r = run({"render", "balance", ramp, "-o", out, "--size", "640x400"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(QImage(out).size(), QSize(640, 400));
 }

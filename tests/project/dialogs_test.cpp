@@ -8,10 +8,13 @@
 #include "support/printto.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace tervan;
@@ -42,14 +45,13 @@ void fill(QWidget& dialog, const ControlDataTexts& t)
 
 } // namespace
 
-TEST(HeadingDialog, ShowsPaddedTextsAndStoresOnOkOnly)
+TEST(HeadingDialog, ShowsNamesWithoutPaddingAndStoresPaddedOnOkOnly)
 {
     Project p = startupProject();
     {
         HeadingDialog dialog(p);
         EXPECT_EQ(dialog.windowTitle(), QStringLiteral("ส่วนหัว"));
-        EXPECT_EQ(box(dialog, "txtProject")->text(),
-                  QStringLiteral("Project01") + QString(31, ' '));
+        EXPECT_EQ(box(dialog, "txtProject")->text(), QStringLiteral("Project01"));
         box(dialog, "txtProject")->setText(QString(45, QChar(u'ก')) + "12345");
         box(dialog, "txtEngineer")->setText(QStringLiteral("สมชาย"));
         click(dialog, "cmdCancel");
@@ -66,8 +68,52 @@ TEST(HeadingDialog, ShowsPaddedTextsAndStoresOnOkOnly)
     EXPECT_EQ(p.ProjectName.text(), QString(40, QChar(u'ก')));
     EXPECT_EQ(p.EngineerName.text(), QStringLiteral("วิศวกร 9") + QString(32, ' '));
     HeadingDialog again(p);
-    EXPECT_EQ(box(again, "txtEngineer")->text().size(), 40);
+    EXPECT_EQ(box(again, "txtEngineer")->text(), QStringLiteral("วิศวกร 9"));
 }
+
+TEST(HeadingDialog, KeepsANameTypedRightAfterOpening)
+{
+    Project p = startupProject();
+    HeadingDialog dialog(p);
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    QTest::keyClicks(QApplication::focusWidget(), "Site 7");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(p.ProjectName.text(), QStringLiteral("Site 7") + QString(34, ' '));
+}
+
+struct LongName
+{
+    const char16_t* name;
+    const char16_t* kept;
+};
+
+class HeadingLimit : public ::testing::TestWithParam<LongName>
+{
+};
+
+TEST_P(HeadingLimit, CutsPastedNamesBetweenClusters)
+{
+    const QString name = QString::fromUtf16(GetParam().name);
+    Project p = startupProject();
+    HeadingDialog dialog(p);
+    QLineEdit* edit = box(dialog, "txtProject");
+    edit->selectAll();
+    edit->insert(name);
+    EXPECT_EQ(edit->text(), QString::fromUtf16(GetParam().kept));
+    click(dialog, "cmdOK");
+    EXPECT_EQ(p.ProjectName.text().trimmed(), QString::fromUtf16(GetParam().kept).trimmed());
+}
+
+// 55 characters; in the first the 41st and 42nd are a vowel and tone mark over the 40th.
+INSTANTIATE_TEST_SUITE_P(Names, HeadingLimit,
+                         ::testing::Values(LongName{u"โครงการปรับปรุงพื้นที่ลานจอดรถอาคารเรียที่จอดรถฝั่งเหนื",
+                                                    u"โครงการปรับปรุงพื้นที่ลานจอดรถอาคารเรีย"},
+                                           LongName{
+                                               u"ถนนเลียบคลองชลประทานฝั่งตะวันออกช่วงที่ 1 ถึง 4 จังหวัด",
+                                               u"ถนนเลียบคลองชลประทานฝั่งตะวันออกช่วงที่ "},
+                                           LongName{u"short", u"short"}));
 
 TEST(HeadingDialog, ClickSelectsTheWholeText)
 {
@@ -185,4 +231,30 @@ TEST(Dialogs, CentreThemselvesWhenResized)
     EXPECT_EQ(dialog.frameGeometry().topLeft(),
               screen.topLeft() + QPoint((screen.width() - size.width()) / 2,
                                         (screen.height() - size.height()) / 2));
+}
+
+// The real file dialogs, typed into as a user would: a bare name means the ".gnd" file.
+TEST(FileDialogs, TypedBaseNameGetsTheProjectSuffix)
+{
+    QTemporaryDir dir;
+    QFile gnd(dir.filePath("site.gnd"));
+    ASSERT_TRUE(gnd.open(QIODevice::WriteOnly));
+    gnd.close();
+    WidgetPrompts prompts(nullptr);
+    const auto typeName = [] {
+        QTimer::singleShot(50, [] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            ASSERT_NE(dialog, nullptr);
+            QApplication::setActiveWindow(dialog);
+            ASSERT_NE(QApplication::focusWidget(), nullptr);
+            QTest::keyClicks(QApplication::focusWidget(), "site");
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        });
+    };
+    typeName();
+    EXPECT_EQ(prompts.pickOpenName("Data File (*.gnd)", dir.path() + "/"),
+              dir.filePath("site.gnd"));
+    typeName();
+    EXPECT_EQ(prompts.pickSaveName("Data File (*.gnd)", dir.path() + "/"),
+              dir.filePath("site.gnd"));
 }

@@ -1,3 +1,4 @@
+#include "nodelist.h"
 #include "project/controldata.h"
 #include "project/nodetablemodel.h"
 #include "project/project.h"
@@ -9,38 +10,12 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace tervan;
 
-namespace {
-
-Project grid(qint16 rows, qint16 cols)
-{
-    Project p = startupProject();
-    applyControlData(p, {10, rows, cols, 1});
-    return p;
-}
-
-struct Entry
-{
-    Project project;
-    NodeEntryDialog dialog;
-    explicit Entry(Project p) : project(std::move(p)), dialog(project) {}
-
-    QLineEdit* box() { return dialog.findChild<QLineEdit*>(QStringLiteral("txtNodes")); }
-    QString cell(int node, int column) { return dialog.model()->cellText(node - 1, column); }
-    void clickCell(int node, int column)
-    {
-        QTableView* view = dialog.grid();
-        const QModelIndex index = dialog.model()->index(node - 1, column);
-        view->scrollTo(index);
-        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
-    }
-    void exit() { dialog.findChild<QPushButton*>(QStringLiteral("cmdExit"))->click(); }
-};
-
-} // namespace
+using Entry = NodeList;
 
 TEST(NodeEntry, ListsEveryNodeWithFormattedValues)
 {
@@ -124,15 +99,15 @@ TEST(NodeEntry, CoordinateCellsChangeTheirTextOnly)
     EXPECT_EQ(again.model()->cellText(4, 1), "10");
 }
 
-TEST(NodeEntry, ClickStoresTheShownElevationAgain)
+TEST(NodeEntry, ClickShowsTheFullElevationAndStoresNothing)
 {
     Project p = grid(2, 2);
     p.Nodes[2].Z = 12.345f;
     Entry e(p);
     e.clickCell(2, 3);
-    EXPECT_EQ(e.box()->text(), "12.35");
-    EXPECT_EQ(e.box()->selectedText(), "12.35");
-    EXPECT_EQ(e.project.Nodes[2].Z, 12.35f);
+    EXPECT_EQ(e.cell(2, 3), "12.35");
+    EXPECT_EQ(e.box()->selectedText(), "12.345");
+    EXPECT_EQ(e.project, p);
 }
 
 TEST(NodeEntry, TooLargeANumberKeepsTheOldElevationUntilCorrected)
@@ -151,21 +126,24 @@ TEST(NodeEntry, TooLargeANumberKeepsTheOldElevationUntilCorrected)
     EXPECT_FALSE(e.dialog.model()->isRejected(3));
 }
 
-TEST(NodeEntry, ExitButtonRecomputesTheRangeOtherClosingDoesNot)
+TEST(NodeEntry, EveryWayOfClosingRecomputesTheRange)
 {
-    {
+    const std::function<void(Entry&)> ways[] = {
+        [](Entry& e) { e.exit(); },
+        [](Entry& e) { e.dialog.close(); },
+        [](Entry&) { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape); },
+    };
+    for (const auto& leave : ways) {
         Entry e(grid(2, 2));
-        e.box()->setText("-3");
+        e.open();
+        e.type("-3");
         e.clickCell(1, 3);
-        e.box()->setText("42");
-        e.exit();
+        e.type("42");
+        leave(e);
+        EXPECT_FALSE(e.dialog.isVisible());
         EXPECT_EQ(e.project.ElevMin, -3);
         EXPECT_EQ(e.project.ElevMax, 42);
     }
-    Entry e(grid(2, 2));
-    e.box()->setText("-3");
-    e.dialog.close();
-    EXPECT_EQ(e.project.ElevMin, 0);
 }
 
 TEST(NodeEntry, ReloadFollowsAShrunkGridAndNeverWritesPastIt)

@@ -5,10 +5,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <limits>
+#include <sys/mount.h>
+#include <sys/stat.h>
 #include <tuple>
+#include <unistd.h>
 
 using namespace tervan;
 
@@ -300,3 +304,67 @@ INSTANTIATE_TEST_SUITE_P(
                                   nodWith(1, {0, Limits::signaling_NaN(), 0}), NodMalformed},
                       BadPairCase{"NaNElevation", Gnd, nodWith(4, {0, 0, NaN}), NodMalformed}),
     [](const auto& info) { return std::string(std::get<0>(info.param)); });
+
+// A project saved over an existing pair on a filesystem that fills up: nothing may claim success
+// and neither old file may change. Needs root to mount a small tmpfs, as CI has.
+class FullDisk : public ::testing::TestWithParam<std::tuple<int, int>>
+{
+};
+
+TEST_P(FullDisk, SaveFailsAndKeepsTheOldPair)
+{
+    const auto [side, freeBytes] = GetParam();
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "mounting a small tmpfs needs root";
+    QTemporaryDir dir;
+    const QByteArray mountPoint = QFile::encodeName(dir.path());
+    if (::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=64k") != 0)
+        GTEST_SKIP() << "cannot mount a tmpfs here";
+    const auto unmount = qScopeGuard([&] { ::umount(mountPoint.constData()); });
+
+    const auto names = projectFileNames(dir.filePath("site"));
+    Project old = gridProject(side, side);
+    ASSERT_FALSE(saveProjectFiles(old, names));
+    const QByteArray gndBefore = contentsOf(names.gnd), nodBefore = contentsOf(names.nod);
+
+    {
+        QFile filler(dir.filePath("filler"));
+        ASSERT_TRUE(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        const QByteArray block(4096, 'x');
+        while (filler.write(block) == block.size()) {
+        }
+        filler.resize(std::max<qint64>(0, filler.size() - freeBytes));
+    }
+    Project changed = old;
+    changed.ProjectName = QStringLiteral("ใหม่");
+    for (std::size_t n = 1; n < changed.Nodes.size(); ++n)
+        changed.Nodes[n].Z = 100.0f + float(n);
+    EXPECT_TRUE(saveProjectFiles(changed, names).has_value());
+    EXPECT_EQ(contentsOf(names.gnd), gndBefore);
+    EXPECT_EQ(contentsOf(names.nod), nodBefore);
+}
+
+INSTANTIATE_TEST_SUITE_P(Projects, FullDisk,
+                         ::testing::Combine(::testing::Values(4, 40), ::testing::Values(0, 4096)));
+
+// A FIFO, a device or a folder in place of a project file is refused before it is opened: opening
+// a FIFO would wait for a writer for ever, and saving would replace a device with a file.
+TEST(ProjectFileKinds, NonRegularFilesAreRefusedByOpenAndSave)
+{
+    QTemporaryDir dir;
+    const auto names = projectFileNames(dir.filePath("site"));
+    ASSERT_FALSE(saveProjectFiles(workedExample(), names));
+    QFile::remove(names.nod);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(names.nod).constData(), 0600), 0);
+    EXPECT_EQ(std::get<FileError>(loadProjectFiles(names)),
+              (FileError{ProjectFile::Nod, FileProblem::CannotOpen}));
+    EXPECT_EQ(saveProjectFiles(workedExample(), names), ProjectFile::Nod);
+    EXPECT_TRUE(QFileInfo(names.nod).isSymLink() || !QFileInfo(names.nod).isFile());
+
+    const auto linked = projectFileNames(dir.filePath("dev"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/null"), linked.gnd));
+    EXPECT_EQ(saveProjectFiles(workedExample(), linked), ProjectFile::Gnd);
+    EXPECT_TRUE(QFileInfo(linked.gnd).isSymLink());
+    EXPECT_EQ(std::get<FileError>(loadProjectFiles(linked)),
+              (FileError{ProjectFile::Gnd, FileProblem::CannotOpen}));
+}

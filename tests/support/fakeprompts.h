@@ -17,6 +17,11 @@ public:
         questions << text;
         return !answers.isEmpty() && answers.takeFirst();
     }
+    SaveChoice askSaveChanges(const QString& text) override
+    {
+        saveQuestions << text;
+        return saveChoices.isEmpty() ? SaveChoice::Discard : saveChoices.takeFirst();
+    }
     int runModal(QDialog& dialog) override
     {
         ++modalRuns;
@@ -42,6 +47,8 @@ public:
     QStringList messages;
     QStringList questions;
     QList<bool> answers; // for ask(); an exhausted list answers no
+    QStringList saveQuestions;
+    QList<SaveChoice> saveChoices; // an exhausted list answers don't save
     // Names the file dialogs answer, in order; an exhausted list answers as a cancel.
     QStringList openAnswers;
     QStringList saveAnswers;

@@ -17,8 +17,30 @@ HeadingDialog::HeadingDialog(Project& project, QWidget* parent)
     setWindowTitle(QStringLiteral("ส่วนหัว"));
     m_txtProject->setObjectName(QStringLiteral("txtProject"));
     m_txtEngineer->setObjectName(QStringLiteral("txtEngineer"));
-    m_txtProject->setText(project.ProjectName);
-    m_txtEngineer->setText(project.EngineerName);
+    // The boxes show the names without their padding and hold at most 40 characters as the
+    // user types or pastes, cut between character clusters.
+    for (auto [box, text] : {std::pair{m_txtProject, project.ProjectName.text()},
+                             {m_txtEngineer, project.EngineerName.text()}}) {
+        QString shown = text;
+        while (shown.endsWith(QLatin1Char(' ')))
+            shown.chop(1);
+        box->setText(shown);
+        connect(box, &QLineEdit::textChanged, box,
+                [box, previous = shown](const QString& now) mutable {
+                    if (now.size() <= FixedText40::length) {
+                        previous = now;
+                        return;
+                    }
+                    const QString cut = clusterPrefix(now, FixedText40::length);
+                    // Typing at the limit keeps what was there rather than dropping part of it.
+                    const QString kept = cut.size() >= previous.size() ? cut : previous;
+                    const int cursor = std::min<int>(box->cursorPosition(), kept.size());
+                    const QSignalBlocker block(box);
+                    box->setText(kept);
+                    box->setCursorPosition(cursor);
+                    previous = kept;
+                });
+    }
     // Room for the whole 40-character text.
     const int width = m_txtProject->fontMetrics().horizontalAdvance(QString(44, QLatin1Char('M')));
     m_txtProject->setMinimumWidth(width);
@@ -30,6 +52,9 @@ HeadingDialog::HeadingDialog(Project& project, QWidget* parent)
     grid->addWidget(new QLabel(QStringLiteral("วิศวกร"), this), 1, 0);
     grid->addWidget(m_txtEngineer, 1, 1);
     layOutWithButtons(this, grid, [this] { cmdOK_Click(); });
+    // Typing right away replaces the project name.
+    m_txtProject->setFocus();
+    m_txtProject->selectAll();
 }
 
 void HeadingDialog::cmdOK_Click()

@@ -2,6 +2,7 @@
 
 #include "project/ui/centreddialog.h"
 
+class QLabel;
 class QLineEdit;
 class QTableView;
 
@@ -10,10 +11,13 @@ namespace tervan {
 struct Project;
 class NodeTableModel;
 
-// frmNodeCoordi: the list of every node with one input box above it. A click copies the
-// cell's text into the box; every change of the box goes into the current cell and, in the
-// elevation column, straight into the node. Leaving by the exit button recomputes the
-// elevation range. Modeless: the owner calls reloadFromProject whenever the grid changes.
+// frmNodeCoordi: the list of every node with one input box above it. Every change of the box
+// goes into the current cell and, in the elevation column, straight into the node. Moving to a
+// cell (click, keys) only shows its value in the box, never stores it. The keyboard works from
+// the box alone: Return and Down go to the next node, Up back, Page Up/Down by a page,
+// Ctrl+Home/End to the first and last node; keys typed into the list go to the box. A paste of
+// several values fills consecutive nodes. Every way of leaving recomputes the elevation range.
+// Modeless: the owner calls reloadFromProject whenever the grid changes.
 class NodeEntryDialog final : public CentredDialog
 {
     Q_OBJECT
@@ -23,17 +27,33 @@ public:
     NodeTableModel* model() const { return m_model; }
     QTableView* grid() const { return m_grdNodes; }
     void reloadFromProject();
+    // Fills elevations from the current node down with the values of a pasted text (newlines,
+    // tabs or semicolons between them). False when the text holds a single value.
+    bool pasteValues(const QString& text);
+
+    void done(int result) override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void grdNodes_Click(const QModelIndex& index);
     void txtNodes_Change(const QString& text);
     void cmdExit_Click();
     void makeLastElevationCurrent();
+    void showCurrentInBox();
+    void moveToRow(int row);
+    bool boxKey(QKeyEvent* key);
+    bool listKey(QKeyEvent* key);
+    void showBoxMenu(const QPoint& at);
+    void pasteFromClipboard();
+    void showNote();
 
     Project& m_project;
     NodeTableModel* m_model;
     QTableView* m_grdNodes;
     QLineEdit* m_txtNodes;
+    QLabel* m_lblStatus;
 };
 
 } // namespace tervan

@@ -1,0 +1,178 @@
+#include "cli/earthworkcommands.h"
+
+#include "cli/batchwords.h"
+#include "common/messages.h"
+#include "common/numbertext.h"
+#include "grading/balancechart.h"
+#include "grading/earthwork.h"
+#include "grading/suspectheights.h"
+#include "graphics/imagesurface.h"
+
+#include <QDir>
+#include <QImage>
+#include <QTextStream>
+
+namespace tervan {
+
+namespace {
+
+// The compaction factor and the plane's slopes as the dialogs take them.
+struct PlaneOptions
+{
+    double k = 1;
+    double slopeX = 0;
+    double slopeY = 0;
+};
+
+std::optional<PlaneOptions> planeOptions(const Words& w, bool& bad)
+{
+    PlaneOptions o;
+    o.k = w.number("--k", bad).value_or(1);
+    o.slopeX = w.number("--slope-x", bad).value_or(0);
+    o.slopeY = w.number("--slope-y", bad).value_or(0);
+    if (bad || !isCompactionFactor(o.k) || !isSlopePercent(o.slopeX) || !isSlopePercent(o.slopeY))
+        return std::nullopt;
+    return o;
+}
+
+// The project the earthwork needs: one with cells. Says why not on stderr.
+std::optional<Project> openGraded(const QString& name, QTextStream& err)
+{
+    auto p = openProject(name, err);
+    if (p && (!p->HasNodes() || earthworkGrid(*p).cellCount() == 0)) {
+        err << msg::DataIncomplete << '\n';
+        return std::nullopt;
+    }
+    return p;
+}
+
+int earthwork(const QStringList& args, QTextStream& out, QTextStream& err, const char* usage)
+{
+    const auto w = readWords(args, {"--platform", "--k", "--slope-x", "--slope-y"}, {"--csv"});
+    bool bad = false;
+    const auto o = w ? planeOptions(*w, bad) : std::nullopt;
+    double zc = w ? w->number("--platform", bad).value_or(0) : 0;
+    // A platform the fixed grade can take as well: a finite float.
+    if (!o || bad || w->names.size() != 1 || !std::isfinite(float(zc)))
+        return err << usage, 2;
+    const auto p = openGraded(w->names[0], err);
+    if (!p)
+        return 1;
+    // Without a platform, the gross balance.
+    if (!w->values.contains(QStringLiteral("--platform")))
+        zc = balancedElevation(earthworkGrid(*p, o->slopeX, o->slopeY), o->k);
+    const Earthwork e = computeEarthwork(*p, {zc, o->slopeX, o->slopeY});
+    if (w->has("--csv")) {
+        out << "cell,gross_cut_m3,gross_fill_m3,net_m3\n";
+        for (std::size_t n = 0; n < e.cells.size(); ++n)
+            out << n + 1 << ',' << formatPicture(e.cells[n].cut, 2) << ','
+                << formatPicture(e.cells[n].fill, 2) << ',' << formatPicture(e.cells[n].net(), 2)
+                << '\n';
+        return 0;
+    }
+    out << "platform " << formatPicture(zc, 3) << '\n'
+        << "four-corner-cut " << formatPicture(e.fourCorner.cut, 2) << '\n'
+        << "four-corner-fill " << formatPicture(e.fourCorner.fill, 2) << '\n'
+        << "gross-cut " << formatPicture(e.gross.cut, 2) << '\n'
+        << "gross-fill " << formatPicture(e.gross.fill, 2) << '\n';
+    for (std::size_t n = 0; n < e.cells.size(); ++n)
+        out << "cell " << n + 1 << ' ' << formatPicture(e.cells[n].cut, 2) << ' '
+            << formatPicture(e.cells[n].fill, 2) << ' ' << formatPicture(e.cells[n].net(), 2)
+            << '\n';
+    return 0;
+}
+
+int balance(const QStringList& args, QTextStream& out, QTextStream& err, const char* usage)
+{
+    const auto w = readWords(args, {"--k", "--slope-x", "--slope-y", "--curve"}, {});
+    bool bad = false;
+    const auto o = w ? planeOptions(*w, bad) : std::nullopt;
+    // No --curve: no curve lines (0).
+    const double points = w ? w->number("--curve", bad).value_or(0) : 0;
+    if (!o || bad || w->names.size() != 1 || points != std::floor(points) || points == 1 ||
+        points < 0 || points > 100000)
+        return err << usage, 2;
+    const auto p = openGraded(w->names[0], err);
+    if (!p)
+        return 1;
+    const Balance b =
+        computeBalance(earthworkGrid(*p, o->slopeX, o->slopeY), o->k, std::max(int(points), 2));
+    out << "balanced " << formatPicture(b.balanced, 3) << '\n'
+        << "per-cm " << formatPicture(b.perCentimetre, 2) << '\n';
+    if (points > 0)
+        for (const BalancePoint& c : b.curve)
+            out << "curve " << formatPicture(c.z, 3) << ' ' << formatPicture(c.cut, 2) << ' '
+                << formatPicture(c.fill, 2) << ' ' << formatPicture(c.net, 2) << '\n';
+    return 0;
+}
+
+int check(const QStringList& args, QTextStream& out, QTextStream& err, const char* usage)
+{
+    const auto w = readWords(args, {"--factor", "--floor"}, {});
+    bool bad = false;
+    const double factor = w ? w->number("--factor", bad).value_or(5) : 0;
+    const double floor = w ? w->number("--floor", bad).value_or(0.5) : 0;
+    if (!w || bad || w->names.size() != 1 || !std::isfinite(factor) || factor < 0 ||
+        !std::isfinite(floor) || floor < 0)
+        return err << usage, 2;
+    const auto p = openProject(w->names[0], err);
+    if (!p)
+        return 1;
+    if (!p->HasNodes()) {
+        err << msg::DataIncomplete << '\n';
+        return 1;
+    }
+    const SuspectCheck c = findSuspectHeights(*p, factor, floor);
+    for (const SuspectHeight& s : c.suspects)
+        out << "suspect " << s.node << ' ' << formatPicture(s.elevation, 3) << ' '
+            << formatPicture(s.median, 3) << '\n';
+    out << "suspects " << c.suspects.size() << '\n';
+    return 0;
+}
+
+int renderBalance(const QStringList& args, QTextStream& err, const char* usage)
+{
+    const auto w = readWords(args, {"-o", "--size", "--k", "--platform"}, {});
+    bool bad = false;
+    const auto o = w ? planeOptions(*w, bad) : std::nullopt;
+    const auto platform = w ? w->number("--platform", bad) : std::nullopt;
+    const auto size =
+        w ? readImageSize(w->values.value("--size", QStringLiteral("1200x800"))) : std::nullopt;
+    if (!o || bad || !size || w->names.size() != 1 || w->values.value("-o").isEmpty())
+        return err << usage, 2;
+    const auto p = openGraded(w->names[0], err);
+    if (!p)
+        return 1;
+    QImage image(*size, QImage::Format_RGB32);
+    {
+        ImageSurface surface(image);
+        surface.clear();
+        DrawBalanceChart(surface, computeBalance(earthworkGrid(*p), o->k), platform,
+                         12.0 * size->height() / 800);
+    }
+    const QString output = w->values.value("-o");
+    if (!image.save(output, "PNG")) {
+        err << msg::cannotSaveFile(QDir::toNativeSeparators(output)) << '\n';
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
+
+int runEarthworkCommand(const QStringList& args, QTextStream& out, QTextStream& err,
+                        const char* usage)
+{
+    const QString command = args.value(0);
+    if (command == QLatin1String("earthwork"))
+        return earthwork(args.mid(1), out, err, usage);
+    if (command == QLatin1String("balance"))
+        return balance(args.mid(1), out, err, usage);
+    if (command == QLatin1String("check"))
+        return check(args.mid(1), out, err, usage);
+    if (command == QLatin1String("render") && args.value(1) == QLatin1String("balance"))
+        return renderBalance(args.mid(2), err, usage);
+    return -1;
+}
+
+} // namespace tervan

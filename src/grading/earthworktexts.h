@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace tervan {
+
+struct Balance;
+struct Earthwork;
+struct SuspectCheck;
+
+// The words and figures the earthwork dialogs show and their reports print, in one place so
+// screen and paper read the same.
+
+// One line of a summary block: caption, value, unit.
+struct SummaryLine
+{
+    QString label;
+    QString value;
+    QString unit;
+};
+
+// A per-row table: headings and the texts of row `row` (from 0).
+struct TableTexts
+{
+    QStringList headings;
+    int rows = 0;
+    std::function<QStringList(int row)> row;
+};
+
+namespace earthworktitle {
+inline const QString Gross = QStringLiteral("ปริมาตรดินตัด-ดินถมแบบแยก");
+inline const QString Balance = QStringLiteral("กราฟสมดุลดินตัด-ดินถม");
+inline const QString Sloped = QStringLiteral("ปรับระดับแบบมีความลาดเอียง");
+inline const QString Suspects = QStringLiteral("ตรวจค่าระดับผิดปกติ");
+} // namespace earthworktitle
+
+std::vector<SummaryLine> earthworkSummary(const Earthwork& e, bool sloped, double k);
+TableTexts earthworkCells(const Earthwork& e);
+
+std::vector<SummaryLine> balanceSummary(const Balance& b, std::optional<double> fixedPlatform,
+                                        std::optional<double> fixedNet);
+
+std::vector<SummaryLine> suspectSummary(const SuspectCheck& c, double factor, double floor);
+TableTexts suspectRows(const SuspectCheck& c);
+
+} // namespace tervan

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <optional>
+
+namespace tervan {
+
+struct Balance;
+struct Earthwork;
+struct Project;
+struct SuspectCheck;
+class PageSurface;
+
+// The earthwork reports, each under the common page heading, with the summary the dialog
+// shows and its table 19 rows a page; every page a document of its own, the unit back to
+// twips at the end.
+void PrintEarthwork(PageSurface& page, const Project& p, const Earthwork& e, bool sloped, double k);
+// The summary and the balance curve picture on one A4 page.
+void PrintBalance(PageSurface& page, const Project& p, const Balance& b,
+                  std::optional<double> fixedPlatform, std::optional<double> fixedNet);
+void PrintSuspects(PageSurface& page, const Project& p, const SuspectCheck& c, double factor,
+                   double floor);
+
+} // namespace tervan

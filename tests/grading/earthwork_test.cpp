@@ -1,0 +1,190 @@
+#include "grading/earthwork.h"
+#include "grading/grading.h"
+#include "grading/suspectheights.h"
+#include "project/controldata.h"
+#include "project/project.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+#include <random>
+
+using namespace tervan;
+
+namespace {
+
+Project grid(qint16 rows, qint16 cols, qint16 spacing, const std::vector<float>& z)
+{
+    Project p = startupProject();
+    applyControlData(p, {spacing, rows, cols, 1});
+    for (int n = 1; n <= p.NodeCount; ++n)
+        p.Nodes[n].Z = z[std::size_t(n - 1)];
+    p.ComputeElevationRange();
+    return p;
+}
+
+Project randomGrid(std::mt19937& random, qint16 rows, qint16 cols)
+{
+    std::uniform_real_distribution<float> height(90, 110);
+    std::vector<float> z(std::size_t(rows * cols));
+    for (float& v : z)
+        v = height(random);
+    return grid(rows, cols, 10, z);
+}
+
+// Heights over a cell in the gross model: linear over the four triangles that join the sides
+// to the centre, which stands at the corner mean.
+double modelHeight(const EarthworkGrid& g, int i, int j, double u, double v)
+{
+    const int k = i * g.cols + j;
+    const double ll = g.h[k], lr = g.h[k + 1], ur = g.h[k + g.cols + 1], ul = g.h[k + g.cols];
+    const double c = (ll + lr + ur + ul) / 4;
+    // Barycentric weights in the triangle (side a-b, centre) holding (u, v).
+    auto tri = [&](double a, double b, double s, double t) {
+        return a * s + b * t + c * (1 - s - t);
+    };
+    if (v <= u && v <= 1 - u)
+        return tri(ll, lr, 1 - u - v, u - v);
+    if (v >= u && v >= 1 - u)
+        return tri(ur, ul, u + v - 1, v - u);
+    if (u >= v)
+        return tri(lr, ur, u - v, u + v - 1);
+    return tri(ul, ll, v - u, 1 - u - v);
+}
+
+// Midpoint sums over a fine triangulation of every cell: exact for linear pieces away from
+// the zero line, converging on it as the mesh refines.
+CutFill integrate(const EarthworkGrid& g, double platform, int n)
+{
+    CutFill sum;
+    const double a = g.cellArea() / (double(n) * n);
+    for (int i = 0; i + 1 < g.rows; ++i)
+        for (int j = 0; j + 1 < g.cols; ++j)
+            for (int r = 0; r < n; ++r)
+                for (int s = 0; s < n; ++s) {
+                    const double d = modelHeight(g, i, j, (s + 0.5) / n, (r + 0.5) / n) - platform;
+                    (d > 0 ? sum.cut : sum.fill) += a * d;
+                }
+    return sum;
+}
+
+} // namespace
+
+TEST(GrossEarthwork, MatchesFineIntegrationOnRandomGrids)
+{
+    std::mt19937 random(7);
+    for (const auto& [rows, cols, platform] :
+         {std::tuple{3, 4, 100.0}, std::tuple{5, 3, 97.5}, std::tuple{4, 4, 104.2}}) {
+        const Project p = randomGrid(random, qint16(rows), qint16(cols));
+        const EarthworkGrid g = earthworkGrid(p);
+        const CutFill exact = grossCutFill(g, platform);
+        const CutFill fine = integrate(g, platform, 1200);
+        EXPECT_NEAR(exact.cut, fine.cut, 1e-6 * exact.cut) << rows << "x" << cols;
+        EXPECT_NEAR(exact.fill, fine.fill, 1e-6 * -exact.fill) << rows << "x" << cols;
+        EXPECT_GT(exact.cut, fourCornerCutFill(g, platform).cut);
+    }
+}
+
+TEST(GrossEarthwork, UncrossedCellsGiveTheFourCornerFigures)
+{
+    std::mt19937 random(11);
+    const Project p = randomGrid(random, 6, 5);
+    const EarthworkGrid g = earthworkGrid(p);
+    for (const double platform : {80.0, 120.0, 89.9}) {
+        Project fixed = p;
+        fixed.FixGradeElevation = float(platform);
+        FixGradeElev(fixed);
+        const CutFill gross = grossCutFill(g, platform);
+        EXPECT_NEAR(gross.cut, fixed.FixCutVolume, 1e-6 * std::max(1.0, gross.cut));
+        EXPECT_NEAR(gross.fill, fixed.FixFillVolume, 1e-6 * std::max(1.0, -gross.fill));
+    }
+}
+
+TEST(GrossEarthwork, CrossedCellSplitsAlongTheZeroLine)
+{
+    // One 10 m cell, ground 0 at the left and 4 at the right, platform 2: the four-corner
+    // figure nets to nothing while 50 m3 is cut and 50 m3 filled.
+    const Project p = grid(2, 2, 10, {0, 4, 0, 4});
+    const Earthwork e = computeEarthwork(p, {2, 0, 0});
+    EXPECT_NEAR(e.gross.cut, 50, 1e-9);
+    EXPECT_NEAR(e.gross.fill, -50, 1e-9);
+    EXPECT_EQ(e.fourCorner.cut, 0);
+    EXPECT_EQ(e.fourCorner.fill, 0);
+    ASSERT_EQ(e.cells.size(), 1u);
+    EXPECT_NEAR(e.cells[0].net(), 0, 1e-9);
+    EXPECT_NEAR(e.fillDifferencePercent(), 100, 1e-9);
+}
+
+TEST(Balance, NetFallsThroughZeroAtTheBalance)
+{
+    std::mt19937 random(3);
+    const Project p = randomGrid(random, 7, 6);
+    const EarthworkGrid g = earthworkGrid(p);
+    for (const double k : {1.0, 0.85, 1.3}) {
+        const Balance b = computeBalance(g, k);
+        ASSERT_GE(b.curve.size(), 201u);
+        for (std::size_t i = 1; i < b.curve.size(); ++i)
+            EXPECT_LE(b.curve[i].net, b.curve[i - 1].net) << k;
+        const BalancePoint at = balancePoint(g, b.balanced, k);
+        EXPECT_NEAR(at.net, 0, 1e-6 * at.cut) << k;
+        EXPECT_NEAR(k * at.cut, -at.fill, 1e-6 * at.cut) << k;
+        EXPECT_GT(b.perCentimetre, 0);
+        // A centimetre moves at most the whole area one centimetre deep (k times for cut).
+        EXPECT_LE(b.perCentimetre, 0.01 * std::max(k, 1.0) * g.cellArea() * g.cellCount() + 1e-9);
+    }
+    // Cut that yields more fill is needed less: the balance rises with k.
+    EXPECT_GT(computeBalance(g, 1.3).balanced, computeBalance(g, 1.0).balanced);
+    EXPECT_LT(computeBalance(g, 0.85).balanced, computeBalance(g, 1.0).balanced);
+}
+
+TEST(SlopedPlatform, ZeroSlopesAreTheLevelPlatformAndSlopesTiltIt)
+{
+    std::mt19937 random(5);
+    const Project p = randomGrid(random, 5, 7);
+    const Earthwork level = computeEarthwork(p, {100, 0, 0});
+    const Earthwork plane = computeEarthwork(p, GradePlane{100, 0, 0});
+    EXPECT_EQ(level.gross.cut, plane.gross.cut);
+    EXPECT_EQ(level.fourCorner.fill, plane.fourCorner.fill);
+
+    // A plane through a tilted ground parallel to it leaves nothing to move.
+    std::vector<float> z;
+    for (int i = 0; i < 4; ++i)
+        for (int j = 0; j < 5; ++j)
+            z.push_back(float(50 + 0.02 * (j * 10 - 20) - 0.05 * (i * 10 - 15)));
+    const Project tilted = grid(4, 5, 10, z);
+    const Earthwork fit = computeEarthwork(tilted, {50, 2, -5});
+    EXPECT_NEAR(fit.gross.cut, 0, 1e-3);
+    EXPECT_NEAR(fit.gross.fill, 0, 1e-3);
+    EXPECT_NEAR(balancedElevation(earthworkGrid(tilted, 2, -5), 1), 50, 1e-4);
+}
+
+TEST(SuspectHeights, FlagsAMistypedHeightAndNothingOnSmoothGround)
+{
+    // The benchmark terrain: 181 x 181 nodes at 10 m, about 100 m of relief.
+    const int n = 181;
+    std::vector<float> z;
+    for (int i = 0; i < n; ++i)
+        for (int j = 0; j < n; ++j) {
+            const double x = j * 10.0, y = i * 10.0;
+            const double h =
+                100 + 40 * std::sin(x / 300) * std::cos(y / 250) +
+                30 * std::exp(-((x - 900) * (x - 900) + (y - 700) * (y - 700)) / 200000) +
+                10 * std::sin((x + y) / 97);
+            z.push_back(float(std::round(h * 100) / 100));
+        }
+    Project smooth = grid(qint16(n), qint16(n), 10, z);
+    EXPECT_TRUE(findSuspectHeights(smooth).suspects.empty());
+
+    for (const int node : {1, 20, n * 90 + 91, n * n}) {
+        Project typo = smooth;
+        typo.Nodes[node].Z = typo.Nodes[node].Z + 900;
+        const SuspectCheck check = findSuspectHeights(typo);
+        ASSERT_EQ(check.suspects.size(), 1u) << node << " " << check.suspects.back().node;
+        EXPECT_EQ(check.suspects[0].node, node);
+        EXPECT_NEAR(check.suspects[0].median, smooth.Nodes[node].Z, 3) << node;
+    }
+    // The floor and factor are the user's.
+    Project typo = smooth;
+    typo.Nodes[100].Z += 0.4f;
+    EXPECT_TRUE(findSuspectHeights(typo).suspects.empty());
+    EXPECT_EQ(findSuspectHeights(typo, 5, 0.1).suspects.size(), 1u);
+}
