@@ -277,3 +277,49 @@ TEST(GraphicsPrint, ContourPageLabelsInRedAtPageCoordinates)
     EXPECT_EQ(red, 7);
     EXPECT_TRUE(contour.contains(" 101 "));
 }
+
+// Border labels stand centred on their contour, as on screen: beside it at the right and left,
+// above the top border, below the bottom one, measured on the page itself.
+TEST(GraphicsPrint, BorderLabelsCentredOnTheirContour)
+{
+    Project p = gridOf(3, 3);
+    for (int n = 1; n <= 9; ++n)
+        p.Nodes[n].Z = 100.25f + 0.1f * p.Nodes[n].Y + 0.05f * p.Nodes[n].X;
+    p.ComputeElevationRange();
+    p.ComputeNodeExtents();
+    RecordingPage r;
+    PageSurface page(r);
+    GraphicPrint(page, p, 2, {});
+    // World to twips from the grid's border lines: X 0 and 20, page Y 0 and -20.
+    double x0 = 1e9, x1 = -1e9, y0 = -1e9, y1 = 1e9;
+    for (const Item& i : r.items())
+        if (i.isLine() && i.colour == PageSurface::ForeColour) {
+            x0 = std::min(x0, i.at.x());
+            x1 = std::max(x1, i.at.x());
+            y0 = std::max(y0, i.at.y());
+            y1 = std::min(y1, i.at.y());
+        }
+    const auto at = [&](double x, double y) {
+        return QPointF(x0 + x / 20 * (x1 - x0), y0 + y / -20 * (y1 - y0));
+    };
+    // " 10x " is 5 characters of 10 points: 500 twips wide, a line 240 twips high.
+    const struct
+    {
+        const char* text;
+        QPointF crossing; // page coordinates, metres
+        QPointF offset;   // twips
+    } labels[] = {
+        {" 101 ", {15, 0}, {-250, 0}},       // bottom
+        {" 102 ", {20, -7.5}, {0, -120}},    // right
+        {" 103 ", {15, -20}, {-250, -360}},  // top
+        {" 102 ", {0, -17.5}, {-750, -120}}, // left
+    };
+    for (const auto& l : labels) {
+        const QPointF want = at(l.crossing.x(), l.crossing.y()) + l.offset;
+        const bool found = std::any_of(r.items().begin(), r.items().end(), [&](const Item& i) {
+            return i.text == QLatin1String(l.text) && i.colour == 4 &&
+                   std::abs(i.at.x() - want.x()) < 1 && std::abs(i.at.y() - want.y()) < 1;
+        });
+        EXPECT_TRUE(found) << l.text << " at " << l.crossing.x() << "," << l.crossing.y();
+    }
+}
