@@ -295,8 +295,9 @@ PageWindow pageWindow(const Project& p, const PictureRoom& room, double headingC
         return fitted;
 
     const double across = std::max(pageWidthCm - room.left - room.right - 2 * GapCm, 1.0);
+    // A gap below the heading, between picture and title, and below the title.
     const double down = std::max(
-        pageHeightCm - headingCm - GapCm - room.top - room.below - GapCm - room.titleHeight, 1.0);
+        pageHeightCm - headingCm - room.top - room.below - room.titleHeight - 3 * GapCm, 1.0);
     double scale = std::max((room.x1 - room.x0) / across, (room.y1 - room.y0) / down);
     if (!(scale > 0) || !std::isfinite(scale))
         scale = 1; // a picture without extent: one metre a centimetre
