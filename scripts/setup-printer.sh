@@ -40,11 +40,12 @@ log() { printf 'setup-printer: %s\n' "$*" >&2; }
 
 [ $# -eq 2 ] || die "usage: setup-printer.sh start|stop DIR"
 action=$1
-mkdir -p "$2"
-dir=$(cd "$2" && pwd)
+target=$2
+mkdir -p "$target"
+dir=$(cd "$target" && pwd -P)
 readonly queue=TervanPDF
-readonly sock=$dir/cups.sock
-readonly pidfile=$dir/state/cupsd.pid
+sock=$dir/cups.sock
+pidfile=$dir/state/cupsd.pid
 
 cupsd_pid() {
   local pid
@@ -95,10 +96,25 @@ ppd_src=/usr/share/ppd/cups-pdf/CUPS-PDF_noopt.ppd
 
 # --- a fresh scheduler tree ---------------------------------------------------
 stop
+if [ -L "$target" ]; then
+  old=$(readlink -f "$target")
+  rm -f "$target"
+  if [[ "$old" == /tmp/tervan-cups.* ]]; then rm -rf "$old"; fi
+fi
+mkdir -p "$target"
+chmod go+x "$target"
+# The scheduler's filters run as lp and must reach its files. Where the build tree is closed to
+# lp (a clone in root's home), the tree is a folder of its own under /tmp, linked from DIR.
+if ! runuser -u lp -- test -x "$target/." 2>/dev/null; then
+  rm -rf "$target"
+  ln -s "$(mktemp -d /tmp/tervan-cups.XXXXXX)" "$target"
+  chmod go+x "$target/."
+fi
+dir=$(cd "$target" && pwd -P)
+sock=$dir/cups.sock
+pidfile=$dir/state/cupsd.pid
 rm -rf "$dir/etc" "$dir/spool" "$dir/cache" "$dir/state" "$dir/log" "$dir/pdf" "$sock"
 mkdir -p "$dir/etc/ppd" "$dir/etc/ssl" "$dir/spool/tmp" "$dir/cache" "$dir/state" "$dir/log"
-# The scheduler's filters run as lp: they must reach the spool through the build tree.
-chmod go+x "$dir"
 
 cat >"$dir/etc/cups-files.conf" <<EOF
 ServerRoot $dir/etc

@@ -11,7 +11,8 @@ cups_dir=build/cups
 trap 'bash scripts/setup-printer.sh stop "$cups_dir"' EXIT
 printer="$(bash scripts/setup-printer.sh start "$cups_dir")"
 TERVAN_PDF_DIR="$(sed -n 's/^TERVAN_PDF_DIR=//p' <<<"$printer")"
-CUPS_SERVER="$(cd "$cups_dir" && pwd)/cups.sock"
+CUPS_SERVER="$(sed -n 's/^CUPS_SERVER=//p' <<<"$printer")"
+CUPS_SERVER="${CUPS_SERVER:-$PWD/$cups_dir/cups.sock}"
 export TERVAN_PDF_DIR CUPS_SERVER
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir build --output-on-failure -j "$(nproc)"
