@@ -5,8 +5,10 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   qt6-tools-dev qt6-l10n-tools libqt6svg6 file
+  libpango1.0-dev libcairo2-dev
   libgtest-dev libbenchmark-dev
   fonts-thai-tlwg fontconfig
+  poppler-utils
 )
 missing=()
 for p in "${packages[@]}"; do

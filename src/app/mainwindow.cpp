@@ -5,6 +5,7 @@
 
 #include "app/aboutdialog.h"
 #include "app/earthworklauncher.h"
+#include "app/printerchoice.h"
 
 #include "app/toolbaricons.h"
 #include "common/messages.h"
@@ -18,7 +19,6 @@
 #include "graphics/ui/plotwidget.h"
 #include "graphics/viewwindow.h"
 #include "printing/reports.h"
-#include "printing/ui/printoutput.h"
 #include "project/nodetablemodel.h"
 #include "project/projectfile.h"
 #include "project/ui/centreddialog.h"
@@ -136,7 +136,6 @@ MainWindow::MainWindow(std::unique_ptr<Prompts> prompts, QWidget* parent)
     setObjectName(QStringLiteral("frmMain"));
     if (!m_prompts)
         m_prompts = std::make_unique<WidgetPrompts>(this);
-    m_printOutput = [](Prompts& prompts) { return openPrintOutput(prompts); };
     m_unsaved = new UnsavedChanges(this, *m_prompts, [this] { return saveProject(); });
     buildCentralArea();
     m_heights = new HeightsCommands(m_project, *m_prompts, m_stbMain, this);
@@ -145,6 +144,7 @@ MainWindow::MainWindow(std::unique_ptr<Prompts> prompts, QWidget* parent)
         projectReplaced();
     });
     buildMenus();
+    m_printOutput = [this](Prompts& prompts) { return m_printerChoice->open(prompts); };
     m_earthwork = new EarthworkLauncher(
         m_project, *m_prompts, [this](const auto& report) { printReport(report); }, this);
     m_earthwork->addMenuItems(findChild<QMenu*>(QStringLiteral("mnuGradeElev")),
@@ -184,6 +184,7 @@ void MainWindow::buildMenus()
     addItem(file, "mnuFileFree3", u"-");
     connect(addItem(file, "mnuFileExit", u"ออกจากโปรแกรม"), &QAction::triggered, this,
             &MainWindow::mnuFileExit_Click);
+    m_printerChoice = new PrinterChoice(file, *m_prompts, this);
 
     // A menu array: every entry reaches the family's handler with its index.
     auto addArray = [this](QMenu* menu, const char* family, std::initializer_list<ArrayItem> items,
@@ -683,7 +684,8 @@ void MainWindow::GradeElevChoice_Click(int index)
         m_project.FixGradeElevation = 0;
     if (index != 1 && index != 2)
         return;
-    if (!m_project.HasNodes()) {
+    // Cells without area, or elevations whose sums overflow, grade to no numbers.
+    if (!m_project.HasNodes() || !ElevationsGradeable(m_project)) {
         m_prompts->notice(msg::DataIncomplete);
         return;
     }
@@ -701,7 +703,10 @@ void MainWindow::GradeElevChoice_Click(int index)
         InputGradeDialog input(m_project, *m_prompts, this);
         m_prompts->runModal(input);
     }
-    FixGradeElev(m_project);
+    if (!FixGradeElev(m_project)) {
+        m_prompts->notice(msg::DataIncomplete);
+        return;
+    }
     GradeResultDialog result(m_project, GradeResultDialog::Grade::Fixed, this);
     m_prompts->runModal(result);
 }
@@ -737,10 +742,8 @@ void MainWindow::GraphicPrint_Click(int index)
         return;
     }
     const NodeLabels labels{checked(5), checked(6), checked(7)};
-    printReport([this, index, labels](PageSurface& page) {
-        GraphicPrint(page, m_project, index, labels,
-                     [this](const QString& text) { return m_plot->worldTextSize(text); });
-    });
+    printReport(
+        [this, index, labels](PageSurface& page) { GraphicPrint(page, m_project, index, labels); });
 }
 
 void MainWindow::GradePrint_Click(int index)
@@ -750,7 +753,10 @@ void MainWindow::GradePrint_Click(int index)
         return;
     // Without cells the balanced platform is undefined: nothing to report.
     const bool balanced = index == 1 || index == 4;
-    if (!m_project.HasNodes() || (balanced && (m_project.GridRows < 2 || m_project.GridCols < 2))) {
+    const bool fixed = index == 2 || index == 4;
+    if (!m_project.HasNodes() || (balanced && (m_project.GridRows < 2 || m_project.GridCols < 2)) ||
+        !ElevationsGradeable(m_project) ||
+        (fixed && !PlatformGradeable(m_project, m_project.FixGradeElevation))) {
         m_prompts->notice(msg::DataIncomplete);
         return;
     }
@@ -768,6 +774,8 @@ void MainWindow::printReport(const std::function<void(PageSurface&)>& report)
         report(page);
     }
     const bool printed = output->finish();
+    if (printed)
+        m_stbMain->showMessage(PrinterChoice::printedMessage(*output), 20000);
     output.reset();
     QApplication::restoreOverrideCursor();
     if (!printed)

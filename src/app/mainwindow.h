@@ -24,6 +24,7 @@ class ControlDialog;
 class EarthworkLauncher;
 class NodeEntryDialog;
 class PlotWidget;
+class PrinterChoice;
 class UnsavedChanges;
 class HeightsCommands;
 
@@ -49,7 +50,8 @@ public:
     // Redraw: world window, scroll bars, dot counts, then the picture of DisplayMode.
     void Form_Activate();
 
-    // Where print commands send their pages; the default printer unless replaced.
+    // Where print commands send their pages; the printer chosen in the File menu (at first the
+    // system default) unless replaced.
     using PrintOutput = std::function<std::unique_ptr<PageBackend>(Prompts&)>;
     void setPrintOutput(PrintOutput output);
     // Where the file dialogs start.
@@ -135,6 +137,7 @@ private:
     };
     std::optional<Drawn> m_drawn;
     PrintOutput m_printOutput;
+    PrinterChoice* m_printerChoice = nullptr;
     UnsavedChanges* m_unsaved = nullptr;
     HeightsCommands* m_heights = nullptr;
     // The file dialogs start from the name picked last.

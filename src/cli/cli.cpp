@@ -11,7 +11,7 @@
 #include "graphics/imagesurface.h"
 #include "graphics/redraw.h"
 #include "graphics/viewwindow.h"
-#include "printing/painterbackend.h"
+#include "printing/cairopdfbackend.h"
 #include "printing/reports.h"
 #include "project/heightscsv.h"
 #include "project/projectfile.h"
@@ -19,11 +19,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QFontMetricsF>
-#include <QGuiApplication>
 #include <QHash>
 #include <QImage>
-#include <QPdfWriter>
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QTextStream>
@@ -325,7 +322,10 @@ int grade(const QStringList& args, QTextStream& out, QTextStream& err)
     }
     if (platform) {
         p.FixGradeElevation = float(*platform);
-        FixGradeElev(p);
+        if (!FixGradeElev(p)) {
+            fail(err) << msg::DataIncomplete << '\n';
+            return 1;
+        }
     } else if (!AutoGradeElev(p)) {
         fail(err) << msg::DataIncomplete << '\n';
         return 1;
@@ -378,46 +378,35 @@ int print(const QStringList& args, QTextStream& err)
         return 1;
     Project& p = *project;
     const bool balanced = family == 'r' && index != 2;
+    const bool fixed = family == 'r' && index != 1;
+    if (platform)
+        p.FixGradeElevation = float(*platform);
     if ((family == 'g' && !p.HasGrid()) || (family != 'g' && !p.HasNodes()) ||
-        (balanced && (p.GridRows < 2 || p.GridCols < 2))) {
+        (balanced && (p.GridRows < 2 || p.GridCols < 2)) ||
+        (family == 'r' && !ElevationsGradeable(p)) ||
+        (fixed && !PlatformGradeable(p, p.FixGradeElevation))) {
         fail(err) << msg::DataIncomplete << '\n';
         return 1;
     }
-    if (platform)
-        p.FixGradeElevation = float(*platform);
 
-    QFile file(output);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    // The system's reason for an output that cannot be written, before any page is drawn.
+    if (QFile file(output); !file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         fail(err) << msg::cannotSaveFile(QDir::toNativeSeparators(output)) << ": "
                   << file.errorString() << '\n';
         return 1;
     }
-    QPdfWriter pdf(&file);
-    pdf.setPageSize(QPageSize(QPageSize::A4));
-    pdf.setResolution(600);
-    pdf.setPageMargins(QMarginsF(6, 6, 6, 6), QPageLayout::Millimeter);
-    PainterBackend backend(pdf, PainterBackend::Documents::PagesOfOneFile);
+    CairoPdfBackend backend(output);
     {
         PageSurface page(backend);
-        // Titles and labels are placed by the main window's measure of their text: the
-        // window of a 1600 x 1000 screen in the normal view for the project's spacing.
-        const QFontMetricsF metrics(QGuiApplication::font());
-        const double xPerPixel = (double(p.ViewXMax) - p.ViewXMin) / 1600;
-        const double yPerPixel = (double(p.ViewYMax) - p.ViewYMin) / 1000;
-        const WindowTextSize measure = [&](const QString& text) {
-            return QSizeF(metrics.horizontalAdvance(text) * xPerPixel,
-                          metrics.height() * yPerPixel);
-        };
         if (family == 'd')
             DataPrint(page, p, index);
         else if (family == 'g')
-            GraphicPrint(page, p, index, NodeLabels{}, measure);
+            GraphicPrint(page, p, index, NodeLabels{});
         else
             GradePrint(page, p, index);
     }
-    if (!backend.finish() || !file.flush()) {
-        fail(err) << msg::cannotSaveFile(QDir::toNativeSeparators(output)) << ": "
-                  << file.errorString() << '\n';
+    if (!backend.finish()) {
+        fail(err) << msg::cannotSaveFile(QDir::toNativeSeparators(output)) << '\n';
         return 1;
     }
     return 0;

@@ -2,6 +2,7 @@
 
 #include "project/project.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -62,6 +63,11 @@ std::vector<float> cellVolumes(const std::vector<float>& means, qint32 count, fl
     return volumes;
 }
 
+bool finite(const std::vector<float>& values)
+{
+    return std::all_of(values.begin(), values.end(), [](float v) { return std::isfinite(v); });
+}
+
 } // namespace
 
 bool AutoGradeElev(Project& p)
@@ -69,12 +75,14 @@ bool AutoGradeElev(Project& p)
     const float cellArea = cellGeometry(p);
     p.AutoCellMeanElev = cellMeans(p);
     const auto& means = p.AutoCellMeanElev;
-    if (p.CellCount == 0) {
+    const auto undefined = [&p] {
         p.AutoGradeElevation = 0;
         p.AutoCutVolume = p.AutoFillVolume = 0;
         p.AutoCellVolume.assign(1, 0.0f);
         return false;
-    }
+    };
+    if (p.CellCount == 0 || p.TotalArea == 0)
+        return undefined();
 
     float sum = 0;
     for (qint32 n = 1; n <= p.CellCount; ++n)
@@ -90,16 +98,39 @@ bool AutoGradeElev(Project& p)
 
     totals(means, p.CellCount, cellArea, p.AutoGradeElevation, p.AutoCutVolume, p.AutoFillVolume);
     p.AutoCellVolume = cellVolumes(means, p.CellCount, cellArea, p.AutoGradeElevation);
+    if (!std::isfinite(p.AutoGradeElevation) || !std::isfinite(p.AutoCutVolume) ||
+        !std::isfinite(p.AutoFillVolume) || !finite(means) || !finite(p.AutoCellVolume))
+        return undefined();
     return true;
 }
 
-void FixGradeElev(Project& p)
+bool FixGradeElev(Project& p)
 {
     const float cellArea = cellGeometry(p);
     p.FixCellMeanElev = cellMeans(p);
     totals(p.FixCellMeanElev, p.CellCount, cellArea, p.FixGradeElevation, p.FixCutVolume,
            p.FixFillVolume);
     p.FixCellVolume = cellVolumes(p.FixCellMeanElev, p.CellCount, cellArea, p.FixGradeElevation);
+    if ((p.CellCount > 0 && p.TotalArea == 0) || !std::isfinite(p.FixCutVolume) ||
+        !std::isfinite(p.FixFillVolume) || !finite(p.FixCellMeanElev) || !finite(p.FixCellVolume)) {
+        p.FixCutVolume = p.FixFillVolume = 0;
+        p.FixCellVolume.assign(1, 0.0f);
+        return false;
+    }
+    return true;
+}
+
+bool ElevationsGradeable(const Project& p)
+{
+    Project trial = p;
+    return AutoGradeElev(trial) || trial.CellCount == 0;
+}
+
+bool PlatformGradeable(const Project& p, float platform)
+{
+    Project trial = p;
+    trial.FixGradeElevation = platform;
+    return FixGradeElev(trial);
 }
 
 } // namespace tervan

@@ -11,11 +11,18 @@ struct Project;
 // bit. Cells are numbered from the lower left, row by row.
 
 // The balanced platform, at which cut and fill are equal. Returns false for a grid without
-// cells, whose platform is undefined; the results are then those of no cells (count, area and
-// totals zero, empty arrays).
+// cells or without area (spacing 0), whose platform is undefined, and when the sums overflow
+// the float range; the platform and the totals are then 0 and no cell volume is kept.
 bool AutoGradeElev(Project& p);
 
-// The platform at FixGradeElevation.
-void FixGradeElev(Project& p);
+// The platform at FixGradeElevation. Returns false for cells without area and when a volume or
+// total overflows the float range; the totals are then 0 and no cell volume is kept.
+bool FixGradeElev(Project& p);
+
+// Whether the elevations grade to numbers: a grid without cells does, trivially. Computed on a
+// copy, for commands that check before they ask for anything.
+bool ElevationsGradeable(const Project& p);
+// Whether the fixed grade at `platform` comes out in numbers.
+bool PlatformGradeable(const Project& p, float platform);
 
 } // namespace tervan

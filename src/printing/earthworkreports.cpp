@@ -43,6 +43,7 @@ void headings(PageSurface& page, const QStringList& texts)
 void tableReport(PageSurface& page, const Project& p, const QString& title,
                  const std::vector<SummaryLine>& lines, const TableTexts& table)
 {
+    page.beginReport(title);
     PrintHeading(page, p);
     PrintTitle(page, title);
     summary(page, lines);
@@ -84,6 +85,7 @@ void PrintEarthwork(PageSurface& page, const Project& p, const Earthwork& e, boo
 void PrintBalance(PageSurface& page, const Project& p, const Balance& b,
                   std::optional<double> fixedPlatform, std::optional<double> fixedNet)
 {
+    page.beginReport(earthworktitle::Balance);
     page.setPaperA4();
     PrintHeading(page, p);
     PrintTitle(page, earthworktitle::Balance);

@@ -1,5 +1,7 @@
 #include "printing/pagesurface.h"
 
+#include <cmath>
+
 namespace tervan {
 
 namespace {
@@ -110,6 +112,7 @@ void PageSurface::setX(double x)
 
 void PageSurface::setY(double y)
 {
+    flush();
     m_y = toTwipsY(y);
 }
 
@@ -118,28 +121,79 @@ double PageSurface::pageWidth() const
     return m_backend.printableTwips().width() / scaleX();
 }
 
+double PageSurface::pageHeight() const
+{
+    const double height = m_backend.printableTwips().height();
+    return std::abs(fromTwipsY(height) - fromTwipsY(0));
+}
+
 double PageSurface::textWidth(const QString& text) const
 {
     return m_backend.textWidthTwips(m_font, text) / scaleX();
 }
 
+double PageSurface::textHeight() const
+{
+    const double height = m_backend.lineHeightTwips(m_font);
+    return std::abs(fromTwipsY(height) - fromTwipsY(0));
+}
+
 void PageSurface::print(const QString& text)
 {
+    if (!m_run.isEmpty() && m_x != m_runEnd)
+        flush();
     if (!text.isEmpty())
-        m_backend.text({m_x, m_y}, text, m_font, m_colour);
+        m_run.append({{m_x, m_y}, text, m_font, m_colour});
     m_x += m_backend.textWidthTwips(m_font, text);
+    m_runEnd = m_x;
 }
 
 void PageSurface::printLine(const QString& text)
 {
+    print(text);
+    flush();
     // An empty line still opens the page, as any printed item does.
-    m_backend.text({m_x, m_y}, text, m_font, m_colour);
+    if (text.isEmpty())
+        m_backend.text({m_x, m_y}, text, m_font, m_colour);
     m_x = 0;
     m_y += m_backend.lineHeightTwips(m_font);
 }
 
+void PageSurface::flush()
+{
+    if (m_run.isEmpty())
+        return;
+    const double start = m_run.first().at.x();
+    const double width = m_runEnd - start;
+    const double room = m_backend.printableTwips().width() - start;
+    // Not for a run that starts beyond the edge: nothing would fit.
+    const double scale = width > room && room > 0 ? room / width : 1;
+    for (RunItem& item : m_run) {
+        QPointF at = item.at;
+        if (scale < 1) {
+            item.font.setPointSizeF(item.font.pointSizeF() * scale);
+            at.setX(start + (at.x() - start) * scale);
+        }
+        m_backend.text(at, item.text, item.font, item.colour);
+    }
+    m_run.clear();
+}
+
+void PageSurface::beginReport(const QString& title)
+{
+    flush();
+    m_backend.beginReport(title);
+}
+
+void PageSurface::endDocument()
+{
+    flush();
+    m_backend.endDocument();
+}
+
 void PageSurface::line(double x1, double y1, double x2, double y2, int colour)
 {
+    flush();
     m_backend.line({toTwipsX(x1), toTwipsY(y1)}, {toTwipsX(x2), toTwipsY(y2)},
                    colour == ForeColour ? m_colour : colour, m_lineWidth);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFont>
+#include <QList>
 #include <QPointF>
 #include <QSizeF>
 #include <QString>
@@ -20,8 +21,16 @@ public:
     virtual void text(QPointF at, const QString& text, const QFont& font, int colour) = 0;
     virtual void line(QPointF from, QPointF to, int colour, int widthPixels) = 0;
     virtual void setPaperA4() = 0;
-    // The page is finished and handed over as a document of its own.
+    // A report starts: its pages form one print job, named after its title.
+    virtual void beginReport(const QString& /*title*/) {}
+    // The page is finished; the next output starts a new page.
     virtual void endDocument() = 0;
+    // Pages that received output so far.
+    virtual int pageCount() const { return 0; }
+    // Where the pages go, as the user knows it: a printer's name or a file's path; empty
+    // when it is neither.
+    virtual QString printerName() const { return {}; }
+    virtual QString fileName() const { return {}; }
     // True once the device refused or broke off; later output is dropped.
     virtual bool failed() const = 0;
     // Ends whatever is still open; false when the output failed at any point.
@@ -32,12 +41,19 @@ public:
 // the world coordinates of the printable area's corners), a current position in that unit,
 // a font and a colour, and a line flow in which ending a line returns x to the left edge and
 // moves y down by one line of the font in effect. Colours are palette indexes.
+//
+// Texts printed one after the other on a line form a run. A run that would cross the right
+// edge of the printable area is drawn smaller, from the same start, until it fits; positions
+// and line advances stay those of the full-size text.
 class PageSurface
 {
 public:
     static constexpr int ForeColour = -1;
 
     explicit PageSurface(PageBackend& backend) : m_backend(backend) {}
+    ~PageSurface() { flush(); }
+    PageSurface(const PageSurface&) = delete;
+    PageSurface& operator=(const PageSurface&) = delete;
 
     void setUnitTwips();
     void setUnitCentimetres();
@@ -54,7 +70,10 @@ public:
     void setX(double x);
     void setY(double y);
     double pageWidth() const;
+    double pageHeight() const;
     double textWidth(const QString& text) const;
+    // Height of one line of the current font in the current unit.
+    double textHeight() const;
 
     void print(const QString& text);
     void printLine(const QString& text = {});
@@ -62,10 +81,20 @@ public:
     void line(double x1, double y1, double x2, double y2, int colour = ForeColour);
 
     void setPaperA4() { m_backend.setPaperA4(); }
-    void endDocument() { m_backend.endDocument(); }
+    void beginReport(const QString& title);
+    void endDocument();
     bool failed() const { return m_backend.failed(); }
 
 private:
+    struct RunItem
+    {
+        QPointF at; // twips
+        QString text;
+        QFont font;
+        int colour;
+    };
+    void flush();
+
     double toTwipsX(double v) const;
     double toTwipsY(double v) const;
     double fromTwipsX(double t) const;
@@ -79,6 +108,8 @@ private:
     QFont m_font;
     int m_colour = ForeColour;
     int m_lineWidth = 1;
+    QList<RunItem> m_run;
+    double m_runEnd = 0; // twips, where the run's next text would start
 };
 
 } // namespace tervan

@@ -1,20 +1,22 @@
 #include "printing/painterbackend.h"
 
 #include "graphics/palette.h"
+#include "printing/printfont.h"
 
-#include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QPagedPaintDevice>
 
 namespace tervan {
 
-PainterBackend::PainterBackend(QPagedPaintDevice& device, Documents documents)
-    : m_device(device), m_documents(documents)
+PainterBackend::PainterBackend(QPagedPaintDevice& device, Documents documents, JobNamer nameJob)
+    : m_device(device), m_documents(documents), m_nameJob(std::move(nameJob))
 {
 }
 
-PainterBackend::PainterBackend(std::unique_ptr<QPagedPaintDevice> device, Documents documents)
-    : m_owned(std::move(device)), m_device(*m_owned), m_documents(documents)
+PainterBackend::PainterBackend(std::unique_ptr<QPagedPaintDevice> device, Documents documents,
+                               JobNamer nameJob)
+    : m_owned(std::move(device)), m_device(*m_owned), m_documents(documents),
+      m_nameJob(std::move(nameJob))
 {
 }
 
@@ -45,21 +47,6 @@ QPointF PainterBackend::toDevice(QPointF twips) const
     return {twips.x() * dpiX() / 1440, twips.y() * dpiY() / 1440};
 }
 
-// The reports are laid out for a narrow Thai face. Where it is not installed, the face the
-// system offers in its place runs much wider at the same size, so that headings and columns
-// overrun each other and the paper; printed smaller it keeps to the layout.
-QFont PainterBackend::deviceFont(const QFont& font) const
-{
-    static const bool narrowFaceInstalled =
-        QFontDatabase::families().contains(QStringLiteral("AngsanaUPC"), Qt::CaseInsensitive);
-    if (narrowFaceInstalled ||
-        font.family().compare(QLatin1String("AngsanaUPC"), Qt::CaseInsensitive) != 0)
-        return font;
-    QFont substitute = font;
-    substitute.setPointSizeF(font.pointSizeF() * 0.7);
-    return substitute;
-}
-
 QSizeF PainterBackend::printableTwips() const
 {
     return {m_device.width() * 1440.0 / dpiX(), m_device.height() * 1440.0 / dpiY()};
@@ -67,12 +54,12 @@ QSizeF PainterBackend::printableTwips() const
 
 double PainterBackend::textWidthTwips(const QFont& font, const QString& text)
 {
-    return QFontMetricsF(deviceFont(font), &m_device).horizontalAdvance(text) * 1440 / dpiX();
+    return QFontMetricsF(printFont(font), &m_device).horizontalAdvance(text) * 1440 / dpiX();
 }
 
 double PainterBackend::lineHeightTwips(const QFont& font)
 {
-    return QFontMetricsF(deviceFont(font), &m_device).height() * 1440 / dpiY();
+    return QFontMetricsF(printFont(font), &m_device).height() * 1440 / dpiY();
 }
 
 bool PainterBackend::openPage()
@@ -86,14 +73,15 @@ bool PainterBackend::openPage()
         }
         m_painter.setRenderHint(QPainter::Antialiasing);
         m_newPageDue = false;
+        ++m_pages;
     } else if (m_newPageDue) {
         if (!m_device.newPage()) {
             m_failed = true;
             return false;
         }
         m_newPageDue = false;
+        ++m_pages;
     }
-    m_pageHasOutput = true;
     return true;
 }
 
@@ -101,7 +89,7 @@ void PainterBackend::text(QPointF at, const QString& text, const QFont& font, in
 {
     if (!openPage() || text.isEmpty())
         return;
-    const QFont face = deviceFont(font);
+    const QFont face = printFont(font);
     m_painter.setFont(face);
     m_painter.setPen(colour == PageSurface::ForeColour ? QColor(Qt::black) : paletteColour(colour));
     const QPointF d = toDevice(at);
@@ -124,17 +112,20 @@ void PainterBackend::setPaperA4()
     m_device.setPageSize(QPageSize(QPageSize::A4));
 }
 
+void PainterBackend::beginReport(const QString& title)
+{
+    if (m_failed)
+        return;
+    if (m_documents == Documents::JobPerReport && m_painter.isActive() && !m_painter.end())
+        m_failed = true;
+    if (m_nameJob && !m_painter.isActive())
+        m_nameJob(title);
+}
+
 void PainterBackend::endDocument()
 {
-    if (!m_pageHasOutput || m_failed)
-        return;
-    m_pageHasOutput = false;
-    if (m_documents == Documents::SeparateJobs) {
-        if (!m_painter.end())
-            m_failed = true;
-    } else {
+    if (m_painter.isActive())
         m_newPageDue = true;
-    }
 }
 
 } // namespace tervan

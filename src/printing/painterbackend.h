@@ -3,6 +3,7 @@
 #include "printing/pagesurface.h"
 
 #include <QPainter>
+#include <functional>
 #include <memory>
 
 class QPagedPaintDevice;
@@ -10,16 +11,19 @@ class QPagedPaintDevice;
 namespace tervan {
 
 // Pages drawn with a painter on a paged device. A page opens with the first item printed on
-// it. Ending a document either starts a new page of the same file (a PDF) or finishes the
-// print job, so that the next page is a job of its own (a printer).
+// it; ending a document makes the next item start a new page. On a printer every report is a
+// print job of its own, named by `nameJob` before its first page; in a file all pages follow
+// each other.
 class PainterBackend final : public PageBackend
 {
 public:
-    enum class Documents { PagesOfOneFile, SeparateJobs };
+    enum class Documents { PagesOfOneFile, JobPerReport };
+    using JobNamer = std::function<void(const QString& title)>;
 
-    PainterBackend(QPagedPaintDevice& device, Documents documents);
+    PainterBackend(QPagedPaintDevice& device, Documents documents, JobNamer nameJob = {});
     // Owns the device, which outlives the painter.
-    PainterBackend(std::unique_ptr<QPagedPaintDevice> device, Documents documents);
+    PainterBackend(std::unique_ptr<QPagedPaintDevice> device, Documents documents,
+                   JobNamer nameJob = {});
     ~PainterBackend() override;
 
     QSizeF printableTwips() const override;
@@ -28,7 +32,11 @@ public:
     void text(QPointF at, const QString& text, const QFont& font, int colour) override;
     void line(QPointF from, QPointF to, int colour, int widthPixels) override;
     void setPaperA4() override;
+    void beginReport(const QString& title) override;
     void endDocument() override;
+    int pageCount() const override { return m_pages; }
+    QString printerName() const override { return m_printerName; }
+    void setPrinterName(const QString& name) { m_printerName = name; }
     bool failed() const override { return m_failed; }
     bool finish() override;
 
@@ -37,13 +45,14 @@ private:
     double dpiX() const;
     double dpiY() const;
     QPointF toDevice(QPointF twips) const;
-    QFont deviceFont(const QFont& font) const;
 
     std::unique_ptr<QPagedPaintDevice> m_owned;
     QPagedPaintDevice& m_device;
     Documents m_documents;
+    JobNamer m_nameJob;
+    QString m_printerName;
     QPainter m_painter;
-    bool m_pageHasOutput = false;
+    int m_pages = 0;
     bool m_newPageDue = false;
     bool m_failed = false;
 };

@@ -64,6 +64,7 @@ void cellHeadings(PageSurface& page)
 
 void printGrade(PageSurface& page, const Project& p, const GradeFigures& g)
 {
+    page.beginReport(g.title);
     PrintHeading(page, p);
     PrintTitle(page, g.title);
     const struct
@@ -126,42 +127,45 @@ void gridLines(PageSurface& page, const Project& p)
     }
 }
 
-template <typename Text> void labelNodes(PageSurface& page, const Project& p, Text text)
+// Calls `use(j, text)` with the label of every node, in the order the labels print: one loop
+// per case of the View menu's marks.
+template <typename Use> void forEachNodeLabel(const Project& p, const NodeLabels& labels, Use use)
 {
     const int count = std::min<int>(p.NodeCount, int(p.Nodes.size()) - 1);
-    for (int j = 1; j <= count; ++j) {
-        page.setX(double(nearest(p.Nodes[j].X)));
-        page.setY(-double(nearest(p.Nodes[j].Y)));
-        page.printLine(text(j, p.Nodes[j]));
-    }
-}
-
-void nodeLabels(PageSurface& page, const Project& p, const NodeLabels& labels)
-{
+    const auto each = [&](auto text) {
+        for (int j = 1; j <= count; ++j)
+            use(j, text(j, p.Nodes[j]));
+    };
     const bool P = labels.coordinates, N = labels.numbers, E = labels.elevations;
     if (P && !N && !E)
-        labelNodes(page, p, [](int, const NodePoint& n) {
+        each([](int, const NodePoint& n) {
             return generalForm(n.X) + QLatin1Char(',') + generalForm(n.Y);
         });
     if (N && !E)
-        labelNodes(page, p,
-                   [](int j, const NodePoint&) { return QLatin1Char(' ') + QString::number(j); });
+        each([](int j, const NodePoint&) { return QLatin1Char(' ') + QString::number(j); });
     if (E && !N)
-        labelNodes(page, p, [](int, const NodePoint& n) { return formatPicture(n.Z, 2); });
+        each([](int, const NodePoint& n) { return formatPicture(n.Z, 2); });
     if (N && E)
-        labelNodes(page, p, [](int j, const NodePoint& n) {
+        each([](int j, const NodePoint& n) {
             return QString::number(j) + QLatin1Char(',') + formatPicture(n.Z, 2);
         });
 }
 
-// Contours on the page: Y points down, labels placed by the window's measure of their text.
+void nodeLabels(PageSurface& page, const Project& p, const NodeLabels& labels)
+{
+    forEachNodeLabel(p, labels, [&](int j, const QString& text) {
+        page.setX(double(nearest(p.Nodes[j].X)));
+        page.setY(-double(nearest(p.Nodes[j].Y)));
+        page.printLine(text);
+    });
+}
+
+// Contours on the page: Y points down. Labels stand centred on their contour by the page's own
+// measure of their text, as the screen centres them by its own.
 class PrintedContours final : public ContourSink
 {
 public:
-    PrintedContours(PageSurface& page, int colour, const WindowTextSize& measure)
-        : m_page(page), m_colour(colour), m_measure(measure)
-    {
-    }
+    PrintedContours(PageSurface& page, int colour) : m_page(page), m_colour(colour) {}
     void level(float, int lineWidth) override { m_page.setLineWidth(lineWidth); }
     void point(float x, float y) override { m_page.line(x, y, x, y, m_colour); }
     void segment(float x1, float y1, float x2, float y2) override
@@ -170,9 +174,9 @@ public:
     }
     void label(Border border, float x, float y, float level) override
     {
-        const QSizeF size = m_measure(generalForm(level));
-        const double w = size.width();
-        const double h = -size.height(); // the window's y axis points up
+        const QString text = printForm(level);
+        const double w = m_page.textWidth(text);
+        const double h = m_page.textHeight(); // page units, downwards
         switch (border) {
         case Border::Bottom:
             m_page.setX(x - w / 2);
@@ -192,45 +196,146 @@ public:
             break;
         }
         m_page.setForeColour(colour::Red);
-        m_page.printLine(printForm(level));
+        m_page.printLine(text);
         m_page.setForeColour(PageSurface::ForeColour);
     }
 
 private:
     PageSurface& m_page;
     int m_colour;
-    const WindowTextSize& m_measure;
 };
 
-// Heading in centimetres, then a world window fitted to the node extents.
-void startGraphicPage(PageSurface& page, const Project& p)
+const QString GridTitle = QStringLiteral("กราฟิกกริด");
+const QString ContourTitle = QStringLiteral("กราฟิกเส้นชั้นความสูง");
+constexpr double PictureFontPoints = 10;
+constexpr double TitlePoints = 20;
+constexpr double GapCm = 0.3;
+
+// What a graphics page holds, in page coordinates (metres, Y down), and the room its texts
+// take around it (centimetres, whatever the scale).
+struct PictureRoom
 {
-    const double w = p.NodeXRange, h = p.NodeYRange;
-    double left, right, top, bottom;
-    if (w >= h) {
-        const double k = ((w + 40) * (4 / 1.8)) / 2;
-        left = p.NodeXMin - 20.0;
-        right = p.NodeXMax + 20.0;
-        top = p.NodeYMin - k;
-        bottom = k - h;
-    } else {
-        left = p.NodeXMin - w / 2;
-        right = p.NodeXMax + w / 2;
-        top = -(1.5 * h + 50);
-        bottom = h;
+    double x0, x1, y0, y1;
+    double left = 0, right = 0, top = 0, below = 0; // labels beside the picture
+    double titleHeight = 0;
+};
+
+// Measured on the page in centimetres at the picture's font, before the world window exists.
+PictureRoom pictureRoom(PageSurface& page, const Project& p, const NodeLabels& labels, bool contour)
+{
+    const double width = double((qint32(p.GridCols) - 1) * p.GridSpacing);
+    const double height = double((qint32(p.GridRows) - 1) * p.GridSpacing);
+    PictureRoom room{
+        std::min({0.0, width, double(p.NodeXMin)}), std::max({0.0, width, double(p.NodeXMax)}),
+        -std::max({0.0, height, double(p.NodeYMax)}), -std::min({0.0, height, double(p.NodeYMin)})};
+    page.setFont(PrintFace, TitlePoints, true);
+    room.titleHeight = page.textHeight();
+    page.setFont(PrintFace, PictureFontPoints, false);
+    const double line = page.textHeight();
+    double widest = 0;
+    forEachNodeLabel(p, labels, [&](int, const QString& text) {
+        widest = std::max(widest, page.textWidth(text));
+    });
+    if (widest > 0) {
+        room.right = widest;
+        room.below = line;
     }
-    page.setPaperA4();
-    PrintHeading(page, p);
-    page.setUserScale(left, top, right, bottom);
-    page.setFont(PrintFace, 10, false);
+    if (contour && p.ContourInterval > 0) {
+        const double first = std::floor(double(p.ElevMin));
+        double level = 0;
+        for (double v : {first, first + p.ContourInterval, double(p.ElevMax),
+                         double(p.ElevMax) - p.ContourInterval})
+            level = std::max(level, page.textWidth(printForm(float(v)) + QLatin1Char('0')));
+        room.left = 1.5 * level;
+        room.right = std::max(room.right, level);
+        room.top = 1.5 * line;
+        room.below = line;
+    }
+    return room;
 }
 
-void graphicTitle(PageSurface& page, const Project& p, const QString& title,
-                  const WindowTextSize& measure)
+struct PageWindow
 {
-    page.setFont(PrintFace, 20, true);
-    page.setX((double(p.NodeXMax) - p.NodeXMin) / 2 - measure(title).width() / 2);
-    page.setY(double(p.NodeYMin) + 8);
+    double left, top, right, bottom;
+    double titleY;
+};
+
+// Where the picture, its labels and its title land in centimetres under a window, and whether
+// that stays inside the printable area and below the heading block.
+bool fits(const PageWindow& w, const PictureRoom& room, double headingCm, double pageWidthCm,
+          double pageHeightCm)
+{
+    const double sx = (w.right - w.left) / pageWidthCm, sy = (w.bottom - w.top) / pageHeightCm;
+    if (!(sx > 0) || !(sy > 0) || !std::isfinite(sx) || !std::isfinite(sy))
+        return false;
+    const double eps = 1e-9;
+    return (room.x0 - w.left) / sx - room.left >= -eps &&
+           (room.x1 - w.left) / sx + room.right <= pageWidthCm + eps &&
+           (room.y0 - w.top) / sy - room.top >= headingCm - eps &&
+           (room.y1 - w.top) / sy + room.below <= (w.titleY - w.top) / sy + eps &&
+           (w.titleY - w.top) / sy + room.titleHeight <= pageHeightCm + eps;
+}
+
+// The window fitted to the node extents, as long as it keeps the picture on the paper and off
+// the heading; otherwise one scale for both axes that fits the picture, its labels and its
+// title between the heading and the foot of the page, centred across.
+PageWindow pageWindow(const Project& p, const PictureRoom& room, double headingCm,
+                      double pageWidthCm, double pageHeightCm)
+{
+    const double w = p.NodeXRange, h = p.NodeYRange;
+    PageWindow fitted{};
+    if (w >= h) {
+        const double k = ((w + 40) * (4 / 1.8)) / 2;
+        fitted = {p.NodeXMin - 20.0, p.NodeYMin - k, p.NodeXMax + 20.0, k - h, 0};
+    } else {
+        fitted = {p.NodeXMin - w / 2, -(1.5 * h + 50), p.NodeXMax + w / 2, h, 0};
+    }
+    fitted.titleY = double(p.NodeYMin) + 8;
+    if (fits(fitted, room, headingCm, pageWidthCm, pageHeightCm))
+        return fitted;
+
+    const double across = std::max(pageWidthCm - room.left - room.right - 2 * GapCm, 1.0);
+    // A gap below the heading, between picture and title, and below the title.
+    const double down = std::max(
+        pageHeightCm - headingCm - room.top - room.below - room.titleHeight - 3 * GapCm, 1.0);
+    double scale = std::max((room.x1 - room.x0) / across, (room.y1 - room.y0) / down);
+    if (!(scale > 0) || !std::isfinite(scale))
+        scale = 1; // a picture without extent: one metre a centimetre
+    const double used = (room.x1 - room.x0) / scale + room.left + room.right;
+    PageWindow window;
+    window.left = room.x0 - (room.left + std::max(pageWidthCm - used, 0.0) / 2) * scale;
+    window.right = window.left + pageWidthCm * scale;
+    window.top = room.y0 - (headingCm + GapCm + room.top) * scale;
+    window.bottom = window.top + pageHeightCm * scale;
+    window.titleY = room.y1 + (room.below + GapCm) * scale;
+    return window;
+}
+
+// Heading in centimetres, then a world window fitted to the picture; returns the title's y.
+double startGraphicPage(PageSurface& page, const Project& p, const QString& title,
+                        const NodeLabels& labels, bool contour)
+{
+    page.beginReport(title);
+    page.setPaperA4();
+    PrintHeading(page, p);
+    const double heading = page.y();
+    const PictureRoom room = pictureRoom(page, p, labels, contour);
+    const PageWindow w = pageWindow(p, room, heading, page.pageWidth(), page.pageHeight());
+    page.setUserScale(w.left, w.top, w.right, w.bottom);
+    page.setFont(PrintFace, PictureFontPoints, false);
+    return w.titleY;
+}
+
+// Centred under the picture by the page's measure of the title.
+void graphicTitle(PageSurface& page, const Project& p, const QString& title, double y)
+{
+    page.setFont(PrintFace, TitlePoints, true);
+    const double width = double((qint32(p.GridCols) - 1) * p.GridSpacing);
+    const double centre =
+        (std::min({0.0, width, double(p.NodeXMin)}) + std::max({0.0, width, double(p.NodeXMax)})) /
+        2;
+    page.setX(centre - page.textWidth(title) / 2);
+    page.setY(y);
     page.printLine(title);
     page.setFontSize(16);
     page.setBold(false);
@@ -240,8 +345,10 @@ void graphicTitle(PageSurface& page, const Project& p, const QString& title,
 
 void PrintControl(PageSurface& page, const Project& p)
 {
+    const QString title = QStringLiteral("ข้อมูลควบคุม");
+    page.beginReport(title);
     PrintHeading(page, p);
-    PrintTitle(page, QStringLiteral("ข้อมูลควบคุม"));
+    PrintTitle(page, title);
     const QString metres = QStringLiteral("เมตร");
     PrintIndent(page, 25);
     page.print(QStringLiteral("ระยะกริด"));
@@ -269,6 +376,7 @@ void PrintControl(PageSurface& page, const Project& p)
 void PrintNodeElev(PageSurface& page, const Project& p)
 {
     const QString title = QStringLiteral("พิกัดจุดต่อ และข้อมูลค่าระดับ");
+    page.beginReport(title);
     PrintHeading(page, p);
     PrintTitle(page, title);
     nodeHeadings(page);
@@ -315,11 +423,10 @@ void PrintGraphicGrid(PageSurface& page, const Project& p, const NodeLabels& lab
     nodeLabels(page, p, labels);
 }
 
-void PrintGraphicContour(PageSurface& page, Project& p, const NodeLabels& labels,
-                         const WindowTextSize& measure)
+void PrintGraphicContour(PageSurface& page, Project& p, const NodeLabels& labels)
 {
     gridLines(page, p);
-    PrintedContours sink(page, lineColourIndex(p), measure);
+    PrintedContours sink(page, lineColourIndex(p));
     p.ContourLevel = TraceContours(p, p.ContourInterval, p.BoldWholeContours, sink, true);
     page.setLineWidth(1);
     nodeLabels(page, p, labels);
@@ -333,19 +440,18 @@ void DataPrint(PageSurface& page, const Project& p, int index)
         PrintNodeElev(page, p);
 }
 
-void GraphicPrint(PageSurface& page, Project& p, int index, const NodeLabels& labels,
-                  const WindowTextSize& measure)
+void GraphicPrint(PageSurface& page, Project& p, int index, const NodeLabels& labels)
 {
     if (index == 1 || index == 4) {
-        startGraphicPage(page, p);
+        const double titleY = startGraphicPage(page, p, GridTitle, labels, false);
         PrintGraphicGrid(page, p, labels);
-        graphicTitle(page, p, QStringLiteral("กราฟิกกริด"), measure);
+        graphicTitle(page, p, GridTitle, titleY);
         page.endDocument();
     }
     if (index == 2 || index == 4) {
-        startGraphicPage(page, p);
-        PrintGraphicContour(page, p, labels, measure);
-        graphicTitle(page, p, QStringLiteral("กราฟิกเส้นชั้นความสูง"), measure);
+        const double titleY = startGraphicPage(page, p, ContourTitle, labels, true);
+        PrintGraphicContour(page, p, labels);
+        graphicTitle(page, p, ContourTitle, titleY);
         page.endDocument();
     }
 }
@@ -358,7 +464,8 @@ bool GradePrint(PageSurface& page, Project& p, int index)
         PrintAutoGrade(page, p);
     }
     if (index == 2 || index == 4) {
-        FixGradeElev(p);
+        if (!FixGradeElev(p))
+            return false;
         PrintFixGrade(page, p);
     }
     return true;

@@ -2,37 +2,34 @@
 
 #include "graphics/gridplot.h"
 
-#include <QSizeF>
 #include <QString>
-#include <functional>
 
 namespace tervan {
 
 struct Project;
 class PageSurface;
 
-// Extent of a text as the main window measures it, in its world units and font (both
-// positive); the printed pictures place their titles and labels by it.
-using WindowTextSize = std::function<QSizeF(const QString&)>;
-
-// Text reports: each page a document of its own, the unit back to twips at the end.
+// Text reports: each page ends a document, the unit goes back to twips at the end. Every
+// report, and every graphics page, begins a report of the page surface (one print job) under
+// its title.
 void PrintControl(PageSurface& page, const Project& p);
 void PrintNodeElev(PageSurface& page, const Project& p);
 void PrintAutoGrade(PageSurface& page, const Project& p);
 void PrintFixGrade(PageSurface& page, const Project& p);
 
 // The grid or contour picture on an A4 page of its own, in a world window fitted to the node
-// extents, with the node labels chosen in the window and the title below the picture.
+// extents (or, where that window would put the picture, its labels or its title off the paper
+// or over the heading, one scale fitting them below the heading), with the node labels chosen
+// in the window and the title centred below the picture.
 void PrintGraphicGrid(PageSurface& page, const Project& p, const NodeLabels& labels);
-void PrintGraphicContour(PageSurface& page, Project& p, const NodeLabels& labels,
-                         const WindowTextSize& measure);
+void PrintGraphicContour(PageSurface& page, Project& p, const NodeLabels& labels);
 
 // The Print menu items by index (1, 2 and 4 print; 4 is "all"). The callers have checked that
 // the project holds what the report needs. Grading reports recompute their grades first;
-// returns false, printing nothing, when the balanced grade is undefined (no cells).
+// returns false, printing no further report, when a grade comes out in no numbers (no cells
+// or no area for the balanced grade, overflowing sums or volumes).
 void DataPrint(PageSurface& page, const Project& p, int index);
-void GraphicPrint(PageSurface& page, Project& p, int index, const NodeLabels& labels,
-                  const WindowTextSize& measure);
+void GraphicPrint(PageSurface& page, Project& p, int index, const NodeLabels& labels);
 bool GradePrint(PageSurface& page, Project& p, int index);
 
 } // namespace tervan

@@ -111,4 +111,7 @@ INSTANTIATE_TEST_SUITE_P(Texts, InputGrade,
                          ::testing::Values(InputCase{"12.5", true, 12.5f},
                                            InputCase{"-3", true, -3}, InputCase{"", false, 0},
                                            InputCase{"abc", false, 0}, InputCase{"1e39", false, 0},
-                                           InputCase{"nan", false, 0}));
+                                           InputCase{"nan", false, 0},
+                                           // Volumes of 100 m² cells would overflow.
+                                           InputCase{"3e37", false, 0},
+                                           InputCase{"1e35", true, 1e35f}));

@@ -4,6 +4,7 @@
 #include "support/printto.h"
 
 #include <bit>
+#include <cmath>
 #include <gtest/gtest.h>
 
 using namespace tervan;
@@ -129,3 +130,41 @@ TEST(FixedGrade, GridWithoutCellsGivesEmptyResults)
     EXPECT_EQ(p.FixCellVolume.size(), 1u);
     EXPECT_EQ(p.FixCutVolume, 0);
 }
+
+struct UngradeableCase
+{
+    const char* what;
+    qint16 spacing;
+    float z;        // every node
+    float platform; // of the fixed grade
+    bool balanced, fixed;
+};
+
+class Ungradeable : public ::testing::TestWithParam<UngradeableCase>
+{
+};
+
+// Grades that would come out as nan or inf are refused and leave no such number behind.
+TEST_P(Ungradeable, RefusedWithoutNonNumbers)
+{
+    const auto& c = GetParam();
+    Project p = grid(3, 3, c.spacing, std::vector<float>(9, c.z));
+    p.FixGradeElevation = c.platform;
+    EXPECT_EQ(ElevationsGradeable(p), c.balanced) << c.what;
+    EXPECT_EQ(PlatformGradeable(p, c.platform), c.fixed) << c.what;
+    EXPECT_EQ(AutoGradeElev(p), c.balanced) << c.what;
+    EXPECT_EQ(FixGradeElev(p), c.fixed) << c.what;
+    for (float v :
+         {p.AutoGradeElevation, p.AutoCutVolume, p.AutoFillVolume, p.FixCutVolume, p.FixFillVolume})
+        EXPECT_TRUE(std::isfinite(v)) << c.what;
+    for (const auto* values : {&p.AutoCellVolume, &p.FixCellVolume})
+        for (float v : *values)
+            EXPECT_TRUE(std::isfinite(v)) << c.what;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Ungradeable,
+    ::testing::Values(UngradeableCase{"ordinary", 10, 5, 2, true, true},
+                      UngradeableCase{"spacing 0", 0, 5, 2, false, false},
+                      UngradeableCase{"sums overflow", 10, 3e38f, 2, false, false},
+                      UngradeableCase{"platform overflows volumes", 10, 5, -3e37f, true, false}));

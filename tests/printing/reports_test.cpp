@@ -61,7 +61,7 @@ TEST(PageFrame, HeadingBlockAndTitle)
     Project p = startupProject();
     PrintHeading(page, p);
     PrintTitle(page, QStringLiteral("ข้อมูลควบคุม"));
-    page.print(QStringLiteral("body"));
+    page.printLine(QStringLiteral("body"));
 
     const QString rule(75, '=');
     EXPECT_EQ(r.texts(0),
@@ -225,7 +225,7 @@ TEST_P(GraphicPageWindow, FitsTheNodeExtents)
         p.ComputeNodeExtents();
     RecordingPage r;
     PageSurface page(r);
-    GraphicPrint(page, p, 1, {}, [](const QString& t) { return QSizeF(t.size(), 2); });
+    GraphicPrint(page, p, 1, {});
     EXPECT_EQ(r.documents(), 1);
     EXPECT_EQ(r.a4Requests(), 1);
     // The first grid line runs along Y = 0 from X = 0 to the grid's width.
@@ -242,19 +242,18 @@ TEST_P(GraphicPageWindow, FitsTheNodeExtents)
     EXPECT_NEAR(origin.x(), 0, 1e-6);
     EXPECT_NEAR(origin.y(), 0, 1e-6);
     EXPECT_NEAR(end.x(), (c.cols - 1) * c.spacing, 1e-6);
-    // The title 8 m below row 1, centred on the grid by the window's measure of its text.
+    // The title 8 m below row 1, centred on the grid by the page's measure of its text.
     const Item* title = find(r, "กราฟิกกริด");
     const QPointF at = world(r, title->at, c.left, c.top, c.right, c.bottom);
-    const double nodeXMax = c.opened ? (c.cols - 1) * c.spacing : 0;
-    EXPECT_NEAR(at.x(), nodeXMax / 2 - 10 / 2.0, 1e-6);
+    const double titleWidth = 20 * 10 * 10 * (c.right - c.left) / r.printableTwips().width();
+    EXPECT_NEAR(at.x(), (c.cols - 1) * c.spacing / 2.0 - titleWidth / 2, 1e-6);
     EXPECT_NEAR(at.y(), 8, 1e-6);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Extents, GraphicPageWindow,
-    ::testing::Values(WindowCase{11, 11, 10, true, -20, -1400.0 / 9, 120, 500.0 / 9},
-                      WindowCase{4, 2, 50, true, -25, -275, 75, 150},
-                      WindowCase{3, 3, 10, false, -20, -400.0 / 9, 20, 400.0 / 9}));
+INSTANTIATE_TEST_SUITE_P(Extents, GraphicPageWindow,
+                         ::testing::Values(WindowCase{11, 11, 10, true, -20, -1400.0 / 9, 120,
+                                                      500.0 / 9},
+                                           WindowCase{4, 2, 50, true, -25, -275, 75, 150}));
 
 TEST(GraphicsPrint, ContourPageLabelsInRedAtPageCoordinates)
 {
@@ -266,8 +265,7 @@ TEST(GraphicsPrint, ContourPageLabelsInRedAtPageCoordinates)
     p.ComputeNodeExtents();
     RecordingPage r;
     PageSurface page(r);
-    GraphicPrint(page, p, 4, {true, false, false},
-                 [](const QString& t) { return QSizeF(t.size(), 2); });
+    GraphicPrint(page, p, 4, {true, false, false});
     EXPECT_EQ(r.documents(), 2);
     EXPECT_EQ(r.a4Requests(), 2);
     EXPECT_TRUE(r.texts(0).contains("20,10"));
@@ -278,4 +276,50 @@ TEST(GraphicsPrint, ContourPageLabelsInRedAtPageCoordinates)
         red += item.colour == 4;
     EXPECT_EQ(red, 7);
     EXPECT_TRUE(contour.contains(" 101 "));
+}
+
+// Border labels stand centred on their contour, as on screen: beside it at the right and left,
+// above the top border, below the bottom one, measured on the page itself.
+TEST(GraphicsPrint, BorderLabelsCentredOnTheirContour)
+{
+    Project p = gridOf(3, 3);
+    for (int n = 1; n <= 9; ++n)
+        p.Nodes[n].Z = 100.25f + 0.1f * p.Nodes[n].Y + 0.05f * p.Nodes[n].X;
+    p.ComputeElevationRange();
+    p.ComputeNodeExtents();
+    RecordingPage r;
+    PageSurface page(r);
+    GraphicPrint(page, p, 2, {});
+    // World to twips from the grid's border lines: X 0 and 20, page Y 0 and -20.
+    double x0 = 1e9, x1 = -1e9, y0 = -1e9, y1 = 1e9;
+    for (const Item& i : r.items())
+        if (i.isLine() && i.colour == PageSurface::ForeColour) {
+            x0 = std::min(x0, i.at.x());
+            x1 = std::max(x1, i.at.x());
+            y0 = std::max(y0, i.at.y());
+            y1 = std::min(y1, i.at.y());
+        }
+    const auto at = [&](double x, double y) {
+        return QPointF(x0 + x / 20 * (x1 - x0), y0 + y / -20 * (y1 - y0));
+    };
+    // " 10x " is 5 characters of 10 points: 500 twips wide, a line 240 twips high.
+    const struct
+    {
+        const char* text;
+        QPointF crossing; // page coordinates, metres
+        QPointF offset;   // twips
+    } labels[] = {
+        {" 101 ", {15, 0}, {-250, 0}},       // bottom
+        {" 102 ", {20, -7.5}, {0, -120}},    // right
+        {" 103 ", {15, -20}, {-250, -360}},  // top
+        {" 102 ", {0, -17.5}, {-750, -120}}, // left
+    };
+    for (const auto& l : labels) {
+        const QPointF want = at(l.crossing.x(), l.crossing.y()) + l.offset;
+        const bool found = std::any_of(r.items().begin(), r.items().end(), [&](const Item& i) {
+            return i.text == QLatin1String(l.text) && i.colour == 4 &&
+                   std::abs(i.at.x() - want.x()) < 1 && std::abs(i.at.y() - want.y()) < 1;
+        });
+        EXPECT_TRUE(found) << l.text << " at " << l.crossing.x() << "," << l.crossing.y();
+    }
 }

@@ -110,34 +110,33 @@ EarthworkDialog::EarthworkDialog(const Project& project, Prompts& prompts, bool 
            QStringLiteral("หมายเหตุ   +  ปริมาตรดินตัด   -  ปริมาตรดินถม"));
 }
 
-bool EarthworkDialog::recompute()
+void EarthworkDialog::recompute()
 {
     double slopeX = 0, slopeY = 0;
     if (m_sloped) {
         const auto x = readBox(m_txtSlopeX, m_prompts, isSlopePercent);
         const auto y = x ? readBox(m_txtSlopeY, m_prompts, isSlopePercent) : std::nullopt;
         if (!y)
-            return false;
+            return;
         slopeX = *x;
         slopeY = *y;
     }
     const auto k = readBox(m_txtK, m_prompts, isCompactionFactor);
     if (!k)
-        return false;
+        return;
     double zc;
     if (m_txtPlatform->text().trimmed().isEmpty()) {
         zc = balancedElevation(earthworkGrid(m_project, slopeX, slopeY), *k);
     } else {
         const auto typed = readBox(m_txtPlatform, m_prompts, floatElevation);
         if (!typed)
-            return false;
+            return;
         zc = *typed;
     }
     m_k = *k;
     m_earthwork = computeEarthwork(m_project, {zc, slopeX, slopeY});
     m_summary->setLines(earthworkSummary(m_earthwork, m_sloped, m_k));
     m_cells->setTexts(earthworkCells(m_earthwork));
-    return true;
 }
 
 BalanceDialog::BalanceDialog(const Project& project, Prompts& prompts, QWidget* parent)
@@ -152,13 +151,13 @@ BalanceDialog::BalanceDialog(const Project& project, Prompts& prompts, QWidget* 
     finish(m_picChart);
 }
 
-bool BalanceDialog::recompute()
+void BalanceDialog::recompute()
 {
     const auto k = readBox(m_txtK, m_prompts, isCompactionFactor);
     const auto x = k ? readBox(m_txtSlopeX, m_prompts, isSlopePercent) : std::nullopt;
     const auto y = x ? readBox(m_txtSlopeY, m_prompts, isSlopePercent) : std::nullopt;
     if (!y)
-        return false;
+        return;
     const EarthworkGrid g = earthworkGrid(m_project, *x, *y);
     m_balance = computeBalance(g, *k);
     m_fixedPlatform.reset();
@@ -175,7 +174,6 @@ bool BalanceDialog::recompute()
         DrawBalanceChart(surface, m_balance, m_fixedPlatform, 9);
     }
     m_picChart->setPixmap(QPixmap::fromImage(image));
-    return true;
 }
 
 SuspectDialog::SuspectDialog(const Project& project, Prompts& prompts, double factor, double floor,
@@ -191,18 +189,17 @@ SuspectDialog::SuspectDialog(const Project& project, Prompts& prompts, double fa
     finish(textTable(this, m_rows, "grdSuspects"));
 }
 
-bool SuspectDialog::recompute()
+void SuspectDialog::recompute()
 {
     const auto factor = readBox(m_txtFactor, m_prompts, notNegative);
     const auto floor = factor ? readBox(m_txtFloor, m_prompts, notNegative) : std::nullopt;
     if (!floor)
-        return false;
+        return;
     m_factor = *factor;
     m_floor = *floor;
     m_check = findSuspectHeights(m_project, m_factor, m_floor);
     m_summary->setLines(suspectSummary(m_check, m_factor, m_floor));
     m_rows->setTexts(suspectRows(m_check));
-    return true;
 }
 
 } // namespace tervan

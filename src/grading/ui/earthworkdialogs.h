@@ -29,8 +29,8 @@ signals:
 protected:
     EarthworkDialogFrame(const Project& project, Prompts& prompts, const QString& title,
                          QWidget* parent);
-    // Reads the inputs and fills the summary and the body; false on refused input.
-    virtual bool recompute() = 0;
+    // Reads the inputs and fills the summary and the body; refused input changes nothing.
+    virtual void recompute() = 0;
     // The layout is finished once the body is added; shows the first figures.
     void finish(QWidget* body, const QString& note = {});
 
@@ -56,7 +56,7 @@ public:
     bool sloped() const { return m_sloped; }
 
 protected:
-    bool recompute() override;
+    void recompute() override;
 
 private:
     bool m_sloped;
@@ -81,7 +81,7 @@ public:
     std::optional<double> fixedNet() const { return m_fixedNet; }
 
 protected:
-    bool recompute() override;
+    void recompute() override;
 
 private:
     QLineEdit* m_txtK;
@@ -105,7 +105,7 @@ public:
     double floor() const { return m_floor; }
 
 protected:
-    bool recompute() override;
+    void recompute() override;
 
 private:
     QLineEdit* m_txtFactor;

@@ -2,6 +2,7 @@
 
 #include "common/messages.h"
 #include "common/numbertext.h"
+#include "grading/grading.h"
 #include "project/project.h"
 #include "project/ui/prompts.h"
 
@@ -60,7 +61,8 @@ void InputGradeDialog::cmdOK_Click()
 {
     const auto value = readLocaleNumber(m_txtElevUse->text());
     const float elevation = value ? float(*value) : 0.0f;
-    if (!value || !std::isfinite(elevation)) {
+    // A platform so far off that the volumes overflow is no platform either.
+    if (!value || !std::isfinite(elevation) || !PlatformGradeable(m_project, elevation)) {
         m_prompts.notice(msg::InputError);
         m_txtElevUse->setFocus();
         m_txtElevUse->selectAll();

@@ -30,14 +30,6 @@ void PlotWidget::setWorldWindow(float left, float top, float right, float bottom
     m_bottom = bottom;
 }
 
-QSizeF PlotWidget::worldTextSize(const QString& text) const
-{
-    const QFontMetricsF metrics(font());
-    return {metrics.horizontalAdvance(text) * std::fabs(double(m_right) - m_left) /
-                std::max(1, width()),
-            metrics.height() * std::fabs(double(m_top) - m_bottom) / std::max(1, height())};
-}
-
 void PlotWidget::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);

@@ -17,8 +17,6 @@ public:
     void clear();
     // World corners: top-left (left, top), bottom-right (right, bottom), Y up.
     void setWorldWindow(float left, float top, float right, float bottom);
-    // A text's extent in the window's font, in world units of the current window.
-    QSizeF worldTextSize(const QString& text) const;
 
 signals:
     void mouseMovedTo(float x, float y);

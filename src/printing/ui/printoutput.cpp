@@ -1,9 +1,9 @@
 #include "printing/ui/printoutput.h"
 
+#include "printing/cairopdfbackend.h"
 #include "printing/painterbackend.h"
 #include "project/ui/prompts.h"
 
-#include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
 
@@ -18,23 +18,26 @@ std::unique_ptr<PageBackend> openPrintOutput(Prompts& prompts, const QPrinterInf
 {
     if (!printer.isNull()) {
         auto device = std::make_unique<QPrinter>(printer, QPrinter::HighResolution);
-        device->setDocName(QStringLiteral("TERVAN"));
-        return std::make_unique<PainterBackend>(std::move(device),
-                                                PainterBackend::Documents::SeparateJobs);
+        QPrinter* job = device.get();
+        auto output = std::make_unique<PainterBackend>(
+            std::move(device), PainterBackend::Documents::JobPerReport,
+            [job](const QString& title) { job->setDocName(QStringLiteral("TERVAN ") + title); });
+        output->setPrinterName(printer.printerName());
+        return output;
     }
     if (!prompts.ask(QStringLiteral("ไม่พบเครื่องพิมพ์ ต้องการบันทึกเป็นแฟ้ม PDF หรือไม่")))
         return nullptr;
-    QString name = prompts.pickSaveName(QStringLiteral("PDF File (*.pdf)"), QString());
+    return openPdfOutput(prompts);
+}
+
+std::unique_ptr<PageBackend> openPdfOutput(Prompts& prompts, const QString& start)
+{
+    QString name = prompts.pickSaveName(QStringLiteral("PDF File (*.pdf)"), start);
     if (name.isEmpty())
         return nullptr;
     if (!name.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
         name += QLatin1String(".pdf");
-    auto pdf = std::make_unique<QPdfWriter>(name);
-    pdf->setPageSize(QPageSize(QPageSize::A4));
-    pdf->setResolution(600);
-    pdf->setPageMargins(QMarginsF(6, 6, 6, 6), QPageLayout::Millimeter);
-    return std::make_unique<PainterBackend>(std::move(pdf),
-                                            PainterBackend::Documents::PagesOfOneFile);
+    return std::make_unique<CairoPdfBackend>(name);
 }
 
 } // namespace tervan

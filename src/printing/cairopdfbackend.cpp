@@ -1,0 +1,237 @@
+#include "printing/cairopdfbackend.h"
+
+#include "graphics/palette.h"
+#include "printing/printfont.h"
+
+#include <QColor>
+#include <QFile>
+#include <QHash>
+#include <cairo-pdf.h>
+#include <pango/pangocairo.h>
+#include <vector>
+
+namespace tervan {
+
+namespace {
+
+// A4 in points, and the 6 mm margin every printer can reach.
+constexpr double PaperWidth = 595.2756;
+constexpr double PaperHeight = 841.8898;
+constexpr double Margin = 6 / 25.4 * 72;
+constexpr double TwipsPerPoint = 20;
+// Line widths are device pixels of a 600 dpi page, as on the painter's PDF.
+constexpr double PointsPerPixel = 72.0 / 600;
+
+struct Face
+{
+    PangoFontDescription* description;
+    double ascent; // points
+    double height; // points
+};
+
+} // namespace
+
+struct CairoPdfBackend::Cairo
+{
+    cairo_surface_t* surface = nullptr;
+    cairo_t* cr = nullptr;
+    PangoContext* context = nullptr;
+    PangoLayout* layout = nullptr;
+    QHash<QString, Face> faces;
+
+    ~Cairo()
+    {
+        for (const Face& face : std::as_const(faces))
+            pango_font_description_free(face.description);
+        if (layout)
+            g_object_unref(layout);
+        if (context)
+            g_object_unref(context);
+        if (cr)
+            cairo_destroy(cr);
+        if (surface)
+            cairo_surface_destroy(surface);
+    }
+
+    const Face& face(const QFont& requested)
+    {
+        const QFont font = printFont(requested);
+        const QString key = font.family() + QLatin1Char('/') + QString::number(font.pointSizeF()) +
+                            (font.bold() ? QLatin1String("/b") : QLatin1String("/r"));
+        auto found = faces.constFind(key);
+        if (found != faces.constEnd())
+            return *found;
+        PangoFontDescription* d = pango_font_description_new();
+        pango_font_description_set_family(d, resolvedFamily(font).toUtf8().constData());
+        pango_font_description_set_size(d, int(font.pointSizeF() * PANGO_SCALE + 0.5));
+        pango_font_description_set_weight(d, font.bold() ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
+        Face f{d, 0, 0};
+        if (PangoFont* loaded = pango_context_load_font(context, d)) {
+            PangoFontMetrics* metrics = pango_font_get_metrics(loaded, nullptr);
+            f.ascent = double(pango_font_metrics_get_ascent(metrics)) / PANGO_SCALE;
+            f.height = f.ascent + double(pango_font_metrics_get_descent(metrics)) / PANGO_SCALE;
+            pango_font_metrics_unref(metrics);
+            g_object_unref(loaded);
+        }
+        return *faces.insert(key, f);
+    }
+
+    PangoLayoutLine* shape(const Face& f, const QByteArray& utf8)
+    {
+        pango_layout_set_font_description(layout, f.description);
+        pango_layout_set_text(layout, utf8.constData(), int(utf8.size()));
+        return pango_layout_get_line_readonly(layout, 0);
+    }
+
+    // The shaped line's glyphs from (x, baseline), each grapheme (a base and its marks) one
+    // cluster of the text layer. Marks that stand left of their base's end would otherwise be
+    // read back out of order.
+    void show(PangoLayoutLine* line, const QByteArray& utf8, double x, double baseline)
+    {
+        int attrCount = 0;
+        const PangoLogAttr* attrs = pango_layout_get_log_attrs_readonly(layout, &attrCount);
+        std::vector<cairo_glyph_t> glyphs;
+        std::vector<cairo_text_cluster_t> clusters;
+        for (GSList* r = line->runs; r; r = r->next) {
+            const auto* run = static_cast<PangoGlyphItem*>(r->data);
+            const PangoGlyphString* g = run->glyphs;
+            const char* start = utf8.constData() + run->item->offset;
+            glyphs.clear();
+            for (int i = 0; i < g->num_glyphs; ++i) {
+                const PangoGlyphInfo& info = g->glyphs[i];
+                glyphs.push_back({info.glyph, x + double(info.geometry.x_offset) / PANGO_SCALE,
+                                  baseline + double(info.geometry.y_offset) / PANGO_SCALE});
+                x += double(info.geometry.width) / PANGO_SCALE;
+            }
+            clusters.clear();
+            int glyph = 0;
+            int character = int(g_utf8_pointer_to_offset(utf8.constData(), start));
+            for (const char* p = start; p < start + run->item->length;) {
+                const char* q = g_utf8_next_char(p);
+                ++character;
+                while (q < start + run->item->length && character < attrCount &&
+                       !attrs[character].is_cursor_position) {
+                    q = g_utf8_next_char(q);
+                    ++character;
+                }
+                const int from = int(p - start), to = int(q - start);
+                int count = 0;
+                while (glyph + count < g->num_glyphs && g->log_clusters[glyph + count] >= from &&
+                       g->log_clusters[glyph + count] < to)
+                    ++count;
+                clusters.push_back({to - from, count});
+                glyph += count;
+                p = q;
+            }
+            cairo_set_scaled_font(
+                cr, pango_cairo_font_get_scaled_font(PANGO_CAIRO_FONT(run->item->analysis.font)));
+            cairo_show_text_glyphs(cr, start, run->item->length, glyphs.data(), int(glyphs.size()),
+                                   clusters.data(), int(clusters.size()),
+                                   cairo_text_cluster_flags_t(0));
+        }
+    }
+};
+
+CairoPdfBackend::CairoPdfBackend(const QString& fileName)
+    : m(std::make_unique<Cairo>()), m_fileName(fileName)
+{
+    m->surface =
+        cairo_pdf_surface_create(QFile::encodeName(fileName).constData(), PaperWidth, PaperHeight);
+    m->cr = cairo_create(m->surface);
+    m->context = pango_cairo_create_context(m->cr);
+    // Points are the surface's units; shapes and widths unhinted, as a PDF has no pixels.
+    pango_cairo_context_set_resolution(m->context, 72);
+    cairo_font_options_t* options = cairo_font_options_create();
+    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
+    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
+    pango_cairo_context_set_font_options(m->context, options);
+    cairo_font_options_destroy(options);
+    pango_context_set_round_glyph_positions(m->context, FALSE);
+    m->layout = pango_layout_new(m->context);
+    cairo_translate(m->cr, Margin, Margin);
+    cairo_set_line_cap(m->cr, CAIRO_LINE_CAP_ROUND);
+}
+
+CairoPdfBackend::~CairoPdfBackend()
+{
+    finish();
+}
+
+bool CairoPdfBackend::failed() const
+{
+    return m_failed || cairo_status(m->cr) != CAIRO_STATUS_SUCCESS ||
+           cairo_surface_status(m->surface) != CAIRO_STATUS_SUCCESS;
+}
+
+bool CairoPdfBackend::finish()
+{
+    if (!m_finished) {
+        m_finished = true;
+        cairo_surface_finish(m->surface);
+    }
+    return !failed();
+}
+
+QSizeF CairoPdfBackend::printableTwips() const
+{
+    return {(PaperWidth - 2 * Margin) * TwipsPerPoint, (PaperHeight - 2 * Margin) * TwipsPerPoint};
+}
+
+double CairoPdfBackend::textWidthTwips(const QFont& font, const QString& text)
+{
+    if (text.isEmpty())
+        return 0;
+    PangoRectangle logical;
+    pango_layout_line_get_extents(m->shape(m->face(font), text.toUtf8()), nullptr, &logical);
+    return double(logical.width) / PANGO_SCALE * TwipsPerPoint;
+}
+
+double CairoPdfBackend::lineHeightTwips(const QFont& font)
+{
+    return m->face(font).height * TwipsPerPoint;
+}
+
+bool CairoPdfBackend::openPage()
+{
+    if (m_finished || failed())
+        return false;
+    if (m_pages == 0) {
+        m_pages = 1;
+    } else if (m_newPageDue) {
+        cairo_show_page(m->cr);
+        ++m_pages;
+    }
+    m_newPageDue = false;
+    return true;
+}
+
+void CairoPdfBackend::text(QPointF at, const QString& text, const QFont& font, int colour)
+{
+    if (!openPage() || text.isEmpty())
+        return;
+    const Face& f = m->face(font);
+    const QColor c = colour == PageSurface::ForeColour ? QColor(Qt::black) : paletteColour(colour);
+    cairo_set_source_rgb(m->cr, c.redF(), c.greenF(), c.blueF());
+    const QByteArray utf8 = text.toUtf8();
+    m->show(m->shape(f, utf8), utf8, at.x() / TwipsPerPoint, at.y() / TwipsPerPoint + f.ascent);
+}
+
+void CairoPdfBackend::line(QPointF from, QPointF to, int colour, int widthPixels)
+{
+    if (!openPage())
+        return;
+    const QColor c = colour == PageSurface::ForeColour ? QColor(Qt::black) : paletteColour(colour);
+    cairo_set_source_rgb(m->cr, c.redF(), c.greenF(), c.blueF());
+    cairo_set_line_width(m->cr, std::max(1, widthPixels) * PointsPerPixel);
+    cairo_move_to(m->cr, from.x() / TwipsPerPoint, from.y() / TwipsPerPoint);
+    cairo_line_to(m->cr, to.x() / TwipsPerPoint, to.y() / TwipsPerPoint);
+    cairo_stroke(m->cr);
+}
+
+void CairoPdfBackend::endDocument()
+{
+    if (m_pages > 0)
+        m_newPageDue = true;
+}
+
+} // namespace tervan

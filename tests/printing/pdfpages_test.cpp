@@ -1,0 +1,375 @@
+#include "grading/grading.h"
+#include "printing/cairopdfbackend.h"
+#include "printing/pagesurface.h"
+#include "printing/painterbackend.h"
+#include "printing/reports.h"
+#include "project/controldata.h"
+#include "project/project.h"
+#include "support/printto.h"
+
+#include <QFile>
+#include <QPdfWriter>
+#include <QProcess>
+#include <QRectF>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <cmath>
+#include <functional>
+#include <gtest/gtest.h>
+
+using namespace tervan;
+
+// Every report printed to a PDF file and read back with poppler: the text layer, where each
+// word's ink lies, and the lines of the graphics pages as rendered.
+
+namespace {
+
+constexpr double A4Width = 595.2756, A4Height = 841.8898; // points
+constexpr double Margin = 6 / 25.4 * 72;
+
+QString tool(const char* name)
+{
+    return QStandardPaths::findExecutable(QLatin1String(name));
+}
+
+QByteArray run(const QString& program, const QStringList& args)
+{
+    QProcess process;
+    process.start(program, args);
+    process.waitForFinished(600000);
+    return process.readAllStandardOutput();
+}
+
+struct Word
+{
+    int page;
+    QRectF box; // points, y down
+    QString text;
+};
+
+QList<Word> wordsOf(const QString& pdf, int first, int last)
+{
+    const QString html =
+        QString::fromUtf8(run(tool("pdftotext"), {"-bbox", "-f", QString::number(first), "-l",
+                                                  QString::number(last), pdf, "-"}));
+    static const QRegularExpression tag(
+        R"re(<page |<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re");
+    QList<Word> words;
+    int page = first - 1;
+    for (auto it = tag.globalMatch(html); it.hasNext();) {
+        const auto m = it.next();
+        if (m.captured(1).isEmpty()) {
+            ++page;
+            continue;
+        }
+        words.append({page,
+                      QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
+                             QPointF(m.captured(3).toDouble(), m.captured(4).toDouble())),
+                      m.captured(5)});
+    }
+    return words;
+}
+
+// A terrain that rises across the grid and swells in its middle, so that contours meet every
+// border.
+Project terrain(qint16 rows, qint16 cols, qint16 spacing, bool opened = true)
+{
+    Project p = startupProject();
+    applyControlData(p, {spacing, rows, cols, 1});
+    p.ProjectName = QStringLiteral("ปรับพื้นที่โรงเรียนบ้านหนองบัวทอง ระยะที่สอง");
+    p.EngineerName = QStringLiteral("นายสมชาย ใจดีมากมาย วิศวกรโยธา");
+    p.FileTitle = QStringLiteral("โครงการปรับพื้นที่หมู่บ้านตัวอย่างระยะที่สองของอำเภอเมือง.gnd");
+    for (int n = 1; n <= p.NodeCount; ++n) {
+        const double x = p.Nodes[n].X / std::max(1.0, (cols - 1) * double(spacing));
+        const double y = p.Nodes[n].Y / std::max(1.0, (rows - 1) * double(spacing));
+        p.Nodes[n].Z = float(100 + 6 * x + 3 * y + 4 * std::sin(3.1 * x) * std::cos(2.3 * y));
+    }
+    p.ComputeElevationRange();
+    if (opened)
+        p.ComputeNodeExtents();
+    p.FixGradeElevation = 103.25f;
+    return p;
+}
+
+struct Report
+{
+    int first, last;
+    bool graphic;
+    // Pages to read back: all of them, or for long tables the first and last two, which hold
+    // the headings, the summary and the widest numbers (reading thousands of pages takes
+    // minutes).
+    QList<std::pair<int, int>> checked() const
+    {
+        if (last - first < 8)
+            return {{first, last}};
+        return {{first, first + 1}, {last - 1, last}};
+    }
+};
+
+struct Printed
+{
+    QString file;
+    QList<Report> reports;
+};
+
+// Every report the Print menu offers, one after the other into one file.
+Printed printAll(Project& p, const QString& file)
+{
+    Printed out{file, {}};
+    CairoPdfBackend pdf(file);
+    {
+        PageSurface page(pdf);
+        const std::pair<bool, std::function<void()>> reports[] = {
+            {false, [&] { PrintControl(page, p); }},
+            {false, [&] { PrintNodeElev(page, p); }},
+            {true,
+             [&] {
+                 GraphicPrint(page, p, 1, {false, true, true});
+             }},
+            {true,
+             [&] {
+                 GraphicPrint(page, p, 2, {false, true, true});
+             }},
+            {false, [&] { GradePrint(page, p, 1); }},
+            {false, [&] { GradePrint(page, p, 2); }},
+        };
+        for (const auto& [graphic, report] : reports) {
+            const int before = pdf.pageCount();
+            report();
+            if (pdf.pageCount() > before)
+                out.reports.append({before + 1, pdf.pageCount(), graphic});
+        }
+    }
+    EXPECT_TRUE(pdf.finish());
+    return out;
+}
+
+// Grey rows of one rendered page (PGM, 8 bits).
+struct Raster
+{
+    int width = 0, height = 0;
+    QByteArray pixels;
+    bool ink(int x, int y) const { return quint8(pixels[y * width + x]) < 160; }
+};
+
+Raster render(const QString& pdf, int page, int dpi)
+{
+    const QByteArray pgm =
+        run(tool("pdftoppm"), {"-gray", "-r", QString::number(dpi), "-f", QString::number(page),
+                               "-l", QString::number(page), pdf});
+    Raster r;
+    // "P5\n<w> <h>\n255\n" then the pixels.
+    static const QRegularExpression header(R"(^P5\s+(\d+)\s+(\d+)\s+255\s)");
+    const auto m = header.match(QString::fromLatin1(pgm.left(40)));
+    if (!m.hasMatch())
+        return r;
+    r.width = m.captured(1).toInt();
+    r.height = m.captured(2).toInt();
+    r.pixels = pgm.mid(m.capturedLength(0));
+    return r;
+}
+
+struct GridCase
+{
+    qint16 rows, cols, spacing;
+    bool opened;
+};
+
+void PrintTo(const GridCase& c, std::ostream* os)
+{
+    *os << c.rows << "x" << c.cols << " at " << c.spacing << (c.opened ? " m" : " m, never opened");
+}
+
+class PdfPages : public ::testing::TestWithParam<GridCase>
+{
+protected:
+    void SetUp() override
+    {
+        if (tool("pdftotext").isEmpty() || tool("pdftoppm").isEmpty())
+            GTEST_SKIP() << "poppler-utils (pdftotext, pdftoppm) not installed";
+    }
+};
+
+} // namespace
+
+// All ink inside A4 less 6 mm on every page; on graphics pages nothing but the heading's own
+// words inside the heading block.
+TEST_P(PdfPages, InkStaysOnTheReachablePaperAndOffTheHeading)
+{
+    const GridCase& c = GetParam();
+    QTemporaryDir dir;
+    Project p = terrain(c.rows, c.cols, c.spacing, c.opened);
+    const Printed printed = printAll(p, dir.filePath("all.pdf"));
+    // Kept for a look by eye when asked to.
+    if (const QString keep = qEnvironmentVariable("TERVAN_KEEP_PDF_DIR"); !keep.isEmpty())
+        QFile::copy(printed.file, QStringLiteral("%1/grid%2x%3-%4m%5.pdf")
+                                      .arg(keep)
+                                      .arg(c.rows)
+                                      .arg(c.cols)
+                                      .arg(c.spacing)
+                                      .arg(c.opened ? "" : "-new"));
+    // Poppler takes minutes to find the words of a picture with tens of thousands of labels:
+    // those pages are checked on their rendering alone.
+    QList<Word> words;
+    for (const Report& report : printed.reports)
+        if (!report.graphic || p.NodeCount <= 2000)
+            for (const auto& [first, last] : report.checked())
+                words += wordsOf(printed.file, first, last);
+    ASSERT_FALSE(words.isEmpty());
+
+    // Less a hair for rounding in the PDF's numbers.
+    const QRectF reachable = QRectF(Margin, Margin, A4Width - 2 * Margin, A4Height - 2 * Margin)
+                                 .adjusted(-0.01, -0.01, 0.01, 0.01);
+    // Every page carries the same heading block as the first.
+    double bottom = 0; // of the closing rule
+    int rules = 0;
+    QList<QRectF> heading;
+    constexpr int dpi = 50;
+    const double px = dpi / 72.0;
+    for (const Word& w : words) {
+        EXPECT_TRUE(reachable.contains(w.box))
+            << "page " << w.page << " \"" << w.text.toStdString() << "\" at " << w.box.left() << ","
+            << w.box.top() << " - " << w.box.right() << "," << w.box.bottom();
+        if (w.page == 1 && rules < 2) {
+            heading
+                << QRectF(w.box.topLeft() * px, w.box.bottomRight() * px).adjusted(-2, -2, 2, 2);
+            if (w.text.startsWith(QLatin1String("=====")) && ++rules == 2)
+                bottom = w.box.bottom();
+        }
+    }
+    ASSERT_EQ(rules, 2);
+    // The heading holds no digits; every label of the picture does.
+    static const QRegularExpression digit(QStringLiteral("\\d"));
+    for (const Word& w : words)
+        EXPECT_FALSE(w.box.top() < bottom && w.text.contains(digit))
+            << "page " << w.page << " \"" << w.text.toStdString() << "\" on the heading";
+
+    for (const Report& report : printed.reports) {
+        if (!report.graphic)
+            continue;
+        for (int page = report.first; page <= report.last; ++page) {
+            const Raster r = render(printed.file, page, dpi);
+            ASSERT_GT(r.width, 0);
+            int outside = 0, onHeading = 0, inked = 0;
+            for (int y = 0; y < r.height; ++y)
+                for (int x = 0; x < r.width; ++x) {
+                    if (!r.ink(x, y))
+                        continue;
+                    ++inked;
+                    const QPointF centre((x + 0.5) / px, (y + 0.5) / px);
+                    if (!reachable.adjusted(-1 / px, -1 / px, 1 / px, 1 / px).contains(centre))
+                        ++outside;
+                    else if (centre.y() < bottom - 1 / px &&
+                             std::none_of(heading.begin(), heading.end(),
+                                          [&](const QRectF& b) { return b.contains(x, y); }))
+                        ++onHeading;
+                }
+            EXPECT_GT(inked, 0) << "page " << page;
+            EXPECT_EQ(outside, 0) << "page " << page;
+            EXPECT_EQ(onHeading, 0) << "page " << page;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Grids, PdfPages,
+                         ::testing::Values(GridCase{1, 5, 10, true}, GridCase{5, 1, 10, true},
+                                           GridCase{11, 11, 10, true}, GridCase{26, 26, 10, true},
+                                           GridCase{26, 26, 10, false}, GridCase{41, 41, 10, true},
+                                           GridCase{181, 181, 10, true}, GridCase{11, 11, 0, true},
+                                           GridCase{1, 1, 10, true}));
+
+// What a PDF reader finds and copies: every title, label and column heading as printed.
+TEST(PdfText, ReadsBackAsTheThaiThatWasPrinted)
+{
+    if (tool("pdftotext").isEmpty())
+        GTEST_SKIP() << "poppler-utils (pdftotext) not installed";
+    QTemporaryDir dir;
+    Project p = terrain(3, 4, 10);
+    p.ProjectName = QStringLiteral("ข้อมูลทดสอบ");
+    const Printed printed = printAll(p, dir.filePath("all.pdf"));
+    QString text = QString::fromUtf8(run(tool("pdftotext"), {printed.file, "-"}));
+    ASSERT_EQ(printed.reports.size(), 6);
+    text.remove(QRegularExpression(QStringLiteral("\\s")));
+    for (const char* expected : {"ชื่อโครงการ:ข้อมูลทดสอบ",
+                                 "แฟ้ม:",
+                                 "วิศวกร:",
+                                 "TERVAN",
+                                 "ข้อมูลควบคุม",
+                                 "ระยะกริด",
+                                 "เมตร",
+                                 "จำนวนแถว",
+                                 "จำนวนคอลัมน์",
+                                 "ค่าความต่างของเส้นชั้นความสูง",
+                                 "พิกัดจุดต่อและข้อมูลค่าระดับ",
+                                 "จุดที่",
+                                 "พิกัดX(ม.)",
+                                 "พิกัดY(ม.)",
+                                 "ค่าระดับ(ม.)",
+                                 "กราฟิกกริด",
+                                 "กราฟิกเส้นชั้นความสูง",
+                                 "ผลลัพธ์การปรับระดับพื้นที่แบบพื้นที่เรียบเสมอกัน",
+                                 "ผลลัพธ์การปรับระดับพื้นที่แบบพื้นที่เรียบเสมอกันผู้ใช้กำหนดค่าระดับ",
+                                 "พื้นที่ทั้งหมด",
+                                 "ตารางเมตร",
+                                 "ค่าระดับในการปรับพื้นที่",
+                                 "ปริมาตรดินตัด",
+                                 "ปริมาตรดินถม",
+                                 "ลูกบาศก์เมตร",
+                                 "หมายเลขกริด",
+                                 "ค่าระดับเฉลี่ยของแต่ละกริด(ม.)",
+                                 "ปริมาตรดินตัด-ดินถมของแต่ละกริด(ลบ.ม.)"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected;
+    // Tone marks and the sara am stay what they are, never private-use look-alikes.
+    EXPECT_FALSE(text.contains(QRegularExpression(QStringLiteral("[\\x{F700}-\\x{F71F}]"))));
+}
+
+// The two PDF routes, Qt's painter on its PDF writer and Cairo with Pango, give pages that look
+// the same: same face, sizes, positions and lines.
+TEST(PdfRoutes, PagesLookTheSame)
+{
+    if (tool("pdftoppm").isEmpty())
+        GTEST_SKIP() << "poppler-utils (pdftoppm) not installed";
+    QTemporaryDir dir;
+    Project p = terrain(11, 11, 10);
+    const auto printWith = [&p](PageBackend& output) {
+        {
+            PageSurface page(output);
+            PrintControl(page, p);
+            PrintNodeElev(page, p);
+            GraphicPrint(page, p, 4, {false, true, true});
+            GradePrint(page, p, 1);
+        }
+        EXPECT_TRUE(output.finish());
+    };
+    const QString painted = dir.filePath("painter.pdf"), cairo = dir.filePath("cairo.pdf");
+    {
+        auto pdf = std::make_unique<QPdfWriter>(painted);
+        pdf->setPageSize(QPageSize(QPageSize::A4));
+        pdf->setResolution(600);
+        pdf->setPageMargins(QMarginsF(6, 6, 6, 6), QPageLayout::Millimeter);
+        PainterBackend output(std::move(pdf), PainterBackend::Documents::PagesOfOneFile);
+        printWith(output);
+    }
+    {
+        CairoPdfBackend output(cairo);
+        printWith(output);
+    }
+    for (int page : {1, 2, 8, 9, 10}) {
+        const Raster a = render(painted, page, 72), b = render(cairo, page, 72);
+        // Qt's A4 is 595 x 842 points, Cairo's 595.28 x 841.89.
+        const int width = std::min(a.width, b.width), height = std::min(a.height, b.height);
+        ASSERT_GT(width, 590);
+        int inkA = 0, inkB = 0, apart = 0;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                inkA += a.ink(x, y);
+                inkB += b.ink(x, y);
+                apart += std::abs(int(quint8(a.pixels[y * a.width + x])) -
+                                  int(quint8(b.pixels[y * b.width + x]))) > 128;
+            }
+        // Glyph edges differ by a pixel here and there; a shifted line or text would not.
+        EXPECT_NEAR(double(inkB) / inkA, 1, 0.25) << "page " << page;
+        EXPECT_LT(apart, width * height / 100) << "page " << page;
+    }
+}
