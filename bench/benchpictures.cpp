@@ -42,8 +42,7 @@ int main(int argc, char** argv)
         p.ContourInterval = interval;
         for (const qint16 bold : {qint16(0), qint16(-1)}) {
             p.BoldWholeContours = bold;
-            save(dir,
-                 QStringLiteral("contour-%1%2").arg(interval).arg(bold ? "-bold" : "-labels"),
+            save(dir, QStringLiteral("contour-%1%2").arg(interval).arg(bold ? "-bold" : "-labels"),
                  p, NodeLabels{});
         }
     }

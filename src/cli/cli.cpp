@@ -190,6 +190,12 @@ int render(const RenderOptions& o, QTextStream& err)
         err << msg::cannotSaveFile(QDir::toNativeSeparators(o.output)) << '\n';
         return 1;
     }
+    // The picture is saved without its contours, as the window shows it, and the run fails.
+    if (p.DisplayMode == 2) {
+        if (const QString notice = contourNotice(contourLevels(p, p.ContourInterval));
+            !notice.isEmpty())
+            return err << notice << '\n', 1;
+    }
     return 0;
 }
 
@@ -269,9 +275,11 @@ int contours(const QStringList& args, QTextStream& out, QTextStream& err)
     const auto project = openProject(name, err);
     if (!project)
         return 1;
+    const float step = interval ? float(*interval) : project->ContourInterval;
+    if (const QString notice = contourNotice(contourLevels(*project, step)); !notice.isEmpty())
+        return err << notice << '\n', 1;
     PrintedContours sink(out, summary);
-    TraceContours(*project, interval ? float(*interval) : project->ContourInterval,
-                  allLabels ? 0 : -1, sink);
+    TraceContours(*project, step, allLabels ? 0 : -1, sink);
     sink.finish();
     return 0;
 }
@@ -358,6 +366,7 @@ int print(const QStringList& args, QTextStream& err)
     pdf->setResolution(600);
     pdf->setPageMargins(QMarginsF(6, 6, 6, 6), QPageLayout::Millimeter);
     PainterBackend backend(std::move(pdf), PainterBackend::Documents::PagesOfOneFile);
+    QString notice;
     {
         PageSurface page(backend);
         // Titles and labels are placed by the main window's measure of their text: the
@@ -372,7 +381,7 @@ int print(const QStringList& args, QTextStream& err)
         if (family == 'd')
             DataPrint(page, p, index);
         else if (family == 'g')
-            GraphicPrint(page, p, index, NodeLabels{}, measure);
+            notice = GraphicPrint(page, p, index, NodeLabels{}, measure);
         else
             GradePrint(page, p, index);
     }
@@ -380,6 +389,8 @@ int print(const QStringList& args, QTextStream& err)
         err << msg::cannotSaveFile(QDir::toNativeSeparators(output)) << '\n';
         return 1;
     }
+    if (!notice.isEmpty())
+        return err << notice << '\n', 1;
     return 0;
 }
 

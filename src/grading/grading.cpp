@@ -1,5 +1,7 @@
 #include "grading/grading.h"
 
+#include "common/vectorstate.h"
+
 #include "project/project.h"
 
 #include <cmath>
@@ -66,6 +68,7 @@ std::vector<float> cellVolumes(const std::vector<float>& means, qint32 count, fl
 
 bool AutoGradeElev(Project& p)
 {
+    clearUpperVectorState();
     const float cellArea = cellGeometry(p);
     p.AutoCellMeanElev = cellMeans(p);
     const auto& means = p.AutoCellMeanElev;
@@ -95,6 +98,7 @@ bool AutoGradeElev(Project& p)
 
 void FixGradeElev(Project& p)
 {
+    clearUpperVectorState();
     const float cellArea = cellGeometry(p);
     p.FixCellMeanElev = cellMeans(p);
     totals(p.FixCellMeanElev, p.CellCount, cellArea, p.FixGradeElevation, p.FixCutVolume,

@@ -7,11 +7,14 @@
 #include <QPainter>
 #include <QRawFont>
 #include <array>
+#include <cstdlib>
+#include <optional>
 
 namespace tervan {
 
 // The screen surface: draws into a retained image in device pixels, without antialiasing,
-// mapping the world window onto the whole image.
+// mapping the world window onto the whole image. A single dot may be held back until the
+// next drawing call, flush() or the end of the surface (see plotLine).
 class ImageSurface final : public Surface
 {
 public:
@@ -30,6 +33,8 @@ public:
     float textWidth(const QString& text) override;
     float textHeight(const QString& text) override;
     void setFont(const QString& family, double points, bool bold) override;
+    // Every pixel drawn so far is in the image.
+    void flush() { flushDot(); }
 
 private:
     QPointF toDevice(float x, float y) const;
@@ -37,11 +42,25 @@ private:
     int deviceColumn(float x) const;
     int deviceRow(float y) const;
     void fontChanged();
+    // A clipped line in device pixels, both ends on the image.
+    struct Run
+    {
+        int ax = 0, ay = 0, bx = 0, by = 0;
+        QRgb rgb = 0;
+        int width = 1;
+        bool steep() const { return std::abs(by - ay) > std::abs(bx - ax); }
+    };
     void plotLine(QPointF a, QPointF b, QRgb rgb, int width);
+    void walk(const Run& run);
+    // Draws the dot held back, if any, before anything else changes the image.
+    void flushDot();
     bool drawPlainText(const QPointF& at, const QString& text);
 
     QImage& m_image;
     QPainter m_painter;
+    uchar* m_bits = nullptr;
+    qsizetype m_stride = 0;
+    std::optional<Run> m_dot;
     double m_left = 0, m_top = 0, m_xScale = 1, m_yScale = 1;
     float m_x = 0, m_y = 0;
     int m_lineWidth = 1;

@@ -1,5 +1,7 @@
 #include "graphics/redraw.h"
 
+#include "common/vectorstate.h"
+
 #include "graphics/contourplot.h"
 #include "graphics/surface.h"
 #include "graphics/surfacemesh.h"
@@ -11,6 +13,7 @@ namespace tervan {
 
 void Redraw(Surface& s, Project& p, const NodeLabels& labels)
 {
+    clearUpperVectorState();
     s.setWorld(p.ViewXMin, p.ViewYMax, p.ViewXMax, p.ViewYMin);
     p.GridDotCols = std::fabs(double(p.ViewXMax) - p.ViewXMin) / p.ViewStepX + 1;
     p.GridDotRows = std::fabs(double(p.ViewYMax) - p.ViewYMin) / p.ViewStepY + 1;

@@ -315,14 +315,16 @@ void PrintGraphicGrid(PageSurface& page, const Project& p, const NodeLabels& lab
     nodeLabels(page, p, labels);
 }
 
-void PrintGraphicContour(PageSurface& page, Project& p, const NodeLabels& labels,
-                         const WindowTextSize& measure)
+QString PrintGraphicContour(PageSurface& page, Project& p, const NodeLabels& labels,
+                            const WindowTextSize& measure)
 {
     gridLines(page, p);
+    const ContourLevels levels = contourLevels(p, p.ContourInterval);
     PrintedContours sink(page, lineColourIndex(p), measure);
     p.ContourLevel = TraceContours(p, p.ContourInterval, p.BoldWholeContours, sink, true);
     page.setLineWidth(1);
     nodeLabels(page, p, labels);
+    return contourNotice(levels);
 }
 
 void DataPrint(PageSurface& page, const Project& p, int index)
@@ -333,9 +335,10 @@ void DataPrint(PageSurface& page, const Project& p, int index)
         PrintNodeElev(page, p);
 }
 
-void GraphicPrint(PageSurface& page, Project& p, int index, const NodeLabels& labels,
-                  const WindowTextSize& measure)
+QString GraphicPrint(PageSurface& page, Project& p, int index, const NodeLabels& labels,
+                     const WindowTextSize& measure)
 {
+    QString notice;
     if (index == 1 || index == 4) {
         startGraphicPage(page, p);
         PrintGraphicGrid(page, p, labels);
@@ -344,10 +347,16 @@ void GraphicPrint(PageSurface& page, Project& p, int index, const NodeLabels& la
     }
     if (index == 2 || index == 4) {
         startGraphicPage(page, p);
-        PrintGraphicContour(page, p, labels, measure);
+        notice = PrintGraphicContour(page, p, labels, measure);
         graphicTitle(page, p, QStringLiteral("กราฟิกเส้นชั้นความสูง"), measure);
+        // A page without its contours says why, under the title.
+        if (!notice.isEmpty()) {
+            page.setX((double(p.NodeXMax) - p.NodeXMin) / 2 - measure(notice).width() / 2);
+            page.printLine(notice);
+        }
         page.endDocument();
     }
+    return notice;
 }
 
 bool GradePrint(PageSurface& page, Project& p, int index)
