@@ -1,14 +1,13 @@
 #include "app/mainwindow.h"
 
 #include "app/aboutdialog.h"
+#include "app/picturedrawing.h"
 
 #include "app/toolbaricons.h"
 #include "common/messages.h"
 #include "grading/grading.h"
 #include "grading/ui/graderesultdialog.h"
 #include "grading/ui/inputgradedialog.h"
-#include "graphics/imagesurface.h"
-#include "graphics/redraw.h"
 #include "graphics/surfacemesh.h"
 #include "graphics/ui/colourdialog.h"
 #include "graphics/ui/plotwidget.h"
@@ -274,6 +273,7 @@ void MainWindow::buildCentralArea()
     m_readout->setObjectName(QStringLiteral("stbMainText"));
     m_stbMain->addWidget(m_readout, 1);
     setStatusBar(m_stbMain);
+    m_picture = new PictureDrawing(m_project, m_plot, m_stbMain, this);
 
     connect(m_plot, &PlotWidget::mouseMovedTo, this, &MainWindow::Form_MouseMove);
     connect(m_plot, &PlotWidget::resized, this, &MainWindow::Form_Activate);
@@ -356,8 +356,7 @@ void MainWindow::resizeEvent(QResizeEvent* event)
 
 void MainWindow::clearPicture()
 {
-    m_drawn.reset();
-    m_plot->clear();
+    m_picture->clear();
 }
 
 void MainWindow::Form_Activate()
@@ -365,16 +364,7 @@ void MainWindow::Form_Activate()
     Project& p = m_project;
     m_plot->setWorldWindow(p.ViewXMin, p.ViewYMax, p.ViewXMax, p.ViewYMin);
     const NodeLabels labels{checked(5), checked(6), checked(7)};
-    const QSize size = m_plot->image().size();
-    if (!m_drawn ||
-        !(m_drawn->labels == labels && m_drawn->size == size && m_drawn->project == p)) {
-        {
-            ImageSurface surface(m_plot->image());
-            Redraw(surface, p, labels);
-        }
-        m_drawn = Drawn{p, labels, size};
-        m_plot->update();
-    }
+    m_picture->request(labels);
 
     // The colour command suits contours and the surface; rotation only the surface.
     const bool colour = p.DisplayMode == 2 || p.DisplayMode == 3;

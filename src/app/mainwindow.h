@@ -22,6 +22,7 @@ namespace tervan {
 
 class ControlDialog;
 class NodeEntryDialog;
+class PictureDrawing;
 class PlotWidget;
 
 // frmMain: the program's one top-level window. It owns the project, builds the menu bar and the
@@ -111,15 +112,8 @@ private:
     QLabel* m_readout = nullptr;
     QPointer<ControlDialog> m_controlModeless;
     QPointer<NodeEntryDialog> m_nodeEntry;
-    // What the picture on screen was drawn from: a redraw from the same state, as on every
-    // window activation, keeps the picture instead of drawing it again.
-    struct Drawn
-    {
-        Project project;
-        NodeLabels labels;
-        QSize size;
-    };
-    std::optional<Drawn> m_drawn;
+    // A redraw from the state shown, as on every window activation, keeps the picture.
+    PictureDrawing* m_picture = nullptr;
     PrintOutput m_printOutput;
     // The file dialogs start from the name picked last.
     QString m_lastFileName;

@@ -11,7 +11,7 @@
 
 namespace tervan {
 
-void Redraw(Surface& s, Project& p, const NodeLabels& labels)
+void Redraw(Surface& s, Project& p, const NodeLabels& labels, RedrawProgress* progress)
 {
     clearUpperVectorState();
     s.setWorld(p.ViewXMin, p.ViewYMax, p.ViewXMax, p.ViewYMin);
@@ -24,7 +24,7 @@ void Redraw(Surface& s, Project& p, const NodeLabels& labels)
         break;
     case 2:
         PlotGrid(s, p, labels);
-        PlotContour(s, p);
+        PlotContour(s, p, progress);
         break;
     case 3:
         PlotSurfaceMesh(s, p);

@@ -1,4 +1,5 @@
 #include "app/mainwindow.h"
+#include "app/picturedrawing.h"
 #include "common/messages.h"
 #include "graphics/ui/plotwidget.h"
 #include "project/controldata.h"
@@ -545,8 +546,11 @@ TEST(MainWindow, ColourChoiceRedrawsAndReadoutFollowsTheMouse)
 TEST(MainWindow, RedrawKeepsAnUnchangedPictureAndRedrawsAChangedOne)
 {
     Fixture f;
+    // Pictures are drawn on a worker; a loaded machine may take longer than the window waits.
+    auto settle = [&f] { f.window.findChild<PictureDrawing*>()->waitForPicture(); };
     f.defineGrid();
     f.window.Form_Activate();
+    settle();
     QImage& image = f.window.findChild<PlotWidget*>("picPlot")->image();
     const QRgb marker = qRgb(1, 2, 3);
     image.setPixel(1, 1, marker);
@@ -554,15 +558,18 @@ TEST(MainWindow, RedrawKeepsAnUnchangedPictureAndRedrawsAChangedOne)
     EXPECT_EQ(image.pixel(1, 1), marker);
     f.window.project().Nodes[3].Z = 7; // typed into the node list
     f.window.Form_Activate();
+    settle();
     EXPECT_NE(image.pixel(1, 1), marker);
 
     image.setPixel(1, 1, marker);
     f.item("ViewChoice_7")->trigger(); // label choice changes the picture
+    settle();
     EXPECT_NE(image.pixel(1, 1), marker);
 
     image.setPixel(1, 1, marker);
     f.window.mnuFileClose_Click();
     f.window.Form_Activate(); // the closed window shows the data again
+    settle();
     EXPECT_NE(image.pixel(1, 1), marker);
 }
 
