@@ -301,6 +301,9 @@ void MainWindow::startup()
     m_vsbMain->setRange(-int(std::nearbyint(m_project.ViewYMax)),
                         -int(std::nearbyint(m_project.ViewYMin)));
     m_vsbMain->setValue(0);
+    // A click in the trough pans one step too, as far as an arrow click would reach.
+    for (QScrollBar* bar : {m_hsbMain, m_vsbMain})
+        bar->setPageStep(bar->singleStep());
     m_project.HScrollPos = qint16(m_hsbMain->value());
     m_project.VScrollPos = qint16(-m_vsbMain->value());
 
@@ -652,11 +655,16 @@ void MainWindow::GradePrint_Click(int index)
     emit commandStarted(QStringLiteral("GradePrint_Click(%1)").arg(index));
     if (!printsSomething(index))
         return;
-    // Without cells the balanced platform is undefined: nothing to report.
-    const bool balanced = index == 1 || index == 4;
-    if (!m_project.HasNodes() || (balanced && (m_project.GridRows < 2 || m_project.GridCols < 2))) {
+    // Without cells the balanced platform is undefined: nothing to report for it, while the
+    // fixed one still is, so "all" prints that one alone.
+    const bool cells = m_project.GridRows >= 2 && m_project.GridCols >= 2;
+    if (!m_project.HasNodes() || (index == 1 && !cells)) {
         m_prompts->notice(msg::DataIncomplete);
         return;
+    }
+    if (index == 4 && !cells) {
+        m_prompts->notice(msg::DataIncomplete);
+        index = 2;
     }
     printReport([this, index](PageSurface& page) { GradePrint(page, m_project, index); });
 }

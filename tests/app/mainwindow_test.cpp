@@ -511,6 +511,13 @@ TEST(MainWindow, ScrollBarsPanOneStepTowardsTheirEnds)
     QTest::mouseClick(vsb, Qt::LeftButton, {}, QPoint(8, 3));
     EXPECT_EQ(p.ViewYMax, 95);
     EXPECT_EQ(p.VScrollPos, 1);
+    // A click in the trough below the handle moves one step too, so the arrows keep working.
+    const float yMax = p.ViewYMax;
+    for (int click = 1; click <= 3; ++click) {
+        QTest::mouseClick(vsb, Qt::LeftButton, {}, QPoint(8, 280));
+        EXPECT_EQ(p.VScrollPos, 1 - click);
+        EXPECT_LT(p.ViewYMax, yMax);
+    }
 }
 
 TEST(MainWindow, ColourChoiceRedrawsAndReadoutFollowsTheMouse)
@@ -637,12 +644,12 @@ TEST(MainWindow, BalancedReportOfASingleRowIsRefused)
 {
     Fixture f;
     f.defineGrid(10, 1, 5);
-    f.window.GradePrint_Click(4);
+    f.window.GradePrint_Click(4); // the fixed report alone
     f.window.GradePrint_Click(1);
     EXPECT_EQ(f.prompts->messages, QStringList(2, msg::DataIncomplete));
-    EXPECT_EQ(f.printCommands, 0);
-    f.window.GradePrint_Click(2); // the fixed report prints its heading row
     EXPECT_EQ(f.printCommands, 1);
+    f.window.GradePrint_Click(2); // the fixed report prints its heading row
+    EXPECT_EQ(f.printCommands, 2);
 }
 
 TEST(MainWindow, FailedPrintingIsReported)
@@ -664,4 +671,36 @@ TEST(MainWindow, FailedPrintingIsReported)
     f.window.DataPrint_Click(1);
     EXPECT_EQ(f.prompts->messages, QStringList{msg::CannotPrint});
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+// One row of nodes has no cells: the balanced platform is undefined, the fixed one is not.
+TEST(MainWindow, GradingPrintOnOneRowPrintsTheFixedReport)
+{
+    const struct
+    {
+        const char* what;
+        std::function<void(MainWindow&)> run;
+        QStringList messages;
+        int documents;
+    } rows[] = {
+        {"toolbar",
+         [](MainWindow& w) { w.tbrmain_ButtonClick("PrintGrade"); },
+         {msg::DataIncomplete},
+         1},
+        {"all", [](MainWindow& w) { w.GradePrint_Click(4); }, {msg::DataIncomplete}, 1},
+        {"balanced", [](MainWindow& w) { w.GradePrint_Click(1); }, {msg::DataIncomplete}, 0},
+        {"fixed", [](MainWindow& w) { w.GradePrint_Click(2); }, {}, 1},
+    };
+    for (const auto& row : rows) {
+        Fixture f;
+        f.defineGrid(10, 1, 4);
+        f.window.project().FixGradeElevation = 1;
+        row.run(f.window);
+        EXPECT_EQ(f.prompts->messages, row.messages) << row.what;
+        EXPECT_EQ(f.printed.documents(), row.documents) << row.what;
+        if (row.documents) {
+            EXPECT_TRUE(f.printed.texts(0).join(' ').contains(QStringLiteral("ผู้ใช้กำหนดค่าระดับ")))
+                << row.what;
+        }
+    }
 }
