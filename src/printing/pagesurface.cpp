@@ -35,7 +35,7 @@ double PageSurface::scaleX() const
     case Unit::Centimetres:
         return TwipsPerCentimetre;
     case Unit::User:
-        return m_backend.printableTwips().width() / (m_right - m_left);
+        return m_printable.width() / (m_right - m_left);
     }
     return 1;
 }
@@ -53,7 +53,7 @@ double PageSurface::toTwipsY(double v) const
     case Unit::Centimetres:
         return v * TwipsPerCentimetre;
     case Unit::User:
-        return (v - m_top) * m_backend.printableTwips().height() / (m_bottom - m_top);
+        return (v - m_top) * m_printable.height() / (m_bottom - m_top);
     }
     return v;
 }
@@ -71,7 +71,7 @@ double PageSurface::fromTwipsY(double t) const
     case Unit::Centimetres:
         return t / TwipsPerCentimetre;
     case Unit::User:
-        return m_top + t * (m_bottom - m_top) / m_backend.printableTwips().height();
+        return m_top + t * (m_bottom - m_top) / m_printable.height();
     }
     return t;
 }
@@ -115,7 +115,7 @@ void PageSurface::setY(double y)
 
 double PageSurface::pageWidth() const
 {
-    return m_backend.printableTwips().width() / scaleX();
+    return m_printable.width() / scaleX();
 }
 
 double PageSurface::textWidth(const QString& text) const
@@ -136,6 +136,13 @@ void PageSurface::printLine(const QString& text)
     m_backend.text({m_x, m_y}, text, m_font, m_colour);
     m_x = 0;
     m_y += m_backend.lineHeightTwips(m_font);
+}
+
+void PageSurface::polyline(std::vector<QPointF>& points, int colour)
+{
+    for (QPointF& point : points)
+        point = {toTwipsX(point.x()), toTwipsY(point.y())};
+    m_backend.polyline(points, colour == ForeColour ? m_colour : colour, m_lineWidth);
 }
 
 void PageSurface::line(double x1, double y1, double x2, double y2, int colour)

@@ -27,6 +27,7 @@ public:
     double lineHeightTwips(const QFont& font) override;
     void text(QPointF at, const QString& text, const QFont& font, int colour) override;
     void line(QPointF from, QPointF to, int colour, int widthPixels) override;
+    void polyline(const std::vector<QPointF>& points, int colour, int widthPixels) override;
     void setPaperA4() override;
     void endDocument() override;
     bool failed() const override { return m_failed; }
@@ -38,6 +39,7 @@ private:
     double dpiY() const;
     QPointF toDevice(QPointF twips) const;
     QFont deviceFont(const QFont& font) const;
+    void setLinePen(int colour, int widthPixels);
 
     std::unique_ptr<QPagedPaintDevice> m_owned;
     QPagedPaintDevice& m_device;
@@ -46,6 +48,10 @@ private:
     bool m_pageHasOutput = false;
     bool m_newPageDue = false;
     bool m_failed = false;
+    // The pen of the last line, kept while lines of one colour and width follow.
+    int m_penColour = -2;
+    int m_penWidth = 0;
+    std::vector<QPointF> m_devicePoints;
 };
 
 } // namespace tervan
