@@ -38,13 +38,13 @@ inline Project benchGrid(qint16 rows, qint16 cols)
 }
 
 // Redraws the project's picture on a 1600 x 1000 screen image, once per iteration.
-inline void redrawLoop(benchmark::State& state, Project& p)
+inline void redrawLoop(benchmark::State& state, Project& p, const NodeLabels& labels = {})
 {
     benchApplication();
     QImage image(1600, 1000, QImage::Format_RGB32);
     for (auto _ : state) {
         ImageSurface surface(image);
-        Redraw(surface, p, NodeLabels{});
+        Redraw(surface, p, labels);
         benchmark::DoNotOptimize(image.constBits());
     }
 }

@@ -1,5 +1,7 @@
 #include "graphics/imagesurface.h"
 
+#include "common/vectorstate.h"
+#include "graphics/glyphcache.h"
 #include "graphics/palette.h"
 
 #include <QFontMetricsF>
@@ -224,7 +226,7 @@ void ImageSurface::moveTo(float x, float y)
     m_y = y;
 }
 
-bool ImageSurface::drawPlainText(const QPointF& at, const QString& text)
+bool ImageSurface::drawPlainText(const QPointF& at, const QString& text, QRgb rgb)
 {
     if (!m_rawFont.isValid() || text.size() > 64)
         return false;
@@ -241,10 +243,22 @@ bool ImageSurface::drawPlainText(const QPointF& at, const QString& text)
     }
     if (at.x() + x < 0)
         return true;
+    const QPointF pen(at.x(), at.y() + m_ascent);
+    if (m_useGlyphCache) {
+        if (!m_glyphCache)
+            m_glyphCache = std::make_unique<GlyphCache>(m_painter.font(), m_painter.renderHints());
+        for (qsizetype i = 0; i < text.size(); ++i)
+            m_glyphCache->draw(m_image, glyphs[i], pen.x() + positions[i].x(),
+                               pen.y() + positions[i].y(), rgb);
+        // The painter may have left the vector unit in its wide state while making masks.
+        clearUpperVectorState();
+        return true;
+    }
+    m_painter.setPen(QColor(rgb));
     QGlyphRun run;
     run.setRawFont(m_rawFont);
     run.setRawData(glyphs, positions, int(text.size()));
-    m_painter.drawGlyphRun(QPointF(at.x(), at.y() + m_ascent), run);
+    m_painter.drawGlyphRun(pen, run);
     return true;
 }
 
@@ -255,9 +269,9 @@ void ImageSurface::text(const QString& text, int colour)
     // Off the image, nothing of the text can show.
     if (at.x() > m_image.width() || at.y() > m_image.height() || at.y() + m_lineHeight < 0)
         return;
-    m_painter.setPen(QColor(rgbOf(colour)));
-    if (drawPlainText(at, text))
+    if (drawPlainText(at, text, rgbOf(colour)))
         return;
+    m_painter.setPen(QColor(rgbOf(colour)));
     m_painter.drawText(QPointF(at.x(), at.y() + m_ascent), text);
 }
 
@@ -286,6 +300,7 @@ void ImageSurface::fontChanged()
     const QFontMetricsF metrics(m_painter.font(), &m_image);
     m_ascent = metrics.ascent();
     m_lineHeight = metrics.height();
+    m_glyphCache.reset();
     m_rawFont = QRawFont::fromFont(m_painter.font());
     m_glyphs.fill(0);
     if (!m_rawFont.isValid())

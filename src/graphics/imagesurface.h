@@ -8,9 +8,12 @@
 #include <QRawFont>
 #include <array>
 #include <cstdlib>
+#include <memory>
 #include <optional>
 
 namespace tervan {
+
+class GlyphCache;
 
 // The screen surface: draws into a retained image in device pixels, without antialiasing,
 // mapping the world window onto the whole image. A single dot may be held back until the
@@ -35,6 +38,9 @@ public:
     void setFont(const QString& family, double points, bool bold) override;
     // Every pixel drawn so far is in the image.
     void flush() { flushDot(); }
+    // Plain labels come from a cache of glyph masks unless turned off; the painter's own
+    // glyph drawing gives the same pixels, slower.
+    void setGlyphCacheEnabled(bool on) { m_useGlyphCache = on; }
 
 private:
     QPointF toDevice(float x, float y) const;
@@ -54,7 +60,7 @@ private:
     void walk(const Run& run);
     // Draws the dot held back, if any, before anything else changes the image.
     void flushDot();
-    bool drawPlainText(const QPointF& at, const QString& text);
+    bool drawPlainText(const QPointF& at, const QString& text, QRgb rgb);
 
     QImage& m_image;
     QPainter m_painter;
@@ -71,6 +77,8 @@ private:
     QRawFont m_rawFont;
     std::array<quint32, 128> m_glyphs{};
     std::array<qreal, 128> m_advances{};
+    bool m_useGlyphCache = true;
+    std::unique_ptr<GlyphCache> m_glyphCache;
 };
 
 } // namespace tervan

@@ -1,0 +1,167 @@
+#include "graphics/glyphcache.h"
+
+#include <QGlyphRun>
+#include <QMutex>
+#include <cmath>
+#include <map>
+#include <memory>
+
+namespace tervan {
+
+namespace {
+
+// The probe image: room for any glyph of a label font around a pen position in its middle.
+constexpr int ProbeSize = 160;
+constexpr int ProbeOrigin = 64;
+
+// Qt's fixed-point positions truncate towards zero; the pixel and the 1/64 fraction follow.
+qint64 fixedOf(double v)
+{
+    return qint64(v * 64);
+}
+
+qint64 floorDiv64(qint64 v)
+{
+    return v >= 0 ? v / 64 : -((-v + 63) / 64);
+}
+
+// The raster engine's blend of an opaque pen colour at a coverage.
+inline uint byteMul(uint x, uint a)
+{
+    uint t = (x & 0xff00ff) * a;
+    t = (t + ((t >> 8) & 0xff00ff) + 0x800080) >> 8;
+    t &= 0xff00ff;
+    x = ((x >> 8) & 0xff00ff) * a;
+    x = (x + ((x >> 8) & 0xff00ff) + 0x800080);
+    x &= 0xff00ff00;
+    return x | t;
+}
+
+} // namespace
+
+GlyphCache::GlyphCache(const QFont& font, QPainter::RenderHints hints)
+    : m_raw(QRawFont::fromFont(font)), m_hints(hints), m_phases(&phasesFor(font, hints, m_raw))
+{
+}
+
+QImage GlyphCache::render(const QRawFont& raw, QPainter::RenderHints hints, quint32 glyph,
+                          int fractionX, int fractionY)
+{
+    QImage image(ProbeSize, ProbeSize, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHints(hints);
+    painter.setPen(Qt::white);
+    const QPointF origin(0, 0);
+    QGlyphRun run;
+    run.setRawFont(raw);
+    run.setRawData(&glyph, &origin, 1);
+    // Exact in binary: the engine sees these very fixed-point values.
+    painter.drawGlyphRun(QPointF(ProbeOrigin + fractionX / 64.0, ProbeOrigin + fractionY / 64.0),
+                         run);
+    return image;
+}
+
+const GlyphCache::Phases& GlyphCache::phasesFor(const QFont& font, QPainter::RenderHints hints,
+                                                const QRawFont& raw)
+{
+    static QMutex mutex;
+    static std::map<std::pair<QString, int>, std::unique_ptr<Phases>> known;
+    const QMutexLocker lock(&mutex);
+    auto& phases = known[{font.key(), int(hints)}];
+    if (phases)
+        return *phases;
+    phases = std::make_unique<Phases>();
+    // Glyphs of different shapes, so that fractions only share a phase when the engine
+    // itself draws them alike.
+    std::vector<quint32> probes;
+    for (const quint32 g : raw.glyphIndexesForString(QStringLiteral("8Wg/")))
+        if (g != 0)
+            probes.push_back(g);
+    for (const bool vertical : {false, true}) {
+        auto& out = vertical ? phases->y : phases->x;
+        std::vector<std::pair<int, std::vector<QImage>>> seen;
+        for (int f = 0; f < 64; ++f) {
+            std::vector<QImage> images;
+            for (const quint32 g : probes)
+                images.push_back(vertical ? render(raw, hints, g, 0, f)
+                                          : render(raw, hints, g, f, 0));
+            auto same = std::find_if(seen.begin(), seen.end(),
+                                     [&images](const auto& s) { return s.second == images; });
+            if (same == seen.end()) {
+                out[f] = quint8(f);
+                seen.emplace_back(f, std::move(images));
+            } else {
+                out[f] = quint8(same->first);
+            }
+        }
+    }
+    return *phases;
+}
+
+const GlyphCache::Mask& GlyphCache::mask(quint32 glyph, int fractionX, int fractionY)
+{
+    const quint64 key = quint64(glyph) << 16 | quint64(fractionX) << 8 | quint64(fractionY);
+    const auto found = m_masks.find(key);
+    if (found != m_masks.end())
+        return found->second;
+    const QImage image = render(m_raw, m_hints, glyph, fractionX, fractionY);
+    int left = ProbeSize, top = ProbeSize, right = -1, bottom = -1;
+    for (int y = 0; y < ProbeSize; ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < ProbeSize; ++x) {
+            if (qAlpha(line[x])) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+        }
+    }
+    Mask m;
+    if (right >= 0) {
+        m.left = left - ProbeOrigin;
+        m.top = top - ProbeOrigin;
+        m.width = right - left + 1;
+        m.height = bottom - top + 1;
+        m.coverage.reserve(std::size_t(m.width) * std::size_t(m.height));
+        for (int y = top; y <= bottom; ++y) {
+            const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+            for (int x = left; x <= right; ++x)
+                m.coverage.push_back(uchar(qAlpha(line[x])));
+        }
+    }
+    return m_masks.emplace(key, std::move(m)).first->second;
+}
+
+void GlyphCache::draw(QImage& image, quint32 glyph, double x, double y, QRgb colour)
+{
+    const qint64 fx = fixedOf(x), fy = fixedOf(y);
+    const qint64 px = floorDiv64(fx), py = floorDiv64(fy);
+    const Mask& m = mask(glyph, m_phases->x[fx - px * 64], m_phases->y[fy - py * 64]);
+    const qint64 left = px + m.left, top = py + m.top;
+    const int w = image.width(), h = image.height();
+    const QRgb opaque = colour | 0xff000000;
+    for (int row = 0; row < m.height; ++row) {
+        const qint64 dy = top + row;
+        if (dy < 0 || dy >= h)
+            continue;
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(int(dy)));
+        const uchar* cov = m.coverage.data() + std::size_t(row) * std::size_t(m.width);
+        for (int col = 0; col < m.width; ++col) {
+            const qint64 dx = left + col;
+            const uint c = cov[col];
+            if (c == 0 || dx < 0 || dx >= w)
+                continue;
+            QRgb& d = line[dx];
+            if (c == 255) {
+                d = opaque;
+            } else {
+                const uint s = byteMul(opaque, c);
+                d = s + byteMul(d, 255 - qAlpha(s));
+            }
+        }
+    }
+}
+
+} // namespace tervan
