@@ -88,23 +88,23 @@ const GlyphCache::Phases& GlyphCache::phasesFor(const QFont& font, QPainter::Ren
                                           : render(raw, hints, g, f, 0));
             auto same = std::find_if(seen.begin(), seen.end(),
                                      [&images](const auto& s) { return s.second == images; });
+            auto& index = vertical ? phases->yIndex : phases->xIndex;
             if (same == seen.end()) {
                 out[f] = quint8(f);
+                index[f] = quint8(seen.size());
                 seen.emplace_back(f, std::move(images));
             } else {
                 out[f] = quint8(same->first);
+                index[f] = quint8(same - seen.begin());
             }
         }
+        (vertical ? phases->yCount : phases->xCount) = int(seen.size());
     }
     return *phases;
 }
 
-const GlyphCache::Mask& GlyphCache::mask(quint32 glyph, int fractionX, int fractionY)
+GlyphCache::Mask GlyphCache::makeMask(quint32 glyph, int fractionX, int fractionY) const
 {
-    const quint64 key = quint64(glyph) << 16 | quint64(fractionX) << 8 | quint64(fractionY);
-    const auto found = m_masks.find(key);
-    if (found != m_masks.end())
-        return found->second;
     const QImage image = render(m_raw, m_hints, glyph, fractionX, fractionY);
     int left = ProbeSize, top = ProbeSize, right = -1, bottom = -1;
     for (int y = 0; y < ProbeSize; ++y) {
@@ -119,47 +119,80 @@ const GlyphCache::Mask& GlyphCache::mask(quint32 glyph, int fractionX, int fract
         }
     }
     Mask m;
-    if (right >= 0) {
-        m.left = left - ProbeOrigin;
-        m.top = top - ProbeOrigin;
-        m.width = right - left + 1;
-        m.height = bottom - top + 1;
-        m.coverage.reserve(std::size_t(m.width) * std::size_t(m.height));
-        for (int y = top; y <= bottom; ++y) {
-            const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-            for (int x = left; x <= right; ++x)
-                m.coverage.push_back(uchar(qAlpha(line[x])));
+    if (right < 0)
+        return m;
+    m.left = left - ProbeOrigin;
+    m.top = top - ProbeOrigin;
+    m.width = right - left + 1;
+    m.height = bottom - top + 1;
+    for (int y = top; y <= bottom; ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        int first = m.width, last = -1;
+        for (int x = left; x <= right; ++x) {
+            const uchar c = uchar(qAlpha(line[x]));
+            m.coverage.push_back(c);
+            if (c) {
+                first = std::min(first, x - left);
+                last = x - left;
+            }
         }
+        m.spans.emplace_back(first, last);
     }
-    return m_masks.emplace(key, std::move(m)).first->second;
+    return m;
 }
 
-void GlyphCache::draw(QImage& image, quint32 glyph, double x, double y, QRgb colour)
+const GlyphCache::Mask& GlyphCache::mask(quint32 glyph, int fractionX, int fractionY)
+{
+    if (!m_lastRow || glyph != m_lastGlyph) {
+        auto& row = m_masks[glyph];
+        if (row.empty())
+            row.resize(std::size_t(m_phases->xCount) * std::size_t(m_phases->yCount));
+        m_lastRow = &row;
+        m_lastGlyph = glyph;
+    }
+    auto& slot = (*m_lastRow)[std::size_t(m_phases->xIndex[fractionX]) *
+                                  std::size_t(m_phases->yCount) +
+                              m_phases->yIndex[fractionY]];
+    if (!slot)
+        slot = std::make_unique<Mask>(
+            makeMask(glyph, m_phases->x[fractionX], m_phases->y[fractionY]));
+    return *slot;
+}
+
+void GlyphCache::draw(uchar* bits, qsizetype stride, int w, int h, quint32 glyph, double x,
+                      double y, QRgb colour)
 {
     const qint64 fx = fixedOf(x), fy = fixedOf(y);
     const qint64 px = floorDiv64(fx), py = floorDiv64(fy);
-    const Mask& m = mask(glyph, m_phases->x[fx - px * 64], m_phases->y[fy - py * 64]);
+    const Mask& m = mask(glyph, int(fx - px * 64), int(fy - py * 64));
     const qint64 left = px + m.left, top = py + m.top;
-    const int w = image.width(), h = image.height();
+    // Rows and columns of the mask that land on the image.
+    const int rowFrom = int(std::clamp<qint64>(-top, 0, m.height));
+    const int rowTo = int(std::clamp<qint64>(h - top, 0, m.height));
+    const int colFrom = int(std::clamp<qint64>(-left, 0, m.width));
+    const int colTo = int(std::clamp<qint64>(w - left, 0, m.width));
     const QRgb opaque = colour | 0xff000000;
-    for (int row = 0; row < m.height; ++row) {
-        const qint64 dy = top + row;
-        if (dy < 0 || dy >= h)
-            continue;
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(int(dy)));
+    if (m_tableColour != opaque) {
+        for (uint c = 0; c < 256; ++c) {
+            m_pen[c] = byteMul(opaque, c);
+            m_overWhite[c] = c == 255 ? opaque : m_pen[c] + byteMul(0xffffffff, 255 - c);
+        }
+        m_tableColour = opaque;
+    }
+    for (int row = rowFrom; row < rowTo; ++row) {
+        const auto [first, last] = m.spans[std::size_t(row)];
+        const int from = std::max(first, colFrom), to = std::min(last + 1, colTo);
+        auto* line = reinterpret_cast<QRgb*>(bits + (top + row) * stride) + left;
         const uchar* cov = m.coverage.data() + std::size_t(row) * std::size_t(m.width);
-        for (int col = 0; col < m.width; ++col) {
-            const qint64 dx = left + col;
+        for (int col = from; col < to; ++col) {
             const uint c = cov[col];
-            if (c == 0 || dx < 0 || dx >= w)
-                continue;
-            QRgb& d = line[dx];
-            if (c == 255) {
+            QRgb& d = line[col];
+            if (c == 255)
                 d = opaque;
-            } else {
-                const uint s = byteMul(opaque, c);
-                d = s + byteMul(d, 255 - qAlpha(s));
-            }
+            else if (d == 0xffffffff)
+                d = m_overWhite[c];
+            else if (c)
+                d = m_pen[c] + byteMul(d, 255 - c);
         }
     }
 }

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QRawFont>
 #include <array>
+#include <memory>
 #include <unordered_map>
 #include <vector>
 
@@ -23,30 +24,45 @@ class GlyphCache
 public:
     GlyphCache(const QFont& font, QPainter::RenderHints hints);
 
-    // Draws `glyph` with its pen position at (x, y) device pixels, as drawGlyphRun would.
-    void draw(QImage& image, quint32 glyph, double x, double y, QRgb colour);
+    // Draws `glyph` with its pen position at (x, y) device pixels, as drawGlyphRun would,
+    // into an RGB32 image of w x h pixels at `bits`.
+    void draw(uchar* bits, qsizetype stride, int w, int h, quint32 glyph, double x, double y,
+              QRgb colour);
 
 private:
     struct Mask
     {
         int left = 0, top = 0, width = 0, height = 0;
         std::vector<uchar> coverage;
+        // Per row, the columns from the first to the last covered pixel.
+        std::vector<std::pair<int, int>> spans;
     };
     // The sub-pixel phases of a font: for each 1/64 fraction, the first fraction drawn alike.
     struct Phases
     {
         std::array<quint8, 64> x{}, y{};
+        // Each fraction's phase as a number from 0, and how many phases there are.
+        std::array<quint8, 64> xIndex{}, yIndex{};
+        int xCount = 0, yCount = 0;
     };
     static const Phases& phasesFor(const QFont& font, QPainter::RenderHints hints,
                                    const QRawFont& raw);
     static QImage render(const QRawFont& raw, QPainter::RenderHints hints, quint32 glyph,
                          int fractionX, int fractionY);
     const Mask& mask(quint32 glyph, int fractionX, int fractionY);
+    Mask makeMask(quint32 glyph, int fractionX, int fractionY) const;
 
     QRawFont m_raw;
     QPainter::RenderHints m_hints;
     const Phases* m_phases;
-    std::unordered_map<quint64, Mask> m_masks;
+    // Masks by glyph, then phase; a glyph's row is filled as its phases are first drawn.
+    std::unordered_map<quint32, std::vector<std::unique_ptr<Mask>>> m_masks;
+    quint32 m_lastGlyph = 0;
+    // The pen colour at each coverage, alone and over white (most label pixels), for the
+    // colour drawn last.
+    QRgb m_tableColour = 0;
+    std::array<QRgb, 256> m_pen{}, m_overWhite{};
+    std::vector<std::unique_ptr<Mask>>* m_lastRow = nullptr;
 };
 
 } // namespace tervan

@@ -112,7 +112,8 @@ void ImageSurface::setLattice(const std::vector<float>& xs, const std::vector<fl
 
 void ImageSurface::line(float x1, float y1, float x2, float y2, int colour)
 {
-    plotLine(toDevice(x1, y1), toDevice(x2, y2), rgbOf(colour), m_lineWidth);
+    plotLine({(x1 - m_left) * m_xScale, (y1 - m_top) * m_yScale},
+             {(x2 - m_left) * m_xScale, (y2 - m_top) * m_yScale}, rgbOf(colour), m_lineWidth);
 }
 
 // Lines go straight into the image: a fine contour picture has a million short ones, and the
@@ -124,15 +125,26 @@ void ImageSurface::line(float x1, float y1, float x2, float y2, int colour)
 // is dropped. A third of a contour picture's lines are such dots.
 void ImageSurface::plotLine(QPointF a, QPointF b, QRgb rgb, int width)
 {
-    double x0 = a.x(), y0 = a.y(), x1 = b.x(), y1 = b.y();
+    const double x0 = a.x(), y0 = a.y(), x1 = b.x(), y1 = b.y();
+    const double right = m_image.width() - 1e-6, bottom = m_image.height() - 1e-6;
+    const double dx = x1 - x0, dy = y1 - y0;
+    Run run;
+    // Wholly on the image (and finite), clipping would keep both ends as they are.
+    if (x0 >= 0 && x0 <= right && x1 >= 0 && x1 <= right && y0 >= 0 && y0 <= bottom &&
+        y1 >= 0 && y1 <= bottom) {
+        run.ax = int(x0);
+        run.ay = int(y0);
+        run.bx = int(x0 + dx);
+        run.by = int(y0 + dy);
+        addRun(run, rgb, width);
+        return;
+    }
     if (!std::isfinite(x0) || !std::isfinite(y0) || !std::isfinite(x1) || !std::isfinite(y1)) {
         flushDot();
         return;
     }
     // Clip to the image first, so that the pixel walk is bounded by the image.
-    const double right = m_image.width() - 1e-6, bottom = m_image.height() - 1e-6;
     double t0 = 0, t1 = 1;
-    const double dx = x1 - x0, dy = y1 - y0;
     auto clip = [&t0, &t1](double p, double q) {
         if (p == 0)
             return q >= 0;
@@ -152,11 +164,15 @@ void ImageSurface::plotLine(QPointF a, QPointF b, QRgb rgb, int width)
         flushDot();
         return;
     }
-    Run run;
     run.ax = int(std::floor(x0 + t0 * dx));
     run.ay = int(std::floor(y0 + t0 * dy));
     run.bx = int(std::floor(x0 + t1 * dx));
     run.by = int(std::floor(y0 + t1 * dy));
+    addRun(run, rgb, width);
+}
+
+void ImageSurface::addRun(Run& run, QRgb rgb, int width)
+{
     run.rgb = rgb;
     run.width = std::max(1, width);
     if (m_dot) {
@@ -248,8 +264,8 @@ bool ImageSurface::drawPlainText(const QPointF& at, const QString& text, QRgb rg
         if (!m_glyphCache)
             m_glyphCache = std::make_unique<GlyphCache>(m_painter.font(), m_painter.renderHints());
         for (qsizetype i = 0; i < text.size(); ++i)
-            m_glyphCache->draw(m_image, glyphs[i], pen.x() + positions[i].x(),
-                               pen.y() + positions[i].y(), rgb);
+            m_glyphCache->draw(m_bits, m_stride, m_image.width(), m_image.height(), glyphs[i],
+                               pen.x() + positions[i].x(), pen.y() + positions[i].y(), rgb);
         // The painter may have left the vector unit in its wide state while making masks.
         clearUpperVectorState();
         return true;

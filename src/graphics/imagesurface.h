@@ -58,6 +58,8 @@ private:
     };
     void plotLine(QPointF a, QPointF b, QRgb rgb, int width);
     void walk(const Run& run);
+    // Draws a clipped line, or holds it back when it is a dot.
+    void addRun(Run& run, QRgb rgb, int width);
     // Draws the dot held back, if any, before anything else changes the image.
     void flushDot();
     bool drawPlainText(const QPointF& at, const QString& text, QRgb rgb);
