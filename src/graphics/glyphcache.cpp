@@ -150,12 +150,12 @@ const GlyphCache::Mask& GlyphCache::mask(quint32 glyph, int fractionX, int fract
         m_lastRow = &row;
         m_lastGlyph = glyph;
     }
-    auto& slot = (*m_lastRow)[std::size_t(m_phases->xIndex[fractionX]) *
-                                  std::size_t(m_phases->yCount) +
-                              m_phases->yIndex[fractionY]];
+    auto& slot =
+        (*m_lastRow)[std::size_t(m_phases->xIndex[fractionX]) * std::size_t(m_phases->yCount) +
+                     m_phases->yIndex[fractionY]];
     if (!slot)
-        slot = std::make_unique<Mask>(
-            makeMask(glyph, m_phases->x[fractionX], m_phases->y[fractionY]));
+        slot =
+            std::make_unique<Mask>(makeMask(glyph, m_phases->x[fractionX], m_phases->y[fractionY]));
     return *slot;
 }
 

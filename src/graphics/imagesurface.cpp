@@ -130,8 +130,8 @@ void ImageSurface::plotLine(QPointF a, QPointF b, QRgb rgb, int width)
     const double dx = x1 - x0, dy = y1 - y0;
     Run run;
     // Wholly on the image (and finite), clipping would keep both ends as they are.
-    if (x0 >= 0 && x0 <= right && x1 >= 0 && x1 <= right && y0 >= 0 && y0 <= bottom &&
-        y1 >= 0 && y1 <= bottom) {
+    if (x0 >= 0 && x0 <= right && x1 >= 0 && x1 <= right && y0 >= 0 && y0 <= bottom && y1 >= 0 &&
+        y1 <= bottom) {
         run.ax = int(x0);
         run.ay = int(y0);
         run.bx = int(x0 + dx);
