@@ -15,7 +15,7 @@ namespace {
 
 // Long enough for everyday pictures to swap in at once, short enough for the window to stay
 // responsive while a long one is drawn.
-constexpr int QuickDrawMs = 30;
+constexpr int QuickDrawMs = 20;
 // A drawing shows its progress once it has taken this long.
 constexpr int ProgressDelayMs = 150;
 constexpr int ProgressPollMs = 50;

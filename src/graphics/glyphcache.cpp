@@ -127,32 +127,22 @@ GlyphCache::Mask GlyphCache::makeMask(quint32 glyph, int fractionX, int fraction
     m.height = bottom - top + 1;
     for (int y = top; y <= bottom; ++y) {
         const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        int first = m.width, last = -1;
-        for (int x = left; x <= right; ++x) {
-            const uchar c = uchar(qAlpha(line[x]));
-            m.coverage.push_back(c);
-            if (c) {
-                first = std::min(first, x - left);
-                last = x - left;
-            }
-        }
-        m.spans.emplace_back(first, last);
+        for (int x = left; x <= right; ++x)
+            if (const int c = qAlpha(line[x]))
+                m.pixels.push_back({qint16(x - left), qint16(y - top), uchar(c)});
     }
     return m;
 }
 
 const GlyphCache::Mask& GlyphCache::mask(quint32 glyph, int fractionX, int fractionY)
 {
-    if (!m_lastRow || glyph != m_lastGlyph) {
-        auto& row = m_masks[glyph];
-        if (row.empty())
-            row.resize(std::size_t(m_phases->xCount) * std::size_t(m_phases->yCount));
-        m_lastRow = &row;
-        m_lastGlyph = glyph;
-    }
-    auto& slot =
-        (*m_lastRow)[std::size_t(m_phases->xIndex[fractionX]) * std::size_t(m_phases->yCount) +
-                     m_phases->yIndex[fractionY]];
+    if (glyph >= m_masks.size())
+        m_masks.resize(std::size_t(glyph) + 1);
+    auto& phases = m_masks[glyph];
+    if (phases.empty())
+        phases.resize(std::size_t(m_phases->xCount) * std::size_t(m_phases->yCount));
+    auto& slot = phases[std::size_t(m_phases->xIndex[fractionX]) * std::size_t(m_phases->yCount) +
+                        m_phases->yIndex[fractionY]];
     if (!slot)
         slot =
             std::make_unique<Mask>(makeMask(glyph, m_phases->x[fractionX], m_phases->y[fractionY]));
@@ -179,21 +169,21 @@ void GlyphCache::draw(uchar* bits, qsizetype stride, int w, int h, quint32 glyph
         }
         m_tableColour = opaque;
     }
-    for (int row = rowFrom; row < rowTo; ++row) {
-        const auto [first, last] = m.spans[std::size_t(row)];
-        const int from = std::max(first, colFrom), to = std::min(last + 1, colTo);
-        auto* line = reinterpret_cast<QRgb*>(bits + (top + row) * stride) + left;
-        const uchar* cov = m.coverage.data() + std::size_t(row) * std::size_t(m.width);
-        for (int col = from; col < to; ++col) {
-            const uint c = cov[col];
-            QRgb& d = line[col];
-            if (c == 255)
-                d = opaque;
-            else if (d == 0xffffffff)
-                d = m_overWhite[c];
-            else if (c)
-                d = m_pen[c] + byteMul(d, 255 - c);
-        }
+    const bool whole = rowFrom == 0 && colFrom == 0 && rowTo == m.height && colTo == m.width;
+    const qint64 origin = top * stride + left * qint64(sizeof(QRgb));
+    for (const Mask::Pixel& pixel : m.pixels) {
+        if (!whole && (pixel.row < rowFrom || pixel.row >= rowTo || pixel.col < colFrom ||
+                       pixel.col >= colTo))
+            continue;
+        QRgb& d = *reinterpret_cast<QRgb*>(
+            bits + (origin + pixel.row * stride + pixel.col * qint64(sizeof(QRgb))));
+        const uint c = pixel.coverage;
+        if (c == 255)
+            d = opaque;
+        else if (d == 0xffffffff)
+            d = m_overWhite[c];
+        else
+            d = m_pen[c] + byteMul(d, 255 - c);
     }
 }
 

@@ -6,7 +6,6 @@
 #include <QRawFont>
 #include <array>
 #include <memory>
-#include <unordered_map>
 #include <vector>
 
 namespace tervan {
@@ -33,9 +32,13 @@ private:
     struct Mask
     {
         int left = 0, top = 0, width = 0, height = 0;
-        std::vector<uchar> coverage;
-        // Per row, the columns from the first to the last covered pixel.
-        std::vector<std::pair<int, int>> spans;
+        // The covered pixels only, row by row.
+        struct Pixel
+        {
+            qint16 col, row;
+            uchar coverage;
+        };
+        std::vector<Pixel> pixels;
     };
     // The sub-pixel phases of a font: for each 1/64 fraction, the first fraction drawn alike.
     struct Phases
@@ -55,14 +58,12 @@ private:
     QRawFont m_raw;
     QPainter::RenderHints m_hints;
     const Phases* m_phases;
-    // Masks by glyph, then phase; a glyph's row is filled as its phases are first drawn.
-    std::unordered_map<quint32, std::vector<std::unique_ptr<Mask>>> m_masks;
-    quint32 m_lastGlyph = 0;
+    // Masks by glyph index, then phase, made as they are first drawn.
+    std::vector<std::vector<std::unique_ptr<Mask>>> m_masks;
     // The pen colour at each coverage, alone and over white (most label pixels), for the
     // colour drawn last.
     QRgb m_tableColour = 0;
     std::array<QRgb, 256> m_pen{}, m_overWhite{};
-    std::vector<std::unique_ptr<Mask>>* m_lastRow = nullptr;
 };
 
 } // namespace tervan
