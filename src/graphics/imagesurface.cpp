@@ -200,7 +200,31 @@ void ImageSurface::flushDot()
 
 void ImageSurface::walk(const Run& r)
 {
+    const int sx = r.bx >= r.ax ? 1 : -1, sy = r.by >= r.ay ? 1 : -1;
+    const int ddx = std::abs(r.bx - r.ax), ddy = -std::abs(r.by - r.ay);
     const int w = m_image.width(), h = m_image.height();
+    const auto onImage = [w, h](int x, int y) { return x >= 0 && y >= 0 && x < w && y < h; };
+    if (r.width == 1 && onImage(r.ax, r.ay) && onImage(r.bx, r.by)) {
+        // Every pixel between two ends on the image is on it too. (Clipping far-off lines
+        // can leave an end a rounding error outside, so that is checked rather than assumed.)
+        int x = r.ax, y = r.ay;
+        int error = ddx + ddy;
+        for (;;) {
+            reinterpret_cast<QRgb*>(m_bits + y * m_stride)[x] = r.rgb;
+            if (x == r.bx && y == r.by)
+                break;
+            const int e2 = 2 * error;
+            if (e2 >= ddy) {
+                error += ddy;
+                x += sx;
+            }
+            if (e2 <= ddx) {
+                error += ddx;
+                y += sy;
+            }
+        }
+        return;
+    }
     uchar* const bits = m_bits;
     const qsizetype stride = m_stride;
     const QRgb rgb = r.rgb;
@@ -209,8 +233,6 @@ void ImageSurface::walk(const Run& r)
             reinterpret_cast<QRgb*>(bits + y * stride)[x] = rgb;
     };
     const bool steep = r.steep();
-    const int sx = r.bx >= r.ax ? 1 : -1, sy = r.by >= r.ay ? 1 : -1;
-    const int ddx = std::abs(r.bx - r.ax), ddy = -std::abs(r.by - r.ay);
     for (int offset = 0; offset < r.width; ++offset) {
         int x = r.ax, y = r.ay;
         int error = ddx + ddy;
