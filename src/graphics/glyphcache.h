@@ -60,10 +60,9 @@ private:
     const Phases* m_phases;
     // Masks by glyph index, then phase, made as they are first drawn.
     std::vector<std::vector<std::unique_ptr<Mask>>> m_masks;
-    // The pen colour at each coverage, alone and over white (most label pixels), for the
-    // colour drawn last.
+    // The pen colour at each coverage, for the colour drawn last.
     QRgb m_tableColour = 0;
-    std::array<QRgb, 256> m_pen{}, m_overWhite{};
+    std::array<QRgb, 256> m_pen{};
 };
 
 } // namespace tervan
