@@ -92,6 +92,13 @@ const GlyphCache::Phases& GlyphCache::phasesFor(const QFont& font, QPainter::Ren
         auto& out = vertical ? phases->y : phases->x;
         std::vector<std::pair<int, std::vector<QImage>>> seen;
         for (int f = 0; f < 64; ++f) {
+            // Without probes nothing is known to be alike: every fraction stands alone.
+            if (probes.empty()) {
+                out[f] = quint8(f);
+                (vertical ? phases->yIndex : phases->xIndex)[f] = quint8(f);
+                seen.emplace_back(f, std::vector<QImage>{});
+                continue;
+            }
             std::vector<QImage> images;
             for (const quint32 g : probes)
                 images.push_back(vertical ? render(raw, hints, g, 0, f)

@@ -21,6 +21,9 @@ namespace tervan {
 class GlyphCache
 {
 public:
+    // Fonts up to this line height (pixels) fit the probe image masks are made on.
+    static constexpr double LargestLineHeight = 48;
+
     GlyphCache(const QFont& font, QPainter::RenderHints hints);
 
     // Draws `glyph` with its pen position at (x, y) device pixels, as drawGlyphRun would,

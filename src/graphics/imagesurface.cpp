@@ -282,7 +282,8 @@ bool ImageSurface::drawPlainText(const QPointF& at, const QString& text, QRgb rg
     if (at.x() + x < 0)
         return true;
     const QPointF pen(at.x(), at.y() + m_ascent);
-    if (m_useGlyphCache) {
+    // The masks are made on a probe image with room for label-sized glyphs only.
+    if (m_useGlyphCache && m_lineHeight < GlyphCache::LargestLineHeight) {
         if (!m_glyphCache)
             m_glyphCache = std::make_unique<GlyphCache>(m_painter.font(), m_painter.renderHints());
         for (qsizetype i = 0; i < text.size(); ++i)
