@@ -198,58 +198,55 @@ void ImageSurface::flushDot()
     }
 }
 
+namespace {
+
+// The pixels from (ax, ay) to (bx, by), each handed to `plot`.
+template <typename Plot> void bresenham(int ax, int ay, int bx, int by, Plot plot)
+{
+    const int sx = bx >= ax ? 1 : -1, sy = by >= ay ? 1 : -1;
+    const int ddx = std::abs(bx - ax), ddy = -std::abs(by - ay);
+    int x = ax, y = ay;
+    int error = ddx + ddy;
+    for (;;) {
+        plot(x, y);
+        if (x == bx && y == by)
+            break;
+        const int e2 = 2 * error;
+        if (e2 >= ddy) {
+            error += ddy;
+            x += sx;
+        }
+        if (e2 <= ddx) {
+            error += ddx;
+            y += sy;
+        }
+    }
+}
+
+} // namespace
+
 void ImageSurface::walk(const Run& r)
 {
-    const int sx = r.bx >= r.ax ? 1 : -1, sy = r.by >= r.ay ? 1 : -1;
-    const int ddx = std::abs(r.bx - r.ax), ddy = -std::abs(r.by - r.ay);
+    uchar* const bits = m_bits;
+    const qsizetype stride = m_stride;
+    const QRgb rgb = r.rgb;
     const int w = m_image.width(), h = m_image.height();
     const auto onImage = [w, h](int x, int y) { return x >= 0 && y >= 0 && x < w && y < h; };
     if (r.width == 1 && onImage(r.ax, r.ay) && onImage(r.bx, r.by)) {
         // Every pixel between two ends on the image is on it too. (Clipping far-off lines
         // can leave an end a rounding error outside, so that is checked rather than assumed.)
-        int x = r.ax, y = r.ay;
-        int error = ddx + ddy;
-        for (;;) {
-            reinterpret_cast<QRgb*>(m_bits + y * m_stride)[x] = r.rgb;
-            if (x == r.bx && y == r.by)
-                break;
-            const int e2 = 2 * error;
-            if (e2 >= ddy) {
-                error += ddy;
-                x += sx;
-            }
-            if (e2 <= ddx) {
-                error += ddx;
-                y += sy;
-            }
-        }
+        bresenham(r.ax, r.ay, r.bx, r.by, [bits, stride, rgb](int x, int y) {
+            reinterpret_cast<QRgb*>(bits + y * stride)[x] = rgb;
+        });
         return;
     }
-    uchar* const bits = m_bits;
-    const qsizetype stride = m_stride;
-    const QRgb rgb = r.rgb;
-    auto plot = [bits, stride, rgb, w, h](int x, int y) {
-        if (x >= 0 && y >= 0 && x < w && y < h)
-            reinterpret_cast<QRgb*>(bits + y * stride)[x] = rgb;
-    };
     const bool steep = r.steep();
     for (int offset = 0; offset < r.width; ++offset) {
-        int x = r.ax, y = r.ay;
-        int error = ddx + ddy;
-        for (;;) {
-            plot(steep ? x + offset : x, steep ? y : y + offset);
-            if (x == r.bx && y == r.by)
-                break;
-            const int e2 = 2 * error;
-            if (e2 >= ddy) {
-                error += ddy;
-                x += sx;
-            }
-            if (e2 <= ddx) {
-                error += ddx;
-                y += sy;
-            }
-        }
+        bresenham(r.ax, r.ay, r.bx, r.by, [&](int x, int y) {
+            const int px = steep ? x + offset : x, py = steep ? y : y + offset;
+            if (onImage(px, py))
+                reinterpret_cast<QRgb*>(bits + py * stride)[px] = rgb;
+        });
     }
 }
 
