@@ -12,8 +12,8 @@
 # and creates the queue TervanPDF (cups-pdf backend) as that scheduler's default. The
 # scheduler runs in a mount namespace of its own in which /etc/cups/cups-pdf.conf is DIR's copy.
 # Nothing in /etc/cups, no system queue and no system default changes: clients find the
-# scheduler only through CUPS_SERVER. Every job becomes one file $TERVAN_PDF_DIR/job_<id>-<title>.pdf, complete once
-# the scheduler reports the job completed.
+# scheduler only through CUPS_SERVER. Every job becomes one file
+# $TERVAN_PDF_DIR/job_<id>-<title>.pdf, complete once the scheduler reports the job completed.
 #
 # On success stdout holds exactly the two lines
 #   CUPS_SERVER=<socket>
