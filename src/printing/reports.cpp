@@ -311,9 +311,10 @@ PageWindow pageWindow(const Project& p, const PictureRoom& room, double headingC
     return window;
 }
 
-// Heading in centimetres, then a world window fitted to the picture; returns the title's y.
-double startGraphicPage(PageSurface& page, const Project& p, const QString& title,
-                        const NodeLabels& labels, bool contour)
+// Heading in centimetres, then a world window fitted to the picture; returns where the
+// title's top centre goes.
+QPointF startGraphicPage(PageSurface& page, const Project& p, const QString& title,
+                         const NodeLabels& labels, bool contour)
 {
     page.beginReport(title);
     page.setPaperA4();
@@ -323,19 +324,15 @@ double startGraphicPage(PageSurface& page, const Project& p, const QString& titl
     const PageWindow w = pageWindow(p, room, heading, page.pageWidth(), page.pageHeight());
     page.setUserScale(w.left, w.top, w.right, w.bottom);
     page.setFont(PrintFace, PictureFontPoints, false);
-    return w.titleY;
+    return {(room.x0 + room.x1) / 2, w.titleY};
 }
 
 // Centred under the picture by the page's measure of the title.
-void graphicTitle(PageSurface& page, const Project& p, const QString& title, double y)
+void graphicTitle(PageSurface& page, const QString& title, QPointF topCentre)
 {
     page.setFont(PrintFace, TitlePoints, true);
-    const double width = double((qint32(p.GridCols) - 1) * p.GridSpacing);
-    const double centre =
-        (std::min({0.0, width, double(p.NodeXMin)}) + std::max({0.0, width, double(p.NodeXMax)})) /
-        2;
-    page.setX(centre - page.textWidth(title) / 2);
-    page.setY(y);
+    page.setX(topCentre.x() - page.textWidth(title) / 2);
+    page.setY(topCentre.y());
     page.printLine(title);
     page.setFontSize(16);
     page.setBold(false);
@@ -443,15 +440,15 @@ void DataPrint(PageSurface& page, const Project& p, int index)
 void GraphicPrint(PageSurface& page, Project& p, int index, const NodeLabels& labels)
 {
     if (index == 1 || index == 4) {
-        const double titleY = startGraphicPage(page, p, GridTitle, labels, false);
+        const QPointF title = startGraphicPage(page, p, GridTitle, labels, false);
         PrintGraphicGrid(page, p, labels);
-        graphicTitle(page, p, GridTitle, titleY);
+        graphicTitle(page, GridTitle, title);
         page.endDocument();
     }
     if (index == 2 || index == 4) {
-        const double titleY = startGraphicPage(page, p, ContourTitle, labels, true);
+        const QPointF title = startGraphicPage(page, p, ContourTitle, labels, true);
         PrintGraphicContour(page, p, labels);
-        graphicTitle(page, p, ContourTitle, titleY);
+        graphicTitle(page, ContourTitle, title);
         page.endDocument();
     }
 }
