@@ -400,9 +400,10 @@ PageWindow pageWindow(const Project& p, const PictureRoom& room, double headingC
     return window;
 }
 
-// Heading in centimetres, then a world window fitted to the picture; returns the title's y.
-double startGraphicPage(PageSurface& page, const Project& p, const QString& title,
-                        const NodeLabels& labels, bool contour)
+// Heading in centimetres, then a world window fitted to the picture; returns where the
+// title's top centre goes.
+QPointF startGraphicPage(PageSurface& page, const Project& p, const QString& title,
+                         const NodeLabels& labels, bool contour)
 {
     page.beginReport(title);
     page.setPaperA4();
@@ -412,26 +413,22 @@ double startGraphicPage(PageSurface& page, const Project& p, const QString& titl
     const PageWindow w = pageWindow(p, room, heading, page.pageWidth(), page.pageHeight());
     page.setUserScale(w.left, w.top, w.right, w.bottom);
     page.setFont(PrintFace, PictureFontPoints, false);
-    return w.titleY;
+    return {(room.x0 + room.x1) / 2, w.titleY};
 }
 
 // Centred under the picture by the page's measure of the title; a page without its contours
 // says why on the line below.
-void graphicTitle(PageSurface& page, const Project& p, const QString& title, double y,
+void graphicTitle(PageSurface& page, const QString& title, QPointF topCentre,
                   const QString& notice = {})
 {
     page.setFont(PrintFace, TitlePoints, true);
-    const double width = double((qint32(p.GridCols) - 1) * p.GridSpacing);
-    const double centre =
-        (std::min({0.0, width, double(p.NodeXMin)}) + std::max({0.0, width, double(p.NodeXMax)})) /
-        2;
-    page.setX(centre - page.textWidth(title) / 2);
-    page.setY(y);
+    page.setX(topCentre.x() - page.textWidth(title) / 2);
+    page.setY(topCentre.y());
     page.printLine(title);
     page.setFontSize(16);
     page.setBold(false);
     if (!notice.isEmpty()) {
-        page.setX(centre - page.textWidth(notice) / 2);
+        page.setX(topCentre.x() - page.textWidth(notice) / 2);
         page.printLine(notice);
     }
 }
@@ -542,15 +539,15 @@ QString GraphicPrint(PageSurface& page, Project& p, int index, const NodeLabels&
 {
     QString notice;
     if (index == 1 || index == 4) {
-        const double titleY = startGraphicPage(page, p, GridTitle, labels, false);
+        const QPointF title = startGraphicPage(page, p, GridTitle, labels, false);
         PrintGraphicGrid(page, p, labels);
-        graphicTitle(page, p, GridTitle, titleY);
+        graphicTitle(page, GridTitle, title);
         page.endDocument();
     }
     if (index == 2 || index == 4) {
-        const double titleY = startGraphicPage(page, p, ContourTitle, labels, true);
+        const QPointF title = startGraphicPage(page, p, ContourTitle, labels, true);
         notice = PrintGraphicContour(page, p, labels);
-        graphicTitle(page, p, ContourTitle, titleY, notice);
+        graphicTitle(page, ContourTitle, title, notice);
         page.endDocument();
     }
     return notice;
