@@ -23,8 +23,10 @@ inline QApplication& benchApplication()
     static char name[] = "bench";
     static char* argv[] = {name, nullptr};
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    static QApplication app(argc, argv);
-    return app;
+    // Never destroyed: at exit Qt's own globals (input devices of the window benchmark) may
+    // already be gone, and tearing the application down after them crashes.
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
 }
 
 // A grid of rows x cols nodes at 10 m with gently varying elevations.
@@ -71,15 +73,48 @@ inline Project benchTerrain()
 }
 
 // Redraws the project's picture on a 1600 x 1000 screen image, once per iteration.
-inline void redrawLoop(benchmark::State& state, Project& p)
+inline void redrawLoop(benchmark::State& state, Project& p, const NodeLabels& labels = {})
 {
     benchApplication();
     QImage image(1600, 1000, QImage::Format_RGB32);
     for (auto _ : state) {
         ImageSurface surface(image);
-        Redraw(surface, p, NodeLabels{});
+        Redraw(surface, p, labels);
         benchmark::DoNotOptimize(image.constBits());
     }
+}
+
+// The smooth terrain of the gdal_contour comparison, about 100 m of relief. Heights are
+// rounded to two decimals as text and read back, as the generator's round() does, so the
+// benchmark traces exactly the nodes of the generated project files.
+inline double terrainHeight(double x, double y)
+{
+    return 100 + 40 * std::sin(x / 300) * std::cos(y / 250) +
+           30 * std::exp(-((x - 900) * (x - 900) + (y - 700) * (y - 700)) / 200000) +
+           10 * std::sin((x + y) / 97);
+}
+
+inline float roundedHeight(double x, double y)
+{
+    char text[32];
+    const auto end =
+        std::to_chars(text, text + sizeof text, terrainHeight(x, y), std::chars_format::fixed, 2)
+            .ptr;
+    double v = 0;
+    std::from_chars(text, end, v);
+    return float(v);
+}
+
+// The largest grid, 181 x 181 nodes at 10 m.
+inline Project terrain()
+{
+    Project p = startupProject();
+    applyControlData(p, {10, 181, 181, 1});
+    for (int n = 1; n <= p.NodeCount; ++n)
+        p.Nodes[n].Z = roundedHeight(p.Nodes[n].X, p.Nodes[n].Y);
+    p.ComputeElevationRange();
+    p.ComputeNodeExtents();
+    return p;
 }
 
 } // namespace tervan

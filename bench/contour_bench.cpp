@@ -13,10 +13,11 @@ using namespace tervan;
 
 namespace {
 
-// Intervals for about 10, 100 and 1000 levels over the 51.14 .. 159.72 m of the terrain.
+// Intervals for about 10, 100, 1000 and 10,000 levels over the 51.14 .. 159.72 m of the
+// terrain.
 float intervalFor(std::int64_t levels)
 {
-    return levels >= 1000 ? 0.1f : levels >= 100 ? 1.0f : 10.0f;
+    return levels >= 10000 ? 0.01f : levels >= 1000 ? 0.1f : levels >= 100 ? 1.0f : 10.0f;
 }
 
 class CountingSink final : public ContourSink
@@ -55,7 +56,7 @@ void BM_ContourTrace(benchmark::State& state)
     state.counters["segments/s"] =
         benchmark::Counter(double(last.segments), benchmark::Counter::kIsIterationInvariantRate);
 }
-BENCHMARK(BM_ContourTrace)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ContourTrace)->Arg(10)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 // The grid with its contours as the window draws it, fitted to a 1600 x 1000 screen.
 void BM_ContourRedraw(benchmark::State& state)
@@ -66,7 +67,12 @@ void BM_ContourRedraw(benchmark::State& state)
     fitScreen(p);
     redrawLoop(state, p);
 }
-BENCHMARK(BM_ContourRedraw)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ContourRedraw)
+    ->Arg(10)
+    ->Arg(100)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Unit(benchmark::kMillisecond);
 
 // The wire-frame surface of the same terrain.
 void BM_SurfaceMeshRedraw(benchmark::State& state)

@@ -9,10 +9,11 @@
 # scheduler configuration under DIR (configuration, spool, logs, state; where DIR is closed to
 # the lp user, as in root's home, DIR becomes a link to a folder under /tmp), starts
 # /usr/sbin/cupsd on the socket DIR/cups.sock only (no network port, no sharing, no browsing)
-# and creates the queue TervanPDF (cups-pdf backend) as that scheduler's default. Nothing in /etc/cups, no
-# system queue and no system default changes: clients find the scheduler only through
-# CUPS_SERVER. Every job becomes one file $TERVAN_PDF_DIR/job_<id>-<title>.pdf, complete once
-# the scheduler reports the job completed.
+# and creates the queue TervanPDF (cups-pdf backend) as that scheduler's default. The
+# scheduler runs in a mount namespace of its own in which /etc/cups/cups-pdf.conf is DIR's copy.
+# Nothing in /etc/cups, no system queue and no system default changes: clients find the
+# scheduler only through CUPS_SERVER. Every job becomes one file
+# $TERVAN_PDF_DIR/job_<id>-<title>.pdf, complete once the scheduler reports the job completed.
 #
 # On success stdout holds exactly the two lines
 #   CUPS_SERVER=<socket>

@@ -5,6 +5,7 @@
 
 #include "app/aboutdialog.h"
 #include "app/earthworklauncher.h"
+#include "app/picturedrawing.h"
 #include "app/printerchoice.h"
 
 #include "app/toolbaricons.h"
@@ -12,8 +13,6 @@
 #include "grading/grading.h"
 #include "grading/ui/graderesultdialog.h"
 #include "grading/ui/inputgradedialog.h"
-#include "graphics/imagesurface.h"
-#include "graphics/redraw.h"
 #include "graphics/surfacemesh.h"
 #include "graphics/ui/colourdialog.h"
 #include "graphics/ui/plotwidget.h"
@@ -308,6 +307,7 @@ void MainWindow::buildCentralArea()
     m_readout->setObjectName(QStringLiteral("stbMainText"));
     m_stbMain->addWidget(m_readout, 1);
     setStatusBar(m_stbMain);
+    m_picture = new PictureDrawing(m_project, m_plot, m_stbMain, this);
 
     connect(m_plot, &PlotWidget::mouseMovedTo, this, &MainWindow::Form_MouseMove);
     connect(m_plot, &PlotWidget::resized, this, &MainWindow::Form_Activate);
@@ -337,6 +337,9 @@ void MainWindow::startup()
     m_vsbMain->setRange(-int(std::nearbyint(m_project.ViewYMax)),
                         -int(std::nearbyint(m_project.ViewYMin)));
     m_vsbMain->setValue(0);
+    // A click in the trough pans one step too, as far as an arrow click would reach.
+    for (QScrollBar* bar : {m_hsbMain, m_vsbMain})
+        bar->setPageStep(bar->singleStep());
     m_project.HScrollPos = qint16(m_hsbMain->value());
     m_project.VScrollPos = qint16(-m_vsbMain->value());
 
@@ -401,8 +404,7 @@ void MainWindow::resizeEvent(QResizeEvent* event)
 
 void MainWindow::clearPicture()
 {
-    m_drawn.reset();
-    m_plot->clear();
+    m_picture->clear();
 }
 
 void MainWindow::Form_Activate()
@@ -410,16 +412,7 @@ void MainWindow::Form_Activate()
     Project& p = m_project;
     m_plot->setWorldWindow(p.ViewXMin, p.ViewYMax, p.ViewXMax, p.ViewYMin);
     const NodeLabels labels{checked(5), checked(6), checked(7)};
-    const QSize size = m_plot->image().size();
-    if (!m_drawn ||
-        !(m_drawn->labels == labels && m_drawn->size == size && m_drawn->project == p)) {
-        {
-            ImageSurface surface(m_plot->image());
-            Redraw(surface, p, labels);
-        }
-        m_drawn = Drawn{p, labels, size};
-        m_plot->update();
-    }
+    m_picture->request(labels);
 
     // The colour command suits contours and the surface; rotation only the surface.
     const bool colour = p.DisplayMode == 2 || p.DisplayMode == 3;
@@ -751,14 +744,18 @@ void MainWindow::GradePrint_Click(int index)
     emit commandStarted(QStringLiteral("GradePrint_Click(%1)").arg(index));
     if (!printsSomething(index))
         return;
-    // Without cells the balanced platform is undefined: nothing to report.
-    const bool balanced = index == 1 || index == 4;
+    // Without cells the balanced platform is undefined: nothing to report for it, while the
+    // fixed one still is, so "all" prints that one alone.
+    const bool cells = m_project.GridRows >= 2 && m_project.GridCols >= 2;
     const bool fixed = index == 2 || index == 4;
-    if (!m_project.HasNodes() || (balanced && (m_project.GridRows < 2 || m_project.GridCols < 2)) ||
-        !ElevationsGradeable(m_project) ||
+    if (!m_project.HasNodes() || (index == 1 && !cells) || !ElevationsGradeable(m_project) ||
         (fixed && !PlatformGradeable(m_project, m_project.FixGradeElevation))) {
         m_prompts->notice(msg::DataIncomplete);
         return;
+    }
+    if (index == 4 && !cells) {
+        m_prompts->notice(msg::DataIncomplete);
+        index = 2;
     }
     printReport([this, index](PageSurface& page) { GradePrint(page, m_project, index); });
 }

@@ -23,6 +23,7 @@ namespace tervan {
 class ControlDialog;
 class EarthworkLauncher;
 class NodeEntryDialog;
+class PictureDrawing;
 class PlotWidget;
 class PrinterChoice;
 class UnsavedChanges;
@@ -127,15 +128,8 @@ private:
     QPointer<ControlDialog> m_controlModeless;
     QPointer<NodeEntryDialog> m_nodeEntry;
     EarthworkLauncher* m_earthwork = nullptr;
-    // What the picture on screen was drawn from: a redraw from the same state, as on every
-    // window activation, keeps the picture instead of drawing it again.
-    struct Drawn
-    {
-        Project project;
-        NodeLabels labels;
-        QSize size;
-    };
-    std::optional<Drawn> m_drawn;
+    // A redraw from the state shown, as on every window activation, keeps the picture.
+    PictureDrawing* m_picture = nullptr;
     PrintOutput m_printOutput;
     PrinterChoice* m_printerChoice = nullptr;
     UnsavedChanges* m_unsaved = nullptr;

@@ -4,11 +4,13 @@
 #include "project/ui/prompts.h"
 
 #include <QAction>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QMenu>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QPushButton>
 
 namespace tervan {
 
@@ -42,6 +44,13 @@ void PrinterChoice::mnuFilePrinter_Click()
     QPrintDialog dialog(&printer, m_window);
     dialog.setWindowTitle(QStringLiteral("เลือกเครื่องพิมพ์"));
     dialog.setOptions(QAbstractPrintDialog::PrintToFile);
+    // The dialog only picks; nothing prints when it closes.
+    if (auto* buttons = dialog.findChild<QDialogButtonBox*>()) {
+        if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok))
+            ok->setText(QStringLiteral("ตกลง"));
+        if (QPushButton* cancel = buttons->button(QDialogButtonBox::Cancel))
+            cancel->setText(QStringLiteral("ยกเลิก"));
+    }
     if (m_prompts.runModal(dialog) != QDialog::Accepted)
         return;
     if (printer.outputFormat() == QPrinter::PdfFormat || printer.printerName().isEmpty()) {

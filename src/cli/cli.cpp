@@ -214,7 +214,15 @@ int render(const RenderOptions& o, QTextStream& err)
         ImageSurface surface(image);
         Redraw(surface, p, NodeLabels{});
     }
-    return savePng(image, o.output, err) ? 0 : 1;
+    if (!savePng(image, o.output, err))
+        return 1;
+    // The picture is saved without its contours, as the window shows it, and the run fails.
+    if (p.DisplayMode == 2) {
+        if (const QString notice = contourNotice(contourLevels(p, p.ContourInterval));
+            !notice.isEmpty())
+            return fail(err) << notice << '\n', 1;
+    }
+    return 0;
 }
 
 // Prints what the tracer reports, one item a line, or only the counts.
@@ -294,9 +302,11 @@ int contours(const QStringList& args, QTextStream& out, QTextStream& err)
     const auto project = openProject(name, err);
     if (!project)
         return 1;
+    const float step = interval ? float(*interval) : project->ContourInterval;
+    if (const QString notice = contourNotice(contourLevels(*project, step)); !notice.isEmpty())
+        return fail(err) << notice << '\n', 1;
     PrintedContours sink(out, summary);
-    TraceContours(*project, interval ? float(*interval) : project->ContourInterval,
-                  allLabels ? 0 : -1, sink);
+    TraceContours(*project, step, allLabels ? 0 : -1, sink);
     sink.finish();
     return 0;
 }
@@ -396,12 +406,13 @@ int print(const QStringList& args, QTextStream& err)
         return 1;
     }
     CairoPdfBackend backend(output);
+    QString notice;
     {
         PageSurface page(backend);
         if (family == 'd')
             DataPrint(page, p, index);
         else if (family == 'g')
-            GraphicPrint(page, p, index, NodeLabels{});
+            notice = GraphicPrint(page, p, index, NodeLabels{});
         else
             GradePrint(page, p, index);
     }
@@ -409,6 +420,8 @@ int print(const QStringList& args, QTextStream& err)
         fail(err) << msg::cannotSaveFile(QDir::toNativeSeparators(output)) << '\n';
         return 1;
     }
+    if (!notice.isEmpty())
+        return fail(err) << notice << '\n', 1;
     return 0;
 }
 

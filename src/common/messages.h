@@ -13,6 +13,12 @@ inline const QString DataIncomplete = QStringLiteral("ข้อมูลไม�
 inline const QString EnterRowsColsFirst = QStringLiteral("กรุณากลับไปป้อนจำนวนแถวกับจำนวนคอลัมน์ก่อนครับ");
 inline const QString CannotPrint = QStringLiteral("ไม่สามารถพิมพ์ได้ กรุณาตรวจสอบเครื่องพิมพ์");
 inline const QString InputError = QStringLiteral("การป้อนข้อมูลผิดพลาด กรุณาตรวจสอบอีกครั้ง");
+inline const QString ContourIntervalTooSmall = QStringLiteral("ช่วงชั้นความสูงเล็กเกินไปสำหรับค่าระดับนี้");
+
+inline QString tooManyContourLevels(qint64 count)
+{
+    return QStringLiteral("จำนวนชั้นความสูง %1 ชั้น มากเกินไป กรุณาเพิ่มช่วงชั้นความสูง").arg(count);
+}
 
 // File problems name the file as the user knows it.
 inline QString cannotOpenFile(const QString& name)

@@ -1,5 +1,7 @@
 #include "grading/grading.h"
 
+#include "common/vectorstate.h"
+
 #include "project/project.h"
 
 #include <algorithm>
@@ -72,6 +74,7 @@ bool finite(const std::vector<float>& values)
 
 bool AutoGradeElev(Project& p)
 {
+    clearUpperVectorState();
     const float cellArea = cellGeometry(p);
     p.AutoCellMeanElev = cellMeans(p);
     const auto& means = p.AutoCellMeanElev;
@@ -106,6 +109,7 @@ bool AutoGradeElev(Project& p)
 
 bool FixGradeElev(Project& p)
 {
+    clearUpperVectorState();
     const float cellArea = cellGeometry(p);
     p.FixCellMeanElev = cellMeans(p);
     totals(p.FixCellMeanElev, p.CellCount, cellArea, p.FixGradeElevation, p.FixCutVolume,

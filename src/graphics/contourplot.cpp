@@ -3,8 +3,11 @@
 #include "common/numbertext.h"
 #include "graphics/contourtracer.h"
 #include "graphics/palette.h"
+#include "graphics/redraw.h"
 #include "graphics/surface.h"
 #include "project/project.h"
+
+#include <algorithm>
 
 namespace tervan {
 
@@ -13,9 +16,19 @@ namespace {
 class ScreenContours final : public ContourSink
 {
 public:
-    ScreenContours(Surface& s, int colour) : m_s(s), m_colour(colour) {}
+    ScreenContours(Surface& s, int colour, const Project& p, RedrawProgress* progress)
+        : m_s(s), m_colour(colour), m_progress(progress), m_low(p.ElevMin), m_high(p.ElevMax)
+    {
+    }
 
-    void level(float, int lineWidth) override { m_s.setLineWidth(lineWidth); }
+    void level(float level, int lineWidth) override
+    {
+        m_s.setLineWidth(lineWidth);
+        if (m_progress && m_high > m_low)
+            m_progress->permille =
+                int(std::clamp(1000 * (level - m_low) / (m_high - m_low), 0.0, 1000.0));
+    }
+    bool cancelled() const override { return m_progress && m_progress->cancelled; }
     void point(float x, float y) override { m_s.line(x, y, x, y, m_colour); }
     void segment(float x1, float y1, float x2, float y2) override
     {
@@ -47,13 +60,15 @@ public:
 private:
     Surface& m_s;
     int m_colour;
+    RedrawProgress* m_progress;
+    double m_low, m_high;
 };
 
 } // namespace
 
-void PlotContour(Surface& s, Project& p)
+void PlotContour(Surface& s, Project& p, RedrawProgress* progress)
 {
-    ScreenContours sink(s, lineColourIndex(p));
+    ScreenContours sink(s, lineColourIndex(p), p, progress);
     p.ContourLevel = TraceContours(p, p.ContourInterval, p.BoldWholeContours, sink);
     s.setLineWidth(1);
 }

@@ -1,5 +1,7 @@
 #include "graphics/contourtracer.h"
 
+#include "common/messages.h"
+#include "common/vectorstate.h"
 #include "project/project.h"
 
 #include <algorithm>
@@ -113,16 +115,74 @@ bool isWhole(float v)
     return float(std::floor(v)) == v;
 }
 
+// Level k counts intervals from the whole metre below ElevMin: summing in 32 bits would drift
+// off whole levels (100.999985 instead of 101 at 0.1).
+float levelAt(double base, double interval, qint64 k)
+{
+    return float(base + double(k) * interval);
+}
+
 } // namespace
+
+ContourLevels contourLevels(const Project& p, float interval)
+{
+    ContourLevels out;
+    out.base = std::floor(double(p.ElevMin));
+    out.interval = interval;
+    if (!(interval > 0) || !std::isfinite(interval) || !std::isfinite(out.base) ||
+        !std::isfinite(p.ElevMax)) {
+        out.problem = ContourLevels::BadInterval;
+        return out;
+    }
+    out.first = 1;
+    if (levelAt(out.base, interval, 1) < p.ElevMin)
+        out.first = 2;
+    // Where 32-bit levels are coarsest, one interval must still move a level.
+    for (const float at : {float(out.base), p.ElevMin, p.ElevMax}) {
+        if (!(float(double(at) + interval) > at)) {
+            out.problem = ContourLevels::IntervalTooSmall;
+            return out;
+        }
+    }
+    // The walk always draws its first level, and then every one up to ElevMax.
+    const double steps = std::floor((double(p.ElevMax) - out.base) / interval);
+    const double last = std::max(double(out.first), std::min(steps + 1, 1e15));
+    qint64 k = qint64(last);
+    while (k > out.first && levelAt(out.base, interval, k) > p.ElevMax)
+        --k;
+    while (levelAt(out.base, interval, k + 1) <= p.ElevMax)
+        ++k;
+    out.count = k - out.first + 1;
+    if (out.count > ContourLevels::Budget)
+        out.problem = ContourLevels::TooMany;
+    return out;
+}
+
+float ContourLevels::level(qint64 index) const
+{
+    return levelAt(base, interval, first + index);
+}
+
+QString contourNotice(const ContourLevels& levels)
+{
+    switch (levels.problem) {
+    case ContourLevels::BadInterval:
+    case ContourLevels::IntervalTooSmall:
+        return msg::ContourIntervalTooSmall;
+    case ContourLevels::TooMany:
+        return msg::tooManyContourLevels(levels.count);
+    case ContourLevels::None:
+        break;
+    }
+    return {};
+}
 
 float TraceContours(const Project& p, float interval, qint16 boldWhole, ContourSink& sink,
                     bool pageCoordinates)
 {
-    float level = float(std::floor(double(p.ElevMin)) + interval);
-    if (!(interval > 0) || !std::isfinite(interval) || !std::isfinite(level))
-        return level;
-    if (level < p.ElevMin)
-        level = float(double(level) + interval);
+    const ContourLevels levels = contourLevels(p, interval);
+    if (levels.problem != ContourLevels::None)
+        return levels.count ? levels.level(levels.count) : float(levels.base);
 
     // Cells in number order with the range of their corner elevations; never past the node
     // table, whatever the header says.
@@ -154,7 +214,10 @@ float TraceContours(const Project& p, float interval, qint16 boldWhole, ContourS
     std::vector<int> active, added, merged;
 
     CellTracer tracer(p, sink, pageCoordinates);
-    do {
+    for (qint64 index = 0; index < levels.count; ++index) {
+        // The sink may have drawn text through Qt since the last level.
+        clearUpperVectorState();
+        const float level = levels.level(index);
         const bool whole = isWhole(level);
         sink.level(level, boldWhole == -1 && whole ? 2 : 1);
         const bool labelled = boldWhole == 0 || (boldWhole == -1 && whole);
@@ -177,13 +240,10 @@ float TraceContours(const Project& p, float interval, qint16 boldWhole, ContourS
             tracer.trace(cells[c], level, labelled);
         }
         active.resize(kept);
-
-        const float next = float(double(level) + interval);
-        if (!(next > level))
-            return next;
-        level = next;
-    } while (level <= p.ElevMax);
-    return level;
+        if (sink.cancelled())
+            break;
+    }
+    return levels.level(levels.count);
 }
 
 } // namespace tervan

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QtGlobal>
 
 namespace tervan {
@@ -21,15 +22,40 @@ public:
     virtual void segment(float x1, float y1, float x2, float y2) = 0;
     // A labelled level meets the grid border at (x, y).
     virtual void label(Border border, float x, float y, float level) = 0;
+    // Asked after each level: a drawing nobody waits for any more stops there.
+    virtual bool cancelled() const { return false; }
 };
+
+// The levels of a contour picture: level k (from 0) is the whole metre below ElevMin plus
+// (first + k) intervals, summed in double and stored as a 32-bit float once, so whole levels
+// come out exactly whole. The first level is the lowest one from ElevMin up; the walk draws
+// it and every following level up to ElevMax. A picture with a problem draws no contours.
+struct ContourLevels
+{
+    // More levels than a picture can show; one mistyped height would otherwise cost minutes.
+    static constexpr qint64 Budget = 20000;
+    enum Problem { None, BadInterval, IntervalTooSmall, TooMany };
+
+    double base = 0;
+    double interval = 0;
+    qint64 first = 1;
+    qint64 count = 0;
+    Problem problem = None;
+
+    float level(qint64 index) const;
+};
+
+ContourLevels contourLevels(const Project& p, float interval);
+// What the user is told when the levels cannot be drawn; empty when they can.
+QString contourNotice(const ContourLevels& levels);
 
 // Traces every contour level from one interval above the whole metre below ElevMin up to
 // ElevMax over the cells of the grid, each cell split into two triangles by its diagonal from
 // lower left to upper right, and reports points, segments and border labels. Levels and
 // crossings are 32-bit floats stored at each step. Labels are reported for every level when
 // `boldWhole` is 0, and only for whole levels when it is -1 (whole levels are then 2 pixels
-// wide). An interval that is not a positive finite number traces nothing; a level that no
-// longer grows when the interval is added ends the walk. Returns the level after the last one.
+// wide). Levels with a problem (see ContourLevels) trace nothing. Returns the level after the
+// last one.
 //
 // Only cells whose corner elevations span a level are visited for it, in cell order, so the
 // cost follows the crossed cells rather than levels x cells.

@@ -1,5 +1,7 @@
 #include "graphics/imagesurface.h"
 
+#include "common/vectorstate.h"
+#include "graphics/glyphcache.h"
 #include "graphics/palette.h"
 
 #include <QFontMetricsF>
@@ -12,7 +14,7 @@ namespace {
 
 QRgb rgbOf(int colour)
 {
-    return colour == Surface::ForeColour ? qRgb(0, 0, 0) : paletteColour(colour).rgb();
+    return colour == Surface::ForeColour ? qRgb(0, 0, 0) : paletteRgb(colour);
 }
 
 int clampedFloor(double v)
@@ -36,6 +38,9 @@ ImageSurface::ImageSurface(QImage& image)
     : m_image(image), m_ratio(takePixelRatio(image)), m_painter(&image)
 {
     m_painter.setRenderHint(QPainter::Antialiasing, false);
+    // The painter has detached the image already; lines write through these directly.
+    m_bits = m_image.bits();
+    m_stride = m_image.bytesPerLine();
     setWorld(0, 0, float(image.width()), float(image.height()));
     m_lineWidth = devicePixels(1);
     if (m_ratio != 1) {
@@ -48,6 +53,7 @@ ImageSurface::ImageSurface(QImage& image)
 
 ImageSurface::~ImageSurface()
 {
+    flushDot();
     m_painter.end();
     m_image.setDevicePixelRatio(m_ratio);
 }
@@ -92,12 +98,14 @@ int ImageSurface::deviceRow(float y) const
 
 void ImageSurface::clear()
 {
+    m_dot.reset();
     m_image.fill(Qt::white);
     m_x = m_y = 0;
 }
 
 void ImageSurface::setPixel(float x, float y, int colour)
 {
+    flushDot();
     const int dx = deviceColumn(x), dy = deviceRow(y);
     if (dx < 0 || dy < 0 || dx >= m_image.width() || dy >= m_image.height())
         return;
@@ -125,6 +133,7 @@ void ImageSurface::setLattice(const std::vector<float>& xs, const std::vector<fl
         xs, [this](float x) { return deviceColumn(x); }, m_image.width());
     const auto rows = onImage(
         ys, [this](float y) { return deviceRow(y); }, m_image.height());
+    flushDot();
     const QRgb rgb = rgbOf(colour);
     if (devicePixels(1) > 1) {
         for (int dy : rows)
@@ -141,21 +150,40 @@ void ImageSurface::setLattice(const std::vector<float>& xs, const std::vector<fl
 
 void ImageSurface::line(float x1, float y1, float x2, float y2, int colour)
 {
-    plotLine(toDevice(x1, y1), toDevice(x2, y2), rgbOf(colour), m_lineWidth);
+    plotLine({(x1 - m_left) * m_xScale, (y1 - m_top) * m_yScale},
+             {(x2 - m_left) * m_xScale, (y2 - m_top) * m_yScale}, rgbOf(colour), m_lineWidth);
 }
 
 // Lines go straight into the image: a fine contour picture has a million short ones, and the
 // painter's general path would cost most of its redraw. Pixels are those the points fall in,
 // as for single pixels; a two-pixel line is doubled across its direction.
-void ImageSurface::plotLine(QPointF a, QPointF b, QRgb rgb, int width)
+//
+// A zero-length line (a contour's first crossing in a cell) is held back: when the next line
+// starts on its pixel in the same colour and covers its second pixel too, it adds nothing and
+// is dropped. A third of a contour picture's lines are such dots. Inlined into line(): ten
+// million calls on a fine contour picture.
+Q_ALWAYS_INLINE void ImageSurface::plotLine(QPointF a, QPointF b, QRgb rgb, int width)
 {
-    double x0 = a.x(), y0 = a.y(), x1 = b.x(), y1 = b.y();
-    if (!std::isfinite(x0) || !std::isfinite(y0) || !std::isfinite(x1) || !std::isfinite(y1))
-        return;
-    // Clip to the image first, so that the pixel walk is bounded by the image.
+    const double x0 = a.x(), y0 = a.y(), x1 = b.x(), y1 = b.y();
     const double right = m_image.width() - 1e-6, bottom = m_image.height() - 1e-6;
-    double t0 = 0, t1 = 1;
     const double dx = x1 - x0, dy = y1 - y0;
+    Run run;
+    // Wholly on the image (and finite), clipping would keep both ends as they are.
+    if (x0 >= 0 && x0 <= right && x1 >= 0 && x1 <= right && y0 >= 0 && y0 <= bottom && y1 >= 0 &&
+        y1 <= bottom) {
+        run.ax = int(x0);
+        run.ay = int(y0);
+        run.bx = int(x0 + dx);
+        run.by = int(y0 + dy);
+        addRun(run, rgb, width);
+        return;
+    }
+    if (!std::isfinite(x0) || !std::isfinite(y0) || !std::isfinite(x1) || !std::isfinite(y1)) {
+        flushDot();
+        return;
+    }
+    // Clip to the image first, so that the pixel walk is bounded by the image.
+    double t0 = 0, t1 = 1;
     auto clip = [&t0, &t1](double p, double q) {
         if (p == 0)
             return q >= 0;
@@ -171,39 +199,94 @@ void ImageSurface::plotLine(QPointF a, QPointF b, QRgb rgb, int width)
         }
         return true;
     };
-    if (!clip(-dx, x0) || !clip(dx, right - x0) || !clip(-dy, y0) || !clip(dy, bottom - y0))
+    if (!clip(-dx, x0) || !clip(dx, right - x0) || !clip(-dy, y0) || !clip(dy, bottom - y0)) {
+        flushDot();
         return;
-    const int ax = int(std::floor(x0 + t0 * dx)), ay = int(std::floor(y0 + t0 * dy));
-    const int bx = int(std::floor(x0 + t1 * dx)), by = int(std::floor(y0 + t1 * dy));
+    }
+    run.ax = int(std::floor(x0 + t0 * dx));
+    run.ay = int(std::floor(y0 + t0 * dy));
+    run.bx = int(std::floor(x0 + t1 * dx));
+    run.by = int(std::floor(y0 + t1 * dy));
+    addRun(run, rgb, width);
+}
 
-    const int w = m_image.width(), h = m_image.height();
-    auto plot = [this, rgb, w, h](int x, int y) {
-        if (x >= 0 && y >= 0 && x < w && y < h)
-            reinterpret_cast<QRgb*>(m_image.scanLine(y))[x] = rgb;
-    };
-    const bool steep = std::abs(by - ay) > std::abs(bx - ax);
-    auto walk = [&](int offset) {
-        int x = ax, y = ay;
-        const int sx = bx >= ax ? 1 : -1, sy = by >= ay ? 1 : -1;
-        const int ddx = std::abs(bx - ax), ddy = -std::abs(by - ay);
-        int error = ddx + ddy;
-        for (;;) {
-            plot(steep ? x + offset : x, steep ? y : y + offset);
-            if (x == bx && y == by)
-                break;
-            const int e2 = 2 * error;
-            if (e2 >= ddy) {
-                error += ddy;
-                x += sx;
-            }
-            if (e2 <= ddx) {
-                error += ddx;
-                y += sy;
-            }
+Q_ALWAYS_INLINE void ImageSurface::addRun(Run& run, QRgb rgb, int width)
+{
+    run.rgb = rgb;
+    run.width = std::max(1, width);
+    if (m_dot) {
+        // Both walks start on the same pixel; across the direction a dot is doubled in y,
+        // so a wide steep line would leave its second pixel uncovered.
+        const bool covered = m_dot->ax == run.ax && m_dot->ay == run.ay && m_dot->rgb == rgb &&
+                             m_dot->width == run.width && (run.width == 1 || !run.steep());
+        if (!covered)
+            flushDot();
+        m_dot.reset();
+    }
+    if (run.ax == run.bx && run.ay == run.by)
+        m_dot = run;
+    else
+        walk(run);
+}
+
+void ImageSurface::flushDot()
+{
+    if (m_dot) {
+        walk(*m_dot);
+        m_dot.reset();
+    }
+}
+
+namespace {
+
+// The pixels from (ax, ay) to (bx, by), each handed to `plot`.
+template <typename Plot> void bresenham(int ax, int ay, int bx, int by, Plot plot)
+{
+    const int sx = bx >= ax ? 1 : -1, sy = by >= ay ? 1 : -1;
+    const int ddx = std::abs(bx - ax), ddy = -std::abs(by - ay);
+    int x = ax, y = ay;
+    int error = ddx + ddy;
+    for (;;) {
+        plot(x, y);
+        if (x == bx && y == by)
+            break;
+        const int e2 = 2 * error;
+        if (e2 >= ddy) {
+            error += ddy;
+            x += sx;
         }
-    };
-    for (int offset = 0; offset < std::max(1, width); ++offset)
-        walk(offset);
+        if (e2 <= ddx) {
+            error += ddx;
+            y += sy;
+        }
+    }
+}
+
+} // namespace
+
+void ImageSurface::walk(const Run& r)
+{
+    uchar* const bits = m_bits;
+    const qsizetype stride = m_stride;
+    const QRgb rgb = r.rgb;
+    const int w = m_image.width(), h = m_image.height();
+    const auto onImage = [w, h](int x, int y) { return x >= 0 && y >= 0 && x < w && y < h; };
+    if (r.width == 1 && onImage(r.ax, r.ay) && onImage(r.bx, r.by)) {
+        // Every pixel between two ends on the image is on it too. (Clipping far-off lines
+        // can leave an end a rounding error outside, so that is checked rather than assumed.)
+        bresenham(r.ax, r.ay, r.bx, r.by, [bits, stride, rgb](int x, int y) {
+            reinterpret_cast<QRgb*>(bits + y * stride)[x] = rgb;
+        });
+        return;
+    }
+    const bool steep = r.steep();
+    for (int offset = 0; offset < r.width; ++offset) {
+        bresenham(r.ax, r.ay, r.bx, r.by, [&](int x, int y) {
+            const int px = steep ? x + offset : x, py = steep ? y : y + offset;
+            if (onImage(px, py))
+                reinterpret_cast<QRgb*>(bits + py * stride)[px] = rgb;
+        });
+    }
 }
 
 void ImageSurface::setLineWidth(int pixels)
@@ -217,7 +300,7 @@ void ImageSurface::moveTo(float x, float y)
     m_y = y;
 }
 
-bool ImageSurface::drawPlainText(const QPointF& at, const QString& text)
+bool ImageSurface::drawPlainText(const QPointF& at, const QString& text, QRgb rgb)
 {
     if (!m_rawFont.isValid() || text.size() > 64)
         return false;
@@ -234,22 +317,36 @@ bool ImageSurface::drawPlainText(const QPointF& at, const QString& text)
     }
     if (at.x() + x < 0)
         return true;
+    const QPointF pen(at.x(), at.y() + m_ascent);
+    // The masks are made on a probe image with room for label-sized glyphs only.
+    if (m_useGlyphCache && m_lineHeight < GlyphCache::LargestLineHeight) {
+        if (!m_glyphCache)
+            m_glyphCache = std::make_unique<GlyphCache>(m_painter.font(), m_painter.renderHints());
+        for (qsizetype i = 0; i < text.size(); ++i)
+            m_glyphCache->draw(m_bits, m_stride, m_image.width(), m_image.height(), glyphs[i],
+                               pen.x() + positions[i].x(), pen.y() + positions[i].y(), rgb);
+        // The painter may have left the vector unit in its wide state while making masks.
+        clearUpperVectorState();
+        return true;
+    }
+    m_painter.setPen(QColor(rgb));
     QGlyphRun run;
     run.setRawFont(m_rawFont);
     run.setRawData(glyphs, positions, int(text.size()));
-    m_painter.drawGlyphRun(QPointF(at.x(), at.y() + m_ascent), run);
+    m_painter.drawGlyphRun(pen, run);
     return true;
 }
 
 void ImageSurface::text(const QString& text, int colour)
 {
+    flushDot();
     const QPointF at = toDevice(m_x, m_y);
     // Off the image, nothing of the text can show.
     if (at.x() > m_image.width() || at.y() > m_image.height() || at.y() + m_lineHeight < 0)
         return;
-    m_painter.setPen(QColor(rgbOf(colour)));
-    if (drawPlainText(at, text))
+    if (drawPlainText(at, text, rgbOf(colour)))
         return;
+    m_painter.setPen(QColor(rgbOf(colour)));
     m_painter.drawText(QPointF(at.x(), at.y() + m_ascent), text);
 }
 
@@ -278,6 +375,7 @@ void ImageSurface::fontChanged()
     const QFontMetricsF metrics(m_painter.font(), &m_image);
     m_ascent = metrics.ascent();
     m_lineHeight = metrics.height();
+    m_glyphCache.reset();
     m_rawFont = QRawFont::fromFont(m_painter.font());
     m_glyphs.fill(0);
     if (!m_rawFont.isValid())

@@ -17,6 +17,7 @@ constexpr int White = 15;
 } // namespace colour
 
 QColor paletteColour(int index);
+QRgb paletteRgb(int index);
 
 // Contour and surface lines: the colour the user picked, or green. An OK without a pick
 // means index 0.

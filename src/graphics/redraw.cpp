@@ -1,5 +1,7 @@
 #include "graphics/redraw.h"
 
+#include "common/vectorstate.h"
+
 #include "graphics/contourplot.h"
 #include "graphics/surface.h"
 #include "graphics/surfacemesh.h"
@@ -9,8 +11,9 @@
 
 namespace tervan {
 
-void Redraw(Surface& s, Project& p, const NodeLabels& labels)
+void Redraw(Surface& s, Project& p, const NodeLabels& labels, RedrawProgress* progress)
 {
+    clearUpperVectorState();
     s.setWorld(p.ViewXMin, p.ViewYMax, p.ViewXMax, p.ViewYMin);
     p.GridDotCols = std::fabs(double(p.ViewXMax) - p.ViewXMin) / p.ViewStepX + 1;
     p.GridDotRows = std::fabs(double(p.ViewYMax) - p.ViewYMin) / p.ViewStepY + 1;
@@ -21,7 +24,7 @@ void Redraw(Surface& s, Project& p, const NodeLabels& labels)
         break;
     case 2:
         PlotGrid(s, p, labels);
-        PlotContour(s, p);
+        PlotContour(s, p, progress);
         break;
     case 3:
         PlotSurfaceMesh(s, p);

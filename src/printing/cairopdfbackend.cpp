@@ -218,13 +218,19 @@ void CairoPdfBackend::text(QPointF at, const QString& text, const QFont& font, i
 
 void CairoPdfBackend::line(QPointF from, QPointF to, int colour, int widthPixels)
 {
-    if (!openPage())
+    polyline({from, to}, colour, widthPixels);
+}
+
+void CairoPdfBackend::polyline(const std::vector<QPointF>& points, int colour, int widthPixels)
+{
+    if (points.size() < 2 || !openPage())
         return;
     const QColor c = colour == PageSurface::ForeColour ? QColor(Qt::black) : paletteColour(colour);
     cairo_set_source_rgb(m->cr, c.redF(), c.greenF(), c.blueF());
     cairo_set_line_width(m->cr, std::max(1, widthPixels) * PointsPerPixel);
-    cairo_move_to(m->cr, from.x() / TwipsPerPoint, from.y() / TwipsPerPoint);
-    cairo_line_to(m->cr, to.x() / TwipsPerPoint, to.y() / TwipsPerPoint);
+    cairo_move_to(m->cr, points.front().x() / TwipsPerPoint, points.front().y() / TwipsPerPoint);
+    for (std::size_t i = 1; i < points.size(); ++i)
+        cairo_line_to(m->cr, points[i].x() / TwipsPerPoint, points[i].y() / TwipsPerPoint);
     cairo_stroke(m->cr);
 }
 

@@ -22,6 +22,7 @@ public:
     double lineHeightTwips(const QFont& font) override;
     void text(QPointF at, const QString& text, const QFont& font, int colour) override;
     void line(QPointF from, QPointF to, int colour, int widthPixels) override;
+    void polyline(const std::vector<QPointF>& points, int colour, int widthPixels) override;
     void setPaperA4() override {}
     void endDocument() override;
     int pageCount() const override { return m_pages; }

@@ -37,7 +37,7 @@ double PageSurface::scaleX() const
     case Unit::Centimetres:
         return TwipsPerCentimetre;
     case Unit::User:
-        return m_backend.printableTwips().width() / (m_right - m_left);
+        return m_printable.width() / (m_right - m_left);
     }
     return 1;
 }
@@ -55,7 +55,7 @@ double PageSurface::toTwipsY(double v) const
     case Unit::Centimetres:
         return v * TwipsPerCentimetre;
     case Unit::User:
-        return (v - m_top) * m_backend.printableTwips().height() / (m_bottom - m_top);
+        return (v - m_top) * m_printable.height() / (m_bottom - m_top);
     }
     return v;
 }
@@ -73,7 +73,7 @@ double PageSurface::fromTwipsY(double t) const
     case Unit::Centimetres:
         return t / TwipsPerCentimetre;
     case Unit::User:
-        return m_top + t * (m_bottom - m_top) / m_backend.printableTwips().height();
+        return m_top + t * (m_bottom - m_top) / m_printable.height();
     }
     return t;
 }
@@ -118,7 +118,7 @@ void PageSurface::setY(double y)
 
 double PageSurface::pageWidth() const
 {
-    return m_backend.printableTwips().width() / scaleX();
+    return m_printable.width() / scaleX();
 }
 
 double PageSurface::pageHeight() const
@@ -189,6 +189,13 @@ void PageSurface::endDocument()
 {
     flush();
     m_backend.endDocument();
+}
+
+void PageSurface::polyline(std::vector<QPointF>& points, int colour)
+{
+    for (QPointF& point : points)
+        point = {toTwipsX(point.x()), toTwipsY(point.y())};
+    m_backend.polyline(points, colour == ForeColour ? m_colour : colour, m_lineWidth);
 }
 
 void PageSurface::line(double x1, double y1, double x2, double y2, int colour)

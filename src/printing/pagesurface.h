@@ -5,6 +5,7 @@
 #include <QPointF>
 #include <QSizeF>
 #include <QString>
+#include <vector>
 
 namespace tervan {
 
@@ -20,6 +21,12 @@ public:
     // Text with its top-left corner at `at`.
     virtual void text(QPointF at, const QString& text, const QFont& font, int colour) = 0;
     virtual void line(QPointF from, QPointF to, int colour, int widthPixels) = 0;
+    // Joined lines through `points`, drawn as one path where the device allows.
+    virtual void polyline(const std::vector<QPointF>& points, int colour, int widthPixels)
+    {
+        for (std::size_t i = 1; i < points.size(); ++i)
+            line(points[i - 1], points[i], colour, widthPixels);
+    }
     virtual void setPaperA4() = 0;
     // A report starts: its pages form one print job, named after its title.
     virtual void beginReport(const QString& /*title*/) {}
@@ -50,7 +57,10 @@ class PageSurface
 public:
     static constexpr int ForeColour = -1;
 
-    explicit PageSurface(PageBackend& backend) : m_backend(backend) {}
+    explicit PageSurface(PageBackend& backend)
+        : m_backend(backend), m_printable(backend.printableTwips())
+    {
+    }
     ~PageSurface() { flush(); }
     PageSurface(const PageSurface&) = delete;
     PageSurface& operator=(const PageSurface&) = delete;
@@ -79,8 +89,14 @@ public:
     void printLine(const QString& text = {});
     void printBlanks(int count) { print(QString(std::max(count, 0), QLatin1Char(' '))); }
     void line(double x1, double y1, double x2, double y2, int colour = ForeColour);
+    // Points in the current unit, converted in place.
+    void polyline(std::vector<QPointF>& points, int colour = ForeColour);
 
-    void setPaperA4() { m_backend.setPaperA4(); }
+    void setPaperA4()
+    {
+        m_backend.setPaperA4();
+        m_printable = m_backend.printableTwips();
+    }
     void beginReport(const QString& title);
     void endDocument();
     bool failed() const { return m_backend.failed(); }
@@ -104,6 +120,8 @@ private:
     PageBackend& m_backend;
     enum class Unit { Twips, Centimetres, User } m_unit = Unit::Twips;
     double m_left = 0, m_top = 0, m_right = 1, m_bottom = 1;
+    // The printable area, asked of the device once per page size rather than per coordinate.
+    QSizeF m_printable;
     double m_x = 0, m_y = 0; // twips
     QFont m_font;
     int m_colour = ForeColour;

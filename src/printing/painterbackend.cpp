@@ -91,20 +91,54 @@ void PainterBackend::text(QPointF at, const QString& text, const QFont& font, in
         return;
     const QFont face = printFont(font);
     m_painter.setFont(face);
+    m_penColour = -2;
     m_painter.setPen(colour == PageSurface::ForeColour ? QColor(Qt::black) : paletteColour(colour));
     const QPointF d = toDevice(at);
     m_painter.drawText(QPointF(d.x(), d.y() + QFontMetricsF(face, &m_device).ascent()), text);
+}
+
+void PainterBackend::setLinePen(int colour, int widthPixels)
+{
+    if (colour == m_penColour && widthPixels == m_penWidth &&
+        m_painter.pen().capStyle() == Qt::RoundCap)
+        return;
+    QPen pen(colour == PageSurface::ForeColour ? QColor(Qt::black) : paletteColour(colour));
+    pen.setWidth(std::max(1, widthPixels));
+    pen.setCapStyle(Qt::RoundCap);
+    // Joined as separate round-capped lines would meet.
+    pen.setJoinStyle(Qt::RoundJoin);
+    m_painter.setPen(pen);
+    m_penColour = colour;
+    m_penWidth = widthPixels;
 }
 
 void PainterBackend::line(QPointF from, QPointF to, int colour, int widthPixels)
 {
     if (!openPage())
         return;
-    QPen pen(colour == PageSurface::ForeColour ? QColor(Qt::black) : paletteColour(colour));
-    pen.setWidth(std::max(1, widthPixels));
-    pen.setCapStyle(Qt::RoundCap);
-    m_painter.setPen(pen);
+    setLinePen(colour, widthPixels);
     m_painter.drawLine(toDevice(from), toDevice(to));
+}
+
+void PainterBackend::polyline(const std::vector<QPointF>& points, int colour, int widthPixels)
+{
+    if (!openPage() || points.empty())
+        return;
+    setLinePen(colour, widthPixels);
+    // On the device's own dots: a printer puts them there anyway, and a fine contour page of a
+    // PDF file then writes whole numbers, a third of the bytes. Points on the same dot as the
+    // one before add nothing.
+    m_devicePoints.clear();
+    const double dx = dpiX(), dy = dpiY();
+    for (const QPointF& point : points) {
+        const QPointF dot(std::round(point.x() * dx / 1440), std::round(point.y() * dy / 1440));
+        if (m_devicePoints.empty() || m_devicePoints.back() != dot)
+            m_devicePoints.push_back(dot);
+    }
+    if (m_devicePoints.size() == 1)
+        m_painter.drawLine(m_devicePoints[0], m_devicePoints[0]);
+    else
+        m_painter.drawPolyline(m_devicePoints.data(), int(m_devicePoints.size()));
 }
 
 void PainterBackend::setPaperA4()

@@ -31,6 +31,7 @@ public:
     double lineHeightTwips(const QFont& font) override;
     void text(QPointF at, const QString& text, const QFont& font, int colour) override;
     void line(QPointF from, QPointF to, int colour, int widthPixels) override;
+    void polyline(const std::vector<QPointF>& points, int colour, int widthPixels) override;
     void setPaperA4() override;
     void beginReport(const QString& title) override;
     void endDocument() override;
@@ -45,6 +46,8 @@ private:
     double dpiX() const;
     double dpiY() const;
     QPointF toDevice(QPointF twips) const;
+    QFont deviceFont(const QFont& font) const;
+    void setLinePen(int colour, int widthPixels);
 
     std::unique_ptr<QPagedPaintDevice> m_owned;
     QPagedPaintDevice& m_device;
@@ -55,6 +58,10 @@ private:
     int m_pages = 0;
     bool m_newPageDue = false;
     bool m_failed = false;
+    // The pen of the last line, kept while lines of one colour and width follow.
+    int m_penColour = -2;
+    int m_penWidth = 0;
+    std::vector<QPointF> m_devicePoints;
 };
 
 } // namespace tervan

@@ -9,6 +9,9 @@
 #include "project/project.h"
 
 #include <cmath>
+#include <optional>
+#include <unordered_map>
+#include <vector>
 
 namespace tervan {
 
@@ -161,16 +164,24 @@ void nodeLabels(PageSurface& page, const Project& p, const NodeLabels& labels)
 }
 
 // Contours on the page: Y points down. Labels stand centred on their contour by the page's own
-// measure of their text, as the screen centres them by its own.
+// measure of their text, as the screen centres them by its own. Each level's segments are
+// joined into polylines where they meet, so that the page holds one path per line rather than
+// one per cell edge, and a crossing's dot is printed only where no segment starts or ends on it.
 class PrintedContours final : public ContourSink
 {
 public:
     PrintedContours(PageSurface& page, int colour) : m_page(page), m_colour(colour) {}
-    void level(float, int lineWidth) override { m_page.setLineWidth(lineWidth); }
-    void point(float x, float y) override { m_page.line(x, y, x, y, m_colour); }
+    ~PrintedContours() override { flushLevel(); }
+
+    void level(float, int lineWidth) override
+    {
+        flushLevel();
+        m_page.setLineWidth(lineWidth);
+    }
+    void point(float x, float y) override { m_dots.push_back({x, y}); }
     void segment(float x1, float y1, float x2, float y2) override
     {
-        m_page.line(x1, y1, x2, y2, m_colour);
+        m_segments.push_back({{x1, y1}, {x2, y2}});
     }
     void label(Border border, float x, float y, float level) override
     {
@@ -200,10 +211,88 @@ public:
         m_page.setForeColour(PageSurface::ForeColour);
     }
 
+    // Prints the level gathered so far.
+    void flushLevel();
+
 private:
+    struct End
+    {
+        float x, y;
+    };
+    struct Segment
+    {
+        End a, b;
+    };
+    // Crossings of neighbouring cells are computed from opposite ends of their shared edge
+    // and may differ in the last bit: ends meet within a tenth of a millimetre.
+    using Key = std::pair<qint64, qint64>;
+    struct KeyHash
+    {
+        std::size_t operator()(const Key& k) const
+        {
+            return std::hash<qint64>()(k.first * 1000003 ^ k.second);
+        }
+    };
+    static Key key(End e)
+    {
+        return {std::llround(double(e.x) * 1e4), std::llround(double(e.y) * 1e4)};
+    }
+
     PageSurface& m_page;
     int m_colour;
+    std::vector<End> m_dots;
+    std::vector<Segment> m_segments;
 };
+
+void PrintedContours::flushLevel()
+{
+    if (m_segments.empty() && m_dots.empty())
+        return;
+    // Segment ends by position: entry 2i is segment i's start, 2i + 1 its end.
+    std::unordered_multimap<Key, std::size_t, KeyHash> ends;
+    ends.reserve(m_segments.size() * 2);
+    for (std::size_t i = 0; i < m_segments.size(); ++i) {
+        ends.emplace(key(m_segments[i].a), 2 * i);
+        ends.emplace(key(m_segments[i].b), 2 * i + 1);
+    }
+    std::vector<bool> used(m_segments.size(), false);
+    const auto endOf = [this](std::size_t e) {
+        return e % 2 ? m_segments[e / 2].b : m_segments[e / 2].a;
+    };
+    // The far end of an unused segment that meets `at`, marking it used.
+    const auto follow = [&](End at) -> std::optional<End> {
+        const auto [first, last] = ends.equal_range(key(at));
+        for (auto it = first; it != last; ++it) {
+            const std::size_t e = it->second;
+            if (!used[e / 2]) {
+                used[e / 2] = true;
+                return endOf(e ^ 1);
+            }
+        }
+        return std::nullopt;
+    };
+    std::vector<QPointF> forward, backward;
+    for (std::size_t i = 0; i < m_segments.size(); ++i) {
+        if (used[i])
+            continue;
+        used[i] = true;
+        forward = {QPointF(m_segments[i].a.x, m_segments[i].a.y),
+                   QPointF(m_segments[i].b.x, m_segments[i].b.y)};
+        for (auto next = follow(m_segments[i].b); next; next = follow(*next))
+            forward.emplace_back(next->x, next->y);
+        backward.clear();
+        for (auto next = follow(m_segments[i].a); next; next = follow(*next))
+            backward.emplace_back(next->x, next->y);
+        forward.insert(forward.begin(), backward.rbegin(), backward.rend());
+        m_page.polyline(forward, m_colour);
+    }
+    for (const End& dot : m_dots) {
+        if (ends.find(key(dot)) == ends.end())
+            m_page.line(dot.x, dot.y, dot.x, dot.y, m_colour);
+    }
+    m_segments.clear();
+    m_dots.clear();
+}
 
 const QString GridTitle = QStringLiteral("กราฟิกกริด");
 const QString ContourTitle = QStringLiteral("กราฟิกเส้นชั้นความสูง");
@@ -311,9 +400,10 @@ PageWindow pageWindow(const Project& p, const PictureRoom& room, double headingC
     return window;
 }
 
-// Heading in centimetres, then a world window fitted to the picture; returns the title's y.
-double startGraphicPage(PageSurface& page, const Project& p, const QString& title,
-                        const NodeLabels& labels, bool contour)
+// Heading in centimetres, then a world window fitted to the picture; returns where the
+// title's top centre goes.
+QPointF startGraphicPage(PageSurface& page, const Project& p, const QString& title,
+                         const NodeLabels& labels, bool contour)
 {
     page.beginReport(title);
     page.setPaperA4();
@@ -323,22 +413,24 @@ double startGraphicPage(PageSurface& page, const Project& p, const QString& titl
     const PageWindow w = pageWindow(p, room, heading, page.pageWidth(), page.pageHeight());
     page.setUserScale(w.left, w.top, w.right, w.bottom);
     page.setFont(PrintFace, PictureFontPoints, false);
-    return w.titleY;
+    return {(room.x0 + room.x1) / 2, w.titleY};
 }
 
-// Centred under the picture by the page's measure of the title.
-void graphicTitle(PageSurface& page, const Project& p, const QString& title, double y)
+// Centred under the picture by the page's measure of the title; a page without its contours
+// says why on the line below.
+void graphicTitle(PageSurface& page, const QString& title, QPointF topCentre,
+                  const QString& notice = {})
 {
     page.setFont(PrintFace, TitlePoints, true);
-    const double width = double((qint32(p.GridCols) - 1) * p.GridSpacing);
-    const double centre =
-        (std::min({0.0, width, double(p.NodeXMin)}) + std::max({0.0, width, double(p.NodeXMax)})) /
-        2;
-    page.setX(centre - page.textWidth(title) / 2);
-    page.setY(y);
+    page.setX(topCentre.x() - page.textWidth(title) / 2);
+    page.setY(topCentre.y());
     page.printLine(title);
     page.setFontSize(16);
     page.setBold(false);
+    if (!notice.isEmpty()) {
+        page.setX(topCentre.x() - page.textWidth(notice) / 2);
+        page.printLine(notice);
+    }
 }
 
 } // namespace
@@ -423,13 +515,16 @@ void PrintGraphicGrid(PageSurface& page, const Project& p, const NodeLabels& lab
     nodeLabels(page, p, labels);
 }
 
-void PrintGraphicContour(PageSurface& page, Project& p, const NodeLabels& labels)
+QString PrintGraphicContour(PageSurface& page, Project& p, const NodeLabels& labels)
 {
     gridLines(page, p);
+    const ContourLevels levels = contourLevels(p, p.ContourInterval);
     PrintedContours sink(page, lineColourIndex(p));
     p.ContourLevel = TraceContours(p, p.ContourInterval, p.BoldWholeContours, sink, true);
+    sink.flushLevel();
     page.setLineWidth(1);
     nodeLabels(page, p, labels);
+    return contourNotice(levels);
 }
 
 void DataPrint(PageSurface& page, const Project& p, int index)
@@ -440,20 +535,22 @@ void DataPrint(PageSurface& page, const Project& p, int index)
         PrintNodeElev(page, p);
 }
 
-void GraphicPrint(PageSurface& page, Project& p, int index, const NodeLabels& labels)
+QString GraphicPrint(PageSurface& page, Project& p, int index, const NodeLabels& labels)
 {
+    QString notice;
     if (index == 1 || index == 4) {
-        const double titleY = startGraphicPage(page, p, GridTitle, labels, false);
+        const QPointF title = startGraphicPage(page, p, GridTitle, labels, false);
         PrintGraphicGrid(page, p, labels);
-        graphicTitle(page, p, GridTitle, titleY);
+        graphicTitle(page, GridTitle, title);
         page.endDocument();
     }
     if (index == 2 || index == 4) {
-        const double titleY = startGraphicPage(page, p, ContourTitle, labels, true);
-        PrintGraphicContour(page, p, labels);
-        graphicTitle(page, p, ContourTitle, titleY);
+        const QPointF title = startGraphicPage(page, p, ContourTitle, labels, true);
+        notice = PrintGraphicContour(page, p, labels);
+        graphicTitle(page, ContourTitle, title, notice);
         page.endDocument();
     }
+    return notice;
 }
 
 bool GradePrint(PageSurface& page, Project& p, int index)

@@ -22,14 +22,16 @@ void PrintFixGrade(PageSurface& page, const Project& p);
 // or over the heading, one scale fitting them below the heading), with the node labels chosen
 // in the window and the title centred below the picture.
 void PrintGraphicGrid(PageSurface& page, const Project& p, const NodeLabels& labels);
-void PrintGraphicContour(PageSurface& page, Project& p, const NodeLabels& labels);
+// The contour picture returns the notice of levels it could not draw (empty when it drew them).
+QString PrintGraphicContour(PageSurface& page, Project& p, const NodeLabels& labels);
 
 // The Print menu items by index (1, 2 and 4 print; 4 is "all"). The callers have checked that
 // the project holds what the report needs. Grading reports recompute their grades first;
 // returns false, printing no further report, when a grade comes out in no numbers (no cells
 // or no area for the balanced grade, overflowing sums or volumes).
 void DataPrint(PageSurface& page, const Project& p, int index);
-void GraphicPrint(PageSurface& page, Project& p, int index, const NodeLabels& labels);
+// The graphics pages return the contour page's notice, printed on the page below its title.
+QString GraphicPrint(PageSurface& page, Project& p, int index, const NodeLabels& labels);
 bool GradePrint(PageSurface& page, Project& p, int index);
 
 } // namespace tervan

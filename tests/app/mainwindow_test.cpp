@@ -1,4 +1,5 @@
 #include "app/mainwindow.h"
+#include "app/picturedrawing.h"
 #include "common/messages.h"
 #include "graphics/ui/plotwidget.h"
 #include "project/controldata.h"
@@ -524,6 +525,13 @@ TEST(MainWindow, ScrollBarsPanOneStepTowardsTheirEnds)
     QTest::mouseClick(vsb, Qt::LeftButton, {}, QPoint(8, 3));
     EXPECT_EQ(p.ViewYMax, 95);
     EXPECT_EQ(p.VScrollPos, 1);
+    // A click in the trough below the handle moves one step too, so the arrows keep working.
+    const float yMax = p.ViewYMax;
+    for (int click = 1; click <= 3; ++click) {
+        QTest::mouseClick(vsb, Qt::LeftButton, {}, QPoint(8, 280));
+        EXPECT_EQ(p.VScrollPos, 1 - click);
+        EXPECT_LT(p.ViewYMax, yMax);
+    }
 }
 
 TEST(MainWindow, ColourChoiceRedrawsAndReadoutFollowsTheMouse)
@@ -559,8 +567,11 @@ TEST(MainWindow, ColourChoiceRedrawsAndReadoutFollowsTheMouse)
 TEST(MainWindow, RedrawKeepsAnUnchangedPictureAndRedrawsAChangedOne)
 {
     Fixture f;
+    // Pictures are drawn on a worker; a loaded machine may take longer than the window waits.
+    auto settle = [&f] { f.window.findChild<PictureDrawing*>()->waitForPicture(); };
     f.defineGrid();
     f.window.Form_Activate();
+    settle();
     QImage& image = f.window.findChild<PlotWidget*>("picPlot")->image();
     const QRgb marker = qRgb(1, 2, 3);
     image.setPixel(1, 1, marker);
@@ -568,15 +579,18 @@ TEST(MainWindow, RedrawKeepsAnUnchangedPictureAndRedrawsAChangedOne)
     EXPECT_EQ(image.pixel(1, 1), marker);
     f.window.project().Nodes[3].Z = 7; // typed into the node list
     f.window.Form_Activate();
+    settle();
     EXPECT_NE(image.pixel(1, 1), marker);
 
     image.setPixel(1, 1, marker);
     f.item("ViewChoice_7")->trigger(); // label choice changes the picture
+    settle();
     EXPECT_NE(image.pixel(1, 1), marker);
 
     image.setPixel(1, 1, marker);
     f.window.mnuFileClose_Click();
     f.window.Form_Activate(); // the closed window shows the data again
+    settle();
     EXPECT_NE(image.pixel(1, 1), marker);
 }
 
@@ -644,12 +658,12 @@ TEST(MainWindow, BalancedReportOfASingleRowIsRefused)
 {
     Fixture f;
     f.defineGrid(10, 1, 5);
-    f.window.GradePrint_Click(4);
+    f.window.GradePrint_Click(4); // the fixed report alone
     f.window.GradePrint_Click(1);
     EXPECT_EQ(f.prompts->messages, QStringList(2, msg::DataIncomplete));
-    EXPECT_EQ(f.printCommands, 0);
-    f.window.GradePrint_Click(2); // the fixed report prints its heading row
     EXPECT_EQ(f.printCommands, 1);
+    f.window.GradePrint_Click(2); // the fixed report prints its heading row
+    EXPECT_EQ(f.printCommands, 2);
 }
 
 TEST(MainWindow, FailedPrintingIsReported)
@@ -671,4 +685,36 @@ TEST(MainWindow, FailedPrintingIsReported)
     f.window.DataPrint_Click(1);
     EXPECT_EQ(f.prompts->messages, QStringList{msg::CannotPrint});
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+// One row of nodes has no cells: the balanced platform is undefined, the fixed one is not.
+TEST(MainWindow, GradingPrintOnOneRowPrintsTheFixedReport)
+{
+    const struct
+    {
+        const char* what;
+        std::function<void(MainWindow&)> run;
+        QStringList messages;
+        int documents;
+    } rows[] = {
+        {"toolbar",
+         [](MainWindow& w) { w.tbrmain_ButtonClick("PrintGrade"); },
+         {msg::DataIncomplete},
+         1},
+        {"all", [](MainWindow& w) { w.GradePrint_Click(4); }, {msg::DataIncomplete}, 1},
+        {"balanced", [](MainWindow& w) { w.GradePrint_Click(1); }, {msg::DataIncomplete}, 0},
+        {"fixed", [](MainWindow& w) { w.GradePrint_Click(2); }, {}, 1},
+    };
+    for (const auto& row : rows) {
+        Fixture f;
+        f.defineGrid(10, 1, 4);
+        f.window.project().FixGradeElevation = 1;
+        row.run(f.window);
+        EXPECT_EQ(f.prompts->messages, row.messages) << row.what;
+        EXPECT_EQ(f.printed.documents(), row.documents) << row.what;
+        if (row.documents) {
+            EXPECT_TRUE(f.printed.texts(0).join(' ').contains(QStringLiteral("ผู้ใช้กำหนดค่าระดับ")))
+                << row.what;
+        }
+    }
 }

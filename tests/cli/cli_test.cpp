@@ -394,3 +394,35 @@ TEST(Cli, UnwritableOutputGivesTheSystemsReason)
         EXPECT_TRUE(r.err.endsWith(": No such file or directory\n")) << r.err.toStdString();
     }
 }
+
+// One height mistyped as 1e6 at interval 1: 999,900 levels are refused in every command that
+// draws contours, and the other pictures are unaffected.
+TEST(Cli, TooManyContourLevelsAreRefusedWithTheirCount)
+{
+    QTemporaryDir dir;
+    const QString site = writeGrid(dir, "site", 10, 2, 2, {100, 101, 1e6f, 102});
+    const QString tooMany =
+        QStringLiteral("tervan-cli: จำนวนชั้นความสูง 999900 ชั้น มากเกินไป กรุณาเพิ่มช่วงชั้นความสูง\n");
+    const QString tooSmall = QStringLiteral("tervan-cli: ช่วงชั้นความสูงเล็กเกินไปสำหรับค่าระดับนี้\n");
+    const struct
+    {
+        QStringList args;
+        int status;
+        QString err;
+    } cases[] = {
+        {{"contours", site, "--summary"}, 1, tooMany},
+        {{"contours", site, "--interval", "-1"}, 1, tooSmall},
+        {{"contours", site, "--interval", "1e6"}, 0, {}},
+        {{"render", "contour", site, "-o", dir.filePath("c.png")}, 1, tooMany},
+        {{"render", "grid", site, "-o", dir.filePath("g.png")}, 0, {}},
+        {{"print", "contour", site, "-o", dir.filePath("c.pdf")}, 1, tooMany},
+        {{"print", "grid", site, "-o", dir.filePath("g.pdf")}, 0, {}},
+    };
+    for (const auto& c : cases) {
+        const CliRun r = run(c.args);
+        EXPECT_EQ(r.status, c.status) << c.args.join(' ').toStdString();
+        EXPECT_EQ(r.err, c.err) << c.args.join(' ').toStdString();
+    }
+    EXPECT_GT(QFileInfo(dir.filePath("c.pdf")).size(), 0);
+    EXPECT_FALSE(QImage(dir.filePath("c.png")).isNull());
+}

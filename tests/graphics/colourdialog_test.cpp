@@ -72,3 +72,34 @@ TEST(ColourDialog, OnlyTheLastClickedSwatchIsBordered)
     EXPECT_EQ(p.ChosenColorIndex, 12);
     EXPECT_EQ(d.swatch(7)->cursor().shape(), Qt::PointingHandCursor);
 }
+
+// Mouse press and release as they reach the swatches: Qt gives the release to the swatch that
+// was pressed, wherever the mouse is let go.
+TEST(ColourDialog, SwatchIsPickedOnlyByPressAndReleaseOnIt)
+{
+    const struct
+    {
+        const char* what;
+        QPoint release; // relative to swatch 3
+        bool picked;
+    } cases[] = {
+        {"released on it", {5, 5}, true},
+        {"released beside it", {-20, 5}, false},
+        {"released far below", {5, 400}, false},
+    };
+    for (const auto& c : cases) {
+        Project p = startupProject();
+        ColourDialog d(p);
+        d.show();
+        QLabel* swatch = d.swatch(3);
+        QTest::mousePress(swatch, Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::mouseRelease(swatch, Qt::LeftButton, {}, c.release);
+        EXPECT_EQ(p.ChosenColorIndex == 3, c.picked) << c.what;
+        EXPECT_EQ(bordered(d, 3), c.picked) << c.what;
+    }
+    // A release without a press on the swatch picks nothing either.
+    Project p = startupProject();
+    ColourDialog d(p);
+    QTest::mouseRelease(d.swatch(4), Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_FALSE(p.ChosenColorIndex.has_value());
+}

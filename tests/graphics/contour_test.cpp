@@ -1,3 +1,4 @@
+#include "common/numbertext.h"
 #include "graphics/contourplot.h"
 #include "graphics/contourtracer.h"
 #include "graphics/palette.h"
@@ -57,9 +58,11 @@ Recorded trace(const Project& p, float interval, qint16 bold = -1)
 Recorded plainTrace(const Project& p, float interval, qint16 bold)
 {
     Recorded r;
-    float L = float(std::floor(double(p.ElevMin)) + interval);
+    const double base = std::floor(double(p.ElevMin));
+    int step = 1;
+    float L = float(base + interval);
     if (L < p.ElevMin)
-        L = float(double(L) + interval);
+        L = float(base + ++step * double(interval));
     const float right = float((p.GridCols - 1) * p.GridSpacing);
     const float top = float((p.GridRows - 1) * p.GridSpacing);
     do {
@@ -111,7 +114,7 @@ Recorded plainTrace(const Project& p, float interval, qint16 bold)
                 if (edge(ul, ll, 1) && labelled && cx == 0)
                     r.label(Border::Left, cx, cy, L);
             }
-        L = float(double(L) + interval);
+        L = float(base + ++step * double(interval));
     } while (L <= p.ElevMax);
     return r;
 }
@@ -125,11 +128,11 @@ struct LevelCase
     QStringList levels;
 };
 
-class ContourLevels : public ::testing::TestWithParam<LevelCase>
+class ContourLevelWalk : public ::testing::TestWithParam<LevelCase>
 {
 };
 
-TEST_P(ContourLevels, StartAboveTheWholeMetreBelowTheLowestNode)
+TEST_P(ContourLevelWalk, StartAboveTheWholeMetreBelowTheLowestNode)
 {
     const auto& c = GetParam();
     const Project p = terrain(2, 2, c.z);
@@ -140,7 +143,7 @@ TEST_P(ContourLevels, StartAboveTheWholeMetreBelowTheLowestNode)
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Ranges, ContourLevels,
+    Ranges, ContourLevelWalk,
     ::testing::Values(LevelCase{{100, 101, 102, 103}, 1, {"101", "102", "103"}},
                       // 100.25 + 0.25 lies below 100.7 and finds nothing; one correction only.
                       LevelCase{{100.7f, 101, 101.2f, 101.1f}, 0.25f, {"100.5", "100.75", "101"}},
@@ -148,15 +151,79 @@ INSTANTIATE_TEST_SUITE_P(
                       LevelCase{{5, 5, 5, 5}, 1, {"6"}},
                       LevelCase{{-2.5f, -1, -1, -1}, 1, {"-2", "-1"}}));
 
-TEST(ContourTracer, IntervalsThatCannotStepTraceNothingAndStop)
+struct ProblemCase
 {
-    const Project p = terrain(2, 2, {0, 1, 2, 3});
-    for (float interval : {0.0f, -1.0f, std::numeric_limits<float>::quiet_NaN(),
-                           std::numeric_limits<float>::infinity()})
-        EXPECT_TRUE(trace(p, interval).items.isEmpty()) << interval;
-    // At 1e9 m a step of 1 m no longer changes a float level: one level, then the walk ends.
-    const Project high = terrain(2, 2, {1e9f, 1e9f, 2e9f, 2e9f});
-    EXPECT_EQ(trace(high, 1).starting("level").size(), 1);
+    std::vector<float> z;
+    float interval;
+    ContourLevels::Problem problem;
+    qint64 count;
+};
+
+class ContourProblems : public ::testing::TestWithParam<ProblemCase>
+{
+};
+
+TEST_P(ContourProblems, TraceNothingAndSayWhy)
+{
+    const auto& c = GetParam();
+    const Project p = terrain(2, 2, c.z);
+    const ContourLevels levels = contourLevels(p, c.interval);
+    EXPECT_EQ(levels.problem, c.problem);
+    EXPECT_EQ(levels.count, c.count);
+    EXPECT_EQ(trace(p, c.interval).items.isEmpty(), c.problem != ContourLevels::None);
+    if (c.problem == ContourLevels::TooMany)
+        EXPECT_EQ(contourNotice(levels),
+                  QStringLiteral("จำนวนชั้นความสูง %1 ชั้น มากเกินไป กรุณาเพิ่มช่วงชั้นความสูง").arg(c.count));
+    else if (c.problem != ContourLevels::None)
+        EXPECT_EQ(contourNotice(levels), QStringLiteral("ช่วงชั้นความสูงเล็กเกินไปสำหรับค่าระดับนี้"));
+    else
+        EXPECT_TRUE(contourNotice(levels).isEmpty());
+}
+
+constexpr float NaN = std::numeric_limits<float>::quiet_NaN();
+constexpr float Inf = std::numeric_limits<float>::infinity();
+constexpr float Denormal = std::numeric_limits<float>::denorm_min();
+
+INSTANTIATE_TEST_SUITE_P(
+    Intervals, ContourProblems,
+    ::testing::Values(ProblemCase{{0, 1, 2, 3}, 0, ContourLevels::BadInterval, 0},
+                      ProblemCase{{0, 1, 2, 3}, -1, ContourLevels::BadInterval, 0},
+                      ProblemCase{{0, 1, 2, 3}, NaN, ContourLevels::BadInterval, 0},
+                      ProblemCase{{0, 1, 2, 3}, Inf, ContourLevels::BadInterval, 0},
+                      ProblemCase{{0, 1, 2, 3}, Denormal, ContourLevels::IntervalTooSmall, 0},
+                      // At 1e9 m a step of 1 m no longer changes a 32-bit level.
+                      ProblemCase{{1e9f, 1e9f, 2e9f, 2e9f}, 1, ContourLevels::IntervalTooSmall, 0},
+                      ProblemCase{{100, 100, 100, 100}, 1e-6f, ContourLevels::IntervalTooSmall, 0},
+                      // One height mistyped as 1e6.
+                      ProblemCase{{100, 101, 1e6f, 102}, 1, ContourLevels::TooMany, 999900},
+                      ProblemCase{{0, 0, 0, 20000}, 1, ContourLevels::None, 20000},
+                      ProblemCase{{0, 0, 0, 20001}, 1, ContourLevels::TooMany, 20001},
+                      ProblemCase{{0, 0, 0, 2}, 0.0001f, ContourLevels::None, 20000},
+                      ProblemCase{{0, 0, 0, 2.1f}, 0.0001f, ContourLevels::TooMany, 21000}));
+
+TEST(ContourTracer, WholeLevelsStayWholeAtDecimalIntervals)
+{
+    // Summed in 32 bits, 100 + ten steps of 0.1 gives 100.999985 and nothing is ever bold.
+    // Labels read as typed: 103.3, not 103.2999.
+    for (const auto& [interval, digits] : {std::pair{0.1f, 1}, {0.2f, 1}, {0.01f, 2}, {0.05f, 2}}) {
+        const Project p = terrain(2, 2, {100, 101, 103, 102});
+        const QStringList levels = trace(p, interval).starting("level");
+        for (const char* whole : {"level 101 w2", "level 102 w2", "level 103 w2"})
+            EXPECT_TRUE(levels.contains(whole)) << interval << whole;
+        struct Labels final : ContourSink
+        {
+            QStringList texts;
+            void level(float, int) override {}
+            void point(float, float) override {}
+            void segment(float, float, float, float) override {}
+            void label(Border, float, float, float l) override { texts << generalForm(l); }
+        } labels;
+        TraceContours(p, interval, 0, labels);
+        const QRegularExpression typed(QStringLiteral("^10[0-3](\\.\\d{1,%1})?$").arg(digits));
+        ASSERT_FALSE(labels.texts.isEmpty());
+        for (const QString& text : labels.texts)
+            EXPECT_TRUE(typed.match(text).hasMatch()) << interval << " " << text.toStdString();
+    }
 }
 
 TEST(ContourTracer, WholeLevelsAreBoldAndLabelledAtHalfMetreIntervals)

@@ -173,7 +173,8 @@ TEST(ImageSurface, LinesAreClippedToThePicture)
     for (int x : {0, 50, 99})
         EXPECT_EQ(image.pixel(x, 25), red) << x;
     s.line(-1e9f, -1e9f, -1e9f, 1e9f, colour::Red); // wholly outside
-    s.line(10, 10, 10, 10, colour::Red);             // a point
+    s.line(10, 10, 10, 10, colour::Red);            // a point
+    s.flush();
     EXPECT_EQ(image.pixel(10, 40), red);
     s.setLineWidth(2);
     s.line(0, 5, 99, 5, colour::Blue);

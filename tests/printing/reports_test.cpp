@@ -1,4 +1,5 @@
 #include "grading/grading.h"
+#include "graphics/contourtracer.h"
 #include "printing/pageframe.h"
 #include "printing/pagesurface.h"
 #include "printing/recordingpage.h"
@@ -322,4 +323,74 @@ TEST(GraphicsPrint, BorderLabelsCentredOnTheirContour)
         });
         EXPECT_TRUE(found) << l.text << " at " << l.crossing.x() << "," << l.crossing.y();
     }
+}
+
+namespace {
+
+// Keeps the polylines of the page as they reach the device.
+struct PolylinePage final : PageBackend
+{
+    RecordingPage page;
+    std::vector<std::vector<QPointF>> polylines;
+    int dots = 0;
+
+    QSizeF printableTwips() const override { return page.printableTwips(); }
+    double textWidthTwips(const QFont& f, const QString& t) override
+    {
+        return page.textWidthTwips(f, t);
+    }
+    double lineHeightTwips(const QFont& f) override { return page.lineHeightTwips(f); }
+    void text(QPointF, const QString&, const QFont&, int) override {}
+    void line(QPointF a, QPointF b, int, int) override { dots += a == b; }
+    void polyline(const std::vector<QPointF>& points, int, int) override
+    {
+        polylines.push_back(points);
+    }
+    void setPaperA4() override {}
+    void endDocument() override {}
+    bool failed() const override { return false; }
+};
+
+struct SegmentCount final : ContourSink
+{
+    int segments = 0;
+    void level(float, int) override {}
+    void point(float, float) override {}
+    void segment(float, float, float, float) override { ++segments; }
+    void label(Border, float, float, float) override {}
+};
+
+} // namespace
+
+// A round hill: every level is one closed ring over many cells, printed as one path.
+TEST(GraphicsPrint, ContourLevelsArePrintedAsJoinedLines)
+{
+    Project p = gridOf(9, 9);
+    for (int n = 1; n <= p.NodeCount; ++n) {
+        // Off the nodes' lattice, so that no node lies exactly on a level.
+        const double x = p.Nodes[n].X - 41.3, y = p.Nodes[n].Y - 38.7;
+        p.Nodes[n].Z = float(100 - std::sqrt(x * x + y * y) / 10);
+    }
+    p.ComputeElevationRange();
+    p.ComputeNodeExtents();
+    p.ContourInterval = 0.5f;
+    PolylinePage r;
+    PageSurface page(r);
+    const QString notice = GraphicPrint(page, p, 2, {false, false, false});
+    EXPECT_TRUE(notice.isEmpty());
+    SegmentCount traced;
+    const ContourLevels levels = contourLevels(p, p.ContourInterval);
+    TraceContours(p, p.ContourInterval, -1, traced, true);
+    std::size_t printed = 0, closed = 0;
+    for (const auto& line : r.polylines) {
+        printed += line.size() - 1;
+        closed += line.size() > 2 && line.front() == line.back();
+    }
+    EXPECT_EQ(printed, std::size_t(traced.segments)); // every segment once
+    // The seven rings of radius 5 to 35 m lie inside the grid and close on themselves, one
+    // path each; the four wider ones are cut by the border into at most four arcs each.
+    EXPECT_EQ(levels.count, 11);
+    EXPECT_EQ(closed, 7u);
+    EXPECT_LE(r.polylines.size(), 7u + 4 * 4);
+    EXPECT_EQ(r.dots, 0); // every crossing lies on a segment here
 }

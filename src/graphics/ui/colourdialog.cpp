@@ -87,12 +87,23 @@ void ColourDialog::lblColor_Click(int index)
 
 bool ColourDialog::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::MouseButtonRelease) {
-        for (int n = 0; n < 15; ++n)
-            if (watched == m_swatches[n]) {
-                lblColor_Click(n);
-                return true;
+    // A click is a press and a release on the same swatch; the release reaches the pressed
+    // swatch wherever the mouse went meanwhile.
+    const auto type = event->type();
+    if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease) {
+        for (int n = 0; n < 15; ++n) {
+            if (watched != m_swatches[n])
+                continue;
+            const auto* mouse = static_cast<QMouseEvent*>(event);
+            if (type == QEvent::MouseButtonPress) {
+                m_pressed = n;
+            } else {
+                if (m_pressed == n && m_swatches[n]->rect().contains(mouse->position().toPoint()))
+                    lblColor_Click(n);
+                m_pressed = -1;
             }
+            return true;
+        }
     }
     return CentredDialog::eventFilter(watched, event);
 }

@@ -30,6 +30,7 @@ private:
 
     Project& m_project;
     std::array<QLabel*, 15> m_swatches{};
+    int m_pressed = -1;
 };
 
 } // namespace tervan

@@ -1,6 +1,7 @@
 #include "graphics/ui/plotwidget.h"
 
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <cmath>
 
@@ -16,8 +17,17 @@ PlotWidget::PlotWidget(QWidget* parent) : QWidget(parent)
     m_image.fill(Qt::white);
 }
 
+void PlotWidget::setImage(const QImage& image)
+{
+    m_image = image;
+    update();
+}
+
 void PlotWidget::clear()
 {
+    if (m_image.size() != pictureSize())
+        m_image = QImage(pictureSize(), QImage::Format_RGB32);
+    m_image.setDevicePixelRatio(devicePixelRatioF());
     m_image.fill(Qt::white);
     update();
 }
@@ -30,24 +40,22 @@ void PlotWidget::setWorldWindow(float left, float top, float right, float bottom
     m_bottom = bottom;
 }
 
-void PlotWidget::paintEvent(QPaintEvent*)
+void PlotWidget::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
     painter.drawImage(0, 0, m_image);
+    // Whatever the previous picture does not reach while the new one is drawn.
+    const QRegion uncovered =
+        QRegion(event->rect()) - QRegion(QRect(QPoint(), m_image.deviceIndependentSize().toSize()));
+    for (const QRect& r : uncovered)
+        painter.fillRect(r, Qt::white);
 }
 
 void PlotWidget::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    // The picture has the screen's pixels, so it stays sharp on a scaled screen.
-    const qreal ratio = devicePixelRatioF();
-    const QSize pixels = (QSizeF(size()) * ratio).toSize().expandedTo(QSize(1, 1));
-    if (m_image.size() != pixels || m_image.devicePixelRatio() != ratio) {
-        m_image = QImage(pixels, QImage::Format_RGB32);
-        m_image.setDevicePixelRatio(ratio);
-        m_image.fill(Qt::white);
+    if (m_image.size() != pictureSize())
         emit resized();
-    }
 }
 
 void PlotWidget::wheelEvent(QWheelEvent* event)

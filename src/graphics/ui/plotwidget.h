@@ -7,6 +7,8 @@ namespace tervan {
 
 // The main window's plotting area: a retained picture in device pixels, shown as it is and
 // kept across exposure, with the current world window for turning mouse positions into metres.
+// Pictures are drawn elsewhere (on a worker) and swapped in whole when finished; until then,
+// a resized widget keeps showing the previous picture.
 class PlotWidget final : public QWidget
 {
     Q_OBJECT
@@ -14,6 +16,13 @@ public:
     explicit PlotWidget(QWidget* parent = nullptr);
 
     QImage& image() { return m_image; }
+    void setImage(const QImage& image);
+    // The size a picture for the widget as it is now has, in the screen's pixels, so that it
+    // stays sharp on a scaled screen.
+    QSize pictureSize() const
+    {
+        return (QSizeF(size()) * devicePixelRatioF()).toSize().expandedTo(QSize(1, 1));
+    }
     void clear();
     // World corners: top-left (left, top), bottom-right (right, bottom), Y up.
     void setWorldWindow(float left, float top, float right, float bottom);

@@ -1,0 +1,52 @@
+// Writes the benchmark pictures as PNG files into the directory given, so that two builds can
+// be compared pixel for pixel.
+#include "benchsupport.h"
+#include "graphics/viewwindow.h"
+
+#include <QDir>
+#include <cstdio>
+
+using namespace tervan;
+
+namespace {
+
+void save(const QString& dir, const QString& name, Project p, const NodeLabels& labels)
+{
+    fitScreen(p);
+    QImage image(1600, 1000, QImage::Format_RGB32);
+    ImageSurface surface(image);
+    Redraw(surface, p, labels);
+    image.save(QDir(dir).filePath(name + QStringLiteral(".png")));
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: tervan_bench_pictures DIR\n");
+        return 2;
+    }
+    benchApplication();
+    const QString dir = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(dir);
+
+    Project grid = benchGrid(181, 181);
+    grid.DisplayMode = 1;
+    save(dir, QStringLiteral("grid-all-labels"), grid, NodeLabels{true, true, true});
+    save(dir, QStringLiteral("grid"), grid, NodeLabels{});
+
+    Project p = terrain();
+    p.DisplayMode = 2;
+    for (const float interval : {10.0f, 1.0f, 0.1f}) {
+        p.ContourInterval = interval;
+        for (const qint16 bold : {qint16(0), qint16(-1)}) {
+            p.BoldWholeContours = bold;
+            save(dir, QStringLiteral("contour-%1%2").arg(interval).arg(bold ? "-bold" : "-labels"),
+                 p, NodeLabels{});
+        }
+    }
+    p.DisplayMode = 3;
+    save(dir, QStringLiteral("mesh"), p, NodeLabels{});
+    return 0;
+}

@@ -1,0 +1,161 @@
+#include "app/mainwindow.h"
+#include "app/picturedrawing.h"
+#include "graphics/backgroundredraw.h"
+#include "graphics/imagesurface.h"
+#include "graphics/redraw.h"
+#include "graphics/ui/plotwidget.h"
+#include "graphics/viewwindow.h"
+#include "project/controldata.h"
+#include "support/fakeprompts.h"
+#include "support/printto.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace tervan;
+
+namespace {
+
+// A rows x cols grid at 10 m over a bumpy slope from 0 to about `relief` metres.
+Project terrain(qint16 rows, qint16 cols, float relief, float interval)
+{
+    Project p = startupProject();
+    applyControlData(p, {10, rows, cols, interval});
+    for (int n = 1; n <= p.NodeCount; ++n)
+        p.Nodes[n].Z = relief * float(n) / float(p.NodeCount) + float(n % 7) * 0.3f;
+    p.ComputeElevationRange();
+    p.ComputeNodeExtents();
+    p.DisplayMode = 2;
+    fitScreen(p);
+    return p;
+}
+
+// Every cell spans every level: minutes of drawing at 20,000 levels unless it stops when told.
+Project endless()
+{
+    Project p = terrain(181, 181, 0, 0.005f);
+    for (int n = 1; n <= p.NodeCount; ++n)
+        p.Nodes[n].Z = n % 2 ? 0.0f : 99.99f;
+    p.ComputeElevationRange();
+    return p;
+}
+
+QImage drawnAtOnce(Project p, QSize size)
+{
+    QImage image(size, QImage::Format_RGB32);
+    ImageSurface surface(image);
+    Redraw(surface, p, NodeLabels{});
+    return image;
+}
+
+} // namespace
+
+TEST(BackgroundRedraw, OnlyTheNewestDrawingArrivesAndMatchesADirectOne)
+{
+    BackgroundRedraw worker;
+    QSignalSpy finished(&worker, &BackgroundRedraw::finished);
+    const Project slow = endless();
+    const Project quick = terrain(6, 8, 10, 0.5f);
+    worker.start(slow, NodeLabels{}, QSize(400, 300));
+    worker.start(quick, NodeLabels{}, QSize(400, 300));
+    EXPECT_TRUE(worker.running());
+    ASSERT_TRUE(worker.wait());
+    EXPECT_FALSE(worker.running());
+    QTest::qWait(20); // the dropped drawing's queued delivery, if any, must stay dropped
+    ASSERT_EQ(finished.size(), 1);
+    const auto image = finished[0][0].value<QImage>();
+    const auto drawn = finished[0][1].value<Project>();
+    EXPECT_EQ(image, drawnAtOnce(quick, QSize(400, 300)));
+    EXPECT_EQ(drawn.ContourInterval, quick.ContourInterval);
+    EXPECT_GT(drawn.ContourLevel, quick.ElevMax);
+}
+
+TEST(PictureDrawing, LongPictureKeepsThePreviousOneAndShowsProgress)
+{
+    MainWindow window{std::make_unique<FakePrompts>()};
+    window.resize(900, 700);
+    window.show();
+    auto* plot = window.findChild<PlotWidget*>("picPlot");
+    auto* drawing = window.findChild<PictureDrawing*>();
+    auto* progress = window.findChild<QProgressBar*>("stbMainProgress");
+    ASSERT_TRUE(plot && drawing && progress);
+    drawing->waitForPicture();
+    const QImage before = plot->image();
+
+    Project& p = window.project();
+    p = endless();
+    window.Form_Activate();
+    ASSERT_TRUE(drawing->drawing());
+    EXPECT_EQ(plot->image(), before);
+    EXPECT_TRUE(QTest::qWaitFor([progress] { return progress->isVisible(); }, 2000));
+
+    // A newer view gives way to the old drawing at once and is the one shown.
+    p = terrain(6, 8, 10, 0.5f);
+    window.Form_Activate();
+    drawing->waitForPicture();
+    EXPECT_FALSE(drawing->drawing());
+    EXPECT_FALSE(progress->isVisible());
+    EXPECT_EQ(plot->image(), drawnAtOnce(p, plot->pictureSize()));
+}
+
+struct NoticeCase
+{
+    float interval;
+    float highest;
+    QString notice;
+};
+
+class ContourNotice : public ::testing::TestWithParam<NoticeCase>
+{
+};
+
+TEST_P(ContourNotice, SaysWhyNoContoursAreDrawn)
+{
+    const auto& c = GetParam();
+    MainWindow window{std::make_unique<FakePrompts>()};
+    Project& p = window.project();
+    p = terrain(3, 3, 5, c.interval);
+    p.Nodes[9].Z = c.highest;
+    p.ComputeElevationRange();
+    window.Form_Activate();
+    window.findChild<PictureDrawing*>()->waitForPicture();
+    EXPECT_EQ(window.findChild<QLabel*>("stbMainNotice")->text(), c.notice);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Intervals, ContourNotice,
+    ::testing::Values(NoticeCase{0.5f, 6, {}},
+                      NoticeCase{1e-30f, 6, QStringLiteral("ช่วงชั้นความสูงเล็กเกินไปสำหรับค่าระดับนี้")},
+                      NoticeCase{-1, 6, QStringLiteral("ช่วงชั้นความสูงเล็กเกินไปสำหรับค่าระดับนี้")},
+                      NoticeCase{
+                          1, 1e6f,
+                          QStringLiteral("จำนวนชั้นความสูง 1000000 ชั้น มากเกินไป กรุณาเพิ่มช่วงชั้นความสูง")}));
+
+TEST(PictureDrawing, StatusBarKeepsItsHeight)
+{
+    MainWindow window{std::make_unique<FakePrompts>()};
+    window.resize(900, 700);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QTest::qWait(50);
+    auto* bar = window.findChild<QStatusBar*>("stbMain");
+    auto* plot = window.findChild<PlotWidget*>("picPlot");
+    const int height = bar->height();
+    const QSize plotSize = plot->size();
+    // The first mouse move writes the Thai read-out.
+    QMouseEvent move(QEvent::MouseMove, QPointF(40, 30), plot->mapToGlobal(QPointF(40, 30)),
+                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(plot, &move);
+    ASSERT_FALSE(window.findChild<QLabel*>("stbMainText")->text().isEmpty());
+    window.findChild<QProgressBar*>("stbMainProgress")->show();
+    window.findChild<QLabel*>("stbMainNotice")->setText(QStringLiteral("ช่วงชั้นความสูง"));
+    QTest::qWait(50);
+    EXPECT_EQ(bar->height(), height);
+    EXPECT_EQ(plot->size(), plotSize);
+}
