@@ -17,9 +17,11 @@ namespace tervan {
 PrinterChoice::PrinterChoice(QMenu* fileMenu, Prompts& prompts, QWidget* window)
     : QObject(window), m_prompts(prompts), m_window(window)
 {
-    fileMenu->addSeparator()->setObjectName(QStringLiteral("mnuFilePrinterSeparator"));
-    QAction* pick = fileMenu->addAction(QStringLiteral("เลือกเครื่องพิมพ์…"));
+    // With the other additions, before the separator that ends them.
+    QAction* pick = new QAction(QStringLiteral("เลือกเครื่องพิมพ์…"), fileMenu);
     pick->setObjectName(QStringLiteral("mnuFilePrinter"));
+    QAction* before = fileMenu->findChild<QAction*>(QStringLiteral("mnuFileFree3"));
+    fileMenu->insertAction(before, pick);
     connect(pick, &QAction::triggered, this, &PrinterChoice::mnuFilePrinter_Click);
 }
 

@@ -78,8 +78,6 @@ const MenuRow MenuRows[] = {
     {"mnuFileClose", u"ปิดแฟ้ม", QKeySequence(Qt::CTRL | Qt::Key_C), "mnuFileClose_Click"},
     {"mnuFileFree2", u"", {}, nullptr},
     {"mnuFileExit", u"ออกจากโปรแกรม", {}, "mnuFileExit_Click"},
-    {"mnuFilePrinterSeparator", u"", {}, nullptr},
-    {"mnuFilePrinter", u"เลือกเครื่องพิมพ์…", {}, nullptr},
     {"mnuEdit", u"&ป้อนข้อมูล", {}, nullptr},
     {"mnuEditChoice_1", u"ส่วนหัว", {}, "mnuEditChoice_Click(1)"},
     {"mnuEditChoice_2", u"ข้อมูลควบคุม", {}, "mnuEditChoice_Click(2)"},
