@@ -10,6 +10,10 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define TERVAN_BLEND_AVX2 1
+#endif
 
 namespace tervan {
 
@@ -97,6 +101,52 @@ inline void blendRow(QRgb* d, const uchar* c, int n, QRgb pen, const std::array<
         d[i] = penAt[cover] + byteMul64(d[i], 255 - cover);
     }
 }
+
+#if defined(TERVAN_BLEND_AVX2)
+__attribute__((target("avx2"))) inline __m256i byteMul16x2(__m256i x, __m256i a)
+{
+    __m256i t = _mm256_mullo_epi16(x, a);
+    t = _mm256_add_epi16(t, _mm256_srli_epi16(t, 8));
+    t = _mm256_add_epi16(t, _mm256_set1_epi16(0x80));
+    return _mm256_srli_epi16(t, 8);
+}
+
+// blendRow eight pixels at a time, for processors with AVX2; the same sums.
+__attribute__((target("avx2"))) void blendRowAvx2(QRgb* d, const uchar* c, int n, QRgb pen,
+                                                  const std::array<QRgb, 256>& penAt)
+{
+    int i = 0;
+    const __m256i pen16 = _mm256_cvtepu8_epi16(_mm_set1_epi32(int(pen)));
+    const __m256i full = _mm256_set1_epi16(255);
+    for (; i + 8 <= n; i += 8) {
+        quint64 eight;
+        std::memcpy(&eight, c + i, 8);
+        if (eight == 0)
+            continue;
+        __m128i cv = _mm_cvtsi64_si128(qint64(eight));
+        cv = _mm_unpacklo_epi8(cv, cv);
+        const __m256i clo = _mm256_cvtepu8_epi16(_mm_unpacklo_epi16(cv, cv));
+        const __m256i chi = _mm256_cvtepu8_epi16(_mm_unpackhi_epi16(cv, cv));
+        const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + i));
+        const __m256i dlo = _mm256_cvtepu8_epi16(_mm256_castsi256_si128(dv));
+        const __m256i dhi = _mm256_cvtepu8_epi16(_mm256_extracti128_si256(dv, 1));
+        const __m256i penPart =
+            _mm256_packus_epi16(byteMul16x2(pen16, clo), byteMul16x2(pen16, chi));
+        const __m256i backPart = _mm256_packus_epi16(byteMul16x2(dlo, _mm256_sub_epi16(full, clo)),
+                                                     byteMul16x2(dhi, _mm256_sub_epi16(full, chi)));
+        // The packs interleave the two halves by 128-bit lanes; put the pixels back in order.
+        const __m256i sum = _mm256_permute4x64_epi64(_mm256_add_epi32(penPart, backPart), 0xd8);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i), sum);
+    }
+    blendRow(d + i, c + i, n - i, pen, penAt);
+}
+
+bool hasAvx2()
+{
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    return avx2;
+}
+#endif
 
 } // namespace
 
@@ -210,8 +260,8 @@ GlyphCache::Mask GlyphCache::makeMask(quint32 glyph, int fractionX, int fraction
         return m;
     m.left = left - ProbeOrigin;
     m.top = top - ProbeOrigin;
-    // Whole groups of four pixels blend together; the padding's zero coverage changes nothing.
-    m.width = (right - left + 4) / 4 * 4;
+    // Whole groups of eight pixels blend together; the padding's zero coverage changes nothing.
+    m.width = (right - left + 8) / 8 * 8;
     m.height = bottom - top + 1;
     m.coverage.assign(std::size_t(m.width) * std::size_t(m.height), 0);
     for (int y = top; y <= bottom; ++y) {
@@ -275,10 +325,15 @@ void GlyphCache::draw(uchar* bits, qsizetype stride, int w, int h, quint32 glyph
         m_tableColour = opaque;
     }
     const uchar* coverage = m.coverage.data();
+#if defined(TERVAN_BLEND_AVX2)
+    const auto blend = hasAvx2() ? blendRowAvx2 : blendRow;
+#else
+    const auto blend = blendRow;
+#endif
     for (int row = rowFrom; row < rowTo; ++row) {
         auto* line = reinterpret_cast<QRgb*>(bits + (top + row) * stride) + (left + colFrom);
-        blendRow(line, coverage + std::size_t(row) * std::size_t(m.width) + colFrom,
-                 colTo - colFrom, opaque, m_pen);
+        blend(line, coverage + std::size_t(row) * std::size_t(m.width) + colFrom, colTo - colFrom,
+              opaque, m_pen);
     }
 }
 
