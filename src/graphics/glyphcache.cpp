@@ -111,34 +111,58 @@ __attribute__((target("avx2"))) inline __m256i byteMul16x2(__m256i x, __m256i a)
     return _mm256_srli_epi16(t, 8);
 }
 
-// blendRow eight pixels at a time, for processors with AVX2; the same sums.
-__attribute__((target("avx2"))) void blendRowAvx2(QRgb* d, const uchar* c, int n, QRgb pen,
-                                                  const std::array<QRgb, 256>& penAt)
+// Rows of one mask on an image, the first pixel and coverage byte of each row apart by stride
+// and maskWidth.
+struct Blit
 {
-    int i = 0;
-    const __m256i pen16 = _mm256_cvtepu8_epi16(_mm_set1_epi32(int(pen)));
+    uchar* bits;
+    qsizetype stride;
+    const uchar* coverage;
+    int maskWidth, rows, cols;
+    QRgb pen;
+    const std::array<QRgb, 256>* penAt;
+};
+
+void blendMask(const Blit& b)
+{
+    for (int row = 0; row < b.rows; ++row)
+        blendRow(reinterpret_cast<QRgb*>(b.bits + row * b.stride),
+                 b.coverage + std::size_t(row) * std::size_t(b.maskWidth), b.cols, b.pen, *b.penAt);
+}
+
+// blendMask eight pixels at a time, for processors with AVX2; the same sums.
+__attribute__((target("avx2"))) void blendMaskAvx2(const Blit& b)
+{
+    const __m256i pen16 = _mm256_cvtepu8_epi16(_mm_set1_epi32(int(b.pen)));
     const __m256i full = _mm256_set1_epi16(255);
-    for (; i + 8 <= n; i += 8) {
-        quint64 eight;
-        std::memcpy(&eight, c + i, 8);
-        if (eight == 0)
-            continue;
-        __m128i cv = _mm_cvtsi64_si128(qint64(eight));
-        cv = _mm_unpacklo_epi8(cv, cv);
-        const __m256i clo = _mm256_cvtepu8_epi16(_mm_unpacklo_epi16(cv, cv));
-        const __m256i chi = _mm256_cvtepu8_epi16(_mm_unpackhi_epi16(cv, cv));
-        const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + i));
-        const __m256i dlo = _mm256_cvtepu8_epi16(_mm256_castsi256_si128(dv));
-        const __m256i dhi = _mm256_cvtepu8_epi16(_mm256_extracti128_si256(dv, 1));
-        const __m256i penPart =
-            _mm256_packus_epi16(byteMul16x2(pen16, clo), byteMul16x2(pen16, chi));
-        const __m256i backPart = _mm256_packus_epi16(byteMul16x2(dlo, _mm256_sub_epi16(full, clo)),
-                                                     byteMul16x2(dhi, _mm256_sub_epi16(full, chi)));
-        // The packs interleave the two halves by 128-bit lanes; put the pixels back in order.
-        const __m256i sum = _mm256_permute4x64_epi64(_mm256_add_epi32(penPart, backPart), 0xd8);
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i), sum);
+    for (int row = 0; row < b.rows; ++row) {
+        auto* d = reinterpret_cast<QRgb*>(b.bits + row * b.stride);
+        const uchar* c = b.coverage + std::size_t(row) * std::size_t(b.maskWidth);
+        int i = 0;
+        for (; i + 8 <= b.cols; i += 8) {
+            quint64 eight;
+            std::memcpy(&eight, c + i, 8);
+            if (eight == 0)
+                continue;
+            __m128i cv = _mm_cvtsi64_si128(qint64(eight));
+            cv = _mm_unpacklo_epi8(cv, cv);
+            const __m256i clo = _mm256_cvtepu8_epi16(_mm_unpacklo_epi16(cv, cv));
+            const __m256i chi = _mm256_cvtepu8_epi16(_mm_unpackhi_epi16(cv, cv));
+            const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + i));
+            const __m256i dlo = _mm256_cvtepu8_epi16(_mm256_castsi256_si128(dv));
+            const __m256i dhi = _mm256_cvtepu8_epi16(_mm256_extracti128_si256(dv, 1));
+            const __m256i penPart =
+                _mm256_packus_epi16(byteMul16x2(pen16, clo), byteMul16x2(pen16, chi));
+            const __m256i backPart =
+                _mm256_packus_epi16(byteMul16x2(dlo, _mm256_sub_epi16(full, clo)),
+                                    byteMul16x2(dhi, _mm256_sub_epi16(full, chi)));
+            // The packs interleave the two halves by 128-bit lanes; put the pixels in order.
+            const __m256i sum = _mm256_permute4x64_epi64(_mm256_add_epi32(penPart, backPart), 0xd8);
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i), sum);
+        }
+        if (i < b.cols)
+            blendRow(d + i, c + i, b.cols - i, b.pen, *b.penAt);
     }
-    blendRow(d + i, c + i, n - i, pen, penAt);
 }
 
 bool hasAvx2()
@@ -324,17 +348,23 @@ void GlyphCache::draw(uchar* bits, qsizetype stride, int w, int h, quint32 glyph
             m_pen[c] = byteMul(opaque, c);
         m_tableColour = opaque;
     }
-    const uchar* coverage = m.coverage.data();
+    if (rowFrom >= rowTo || colFrom >= colTo)
+        return;
+    const Blit blit{bits + (top + rowFrom) * stride + (left + colFrom) * qint64(sizeof(QRgb)),
+                    stride,
+                    m.coverage.data() + std::size_t(rowFrom) * std::size_t(m.width) + colFrom,
+                    m.width,
+                    rowTo - rowFrom,
+                    colTo - colFrom,
+                    opaque,
+                    &m_pen};
 #if defined(TERVAN_BLEND_AVX2)
-    const auto blend = hasAvx2() ? blendRowAvx2 : blendRow;
-#else
-    const auto blend = blendRow;
-#endif
-    for (int row = rowFrom; row < rowTo; ++row) {
-        auto* line = reinterpret_cast<QRgb*>(bits + (top + row) * stride) + (left + colFrom);
-        blend(line, coverage + std::size_t(row) * std::size_t(m.width) + colFrom, colTo - colFrom,
-              opaque, m_pen);
+    if (hasAvx2()) {
+        blendMaskAvx2(blit);
+        return;
     }
+#endif
+    blendMask(blit);
 }
 
 } // namespace tervan
