@@ -252,15 +252,13 @@ template <typename Plot> void bresenham(int ax, int ay, int bx, int by, Plot plo
         plot(x, y);
         if (x == bx && y == by)
             break;
+        // Without branches: which way a contour's short segment steps is a coin toss for the
+        // branch predictor.
         const int e2 = 2 * error;
-        if (e2 >= ddy) {
-            error += ddy;
-            x += sx;
-        }
-        if (e2 <= ddx) {
-            error += ddx;
-            y += sy;
-        }
+        const bool stepX = e2 >= ddy, stepY = e2 <= ddx;
+        error += (stepX ? ddy : 0) + (stepY ? ddx : 0);
+        x += stepX ? sx : 0;
+        y += stepY ? sy : 0;
     }
 }
 
