@@ -118,6 +118,9 @@ struct Blit
     uchar* bits;
     qsizetype stride;
     const uchar* coverage;
+    // Aligned with coverage, pixel for pixel.
+    const QRgb* penPart;
+    const quint16* inverse;
     int maskWidth, rows, cols;
     QRgb pen;
     const std::array<QRgb, 256>* penAt;
@@ -133,31 +136,29 @@ void blendMask(const Blit& b)
 // blendMask eight pixels at a time, for processors with AVX2; the same sums.
 __attribute__((target("avx2"))) void blendMaskAvx2(const Blit& b)
 {
-    const __m256i pen16 = _mm256_cvtepu8_epi16(_mm_set1_epi32(int(b.pen)));
-    const __m256i full = _mm256_set1_epi16(255);
     for (int row = 0; row < b.rows; ++row) {
         auto* d = reinterpret_cast<QRgb*>(b.bits + row * b.stride);
-        const uchar* c = b.coverage + std::size_t(row) * std::size_t(b.maskWidth);
+        const std::size_t start = std::size_t(row) * std::size_t(b.maskWidth);
+        const uchar* c = b.coverage + start;
+        const QRgb* penPart = b.penPart + start;
+        const quint16* inverse = b.inverse + 4 * start;
         int i = 0;
         for (; i + 8 <= b.cols; i += 8) {
             quint64 eight;
             std::memcpy(&eight, c + i, 8);
             if (eight == 0)
                 continue;
-            __m128i cv = _mm_cvtsi64_si128(qint64(eight));
-            cv = _mm_unpacklo_epi8(cv, cv);
-            const __m256i clo = _mm256_cvtepu8_epi16(_mm_unpacklo_epi16(cv, cv));
-            const __m256i chi = _mm256_cvtepu8_epi16(_mm_unpackhi_epi16(cv, cv));
             const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + i));
             const __m256i dlo = _mm256_cvtepu8_epi16(_mm256_castsi256_si128(dv));
             const __m256i dhi = _mm256_cvtepu8_epi16(_mm256_extracti128_si256(dv, 1));
-            const __m256i penPart =
-                _mm256_packus_epi16(byteMul16x2(pen16, clo), byteMul16x2(pen16, chi));
+            const auto* inv = reinterpret_cast<const __m256i*>(inverse + 4 * i);
             const __m256i backPart =
-                _mm256_packus_epi16(byteMul16x2(dlo, _mm256_sub_epi16(full, clo)),
-                                    byteMul16x2(dhi, _mm256_sub_epi16(full, chi)));
-            // The packs interleave the two halves by 128-bit lanes; put the pixels in order.
-            const __m256i sum = _mm256_permute4x64_epi64(_mm256_add_epi32(penPart, backPart), 0xd8);
+                _mm256_packus_epi16(byteMul16x2(dlo, _mm256_loadu_si256(inv)),
+                                    byteMul16x2(dhi, _mm256_loadu_si256(inv + 1)));
+            // The pack interleaves the two halves by 128-bit lanes; put the pixels in order.
+            const __m256i sum =
+                _mm256_add_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(penPart + i)),
+                                 _mm256_permute4x64_epi64(backPart, 0xd8));
             _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i), sum);
         }
         if (i < b.cols)
@@ -294,10 +295,13 @@ GlyphCache::Mask GlyphCache::makeMask(quint32 glyph, int fractionX, int fraction
             m.coverage[std::size_t(y - top) * std::size_t(m.width) + std::size_t(x - left)] =
                 uchar(qAlpha(line[x]));
     }
+    m.inverse.reserve(4 * m.coverage.size());
+    for (const uchar c : m.coverage)
+        m.inverse.insert(m.inverse.end(), 4, quint16(255 - c));
     return m;
 }
 
-const GlyphCache::Mask& GlyphCache::mask(quint32 glyph, int fractionX, int fractionY)
+GlyphCache::Painted& GlyphCache::mask(quint32 glyph, int fractionX, int fractionY)
 {
     if (glyph >= m_masks.size())
         m_masks.resize(std::size_t(glyph) + 1);
@@ -308,9 +312,9 @@ const GlyphCache::Mask& GlyphCache::mask(quint32 glyph, int fractionX, int fract
         std::size_t(m_phases->xIndex[fractionX]) * std::size_t(m_phases->yCount) +
         m_phases->yIndex[fractionY];
     auto& slot = phases[phase];
-    if (!slot)
-        slot = &sharedMask(glyph, phase, fractionX, fractionY);
-    return *slot;
+    if (!slot.mask)
+        slot.mask = &sharedMask(glyph, phase, fractionX, fractionY);
+    return slot;
 }
 
 const GlyphCache::Mask& GlyphCache::sharedMask(quint32 glyph, std::size_t phase, int fractionX,
@@ -335,7 +339,8 @@ void GlyphCache::draw(uchar* bits, qsizetype stride, int w, int h, quint32 glyph
 {
     const qint64 fx = fixedOf(x), fy = fixedOf(y);
     const qint64 px = floorDiv64(fx), py = floorDiv64(fy);
-    const Mask& m = mask(glyph, int(fx - px * 64), int(fy - py * 64));
+    Painted& painted = mask(glyph, int(fx - px * 64), int(fy - py * 64));
+    const Mask& m = *painted.mask;
     const qint64 left = px + m.left, top = py + m.top;
     // Rows and columns of the mask that land on the image.
     const int rowFrom = int(std::clamp<qint64>(-top, 0, m.height));
@@ -348,11 +353,20 @@ void GlyphCache::draw(uchar* bits, qsizetype stride, int w, int h, quint32 glyph
             m_pen[c] = byteMul(opaque, c);
         m_tableColour = opaque;
     }
+    if (painted.colour != opaque || painted.pen.size() != m.coverage.size()) {
+        painted.pen.resize(m.coverage.size());
+        for (std::size_t i = 0; i < m.coverage.size(); ++i)
+            painted.pen[i] = m_pen[m.coverage[i]];
+        painted.colour = opaque;
+    }
     if (rowFrom >= rowTo || colFrom >= colTo)
         return;
+    const std::size_t first = std::size_t(rowFrom) * std::size_t(m.width) + std::size_t(colFrom);
     const Blit blit{bits + (top + rowFrom) * stride + (left + colFrom) * qint64(sizeof(QRgb)),
                     stride,
-                    m.coverage.data() + std::size_t(rowFrom) * std::size_t(m.width) + colFrom,
+                    m.coverage.data() + first,
+                    painted.pen.data() + first,
+                    m.inverse.data() + 4 * first,
                     m.width,
                     rowTo - rowFrom,
                     colTo - colFrom,
