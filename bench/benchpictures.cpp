@@ -36,7 +36,7 @@ int main(int argc, char** argv)
     save(dir, QStringLiteral("grid-all-labels"), grid, NodeLabels{true, true, true});
     save(dir, QStringLiteral("grid"), grid, NodeLabels{});
 
-    Project p = terrain();
+    Project p = benchTerrain();
     p.DisplayMode = 2;
     for (const float interval : {10.0f, 1.0f, 0.1f}) {
         p.ContourInterval = interval;

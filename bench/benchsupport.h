@@ -84,37 +84,4 @@ inline void redrawLoop(benchmark::State& state, Project& p, const NodeLabels& la
     }
 }
 
-// The smooth terrain of the gdal_contour comparison, about 100 m of relief. Heights are
-// rounded to two decimals as text and read back, as the generator's round() does, so the
-// benchmark traces exactly the nodes of the generated project files.
-inline double terrainHeight(double x, double y)
-{
-    return 100 + 40 * std::sin(x / 300) * std::cos(y / 250) +
-           30 * std::exp(-((x - 900) * (x - 900) + (y - 700) * (y - 700)) / 200000) +
-           10 * std::sin((x + y) / 97);
-}
-
-inline float roundedHeight(double x, double y)
-{
-    char text[32];
-    const auto end =
-        std::to_chars(text, text + sizeof text, terrainHeight(x, y), std::chars_format::fixed, 2)
-            .ptr;
-    double v = 0;
-    std::from_chars(text, end, v);
-    return float(v);
-}
-
-// The largest grid, 181 x 181 nodes at 10 m.
-inline Project terrain()
-{
-    Project p = startupProject();
-    applyControlData(p, {10, 181, 181, 1});
-    for (int n = 1; n <= p.NodeCount; ++n)
-        p.Nodes[n].Z = roundedHeight(p.Nodes[n].X, p.Nodes[n].Y);
-    p.ComputeElevationRange();
-    p.ComputeNodeExtents();
-    return p;
-}
-
 } // namespace tervan

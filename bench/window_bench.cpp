@@ -21,6 +21,7 @@ public:
     explicit OpenOnly(QString name) : m_name(std::move(name)) {}
     void notice(const QString&) override {}
     bool ask(const QString&) override { return false; }
+    SaveChoice askSaveChanges(const QString&) override { return SaveChoice::Discard; }
     int runModal(QDialog&) override { return 0; }
     QString pickOpenName(const QString&, const QString&) override { return m_name; }
     QString pickSaveName(const QString&, const QString&) override { return {}; }
@@ -37,7 +38,7 @@ void BM_WindowWhileContoursDraw(benchmark::State& state)
     benchApplication();
     QTemporaryDir dir;
     const QString base = dir.filePath(QStringLiteral("terrain"));
-    Project p = terrain();
+    Project p = benchTerrain();
     p.ContourInterval = 0.01f;
     saveProjectFiles(p, projectFileNames(base));
     double longestGap = 0, drawing = 0;

@@ -3,8 +3,17 @@
 #include <QGlyphRun>
 #include <QMutex>
 #include <cmath>
+#include <cstring>
 #include <map>
 #include <memory>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define TERVAN_BLEND_AVX2 1
+#endif
 
 namespace tervan {
 
@@ -47,10 +56,146 @@ inline uint byteMul64(uint x, uint a)
     return uint(t & 0xff00ff) | uint((t >> 24) & 0xff00ff00);
 }
 
+#if defined(__SSE2__)
+// byteMul on each 16-bit channel of two pixels: the same sums, none of which exceeds 16 bits.
+inline __m128i byteMul16(__m128i x, __m128i a)
+{
+    __m128i t = _mm_mullo_epi16(x, a);
+    t = _mm_add_epi16(t, _mm_srli_epi16(t, 8));
+    t = _mm_add_epi16(t, _mm_set1_epi16(0x80));
+    return _mm_srli_epi16(t, 8);
+}
+#endif
+
+// pen x coverage + destination x (255 - coverage) along one row, four pixels at a time where
+// the processor allows; the two products are added as whole words, as the single-pixel sum.
+inline void blendRow(QRgb* d, const uchar* c, int n, QRgb pen, const std::array<QRgb, 256>& penAt)
+{
+    int i = 0;
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i pen16 = _mm_unpacklo_epi8(_mm_set1_epi32(int(pen)), zero);
+    const __m128i full = _mm_set1_epi16(255);
+    for (; i + 4 <= n; i += 4) {
+        quint32 four;
+        std::memcpy(&four, c + i, 4);
+        if (four == 0)
+            continue;
+        __m128i cv = _mm_cvtsi32_si128(int(four));
+        cv = _mm_unpacklo_epi8(cv, cv);
+        cv = _mm_unpacklo_epi16(cv, cv);
+        const __m128i clo = _mm_unpacklo_epi8(cv, zero), chi = _mm_unpackhi_epi8(cv, zero);
+        const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
+        const __m128i penPart = _mm_packus_epi16(byteMul16(pen16, clo), byteMul16(pen16, chi));
+        const __m128i backPart =
+            _mm_packus_epi16(byteMul16(_mm_unpacklo_epi8(dv, zero), _mm_sub_epi16(full, clo)),
+                             byteMul16(_mm_unpackhi_epi8(dv, zero), _mm_sub_epi16(full, chi)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_add_epi32(penPart, backPart));
+    }
+#else
+    Q_UNUSED(pen);
+#endif
+    for (; i < n; ++i) {
+        // Full coverage and white backgrounds come out of the same sum: no branches.
+        const uint cover = c[i];
+        d[i] = penAt[cover] + byteMul64(d[i], 255 - cover);
+    }
+}
+
+#if defined(TERVAN_BLEND_AVX2)
+__attribute__((target("avx2"))) inline __m256i byteMul16x2(__m256i x, __m256i a)
+{
+    __m256i t = _mm256_mullo_epi16(x, a);
+    t = _mm256_add_epi16(t, _mm256_srli_epi16(t, 8));
+    t = _mm256_add_epi16(t, _mm256_set1_epi16(0x80));
+    return _mm256_srli_epi16(t, 8);
+}
+
+// Rows of one mask on an image, the first pixel and coverage byte of each row apart by stride
+// and maskWidth.
+struct Blit
+{
+    uchar* bits;
+    qsizetype stride;
+    const uchar* coverage;
+    // Aligned with coverage, pixel for pixel.
+    const QRgb* penPart;
+    const quint16* inverse;
+    int maskWidth, rows, cols;
+    QRgb pen;
+    const std::array<QRgb, 256>* penAt;
+};
+
+void blendMask(const Blit& b)
+{
+    for (int row = 0; row < b.rows; ++row)
+        blendRow(reinterpret_cast<QRgb*>(b.bits + row * b.stride),
+                 b.coverage + std::size_t(row) * std::size_t(b.maskWidth), b.cols, b.pen, *b.penAt);
+}
+
+// blendMask eight pixels at a time, for processors with AVX2; the same sums.
+__attribute__((target("avx2"))) void blendMaskAvx2(const Blit& b)
+{
+    for (int row = 0; row < b.rows; ++row) {
+        auto* d = reinterpret_cast<QRgb*>(b.bits + row * b.stride);
+        const std::size_t start = std::size_t(row) * std::size_t(b.maskWidth);
+        const uchar* c = b.coverage + start;
+        const QRgb* penPart = b.penPart + start;
+        const quint16* inverse = b.inverse + 4 * start;
+        int i = 0;
+        for (; i + 8 <= b.cols; i += 8) {
+            quint64 eight;
+            std::memcpy(&eight, c + i, 8);
+            if (eight == 0)
+                continue;
+            const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + i));
+            const __m256i dlo = _mm256_cvtepu8_epi16(_mm256_castsi256_si128(dv));
+            const __m256i dhi = _mm256_cvtepu8_epi16(_mm256_extracti128_si256(dv, 1));
+            const auto* inv = reinterpret_cast<const __m256i*>(inverse + 4 * i);
+            const __m256i backPart =
+                _mm256_packus_epi16(byteMul16x2(dlo, _mm256_loadu_si256(inv)),
+                                    byteMul16x2(dhi, _mm256_loadu_si256(inv + 1)));
+            // The pack interleaves the two halves by 128-bit lanes; put the pixels in order.
+            const __m256i sum =
+                _mm256_add_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(penPart + i)),
+                                 _mm256_permute4x64_epi64(backPart, 0xd8));
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i), sum);
+        }
+        if (i < b.cols)
+            blendRow(d + i, c + i, b.cols - i, b.pen, *b.penAt);
+    }
+}
+
+bool hasAvx2()
+{
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    return avx2;
+}
+#endif
+
 } // namespace
 
+struct GlyphCache::FontMasks
+{
+    QMutex mutex;
+    // By glyph index, then phase; masks are never changed or freed once made.
+    std::vector<std::vector<std::unique_ptr<Mask>>> masks;
+};
+
+GlyphCache::FontMasks& GlyphCache::fontMasks(const QFont& font, QPainter::RenderHints hints)
+{
+    static QMutex mutex;
+    static std::map<std::pair<QString, int>, std::unique_ptr<FontMasks>> known;
+    const QMutexLocker lock(&mutex);
+    auto& masks = known[{font.key(), int(hints)}];
+    if (!masks)
+        masks = std::make_unique<FontMasks>();
+    return *masks;
+}
+
 GlyphCache::GlyphCache(const QFont& font, QPainter::RenderHints hints)
-    : m_raw(QRawFont::fromFont(font)), m_hints(hints), m_phases(&phasesFor(font, hints, m_raw))
+    : m_raw(QRawFont::fromFont(font)), m_hints(hints), m_phases(&phasesFor(font, hints, m_raw)),
+      m_shared(&fontMasks(font, hints))
 {
 }
 
@@ -140,26 +285,49 @@ GlyphCache::Mask GlyphCache::makeMask(quint32 glyph, int fractionX, int fraction
         return m;
     m.left = left - ProbeOrigin;
     m.top = top - ProbeOrigin;
-    m.width = right - left + 1;
+    // Whole groups of eight pixels blend together; the padding's zero coverage changes nothing.
+    m.width = (right - left + 8) / 8 * 8;
     m.height = bottom - top + 1;
+    m.coverage.assign(std::size_t(m.width) * std::size_t(m.height), 0);
     for (int y = top; y <= bottom; ++y) {
         const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
         for (int x = left; x <= right; ++x)
-            if (const int c = qAlpha(line[x]))
-                m.pixels.push_back({qint16(x - left), qint16(y - top), uchar(c)});
+            m.coverage[std::size_t(y - top) * std::size_t(m.width) + std::size_t(x - left)] =
+                uchar(qAlpha(line[x]));
     }
+    m.inverse.reserve(4 * m.coverage.size());
+    for (const uchar c : m.coverage)
+        m.inverse.insert(m.inverse.end(), 4, quint16(255 - c));
     return m;
 }
 
-const GlyphCache::Mask& GlyphCache::mask(quint32 glyph, int fractionX, int fractionY)
+GlyphCache::Painted& GlyphCache::mask(quint32 glyph, int fractionX, int fractionY)
 {
     if (glyph >= m_masks.size())
         m_masks.resize(std::size_t(glyph) + 1);
     auto& phases = m_masks[glyph];
     if (phases.empty())
         phases.resize(std::size_t(m_phases->xCount) * std::size_t(m_phases->yCount));
-    auto& slot = phases[std::size_t(m_phases->xIndex[fractionX]) * std::size_t(m_phases->yCount) +
-                        m_phases->yIndex[fractionY]];
+    const std::size_t phase =
+        std::size_t(m_phases->xIndex[fractionX]) * std::size_t(m_phases->yCount) +
+        m_phases->yIndex[fractionY];
+    auto& slot = phases[phase];
+    if (!slot.mask)
+        slot.mask = &sharedMask(glyph, phase, fractionX, fractionY);
+    return slot;
+}
+
+const GlyphCache::Mask& GlyphCache::sharedMask(quint32 glyph, std::size_t phase, int fractionX,
+                                               int fractionY)
+{
+    const QMutexLocker lock(&m_shared->mutex);
+    auto& masks = m_shared->masks;
+    if (glyph >= masks.size())
+        masks.resize(std::size_t(glyph) + 1);
+    auto& phases = masks[glyph];
+    if (phases.empty())
+        phases.resize(std::size_t(m_phases->xCount) * std::size_t(m_phases->yCount));
+    auto& slot = phases[phase];
     if (!slot)
         slot =
             std::make_unique<Mask>(makeMask(glyph, m_phases->x[fractionX], m_phases->y[fractionY]));
@@ -171,7 +339,8 @@ void GlyphCache::draw(uchar* bits, qsizetype stride, int w, int h, quint32 glyph
 {
     const qint64 fx = fixedOf(x), fy = fixedOf(y);
     const qint64 px = floorDiv64(fx), py = floorDiv64(fy);
-    const Mask& m = mask(glyph, int(fx - px * 64), int(fy - py * 64));
+    Painted& painted = mask(glyph, int(fx - px * 64), int(fy - py * 64));
+    const Mask& m = *painted.mask;
     const qint64 left = px + m.left, top = py + m.top;
     // Rows and columns of the mask that land on the image.
     const int rowFrom = int(std::clamp<qint64>(-top, 0, m.height));
@@ -184,18 +353,32 @@ void GlyphCache::draw(uchar* bits, qsizetype stride, int w, int h, quint32 glyph
             m_pen[c] = byteMul(opaque, c);
         m_tableColour = opaque;
     }
-    const bool whole = rowFrom == 0 && colFrom == 0 && rowTo == m.height && colTo == m.width;
-    const qint64 origin = top * stride + left * qint64(sizeof(QRgb));
-    for (const Mask::Pixel& pixel : m.pixels) {
-        if (!whole && (pixel.row < rowFrom || pixel.row >= rowTo || pixel.col < colFrom ||
-                       pixel.col >= colTo))
-            continue;
-        QRgb& d = *reinterpret_cast<QRgb*>(
-            bits + (origin + pixel.row * stride + pixel.col * qint64(sizeof(QRgb))));
-        // Full coverage and white backgrounds come out of the same sum: no branches.
-        const uint c = pixel.coverage;
-        d = m_pen[c] + byteMul64(d, 255 - c);
+    if (painted.colour != opaque || painted.pen.size() != m.coverage.size()) {
+        painted.pen.resize(m.coverage.size());
+        for (std::size_t i = 0; i < m.coverage.size(); ++i)
+            painted.pen[i] = m_pen[m.coverage[i]];
+        painted.colour = opaque;
     }
+    if (rowFrom >= rowTo || colFrom >= colTo)
+        return;
+    const std::size_t first = std::size_t(rowFrom) * std::size_t(m.width) + std::size_t(colFrom);
+    const Blit blit{bits + (top + rowFrom) * stride + (left + colFrom) * qint64(sizeof(QRgb)),
+                    stride,
+                    m.coverage.data() + first,
+                    painted.pen.data() + first,
+                    m.inverse.data() + 4 * first,
+                    m.width,
+                    rowTo - rowFrom,
+                    colTo - colFrom,
+                    opaque,
+                    &m_pen};
+#if defined(TERVAN_BLEND_AVX2)
+    if (hasAvx2()) {
+        blendMaskAvx2(blit);
+        return;
+    }
+#endif
+    blendMask(blit);
 }
 
 } // namespace tervan

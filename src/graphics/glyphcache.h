@@ -35,14 +35,22 @@ private:
     struct Mask
     {
         int left = 0, top = 0, width = 0, height = 0;
-        // The covered pixels only, row by row.
-        struct Pixel
-        {
-            qint16 col, row;
-            uchar coverage;
-        };
-        std::vector<Pixel> pixels;
+        // Coverage of every pixel of the box, row by row; a zero leaves a pixel as it is.
+        std::vector<uchar> coverage;
+        // 255 - coverage, once per channel of each pixel, ready to multiply.
+        std::vector<quint16> inverse;
     };
+    // A mask and its pen share (pen x coverage) for the colour drawn last with it.
+    struct Painted
+    {
+        const Mask* mask = nullptr;
+        QRgb colour = 0;
+        std::vector<QRgb> pen;
+    };
+    // Every mask made so far for one font, shared by the caches of all surfaces (a redraw
+    // makes a new surface, and making masks costs more than drawing a grid's labels).
+    struct FontMasks;
+    static FontMasks& fontMasks(const QFont& font, QPainter::RenderHints hints);
     // The sub-pixel phases of a font: for each 1/64 fraction, the first fraction drawn alike.
     struct Phases
     {
@@ -55,14 +63,16 @@ private:
                                    const QRawFont& raw);
     static QImage render(const QRawFont& raw, QPainter::RenderHints hints, quint32 glyph,
                          int fractionX, int fractionY);
-    const Mask& mask(quint32 glyph, int fractionX, int fractionY);
+    Painted& mask(quint32 glyph, int fractionX, int fractionY);
+    const Mask& sharedMask(quint32 glyph, std::size_t phase, int fractionX, int fractionY);
     Mask makeMask(quint32 glyph, int fractionX, int fractionY) const;
 
     QRawFont m_raw;
     QPainter::RenderHints m_hints;
     const Phases* m_phases;
-    // Masks by glyph index, then phase, made as they are first drawn.
-    std::vector<std::vector<std::unique_ptr<Mask>>> m_masks;
+    FontMasks* m_shared;
+    // Masks by glyph index, then phase, looked up in the shared store as they are first drawn.
+    std::vector<std::vector<Painted>> m_masks;
     // The pen colour at each coverage, for the colour drawn last.
     QRgb m_tableColour = 0;
     std::array<QRgb, 256> m_pen{};

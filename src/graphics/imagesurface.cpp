@@ -41,6 +41,8 @@ ImageSurface::ImageSurface(QImage& image)
     // The painter has detached the image already; lines write through these directly.
     m_bits = m_image.bits();
     m_stride = m_image.bytesPerLine();
+    m_width = m_image.width();
+    m_height = m_image.height();
     setWorld(0, 0, float(image.width()), float(image.height()));
     m_lineWidth = devicePixels(1);
     if (m_ratio != 1) {
@@ -66,9 +68,9 @@ int ImageSurface::devicePixels(int pixels) const
 void ImageSurface::plotDot(int dx, int dy, QRgb rgb)
 {
     const int size = devicePixels(1);
-    for (int y = dy; y < std::min(dy + size, m_image.height()); ++y) {
+    for (int y = dy; y < std::min(dy + size, m_height); ++y) {
         auto* line = reinterpret_cast<QRgb*>(m_image.scanLine(y));
-        for (int x = dx; x < std::min(dx + size, m_image.width()); ++x)
+        for (int x = dx; x < std::min(dx + size, m_width); ++x)
             line[x] = rgb;
     }
 }
@@ -77,8 +79,8 @@ void ImageSurface::setWorld(float left, float top, float right, float bottom)
 {
     m_left = left;
     m_top = top;
-    m_xScale = m_image.width() / (double(right) - left);
-    m_yScale = m_image.height() / (double(bottom) - top);
+    m_xScale = m_width / (double(right) - left);
+    m_yScale = m_height / (double(bottom) - top);
 }
 
 QPointF ImageSurface::toDevice(float x, float y) const
@@ -107,7 +109,7 @@ void ImageSurface::setPixel(float x, float y, int colour)
 {
     flushDot();
     const int dx = deviceColumn(x), dy = deviceRow(y);
-    if (dx < 0 || dy < 0 || dx >= m_image.width() || dy >= m_image.height())
+    if (dx < 0 || dy < 0 || dx >= m_width || dy >= m_height)
         return;
     plotDot(dx, dy, rgbOf(colour));
 }
@@ -130,9 +132,9 @@ void ImageSurface::setLattice(const std::vector<float>& xs, const std::vector<fl
         return out;
     };
     const auto columns = onImage(
-        xs, [this](float x) { return deviceColumn(x); }, m_image.width());
+        xs, [this](float x) { return deviceColumn(x); }, m_width);
     const auto rows = onImage(
-        ys, [this](float y) { return deviceRow(y); }, m_image.height());
+        ys, [this](float y) { return deviceRow(y); }, m_height);
     flushDot();
     const QRgb rgb = rgbOf(colour);
     if (devicePixels(1) > 1) {
@@ -165,7 +167,7 @@ void ImageSurface::line(float x1, float y1, float x2, float y2, int colour)
 Q_ALWAYS_INLINE void ImageSurface::plotLine(QPointF a, QPointF b, QRgb rgb, int width)
 {
     const double x0 = a.x(), y0 = a.y(), x1 = b.x(), y1 = b.y();
-    const double right = m_image.width() - 1e-6, bottom = m_image.height() - 1e-6;
+    const double right = m_width - 1e-6, bottom = m_height - 1e-6;
     const double dx = x1 - x0, dy = y1 - y0;
     Run run;
     // Wholly on the image (and finite), clipping would keep both ends as they are.
@@ -250,15 +252,13 @@ template <typename Plot> void bresenham(int ax, int ay, int bx, int by, Plot plo
         plot(x, y);
         if (x == bx && y == by)
             break;
+        // Without branches: which way a contour's short segment steps is a coin toss for the
+        // branch predictor.
         const int e2 = 2 * error;
-        if (e2 >= ddy) {
-            error += ddy;
-            x += sx;
-        }
-        if (e2 <= ddx) {
-            error += ddx;
-            y += sy;
-        }
+        const bool stepX = e2 >= ddy, stepY = e2 <= ddx;
+        error += (stepX ? ddy : 0) + (stepY ? ddx : 0);
+        x += stepX ? sx : 0;
+        y += stepY ? sy : 0;
     }
 }
 
@@ -269,7 +269,7 @@ void ImageSurface::walk(const Run& r)
     uchar* const bits = m_bits;
     const qsizetype stride = m_stride;
     const QRgb rgb = r.rgb;
-    const int w = m_image.width(), h = m_image.height();
+    const int w = m_width, h = m_height;
     const auto onImage = [w, h](int x, int y) { return x >= 0 && y >= 0 && x < w && y < h; };
     if (r.width == 1 && onImage(r.ax, r.ay) && onImage(r.bx, r.by)) {
         // Every pixel between two ends on the image is on it too. (Clipping far-off lines
@@ -323,7 +323,7 @@ bool ImageSurface::drawPlainText(const QPointF& at, const QString& text, QRgb rg
         if (!m_glyphCache)
             m_glyphCache = std::make_unique<GlyphCache>(m_painter.font(), m_painter.renderHints());
         for (qsizetype i = 0; i < text.size(); ++i)
-            m_glyphCache->draw(m_bits, m_stride, m_image.width(), m_image.height(), glyphs[i],
+            m_glyphCache->draw(m_bits, m_stride, m_width, m_height, glyphs[i],
                                pen.x() + positions[i].x(), pen.y() + positions[i].y(), rgb);
         // The painter may have left the vector unit in its wide state while making masks.
         clearUpperVectorState();
@@ -342,7 +342,7 @@ void ImageSurface::text(const QString& text, int colour)
     flushDot();
     const QPointF at = toDevice(m_x, m_y);
     // Off the image, nothing of the text can show.
-    if (at.x() > m_image.width() || at.y() > m_image.height() || at.y() + m_lineHeight < 0)
+    if (at.x() > m_width || at.y() > m_height || at.y() + m_lineHeight < 0)
         return;
     if (drawPlainText(at, text, rgbOf(colour)))
         return;

@@ -74,6 +74,8 @@ private:
     QPainter m_painter;
     uchar* m_bits = nullptr;
     qsizetype m_stride = 0;
+    // The image's size, read once: its accessors are calls, and lines ask for it millions of times.
+    int m_width = 0, m_height = 0;
     std::optional<Run> m_dot;
     double m_left = 0, m_top = 0, m_xScale = 1, m_yScale = 1;
     float m_x = 0, m_y = 0;
