@@ -99,8 +99,7 @@ void HeightsCommands::exportHeights()
         return;
     m_lastName = picked;
     const QString shown = QDir::toNativeSeparators(picked);
-    if (QFileInfo::exists(picked) &&
-        !m_prompts.ask(QStringLiteral("แฟ้ม %1 มีอยู่แล้ว ต้องการบันทึกทับหรือไม่").arg(shown)))
+    if (QFileInfo::exists(picked) && !m_prompts.ask(msg::replaceFile(shown)))
         return;
     const QByteArray bytes = writeHeightsCsv(m_project);
     QSaveFile out(picked);

@@ -483,8 +483,7 @@ bool MainWindow::saveProject()
     // The pair is replaced together: ask when either file is there, whichever name was typed.
     for (const QString& file : {names.gnd, names.nod}) {
         if (QFileInfo::exists(file) || QFileInfo(file).isSymLink()) {
-            if (!m_prompts->ask(QStringLiteral("แฟ้ม %1 มีอยู่แล้ว ต้องการบันทึกทับหรือไม่")
-                                    .arg(QDir::toNativeSeparators(file))))
+            if (!m_prompts->ask(msg::replaceFile(QDir::toNativeSeparators(file))))
                 return false;
             break;
         }

@@ -5,6 +5,7 @@
 #include "common/numbertext.h"
 #include "grading/balancechart.h"
 #include "grading/earthwork.h"
+#include "grading/grading.h"
 #include "grading/suspectheights.h"
 #include "graphics/imagesurface.h"
 
@@ -72,6 +73,11 @@ int earthwork(const QStringList& args, QTextStream& out, QTextStream& err, const
     const auto p = openGraded(w->names[0], err);
     if (!p)
         return 1;
+    // As grade refuses a platform whose volumes overflow.
+    if (w->values.contains(QStringLiteral("--platform")) && !PlatformGradeable(*p, float(zc))) {
+        fail(err) << msg::DataIncomplete << '\n';
+        return 1;
+    }
     // Without a platform, the gross balance.
     if (!w->values.contains(QStringLiteral("--platform")))
         zc = balancedElevation(earthworkGrid(*p, o->slopeX, o->slopeY), o->k);

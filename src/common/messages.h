@@ -33,5 +33,9 @@ inline QString cannotSaveFile(const QString& name)
 {
     return QStringLiteral("ไม่สามารถบันทึกแฟ้ม %1 ได้").arg(name);
 }
+inline QString replaceFile(const QString& name)
+{
+    return QStringLiteral("แฟ้ม %1 มีอยู่แล้ว ต้องการบันทึกทับหรือไม่").arg(name);
+}
 
 } // namespace tervan::msg

@@ -125,14 +125,13 @@ Earthwork computeEarthwork(const Project& p, const GradePlane& plane)
         e.gross.fill += c.fill;
     }
     e.area = g.cellArea() * g.cellCount();
-    if (plane.isLevel() && g.cellCount() > 0) {
-        Project fixed = p;
-        fixed.FixGradeElevation = float(plane.zc);
-        FixGradeElev(fixed);
+    Project fixed = p;
+    fixed.FixGradeElevation = float(plane.zc);
+    // Where the specified grade's floats overflow, its figures in double rather than its zeros.
+    if (plane.isLevel() && g.cellCount() > 0 && FixGradeElev(fixed))
         e.fourCorner = {fixed.FixCutVolume, fixed.FixFillVolume};
-    } else {
+    else
         e.fourCorner = fourCornerCutFill(g, plane.zc);
-    }
     return e;
 }
 

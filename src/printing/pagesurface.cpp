@@ -140,8 +140,12 @@ double PageSurface::textHeight() const
 
 void PageSurface::print(const QString& text)
 {
-    if (!m_run.isEmpty() && m_x != m_runEnd)
-        flush();
+    if (!m_run.isEmpty() && m_x != m_runEnd) {
+        // A text placed further along the same line limits the run before it, so that the
+        // substitute face's wider letters never overprint it.
+        const QPointF start = m_run.first().at;
+        flush(m_y == start.y() && m_x > start.x() ? m_x : -1);
+    }
     if (!text.isEmpty())
         m_run.append({{m_x, m_y}, text, m_font, m_colour});
     m_x += m_backend.textWidthTwips(m_font, text);
@@ -159,7 +163,7 @@ void PageSurface::printLine(const QString& text)
     m_y += m_backend.lineHeightTwips(m_font);
 }
 
-void PageSurface::flush()
+void PageSurface::flush(double nextText)
 {
     if (m_run.isEmpty())
         return;
@@ -167,7 +171,24 @@ void PageSurface::flush()
     const double width = m_runEnd - start;
     const double room = m_backend.printableTwips().width() - start;
     // Not for a run that starts beyond the edge: nothing would fit.
-    const double scale = width > room && room > 0 ? room / width : 1;
+    double scale = width > room && room > 0 ? room / width : 1;
+    if (nextText > start) {
+        // Only the inked part counts: fixed-width fields end in padding blanks.
+        double inkEnd = start;
+        for (auto item = m_run.crbegin(); item != m_run.crend(); ++item) {
+            QString ink = item->text;
+            while (!ink.isEmpty() && ink.back() == QLatin1Char(' '))
+                ink.chop(1);
+            if (!ink.isEmpty()) {
+                inkEnd = item->at.x() + m_backend.textWidthTwips(item->font, ink);
+                break;
+            }
+        }
+        const double gap = m_backend.textWidthTwips(m_run.last().font, QStringLiteral(" "));
+        const double inkRoom = nextText - gap - start;
+        if (inkEnd - start > inkRoom && inkRoom > 0)
+            scale = std::min(scale, inkRoom / (inkEnd - start));
+    }
     for (RunItem& item : m_run) {
         QPointF at = item.at;
         if (scale < 1) {

@@ -51,7 +51,8 @@ public:
 //
 // Texts printed one after the other on a line form a run. A run that would cross the right
 // edge of the printable area is drawn smaller, from the same start, until it fits; positions
-// and line advances stay those of the full-size text.
+// and line advances stay those of the full-size text. A run's inked part is likewise drawn
+// smaller where it would reach the next text placed further along the same line.
 class PageSurface
 {
 public:
@@ -109,7 +110,9 @@ private:
         QFont font;
         int colour;
     };
-    void flush();
+    // Draws the pending run; `nextText` is where a following text starts on the same line, if
+    // one does (negative otherwise).
+    void flush(double nextText = -1);
 
     double toTwipsX(double v) const;
     double toTwipsY(double v) const;

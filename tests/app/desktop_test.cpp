@@ -219,7 +219,8 @@ TEST(Settings, RecentEntryOpensLikeOpenAndLeavesWhenItsFilesAreGone)
     s.remembered.recentProjects().setFiles({site, dir.filePath("gone.gnd")});
 
     s.window.menuItem("mnuFileRecent_1")->trigger();
-    EXPECT_TRUE(s.window.windowTitle().startsWith("TERVAN[" + QDir::toNativeSeparators(site) + "]"));
+    EXPECT_TRUE(
+        s.window.windowTitle().startsWith("TERVAN[" + QDir::toNativeSeparators(site) + "]"));
     EXPECT_TRUE(s.prompts->messages.isEmpty());
 
     // Unsaved changes are asked about first, as Open asks; cancelling keeps them.
@@ -302,8 +303,8 @@ TEST(PlotWheel, ZoomsByTheViewSteps)
             zoomIn(expected);
         for (int i = 0; i < c.zoomOuts; ++i)
             zoomOut(expected);
+        const QPointF at(plot->width() / 4.0, plot->height() / 3.0);
         for (int delta : c.deltas) {
-            const QPointF at(plot->width() / 2.0, plot->height() / 2.0);
             QWheelEvent wheel(at, plot->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
                               Qt::NoModifier, Qt::NoScrollPhase, false);
             QApplication::sendEvent(plot, &wheel);
@@ -311,6 +312,15 @@ TEST(PlotWheel, ZoomsByTheViewSteps)
         EXPECT_EQ(window.project().ViewXMin, expected.ViewXMin) << c.deltas.first();
         EXPECT_EQ(window.project().ViewXMax, expected.ViewXMax) << c.deltas.first();
         EXPECT_EQ(window.project().ViewYMax, expected.ViewYMax) << c.deltas.first();
+        // The read-out follows the view under the pointer without the mouse moving.
+        if (c.zoomIns + c.zoomOuts > 0) {
+            const Project& v = window.project();
+            const float x = v.ViewXMin + at.x() / plot->width() * (double(v.ViewXMax) - v.ViewXMin);
+            const float y =
+                v.ViewYMax + at.y() / plot->height() * (double(v.ViewYMin) - v.ViewYMax);
+            EXPECT_EQ(window.findChild<QLabel*>("stbMainText")->text(), coordinateReadout(x, y))
+                << c.deltas.first();
+        }
     }
 }
 

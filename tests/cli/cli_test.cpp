@@ -305,6 +305,8 @@ TEST(Cli, EarthworkCommandsRefuseAsGradeDoes)
         {{"earthwork", ramp, "--k", "0"}, 2},
         {{"earthwork", ramp, "--platform", "high"}, 2},
         {{"earthwork", ramp, "--platform", "1e39"}, 2},
+        // A float, but the four-corner volumes overflow: refused as grade refuses it.
+        {{"earthwork", ramp, "--platform", "3e38"}, 1},
         {{"earthwork", ramp, "--slope-y", "-101"}, 2},
         {{"balance", ramp, "--curve", "1"}, 2},
         {{"check", ramp, "--factor", "x"}, 2},

@@ -188,3 +188,51 @@ TEST(SuspectHeights, FlagsAMistypedHeightAndNothingOnSmoothGround)
     EXPECT_TRUE(findSuspectHeights(typo).suspects.empty());
     EXPECT_EQ(findSuspectHeights(typo, 5, 0.1).suspects.size(), 1u);
 }
+
+// A surveyed lot of 10 x 12 nodes at 10 m with the bumps of real ground: a mistyped height
+// must not take a sound neighbour with it, at the edges and corners least of all.
+class SuspectOnSurveyedLot : public ::testing::TestWithParam<int>
+{
+};
+
+TEST_P(SuspectOnSurveyedLot, OnlyTheMistypedHeight)
+{
+    const std::vector<float> lot{
+        2.22f, 2.52f, 2.66f, 3.07f, 3.27f, 3.71f, 3.86f, 4.14f, 4.44f, 4.71f, 5.12f, 5.22f,
+        1.89f, 2.45f, 2.87f, 3.25f, 3.64f, 3.76f, 4.15f, 4.35f, 4.79f, 5.01f, 5.22f, 5.51f,
+        1.8f,  1.97f, 2.61f, 3.06f, 3.55f, 4.01f, 4.36f, 4.85f, 4.99f, 5.33f, 5.46f, 5.81f,
+        2.64f, 2.82f, 2.67f, 2.87f, 3.11f, 3.82f, 4.46f, 4.97f, 5.44f, 5.63f, 6.02f, 6.08f,
+        3.1f,  3.31f, 3.56f, 3.68f, 4.0f,  4.05f, 4.45f, 4.86f, 5.52f, 6.06f, 6.25f, 6.47f,
+        3.33f, 3.5f,  3.92f, 4.3f,  4.64f, 5.16f, 5.53f, 6.09f, 6.16f, 6.22f, 6.15f, 6.28f,
+        3.43f, 3.91f, 4.11f, 4.55f, 4.93f, 5.63f, 6.51f, 7.14f, 7.59f, 7.34f, 7.06f, 6.56f,
+        3.8f,  4.03f, 4.39f, 4.62f, 5.32f, 5.97f, 6.86f, 7.57f, 7.99f, 8.2f,  7.86f, 7.6f,
+        4.02f, 4.2f,  4.51f, 5.0f,  5.43f, 6.19f, 6.79f, 7.64f, 8.09f, 8.23f, 8.05f, 7.68f,
+        4.06f, 4.5f,  4.77f, 5.18f, 5.58f, 6.03f, 6.82f, 7.36f, 7.92f, 7.89f, 7.87f, 7.8f,
+    };
+    const Project sound = grid(10, 12, 10, lot);
+    ASSERT_TRUE(findSuspectHeights(sound).suspects.empty());
+    Project typo = sound;
+    const int node = GetParam();
+    typo.Nodes[node].Z += 900;
+    const SuspectCheck check = findSuspectHeights(typo);
+    ASSERT_EQ(check.suspects.size(), 1u) << check.suspects.front().node;
+    EXPECT_EQ(check.suspects[0].node, node);
+    EXPECT_NEAR(check.suspects[0].median, sound.Nodes[node].Z, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Nodes, SuspectOnSurveyedLot, ::testing::Values(1, 6, 60, 108, 119, 120));
+
+// Where the specified grade's floats overflow, the four-corner figures still come out, in double.
+TEST(Earthwork, FourCornerFiguresBeyondTheFloatRange)
+{
+    const Project p = grid(2, 3, 10, {0, 0, 0, 4, 4, 8});
+    for (const double platform : {10.0, 3e38, -1e36}) {
+        const Earthwork e = computeEarthwork(p, {platform, 0, 0});
+        // No cell is crossed: the four-corner and the gross figures agree.
+        // (in float where the specified grade's floats hold them)
+        EXPECT_NEAR(e.fourCorner.cut, e.gross.cut, 1e-6 * std::abs(e.gross.cut) + 1e-3) << platform;
+        EXPECT_NEAR(e.fourCorner.fill, e.gross.fill, 1e-6 * std::abs(e.gross.fill) + 1e-3)
+            << platform;
+        EXPECT_NE(e.fourCorner.cut + e.fourCorner.fill, 0) << platform;
+    }
+}

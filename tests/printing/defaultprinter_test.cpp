@@ -124,3 +124,46 @@ TEST(DefaultPrinter, WithoutAPrinterTheReportCanGoToAPdf)
     PrintControl(page, p);
     EXPECT_FALSE(output->finish());
 }
+
+// A PDF picked in the file dialog is only replaced when the user says so.
+struct ReplaceCase
+{
+    bool exists;
+    QList<bool> answers;
+    bool opened;
+    int questions;
+};
+
+class PdfReplace : public ::testing::TestWithParam<ReplaceCase>
+{
+};
+
+TEST_P(PdfReplace, AsksBeforeReplacingAnExistingFile)
+{
+    const ReplaceCase c = GetParam();
+    QTemporaryDir dir;
+    const QString name = dir.filePath(QStringLiteral("site.pdf"));
+    if (c.exists) {
+        QFile f(name);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("kept");
+    }
+    FakePrompts prompts;
+    prompts.saveAnswers << dir.filePath(QStringLiteral("site"));
+    prompts.answers = c.answers;
+    auto output = openPdfOutput(prompts);
+    EXPECT_EQ(output != nullptr, c.opened);
+    EXPECT_EQ(prompts.questions.size(), c.questions);
+    EXPECT_FALSE(prompts.lastFilter.contains(QStringLiteral("File")));
+    output.reset();
+    if (c.exists && !c.opened) {
+        QFile f(name);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), QByteArray("kept"));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, PdfReplace,
+                         ::testing::Values(ReplaceCase{false, {}, true, 0},
+                                           ReplaceCase{true, {false}, false, 1},
+                                           ReplaceCase{true, {true}, true, 1}));

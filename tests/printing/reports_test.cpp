@@ -91,6 +91,35 @@ TEST(PageFrame, HeadingBlockAndTitle)
     EXPECT_DOUBLE_EQ(find(r, "body")->at.y(), heading->at.y() + line20 + line16);
 }
 
+// The wider substitute face must not run a long project name into the centred title.
+class HeadingName : public ::testing::TestWithParam<int>
+{
+};
+
+TEST_P(HeadingName, EndsBeforeTheTitle)
+{
+    RecordingPage r;
+    PageSurface page(r);
+    Project p = startupProject();
+    const int length = GetParam();
+    p.ProjectName.set(QString(length, QChar(0x0E01)));
+    PrintHeading(page, p);
+
+    const Item* title = find(r, "TERVAN");
+    const auto items = textItems(r);
+    const auto name = std::find_if(items.begin(), items.end(), [](const Item& i) {
+        return i.text.startsWith(QStringLiteral("ชื่อโครงการ"));
+    });
+    ASSERT_NE(name, items.end());
+    const double inkEnd = name->at.x() + name->points * 10 * name->text.trimmed().size();
+    EXPECT_LT(inkEnd, title->at.x());
+    // Names that fit keep the specified size.
+    EXPECT_EQ(name->points == 16, 2.5 * Cm + 16 * 10 * (3 + 14 + length) < title->at.x());
+    EXPECT_EQ(title->points, 16);
+}
+
+INSTANTIATE_TEST_SUITE_P(Lengths, HeadingName, ::testing::Values(1, 9, 20, 40));
+
 struct PagesCase
 {
     qint16 rows, cols;

@@ -1,10 +1,13 @@
 #include "grading/ui/earthworkdialogs.h"
 
+#include "common/messages.h"
 #include "common/numbertext.h"
 #include "grading/balancechart.h"
+#include "grading/grading.h"
 #include "grading/ui/earthworkparts.h"
 #include "graphics/imagesurface.h"
 #include "project/project.h"
+#include "project/ui/prompts.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
@@ -132,6 +135,13 @@ void EarthworkDialog::recompute()
         if (!typed)
             return;
         zc = *typed;
+        // As the fixed grade's dialog: a platform whose volumes overflow is no platform.
+        if (!PlatformGradeable(m_project, float(zc))) {
+            m_prompts.notice(msg::InputError);
+            m_txtPlatform->setFocus();
+            m_txtPlatform->selectAll();
+            return;
+        }
     }
     m_k = *k;
     m_earthwork = computeEarthwork(m_project, {zc, slopeX, slopeY});

@@ -66,18 +66,25 @@ void PlotWidget::wheelEvent(QWheelEvent* event)
     m_wheelTurn -= steps * QWheelEvent::DefaultDeltasPerStep;
     for (int i = 0; i < std::abs(steps); ++i)
         emit wheelZoom(steps > 0 ? 1 : -1);
+    // The same pointer now stands over another point of the new view.
+    if (steps != 0)
+        emitPointerAt(event->position());
     event->accept();
 }
 
 void PlotWidget::mouseMoveEvent(QMouseEvent* event)
 {
-    const QPointF pos = event->position();
+    emitPointerAt(event->position());
+    QWidget::mouseMoveEvent(event);
+}
+
+void PlotWidget::emitPointerAt(QPointF pos)
+{
     const double w = std::max(1, width());
     const double h = std::max(1, height());
     const float x = m_left + pos.x() / w * (double(m_right) - m_left);
     const float y = m_top + pos.y() / h * (double(m_bottom) - m_top);
     emit mouseMovedTo(x, y);
-    QWidget::mouseMoveEvent(event);
 }
 
 } // namespace tervan

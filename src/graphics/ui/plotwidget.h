@@ -41,6 +41,9 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
 
 private:
+    // Reports the world point under `pos`, in the view last set.
+    void emitPointerAt(QPointF pos);
+
     QImage m_image;
     float m_left = 0, m_top = 1, m_right = 1, m_bottom = 0;
     int m_wheelTurn = 0;

@@ -1,9 +1,12 @@
 #include "printing/ui/printoutput.h"
 
+#include "common/messages.h"
 #include "printing/cairopdfbackend.h"
 #include "printing/painterbackend.h"
 #include "project/ui/prompts.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QPrinter>
 #include <QPrinterInfo>
 
@@ -32,11 +35,15 @@ std::unique_ptr<PageBackend> openPrintOutput(Prompts& prompts, const QPrinterInf
 
 std::unique_ptr<PageBackend> openPdfOutput(Prompts& prompts, const QString& start)
 {
-    QString name = prompts.pickSaveName(QStringLiteral("PDF File (*.pdf)"), start);
+    QString name = prompts.pickSaveName(QStringLiteral("แฟ้ม PDF (*.pdf)"), start);
     if (name.isEmpty())
         return nullptr;
     if (!name.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
         name += QLatin1String(".pdf");
+    // The file dialog leaves the question to the command, as for the project and CSV files.
+    if ((QFileInfo::exists(name) || QFileInfo(name).isSymLink()) &&
+        !prompts.ask(msg::replaceFile(QDir::toNativeSeparators(name))))
+        return nullptr;
     return std::make_unique<CairoPdfBackend>(name);
 }
 
