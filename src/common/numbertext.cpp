@@ -356,6 +356,14 @@ LenientRead readLenientChecked(QStringView text)
     return {negative ? -value : value, plain};
 }
 
+QString withAsciiDigits(QString text)
+{
+    for (QChar& c : text)
+        if (const char d = digitOf(c))
+            c = QLatin1Char(d);
+    return text;
+}
+
 QString shortestText(float value)
 {
     char text[32];

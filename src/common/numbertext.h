@@ -38,6 +38,9 @@ struct LenientRead
 };
 LenientRead readLenientChecked(QStringView text);
 
+// The text with Thai digits replaced by ASCII ones.
+QString withAsciiDigits(QString text);
+
 // Shortest text that reads back to the same float ("99.838", "1e+06").
 QString shortestText(float value);
 

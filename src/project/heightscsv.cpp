@@ -43,10 +43,7 @@ QChar separatorOf(const QStringList& lines)
 // A plain number, Thai digits allowed; nothing else on the field.
 std::optional<double> numberOf(const QString& field)
 {
-    QString text = field.trimmed();
-    for (QChar& c : text)
-        if (c.unicode() >= 0x0E50 && c.unicode() <= 0x0E59)
-            c = QChar(u'0' + (c.unicode() - 0x0E50));
+    const QString text = withAsciiDigits(field.trimmed());
     // Group separators would read "100,878" as a hundred thousand.
     static const QLocale plain = [] {
         QLocale c = QLocale::c();

@@ -55,14 +55,6 @@ TEST(KeyboardEntry, HundredTwentyHeightsTypedWithReturnAreStoredExactly)
     EXPECT_EQ(l.project.ElevMax, typed.back().toFloat());
 }
 
-TEST(KeyboardEntry, TypingRightAfterOpeningEditsTheLastNode)
-{
-    OpenList l(grid(4, 5));
-    l.type("7.25");
-    EXPECT_EQ(l.project.Nodes[20].Z, 7.25f);
-    EXPECT_EQ(l.currentNode(), 20);
-}
-
 struct MoveCase
 {
     const char* name;
