@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 
 #include "app/heightscommands.h"
+#include "app/undocommands.h"
 #include "app/unsavedchanges.h"
 
 #include "app/aboutdialog.h"
@@ -32,10 +33,12 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenuBar>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QTableView>
 #include <QToolBar>
 #include <cmath>
 
@@ -45,6 +48,7 @@ namespace {
 
 const QString Caption = QStringLiteral("TERVAN");
 const QString FileFilter = QStringLiteral("Data File (*.gnd)");
+const QString ControlStep = QStringLiteral("แก้ข้อมูลควบคุม");
 
 // Where the caption shows unsaved changes.
 const QString ModifiedMark = QStringLiteral("[*]");
@@ -135,11 +139,13 @@ MainWindow::MainWindow(std::unique_ptr<Prompts> prompts, QWidget* parent)
     setObjectName(QStringLiteral("frmMain"));
     if (!m_prompts)
         m_prompts = std::make_unique<WidgetPrompts>(this);
-    m_unsaved = new UnsavedChanges(this, *m_prompts, [this] { return saveProject(); });
+    m_history = new ProjectHistory(m_project, this);
+    m_unsaved = new UnsavedChanges(this, *m_prompts, *m_history, [this] { return saveProject(); });
+    connect(m_history, &ProjectHistory::projectChanged, this, &MainWindow::projectStepped);
     buildCentralArea();
     m_heights = new HeightsCommands(m_project, *m_prompts, m_stbMain, this);
     connect(m_heights, &HeightsCommands::imported, this, [this] {
-        m_unsaved->markModified();
+        m_history->commitImported();
         projectReplaced();
     });
     buildMenus();
@@ -148,6 +154,7 @@ MainWindow::MainWindow(std::unique_ptr<Prompts> prompts, QWidget* parent)
         m_project, *m_prompts, [this](const auto& report) { printReport(report); }, this);
     m_earthwork->addMenuItems(findChild<QMenu*>(QStringLiteral("mnuGradeElev")),
                               findChild<QMenu*>(QStringLiteral("mnuEdit")));
+    m_history->addMenuItems(findChild<QMenu*>(QStringLiteral("mnuEdit")));
     buildToolbar();
     startup();
 }
@@ -166,6 +173,10 @@ void MainWindow::buildMenus()
             &QAction::triggered, this, [this] { mnuFileOpen_Click(); });
     connect(addItem(file, "mnuFileSave", u"บันทึกแฟ้ม", QKeySequence(Qt::CTRL | Qt::Key_S)),
             &QAction::triggered, this, &MainWindow::mnuFileSave_Click);
+    // Save As sits with Save, where it is looked for.
+    connect(
+        addItem(file, "mnuFileSaveAs", u"บันทึกเป็น…", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)),
+        &QAction::triggered, this, &MainWindow::mnuFileSaveAs_Click);
     connect(addItem(file, "mnuFileClose", u"ปิดแฟ้ม", QKeySequence(Qt::CTRL | Qt::Key_C)),
             &QAction::triggered, this, &MainWindow::mnuFileClose_Click);
     addItem(file, "mnuFileFree2", u"-");
@@ -328,6 +339,7 @@ void MainWindow::startup()
         menuItem(arrayName("ViewChoice", index))->setEnabled(false);
     setWindowTitle(Caption + ModifiedMark);
     setWindowState(Qt::WindowMaximized);
+    m_history->startOver();
 
     // The bars keep these ranges for good; each event pans by one step.
     const QSignalBlocker hBlock(m_hsbMain), vBlock(m_vsbMain);
@@ -377,6 +389,7 @@ void MainWindow::setEditingEnabled(bool enabled)
 {
     menuItem(QStringLiteral("mnuEdit"))->setEnabled(enabled);
     toolbarButton(ButtonControl)->setEnabled(enabled);
+    m_history->setAvailable(enabled);
 }
 
 bool MainWindow::event(QEvent* event)
@@ -390,7 +403,7 @@ bool MainWindow::event(QEvent* event)
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     // The window's close button asks as Exit does.
-    if (m_unsaved->settle())
+    if (m_leaving || m_unsaved->settle())
         event->accept();
     else
         event->ignore();
@@ -433,8 +446,11 @@ void MainWindow::mnuFileNew_Click()
         return;
     setEditingEnabled(true);
     resetForNew(m_project);
+    m_history->startOver();
+    // The save dialog starts in the last folder, never on the last project's name.
+    if (!m_lastFileName.isEmpty())
+        m_lastFileName = QFileInfo(m_lastFileName).absolutePath();
     setWindowTitle(Caption + ModifiedMark);
-    m_unsaved->markSaved();
     projectReplaced();
 }
 
@@ -462,7 +478,7 @@ void MainWindow::mnuFileOpen_Click(const QString& fileName)
     applyOpenedProject(m_project, std::get<ProjectFileData>(std::move(loaded)), names);
     setEditingEnabled(true);
     setWindowTitle(captionFor(names));
-    m_unsaved->markSaved();
+    m_history->startOver();
     projectReplaced();
     emit projectFileUsed(names.gnd);
 }
@@ -473,19 +489,29 @@ void MainWindow::mnuFileSave_Click()
     saveProject();
 }
 
-bool MainWindow::saveProject()
+void MainWindow::mnuFileSaveAs_Click()
 {
-    const QString picked = m_prompts->pickSaveName(FileFilter, m_lastFileName);
-    if (picked.isEmpty())
-        return false;
-    m_lastFileName = picked;
-    const ProjectFileNames names = projectFileNames(picked);
-    // The pair is replaced together: ask when either file is there, whichever name was typed.
-    for (const QString& file : {names.gnd, names.nod}) {
-        if (QFileInfo::exists(file) || QFileInfo(file).isSymLink()) {
-            if (!m_prompts->ask(msg::replaceFile(QDir::toNativeSeparators(file))))
-                return false;
-            break;
+    emit commandStarted(QStringLiteral("mnuFileSaveAs_Click"));
+    saveProject(true);
+}
+
+bool MainWindow::saveProject(bool askName)
+{
+    ProjectFileNames names{m_project.DataFileBase, m_project.GndFileName, m_project.NodFileName};
+    if (askName || names.gnd.isEmpty()) {
+        const QString picked = m_prompts->pickSaveName(FileFilter, m_lastFileName);
+        if (picked.isEmpty())
+            return false;
+        m_lastFileName = picked;
+        names = projectFileNames(picked);
+        // The pair is replaced together: ask when either file is there, whichever name was
+        // typed.
+        for (const QString& file : {names.gnd, names.nod}) {
+            if (QFileInfo::exists(file) || QFileInfo(file).isSymLink()) {
+                if (!m_prompts->ask(msg::replaceFile(QDir::toNativeSeparators(file))))
+                    return false;
+                break;
+            }
         }
     }
     if (const auto failed = saveProjectFiles(m_project, names)) {
@@ -497,7 +523,7 @@ bool MainWindow::saveProject()
     m_project.GndFileName = names.gnd;
     m_project.NodFileName = names.nod;
     setWindowTitle(captionFor(names));
-    m_unsaved->markSaved();
+    m_history->setSaved();
     emit projectFileUsed(names.gnd);
     return true;
 }
@@ -507,8 +533,7 @@ void MainWindow::mnuFileClose_Click()
     emit commandStarted(QStringLiteral("mnuFileClose_Click"));
     if (!m_unsaved->settle())
         return;
-    m_unsaved->markSaved();
-    // The data stay: the next redraw shows them again.
+    // The data stay, unsaved changes included: the next redraw shows them again.
     setEditingEnabled(false);
     setWindowTitle(Caption + ModifiedMark);
     clearPicture();
@@ -519,7 +544,9 @@ void MainWindow::mnuFileExit_Click()
     emit commandStarted(QStringLiteral("mnuFileExit_Click"));
     if (!m_unsaved->settle())
         return;
+    m_leaving = true;
     QApplication::closeAllWindows();
+    m_leaving = false;
 }
 
 void MainWindow::mnuEditChoice_Click(int index)
@@ -528,16 +555,14 @@ void MainWindow::mnuEditChoice_Click(int index)
     switch (index) {
     case 1: {
         HeadingDialog dialog(m_project, this);
-        const auto before = std::pair(m_project.ProjectName, m_project.EngineerName);
         m_prompts->runModal(dialog);
-        if (before != std::pair(m_project.ProjectName, m_project.EngineerName))
-            m_unsaved->markModified();
+        m_history->commit(QStringLiteral("แก้ส่วนหัว"));
         break;
     }
     case 2: {
         ControlDialog dialog(m_project, *m_prompts, this);
         if (m_prompts->runModal(dialog) == QDialog::Accepted) {
-            m_unsaved->markModified();
+            m_history->commit(ControlStep);
             projectReplaced();
         }
         break;
@@ -564,7 +589,7 @@ void MainWindow::showControlModeless()
     m_controlModeless = new ControlDialog(m_project, *m_prompts, this);
     m_controlModeless->setAttribute(Qt::WA_DeleteOnClose);
     connect(m_controlModeless, &QDialog::accepted, this, [this] {
-        m_unsaved->markModified();
+        m_history->commit(ControlStep);
         projectReplaced();
     });
     m_controlModeless->show();
@@ -587,8 +612,11 @@ void MainWindow::showNodeEntry()
     }
     m_nodeEntry = new NodeEntryDialog(m_project, this);
     m_nodeEntry->setAttribute(Qt::WA_DeleteOnClose);
-    connect(m_nodeEntry->model(), &NodeTableModel::elevationStored, m_unsaved,
-            &UnsavedChanges::markModified);
+    connect(m_nodeEntry, &NodeEntryDialog::typed, m_history, &ProjectHistory::commitTyped);
+    connect(m_nodeEntry, &NodeEntryDialog::pasted, m_history,
+            [this](int, int count) { m_history->commitPasted(count); });
+    connect(m_nodeEntry->grid()->selectionModel(), &QItemSelectionModel::currentChanged, m_history,
+            &ProjectHistory::endTyping);
     m_earthwork->watchNodeList(m_nodeEntry->model());
     m_nodeEntry->show();
 }
@@ -598,6 +626,17 @@ void MainWindow::projectReplaced()
     if (m_nodeEntry) {
         if (m_project.HasNodes())
             m_nodeEntry->reloadFromProject();
+        else
+            m_nodeEntry->close();
+    }
+    Form_Activate();
+}
+
+void MainWindow::projectStepped()
+{
+    if (m_nodeEntry) {
+        if (m_project.HasNodes())
+            m_nodeEntry->refresh();
         else
             m_nodeEntry->close();
     }

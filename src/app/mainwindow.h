@@ -28,6 +28,7 @@ class PlotWidget;
 class PrinterChoice;
 class UnsavedChanges;
 class HeightsCommands;
+class ProjectHistory;
 
 // frmMain: the program's one top-level window. It owns the project, builds the menu bar and the
 // toolbar from their tables, dispatches every item to its command, and redraws the picture of
@@ -43,6 +44,8 @@ public:
 
     Project& project() { return m_project; }
     Prompts& prompts() { return *m_prompts; }
+    // Every change to the project goes through here as one undoable step.
+    ProjectHistory& history() { return *m_history; }
     // Toolbar positions count from 1, separators included.
     QAction* toolbarButton(int position) const;
     QAction* menuItem(const QString& name) const;
@@ -61,7 +64,9 @@ public:
     void mnuFileNew_Click();
     // Opens the named project, or asks for one when no name is given.
     void mnuFileOpen_Click(const QString& fileName = QString());
+    // Writes a named project to its files; asks for a name first when it has none.
     void mnuFileSave_Click();
+    void mnuFileSaveAs_Click();
     void mnuFileClose_Click();
     void mnuFileExit_Click();
     void mnuEditChoice_Click(int index);
@@ -96,8 +101,9 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    // Asks for a name and writes the pair; false when cancelled or failed.
-    bool saveProject();
+    // Writes the pair under the project's name, or asks for one when it has none or when asked
+    // to; false when cancelled or failed.
+    bool saveProject(bool askName = false);
     void buildMenus();
     void buildToolbar();
     void buildCentralArea();
@@ -107,6 +113,8 @@ private:
     void showColourDialog();
     // The grid or the whole project changed under the modeless dialogs.
     void projectReplaced();
+    // Undo or redo changed heights or the grid: the node list stays where it is.
+    void projectStepped();
     void setEditingEnabled(bool enabled);
     void clearPicture();
     // Runs a report on one print output with the hourglass shown; says so when it failed.
@@ -132,7 +140,10 @@ private:
     PictureDrawing* m_picture = nullptr;
     PrintOutput m_printOutput;
     PrinterChoice* m_printerChoice = nullptr;
+    ProjectHistory* m_history = nullptr;
     UnsavedChanges* m_unsaved = nullptr;
+    // Exit has asked already; closing the window must not ask again.
+    bool m_leaving = false;
     HeightsCommands* m_heights = nullptr;
     // The file dialogs start from the name picked last.
     QString m_lastFileName;

@@ -1,31 +1,32 @@
 #include "app/unsavedchanges.h"
 
+#include "app/undocommands.h"
 #include "project/ui/prompts.h"
 
 #include <QWidget>
 
 namespace tervan {
 
-UnsavedChanges::UnsavedChanges(QWidget* window, Prompts& prompts, std::function<bool()> save)
-    : QObject(window), m_window(window), m_prompts(prompts), m_save(std::move(save))
+UnsavedChanges::UnsavedChanges(QWidget* window, Prompts& prompts, ProjectHistory& history,
+                               std::function<bool()> save)
+    : QObject(window), m_prompts(prompts), m_history(history), m_save(std::move(save))
 {
+    connect(&history, &ProjectHistory::modifiedChanged, window, &QWidget::setWindowModified);
 }
 
-void UnsavedChanges::setModified(bool modified)
+bool UnsavedChanges::isModified() const
 {
-    m_modified = modified;
-    m_window->setWindowModified(modified);
+    return m_history.isModified();
 }
 
 bool UnsavedChanges::settle()
 {
-    if (!m_modified)
+    if (!isModified())
         return true;
     switch (m_prompts.askSaveChanges(QStringLiteral("บันทึกการเปลี่ยนแปลงของโครงการนี้หรือไม่"))) {
     case Prompts::SaveChoice::Save:
         return m_save();
     case Prompts::SaveChoice::Discard:
-        markSaved();
         return true;
     case Prompts::SaveChoice::Cancel:
         return false;

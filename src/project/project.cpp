@@ -93,6 +93,12 @@ void resetForNew(Project& p)
     p.GridRows = p.GridCols = p.GridSpacing = p.NodeCount = 0;
     p.ContourInterval = 0;
     p.FileTitle = UntitledFileTitle;
+    // A new project owes nothing to the last one: no heights to come back with the next grid,
+    // no file that Save would write over.
+    p.Nodes.clear();
+    p.DataFileBase.clear();
+    p.GndFileName.clear();
+    p.NodFileName.clear();
     p.NodeXMin = p.NodeXMax = p.NodeYMin = p.NodeYMax = p.NodeXRange = p.NodeYRange = 0;
     p.ElevMin = p.ElevMax = 0;
     p.DisplayMode = 1;

@@ -114,8 +114,8 @@ void applyNormalView(Project& p);
 // The state the program starts with.
 Project startupProject();
 
-// File > New: the default heading and an undefined grid. Nodes, grading results, file names,
-// colour choice, steps and angle survive.
+// File > New: the default heading, an undefined grid, no nodes and no file names. Grading
+// results, colour choice, steps and angle survive.
 void resetForNew(Project& p);
 
 } // namespace tervan

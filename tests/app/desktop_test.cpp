@@ -20,8 +20,10 @@
 #include <QFileDialog>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTranslator>
@@ -207,7 +209,10 @@ TEST(Settings, RecentEntryOpensLikeOpenAndLeavesWhenItsFilesAreGone)
     EXPECT_TRUE(s.prompts->messages.isEmpty());
 
     // Unsaved changes are asked about first, as Open asks; cancelling keeps them.
-    s.prompts->onModal = [](QDialog& dialog) { dialog.accept(); };
+    s.prompts->onModal = [](QDialog& dialog) {
+        dialog.findChild<QLineEdit*>("txtInt")->setText("2");
+        dialog.findChild<QPushButton*>("cmdOK")->click();
+    };
     s.window.mnuEditChoice_Click(2);
     ASSERT_TRUE(s.window.isWindowModified());
     s.prompts->saveChoices = {Prompts::SaveChoice::Cancel};

@@ -47,7 +47,7 @@ struct Window
     void save(const QString& name)
     {
         prompts->saveAnswers << name;
-        window.mnuFileSave_Click();
+        window.mnuFileSaveAs_Click();
     }
     void open(const QString& name)
     {
@@ -116,7 +116,7 @@ TEST(FileCommands, SaveThenOpenRestoresTheProject)
     EXPECT_EQ(p.NodeYMax, 5);
     EXPECT_EQ(p.ViewYMax, 42);
     // The next dialog starts from the name picked last.
-    other.window.mnuFileSave_Click();
+    other.window.mnuFileSaveAs_Click();
     EXPECT_EQ(other.prompts->pickedFrom.last(), w.path("site.gnd"));
 }
 
@@ -239,7 +239,10 @@ TEST(UnsavedChanges, EditsMarkTheProjectAndLookingDoesNot)
          }},
         {"control data",
          [](Saved& s) {
-             s.prompts->onModal = [](QDialog& d) { d.accept(); };
+             s.prompts->onModal = [](QDialog& d) {
+                 d.findChild<QLineEdit*>("txtInt")->setText("2");
+                 d.findChild<QPushButton*>("cmdOK")->click();
+             };
              s.window.mnuEditChoice_Click(2);
          }},
     };
@@ -329,8 +332,9 @@ TEST(HeightsFiles, ImportFromTheFileMenuTakesAllOrListsEveryBadLine)
 {
     Window w;
     w.makeProject(); // 2 x 3 at 5 m
-    // The additions stand together behind the specified items, before Exit.
-    EXPECT_EQ(fileMenuNames(w.window).mid(5),
+    // The additions stand together behind the specified items, before Exit; Save As beside Save.
+    EXPECT_EQ(fileMenuNames(w.window).mid(3, 2), (QStringList{"mnuFileSave", "mnuFileSaveAs"}));
+    EXPECT_EQ(fileMenuNames(w.window).mid(6),
               (QStringList{"mnuFileFree2", "mnuFileImportHeights", "mnuFileExportHeights",
                            "mnuFilePrinter", "mnuFileFree3", "mnuFileExit"}));
     const auto writeCsv = [&](const QString& name, const QByteArray& text) {

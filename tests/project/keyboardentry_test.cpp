@@ -177,8 +177,8 @@ TEST_P(Misread, IsMarkedWithTheValueStored)
     const MisreadCase& c = GetParam();
     OpenList l(grid(2, 2));
     l.type(QString::fromUtf8(c.text));
-    const QModelIndex cell = l.dialog.model()->index(3, NodeTableModel::Elevation);
-    EXPECT_EQ(l.project.Nodes[4].Z, c.stored);
+    const QModelIndex cell = l.dialog.model()->index(0, NodeTableModel::Elevation);
+    EXPECT_EQ(l.project.Nodes[1].Z, c.stored);
     EXPECT_EQ(l.dialog.model()->data(cell, Qt::DisplayRole).toString(), QString::fromUtf8(c.text));
     const QString note = QString::fromUtf8(c.note);
     EXPECT_EQ(l.dialog.model()->data(cell, Qt::ToolTipRole).toString(), note);
@@ -187,7 +187,7 @@ TEST_P(Misread, IsMarkedWithTheValueStored)
     // Corrected to a plain number, the mark goes.
     l.key(Qt::Key_A, Qt::ControlModifier);
     l.type("101.5");
-    EXPECT_FALSE(l.dialog.model()->isMarked(3));
+    EXPECT_FALSE(l.dialog.model()->isMarked(0));
     EXPECT_EQ(l.status(), QString());
 }
 

@@ -47,16 +47,16 @@ TEST(NodeEntry, OneByOneGridHasOneRow)
 TEST(NodeEntry, EveryKeystrokeStoresTheNumberAtTheStartOfTheText)
 {
     Entry e(grid(4, 5));
-    // Before any click the last node's elevation is current.
+    // Before any click the first node's elevation is current: no node has a height yet.
     std::vector<float> stored;
     for (const char* key : {"1", "2", ".", "5"}) {
         QTest::keyClicks(e.box(), key);
-        stored.push_back(e.project.Nodes[20].Z);
+        stored.push_back(e.project.Nodes[1].Z);
     }
     EXPECT_EQ(stored, (std::vector<float>{1, 12, 12, 12.5f}));
-    EXPECT_EQ(e.cell(20, 3), "12.5");
+    EXPECT_EQ(e.cell(1, 3), "12.5");
     e.box()->clear();
-    EXPECT_EQ(e.project.Nodes[20].Z, 0);
+    EXPECT_EQ(e.project.Nodes[1].Z, 0);
 }
 
 struct TypedCase
@@ -137,7 +137,7 @@ TEST(NodeEntry, EveryWayOfClosingRecomputesTheRange)
         Entry e(grid(2, 2));
         e.open();
         e.type("-3");
-        e.clickCell(1, 3);
+        e.clickCell(4, 3);
         e.type("42");
         leave(e);
         EXPECT_FALSE(e.dialog.isVisible());
@@ -161,5 +161,5 @@ TEST(NodeEntry, ReloadFollowsAShrunkGridAndNeverWritesPastIt)
     EXPECT_EQ(e.dialog.model()->rowCount(), 4);
     EXPECT_TRUE(e.box()->text().isEmpty());
     e.box()->setText("5");
-    EXPECT_EQ(e.project.Nodes[4].Z, 5);
+    EXPECT_EQ(e.project.Nodes[1].Z, 5);
 }

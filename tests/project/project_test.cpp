@@ -162,7 +162,7 @@ TEST(ProjectState, ExtentsAreMeasuredFromTheNodeTable)
     EXPECT_EQ(p.NodeYRange, 38);
 }
 
-TEST(ProjectState, NewKeepsNodesResultsAndFileNamesButEmptiesTheGrid)
+TEST(ProjectState, NewKeepsResultsButEmptiesTheGridTheNodesAndTheFileNames)
 {
     Project p = withElevations({1, 2, 3, 4});
     p.GridRows = 2;
@@ -180,18 +180,17 @@ TEST(ProjectState, NewKeepsNodesResultsAndFileNamesButEmptiesTheGrid)
     p.setNormalWindow(5);
     p.ViewXMin = 300; // zoomed and panned away
     p.DisplayMode = 3;
-    const auto nodes = p.Nodes;
 
     resetForNew(p);
     EXPECT_FALSE(p.HasData());
     EXPECT_FALSE(p.HasNodes());
-    EXPECT_EQ(p.Nodes, nodes);
+    EXPECT_TRUE(p.Nodes.empty());
     EXPECT_EQ(p.ProjectName.text().trimmed(), QStringLiteral("Project01"));
     EXPECT_EQ(p.FileTitle, QStringLiteral("********"));
     EXPECT_EQ(p.ElevMax, 0);
     EXPECT_EQ(p.NodeXMax, 0);
     EXPECT_EQ(p.AutoCutVolume, 12);
-    EXPECT_EQ(p.GndFileName, QStringLiteral("/tmp/a.gnd"));
+    EXPECT_TRUE(p.GndFileName.isEmpty());
     EXPECT_EQ(p.ChosenColorIndex, 4);
     EXPECT_EQ(p.RotationAngle, 90);
     EXPECT_EQ(p.DisplayMode, 1);

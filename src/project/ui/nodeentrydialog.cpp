@@ -2,6 +2,7 @@
 
 #include "project/nodetablemodel.h"
 #include "project/project.h"
+#include "project/projectedit.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -107,8 +108,8 @@ NodeEntryDialog::NodeEntryDialog(Project& project, QWidget* parent)
     setTabOrder(m_txtNodes, m_grdNodes);
     setTabOrder(m_grdNodes, cmdExit);
 
-    makeLastElevationCurrent();
-    // The box starts empty: typing right away edits the last node.
+    makeStartingElevationCurrent();
+    // The box starts empty: typing right away edits the current node.
     {
         const QSignalBlocker block(m_txtNodes);
         m_txtNodes->clear();
@@ -116,21 +117,35 @@ NodeEntryDialog::NodeEntryDialog(Project& project, QWidget* parent)
     m_txtNodes->setFocus();
 }
 
-void NodeEntryDialog::makeLastElevationCurrent()
+void NodeEntryDialog::makeStartingElevationCurrent()
 {
-    const QModelIndex last = m_model->index(m_model->rowCount() - 1, NodeTableModel::Elevation);
-    m_grdNodes->setCurrentIndex(last);
-    if (last.isValid())
-        m_grdNodes->scrollTo(last);
+    // A grid without heights is typed from its first node on.
+    const int row = allHeightsUnset(m_project) ? 0 : m_model->rowCount() - 1;
+    const QModelIndex start = m_model->index(row, NodeTableModel::Elevation);
+    m_grdNodes->setCurrentIndex(start);
+    if (start.isValid())
+        m_grdNodes->scrollTo(start);
 }
 
 void NodeEntryDialog::reloadFromProject()
 {
     m_model->reload();
-    makeLastElevationCurrent();
+    makeStartingElevationCurrent();
     const QSignalBlocker block(m_txtNodes);
     m_txtNodes->clear();
     m_lblStatus->clear();
+}
+
+void NodeEntryDialog::refresh()
+{
+    const QModelIndex current = m_grdNodes->currentIndex();
+    if (m_model->rowCount() != m_project.NodeCount || !current.isValid()) {
+        reloadFromProject();
+        return;
+    }
+    m_model->reload();
+    m_grdNodes->setCurrentIndex(m_model->index(current.row(), current.column()));
+    showCurrentInBox();
 }
 
 void NodeEntryDialog::showCurrentInBox()
@@ -178,9 +193,12 @@ void NodeEntryDialog::grdNodes_Click(const QModelIndex& index)
 void NodeEntryDialog::txtNodes_Change(const QString& text)
 {
     const QModelIndex current = m_grdNodes->currentIndex();
-    if (current.isValid())
-        m_model->typeInto(current.row(), current.column(), text);
+    if (!current.isValid())
+        return;
+    m_model->typeInto(current.row(), current.column(), text);
     showNote();
+    if (current.column() == NodeTableModel::Elevation)
+        emit typed(current.row() + 1);
 }
 
 void NodeEntryDialog::cmdExit_Click()
@@ -196,8 +214,26 @@ void NodeEntryDialog::done(int result)
     CentredDialog::done(result);
 }
 
+namespace {
+
+bool isHistoryKey(const QKeyEvent* key)
+{
+    return key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo) ||
+           key->keyCombination() == QKeyCombination(Qt::ControlModifier, Qt::Key_Y);
+}
+
+} // namespace
+
 bool NodeEntryDialog::eventFilter(QObject* watched, QEvent* event)
 {
+    // The box would undo its own text, which is already in the node; the program's history
+    // undoes the node instead.
+    if (watched == m_txtNodes &&
+        (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) &&
+        isHistoryKey(static_cast<QKeyEvent*>(event))) {
+        event->ignore();
+        return true;
+    }
     if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (watched == m_txtNodes)
@@ -223,6 +259,11 @@ bool NodeEntryDialog::boxKey(QKeyEvent* key)
     switch (key->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
+        moveToRow(row + 1);
+        // Another value typed here would replace this one, so the end is said.
+        if (row + 1 >= m_model->rowCount())
+            m_lblStatus->setText(QStringLiteral("ถึงจุดสุดท้ายแล้ว"));
+        return true;
     case Qt::Key_Down:
         moveToRow(row + 1);
         return true;
@@ -311,6 +352,7 @@ bool NodeEntryDialog::pasteValues(const QString& text)
     if (values.size() > fitting)
         status += QStringLiteral(" เกินจุดสุดท้าย %1 ค่า ไม่ได้ใช้").arg(values.size() - fitting);
     m_lblStatus->setText(status);
+    emit pasted(first + 1, fitting);
     return true;
 }
 
