@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMap>
 #include <QMenu>
 #include <QPushButton>
 #include <QStatusBar>
@@ -263,36 +264,123 @@ TEST(UnsavedChanges, EditsMarkTheProjectAndLookingDoesNot)
     EXPECT_FALSE(s.window.isWindowModified());
 }
 
-TEST(UnsavedChanges, AskedOnlyWhenSomethingChangedAndCancelKeepsEverything)
+namespace {
+
+using Choice = Prompts::SaveChoice;
+// What the step after the question meets: the save writing in place, the open dialog.
+enum class Next { None, Cancelled, Fails, Succeeds };
+
+struct LifecycleRow
+{
+    const char* name;
+    Command command;
+    Choice choice;
+    Next save;
+    Next open;
+    bool asked = true;
+    bool keptEdit = true; // the typed height is still in memory
+    bool modified = true;
+    bool visible = true;
+};
+
+void keys(QKeyCombination k)
+{
+    QTest::keyClick(QApplication::focusWidget(), k.key(), k.keyboardModifiers());
+}
+
+const Command New = [](Saved& s) { s.window.menuItem("mnuFileNew")->trigger(); };
+const Command CtrlO = [](Saved&) { keys(Qt::CTRL | Qt::Key_O); };
+// A recent entry opens its name straight away; this one's node file is gone.
+const Command Recent = [](Saved& s) { s.window.mnuFileOpen_Click(s.path("broken.gnd")); };
+const Command CtrlC = [](Saved&) { keys(Qt::CTRL | Qt::Key_C); };
+const Command Exit = [](Saved& s) { s.window.menuItem("mnuFileExit")->trigger(); };
+const Command CloseButton = [](Saved& s) { s.window.close(); };
+
+const LifecycleRow LifecycleRows[] = {
+    {"NewCancel", New, Choice::Cancel, Next::None, Next::None},
+    {"NewDontSave", New, Choice::Discard, Next::None, Next::None, true, false, false},
+    {"NewSave", New, Choice::Save, Next::Succeeds, Next::None, true, false, false},
+    {"NewSaveFails", New, Choice::Save, Next::Fails, Next::None},
+    {"OpenCancel", CtrlO, Choice::Cancel, Next::None, Next::None},
+    {"OpenDontSaveDialogCancelled", CtrlO, Choice::Discard, Next::None, Next::Cancelled},
+    {"OpenDontSaveOpenFails", CtrlO, Choice::Discard, Next::None, Next::Fails},
+    {"OpenDontSave", CtrlO, Choice::Discard, Next::None, Next::Succeeds, true, false, false},
+    {"OpenSaveDialogCancelled", CtrlO, Choice::Save, Next::Succeeds, Next::Cancelled, true, true,
+     false},
+    {"OpenSaveFails", CtrlO, Choice::Save, Next::Fails, Next::Succeeds},
+    {"RecentDontSaveOpenFails", Recent, Choice::Discard, Next::None, Next::None},
+    {"RecentCancel", Recent, Choice::Cancel, Next::None, Next::None},
+    {"RecentSave", Recent, Choice::Save, Next::Succeeds, Next::None, true, true, false},
+    {"CloseCancel", CtrlC, Choice::Cancel, Next::None, Next::None},
+    // Close keeps the data, so what was not saved stays marked.
+    {"CloseDontSave", CtrlC, Choice::Discard, Next::None, Next::None},
+    {"CloseSave", CtrlC, Choice::Save, Next::Succeeds, Next::None, true, true, false},
+    {"CloseSaveFails", CtrlC, Choice::Save, Next::Fails, Next::None},
+    {"ExitCancel", Exit, Choice::Cancel, Next::None, Next::None},
+    {"ExitDontSave", Exit, Choice::Discard, Next::None, Next::None, true, true, true, false},
+    {"ExitSave", Exit, Choice::Save, Next::Succeeds, Next::None, true, true, false, false},
+    {"ExitSaveFails", Exit, Choice::Save, Next::Fails, Next::None},
+    {"CloseButtonCancel", CloseButton, Choice::Cancel, Next::None, Next::None},
+    {"CloseButtonDontSave", CloseButton, Choice::Discard, Next::None, Next::None, true, true,
+     true, false},
+    {"CloseButtonSaveFails", CloseButton, Choice::Save, Next::Fails, Next::None},
+};
+
+class Lifecycle : public ::testing::TestWithParam<LifecycleRow>
+{
+};
+
+} // namespace
+
+TEST_P(Lifecycle, TheMarkFollowsWhatIsInTheFiles)
+{
+    const LifecycleRow& row = GetParam();
+    Saved s;
+    QFile::copy(s.path("site.gnd"), s.path("other.gnd"));
+    QFile::copy(s.path("site.nod"), s.path("other.nod"));
+    QFile::copy(s.path("site.gnd"), s.path("broken.gnd"));
+    s.typeHeight("7");
+    QApplication::setActiveWindow(&s.window);
+    if (row.save == Next::Fails) { // the project's file has become a folder
+        QFile::remove(s.path("site.gnd"));
+        QDir(s.dir.path()).mkdir("site.gnd");
+    }
+    const QMap<Next, QString> opened{{Next::Fails, s.path("broken.gnd")},
+                                     {Next::Succeeds, s.path("other.gnd")}};
+    if (opened.contains(row.open))
+        s.prompts->openAnswers << opened[row.open];
+    s.prompts->saveChoices = {row.choice};
+
+    row.command(s);
+    EXPECT_EQ(s.prompts->saveQuestions.size(), row.asked ? 1 : 0);
+    EXPECT_EQ(s.project().NodeCount == 6 && s.project().Nodes[6].Z == 7, row.keptEdit);
+    EXPECT_EQ(s.window.isWindowModified(), row.modified);
+    EXPECT_EQ(s.window.isVisible(), row.visible);
+    if (row.save == Next::Succeeds) {
+        EXPECT_EQ(readProjectAt(s.path("site")).Nodes[6].Z, 7);
+    }
+    if (!row.modified || !row.visible)
+        return;
+    // Whatever happened, leaving still asks about the edit.
+    s.prompts->saveChoices = {Choice::Cancel};
+    Exit(s);
+    EXPECT_EQ(s.prompts->saveQuestions.size(), 2);
+    EXPECT_TRUE(s.window.isVisible());
+}
+
+TEST(UnsavedChanges, NothingChangedNothingAsked)
 {
     for (const auto& [name, command] : Discarding) {
         SCOPED_TRACE(name);
-        {
-            Saved s;
-            command(s);
-            EXPECT_TRUE(s.prompts->saveQuestions.isEmpty());
-        }
         Saved s;
-        s.typeHeight("7");
-        const Project before = s.project();
-        s.prompts->saveChoices = {Prompts::SaveChoice::Cancel};
         s.prompts->openAnswers << s.path("site.gnd");
         command(s);
-        EXPECT_EQ(s.prompts->saveQuestions, QStringList{SaveQuestion});
-        EXPECT_EQ(s.project(), before);
-        EXPECT_TRUE(s.window.isVisible());
-        EXPECT_TRUE(s.window.isWindowModified());
-        EXPECT_TRUE(s.editing());
-
-        // Saved from the question, the command goes on.
-        s.prompts->saveChoices = {Prompts::SaveChoice::Save};
-        s.prompts->saveAnswers << s.path("site");
-        s.prompts->answers << true; // replace the pair
-        command(s);
-        EXPECT_FALSE(s.window.isWindowModified());
-        EXPECT_EQ(readProjectAt(s.path("site")).Nodes[6].Z, 7);
+        EXPECT_TRUE(s.prompts->saveQuestions.isEmpty());
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Paths, Lifecycle, ::testing::ValuesIn(LifecycleRows),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(UnsavedChanges, SaveAsksBeforeReplacingEitherFileOfThePair)
 {

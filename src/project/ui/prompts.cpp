@@ -20,6 +20,8 @@ bool WidgetPrompts::ask(const QString& text)
 {
     QMessageBox box(QMessageBox::Question, msg::Caption, text, QMessageBox::Yes | QMessageBox::No,
                     m_parent);
+    // Every question guards something that cannot be taken back: Enter must not answer yes.
+    box.setDefaultButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
 }
 

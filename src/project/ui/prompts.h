@@ -15,7 +15,7 @@ class Prompts
 public:
     virtual ~Prompts() = default;
     virtual void notice(const QString& text) = 0;
-    // A yes-or-no question with the same caption; true for yes.
+    // A yes-or-no question with the same caption; true for yes. No is the default answer.
     virtual bool ask(const QString& text) = 0;
     // Save, don't save or cancel, asked before unsaved changes would be lost.
     enum class SaveChoice { Save, Discard, Cancel };
