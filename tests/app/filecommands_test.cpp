@@ -1,7 +1,9 @@
 #include "app/mainwindow.h"
+#include "app/undocommands.h"
 #include "common/messages.h"
 #include "project/controldata.h"
 #include "project/nodetablemodel.h"
+#include "project/projectedit.h"
 #include "project/projectfile.h"
 #include "project/ui/nodeentrydialog.h"
 #include "support/fakeprompts.h"
@@ -9,6 +11,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -18,6 +21,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <functional>
@@ -194,8 +198,6 @@ TEST(FileCommands, NodeListFollowsTheProjectItWasOpenedFor)
 
 namespace {
 
-const QString SaveQuestion = QStringLiteral("บันทึกการเปลี่ยนแปลงของโครงการนี้หรือไม่");
-
 // A project on disk and shown in the window, with nothing unsaved.
 struct Saved : Window
 {
@@ -215,78 +217,15 @@ struct Saved : Window
     }
 };
 
-using Command = std::function<void(Saved&)>;
-const std::pair<const char*, Command> Discarding[] = {
-    {"New", [](Saved& s) { s.window.mnuFileNew_Click(); }},
-    {"Open", [](Saved& s) { s.open(s.path("site.gnd")); }},
-    {"Close", [](Saved& s) { s.window.mnuFileClose_Click(); }},
-    {"Exit", [](Saved& s) { s.window.mnuFileExit_Click(); }},
-    {"CloseButton", [](Saved& s) { s.window.close(); }},
-};
-
-} // namespace
-
-TEST(UnsavedChanges, EditsMarkTheProjectAndLookingDoesNot)
-{
-    const std::pair<const char*, Command> edits[] = {
-        {"typed height", [](Saved& s) { s.typeHeight("7"); }},
-        {"heading",
-         [](Saved& s) {
-             s.prompts->onModal = [](QDialog& d) {
-                 d.findChild<QLineEdit*>("txtEngineer")->setText("สมศรี");
-                 d.findChild<QPushButton*>("cmdOK")->click();
-             };
-             s.window.mnuEditChoice_Click(1);
-         }},
-        {"control data",
-         [](Saved& s) {
-             s.prompts->onModal = [](QDialog& d) {
-                 d.findChild<QLineEdit*>("txtInt")->setText("2");
-                 d.findChild<QPushButton*>("cmdOK")->click();
-             };
-             s.window.mnuEditChoice_Click(2);
-         }},
-    };
-    for (const auto& [name, edit] : edits) {
-        SCOPED_TRACE(name);
-        Saved s;
-        EXPECT_FALSE(s.window.isWindowModified());
-        edit(s);
-        EXPECT_TRUE(s.window.isWindowModified());
-        s.prompts->answers << true; // replace the pair
-        s.save(s.path("site"));
-        EXPECT_FALSE(s.window.isWindowModified());
-    }
-    Saved s;
-    s.typeHeight("");
-    s.window.mnuEditChoice_Click(1); // cancelled heading
-    s.window.GraphicShow_Click(2);
-    EXPECT_FALSE(s.window.isWindowModified());
-}
-
-namespace {
-
-using Choice = Prompts::SaveChoice;
-// What the step after the question meets: the save writing in place, the open dialog.
-enum class Next { None, Cancelled, Fails, Succeeds };
-
-struct LifecycleRow
-{
-    const char* name;
-    Command command;
-    Choice choice;
-    Next save;
-    Next open;
-    bool asked = true;
-    bool keptEdit = true; // the typed height is still in memory
-    bool modified = true;
-    bool visible = true;
-};
-
 void keys(QKeyCombination k)
 {
     QTest::keyClick(QApplication::focusWidget(), k.key(), k.keyboardModifiers());
 }
+
+using Command = std::function<void(Saved&)>;
+using Choice = Prompts::SaveChoice;
+// What the step after the question meets: the save writing in place, the open dialog.
+enum class Next { None, Cancelled, Fails, Succeeds };
 
 const Command New = [](Saved& s) { s.window.menuItem("mnuFileNew")->trigger(); };
 const Command CtrlO = [](Saved&) { keys(Qt::CTRL | Qt::Key_O); };
@@ -296,33 +235,43 @@ const Command CtrlC = [](Saved&) { keys(Qt::CTRL | Qt::Key_C); };
 const Command Exit = [](Saved& s) { s.window.menuItem("mnuFileExit")->trigger(); };
 const Command CloseButton = [](Saved& s) { s.window.close(); };
 
+struct LifecycleRow
+{
+    const char* name;
+    Command command;
+    Choice choice;
+    Next save, open;
+    bool keptEdit = true; // the typed height is still in memory
+    bool modified = true;
+    bool visible = true;
+};
+
 const LifecycleRow LifecycleRows[] = {
     {"NewCancel", New, Choice::Cancel, Next::None, Next::None},
-    {"NewDontSave", New, Choice::Discard, Next::None, Next::None, true, false, false},
-    {"NewSave", New, Choice::Save, Next::Succeeds, Next::None, true, false, false},
+    {"NewDontSave", New, Choice::Discard, Next::None, Next::None, false, false},
+    {"NewSave", New, Choice::Save, Next::Succeeds, Next::None, false, false},
     {"NewSaveFails", New, Choice::Save, Next::Fails, Next::None},
     {"OpenCancel", CtrlO, Choice::Cancel, Next::None, Next::None},
     {"OpenDontSaveDialogCancelled", CtrlO, Choice::Discard, Next::None, Next::Cancelled},
     {"OpenDontSaveOpenFails", CtrlO, Choice::Discard, Next::None, Next::Fails},
-    {"OpenDontSave", CtrlO, Choice::Discard, Next::None, Next::Succeeds, true, false, false},
-    {"OpenSaveDialogCancelled", CtrlO, Choice::Save, Next::Succeeds, Next::Cancelled, true, true,
-     false},
+    {"OpenDontSave", CtrlO, Choice::Discard, Next::None, Next::Succeeds, false, false},
+    {"OpenSaveDialogCancelled", CtrlO, Choice::Save, Next::Succeeds, Next::Cancelled, true, false},
     {"OpenSaveFails", CtrlO, Choice::Save, Next::Fails, Next::Succeeds},
     {"RecentDontSaveOpenFails", Recent, Choice::Discard, Next::None, Next::None},
     {"RecentCancel", Recent, Choice::Cancel, Next::None, Next::None},
-    {"RecentSave", Recent, Choice::Save, Next::Succeeds, Next::None, true, true, false},
+    {"RecentSave", Recent, Choice::Save, Next::Succeeds, Next::None, true, false},
     {"CloseCancel", CtrlC, Choice::Cancel, Next::None, Next::None},
     // Close keeps the data, so what was not saved stays marked.
     {"CloseDontSave", CtrlC, Choice::Discard, Next::None, Next::None},
-    {"CloseSave", CtrlC, Choice::Save, Next::Succeeds, Next::None, true, true, false},
+    {"CloseSave", CtrlC, Choice::Save, Next::Succeeds, Next::None, true, false},
     {"CloseSaveFails", CtrlC, Choice::Save, Next::Fails, Next::None},
     {"ExitCancel", Exit, Choice::Cancel, Next::None, Next::None},
-    {"ExitDontSave", Exit, Choice::Discard, Next::None, Next::None, true, true, true, false},
-    {"ExitSave", Exit, Choice::Save, Next::Succeeds, Next::None, true, true, false, false},
+    {"ExitDontSave", Exit, Choice::Discard, Next::None, Next::None, true, true, false},
+    {"ExitSave", Exit, Choice::Save, Next::Succeeds, Next::None, true, false, false},
     {"ExitSaveFails", Exit, Choice::Save, Next::Fails, Next::None},
     {"CloseButtonCancel", CloseButton, Choice::Cancel, Next::None, Next::None},
     {"CloseButtonDontSave", CloseButton, Choice::Discard, Next::None, Next::None, true, true,
-     true, false},
+     false},
     {"CloseButtonSaveFails", CloseButton, Choice::Save, Next::Fails, Next::None},
 };
 
@@ -335,47 +284,41 @@ class Lifecycle : public ::testing::TestWithParam<LifecycleRow>
 TEST_P(Lifecycle, TheMarkFollowsWhatIsInTheFiles)
 {
     const LifecycleRow& row = GetParam();
-    Saved s;
-    QFile::copy(s.path("site.gnd"), s.path("other.gnd"));
-    QFile::copy(s.path("site.nod"), s.path("other.nod"));
-    QFile::copy(s.path("site.gnd"), s.path("broken.gnd"));
-    s.typeHeight("7");
-    QApplication::setActiveWindow(&s.window);
-    if (row.save == Next::Fails) { // the project's file has become a folder
-        QFile::remove(s.path("site.gnd"));
-        QDir(s.dir.path()).mkdir("site.gnd");
-    }
-    const QMap<Next, QString> opened{{Next::Fails, s.path("broken.gnd")},
-                                     {Next::Succeeds, s.path("other.gnd")}};
-    if (opened.contains(row.open))
-        s.prompts->openAnswers << opened[row.open];
-    s.prompts->saveChoices = {row.choice};
-
-    row.command(s);
-    EXPECT_EQ(s.prompts->saveQuestions.size(), row.asked ? 1 : 0);
-    EXPECT_EQ(s.project().NodeCount == 6 && s.project().Nodes[6].Z == 7, row.keptEdit);
-    EXPECT_EQ(s.window.isWindowModified(), row.modified);
-    EXPECT_EQ(s.window.isVisible(), row.visible);
-    if (row.save == Next::Succeeds) {
-        EXPECT_EQ(readProjectAt(s.path("site")).Nodes[6].Z, 7);
-    }
-    if (!row.modified || !row.visible)
-        return;
-    // Whatever happened, leaving still asks about the edit.
-    s.prompts->saveChoices = {Choice::Cancel};
-    Exit(s);
-    EXPECT_EQ(s.prompts->saveQuestions.size(), 2);
-    EXPECT_TRUE(s.window.isVisible());
-}
-
-TEST(UnsavedChanges, NothingChangedNothingAsked)
-{
-    for (const auto& [name, command] : Discarding) {
-        SCOPED_TRACE(name);
+    for (bool edited : {false, true}) {
         Saved s;
-        s.prompts->openAnswers << s.path("site.gnd");
-        command(s);
-        EXPECT_TRUE(s.prompts->saveQuestions.isEmpty());
+        QFile::copy(s.path("site.gnd"), s.path("other.gnd"));
+        QFile::copy(s.path("site.nod"), s.path("other.nod"));
+        QFile::copy(s.path("site.gnd"), s.path("broken.gnd"));
+        // Looking changes nothing: an emptied box, a cancelled heading, another picture.
+        s.typeHeight(edited ? "7" : "");
+        s.window.mnuEditChoice_Click(1);
+        s.window.GraphicShow_Click(2);
+        QApplication::setActiveWindow(&s.window);
+        if (row.save == Next::Fails) { // the project's file has become a folder
+            QFile::remove(s.path("site.gnd"));
+            QDir(s.dir.path()).mkdir("site.gnd");
+        }
+        if (row.open == Next::Fails || row.open == Next::Succeeds)
+            s.prompts->openAnswers << s.path(row.open == Next::Fails ? "broken.gnd" : "other.gnd");
+        s.prompts->saveChoices = {row.choice};
+
+        row.command(s);
+        EXPECT_EQ(s.prompts->saveQuestions.size(), edited ? 1 : 0);
+        if (!edited)
+            continue;
+        EXPECT_EQ(s.project().NodeCount == 6 && s.project().Nodes[6].Z == 7, row.keptEdit);
+        EXPECT_EQ(s.window.isWindowModified(), row.modified);
+        EXPECT_EQ(s.window.isVisible(), row.visible);
+        if (row.save == Next::Succeeds) {
+            EXPECT_EQ(readProjectAt(s.path("site")).Nodes[6].Z, 7);
+        }
+        if (!row.modified || !row.visible)
+            continue;
+        // Whatever happened, leaving still asks about the edit.
+        s.prompts->saveChoices = {Choice::Cancel};
+        Exit(s);
+        EXPECT_EQ(s.prompts->saveQuestions.size(), 2);
+        EXPECT_TRUE(s.window.isVisible());
     }
 }
 
@@ -406,10 +349,10 @@ TEST(UnsavedChanges, SaveAsksBeforeReplacingEitherFileOfThePair)
 
 namespace {
 
-QStringList fileMenuNames(MainWindow& window)
+QStringList menuNames(MainWindow& window, const QString& menu = QStringLiteral("mnuFile"))
 {
     QStringList names;
-    for (QAction* a : window.menuItem(QStringLiteral("mnuFile"))->menu()->actions())
+    for (QAction* a : window.menuItem(menu)->menu()->actions())
         names << a->objectName();
     return names;
 }
@@ -421,8 +364,8 @@ TEST(HeightsFiles, ImportFromTheFileMenuTakesAllOrListsEveryBadLine)
     Window w;
     w.makeProject(); // 2 x 3 at 5 m
     // The additions stand together behind the specified items, before Exit; Save As beside Save.
-    EXPECT_EQ(fileMenuNames(w.window).mid(3, 2), (QStringList{"mnuFileSave", "mnuFileSaveAs"}));
-    EXPECT_EQ(fileMenuNames(w.window).mid(6),
+    EXPECT_EQ(menuNames(w.window).mid(3, 2), (QStringList{"mnuFileSave", "mnuFileSaveAs"}));
+    EXPECT_EQ(menuNames(w.window).mid(6),
               (QStringList{"mnuFileFree2", "mnuFileImportHeights", "mnuFileExportHeights",
                            "mnuFilePrinter", "mnuFileFree3", "mnuFileExit"}));
     const auto writeCsv = [&](const QString& name, const QByteArray& text) {
@@ -459,3 +402,127 @@ TEST(HeightsFiles, ImportFromTheFileMenuTakesAllOrListsEveryBadLine)
     w.window.menuItem("mnuFileExportHeights")->trigger();
     EXPECT_TRUE(bytesOf(w.path("out.csv")).startsWith("node,x,y,elevation\n1,0,0,100.35\n"));
 }
+
+namespace {
+
+const std::pair<const char*, Command> UndoRows[] = {
+    {"แก้ค่าระดับจุดที่ 6", [](Saved& s) { s.typeHeight("12.5"); }},
+    {"วางค่าระดับ 3 จุด",
+     [](Saved& s) {
+         s.typeHeight("");
+         keys(Qt::CTRL | Qt::Key_Home);
+         QApplication::clipboard()->setText("1\n2\n3\n");
+         keys(Qt::CTRL | Qt::Key_V);
+     }},
+    {"นำเข้าค่าระดับ 2 จุด",
+     [](Saved& s) {
+         QFile csv(s.path("heights.csv"));
+         EXPECT_TRUE(csv.open(QIODevice::WriteOnly) && csv.write("3;7.5\n6;-1.25\n") > 0);
+         csv.close();
+         s.prompts->openAnswers << csv.fileName();
+         s.window.menuItem("mnuFileImportHeights")->trigger();
+     }},
+    {"แก้ส่วนหัว",
+     [](Saved& s) {
+         s.prompts->onModal = [](QDialog& d) {
+             d.findChild<QLineEdit*>("txtEngineer")->setText("สมศรี");
+             d.findChild<QPushButton*>("cmdOK")->click();
+         };
+         s.window.menuItem("mnuEditChoice_1")->trigger();
+     }},
+    {"แก้ข้อมูลควบคุม",
+     [](Saved& s) {
+         s.prompts->onModal = [](QDialog& d) {
+             d.findChild<QLineEdit*>("txtRow")->setText("3");
+             d.findChild<QPushButton*>("cmdOK")->click();
+         };
+         s.window.menuItem("mnuEditChoice_2")->trigger();
+     }},
+};
+
+} // namespace
+
+TEST(Undo, EveryChangeIsOneStepBackToTheSavedProject)
+{
+    for (const auto& [step, edit] : UndoRows) {
+        SCOPED_TRACE(step);
+        Saved s;
+        EXPECT_EQ(menuNames(s.window, "mnuEdit").last(3),
+                  (QStringList{"mnuEditFreeUndo", "mnuEditUndo", "mnuEditRedo"}));
+        QAction* undo = s.window.menuItem("mnuEditUndo");
+        const ProjectContent saved = contentOf(s.project());
+        QApplication::setActiveWindow(&s.window);
+
+        edit(s);
+        const ProjectContent edited = contentOf(s.project());
+        EXPECT_FALSE(sameContent(saved, edited));
+        EXPECT_EQ(s.window.history().stack().count(), 1);
+        EXPECT_EQ(undo->text(), QStringLiteral("เลิกทำ: ") + step);
+        EXPECT_TRUE(s.window.isWindowModified());
+
+        // From whichever window has the keys: the node list or the main window.
+        keys(Qt::CTRL | Qt::Key_Z);
+        EXPECT_TRUE(sameContent(contentOf(s.project()), saved));
+        EXPECT_FALSE(s.window.isWindowModified());
+        EXPECT_FALSE(undo->isEnabled());
+        EXPECT_EQ(s.window.menuItem("mnuEditRedo")->text(), QStringLiteral("ทำซ้ำ: ") + step);
+        if (NodeEntryDialog* list = s.window.nodeEntryDialog()) {
+            const int row = list->grid()->currentIndex().row();
+            EXPECT_EQ(list->model()->cellText(row, NodeTableModel::Elevation),
+                      QString::number(s.project().Nodes[row + 1].Z, 'f', 2));
+        }
+        keys(Qt::CTRL | Qt::Key_Y);
+        EXPECT_TRUE(sameContent(contentOf(s.project()), edited));
+        EXPECT_TRUE(s.window.isWindowModified());
+    }
+}
+
+namespace {
+
+struct SaveRow
+{
+    const char* name;
+    bool newProject;
+    QKeyCombination key;
+    const char* dialogStart; // nullptr: no dialog; "": the folder
+    const char* written;
+};
+
+const SaveRow SaveRows[] = {
+    {"NamedWritesInPlace", false, Qt::CTRL | Qt::Key_S, nullptr, "site"},
+    {"SaveAsAsks", false, Qt::CTRL | Qt::SHIFT | Qt::Key_S, "site", "copy"},
+    {"NewAsksInTheFolder", true, Qt::CTRL | Qt::Key_S, "", "fresh"},
+};
+
+class SavePaths : public ::testing::TestWithParam<SaveRow>
+{
+};
+
+} // namespace
+
+TEST_P(SavePaths, NamedProjectsSaveInPlaceAndSaveAsAsks)
+{
+    const SaveRow& row = GetParam();
+    Saved s;
+    s.prompts->pickedFrom.clear();
+    if (row.newProject) {
+        s.window.menuItem("mnuFileNew")->trigger();
+        applyControlData(s.project(), {5, 2, 3, 1});
+    }
+    s.typeHeight("7");
+    QApplication::setActiveWindow(&s.window);
+    s.prompts->saveAnswers << s.path(row.written);
+    keys(row.key);
+
+    const QString start =
+        row.dialogStart && *row.dialogStart ? s.path(row.dialogStart) : s.dir.path();
+    EXPECT_EQ(s.prompts->pickedFrom, row.dialogStart ? QStringList{start} : QStringList{});
+    EXPECT_TRUE(s.prompts->questions.isEmpty());
+    EXPECT_FALSE(s.window.isWindowModified());
+    EXPECT_EQ(readProjectAt(s.path(row.written)).Nodes, s.project().Nodes);
+    EXPECT_TRUE(
+        s.window.windowTitle().contains(QDir::toNativeSeparators(s.path(row.written) + ".gnd")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, SavePaths, ::testing::ValuesIn(SaveRows),
+                         [](const auto& info) { return std::string(info.param.name); });

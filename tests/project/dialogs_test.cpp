@@ -258,3 +258,13 @@ TEST(FileDialogs, TypedBaseNameGetsTheProjectSuffix)
     EXPECT_EQ(prompts.pickSaveName("Data File (*.gnd)", dir.path() + "/"),
               dir.filePath("site.gnd"));
 }
+
+TEST(FileDialogs, EnterOnTheReplaceQuestionAnswersNo)
+{
+    WidgetPrompts prompts(nullptr);
+    QTimer::singleShot(50, [] {
+        QApplication::setActiveWindow(QApplication::activeModalWidget());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    });
+    EXPECT_FALSE(prompts.ask(msg::replaceFile("site.gnd")));
+}

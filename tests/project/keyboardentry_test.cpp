@@ -62,6 +62,7 @@ struct MoveCase
     Qt::Key key;
     Qt::KeyboardModifiers modifiers;
     int to; // 0: last node
+    const char* status = "";
 };
 
 class KeyboardMoves : public ::testing::TestWithParam<MoveCase>
@@ -87,6 +88,7 @@ TEST_P(KeyboardMoves, GoToTheNodeWithItsFullValueSelected)
     const int node = l.currentNode();
     EXPECT_EQ(OpenList::focus(), l.box());
     EXPECT_EQ(l.box()->selectedText(), shortestText(l.project.Nodes[node].Z));
+    EXPECT_EQ(l.status(), QString::fromUtf8(c.status));
     EXPECT_TRUE(l.dialog.grid()->viewport()->rect().intersects(
         l.dialog.grid()->visualRect(l.dialog.grid()->currentIndex())));
     EXPECT_EQ(l.project, p); // moving stores nothing
@@ -99,7 +101,8 @@ INSTANTIATE_TEST_SUITE_P(
                       MoveCase{"Down", 5, Qt::Key_Down, {}, 6},
                       MoveCase{"Up", 5, Qt::Key_Up, {}, 4},
                       MoveCase{"UpAtFirst", 1, Qt::Key_Up, {}, 1},
-                      MoveCase{"ReturnAtLast", 900, Qt::Key_Return, {}, 900},
+                      MoveCase{"ReturnAtLast", 900, Qt::Key_Return, {}, 900, "ถึงจุดสุดท้ายแล้ว"},
+                      MoveCase{"DownAtLast", 900, Qt::Key_Down, {}, 900},
                       MoveCase{"PageDown", 100, Qt::Key_PageDown, {}, 0},
                       MoveCase{"PageUp", 500, Qt::Key_PageUp, {}, 0},
                       MoveCase{"CtrlHome", 400, Qt::Key_Home, Qt::ControlModifier, 1},

@@ -57,6 +57,9 @@ TEST(NodeEntry, EveryKeystrokeStoresTheNumberAtTheStartOfTheText)
     EXPECT_EQ(e.cell(1, 3), "12.5");
     e.box()->clear();
     EXPECT_EQ(e.project.Nodes[1].Z, 0);
+    // Once a node has a height, the list opens at the last node.
+    e.project.Nodes[7].Z = 1;
+    EXPECT_EQ(Entry(e.project).dialog.grid()->currentIndex().row(), 19);
 }
 
 struct TypedCase
