@@ -141,7 +141,8 @@ MainWindow::MainWindow(std::unique_ptr<Prompts> prompts, QWidget* parent)
         m_prompts = std::make_unique<WidgetPrompts>(this);
     m_history = new ProjectHistory(m_project, this);
     m_unsaved = new UnsavedChanges(this, *m_prompts, *m_history, [this] { return saveProject(); });
-    connect(m_history, &ProjectHistory::projectChanged, this, &MainWindow::projectStepped);
+    // Undo and redo leave the node list on its node.
+    connect(m_history, &ProjectHistory::projectChanged, this, [this] { projectReplaced(true); });
     buildCentralArea();
     m_heights = new HeightsCommands(m_project, *m_prompts, m_stbMain, this);
     connect(m_heights, &HeightsCommands::imported, this, [this] {
@@ -621,22 +622,13 @@ void MainWindow::showNodeEntry()
     m_nodeEntry->show();
 }
 
-void MainWindow::projectReplaced()
+void MainWindow::projectReplaced(bool sameNode)
 {
     if (m_nodeEntry) {
-        if (m_project.HasNodes())
-            m_nodeEntry->reloadFromProject();
-        else
-            m_nodeEntry->close();
-    }
-    Form_Activate();
-}
-
-void MainWindow::projectStepped()
-{
-    if (m_nodeEntry) {
-        if (m_project.HasNodes())
+        if (m_project.HasNodes() && sameNode)
             m_nodeEntry->refresh();
+        else if (m_project.HasNodes())
+            m_nodeEntry->reloadFromProject();
         else
             m_nodeEntry->close();
     }

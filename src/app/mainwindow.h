@@ -111,10 +111,9 @@ private:
     void showControlModeless();
     void showNodeEntry();
     void showColourDialog();
-    // The grid or the whole project changed under the modeless dialogs.
-    void projectReplaced();
-    // Undo or redo changed heights or the grid: the node list stays where it is.
-    void projectStepped();
+    // The grid or the whole project changed under the modeless dialogs; the node list stays on
+    // its node when asked to.
+    void projectReplaced(bool sameNode = false);
     void setEditingEnabled(bool enabled);
     void clearPicture();
     // Runs a report on one print output with the hourglass shown; says so when it failed.

@@ -68,14 +68,7 @@ void applyHeightChanges(Project& p, const std::vector<HeightChange>& changes, bo
 void restoreContent(Project& p, const ProjectContent& c)
 {
     const bool newSpacing = p.GridSpacing != c.GridSpacing;
-    p.ProjectName = c.ProjectName;
-    p.EngineerName = c.EngineerName;
-    p.GridRows = c.GridRows;
-    p.GridCols = c.GridCols;
-    p.GridSpacing = c.GridSpacing;
-    p.NodeCount = c.NodeCount;
-    p.ContourInterval = c.ContourInterval;
-    p.Nodes = c.Nodes;
+    takeFileData(p, c);
     if (newSpacing)
         p.setNormalWindow(c.GridSpacing != 0 ? c.GridSpacing : 10);
     followHeights(p);

@@ -289,7 +289,7 @@ std::optional<ProjectFile> saveProjectFiles(const Project& p, const ProjectFileN
     return std::nullopt;
 }
 
-void applyOpenedProject(Project& p, ProjectFileData&& data, const ProjectFileNames& names)
+void takeFileData(Project& p, ProjectFileData data)
 {
     p.ProjectName = data.ProjectName;
     p.EngineerName = data.EngineerName;
@@ -299,6 +299,11 @@ void applyOpenedProject(Project& p, ProjectFileData&& data, const ProjectFileNam
     p.NodeCount = data.NodeCount;
     p.ContourInterval = data.ContourInterval;
     p.Nodes = std::move(data.Nodes);
+}
+
+void applyOpenedProject(Project& p, ProjectFileData&& data, const ProjectFileNames& names)
+{
+    takeFileData(p, std::move(data));
 
     p.DataFileBase = names.base;
     p.GndFileName = names.gnd;

@@ -76,6 +76,9 @@ std::variant<ProjectFileData, FileError> loadProjectFiles(const ProjectFileNames
 // first file that could not be written.
 std::optional<ProjectFile> saveProjectFiles(const Project& p, const ProjectFileNames& names);
 
+// Puts the header and the nodes into the project; nothing else changes.
+void takeFileData(Project& p, ProjectFileData data);
+
 // The state after a successful open: header, nodes, file names and title, the normal window for
 // the spacing (10 when it is 0), and the elevation range and node extents when there are nodes.
 void applyOpenedProject(Project& p, ProjectFileData&& data, const ProjectFileNames& names);
