@@ -4,10 +4,12 @@
 #include "app/recentprojects.h"
 
 #include <QAction>
+#include <QDir>
 #include <QEvent>
 #include <QFileInfo>
 #include <QMenu>
 #include <QSettings>
+#include <QStandardPaths>
 #include <optional>
 
 namespace tervan {
@@ -42,6 +44,29 @@ std::optional<bool> flag(const QVariant& value)
 }
 
 } // namespace
+
+SettingsFile::SettingsFile(const QString& fileName)
+{
+    const QFileInfo info(fileName);
+    const QString shown = QDir::toNativeSeparators(fileName);
+    if (info.exists() && !info.isFile())
+        m_refused = QStringLiteral("ไม่อ่านแฟ้มการตั้งค่า %1 เพราะไม่ใช่แฟ้มปกติ").arg(shown);
+    else if (info.exists() && info.size() > MaxBytes)
+        m_refused = QStringLiteral("ไม่อ่านแฟ้มการตั้งค่า %1 เพราะมีขนาดเกิน %2 MB")
+                        .arg(shown)
+                        .arg(MaxBytes / (1024 * 1024));
+    if (!m_refused.isEmpty())
+        m_refused += QStringLiteral(" การตั้งค่าครั้งนี้จะไม่ถูกบันทึก");
+    m_settings = std::make_unique<QSettings>(
+        m_refused.isEmpty() ? fileName : m_scratch.filePath(QStringLiteral("tervan.ini")),
+        QSettings::IniFormat);
+}
+
+QString SettingsFile::defaultFileName()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/tervan/tervan.ini");
+}
 
 AppSettings::AppSettings(MainWindow& window, QSettings& settings, QObject* parent)
     : QObject(parent), m_window(window), m_settings(settings)

@@ -1,13 +1,36 @@
 #pragma once
 
 #include <QObject>
-
-class QSettings;
+#include <QSettings>
+#include <QTemporaryDir>
+#include <memory>
 
 namespace tervan {
 
 class MainWindow;
 class RecentProjects;
+
+// The settings store of one run. The file is used when it is missing or a regular file of at
+// most MaxBytes; anything else is left alone, since a FIFO would block the start for ever and
+// a huge file slows every exit and would be written back each time. The run then keeps its
+// settings in a scratch file of its own, and refused() says why, for stderr.
+class SettingsFile final
+{
+public:
+    static constexpr qint64 MaxBytes = 1024 * 1024;
+
+    explicit SettingsFile(const QString& fileName);
+    // Where the program keeps its settings: tervan/tervan.ini in the user's configuration folder.
+    static QString defaultFileName();
+
+    QSettings& settings() { return *m_settings; }
+    const QString& refused() const { return m_refused; }
+
+private:
+    QTemporaryDir m_scratch;
+    std::unique_ptr<QSettings> m_settings;
+    QString m_refused;
+};
 
 // What the program remembers between runs: the folder of the last Open or Save, the recent
 // projects, the window's geometry and state, and the View menu's label choices. Values are

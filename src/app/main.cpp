@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QScreen>
-#include <QSettings>
 #include <QTextStream>
 #include <QTimer>
 #include <cstdio>
@@ -55,10 +54,11 @@ int main(int argc, char** argv)
     }
     QApplication::setWindowIcon(tervan::applicationIcon());
 
-    QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("tervan"),
-                       QStringLiteral("tervan"));
+    tervan::SettingsFile settings(tervan::SettingsFile::defaultFileName());
+    if (!settings.refused().isEmpty())
+        QTextStream(stderr) << "tervan: " << settings.refused() << '\n';
     tervan::MainWindow window;
-    tervan::AppSettings remembered(window, settings);
+    tervan::AppSettings remembered(window, settings.settings());
     if (remembered.restoreWindow()) {
         window.show();
     } else {

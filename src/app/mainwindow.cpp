@@ -6,6 +6,7 @@
 
 #include "app/aboutdialog.h"
 #include "app/earthworklauncher.h"
+#include "app/menukeys.h"
 #include "app/picturedrawing.h"
 #include "app/printerchoice.h"
 
@@ -150,6 +151,7 @@ MainWindow::MainWindow(std::unique_ptr<Prompts> prompts, QWidget* parent)
         projectReplaced();
     });
     buildMenus();
+    addMenuKeys(*this);
     m_printOutput = [this](Prompts& prompts) { return m_printerChoice->open(prompts); };
     m_earthwork = new EarthworkLauncher(
         m_project, *m_prompts, [this](const auto& report) { printReport(report); }, this);

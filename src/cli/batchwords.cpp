@@ -44,6 +44,14 @@ std::optional<Words> readWords(const QStringList& args, const QStringList& value
         problem = parser.errorText();
         return std::nullopt;
     }
+    // A second value would silently win over the first.
+    const QStringList given = parser.optionNames();
+    for (const QString& name : given)
+        if (given.count(name) > 1) {
+            problem = QStringLiteral("%1%2 is given more than once")
+                          .arg(QLatin1String(name.size() == 1 ? "-" : "--"), name);
+            return std::nullopt;
+        }
     Words w;
     w.names = parser.positionalArguments();
     for (const QString& option : valued)
@@ -90,9 +98,27 @@ std::optional<QSize> readImageSize(const QString& text)
     if (!m.hasMatch())
         return std::nullopt;
     const QSize size(m.captured(1).toInt(), m.captured(2).toInt());
-    if (size.isEmpty() || size.width() > 20000 || size.height() > 20000)
+    if (size.isEmpty() || size.width() > MaxImageSide || size.height() > MaxImageSide ||
+        qint64(size.width()) * size.height() > MaxImagePixels)
         return std::nullopt;
     return size;
+}
+
+std::optional<QImage> newImage(QSize size, QTextStream& err)
+{
+    QImage image(size, QImage::Format_RGB32);
+    if (!image.isNull())
+        return image;
+    fail(err) << "not enough memory for a " << size.width() << 'x' << size.height() << " picture\n";
+    return std::nullopt;
+}
+
+bool outputUsable(const QString& name, QTextStream& err)
+{
+    if (isRegularFileTarget(name))
+        return true;
+    fail(err) << msg::cannotSaveFile(QDir::toNativeSeparators(name)) << ": not a regular file\n";
+    return false;
 }
 
 std::optional<Project> openProject(const QString& name, QTextStream& err)

@@ -6,6 +6,7 @@
 #include <QLocale>
 #include <QSize>
 #include <QStringList>
+#include <cmath>
 #include <optional>
 
 class QImage;
@@ -33,8 +34,25 @@ struct Words
         const double v = QLocale::c().toDouble(values.value(QLatin1String(option)), &ok);
         if (!ok)
             refuse(option, "a number");
+        else if (!std::isfinite(v))
+            ok = refuse(option, "a finite number");
         bad = bad || !ok;
         return ok ? std::optional<double>(v) : std::nullopt;
+    }
+    // The same for a value the program keeps as a float (an elevation, an interval).
+    std::optional<double> floatNumber(const char* option, bool& bad,
+                                      const char* expected = "a number a float can hold") const
+    {
+        const auto v = number(option, bad);
+        if (v && !std::isfinite(float(*v))) {
+            bad = !refuse(option, expected);
+            return std::nullopt;
+        }
+        return v;
+    }
+    std::optional<double> platform(bool& bad) const
+    {
+        return floatNumber("--platform", bad, "an elevation a float can hold");
     }
     // Notes that the option's value is not what it must be; returns false for use in tests.
     bool refuse(const char* option, const char* expected) const;
@@ -50,8 +68,19 @@ int usageError(QTextStream& err, const char* usage, const QString& problem);
 int usageError(QTextStream& err, const char* usage, const std::optional<Words>& words,
                const QString& problem);
 
-// An image size "WxH", each side 1 to 20000 pixels.
+// An image size "WxH": each side 1 to 10000 pixels, 50 million pixels at most (200 MB), which
+// draws in seconds.
+constexpr int MaxImageSide = 10000;
+constexpr qint64 MaxImagePixels = 50'000'000;
+inline constexpr char ImageSizeWords[] =
+    "WIDTHxHEIGHT, each 1 to 10000 pixels and at most 50000000 pixels in all";
 std::optional<QSize> readImageSize(const QString& text);
+// The image of that size, or nothing (said on stderr) when the memory cannot hold it.
+std::optional<QImage> newImage(QSize size, QTextStream& err);
+
+// A named output that is not a regular file (a FIFO would block, a device or a folder would be
+// replaced) is refused before anything opens it: says so and returns false.
+bool outputUsable(const QString& name, QTextStream& err);
 
 // Opens a project by the window's name rules; on failure writes the reason the window shows,
 // with the system's reason for a file that cannot be opened, and returns nullopt.

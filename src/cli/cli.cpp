@@ -63,7 +63,8 @@ const char Help[] =
     "      interval), then one line per node: node N X Y Z.\n"
     "  render grid|contour|surface PROJECT -o OUT.png\n"
     "      Draws the window's picture of the project into a PNG image.\n"
-    "      --size WxH    image size in pixels (default 1600x1000)\n"
+    "      --size WxH    image size in pixels (default 1600x1000; each side at most\n"
+    "                    10000, at most 50000000 pixels in all)\n"
     "      --fit         the fit-to-screen view instead of the normal view\n"
     "      --angle A     surface view angle in whole degrees, 0 to 180 (default 35)\n"
     "  contours PROJECT\n"
@@ -97,14 +98,15 @@ const char Help[] =
     "  balance PROJECT\n"
     "      Prints the balanced platform and the volume one centimetre of platform moves.\n"
     "      --k, --slope-x, --slope-y  as for earthwork\n"
-    "      --curve N     also N points of the balance curve: Z, cut, fill, net (default 0)\n"
+    "      --curve N     also N points of the balance curve: Z, cut, fill, net (default 0,\n"
+    "                    at most 10000)\n"
     "  check PROJECT\n"
     "      Prints the heights that stand out from their neighbours: node, height, median.\n"
     "      --factor F    times the grid's median deviation (default 5)\n"
     "      --floor M     and at least M metres (default 0.5)\n"
     "  render balance PROJECT -o OUT.png\n"
     "      Draws the balance curve into a PNG image.\n"
-    "      --size WxH    image size in pixels (default 1200x800)\n"
+    "      --size WxH    image size in pixels (default 1200x800; limits as for render)\n"
     "      --k K         compaction factor (default 1)\n"
     "      --platform Z  marks a platform elevation in metres on the curve\n"
     "\n"
@@ -112,17 +114,11 @@ const char Help[] =
     "  -h, --help     this text\n"
     "  -v, --version  the program's version\n"
     "\n"
+    "An option given twice is bad usage. Outputs (-o) must be regular files: a FIFO,\n"
+    "device or folder is refused and left as it is.\n"
+    "\n"
     "Exit status: 0 done; 1 the project could not be used or a file not written (the\n"
     "reason goes to stderr); 2 bad usage.\n";
-
-// A platform elevation the fixed grade can take: a finite float.
-std::optional<double> platformOf(const Words& w, bool& bad)
-{
-    const auto value = w.number("--platform", bad);
-    if (value && !std::isfinite(float(*value)))
-        bad = !w.refuse("--platform", "an elevation a float can hold");
-    return value;
-}
 
 QString withoutTrailingBlanks(const QString& text)
 {
@@ -180,7 +176,7 @@ std::optional<RenderOptions> readRenderOptions(const QStringList& args, QString&
     if (w->values.contains("--size")) {
         const auto size = readImageSize(w->values.value("--size"));
         if (!size) {
-            w->refuse("--size", "WIDTHxHEIGHT, each 1 to 20000 pixels");
+            w->refuse("--size", ImageSizeWords);
             problem = w->problem;
             return std::nullopt;
         }
@@ -201,6 +197,8 @@ std::optional<RenderOptions> readRenderOptions(const QStringList& args, QString&
 // The picture of the window, drawn by the same code on an image the world window fills.
 int render(const RenderOptions& o, QTextStream& err)
 {
+    if (!outputUsable(o.output, err))
+        return 1;
     auto project = openProject(o.project, err);
     if (!project)
         return 1;
@@ -209,12 +207,14 @@ int render(const RenderOptions& o, QTextStream& err)
     p.RotationAngle = o.angle;
     if (o.fit)
         fitScreen(p);
-    QImage image(o.size, QImage::Format_RGB32);
+    auto image = newImage(o.size, err);
+    if (!image)
+        return 1;
     {
-        ImageSurface surface(image);
+        ImageSurface surface(*image);
         Redraw(surface, p, NodeLabels{});
     }
-    if (!savePng(image, o.output, err))
+    if (!savePng(*image, o.output, err))
         return 1;
     // The picture is saved without its contours, as the window shows it, and the run fails.
     if (p.DisplayMode == 2) {
@@ -294,7 +294,7 @@ int contours(const QStringList& args, QTextStream& out, QTextStream& err)
     QString problem;
     const auto w = readWords(args, {"--interval"}, {"--all-labels", "--summary"}, problem);
     bool bad = false;
-    const auto interval = w ? w->number("--interval", bad) : std::nullopt;
+    const auto interval = w ? w->floatNumber("--interval", bad) : std::nullopt;
     if (!w || bad || w->names.size() != 1)
         return usageError(err, Usage, w, problem);
     const bool summary = w->has("--summary"), allLabels = w->has("--all-labels");
@@ -317,7 +317,7 @@ int grade(const QStringList& args, QTextStream& out, QTextStream& err)
     QString problem;
     const auto w = readWords(args, {"--platform"}, {"--csv"}, problem);
     bool bad = false;
-    const auto platform = w ? platformOf(*w, bad) : std::nullopt;
+    const auto platform = w ? w->platform(bad) : std::nullopt;
     if (!w || bad || w->names.size() != 1)
         return usageError(err, Usage, w, problem);
     const bool csv = w->has("--csv");
@@ -367,7 +367,7 @@ int print(const QStringList& args, QTextStream& err)
     QString problem;
     const auto w = readWords(args, {"-o", "--platform"}, {}, problem);
     bool bad = false;
-    const auto platform = w ? platformOf(*w, bad) : std::nullopt;
+    const auto platform = w ? w->platform(bad) : std::nullopt;
     if (!w || bad)
         return usageError(err, Usage, w, problem);
     const QStringList& positional = w->names;
@@ -383,6 +383,8 @@ int print(const QStringList& args, QTextStream& err)
     if (!reports.contains(positional[0]))
         return usageError(err, Usage, QStringLiteral("'%1' is not a report").arg(positional[0]));
     const auto [family, index] = reports.value(positional[0]);
+    if (!outputUsable(output, err))
+        return 1;
     auto project = openProject(positional[1], err);
     if (!project)
         return 1;
@@ -432,6 +434,9 @@ int importHeights(const QStringList& args, QTextStream& out, QTextStream& err)
     const auto w = readWords(args, {QStringLiteral("-o")}, {}, problem);
     if (!w || w->names.size() != 2 || !w->values.contains(QStringLiteral("-o")))
         return usageError(err, Usage, w, problem);
+    if (const ProjectFileNames out = projectFileNames(w->values.value(QStringLiteral("-o")));
+        !outputUsable(out.gnd, err) || !outputUsable(out.nod, err))
+        return 1;
     auto project = openProject(w->names[0], err);
     if (!project)
         return 1;
@@ -479,6 +484,8 @@ int exportHeights(const QStringList& args, QTextStream& out, QTextStream& err)
         return 0;
     }
     const QString name = w->values.value(QStringLiteral("-o"));
+    if (!outputUsable(name, err))
+        return 1;
     QSaveFile file(name);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush() ||
         file.error() != QFileDevice::NoError || !file.commit()) {

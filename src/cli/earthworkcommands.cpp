@@ -64,11 +64,9 @@ int earthwork(const QStringList& args, QTextStream& out, QTextStream& err, const
         readWords(args, {"--platform", "--k", "--slope-x", "--slope-y"}, {"--csv"}, problem);
     bool bad = false;
     const auto o = w ? planeOptions(*w, bad) : std::nullopt;
-    double zc = w ? w->number("--platform", bad).value_or(0) : 0;
     // A platform the fixed grade can take as well: a finite float.
-    if (w && !std::isfinite(float(zc)))
-        w->refuse("--platform", "an elevation a float can hold");
-    if (!o || bad || w->names.size() != 1 || !std::isfinite(float(zc)))
+    double zc = w ? w->platform(bad).value_or(0) : 0;
+    if (!o || bad || w->names.size() != 1)
         return usageError(err, usage, w, problem);
     const auto p = openGraded(w->names[0], err);
     if (!p)
@@ -110,10 +108,9 @@ int balance(const QStringList& args, QTextStream& out, QTextStream& err, const c
     const auto o = w ? planeOptions(*w, bad) : std::nullopt;
     // No --curve: no curve lines (0).
     const double points = w ? w->number("--curve", bad).value_or(0) : 0;
-    if (w && (points != std::floor(points) || points == 1 || points < 0 || points > 100000))
-        w->refuse("--curve", "a whole number of points from 2 to 100000");
-    if (!o || bad || w->names.size() != 1 || points != std::floor(points) || points == 1 ||
-        points < 0 || points > 100000)
+    if (w && (points != std::floor(points) || points == 1 || points < 0 || points > 10000))
+        bad = !w->refuse("--curve", "a whole number of points from 2 to 10000");
+    if (!o || bad || w->names.size() != 1)
         return usageError(err, usage, w, problem);
     const auto p = openGraded(w->names[0], err);
     if (!p)
@@ -164,24 +161,28 @@ int renderBalance(const QStringList& args, QTextStream& err, const char* usage)
     const auto w = readWords(args, {"-o", "--size", "--k", "--platform"}, {}, problem);
     bool bad = false;
     const auto o = w ? planeOptions(*w, bad) : std::nullopt;
-    const auto platform = w ? w->number("--platform", bad) : std::nullopt;
+    const auto platform = w ? w->platform(bad) : std::nullopt;
     const auto size =
         w ? readImageSize(w->values.value("--size", QStringLiteral("1200x800"))) : std::nullopt;
     if (w && !size)
-        w->refuse("--size", "WIDTHxHEIGHT, each 1 to 20000 pixels");
+        w->refuse("--size", ImageSizeWords);
     if (!o || bad || !size || w->names.size() != 1 || w->values.value("-o").isEmpty())
         return usageError(err, usage, w, problem);
+    if (!outputUsable(w->values.value("-o"), err))
+        return 1;
     const auto p = openGraded(w->names[0], err);
     if (!p)
         return 1;
-    QImage image(*size, QImage::Format_RGB32);
+    auto image = newImage(*size, err);
+    if (!image)
+        return 1;
     {
-        ImageSurface surface(image);
+        ImageSurface surface(*image);
         surface.clear();
         DrawBalanceChart(surface, computeBalance(earthworkGrid(*p), o->k), platform,
                          12.0 * size->height() / 800);
     }
-    return savePng(image, w->values.value("-o"), err) ? 0 : 1;
+    return savePng(*image, w->values.value("-o"), err) ? 0 : 1;
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QHash>
 #include <cairo-pdf.h>
+#include <cmath>
 #include <pango/pangocairo.h>
 #include <vector>
 
@@ -76,6 +77,14 @@ struct CairoPdfBackend::Cairo
         return *faces.insert(key, f);
     }
 
+    // Where a PDF reader takes a glyph to end: its origin plus the font's advance for it.
+    static double reach(cairo_scaled_font_t* font, const cairo_glyph_t& glyph)
+    {
+        cairo_text_extents_t extents;
+        cairo_scaled_font_glyph_extents(font, &glyph, 1, &extents);
+        return glyph.x + extents.x_advance;
+    }
+
     PangoLayoutLine* shape(const Face& f, const QByteArray& utf8)
     {
         pango_layout_set_font_description(layout, f.description);
@@ -86,7 +95,11 @@ struct CairoPdfBackend::Cairo
     // The shaped line's glyphs from (x, baseline), each grapheme (a base and its marks) one
     // cluster of the text layer. Marks that stand left of their base's end would otherwise be
     // read back out of order.
-    void show(PangoLayoutLine* line, const QByteArray& utf8, double x, double baseline)
+    //
+    // A reader takes a cluster to end where its last glyph's own advance ends. A tone mark set
+    // back over a tall consonant or above a vowel ends it short, and the reader sees a gap that
+    // splits the word ("แฟ้ ม"), so such a cluster is joined with the next one up to a blank.
+    void show(PangoLayoutLine* line, const QByteArray& utf8, double x, double baseline, double em)
     {
         int attrCount = 0;
         const PangoLogAttr* attrs = pango_layout_get_log_attrs_readonly(layout, &attrCount);
@@ -104,6 +117,9 @@ struct CairoPdfBackend::Cairo
                 x += double(info.geometry.width) / PANGO_SCALE;
             }
             clusters.clear();
+            cairo_scaled_font_t* font =
+                pango_cairo_font_get_scaled_font(PANGO_CAIRO_FONT(run->item->analysis.font));
+            bool join = false;
             int glyph = 0;
             int character = int(g_utf8_pointer_to_offset(utf8.constData(), start));
             for (const char* p = start; p < start + run->item->length;) {
@@ -119,12 +135,22 @@ struct CairoPdfBackend::Cairo
                 while (glyph + count < g->num_glyphs && g->log_clusters[glyph + count] >= from &&
                        g->log_clusters[glyph + count] < to)
                     ++count;
-                clusters.push_back({to - from, count});
+                const bool blank = g_unichar_isspace(g_utf8_get_char(p));
+                // A grapheme whose glyphs the shaper gave to the one before (the sara am of
+                // "น้ำ" is drawn with its consonant's marks) goes with it, or the reader drops it.
+                if (!clusters.empty() && (count == 0 || (join && !blank))) {
+                    clusters.back().num_bytes += to - from;
+                    clusters.back().num_glyphs += count;
+                } else {
+                    clusters.push_back({to - from, count});
+                }
                 glyph += count;
                 p = q;
+                if (count > 0)
+                    join = glyph < g->num_glyphs &&
+                           std::abs(reach(font, glyphs[glyph - 1]) - glyphs[glyph].x) > 0.05 * em;
             }
-            cairo_set_scaled_font(
-                cr, pango_cairo_font_get_scaled_font(PANGO_CAIRO_FONT(run->item->analysis.font)));
+            cairo_set_scaled_font(cr, font);
             cairo_show_text_glyphs(cr, start, run->item->length, glyphs.data(), int(glyphs.size()),
                                    clusters.data(), int(clusters.size()),
                                    cairo_text_cluster_flags_t(0));
@@ -213,7 +239,8 @@ void CairoPdfBackend::text(QPointF at, const QString& text, const QFont& font, i
     const QColor c = colour == PageSurface::ForeColour ? QColor(Qt::black) : paletteColour(colour);
     cairo_set_source_rgb(m->cr, c.redF(), c.greenF(), c.blueF());
     const QByteArray utf8 = text.toUtf8();
-    m->show(m->shape(f, utf8), utf8, at.x() / TwipsPerPoint, at.y() / TwipsPerPoint + f.ascent);
+    m->show(m->shape(f, utf8), utf8, at.x() / TwipsPerPoint, at.y() / TwipsPerPoint + f.ascent,
+            printFont(font).pointSizeF());
 }
 
 void CairoPdfBackend::line(QPointF from, QPointF to, int colour, int widthPixels)

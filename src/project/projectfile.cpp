@@ -187,6 +187,11 @@ QString fileTitleOf(const QString& gndFileName)
     return gndFileName;
 }
 
+bool isRegularFileTarget(const QString& fileName)
+{
+    return isRegularOrMissing(fileName);
+}
+
 QByteArray encodeHeader(const Project& p)
 {
     QByteArray out;

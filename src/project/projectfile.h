@@ -33,6 +33,10 @@ ProjectFileNames projectFileNames(const QString& picked);
 // The file-name part of a header path, as report headings print it.
 QString fileTitleOf(const QString& gndFileName);
 
+// Whether a file may be opened or written as the program's own: a regular file, a link to one,
+// or nothing yet; never a FIFO, a device or a folder.
+bool isRegularFileTarget(const QString& fileName);
+
 // Everything a pair of project files holds.
 struct ProjectFileData
 {

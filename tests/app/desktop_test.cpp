@@ -29,6 +29,7 @@
 #include <QTranslator>
 #include <QWheelEvent>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace tervan;
 
@@ -257,6 +258,24 @@ TEST(Settings, GarbageIsIgnored)
         EXPECT_FALSE(s.remembered.restoreWindow());
         s.window.mnuFileOpen_Click();
         EXPECT_EQ(s.prompts->pickedFrom.value(0), QString());
+    }
+}
+
+// Odd or huge settings files are neither read (a FIFO would block for ever) nor written back.
+TEST(Settings, OddOrHugeFilesAreLeftAlone)
+{
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("a"), folder = dir.filePath("b"), huge = dir.filePath("c");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ASSERT_TRUE(QDir().mkdir(folder));
+    QFile big(huge);
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly) && big.resize(SettingsFile::MaxBytes + 1));
+    for (const QString& path : {fifo, folder, huge}) {
+        SettingsFile file(path);
+        EXPECT_TRUE(file.refused().contains(QDir::toNativeSeparators(path)));
+        Session(file.settings().fileName()).remembered.saveWindow();
+        const QFileInfo after(path);
+        EXPECT_EQ(after.isFile() ? after.size() : -1, path == huge ? big.size() : -1);
     }
 }
 

@@ -21,6 +21,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolBar>
+#include <QToolTip>
 #include <gtest/gtest.h>
 
 using namespace tervan;
@@ -715,5 +716,31 @@ TEST(MainWindow, GradingPrintOnOneRowPrintsTheFixedReport)
             EXPECT_TRUE(f.printed.texts(0).join(' ').contains(QStringLiteral("ผู้ใช้กำหนดค่าระดับ")))
                 << row.what;
         }
+    }
+}
+
+// Menus open with Alt and the Latin letter their tooltips name, whatever the layout; F10 too.
+TEST(MainWindow, MenusOpenWithAltAndALatinLetterOrF10)
+{
+    Fixture f;
+    f.window.mnuFileNew_Click(); // data entry opens once there is a project
+    f.window.show();
+    QApplication::setActiveWindow(&f.window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f.window));
+    QMenuBar* bar = f.window.menuBar();
+    const QString letters = QStringLiteral("FESVGPH"); // in the order of the menus
+    for (int i = 0; i <= 7; ++i) {
+        // Where a key press goes: the focus widget, else the window.
+        QWidget* focus = QApplication::focusWidget() ? QApplication::focusWidget() : &f.window;
+        QTest::sendKeyEvent(QTest::Click, focus,
+                            i < 7 ? Qt::Key(letters[i].unicode()) : Qt::Key_F10, {},
+                            i < 7 ? Qt::AltModifier : Qt::NoModifier);
+        QMenu* menu = bar->actions().value(i % 7)->menu();
+        ASSERT_EQ(QApplication::activePopupWidget(), menu) << i;
+        menu->close();
+        const QPoint at = bar->actionGeometry(menu->menuAction()).center();
+        QHelpEvent hover(QEvent::ToolTip, at, bar->mapToGlobal(at));
+        QApplication::sendEvent(bar, &hover);
+        EXPECT_EQ(QToolTip::text(), QStringLiteral("Alt+") + letters[i % 7]);
     }
 }

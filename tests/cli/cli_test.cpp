@@ -13,6 +13,8 @@
 #include <QTextStream>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 using namespace tervan;
 
@@ -373,6 +375,10 @@ TEST(Cli, BadUsageNamesTheBadWord)
         {{"balance", site, "--curve", "1"}, "--curve: '1' is not a whole number of points"},
         {{"check", site, "--floor", "-1"}, "--floor: '-1' is not a number of metres"},
         {{"frobnicate", "x"}, "'frobnicate' is not a command"},
+        {{"render", "grid", site, "-o", png, "--size", "9000x9000"}, "--size: '9000x9000' is not"},
+        {{"balance", site, "--curve", "10001"}, "--curve: '10001' is not a whole number of points"},
+        {{"render", "balance", site, "-o", png, "--platform", "nan"}, "--platform: 'nan' is not a"},
+        {{"grade", site, "--platform", "1", "--platform", "2"}, "--platform is given more than"},
     };
     for (const auto& c : cases) {
         const CliRun r = run(c.args);
@@ -380,6 +386,31 @@ TEST(Cli, BadUsageNamesTheBadWord)
         EXPECT_TRUE(r.err.startsWith(QStringLiteral("tervan-cli: ") + c.firstLine))
             << r.err.toStdString();
         EXPECT_TRUE(r.out.isEmpty());
+    }
+}
+
+// Outputs that are no regular file are refused before anything opens them and left as they were.
+TEST(Cli, OutputsThatAreNoRegularFilesAreLeftAsTheyWere)
+{
+    QTemporaryDir dir;
+    const QString site = writeGrid(dir, "site", 10, 2, 2), out = dir.filePath("out.gnd");
+    const QByteArray path = QFile::encodeName(out);
+    for (const char* kind : {"fifo", "device", "folder"}) {
+        if (kind[0] == 'd' && ::geteuid() != 0) // only root makes a device (as /dev/full)
+            continue;
+        ASSERT_EQ(kind[0] == 'f'   ? ::mkfifo(path.constData(), 0600)
+                  : kind[0] == 'd' ? ::mknod(path.constData(), S_IFCHR | 0600, makedev(1, 7))
+                                   : ::mkdir(path.constData(), 0700),
+                  0);
+        for (const char* command : {"export", "print control", "render grid", "render balance"})
+            for (QStringList args : {QString(command).split(' ') << site << "-o" << out,
+                                     QStringList{"import", site, site, "-o", out.chopped(4)}}) {
+                const CliRun r = run(args);
+                EXPECT_EQ(r.status, 1) << args.join(' ').toStdString();
+                EXPECT_TRUE(r.err.endsWith(": not a regular file\n")) << r.err.toStdString();
+                EXPECT_TRUE(QFileInfo::exists(out) && !QFileInfo(out).isFile());
+            }
+        ASSERT_TRUE(QFile::remove(out) || QDir().rmdir(out));
     }
 }
 
