@@ -36,37 +36,50 @@ public:
         m_top = m_ySign * float((qint32(p.GridRows) - 1) * qint32(p.GridSpacing));
     }
 
+    // A new level: no border has a label yet.
+    void startLevel()
+    {
+        for (int& b : m_lastLabel)
+            b = -1;
+    }
+
     void trace(const Cell& c, float level, bool labelled)
     {
         m_level = level;
         m_hasPrev = false;
         m_crossing = {};
         const auto& n = m_p.Nodes;
+        // A triangle lying wholly at the level has no line inside it; its edges still find
+        // their crossings, so that the border labels stay where they were.
+        const bool flatOne = onLevel(c.ll) && onLevel(c.lr) && onLevel(c.ur);
+        const bool flatTwo = onLevel(c.ll) && onLevel(c.ur) && onLevel(c.ul);
 
-        edge(c.ll, c.lr, Edge::Bottom);
+        edge(c.ll, c.lr, Edge::Bottom, !flatOne);
         if (labelled && m_crossing.y == 0 && m_crossing.x != 0)
-            m_sink.label(Border::Bottom, m_crossing.x, m_crossing.y, level);
+            label(Border::Bottom, c.ll, c.lr);
 
-        edge(c.lr, c.ur, Edge::Side);
+        edge(c.lr, c.ur, Edge::Side, !flatOne);
         if (labelled && m_crossing.x == m_right)
-            m_sink.label(Border::Right, m_crossing.x, m_crossing.y, level);
+            label(Border::Right, c.lr, c.ur);
 
         // Opposite corners equal in pairs: the diagonal gives no point.
         const bool saddle = n[c.ll].Z == n[c.ur].Z && n[c.lr].Z == n[c.ul].Z;
-        edge(c.ll, c.ur, saddle ? Edge::SaddleDiagonal : Edge::Diagonal);
+        edge(c.ll, c.ur, saddle ? Edge::SaddleDiagonal : Edge::Diagonal, !flatOne && !flatTwo);
 
-        edge(c.ur, c.ul, Edge::Side);
+        edge(c.ur, c.ul, Edge::Side, !flatTwo);
         if (labelled && m_crossing.y == m_top)
-            m_sink.label(Border::Top, m_crossing.x, m_crossing.y, level);
+            label(Border::Top, c.ur, c.ul);
 
-        if (edge(c.ul, c.ll, Edge::Side) && labelled && m_crossing.x == 0)
-            m_sink.label(Border::Left, m_crossing.x, m_crossing.y, level);
+        if (edge(c.ul, c.ll, Edge::Side, !flatTwo) && labelled && m_crossing.x == 0)
+            label(Border::Left, c.ul, c.ll);
     }
 
 private:
     enum class Edge { Bottom, Side, Diagonal, SaddleDiagonal };
 
-    bool edge(int from, int to, Edge kind)
+    bool onLevel(int node) const { return m_p.Nodes[node].Z == m_level; }
+
+    bool edge(int from, int to, Edge kind, bool draw)
     {
         const NodePoint& p = m_p.Nodes[from];
         const NodePoint& q = m_p.Nodes[to];
@@ -86,7 +99,7 @@ private:
             const double t = (double(L) - p.Z) / (double(q.Z) - p.Z);
             m_crossing = {float(p.X + t * (double(q.X) - p.X)), float(py + t * (double(qy) - py))};
         }
-        if (kind == Edge::SaddleDiagonal) {
+        if (kind == Edge::SaddleDiagonal || !draw) {
             m_hasPrev = false;
             return true;
         }
@@ -99,6 +112,69 @@ private:
         return true;
     }
 
+    // The border node at `index` along `border`: columns from the left on the bottom and top,
+    // rows from the bottom on the sides.
+    int borderNode(Border border, int index) const
+    {
+        const int cols = m_p.GridCols;
+        switch (border) {
+        case Border::Bottom:
+            return index + 1;
+        case Border::Top:
+            return (m_p.GridRows - 1) * cols + index + 1;
+        case Border::Left:
+            return index * cols + 1;
+        case Border::Right:
+            break;
+        }
+        return index * cols + cols;
+    }
+
+    int borderIndex(Border border, int node) const
+    {
+        const int cols = m_p.GridCols;
+        return border == Border::Bottom || border == Border::Top ? (node - 1) % cols
+                                                                 : (node - 1) / cols;
+    }
+
+    // Every border node from index a to b lies at the level.
+    bool levelRun(Border border, int a, int b) const
+    {
+        for (int i = std::min(a, b); i <= std::max(a, b); ++i)
+            if (!onLevel(borderNode(border, i)))
+                return false;
+        return true;
+    }
+
+    // A stretch of border lying along the level gets one label, from the first cell that
+    // reaches it; each border is walked in one direction, so the last label tells.
+    void label(Border border, int from, int to)
+    {
+        const NodePoint& p = m_p.Nodes[from];
+        const NodePoint& q = m_p.Nodes[to];
+        int node = 0;
+        if (m_crossing.x == p.X && m_crossing.y == m_ySign * p.Y)
+            node = from;
+        else if (m_crossing.x == q.X && m_crossing.y == m_ySign * q.Y)
+            node = to;
+        int& last = m_lastLabel[int(border)];
+        if (node != 0 && borderNode(border, borderIndex(border, node)) == node) {
+            const int at = borderIndex(border, node);
+            const int length =
+                border == Border::Bottom || border == Border::Top ? m_p.GridCols : m_p.GridRows;
+            // A contour through a single border node keeps its label from either side.
+            const bool onRun = (at > 0 && levelRun(border, at - 1, at)) ||
+                               (at + 1 < length && levelRun(border, at, at + 1));
+            const bool reached = last >= 0 && (last != at || onRun) && levelRun(border, last, at);
+            last = at;
+            if (reached)
+                return;
+        } else {
+            last = -1;
+        }
+        m_sink.label(border, m_crossing.x, m_crossing.y, m_level);
+    }
+
     const Project& m_p;
     ContourSink& m_sink;
     float m_ySign;
@@ -108,6 +184,8 @@ private:
     Point m_crossing;
     Point m_prev;
     bool m_hasPrev = false;
+    // Per border, the index of the node last labelled at this level, or -1.
+    int m_lastLabel[4] = {-1, -1, -1, -1};
 };
 
 bool isWhole(float v)
@@ -221,6 +299,7 @@ float TraceContours(const Project& p, float interval, qint16 boldWhole, ContourS
         const bool whole = isWhole(level);
         sink.level(level, boldWhole == -1 && whole ? 2 : 1);
         const bool labelled = boldWhole == 0 || (boldWhole == -1 && whole);
+        tracer.startLevel();
 
         added.clear();
         while (entering < byMin.size() && cellMin[byMin[entering]] <= level)

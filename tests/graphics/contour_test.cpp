@@ -54,10 +54,41 @@ Recorded trace(const Project& p, float interval, qint16 bold = -1)
 }
 
 // The tracing rules written out plainly, every cell at every level: the reference the
-// indexed walk must match item for item.
+// indexed walk must match item for item. A triangle lying at the level draws nothing, and
+// a border stretch lying along the level keeps only its first label.
 Recorded plainTrace(const Project& p, float interval, qint16 bold)
 {
     Recorded r;
+    // Per border: the node index of the last label, or -1 after a label between nodes.
+    int last[4];
+    const auto z = [&p](int border, int at) {
+        const int c = p.GridCols, n = border == 0   ? at + 1
+                                      : border == 2 ? (p.GridRows - 1) * c + at + 1
+                                      : border == 3 ? at * c + 1
+                                                    : at * c + c;
+        return p.Nodes[n].Z;
+    };
+    const auto label = [&](Border b, float x, float y, float L) {
+        const int border = int(b);
+        const float u = border == 0 || border == 2 ? x : y;
+        const int at = int(u / 10), length = border == 0 || border == 2 ? p.GridCols : p.GridRows;
+        if (float(at * 10) != u) {
+            last[border] = -1;
+            r.label(b, x, y, L);
+            return;
+        }
+        const auto flat = [&](int a, int c) {
+            for (int i = std::min(a, c); i <= std::max(a, c); ++i)
+                if (i < 0 || i >= length || z(border, i) != L)
+                    return false;
+            return true;
+        };
+        const bool reached = last[border] >= 0 && flat(last[border], at) &&
+                             (last[border] != at || flat(at - 1, at) || flat(at, at + 1));
+        last[border] = at;
+        if (!reached)
+            r.label(b, x, y, L);
+    };
     const double base = std::floor(double(p.ElevMin));
     int step = 1;
     float L = float(base + interval);
@@ -69,13 +100,17 @@ Recorded plainTrace(const Project& p, float interval, qint16 bold)
         const bool whole = float(std::floor(L)) == L;
         r.level(L, bold == -1 && whole ? 2 : 1);
         const bool labelled = bold == 0 || whole;
+        std::fill(std::begin(last), std::end(last), -1);
         for (int i = 1; i < p.GridRows; ++i)
             for (int k = 1; k < p.GridCols; ++k) {
                 const int j = (i - 1) * p.GridCols + k;
                 const int ll = j, lr = j + 1, ur = j + p.GridCols + 1, ul = j + p.GridCols;
                 float cx = 0, cy = 0, px = 0, py = 0;
                 bool prev = false;
-                auto edge = [&](int a, int b, int kind) { // 0 bottom, 1 side, 2 diagonal
+                const auto at = [&](int n) { return p.Nodes[n].Z == L; };
+                const bool flat1 = at(ll) && at(lr) && at(ur), flat2 = at(ll) && at(ur) && at(ul);
+                // 0 bottom, 1 side, 2 diagonal
+                auto edge = [&](int a, int b, int kind, bool draw) {
                     const NodePoint &A = p.Nodes[a], &B = p.Nodes[b];
                     if (!((A.Z <= L && L <= B.Z) || (A.Z >= L && L >= B.Z))) {
                         if (kind == 2)
@@ -89,8 +124,8 @@ Recorded plainTrace(const Project& p, float interval, qint16 bold)
                         cx = float(A.X + t * (double(B.X) - A.X));
                         cy = float(A.Y + t * (double(B.Y) - A.Y));
                     }
-                    if (kind == 2 && p.Nodes[ll].Z == p.Nodes[ur].Z &&
-                        p.Nodes[lr].Z == p.Nodes[ul].Z) {
+                    if (!draw || (kind == 2 && p.Nodes[ll].Z == p.Nodes[ur].Z &&
+                                  p.Nodes[lr].Z == p.Nodes[ul].Z)) {
                         prev = false;
                         return true;
                     }
@@ -101,18 +136,18 @@ Recorded plainTrace(const Project& p, float interval, qint16 bold)
                     px = cx, py = cy, prev = true;
                     return true;
                 };
-                edge(ll, lr, 0);
+                edge(ll, lr, 0, !flat1);
                 if (labelled && cy == 0 && cx != 0)
-                    r.label(Border::Bottom, cx, cy, L);
-                edge(lr, ur, 1);
+                    label(Border::Bottom, cx, cy, L);
+                edge(lr, ur, 1, !flat1);
                 if (labelled && cx == right)
-                    r.label(Border::Right, cx, cy, L);
-                edge(ll, ur, 2);
-                edge(ur, ul, 1);
+                    label(Border::Right, cx, cy, L);
+                edge(ll, ur, 2, !flat1 && !flat2);
+                edge(ur, ul, 1, !flat2);
                 if (labelled && cy == top)
-                    r.label(Border::Top, cx, cy, L);
-                if (edge(ul, ll, 1) && labelled && cx == 0)
-                    r.label(Border::Left, cx, cy, L);
+                    label(Border::Top, cx, cy, L);
+                if (edge(ul, ll, 1, !flat2) && labelled && cx == 0)
+                    label(Border::Left, cx, cy, L);
             }
         L = float(base + ++step * double(interval));
     } while (L <= p.ElevMax);
@@ -323,3 +358,92 @@ TEST(ContourPlot, DrawsInTheLineColourWithRedLabelsOutsideTheBorder)
     EXPECT_EQ(labels[5].x1, 20);
     EXPECT_EQ(labels[5].y1, 1);
 }
+
+// Flat ground exactly at a level: the lines that level draws, their total length and its
+// labels. Grids are drawn top row first; spacing 10 m.
+struct FlatCase
+{
+    const char* name;
+    qint16 rows, cols;
+    std::vector<float> z; // bottom row first
+    float level;
+    double length;
+    QStringList labels;
+};
+
+class FlatGroundAtALevel : public ::testing::TestWithParam<FlatCase>
+{
+};
+
+TEST_P(FlatGroundAtALevel, DrawsItsEdgeOnceAndLabelsEachBorderStretchOnce)
+{
+    const FlatCase& c = GetParam();
+    struct AtLevel final : ContourSink
+    {
+        float wanted = 0, current = 0;
+        double length = 0;
+        QStringList labels;
+        void level(float l, int) override { current = l; }
+        void point(float, float) override {}
+        void segment(float x1, float y1, float x2, float y2) override
+        {
+            if (current == wanted)
+                length += std::hypot(double(x2) - x1, double(y2) - y1);
+        }
+        void label(Border b, float x, float y, float l) override
+        {
+            if (l == wanted)
+                labels << QStringLiteral("label %1 %2 %3 %4").arg(int(b)).arg(x).arg(y).arg(l);
+        }
+    } sink;
+    sink.wanted = c.level;
+    TraceContours(terrain(c.rows, c.cols, c.z), 1, -1, sink);
+    EXPECT_NEAR(sink.length, c.length, 1e-3);
+    EXPECT_EQ(sink.labels, c.labels);
+}
+
+// A third of a 12 x 12 grid is sea at 0 m, one node below it; east of it the ground rises
+// one metre a column:
+//    0 0 0 0 1 2 ... 8
+//    ...
+//    0 0 0 0 1 2 ... 8
+//   -1 0 0 0 1 2 ... 8
+std::vector<float> seaAndSlope()
+{
+    std::vector<float> z;
+    for (int n = 0; n < 144; ++n)
+        z.push_back(n % 12 <= 3 ? 0.0f : float(n % 12 - 3));
+    z[0] = -1;
+    return z;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Levels, FlatGroundAtALevel,
+    ::testing::Values(
+        //    0  0  0
+        //   -1  0  0   the dip's two sides only; the flat cell draws nothing
+        FlatCase{"DipBesideFlatCell",
+                 2,
+                 3,
+                 {-1, 0, 0, 0, 0, 0},
+                 0,
+                 20,
+                 {"label 0 10 0 0", "label 2 10 10 0", "label 3 0 10 0", "label 1 20 0 0"}},
+        //  104 104 104 104   the top border lies along 104: one label there, not three
+        //  103 103 103 103
+        FlatCase{"PlateauAlongTheTopBorder",
+                 2,
+                 4,
+                 {103, 103, 103, 103, 104, 104, 104, 104},
+                 104,
+                 30,
+                 {"label 2 10 10 104", "label 3 0 10 104", "label 1 30 10 104"}},
+        // The coast (110 m) and the dip (20 m); one "0" on each border the sea meets.
+        FlatCase{"SeaAThirdOfTheGrid",
+                 12,
+                 12,
+                 seaAndSlope(),
+                 0,
+                 130,
+                 {"label 0 10 0 0", "label 3 0 10 0", "label 2 10 110 0"}}),
+    [](const auto& info) { return std::string(info.param.name); });
