@@ -105,6 +105,8 @@ private:
     void showControlModeless();
     void showNodeEntry();
     void showColourDialog();
+    // The surface picture's base and vertical scale, after the View menu's own items.
+    void addSurfaceScaleItems(QMenu* view);
     // The grid or the whole project changed under the modeless dialogs.
     void projectReplaced();
     void setEditingEnabled(bool enabled);

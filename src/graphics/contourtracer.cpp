@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numeric>
+#include <utility>
 #include <vector>
 
 namespace tervan {
@@ -24,6 +25,30 @@ struct Cell
 {
     int ll, lr, ur, ul;
 };
+
+// The border node at `index` along `border`: columns from the left on the bottom and top,
+// rows from the bottom on the sides.
+int borderNode(const Project& p, Border border, int index)
+{
+    const int cols = p.GridCols;
+    switch (border) {
+    case Border::Bottom:
+        return index + 1;
+    case Border::Top:
+        return (p.GridRows - 1) * cols + index + 1;
+    case Border::Left:
+        return index * cols + 1;
+    case Border::Right:
+        break;
+    }
+    return index * cols + cols;
+}
+
+int borderIndex(const Project& p, Border border, int node)
+{
+    return border == Border::Bottom || border == Border::Top ? (node - 1) % p.GridCols
+                                                             : (node - 1) / p.GridCols;
+}
 
 class CellTracer
 {
@@ -112,40 +137,6 @@ private:
         return true;
     }
 
-    // The border node at `index` along `border`: columns from the left on the bottom and top,
-    // rows from the bottom on the sides.
-    int borderNode(Border border, int index) const
-    {
-        const int cols = m_p.GridCols;
-        switch (border) {
-        case Border::Bottom:
-            return index + 1;
-        case Border::Top:
-            return (m_p.GridRows - 1) * cols + index + 1;
-        case Border::Left:
-            return index * cols + 1;
-        case Border::Right:
-            break;
-        }
-        return index * cols + cols;
-    }
-
-    int borderIndex(Border border, int node) const
-    {
-        const int cols = m_p.GridCols;
-        return border == Border::Bottom || border == Border::Top ? (node - 1) % cols
-                                                                 : (node - 1) / cols;
-    }
-
-    // Every border node from index a to b lies at the level.
-    bool levelRun(Border border, int a, int b) const
-    {
-        for (int i = std::min(a, b); i <= std::max(a, b); ++i)
-            if (!onLevel(borderNode(border, i)))
-                return false;
-        return true;
-    }
-
     // A stretch of border lying along the level gets one label, from the first cell that
     // reaches it; each border is walked in one direction, so the last label tells.
     void label(Border border, int from, int to)
@@ -157,22 +148,12 @@ private:
             node = from;
         else if (m_crossing.x == q.X && m_crossing.y == m_ySign * q.Y)
             node = to;
-        int& last = m_lastLabel[int(border)];
-        if (node != 0 && borderNode(border, borderIndex(border, node)) == node) {
-            const int at = borderIndex(border, node);
-            const int length =
-                border == Border::Bottom || border == Border::Top ? m_p.GridCols : m_p.GridRows;
-            // A contour through a single border node keeps its label from either side.
-            const bool onRun = (at > 0 && levelRun(border, at - 1, at)) ||
-                               (at + 1 < length && levelRun(border, at, at + 1));
-            const bool reached = last >= 0 && (last != at || onRun) && levelRun(border, last, at);
-            last = at;
-            if (reached)
-                return;
-        } else {
-            last = -1;
-        }
-        m_sink.label(border, m_crossing.x, m_crossing.y, m_level);
+        const int at = node != 0 && borderNode(m_p, border, borderIndex(m_p, border, node)) == node
+                           ? borderIndex(m_p, border, node)
+                           : -1;
+        const int before = std::exchange(m_lastLabel[int(border)], at);
+        if (!continuesLevelStretch(m_p, border, before, at, m_level))
+            m_sink.label(border, m_crossing.x, m_crossing.y, m_level);
     }
 
     const Project& m_p;
@@ -201,6 +182,24 @@ float levelAt(double base, double interval, qint64 k)
 }
 
 } // namespace
+
+bool continuesLevelStretch(const Project& p, Border border, int before, int at, float level)
+{
+    const int length = border == Border::Bottom || border == Border::Top ? p.GridCols : p.GridRows;
+    // Every border node from index a to b lies at the level.
+    const auto atLevel = [&](int a, int b) {
+        if (a < 0 || b >= length)
+            return false;
+        for (int i = a; i <= b; ++i)
+            if (p.Nodes[borderNode(p, border, i)].Z != level)
+                return false;
+        return true;
+    };
+    if (before < 0 || at < 0 || !atLevel(std::min(before, at), std::max(before, at)))
+        return false;
+    // A contour through a single border node keeps its label from either side.
+    return before != at || atLevel(at - 1, at) || atLevel(at, at + 1);
+}
 
 ContourLevels contourLevels(const Project& p, float interval)
 {

@@ -54,39 +54,15 @@ Recorded trace(const Project& p, float interval, qint16 bold = -1)
 }
 
 // The tracing rules written out plainly, every cell at every level: the reference the
-// indexed walk must match item for item. A triangle lying at the level draws nothing, and
-// a border stretch lying along the level keeps only its first label.
+// indexed walk must match item for item. A triangle lying at the level draws nothing.
 Recorded plainTrace(const Project& p, float interval, qint16 bold)
 {
     Recorded r;
-    // Per border: the node index of the last label, or -1 after a label between nodes.
-    int last[4];
-    const auto z = [&p](int border, int at) {
-        const int c = p.GridCols, n = border == 0   ? at + 1
-                                      : border == 2 ? (p.GridRows - 1) * c + at + 1
-                                      : border == 3 ? at * c + 1
-                                                    : at * c + c;
-        return p.Nodes[n].Z;
-    };
+    int last[4]; // per border: index of the node last labelled, -1 between nodes
     const auto label = [&](Border b, float x, float y, float L) {
-        const int border = int(b);
-        const float u = border == 0 || border == 2 ? x : y;
-        const int at = int(u / 10), length = border == 0 || border == 2 ? p.GridCols : p.GridRows;
-        if (float(at * 10) != u) {
-            last[border] = -1;
-            r.label(b, x, y, L);
-            return;
-        }
-        const auto flat = [&](int a, int c) {
-            for (int i = std::min(a, c); i <= std::max(a, c); ++i)
-                if (i < 0 || i >= length || z(border, i) != L)
-                    return false;
-            return true;
-        };
-        const bool reached = last[border] >= 0 && flat(last[border], at) &&
-                             (last[border] != at || flat(at - 1, at) || flat(at, at + 1));
-        last[border] = at;
-        if (!reached)
+        const float u = b == Border::Bottom || b == Border::Top ? x : y;
+        const int at = float(int(u / 10) * 10) == u ? int(u / 10) : -1;
+        if (!continuesLevelStretch(p, b, std::exchange(last[int(b)], at), at, L))
             r.label(b, x, y, L);
     };
     const double base = std::floor(double(p.ElevMin));
@@ -359,91 +335,46 @@ TEST(ContourPlot, DrawsInTheLineColourWithRedLabelsOutsideTheBorder)
     EXPECT_EQ(labels[5].y1, 1);
 }
 
-// Flat ground exactly at a level: the lines that level draws, their total length and its
-// labels. Grids are drawn top row first; spacing 10 m.
-struct FlatCase
+TEST(ContourTracer, FlatGroundAtALevelDrawsItsEdgeAndLabelsEachBorderStretchOnce)
 {
-    const char* name;
-    qint16 rows, cols;
-    std::vector<float> z; // bottom row first
-    float level;
-    double length;
-    QStringList labels;
-};
-
-class FlatGroundAtALevel : public ::testing::TestWithParam<FlatCase>
-{
-};
-
-TEST_P(FlatGroundAtALevel, DrawsItsEdgeOnceAndLabelsEachBorderStretchOnce)
-{
-    const FlatCase& c = GetParam();
-    struct AtLevel final : ContourSink
+    // A third of a 12 x 12 grid is sea at 0 m with one node below it; east of it the ground
+    // rises a metre a column. Only the coast (110 m) and the dip (20 m) are drawn.
+    //    0 0 0 0 1 2 .. 8
+    //   -1 0 0 0 1 2 .. 8
+    std::vector<float> sea(144);
+    for (int n = 0; n < 144; ++n)
+        sea[n] = n == 0 ? -1.0f : float(std::max(n % 12 - 3, 0));
+    const struct
     {
-        float wanted = 0, current = 0;
+        qint16 rows, cols;
+        std::vector<float> z; // bottom row first, 10 m apart
+        float level;
+        double length;
+        QStringList labels;
+    } cases[] = {//  104 104 104 104   one label along the top border, not three
+                 //  103 103 103 103
+                 {2,
+                  4,
+                  {103, 103, 103, 103, 104, 104, 104, 104},
+                  104,
+                  30,
+                  {"label 2 10 10 104", "label 3 0 10 104", "label 1 30 10 104"}},
+                 {12, 12, sea, 0, 130, {"label 0 10 0 0", "label 3 0 10 0", "label 2 10 110 0"}}};
+    for (const auto& c : cases) {
         double length = 0;
         QStringList labels;
-        void level(float l, int) override { current = l; }
-        void point(float, float) override {}
-        void segment(float x1, float y1, float x2, float y2) override
-        {
-            if (current == wanted)
-                length += std::hypot(double(x2) - x1, double(y2) - y1);
+        bool atLevel = false;
+        for (const QString& item : trace(terrain(c.rows, c.cols, c.z), 1).items) {
+            const QStringList w = item.split(' ');
+            if (w[0] == "level")
+                atLevel = w[1].toFloat() == c.level;
+            else if (atLevel && w[0] == "line")
+                length += std::hypot(w[3].toDouble() - w[1].toDouble(),
+                                     w[4].toDouble() - w[2].toDouble());
+            else if (atLevel && w[0] == "label")
+                labels << item;
         }
-        void label(Border b, float x, float y, float l) override
-        {
-            if (l == wanted)
-                labels << QStringLiteral("label %1 %2 %3 %4").arg(int(b)).arg(x).arg(y).arg(l);
-        }
-    } sink;
-    sink.wanted = c.level;
-    TraceContours(terrain(c.rows, c.cols, c.z), 1, -1, sink);
-    EXPECT_NEAR(sink.length, c.length, 1e-3);
-    EXPECT_EQ(sink.labels, c.labels);
+        EXPECT_NEAR(length, c.length, 1e-3) << c.level;
+        EXPECT_EQ(labels, c.labels);
+    }
 }
-
-// A third of a 12 x 12 grid is sea at 0 m, one node below it; east of it the ground rises
-// one metre a column:
-//    0 0 0 0 1 2 ... 8
-//    ...
-//    0 0 0 0 1 2 ... 8
-//   -1 0 0 0 1 2 ... 8
-std::vector<float> seaAndSlope()
-{
-    std::vector<float> z;
-    for (int n = 0; n < 144; ++n)
-        z.push_back(n % 12 <= 3 ? 0.0f : float(n % 12 - 3));
-    z[0] = -1;
-    return z;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Levels, FlatGroundAtALevel,
-    ::testing::Values(
-        //    0  0  0
-        //   -1  0  0   the dip's two sides only; the flat cell draws nothing
-        FlatCase{"DipBesideFlatCell",
-                 2,
-                 3,
-                 {-1, 0, 0, 0, 0, 0},
-                 0,
-                 20,
-                 {"label 0 10 0 0", "label 2 10 10 0", "label 3 0 10 0", "label 1 20 0 0"}},
-        //  104 104 104 104   the top border lies along 104: one label there, not three
-        //  103 103 103 103
-        FlatCase{"PlateauAlongTheTopBorder",
-                 2,
-                 4,
-                 {103, 103, 103, 103, 104, 104, 104, 104},
-                 104,
-                 30,
-                 {"label 2 10 10 104", "label 3 0 10 104", "label 1 30 10 104"}},
-        // The coast (110 m) and the dip (20 m); one "0" on each border the sea meets.
-        FlatCase{"SeaAThirdOfTheGrid",
-                 12,
-                 12,
-                 seaAndSlope(),
-                 0,
-                 130,
-                 {"label 0 10 0 0", "label 3 0 10 0", "label 2 10 110 0"}}),
-    [](const auto& info) { return std::string(info.param.name); });
