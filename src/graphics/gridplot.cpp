@@ -74,7 +74,7 @@ QString longestNodeLabel(const Project& p, const NodeLabels& labels)
 
 bool nodeLabelsFit(double labelWidth, double cellWidth)
 {
-    return labelWidth <= 2 * std::fabs(cellWidth);
+    return labelWidth <= std::fabs(cellWidth);
 }
 
 void PlotGrid(Surface& s, const Project& p, const NodeLabels& labels)

@@ -20,8 +20,8 @@ struct NodeLabels
 QString nodeLabelText(const Project& p, const NodeLabels& labels, int j);
 // The label with the most characters, null without labels.
 QString longestNodeLabel(const Project& p, const NodeLabels& labels);
-// Node labels are written only while the longest is at most two cells wide: on a large grid
-// seen whole they would bury the picture. Both widths in one unit.
+// Node labels are written only while the longest fits in a cell's width: on a large grid seen
+// whole they would bury the picture. Both widths in one unit.
 bool nodeLabelsFit(double labelWidth, double cellWidth);
 
 // Background dots every view step, red axis marks at the origin, the grid lines, the node

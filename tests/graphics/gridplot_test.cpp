@@ -184,9 +184,9 @@ TEST(ImageSurface, LinesAreClippedToThePicture)
 
 TEST(GridPlot, NodeLabelsOnlyWhereTheCellsHoldThem)
 {
-    // The longest label, "10,0.00", is 7 characters: written while at most two cells wide.
+    // The longest label, "10,0.00", is 7 characters: written while it fits in a cell.
     for (const auto& [spacing, charWidth, written] :
-         {std::tuple{10, 1.0f, 10}, {4, 1.0f, 10}, {3, 1.0f, 0}, {10, 2.8f, 10}, {10, 3.0f, 0}}) {
+         {std::tuple{10, 1.0f, 10}, {7, 1.0f, 10}, {6, 1.0f, 0}, {10, 1.5f, 0}}) {
         Project p = gridOf(qint16(spacing), 2, 5);
         RecordingSurface s(charWidth, 2);
         Redraw(s, p, {});
