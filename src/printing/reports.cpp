@@ -383,16 +383,24 @@ PageWindow pageWindow(const Project& p, const PictureRoom& room, double headingC
 }
 
 // Heading in centimetres, then a world window fitted to the picture; returns where the
-// title's top centre goes.
+// title's top centre goes. Node labels too wide for a cell at that scale are dropped from
+// `labels`, and the picture takes their room.
 QPointF startGraphicPage(PageSurface& page, const Project& p, const QString& title,
-                         const NodeLabels& labels, bool contour)
+                         NodeLabels& labels, bool contour)
 {
     page.beginReport(title);
     page.setPaperA4();
     PrintHeading(page, p);
     const double heading = page.y();
-    const PictureRoom room = pictureRoom(page, p, labels, contour);
-    const PageWindow w = pageWindow(p, room, heading, page.pageWidth(), page.pageHeight());
+    PictureRoom room = pictureRoom(page, p, labels, contour);
+    PageWindow w = pageWindow(p, room, heading, page.pageWidth(), page.pageHeight());
+    const QString longest = longestNodeLabel(p, labels);
+    const double cellCm = p.GridSpacing * page.pageWidth() / (w.right - w.left);
+    if (!longest.isNull() && !nodeLabelsFit(page.textWidth(longest), cellCm)) {
+        labels = {false, false, false};
+        room = pictureRoom(page, p, labels, contour);
+        w = pageWindow(p, room, heading, page.pageWidth(), page.pageHeight());
+    }
     page.setUserScale(w.left, w.top, w.right, w.bottom);
     page.setFont(PrintFace, PictureFontPoints, false);
     return {(room.x0 + room.x1) / 2, w.titleY};
@@ -521,14 +529,16 @@ QString GraphicPrint(PageSurface& page, Project& p, int index, const NodeLabels&
 {
     QString notice;
     if (index == 1 || index == 4) {
-        const QPointF title = startGraphicPage(page, p, GridTitle, labels, false);
-        PrintGraphicGrid(page, p, labels);
+        NodeLabels shown = labels;
+        const QPointF title = startGraphicPage(page, p, GridTitle, shown, false);
+        PrintGraphicGrid(page, p, shown);
         graphicTitle(page, GridTitle, title);
         page.endDocument();
     }
     if (index == 2 || index == 4) {
-        const QPointF title = startGraphicPage(page, p, ContourTitle, labels, true);
-        notice = PrintGraphicContour(page, p, labels);
+        NodeLabels shown = labels;
+        const QPointF title = startGraphicPage(page, p, ContourTitle, shown, true);
+        notice = PrintGraphicContour(page, p, shown);
         graphicTitle(page, ContourTitle, title, notice);
         page.endDocument();
     }

@@ -344,37 +344,29 @@ TEST(ContourTracer, FlatGroundAtALevelDrawsItsEdgeAndLabelsEachBorderStretchOnce
     std::vector<float> sea(144);
     for (int n = 0; n < 144; ++n)
         sea[n] = n == 0 ? -1.0f : float(std::max(n % 12 - 3, 0));
-    const struct
-    {
-        qint16 rows, cols;
-        std::vector<float> z; // bottom row first, 10 m apart
-        float level;
-        double length;
-        QStringList labels;
-    } cases[] = {//  104 104 104 104   one label along the top border, not three
-                 //  103 103 103 103
-                 {2,
-                  4,
-                  {103, 103, 103, 103, 104, 104, 104, 104},
-                  104,
-                  30,
-                  {"label 2 10 10 104", "label 3 0 10 104", "label 1 30 10 104"}},
-                 {12, 12, sea, 0, 130, {"label 0 10 0 0", "label 3 0 10 0", "label 2 10 110 0"}}};
-    for (const auto& c : cases) {
-        double length = 0;
-        QStringList labels;
+    //  104 104 104 104   one label along the top border, not three
+    //  103 103 103 103
+    const std::vector<float> plateau{103, 103, 103, 103, 104, 104, 104, 104};
+    for (const auto& [p, level, length, labels] :
+         {std::tuple{terrain(12, 12, sea), 0.0f, 130.0,
+                     QStringList{"label 0 10 0 0", "label 3 0 10 0", "label 2 10 110 0"}},
+          {terrain(2, 4, plateau),
+           104.0f,
+           30.0,
+           {"label 2 10 10 104", "label 3 0 10 104", "label 1 30 10 104"}}}) {
+        double drawn = 0;
+        QStringList written;
         bool atLevel = false;
-        for (const QString& item : trace(terrain(c.rows, c.cols, c.z), 1).items) {
+        for (const QString& item : trace(p, 1).items) {
             const QStringList w = item.split(' ');
-            if (w[0] == "level")
-                atLevel = w[1].toFloat() == c.level;
-            else if (atLevel && w[0] == "line")
-                length += std::hypot(w[3].toDouble() - w[1].toDouble(),
-                                     w[4].toDouble() - w[2].toDouble());
-            else if (atLevel && w[0] == "label")
-                labels << item;
+            atLevel = w[0] == "level" ? w[1].toFloat() == level : atLevel;
+            if (atLevel && w[0] == "line")
+                drawn += std::hypot(w[3].toDouble() - w[1].toDouble(),
+                                    w[4].toDouble() - w[2].toDouble());
+            if (atLevel && w[0] == "label")
+                written << item;
         }
-        EXPECT_NEAR(length, c.length, 1e-3) << c.level;
-        EXPECT_EQ(labels, c.labels);
+        EXPECT_NEAR(drawn, length, 1e-3) << level;
+        EXPECT_EQ(written, labels);
     }
 }
