@@ -112,12 +112,10 @@ TEST(SurfaceMesh, BaseAndExaggerationLiftTheHeightsAboveTheBase)
         p.Nodes[n].Z = float(99 + n);
     p.ComputeElevationRange();
     for (const auto& [lowest, times, column, skirt] :
-         {std::tuple{false, 1, "10,101-10,113 c2", "10,0-10,101 c0"},
-          {false, 2, "10,202-10,216 c2", "10,0-10,202 c0"},
+         {std::tuple{false, 2, "10,202-10,216 c2", "10,0-10,202 c0"},
           {true, 1, "10,1-10,13 c2", "10,0-10,1 c0"},
           {true, 5, "10,5-10,25 c2", "10,0-10,5 c0"}}) {
-        p.SurfaceBaseLowest = lowest;
-        p.SurfaceExaggeration = qint16(times);
+        std::tie(p.SurfaceBaseLowest, p.SurfaceExaggeration) = std::tuple(lowest, times);
         RecordingSurface s;
         PlotSurfaceMesh(s, p);
         EXPECT_EQ(QStringList({lines(s)[5], lines(s).last()}), QStringList({column, skirt}));
