@@ -2,6 +2,7 @@
 
 #include "app/mainwindow.h"
 #include "app/recentprojects.h"
+#include "graphics/surfacemesh.h"
 
 #include <QAction>
 #include <QDir>
@@ -10,6 +11,7 @@
 #include <QMenu>
 #include <QSettings>
 #include <QStandardPaths>
+#include <algorithm>
 #include <optional>
 
 namespace tervan {
@@ -25,6 +27,14 @@ const int LabelItems[] = {5, 6, 7, 9};
 QString labelKey(int item)
 {
     return QStringLiteral("view/label%1").arg(item);
+}
+
+const QString BaseLowest = QStringLiteral("view/surfaceBaseLowest");
+const QString Exaggeration = QStringLiteral("view/surfaceExaggeration");
+
+QAction* exaggerationItem(MainWindow& window, int times)
+{
+    return window.menuItem(QStringLiteral("mnuViewExaggeration_%1").arg(times));
 }
 
 QAction* viewChoice(MainWindow& window, int index)
@@ -90,6 +100,14 @@ AppSettings::AppSettings(MainWindow& window, QSettings& settings, QObject* paren
     restoreLabels();
     for (int item : LabelItems)
         connect(viewChoice(window, item), &QAction::toggled, this, &AppSettings::saveLabels);
+    restoreSurfaceScale();
+    connect(window.menuItem(QStringLiteral("mnuViewBaseLowest")), &QAction::toggled, this,
+            [this](bool on) { m_settings.setValue(BaseLowest, on); });
+    for (int times : SurfaceExaggerations)
+        connect(exaggerationItem(window, times), &QAction::toggled, this, [this, times](bool on) {
+            if (on)
+                m_settings.setValue(Exaggeration, times);
+        });
     window.installEventFilter(this);
 }
 
@@ -120,6 +138,17 @@ void AppSettings::restoreLabels()
     if (on[9])
         m_window.ViewChoice_Click(9);
     m_window.Form_Activate();
+}
+
+void AppSettings::restoreSurfaceScale()
+{
+    if (const auto base = flag(m_settings.value(BaseLowest)))
+        m_window.menuItem(QStringLiteral("mnuViewBaseLowest"))->setChecked(*base);
+    bool ok = false;
+    const int times = m_settings.value(Exaggeration).toInt(&ok);
+    if (ok && std::find(std::begin(SurfaceExaggerations), std::end(SurfaceExaggerations), times) !=
+                  std::end(SurfaceExaggerations))
+        exaggerationItem(m_window, times)->setChecked(true);
 }
 
 void AppSettings::saveLabels()

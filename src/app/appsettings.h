@@ -33,9 +33,9 @@ private:
 };
 
 // What the program remembers between runs: the folder of the last Open or Save, the recent
-// projects, the window's geometry and state, and the View menu's label choices. Values are
-// written as they change (the window's shape when it closes) and read back only when they
-// make sense, so a damaged or foreign settings file gives the first-start behaviour.
+// projects, the window's geometry and state, and the View menu's label and surface choices. Values
+// are written as they change (the window's shape when it closes) and read back only when they make
+// sense, so a damaged or foreign settings file gives the first-start behaviour.
 class AppSettings final : public QObject
 {
     Q_OBJECT
@@ -55,6 +55,7 @@ protected:
 private:
     void restoreLabels();
     void saveLabels();
+    void restoreSurfaceScale();
     void fileUsed(const QString& gnd);
 
     MainWindow& m_window;

@@ -29,6 +29,7 @@
 #include "project/ui/prompts.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
@@ -247,6 +248,7 @@ void MainWindow::buildMenus()
              &MainWindow::ViewChoice_Click);
     for (int index : {5, 6, 7, 9, 10})
         menuItem(arrayName("ViewChoice", index))->setCheckable(true);
+    addSurfaceScaleItems(view);
 
     addArray(addMenu(bar, "mnuGradeElev", u"ป&รับระดับพื้นที่"), "GradeElevChoice",
              {{1, u"แบบพื้นที่เรียบเสมอกัน"}, {2, u"แบบพื้นที่เรียบเสมอกัน ผู้ใช้กำหนดค่าระดับ"}},
@@ -700,6 +702,33 @@ void MainWindow::ViewChoice_Click(int index)
         return;
     }
     Form_Activate();
+}
+
+void MainWindow::addSurfaceScaleItems(QMenu* view)
+{
+    view->addSeparator();
+    QAction* base = addItem(view, QStringLiteral("mnuViewBaseLowest"), u"ฐานที่ระดับต่ำสุด");
+    base->setCheckable(true);
+    connect(base, &QAction::toggled, this, [this](bool on) {
+        m_project.SurfaceBaseLowest = on;
+        Form_Activate();
+    });
+    QMenu* stretch = view->addMenu(QStringLiteral("ขยายทางดิ่ง"));
+    stretch->setObjectName(QStringLiteral("mnuViewExaggeration"));
+    auto* group = new QActionGroup(stretch);
+    for (int times : SurfaceExaggerations) {
+        QAction* item = stretch->addAction(QStringLiteral("%1 เท่า").arg(times));
+        item->setObjectName(QStringLiteral("mnuViewExaggeration_%1").arg(times));
+        item->setCheckable(true);
+        item->setChecked(times == m_project.SurfaceExaggeration);
+        group->addAction(item);
+        connect(item, &QAction::toggled, this, [this, times](bool on) {
+            if (!on)
+                return;
+            m_project.SurfaceExaggeration = qint16(times);
+            Form_Activate();
+        });
+    }
 }
 
 void MainWindow::GradeElevChoice_Click(int index)

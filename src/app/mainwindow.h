@@ -111,6 +111,8 @@ private:
     void showControlModeless();
     void showNodeEntry();
     void showColourDialog();
+    // The surface picture's base and vertical scale, after the View menu's own items.
+    void addSurfaceScaleItems(QMenu* view);
     // The grid or the whole project changed under the modeless dialogs; the node list stays on
     // its node when asked to.
     void projectReplaced(bool sameNode = false);

@@ -35,10 +35,10 @@ namespace {
 const char Usage[] =
     "usage: tervan-cli info PROJECT\n"
     "       tervan-cli render grid|contour|surface PROJECT -o OUT.png [--size WxH] [--fit]\n"
-    "                 [--angle A]\n"
+    "                 [--angle A] [--exaggeration N] [--base-lowest] [--no-node-labels]\n"
     "       tervan-cli contours PROJECT [--interval I] [--all-labels] [--summary]\n"
     "       tervan-cli grade PROJECT [--platform Z] [--csv]\n"
-    "       tervan-cli print REPORT PROJECT -o OUT.pdf [--platform Z]\n"
+    "       tervan-cli print REPORT PROJECT -o OUT.pdf [--platform Z] [--no-node-labels]\n"
     "       tervan-cli import PROJECT HEIGHTS.csv -o NEWPROJECT\n"
     "       tervan-cli export PROJECT [-o HEIGHTS.csv]\n"
     "       tervan-cli earthwork PROJECT [--platform Z] [--k K] [--slope-x SX --slope-y SY]\n"
@@ -67,6 +67,10 @@ const char Help[] =
     "                    10000, at most 50000000 pixels in all)\n"
     "      --fit         the fit-to-screen view instead of the normal view\n"
     "      --angle A     surface view angle in whole degrees, 0 to 180 (default 35)\n"
+    "      --exaggeration N  surface heights N times, 1 to 100 (default 1)\n"
+    "      --base-lowest the surface's base at the lowest node instead of 0 m\n"
+    "      --no-node-labels  no node numbers or elevations (they are left out anyway\n"
+    "                    where cells are too narrow for them)\n"
     "  contours PROJECT\n"
     "      Prints what the contour tracer draws, one item a line: level Z, point X Y,\n"
     "      line X1 Y1 X2 Y2, label bottom|right|top|left X Y.\n"
@@ -81,6 +85,7 @@ const char Help[] =
     "  print REPORT PROJECT -o OUT.pdf\n"
     "      Prints the report's pages into one A4 PDF file.\n"
     "      --platform Z  platform elevation in metres for the fixed grade (default 0)\n"
+    "      --no-node-labels  grid and contour pages without node labels\n"
     "  import PROJECT HEIGHTS.csv -o NEWPROJECT\n"
     "      Takes the node heights from a CSV file and saves the result as NEWPROJECT;\n"
     "      prints how many heights it took, or every bad line of the file.\n"
@@ -153,11 +158,21 @@ struct RenderOptions
     QSize size{1600, 1000};
     bool fit = false;
     qint16 angle = 35;
+    qint16 exaggeration = 1;
+    bool baseLowest = false;
+    NodeLabels labels;
 };
+
+// The label choice of --no-node-labels: none, or the window's first-start choice.
+NodeLabels nodeLabelsOf(const Words& w)
+{
+    return w.has("--no-node-labels") ? NodeLabels{false, false, false} : NodeLabels{};
+}
 
 std::optional<RenderOptions> readRenderOptions(const QStringList& args, QString& problem)
 {
-    const auto w = readWords(args, {"-o", "--size", "--angle"}, {"--fit"}, problem);
+    const auto w = readWords(args, {"-o", "--size", "--angle", "--exaggeration"},
+                             {"--fit", "--base-lowest", "--no-node-labels"}, problem);
     if (!w)
         return std::nullopt;
     if (w->names.size() != 2 || !QStringList{"grid", "contour", "surface"}.contains(w->names[0])) {
@@ -169,6 +184,8 @@ std::optional<RenderOptions> readRenderOptions(const QStringList& args, QString&
     o.project = w->names[1];
     o.output = w->values.value("-o");
     o.fit = w->has("--fit");
+    o.baseLowest = w->has("--base-lowest");
+    o.labels = nodeLabelsOf(*w);
     if (o.output.isEmpty()) {
         problem = QStringLiteral("render needs -o OUT.png");
         return std::nullopt;
@@ -190,6 +207,13 @@ std::optional<RenderOptions> readRenderOptions(const QStringList& args, QString&
         else
             o.angle = *whole;
     }
+    if (const auto times = w->number("--exaggeration", bad)) {
+        const auto whole = roundToInt16(*times);
+        if (!whole || *whole < 1 || *whole > 100 || *whole != *times)
+            bad = !w->refuse("--exaggeration", "a whole number from 1 to 100");
+        else
+            o.exaggeration = *whole;
+    }
     problem = w->problem;
     return bad ? std::nullopt : std::optional<RenderOptions>(o);
 }
@@ -205,6 +229,8 @@ int render(const RenderOptions& o, QTextStream& err)
     Project& p = *project;
     p.DisplayMode = qint16(QStringList{"grid", "contour", "surface"}.indexOf(o.picture) + 1);
     p.RotationAngle = o.angle;
+    p.SurfaceExaggeration = o.exaggeration;
+    p.SurfaceBaseLowest = o.baseLowest;
     if (o.fit)
         fitScreen(p);
     auto image = newImage(o.size, err);
@@ -212,7 +238,7 @@ int render(const RenderOptions& o, QTextStream& err)
         return 1;
     {
         ImageSurface surface(*image);
-        Redraw(surface, p, NodeLabels{});
+        Redraw(surface, p, o.labels);
     }
     if (!savePng(*image, o.output, err))
         return 1;
@@ -365,7 +391,7 @@ int grade(const QStringList& args, QTextStream& out, QTextStream& err)
 int print(const QStringList& args, QTextStream& err)
 {
     QString problem;
-    const auto w = readWords(args, {"-o", "--platform"}, {}, problem);
+    const auto w = readWords(args, {"-o", "--platform"}, {"--no-node-labels"}, problem);
     bool bad = false;
     const auto platform = w ? w->platform(bad) : std::nullopt;
     if (!w || bad)
@@ -414,7 +440,7 @@ int print(const QStringList& args, QTextStream& err)
         if (family == 'd')
             DataPrint(page, p, index);
         else if (family == 'g')
-            notice = GraphicPrint(page, p, index, NodeLabels{});
+            notice = GraphicPrint(page, p, index, nodeLabelsOf(*w));
         else
             GradePrint(page, p, index);
     }

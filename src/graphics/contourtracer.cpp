@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numeric>
+#include <utility>
 #include <vector>
 
 namespace tervan {
@@ -25,6 +26,30 @@ struct Cell
     int ll, lr, ur, ul;
 };
 
+// The border node at `index` along `border`: columns from the left on the bottom and top,
+// rows from the bottom on the sides.
+int borderNode(const Project& p, Border border, int index)
+{
+    const int cols = p.GridCols;
+    switch (border) {
+    case Border::Bottom:
+        return index + 1;
+    case Border::Top:
+        return (p.GridRows - 1) * cols + index + 1;
+    case Border::Left:
+        return index * cols + 1;
+    case Border::Right:
+        break;
+    }
+    return index * cols + cols;
+}
+
+int borderIndex(const Project& p, Border border, int node)
+{
+    return border == Border::Bottom || border == Border::Top ? (node - 1) % p.GridCols
+                                                             : (node - 1) / p.GridCols;
+}
+
 class CellTracer
 {
 public:
@@ -36,37 +61,50 @@ public:
         m_top = m_ySign * float((qint32(p.GridRows) - 1) * qint32(p.GridSpacing));
     }
 
+    // A new level: no border has a label yet.
+    void startLevel()
+    {
+        for (int& b : m_lastLabel)
+            b = -1;
+    }
+
     void trace(const Cell& c, float level, bool labelled)
     {
         m_level = level;
         m_hasPrev = false;
         m_crossing = {};
         const auto& n = m_p.Nodes;
+        // A triangle lying wholly at the level has no line inside it; its edges still find
+        // their crossings, so that the border labels stay where they were.
+        const bool flatOne = onLevel(c.ll) && onLevel(c.lr) && onLevel(c.ur);
+        const bool flatTwo = onLevel(c.ll) && onLevel(c.ur) && onLevel(c.ul);
 
-        edge(c.ll, c.lr, Edge::Bottom);
+        edge(c.ll, c.lr, Edge::Bottom, !flatOne);
         if (labelled && m_crossing.y == 0 && m_crossing.x != 0)
-            m_sink.label(Border::Bottom, m_crossing.x, m_crossing.y, level);
+            label(Border::Bottom, c.ll, c.lr);
 
-        edge(c.lr, c.ur, Edge::Side);
+        edge(c.lr, c.ur, Edge::Side, !flatOne);
         if (labelled && m_crossing.x == m_right)
-            m_sink.label(Border::Right, m_crossing.x, m_crossing.y, level);
+            label(Border::Right, c.lr, c.ur);
 
         // Opposite corners equal in pairs: the diagonal gives no point.
         const bool saddle = n[c.ll].Z == n[c.ur].Z && n[c.lr].Z == n[c.ul].Z;
-        edge(c.ll, c.ur, saddle ? Edge::SaddleDiagonal : Edge::Diagonal);
+        edge(c.ll, c.ur, saddle ? Edge::SaddleDiagonal : Edge::Diagonal, !flatOne && !flatTwo);
 
-        edge(c.ur, c.ul, Edge::Side);
+        edge(c.ur, c.ul, Edge::Side, !flatTwo);
         if (labelled && m_crossing.y == m_top)
-            m_sink.label(Border::Top, m_crossing.x, m_crossing.y, level);
+            label(Border::Top, c.ur, c.ul);
 
-        if (edge(c.ul, c.ll, Edge::Side) && labelled && m_crossing.x == 0)
-            m_sink.label(Border::Left, m_crossing.x, m_crossing.y, level);
+        if (edge(c.ul, c.ll, Edge::Side, !flatTwo) && labelled && m_crossing.x == 0)
+            label(Border::Left, c.ul, c.ll);
     }
 
 private:
     enum class Edge { Bottom, Side, Diagonal, SaddleDiagonal };
 
-    bool edge(int from, int to, Edge kind)
+    bool onLevel(int node) const { return m_p.Nodes[node].Z == m_level; }
+
+    bool edge(int from, int to, Edge kind, bool draw)
     {
         const NodePoint& p = m_p.Nodes[from];
         const NodePoint& q = m_p.Nodes[to];
@@ -86,7 +124,7 @@ private:
             const double t = (double(L) - p.Z) / (double(q.Z) - p.Z);
             m_crossing = {float(p.X + t * (double(q.X) - p.X)), float(py + t * (double(qy) - py))};
         }
-        if (kind == Edge::SaddleDiagonal) {
+        if (kind == Edge::SaddleDiagonal || !draw) {
             m_hasPrev = false;
             return true;
         }
@@ -99,6 +137,25 @@ private:
         return true;
     }
 
+    // A stretch of border lying along the level gets one label, from the first cell that
+    // reaches it; each border is walked in one direction, so the last label tells.
+    void label(Border border, int from, int to)
+    {
+        const NodePoint& p = m_p.Nodes[from];
+        const NodePoint& q = m_p.Nodes[to];
+        int node = 0;
+        if (m_crossing.x == p.X && m_crossing.y == m_ySign * p.Y)
+            node = from;
+        else if (m_crossing.x == q.X && m_crossing.y == m_ySign * q.Y)
+            node = to;
+        const int at = node != 0 && borderNode(m_p, border, borderIndex(m_p, border, node)) == node
+                           ? borderIndex(m_p, border, node)
+                           : -1;
+        const int before = std::exchange(m_lastLabel[int(border)], at);
+        if (!continuesLevelStretch(m_p, border, before, at, m_level))
+            m_sink.label(border, m_crossing.x, m_crossing.y, m_level);
+    }
+
     const Project& m_p;
     ContourSink& m_sink;
     float m_ySign;
@@ -108,6 +165,8 @@ private:
     Point m_crossing;
     Point m_prev;
     bool m_hasPrev = false;
+    // Per border, the index of the node last labelled at this level, or -1.
+    int m_lastLabel[4] = {-1, -1, -1, -1};
 };
 
 bool isWhole(float v)
@@ -123,6 +182,24 @@ float levelAt(double base, double interval, qint64 k)
 }
 
 } // namespace
+
+bool continuesLevelStretch(const Project& p, Border border, int before, int at, float level)
+{
+    const int length = border == Border::Bottom || border == Border::Top ? p.GridCols : p.GridRows;
+    // Every border node from index a to b lies at the level.
+    const auto atLevel = [&](int a, int b) {
+        if (a < 0 || b >= length)
+            return false;
+        for (int i = a; i <= b; ++i)
+            if (p.Nodes[borderNode(p, border, i)].Z != level)
+                return false;
+        return true;
+    };
+    if (before < 0 || at < 0 || !atLevel(std::min(before, at), std::max(before, at)))
+        return false;
+    // A contour through a single border node keeps its label from either side.
+    return before != at || atLevel(at - 1, at) || atLevel(at, at + 1);
+}
 
 ContourLevels contourLevels(const Project& p, float interval)
 {
@@ -221,6 +298,7 @@ float TraceContours(const Project& p, float interval, qint16 boldWhole, ContourS
         const bool whole = isWhole(level);
         sink.level(level, boldWhole == -1 && whole ? 2 : 1);
         const bool labelled = boldWhole == 0 || (boldWhole == -1 && whole);
+        tracer.startLevel();
 
         added.clear();
         while (entering < byMin.size() && cellMin[byMin[entering]] <= level)

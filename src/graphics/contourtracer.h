@@ -49,13 +49,20 @@ ContourLevels contourLevels(const Project& p, float interval);
 // What the user is told when the levels cannot be drawn; empty when they can.
 QString contourNotice(const ContourLevels& levels);
 
+// A stretch of border lying along a level gets one label, from the first cell that reaches
+// it: a label at border node `at` (its index along the border, columns on the bottom and top,
+// rows on the sides; -1 between nodes) is left out when the label before it on that border,
+// at `before`, lies on the same stretch.
+bool continuesLevelStretch(const Project& p, Border border, int before, int at, float level);
+
 // Traces every contour level from one interval above the whole metre below ElevMin up to
 // ElevMax over the cells of the grid, each cell split into two triangles by its diagonal from
 // lower left to upper right, and reports points, segments and border labels. Levels and
 // crossings are 32-bit floats stored at each step. Labels are reported for every level when
 // `boldWhole` is 0, and only for whole levels when it is -1 (whole levels are then 2 pixels
-// wide). Levels with a problem (see ContourLevels) trace nothing. Returns the level after the
-// last one.
+// wide). A triangle whose corners all lie at a level draws nothing for it, and a border
+// stretch along a level is labelled once (continuesLevelStretch). Levels with a problem (see
+// ContourLevels) trace nothing. Returns the level after the last one.
 //
 // Only cells whose corner elevations span a level are visited for it, in cell order, so the
 // cost follows the crossed cells rather than levels x cells.

@@ -40,16 +40,42 @@ void plotDots(Surface& s, const Project& p)
                  steps(p.ViewYMin, p.ViewStepY, nearestCount(p.GridDotRows)), colour::Magenta);
 }
 
-template <typename Text> void labelEveryNode(Surface& s, const Project& p, Text text)
+} // namespace
+
+// At most one case applies: coordinates exclude numbers and elevations.
+QString nodeLabelText(const Project& p, const NodeLabels& labels, int j)
 {
-    const int count = std::min<int>(p.NodeCount, int(p.Nodes.size()) - 1);
-    for (int j = 1; j <= count; ++j) {
-        s.moveTo(p.Nodes[j].X, p.Nodes[j].Y);
-        s.text(text(j, p.Nodes[j]));
-    }
+    const NodePoint& n = p.Nodes[j];
+    const bool P = labels.coordinates, N = labels.numbers, E = labels.elevations;
+    if (P && !N && !E)
+        return generalForm(n.X) + QLatin1Char(',') + generalForm(n.Y);
+    if (N && !E)
+        return QLatin1Char(' ') + QString::number(j);
+    if (E && !N)
+        return formatPicture(n.Z, 2);
+    if (N && E)
+        return QString::number(j) + QLatin1Char(',') + formatPicture(n.Z, 2);
+    return {};
 }
 
-} // namespace
+QString longestNodeLabel(const Project& p, const NodeLabels& labels)
+{
+    QString longest;
+    const int count = std::min<int>(p.NodeCount, int(p.Nodes.size()) - 1);
+    for (int j = 1; j <= count; ++j) {
+        QString text = nodeLabelText(p, labels, j);
+        if (text.isNull())
+            break;
+        if (longest.isNull() || text.size() > longest.size())
+            longest = std::move(text);
+    }
+    return longest;
+}
+
+bool nodeLabelsFit(double labelWidth, double cellWidth)
+{
+    return labelWidth <= std::fabs(cellWidth);
+}
 
 void PlotGrid(Surface& s, const Project& p, const NodeLabels& labels)
 {
@@ -69,20 +95,14 @@ void PlotGrid(Surface& s, const Project& p, const NodeLabels& labels)
         s.line(x, 0, x, float(height));
     }
 
-    const bool P = labels.coordinates, N = labels.numbers, E = labels.elevations;
-    if (P && !N && !E)
-        labelEveryNode(s, p, [](int, const NodePoint& n) {
-            return generalForm(n.X) + QLatin1Char(',') + generalForm(n.Y);
-        });
-    if (N && !E)
-        labelEveryNode(
-            s, p, [](int j, const NodePoint&) { return QLatin1Char(' ') + QString::number(j); });
-    if (E && !N)
-        labelEveryNode(s, p, [](int, const NodePoint& n) { return formatPicture(n.Z, 2); });
-    if (N && E)
-        labelEveryNode(s, p, [](int j, const NodePoint& n) {
-            return QString::number(j) + QLatin1Char(',') + formatPicture(n.Z, 2);
-        });
+    const QString longest = longestNodeLabel(p, labels);
+    if (!longest.isNull() && nodeLabelsFit(s.textWidth(longest), p.GridSpacing)) {
+        const int count = std::min<int>(p.NodeCount, int(p.Nodes.size()) - 1);
+        for (int j = 1; j <= count; ++j) {
+            s.moveTo(p.Nodes[j].X, p.Nodes[j].Y);
+            s.text(nodeLabelText(p, labels, j));
+        }
+    }
 
     if (p.GridSpacing == 0 && p.GridCols == 0) {
         s.moveTo(0, 0);

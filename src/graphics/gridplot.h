@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 namespace tervan {
 
 struct Project;
@@ -14,10 +16,18 @@ struct NodeLabels
     bool operator==(const NodeLabels&) const = default;
 };
 
+// The label node j carries under `labels`; null without one.
+QString nodeLabelText(const Project& p, const NodeLabels& labels, int j);
+// The label with the most characters, null without labels.
+QString longestNodeLabel(const Project& p, const NodeLabels& labels);
+// Node labels are written only while the longest fits in a cell's width: on a large grid seen
+// whole they would bury the picture. Both widths in one unit.
+bool nodeLabelsFit(double labelWidth, double cellWidth);
+
 // Background dots every view step, red axis marks at the origin, the grid lines, the node
-// labels and two caption lines right of the grid. The caller has cleared the surface, set the
-// world window and the dot counts. Widths and heights are computed in 32 bits, so grids wider
-// than 32767 m draw where they are.
+// labels where they fit (see nodeLabelsFit) and two caption lines right of the grid. The caller has
+// cleared the surface, set the world window and the dot counts. Widths and heights are computed in
+// 32 bits, so grids wider than 32767 m draw where they are.
 void PlotGrid(Surface& surface, const Project& p, const NodeLabels& labels);
 
 } // namespace tervan

@@ -4,6 +4,7 @@
 #include "graphics/surface.h"
 #include "project/project.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace tervan {
@@ -22,7 +23,12 @@ void PlotSurfaceMesh(Surface& s, const Project& p)
     const float yExt = float(double(rows - 1) * spacing);
     auto z = [&p, cols](int j, int i) { return p.Nodes[std::size_t(i) * cols + j + 1].Z; };
     auto h = [c](float x, float y) { return float(x + y * c); };
-    auto v = [sn](float y, float elev) { return float(elev + y * sn); };
+    // Heights above the base, stretched; base 0 and 1x give the plain picture.
+    const double base = p.SurfaceBaseLowest ? double(p.ElevMin) : 0.0;
+    const double stretch = std::max<int>(p.SurfaceExaggeration, 1);
+    auto v = [sn, base, stretch](float y, float elev) {
+        return float((elev - base) * stretch + y * sn);
+    };
     const int mesh = lineColourIndex(p);
     s.setLineWidth(1);
 
@@ -59,7 +65,7 @@ void PlotSurfaceMesh(Surface& s, const Project& p)
     s.line(0, 0, xExt, 0, colour::Black);
 
     auto skirt = [&](float x, float y, float elev, int colour) {
-        s.line(h(x, y), v(y, 0), h(x, y), v(y, elev), colour);
+        s.line(h(x, y), v(y, float(base)), h(x, y), v(y, elev), colour);
     };
     if (angle != 90) {
         const bool right = angle < 90;

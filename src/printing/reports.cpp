@@ -3,6 +3,7 @@
 #include "common/numbertext.h"
 #include "grading/grading.h"
 #include "graphics/contourtracer.h"
+#include "graphics/gridplot.h"
 #include "graphics/palette.h"
 #include "printing/pageframe.h"
 #include "printing/pagesurface.h"
@@ -130,37 +131,18 @@ void gridLines(PageSurface& page, const Project& p)
     }
 }
 
-// Calls `use(j, text)` with the label of every node, in the order the labels print: one loop
-// per case of the View menu's marks.
-template <typename Use> void forEachNodeLabel(const Project& p, const NodeLabels& labels, Use use)
-{
-    const int count = std::min<int>(p.NodeCount, int(p.Nodes.size()) - 1);
-    const auto each = [&](auto text) {
-        for (int j = 1; j <= count; ++j)
-            use(j, text(j, p.Nodes[j]));
-    };
-    const bool P = labels.coordinates, N = labels.numbers, E = labels.elevations;
-    if (P && !N && !E)
-        each([](int, const NodePoint& n) {
-            return generalForm(n.X) + QLatin1Char(',') + generalForm(n.Y);
-        });
-    if (N && !E)
-        each([](int j, const NodePoint&) { return QLatin1Char(' ') + QString::number(j); });
-    if (E && !N)
-        each([](int, const NodePoint& n) { return formatPicture(n.Z, 2); });
-    if (N && E)
-        each([](int j, const NodePoint& n) {
-            return QString::number(j) + QLatin1Char(',') + formatPicture(n.Z, 2);
-        });
-}
-
+// Only where the labels fit the cells at the page's scale.
 void nodeLabels(PageSurface& page, const Project& p, const NodeLabels& labels)
 {
-    forEachNodeLabel(p, labels, [&](int j, const QString& text) {
+    const QString longest = longestNodeLabel(p, labels);
+    if (longest.isNull() || !nodeLabelsFit(page.textWidth(longest), p.GridSpacing))
+        return;
+    const int count = std::min<int>(p.NodeCount, int(p.Nodes.size()) - 1);
+    for (int j = 1; j <= count; ++j) {
         page.setX(double(nearest(p.Nodes[j].X)));
         page.setY(-double(nearest(p.Nodes[j].Y)));
-        page.printLine(text);
-    });
+        page.printLine(nodeLabelText(p, labels, j));
+    }
 }
 
 // Contours on the page: Y points down. Labels stand centred on their contour by the page's own
@@ -322,9 +304,9 @@ PictureRoom pictureRoom(PageSurface& page, const Project& p, const NodeLabels& l
     page.setFont(PrintFace, PictureFontPoints, false);
     const double line = page.textHeight();
     double widest = 0;
-    forEachNodeLabel(p, labels, [&](int, const QString& text) {
-        widest = std::max(widest, page.textWidth(text));
-    });
+    const int count = std::min<int>(p.NodeCount, int(p.Nodes.size()) - 1);
+    for (int j = 1; j <= count && !nodeLabelText(p, labels, 1).isNull(); ++j)
+        widest = std::max(widest, page.textWidth(nodeLabelText(p, labels, j)));
     if (widest > 0) {
         room.right = widest;
         room.below = line;
@@ -401,16 +383,24 @@ PageWindow pageWindow(const Project& p, const PictureRoom& room, double headingC
 }
 
 // Heading in centimetres, then a world window fitted to the picture; returns where the
-// title's top centre goes.
+// title's top centre goes. Node labels too wide for a cell at that scale are dropped from
+// `labels`, and the picture takes their room.
 QPointF startGraphicPage(PageSurface& page, const Project& p, const QString& title,
-                         const NodeLabels& labels, bool contour)
+                         NodeLabels& labels, bool contour)
 {
     page.beginReport(title);
     page.setPaperA4();
     PrintHeading(page, p);
     const double heading = page.y();
-    const PictureRoom room = pictureRoom(page, p, labels, contour);
-    const PageWindow w = pageWindow(p, room, heading, page.pageWidth(), page.pageHeight());
+    PictureRoom room = pictureRoom(page, p, labels, contour);
+    PageWindow w = pageWindow(p, room, heading, page.pageWidth(), page.pageHeight());
+    const QString longest = longestNodeLabel(p, labels);
+    const double cellCm = p.GridSpacing * page.pageWidth() / (w.right - w.left);
+    if (!longest.isNull() && !nodeLabelsFit(page.textWidth(longest), cellCm)) {
+        labels = {false, false, false};
+        room = pictureRoom(page, p, labels, contour);
+        w = pageWindow(p, room, heading, page.pageWidth(), page.pageHeight());
+    }
     page.setUserScale(w.left, w.top, w.right, w.bottom);
     page.setFont(PrintFace, PictureFontPoints, false);
     return {(room.x0 + room.x1) / 2, w.titleY};
@@ -539,14 +529,16 @@ QString GraphicPrint(PageSurface& page, Project& p, int index, const NodeLabels&
 {
     QString notice;
     if (index == 1 || index == 4) {
-        const QPointF title = startGraphicPage(page, p, GridTitle, labels, false);
-        PrintGraphicGrid(page, p, labels);
+        NodeLabels shown = labels;
+        const QPointF title = startGraphicPage(page, p, GridTitle, shown, false);
+        PrintGraphicGrid(page, p, shown);
         graphicTitle(page, GridTitle, title);
         page.endDocument();
     }
     if (index == 2 || index == 4) {
-        const QPointF title = startGraphicPage(page, p, ContourTitle, labels, true);
-        notice = PrintGraphicContour(page, p, labels);
+        NodeLabels shown = labels;
+        const QPointF title = startGraphicPage(page, p, ContourTitle, shown, true);
+        notice = PrintGraphicContour(page, p, shown);
         graphicTitle(page, ContourTitle, title, notice);
         page.endDocument();
     }

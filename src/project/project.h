@@ -86,6 +86,10 @@ struct Project
     qint16 DisplayMode = 0;
     qint16 RotationAngle = 0;
     qint16 BoldWholeContours = 0;
+    // Surface picture: its base at the lowest node rather than at 0 m, and how many times
+    // elevations are stretched.
+    bool SurfaceBaseLowest = false;
+    qint16 SurfaceExaggeration = 1;
     qint16 HScrollPos = 0;
     qint16 VScrollPos = 0;
     float GridDotCols = 0;

@@ -54,7 +54,7 @@ Recorded trace(const Project& p, float interval, qint16 bold = -1)
 }
 
 // The tracing rules written out plainly, every cell at every level: the reference the
-// indexed walk must match item for item.
+// indexed walk must match item for item. A triangle lying at the level draws nothing.
 Recorded plainTrace(const Project& p, float interval, qint16 bold)
 {
     Recorded r;
@@ -69,13 +69,22 @@ Recorded plainTrace(const Project& p, float interval, qint16 bold)
         const bool whole = float(std::floor(L)) == L;
         r.level(L, bold == -1 && whole ? 2 : 1);
         const bool labelled = bold == 0 || whole;
+        int last[4] = {-1, -1, -1, -1}; // per border: node last labelled, -1 between nodes
+        const auto label = [&](Border b, float x, float y, float L) {
+            const float u = b == Border::Bottom || b == Border::Top ? x : y;
+            const int at = float(int(u / 10) * 10) == u ? int(u / 10) : -1;
+            if (!continuesLevelStretch(p, b, std::exchange(last[int(b)], at), at, L))
+                r.label(b, x, y, L);
+        };
         for (int i = 1; i < p.GridRows; ++i)
             for (int k = 1; k < p.GridCols; ++k) {
                 const int j = (i - 1) * p.GridCols + k;
                 const int ll = j, lr = j + 1, ur = j + p.GridCols + 1, ul = j + p.GridCols;
                 float cx = 0, cy = 0, px = 0, py = 0;
                 bool prev = false;
-                auto edge = [&](int a, int b, int kind) { // 0 bottom, 1 side, 2 diagonal
+                const auto at = [&](int n) { return p.Nodes[n].Z == L; };
+                const bool flat1 = at(ll) && at(lr) && at(ur), flat2 = at(ll) && at(ur) && at(ul);
+                auto edge = [&](int a, int b, int kind, bool draw) { // 0 bottom, 1 side, 2 diag.
                     const NodePoint &A = p.Nodes[a], &B = p.Nodes[b];
                     if (!((A.Z <= L && L <= B.Z) || (A.Z >= L && L >= B.Z))) {
                         if (kind == 2)
@@ -89,8 +98,8 @@ Recorded plainTrace(const Project& p, float interval, qint16 bold)
                         cx = float(A.X + t * (double(B.X) - A.X));
                         cy = float(A.Y + t * (double(B.Y) - A.Y));
                     }
-                    if (kind == 2 && p.Nodes[ll].Z == p.Nodes[ur].Z &&
-                        p.Nodes[lr].Z == p.Nodes[ul].Z) {
+                    if (!draw || (kind == 2 && p.Nodes[ll].Z == p.Nodes[ur].Z &&
+                                  p.Nodes[lr].Z == p.Nodes[ul].Z)) {
                         prev = false;
                         return true;
                     }
@@ -101,18 +110,18 @@ Recorded plainTrace(const Project& p, float interval, qint16 bold)
                     px = cx, py = cy, prev = true;
                     return true;
                 };
-                edge(ll, lr, 0);
+                edge(ll, lr, 0, !flat1);
                 if (labelled && cy == 0 && cx != 0)
-                    r.label(Border::Bottom, cx, cy, L);
-                edge(lr, ur, 1);
+                    label(Border::Bottom, cx, cy, L);
+                edge(lr, ur, 1, !flat1);
                 if (labelled && cx == right)
-                    r.label(Border::Right, cx, cy, L);
-                edge(ll, ur, 2);
-                edge(ur, ul, 1);
+                    label(Border::Right, cx, cy, L);
+                edge(ll, ur, 2, !flat1 && !flat2);
+                edge(ur, ul, 1, !flat2);
                 if (labelled && cy == top)
-                    r.label(Border::Top, cx, cy, L);
-                if (edge(ul, ll, 1) && labelled && cx == 0)
-                    r.label(Border::Left, cx, cy, L);
+                    label(Border::Top, cx, cy, L);
+                if (edge(ul, ll, 1, !flat2) && labelled && cx == 0)
+                    label(Border::Left, cx, cy, L);
             }
         L = float(base + ++step * double(interval));
     } while (L <= p.ElevMax);
@@ -322,4 +331,33 @@ TEST(ContourPlot, DrawsInTheLineColourWithRedLabelsOutsideTheBorder)
     // Right of the right border, centred vertically: y + h / 2.
     EXPECT_EQ(labels[5].x1, 20);
     EXPECT_EQ(labels[5].y1, 1);
+}
+
+TEST(ContourTracer, FlatGroundAtALevelDrawsItsEdgeAndLabelsEachBorderStretchOnce)
+{
+    // A third of a 12 x 12 grid is sea at 0 m with one node below it; east of it the ground
+    // rises a metre a column. Only the coast (110 m) and the dip (20 m) are drawn.
+    //    0 0 0 0 1 2 .. 8
+    //   -1 0 0 0 1 2 .. 8
+    std::vector<float> sea(144);
+    for (int n = 0; n < 144; ++n)
+        sea[n] = n == 0 ? -1.0f : float(std::max(n % 12 - 3, 0));
+    double drawn = 0;
+    QStringList written;
+    bool atLevel = false;
+    for (const QString& item : trace(terrain(12, 12, sea), 1).items) {
+        const QStringList w = item.split(' ');
+        atLevel = w[0] == "level" ? w[1] == "0" : atLevel;
+        if (atLevel && w[0] == "line")
+            drawn +=
+                std::hypot(w[3].toDouble() - w[1].toDouble(), w[4].toDouble() - w[2].toDouble());
+        if (atLevel && w[0] == "label")
+            written << item;
+    }
+    EXPECT_NEAR(drawn, 130, 1e-3);
+    EXPECT_EQ(written, (QStringList{"label 0 10 0 0", "label 3 0 10 0", "label 2 10 110 0"}));
+    //  104 104 104 104   one label along the top border, not three
+    //  103 103 103 103
+    EXPECT_EQ(trace(terrain(2, 4, {103, 103, 103, 103, 104, 104, 104, 104}), 1).starting("label"),
+              (QStringList{"label 2 10 10 104", "label 3 0 10 104", "label 1 30 10 104"}));
 }

@@ -181,3 +181,15 @@ TEST(ImageSurface, LinesAreClippedToThePicture)
     EXPECT_EQ(image.pixel(40, 45), paletteColour(colour::Blue).rgb());
     EXPECT_EQ(image.pixel(40, 46), paletteColour(colour::Blue).rgb());
 }
+
+TEST(GridPlot, NodeLabelsOnlyWhereTheCellsHoldThem)
+{
+    // The longest label, "10,0.00", is 7 characters: written while it fits in a cell.
+    for (const auto& [spacing, charWidth, written] :
+         {std::tuple{10, 1.0f, 10}, {7, 1.0f, 10}, {6, 1.0f, 0}, {10, 1.5f, 0}}) {
+        Project p = gridOf(qint16(spacing), 2, 5);
+        RecordingSurface s(charWidth, 2);
+        Redraw(s, p, {});
+        EXPECT_EQ(texts(s).size() - 2, written) << spacing << " " << charWidth;
+    }
+}

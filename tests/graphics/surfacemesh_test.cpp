@@ -103,3 +103,21 @@ TEST(SurfaceMesh, RotationStopsAtItsLimits)
         rotateMinus(p);
     EXPECT_EQ(p.RotationAngle, 0);
 }
+
+TEST(SurfaceMesh, BaseAndExaggerationLiftTheHeightsAboveTheBase)
+{
+    // 2 x 2 at 100..103 m from the front: the back-right column segment and node 2's skirt.
+    Project p = flatGrid(90);
+    for (int n = 1; n <= 4; ++n)
+        p.Nodes[n].Z = float(99 + n);
+    p.ComputeElevationRange();
+    for (const auto& [lowest, times, column, skirt] :
+         {std::tuple{false, 2, "10,202-10,216 c2", "10,0-10,202 c0"},
+          {true, 1, "10,1-10,13 c2", "10,0-10,1 c0"},
+          {true, 5, "10,5-10,25 c2", "10,0-10,5 c0"}}) {
+        std::tie(p.SurfaceBaseLowest, p.SurfaceExaggeration) = std::tuple(lowest, times);
+        RecordingSurface s;
+        PlotSurfaceMesh(s, p);
+        EXPECT_EQ(QStringList({lines(s)[5], lines(s).last()}), QStringList({column, skirt}));
+    }
+}
