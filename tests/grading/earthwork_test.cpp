@@ -7,6 +7,7 @@
 #include <cmath>
 #include <gtest/gtest.h>
 #include <random>
+#include <set>
 
 using namespace tervan;
 
@@ -234,5 +235,44 @@ TEST(Earthwork, FourCornerFiguresBeyondTheFloatRange)
         EXPECT_NEAR(e.fourCorner.fill, e.gross.fill, 1e-6 * std::abs(e.gross.fill) + 1e-3)
             << platform;
         EXPECT_NE(e.fourCorner.cut + e.fourCorner.fill, 0) << platform;
+    }
+}
+
+// Rough ground (waves of 37 to 600 m, 0.1 m of noise) on a volcano with three levelled pads
+// over its lower third, and rising to the right from sea at exactly 0 m over a third.
+TEST(SuspectHeights, FewFalseAlarmsOnLevelledGroundAndEverySlipOfThreeMetres)
+{
+    for (const auto& [rows, cols] : {std::pair{61, 87}, {111, 111}}) {
+        std::mt19937 random(7);
+        std::uniform_real_distribution<double> noise(-0.1, 0.1);
+        std::vector<float> z;
+        for (int n = 0; n < rows * cols; ++n) {
+            const double x = n % cols * 10.0, y = n / cols * 10.0;
+            const double r2 = (x - 430) * (x - 430) + (y - 300) * (y - 300);
+            double h = cols == 87 ? 100 + 160 * std::exp(-r2 / 1e5) - 45 * std::exp(-r2 / 4900)
+                                  : 0.05 * x - 45;
+            for (int i = 0; i < 15; ++i)
+                h += 8 * std::pow(0.4, i / 3) *
+                     std::sin(2 * M_PI / (600 * std::pow(0.5, i / 3)) *
+                                  (x * std::cos(2.4 * i) + y * std::sin(2.4 * i)) +
+                              1.7 * i);
+            z.push_back(float(std::round((h + noise(random)) * 100) / 100));
+        }
+        for (int n = 0; n < 20 * cols && cols == 87; ++n)
+            z[n] = z[10 * cols + n % cols / 29 * 29 + 15];
+        for (float& v : z)
+            v = std::max(v, 0.0f);
+        Project ground = grid(qint16(rows), qint16(cols), 10, z);
+        std::set<int> planted;
+        for (int n = 1; n <= ground.NodeCount; n += 499) {
+            ground.Nodes[n].Z += n % 2 ? 3.0f : -4.5f;
+            planted.insert(n);
+        }
+        std::set<int> marked;
+        for (const SuspectHeight& s : findSuspectHeights(ground).suspects)
+            marked.insert(s.node);
+        EXPECT_LE(marked.size(), planted.size() + std::size_t(rows * cols / 100)) << rows;
+        for (const int n : planted)
+            EXPECT_TRUE(marked.contains(n)) << rows << " node " << n;
     }
 }
