@@ -241,8 +241,9 @@ TEST(SuspectHeights, FindsEverySlipWithFewFalseAlarms)
             ground.Nodes[n].Z += n % 2 ? slip : -1.5f * slip;
         std::set<int> marked;
         for (const SuspectHeight& s : findSuspectHeights(ground).suspects)
-            if (marked.insert(s.node); planted.contains(s.node))
+            if (marked.insert(s.node); planted.contains(s.node)) {
                 EXPECT_NEAR(s.median, z[s.node - 1], 1) << rows << " node " << s.node;
+            }
         for (const int n : planted)
             EXPECT_EQ(marked.erase(n), 1u) << rows << " node " << n;
         EXPECT_LE(marked.size(), std::size_t(cols == 181 ? 0 : rows * cols / 100)) << rows;
