@@ -59,6 +59,7 @@ void EarthworkLauncher::showEarthwork(bool sloped)
     if (!gradable())
         return;
     EarthworkDialog dialog(m_project, m_prompts, sloped, m_parent);
+    warnOfSuspects(dialog);
     connect(&dialog, &EarthworkDialogFrame::printRequested, this, [&] {
         m_print([&](PageSurface& page) {
             PrintEarthwork(page, m_project, dialog.earthwork(), sloped, dialog.compaction());
@@ -72,6 +73,7 @@ void EarthworkLauncher::showBalance()
     if (!gradable())
         return;
     BalanceDialog dialog(m_project, m_prompts, m_parent);
+    warnOfSuspects(dialog);
     connect(&dialog, &EarthworkDialogFrame::printRequested, this, [&] {
         m_print([&](PageSurface& page) {
             PrintBalance(page, m_project, dialog.balance(), dialog.fixedPlatform(),
@@ -98,6 +100,11 @@ void EarthworkLauncher::showSuspects()
     m_factor = dialog.factor();
     m_floor = dialog.floor();
     markSuspects();
+}
+
+int EarthworkLauncher::suspectCount() const
+{
+    return int(findSuspectHeights(m_project, m_factor, m_floor).suspects.size());
 }
 
 void EarthworkLauncher::watchNodeList(NodeTableModel* model)

@@ -33,12 +33,18 @@ public:
     void showBalance();
     void showSloped();
     void showSuspects();
+    // Gives a result dialog the warning line when the suspect check finds heights.
+    template <class Dialog> void warnOfSuspects(Dialog& dialog)
+    {
+        dialog.warnOfSuspects(suspectCount(), [this] { showSuspects(); });
+    }
 
 private:
     // A grid with cells, or the incomplete-data message.
     bool gradable();
     void showEarthwork(bool sloped);
     void markSuspects();
+    int suspectCount() const;
 
     Project& m_project;
     Prompts& m_prompts;

@@ -734,8 +734,6 @@ void MainWindow::addSurfaceScaleItems(QMenu* view)
 void MainWindow::GradeElevChoice_Click(int index)
 {
     emit commandStarted(QStringLiteral("GradeElevChoice_Click(%1)").arg(index));
-    if (index == 2)
-        m_project.FixGradeElevation = 0;
     if (index != 1 && index != 2)
         return;
     // Cells without area, or elevations whose sums overflow, grade to no numbers.
@@ -750,18 +748,22 @@ void MainWindow::GradeElevChoice_Click(int index)
             return;
         }
         GradeResultDialog result(m_project, GradeResultDialog::Grade::Balanced, this);
+        m_earthwork->warnOfSuspects(result);
         m_prompts->runModal(result);
         return;
     }
     {
+        // Escape cancels: no computation at a platform nobody gave.
         InputGradeDialog input(m_project, *m_prompts, this);
-        m_prompts->runModal(input);
+        if (m_prompts->runModal(input) != QDialog::Accepted)
+            return;
     }
     if (!FixGradeElev(m_project)) {
         m_prompts->notice(msg::DataIncomplete);
         return;
     }
     GradeResultDialog result(m_project, GradeResultDialog::Grade::Fixed, this);
+    m_earthwork->warnOfSuspects(result);
     m_prompts->runModal(result);
 }
 

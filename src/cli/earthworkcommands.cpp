@@ -92,7 +92,9 @@ int earthwork(const QStringList& args, QTextStream& out, QTextStream& err, const
         << "four-corner-cut " << formatPicture(e.fourCorner.cut, 2) << '\n'
         << "four-corner-fill " << formatPicture(e.fourCorner.fill, 2) << '\n'
         << "gross-cut " << formatPicture(e.gross.cut, 2) << '\n'
-        << "gross-fill " << formatPicture(e.gross.fill, 2) << '\n';
+        << "gross-fill " << formatPicture(e.gross.fill, 2) << '\n'
+        << "compacted-cut " << formatPicture(e.compactedCut(o->k), 2) << '\n'
+        << "net " << formatPicture(e.compactedNet(o->k), 2) << '\n';
     for (std::size_t n = 0; n < e.cells.size(); ++n)
         out << "cell " << n + 1 << ' ' << formatPicture(e.cells[n].cut, 2) << ' '
             << formatPicture(e.cells[n].fill, 2) << ' ' << formatPicture(e.cells[n].net(), 2)

@@ -75,6 +75,10 @@ struct Earthwork
     std::vector<CutFill> cells;
     double area = 0;
 
+    // The gross cut once compacted by k, and the net after it fills: left over when positive,
+    // short when negative; zero at the balance for k.
+    double compactedCut(double k) const { return k * gross.cut; }
+    double compactedNet(double k) const { return k * gross.cut + gross.fill; }
     // How much the four-corner figures understate the gross ones, in percent of the gross.
     double cutDifferencePercent() const;
     double fillDifferencePercent() const;

@@ -47,6 +47,11 @@ std::vector<SummaryLine> earthworkSummary(const Earthwork& e, bool sloped, doubl
         {QStringLiteral("ผลต่างดินตัด"), formatPicture(e.cutDifferencePercent(), 2), Percent});
     lines.push_back(
         {QStringLiteral("ผลต่างดินถม"), formatPicture(e.fillDifferencePercent(), 2), Percent});
+    // What the cut gives once compacted, and what is left over (+) or short (-) after it fills.
+    lines.push_back(
+        {QStringLiteral("ดินตัดเมื่อบดอัด (K × ดินตัด)"), volume(e.compactedCut(k)), CubicMetres});
+    lines.push_back(
+        {QStringLiteral("ดินเหลือ (+) / ขาด (-)"), volume(e.compactedNet(k)), CubicMetres});
     return lines;
 }
 

@@ -32,8 +32,9 @@ SuspectCheck findSuspectHeights(const Project& p, double factor, double floor)
     auto z = [&](int i, int j) { return double(p.Nodes[std::size_t(i * cols + j + 1)].Z); };
     auto inside = [&](int i, int j) { return i >= 0 && i < rows && j >= 0 && j < cols; };
 
-    std::vector<double> differences(std::size_t(p.NodeCount));
-    // Each node against the heights of its neighbours in `around`.
+    // Per node: its height less the nearest of its line heights, and less their median.
+    std::vector<double> differences(std::size_t(p.NodeCount)), spreads(differences.size());
+    std::vector<double> deviations(differences.size());
     auto estimate = [&](const std::vector<double>& around) {
         auto h = [&](int i, int j) { return around[std::size_t(i * cols + j)]; };
         check.medians.assign(std::size_t(p.NodeCount), 0);
@@ -41,30 +42,59 @@ SuspectCheck findSuspectHeights(const Project& p, double factor, double floor)
         for (int i = 0; i < rows; ++i)
             for (int j = 0; j < cols; ++j) {
                 values.clear();
+                std::size_t twoSided = 0;
                 // One height per neighbour line: the mean of the two sides, or the inward side
                 // carried on to the node.
                 for (const auto& [di, dj] : {std::pair{0, 1}, {1, 0}, {1, 1}, {1, -1}}) {
                     const bool ahead = inside(i + di, j + dj), behind = inside(i - di, j - dj);
                     if (ahead && behind)
-                        values.push_back((h(i + di, j + dj) + h(i - di, j - dj)) / 2);
+                        values.insert(values.begin() + std::ptrdiff_t(twoSided++),
+                                      (h(i + di, j + dj) + h(i - di, j - dj)) / 2);
                     else if (ahead && inside(i + 2 * di, j + 2 * dj))
                         values.push_back(2 * h(i + di, j + dj) - h(i + 2 * di, j + 2 * dj));
                     else if (behind && inside(i - 2 * di, j - 2 * dj))
                         values.push_back(2 * h(i - di, j - dj) - h(i - 2 * di, j - 2 * dj));
                 }
                 const std::size_t k = std::size_t(i * cols + j);
-                check.medians[k] = values.empty() ? z(i, j) : median(values);
-                differences[k] = z(i, j) - check.medians[k];
+                const double zk = z(i, j);
+                // A slip stands off every line; a break in slope, a terrace edge or a shore
+                // only from the lines across it. Heights carried on from one side are rougher,
+                // so they count only where no line has both sides.
+                const auto sides =
+                    values.begin() + std::ptrdiff_t(twoSided ? twoSided : values.size());
+                double nearest = values.empty() ? zk : values.front();
+                for (auto v = values.begin(); v != sides; ++v)
+                    if (std::abs(zk - *v) < std::abs(zk - nearest))
+                        nearest = *v;
+                check.medians[k] = values.empty() ? zk : median(values);
+                differences[k] = zk - nearest;
+                spreads[k] = zk - check.medians[k];
             }
-        std::vector<double> spread = differences;
-        const double centre = median(spread);
-        for (double& d : spread)
-            d = std::abs(d - centre);
-        check.deviation = median(spread);
+        // The deviation around each node: the median absolute deviation of its neighbours'
+        // differences from their median, over the 5 x 5 nodes about it.
+        std::vector<double> window;
+        for (int i = 0; i < rows; ++i)
+            for (int j = 0; j < cols; ++j) {
+                window.clear();
+                for (int a = std::max(0, i - 2); a <= std::min(rows - 1, i + 2); ++a)
+                    for (int b = std::max(0, j - 2); b <= std::min(cols - 1, j + 2); ++b)
+                        if (a != i || b != j)
+                            window.push_back(spreads[std::size_t(a * cols + b)]);
+                double deviation = 0;
+                if (!window.empty()) {
+                    const double centre = median(window);
+                    for (double& d : window)
+                        d = std::abs(d - centre);
+                    deviation = median(window);
+                }
+                deviations[std::size_t(i * cols + j)] = deviation;
+            }
+        std::vector<double> all(deviations);
+        check.deviation = median(all);
     };
     auto suspect = [&](std::size_t k) {
         const double d = std::abs(differences[k]);
-        return d > factor * check.deviation && d > floor;
+        return d > factor * deviations[k] && d > floor;
     };
 
     std::vector<double> heights(std::size_t(p.NodeCount));

@@ -54,6 +54,8 @@ struct Project
     float TotalArea = 0;
     float AutoGradeElevation = 0;
     float FixGradeElevation = 0;
+    // Whether the user has given the fixed grade a platform yet.
+    bool FixGradeGiven = false;
     std::vector<float> AutoCellMeanElev;
     std::vector<float> AutoCellVolume;
     std::vector<float> FixCellMeanElev;

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTableView>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -162,4 +163,41 @@ TEST(EarthworkLauncher, NodeListMarksATypedSlipWithItsNeighboursMedian)
     QTest::keyClicks(QApplication::focusWidget() ? QApplication::focusWidget() : box,
                      QStringLiteral("101.3"));
     EXPECT_FALSE(model->data(node13, Qt::BackgroundRole).isValid());
+}
+
+// Each dialog: its name, the warning line, how many summary lines, the fixed grade's box.
+TEST(EarthworkLauncher, WarnsOfSlipsAndEscapeCancelsTheFixedGrade)
+{
+    Window w;
+    w.window.project().Nodes[13].Z = 1001.92f;
+    w.window.project().FixGradeElevation = 7;
+    QStringList shown;
+    int inputs = 0;
+    w.prompts->onModal = [&](QDialog& d) {
+        const auto* warning = d.findChild<QLabel*>(QStringLiteral("lblSuspects"));
+        const auto* box = d.findChild<QLineEdit*>(QStringLiteral("txtElevUse"));
+        shown << QStringList{d.objectName(), warning ? warning->text() : QString(),
+                             QString::number(
+                                 d.findChildren<QLabel*>(QRegularExpression("^lblValue")).size()),
+                             box ? box->text() : QString()}
+                     .join(' ');
+        if (box) {
+            d.show();
+            QApplication::setActiveWindow(&d);
+            QTest::keyClick(QApplication::focusWidget(),
+                            inputs++ ? Qt::Key_Return : Qt::Key_Escape);
+        } else if (warning) {
+            click(d, "cmdSuspects");
+        }
+    };
+    for (const char* item : {"mnuEarthworkBalance", "GradeElevChoice_2", "GradeElevChoice_2",
+                             "mnuEarthworkBalance", "GradeElevChoice_1", "mnuEarthworkGross"})
+        w.trigger(item);
+    const QString warned = QStringLiteral(" มีค่าระดับผิดปกติ 1 จุด ");
+    const QString list = QStringLiteral("frmSuspectHeights  4 ");
+    EXPECT_EQ(shown,
+              (QStringList{"frmBalanceCurve" + warned + "5 ", list, "frmInputGrade  0 7",
+                           "frmInputGrade  0 7", "frmResGradeFix" + warned + "0 ", list,
+                           "frmBalanceCurve" + warned + "7 ", list, "frmResGrade" + warned + "0 ",
+                           list, "frmGrossEarthwork" + warned + "11 ", list}));
 }

@@ -366,12 +366,12 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalRow{"tbr PrintGrade", [](MainWindow& w) { w.tbrmain_ButtonClick("PrintGrade"); },
                    &msg::DataIncomplete, false}));
 
-TEST(MainWindow, FixGradeClearsThePlatformEvenWhenRefused)
+TEST(MainWindow, FixGradeKeepsThePlatformWhenRefused)
 {
     Fixture f;
     f.window.project().FixGradeElevation = 12.5f;
     f.window.tbrmain_ButtonClick("FixGrade");
-    EXPECT_EQ(f.window.project().FixGradeElevation, 0);
+    EXPECT_EQ(f.window.project().FixGradeElevation, 12.5f);
     EXPECT_EQ(f.prompts->messages, QStringList{msg::DataIncomplete});
 }
 
@@ -606,7 +606,7 @@ TEST(MainWindow, GradingCommandsRunTheirDialogsInOrder)
     f.prompts->onModal = [&shown](QDialog& d) {
         shown << d.objectName();
         if (auto* box = d.findChild<QLineEdit*>("txtElevUse")) {
-            EXPECT_EQ(box->text(), "0");
+            EXPECT_EQ(box->text(), "7"); // the level given last
             box->setText("5");
         }
         d.findChild<QPushButton*>("cmdOK")->click();
@@ -630,6 +630,7 @@ TEST(MainWindow, BalancedGradeOfASingleRowIsRefused)
     EXPECT_EQ(f.prompts->messages, QStringList{msg::DataIncomplete});
     EXPECT_EQ(f.prompts->modalRuns, 0);
     // The fixed grade of the same row shows its (empty) table.
+    f.prompts->onModal = [](QDialog& d) { d.findChild<QPushButton*>("cmdOK")->click(); };
     f.window.GradeElevChoice_Click(2);
     EXPECT_EQ(f.prompts->modalRuns, 2);
 }

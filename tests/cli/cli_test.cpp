@@ -272,13 +272,17 @@ TEST(Cli, EarthworkCommandsPrintTheDialogsLines)
     } cases[] = {
         {{"earthwork", ramp},
          "platform 2.000\nfour-corner-cut 0.00\nfour-corner-fill 0.00\ngross-cut 50.00\n"
-         "gross-fill -50.00\ncell 1 50.00 -50.00 0.00\n"},
+         "gross-fill -50.00\ncompacted-cut 50.00\nnet 0.00\ncell 1 50.00 -50.00 0.00\n"},
+        // K moves the balance and, at a given platform, what is left over.
+        {{"earthwork", ramp, "--k", "1.2", "--platform", "1"},
+         "platform 1.000\nfour-corner-cut 100.00\nfour-corner-fill 0.00\ngross-cut 112.50\n"
+         "gross-fill -12.50\ncompacted-cut 135.00\nnet 122.50\ncell 1 112.50 -12.50 100.00\n"},
         {{"earthwork", ramp, "--platform", "1", "--csv"},
          "cell,gross_cut_m3,gross_fill_m3,net_m3\n1,112.50,-12.50,100.00\n"},
         // The plane rises 20 % towards +X, as the ground does: nothing to move at its centre.
         {{"earthwork", ramp, "--platform", "2", "--slope-x", "40"},
          "platform 2.000\nfour-corner-cut 0.00\nfour-corner-fill 0.00\ngross-cut 0.00\n"
-         "gross-fill 0.00\ncell 1 0.00 0.00 0.00\n"},
+         "gross-fill 0.00\ncompacted-cut 0.00\nnet 0.00\ncell 1 0.00 0.00 0.00\n"},
         {{"balance", ramp, "--curve", "3"},
          "balanced 2.000\nper-cm 1.00\ncurve 0.000 200.00 0.00 200.00\n"
          "curve 2.000 50.00 -50.00 0.00\ncurve 4.000 0.00 -200.00 -200.00\n"},

@@ -92,6 +92,12 @@ void EarthworkDialogFrame::finish(QWidget* body, const QString& note)
     recompute();
 }
 
+void EarthworkDialogFrame::warnOfSuspects(int count, std::function<void()> showList)
+{
+    if (count > 0)
+        m_layout->insertWidget(0, new SuspectWarning(count, std::move(showList), this));
+}
+
 EarthworkDialog::EarthworkDialog(const Project& project, Prompts& prompts, bool sloped,
                                  QWidget* parent)
     : EarthworkDialogFrame(project, prompts,
@@ -172,7 +178,7 @@ void BalanceDialog::recompute()
     m_balance = computeBalance(g, *k);
     m_fixedPlatform.reset();
     m_fixedNet.reset();
-    if (*x == 0 && *y == 0) {
+    if (*x == 0 && *y == 0 && m_project.FixGradeGiven) {
         m_fixedPlatform = m_project.FixGradeElevation;
         m_fixedNet = balancePoint(g, *m_fixedPlatform, *k).net;
     }

@@ -4,6 +4,8 @@
 #include "grading/suspectheights.h"
 #include "project/ui/centreddialog.h"
 
+#include <functional>
+
 class QLabel;
 class QLineEdit;
 class QVBoxLayout;
@@ -23,6 +25,10 @@ class TextTableModel;
 class EarthworkDialogFrame : public CentredDialog
 {
     Q_OBJECT
+public:
+    // The warning line above the summary, when the suspect check finds `count` heights.
+    void warnOfSuspects(int count, std::function<void()> showList);
+
 signals:
     void printRequested();
 
@@ -76,7 +82,8 @@ class BalanceDialog final : public EarthworkDialogFrame
 public:
     BalanceDialog(const Project& project, Prompts& prompts, QWidget* parent = nullptr);
     const Balance& balance() const { return m_balance; }
-    // The fixed grade's platform and the net there; none when the curve is for a slope.
+    // The fixed grade's platform and the net there; none when the curve is for a slope or the
+    // user never gave one.
     std::optional<double> fixedPlatform() const { return m_fixedPlatform; }
     std::optional<double> fixedNet() const { return m_fixedNet; }
 

@@ -5,9 +5,11 @@
 #include "project/ui/prompts.h"
 
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTableView>
 
 namespace tervan {
@@ -101,6 +103,24 @@ std::pair<QLineEdit*, QLineEdit*> InputRow::addSlopes()
     const QString percent = QStringLiteral("%");
     QLineEdit* x = add("txtSlopeX", QStringLiteral("ลาดแกน X"), QStringLiteral("0"), percent);
     return {x, add("txtSlopeY", QStringLiteral("ลาดแกน Y"), QStringLiteral("0"), percent)};
+}
+
+SuspectWarning::SuspectWarning(int count, std::function<void()> showList, QWidget* parent)
+    : QWidget(parent)
+{
+    setObjectName(QStringLiteral("fraSuspects"));
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* text = new QLabel(QStringLiteral("มีค่าระดับผิดปกติ %1 จุด").arg(count), this);
+    text->setObjectName(QStringLiteral("lblSuspects"));
+    text->setStyleSheet(QStringLiteral("color: red; font-weight: bold;"));
+    auto* list = new QPushButton(QStringLiteral("ดูรายการ…"), this);
+    list->setObjectName(QStringLiteral("cmdSuspects"));
+    list->setAutoDefault(false);
+    connect(list, &QPushButton::clicked, this, std::move(showList));
+    layout->addWidget(text);
+    layout->addWidget(list);
+    layout->addStretch();
 }
 
 QTableView* textTable(QWidget* parent, TextTableModel* model, const char* name)

@@ -4,6 +4,7 @@
 
 #include <QAbstractTableModel>
 #include <QWidget>
+#include <functional>
 #include <optional>
 
 class QGridLayout;
@@ -63,6 +64,15 @@ public:
 private:
     QGridLayout* m_grid;
     int m_column = 0;
+};
+
+// A red line "มีค่าระดับผิดปกติ N จุด" with a button that opens the list of those heights
+// (lblSuspects, cmdSuspects). Figures computed from mistyped heights must not pass unnoticed.
+class SuspectWarning final : public QWidget
+{
+    Q_OBJECT
+public:
+    SuspectWarning(int count, std::function<void()> showList, QWidget* parent = nullptr);
 };
 
 // A read-only table of fixed row heights with centred cells.

@@ -1,6 +1,7 @@
 #include "grading/ui/graderesultdialog.h"
 
 #include "common/numbertext.h"
+#include "grading/ui/earthworkparts.h"
 #include "project/project.h"
 
 #include <QAbstractTableModel>
@@ -230,6 +231,17 @@ GradeResultDialog::GradeResultDialog(const Project& p, Grade grade, QWidget* par
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 
     setFixedSize(width, px(7935));
+}
+
+void GradeResultDialog::warnOfSuspects(int count, std::function<void()> showList)
+{
+    if (count <= 0)
+        return;
+    // Below everything else, so the specified layout stays as it is.
+    auto* warning = new SuspectWarning(count, std::move(showList), this);
+    const int top = height();
+    warning->setGeometry(px(360), top, width() - px(720), warning->sizeHint().height());
+    setFixedSize(width(), top + warning->height() + px(240));
 }
 
 } // namespace tervan

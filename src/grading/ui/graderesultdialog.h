@@ -2,6 +2,8 @@
 
 #include "project/ui/centreddialog.h"
 
+#include <functional>
+
 namespace tervan {
 
 struct Project;
@@ -15,6 +17,8 @@ public:
     enum class Grade { Balanced, Fixed };
 
     GradeResultDialog(const Project& project, Grade grade, QWidget* parent = nullptr);
+    // A warning line below the table, when the suspect check finds `count` heights.
+    void warnOfSuspects(int count, std::function<void()> showList);
 };
 
 } // namespace tervan

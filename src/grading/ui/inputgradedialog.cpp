@@ -69,6 +69,7 @@ void InputGradeDialog::cmdOK_Click()
         return;
     }
     m_project.FixGradeElevation = elevation;
+    m_project.FixGradeGiven = true;
     accept();
 }
 

@@ -10,8 +10,8 @@ struct Project;
 class Prompts;
 
 // frmInputGrade: the platform elevation for the fixed grade. OK stores a finite number and
-// closes; anything else is refused with a message and the dialog stays open. There is no
-// cancel: closing the window keeps the elevation the project holds.
+// closes; anything else is refused with a message and the dialog stays open. Escape or
+// closing the window cancels and keeps the elevation the project holds.
 class InputGradeDialog final : public CentredDialog
 {
     Q_OBJECT
