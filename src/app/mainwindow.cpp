@@ -7,6 +7,7 @@
 #include "app/earthworklauncher.h"
 #include "app/picturedrawing.h"
 #include "app/printerchoice.h"
+#include "app/projectguard.h"
 
 #include "app/toolbaricons.h"
 #include "common/messages.h"
@@ -136,6 +137,7 @@ MainWindow::MainWindow(std::unique_ptr<Prompts> prompts, QWidget* parent)
     if (!m_prompts)
         m_prompts = std::make_unique<WidgetPrompts>(this);
     m_unsaved = new UnsavedChanges(this, *m_prompts, [this] { return saveProject(); });
+    m_guard = std::make_unique<ProjectGuard>(*m_prompts);
     buildCentralArea();
     m_heights = new HeightsCommands(m_project, *m_prompts, m_stbMain, this);
     connect(m_heights, &HeightsCommands::imported, this, [this] {
@@ -433,6 +435,7 @@ void MainWindow::mnuFileNew_Click()
         return;
     setEditingEnabled(true);
     resetForNew(m_project);
+    m_guard->release();
     setWindowTitle(Caption + ModifiedMark);
     m_unsaved->markSaved();
     projectReplaced();
@@ -449,6 +452,7 @@ void MainWindow::mnuFileOpen_Click(const QString& fileName)
         return;
     m_lastFileName = picked;
     const ProjectFileNames names = projectFileNames(picked);
+    m_guard->opening(names);
     // Everything is read before anything changes, so a bad file leaves the project as it was.
     auto loaded = loadProjectFiles(names);
     if (const auto* error = std::get_if<FileError>(&loaded)) {
@@ -459,7 +463,11 @@ void MainWindow::mnuFileOpen_Click(const QString& fileName)
         emit projectRefused(names.gnd);
         return;
     }
-    applyOpenedProject(m_project, std::get<ProjectFileData>(std::move(loaded)), names);
+    auto& data = std::get<ProjectFileData>(loaded);
+    if (data.MisplacedNode != 0)
+        m_prompts->notice(misplacedNodeText(data, names));
+    applyOpenedProject(m_project, std::move(data), names);
+    m_guard->settled(names);
     setEditingEnabled(true);
     setWindowTitle(captionFor(names));
     m_unsaved->markSaved();
@@ -488,11 +496,14 @@ bool MainWindow::saveProject()
             break;
         }
     }
-    if (const auto failed = saveProjectFiles(m_project, names)) {
-        m_prompts->notice(msg::cannotSaveFile(
-            QDir::toNativeSeparators(*failed == ProjectFile::Gnd ? names.gnd : names.nod)));
+    const auto lockHeld = m_guard->beforeSave(names);
+    if (!lockHeld)
+        return false;
+    if (const auto failed = saveProjectPair(m_project, names, *lockHeld)) {
+        m_prompts->notice(saveFailureText(*failed, names));
         return false;
     }
+    m_guard->settled(names);
     m_project.DataFileBase = names.base;
     m_project.GndFileName = names.gnd;
     m_project.NodFileName = names.nod;

@@ -28,6 +28,7 @@ class PlotWidget;
 class PrinterChoice;
 class UnsavedChanges;
 class HeightsCommands;
+class ProjectGuard;
 
 // frmMain: the program's one top-level window. It owns the project, builds the menu bar and the
 // toolbar from their tables, dispatches every item to its command, and redraws the picture of
@@ -134,6 +135,7 @@ private:
     PrinterChoice* m_printerChoice = nullptr;
     UnsavedChanges* m_unsaved = nullptr;
     HeightsCommands* m_heights = nullptr;
+    std::unique_ptr<ProjectGuard> m_guard;
     // The file dialogs start from the name picked last.
     QString m_lastFileName;
 };
