@@ -345,8 +345,8 @@ std::variant<ProjectFileData, FileError> loadProjectFiles(const ProjectFileNames
     return readProject(gnd, nod);
 }
 
-std::optional<SaveFailure> saveProjectPair(const Project& p, const ProjectFileNames& picked,
-                                           bool lockHeld)
+std::optional<SaveError> saveProjectPair(const Project& p, const ProjectFileNames& picked,
+                                         bool lockHeld)
 {
     const ProjectFileNames names{picked.base, resolved(picked.gnd), resolved(picked.nod)};
     const std::pair<QString, ProjectFile> files[] = {{names.gnd, ProjectFile::Gnd},
@@ -354,7 +354,7 @@ std::optional<SaveFailure> saveProjectPair(const Project& p, const ProjectFileNa
     for (const auto& [name, file] : files) {
         const QFileInfo info(name);
         if (!isRegularOrMissing(name) || (info.exists() && !info.isWritable()))
-            return SaveFailure{file, SaveProblem::Write, {}};
+            return SaveError{file, SaveProblem::Write, {}};
     }
 
     // Held for the whole save, so two saves of one pair never mix their files.
@@ -364,36 +364,35 @@ std::optional<SaveFailure> saveProjectPair(const Project& p, const ProjectFileNa
         case ProjectLock::State::Held:
             break;
         case ProjectLock::State::HeldElsewhere:
-            return SaveFailure{ProjectFile::Gnd, SaveProblem::Locked, lock.holder()};
+            return SaveError{ProjectFile::Gnd, SaveProblem::Locked, lock.holder()};
         case ProjectLock::State::FolderRefuses:
-            return SaveFailure{ProjectFile::Gnd, SaveProblem::FolderRefuses, {}};
+            return SaveError{ProjectFile::Gnd, SaveProblem::FolderRefuses, {}};
         case ProjectLock::State::Failed:
-            return SaveFailure{ProjectFile::Gnd, SaveProblem::Write, {}};
+            return SaveError{ProjectFile::Gnd, SaveProblem::Write, {}};
         }
     }
 
     const QByteArray encoded[] = {encodeHeader(p), encodeNodes(p)};
     QString fresh[2], backup[2];
     const auto cleanUp = [&] {
-        for (int i = 0; i < 2; ++i) {
-            QFile::remove(fresh[i]);
-            if (!backup[i].isEmpty())
-                QFile::remove(backup[i]);
+        for (const QString& side : {fresh[0], fresh[1], backup[0], backup[1]}) {
+            if (!side.isEmpty())
+                QFile::remove(side);
         }
     };
     for (int i = 0; i < 2; ++i) {
         const auto& [name, file] = files[i];
         const auto content = overlay(name, encoded[i]);
         if (!content)
-            return cleanUp(), SaveFailure{file, SaveProblem::Write, {}};
+            return cleanUp(), SaveError{file, SaveProblem::Write, {}};
         fresh[i] = sideFileName(name, ".new");
         const Written written = writeSynced(fresh[i], *content, name);
         if (written != Written::Done) {
             cleanUp();
-            return SaveFailure{file,
-                               written == Written::FolderRefuses ? SaveProblem::FolderRefuses
-                                                                 : SaveProblem::Write,
-                               {}};
+            return SaveError{file,
+                             written == Written::FolderRefuses ? SaveProblem::FolderRefuses
+                                                               : SaveProblem::Write,
+                             {}};
         }
     }
 
@@ -403,18 +402,18 @@ std::optional<SaveFailure> saveProjectPair(const Project& p, const ProjectFileNa
         for (int i = 0; i < 2; ++i) {
             backup[i] = sideFileName(files[i].first, ".bak");
             if (!hardLink(files[i].first, backup[i]))
-                return cleanUp(), SaveFailure{files[i].second, SaveProblem::Write, {}};
+                return cleanUp(), SaveError{files[i].second, SaveProblem::Write, {}};
         }
         syncFolder(names.gnd);
     }
     if (!renameOver(fresh[0], names.gnd))
-        return cleanUp(), SaveFailure{ProjectFile::Gnd, SaveProblem::Write, {}};
+        return cleanUp(), SaveError{ProjectFile::Gnd, SaveProblem::Write, {}};
     if (!renameOver(fresh[1], names.nod)) {
         if (!backup[0].isEmpty())
             renameOver(backup[0], names.gnd);
         cleanUp();
         syncFolder(names.gnd);
-        return SaveFailure{ProjectFile::Nod, SaveProblem::Write, {}};
+        return SaveError{ProjectFile::Nod, SaveProblem::Write, {}};
     }
     syncFolder(names.gnd);
     for (const QString& b : backup) {
@@ -432,7 +431,7 @@ std::optional<ProjectFile> saveProjectFiles(const Project& p, const ProjectFileN
     return std::nullopt;
 }
 
-QString saveFailureText(const SaveFailure& failure, const ProjectFileNames& names)
+QString saveFailureText(const SaveError& failure, const ProjectFileNames& names)
 {
     const QString gnd = QDir::toNativeSeparators(names.gnd);
     switch (failure.problem) {

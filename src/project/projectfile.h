@@ -83,7 +83,7 @@ enum class SaveProblem {
     FolderRefuses, // the folder takes no new file, so nothing could be replaced safely
 };
 
-struct SaveFailure
+struct SaveError
 {
     ProjectFile file;
     SaveProblem problem;
@@ -95,11 +95,11 @@ struct SaveFailure
 // names first, the old pair is kept under backup names, and the two renames follow each
 // other; a failure leaves both old files as they were. The pair's lock is taken for the save
 // unless the caller already holds it.
-std::optional<SaveFailure> saveProjectPair(const Project& p, const ProjectFileNames& names,
-                                           bool lockHeld = false);
+std::optional<SaveError> saveProjectPair(const Project& p, const ProjectFileNames& names,
+                                         bool lockHeld = false);
 // The same, answering only the first file that could not be written.
 std::optional<ProjectFile> saveProjectFiles(const Project& p, const ProjectFileNames& names);
-QString saveFailureText(const SaveFailure& failure, const ProjectFileNames& names);
+QString saveFailureText(const SaveError& failure, const ProjectFileNames& names);
 
 // The state after a successful open: header, nodes, file names and title, the normal window for
 // the spacing (10 when it is 0), and the elevation range and node extents when there are nodes.
