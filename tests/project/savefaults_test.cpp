@@ -7,10 +7,8 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QThread>
 #include <gtest/gtest.h>
 #include <map>
-#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,8 +16,8 @@ using namespace tervan;
 
 namespace {
 
-const QString Helper = QStringLiteral(TERVAN_SAVE_HELPER);
 const Project Square = faultProject(181, 181), Wide = faultProject(151, 217);
+const QString Helper = QStringLiteral(TERVAN_SAVE_HELPER);
 
 QByteArray bytesOf(const QString& path)
 {
@@ -34,157 +32,166 @@ QStringList entries(const QString& dir)
 
 enum class Found { Square, Wide, OffersBackups, Broken };
 
-// What Open makes of the pair: one of the two projects exactly, or the backups it offers to
-// put back (and then one of the projects); a pair that opens any other way is broken.
+// What Open makes of the pair: one of the two projects exactly, or backups it offers to put
+// back (and then one of the projects); a pair that opens any other way is broken.
 Found found(const ProjectFileNames& names)
 {
     const bool offered = inspectPair(names) == PairLeftover::Interrupted;
-    if (offered && !restorePair(names))
-        return Found::Broken;
+    const bool restored = !offered || restorePair(names);
     auto loaded = loadProjectFiles(names);
     const auto* data = std::get_if<ProjectFileData>(&loaded);
-    if (!data || data->MisplacedNode != 0)
-        return Found::Broken;
     for (const auto& [p, which] : {std::pair{&Square, Found::Square}, {&Wide, Found::Wide}}) {
-        if (bytesOf(names.gnd).left(HeaderBytes) == encodeHeader(*p) &&
+        if (restored && data && data->MisplacedNode == 0 &&
+            bytesOf(names.gnd).left(HeaderBytes) == encodeHeader(*p) &&
             bytesOf(names.nod).startsWith(encodeNodes(*p)))
             return offered ? Found::OffersBackups : which;
     }
     return Found::Broken;
 }
 
-QStringList helperArgs(const Project& p, const QString& base)
+// Runs a program, killed after killAfter ms when given; its exit status and error output.
+std::pair<int, QString> run(QStringList command, int killAfter = -1)
 {
-    return {QString::number(p.GridRows), QString::number(p.GridCols), base};
+    QProcess process;
+    process.start(command.takeFirst(), command);
+    if (!process.waitForFinished(killAfter))
+        process.kill(), process.waitForFinished();
+    return {process.exitCode(), QString::fromLocal8Bit(process.readAllStandardError())};
+}
+
+// The helper's words for a save of p as base.
+QStringList saving(const Project& p, const QString& base)
+{
+    return {Helper, QString::number(p.GridRows), QString::number(p.GridCols), base};
 }
 
 } // namespace
 
-// A save killed at each of its system calls in turn, from the square grid to the wide one and
-// back: the first system call that the helper makes of that kind after the save begins.
-class KillAtEverySystemCall : public ::testing::TestWithParam<bool>
-{
-};
-
-TEST_P(KillAtEverySystemCall, LeavesTheOldPairTheNewPairOrBackupsOpenOffers)
+// A save killed at each of its system calls in turn (the n-th call of that name), from the
+// square grid to the wide one and back, under a name of 255 bytes.
+TEST(SaveFaults, KillAtEverySystemCallLeavesTheOldPairTheNewPairOrBackupsOpenOffers)
 {
     const QString strace = QStandardPaths::findExecutable(QStringLiteral("strace"));
     if (strace.isEmpty())
         GTEST_SKIP() << "strace is not installed";
-    const Project& before = GetParam() ? Wide : Square;
-    const Project& after = GetParam() ? Square : Wide;
-    QTemporaryDir dir, traceDir;
-    const auto names = projectFileNames(dir.filePath(QStringLiteral("site")));
-    const QString trace = traceDir.filePath(QStringLiteral("trace"));
-    const QStringList args = QStringList{Helper} + helperArgs(after, names.base);
-    ASSERT_FALSE(saveProjectPair(before, names));
-    ASSERT_EQ(QProcess::execute(strace, QStringList{"-o", trace} + args), 0);
-    EXPECT_EQ(found(names), GetParam() ? Found::Square : Found::Wide);
-    EXPECT_EQ(entries(dir.path()), QStringList({"site.gnd", "site.nod"})); // nothing else stays
+    QTemporaryDir dir;
+    const auto names = projectFileNames(dir.filePath(QString(251, QChar(0x0E01)).left(83) + "xx"));
+    const QString trace = dir.path() + ".trace";
+    for (const bool back : {false, true}) {
+        const auto& [before, after] = back ? std::tie(Wide, Square) : std::tie(Square, Wide);
+        const auto restart = [&, &before = before] {
+            for (const QString& f : entries(dir.path()))
+                QFile::remove(dir.filePath(f));
+            return saveProjectPair(before, names);
+        };
+        ASSERT_FALSE(restart());
+        EXPECT_EQ(run(QStringList{strace, "-o", trace} + saving(after, names.base)).first, 0);
+        EXPECT_EQ(found(names), back ? Found::Square : Found::Wide);
+        EXPECT_EQ(entries(dir.path()).size(), 2); // nothing else stays
 
-    // Each call of the save by its name and its count among the helper's calls of that name.
-    std::map<QString, int> seen;
-    std::vector<std::pair<QString, int>> calls;
-    int stage = 0;
-    static const QRegularExpression call(QStringLiteral("^(\\w+)\\((.*)"));
-    for (const QString& line : QString::fromUtf8(bytesOf(trace)).split('\n')) {
-        const auto m = call.match(line);
-        if (!m.hasMatch())
-            continue;
-        const int count = ++seen[m.captured(1)];
-        if (m.captured(2).contains(QLatin1String("/save-")))
-            ++stage;
-        else if (stage == 1)
-            calls.emplace_back(m.captured(1), count);
+        std::map<QString, int> seen;
+        std::map<Found, int> tally;
+        int markers = 0;
+        static const QRegularExpression call(QStringLiteral("^(\\w+)\\((.*)"));
+        for (const QString& line : QString::fromUtf8(bytesOf(trace)).split('\n')) {
+            const auto m = call.match(line);
+            const int count = m.hasMatch() ? ++seen[m.captured(1)] : 0;
+            const bool marker = m.captured(2).contains(QLatin1String("/save-"));
+            if ((markers += marker) != 1 || marker || !count || restart())
+                continue;
+            const QString inject =
+                QStringLiteral("inject=%1:signal=KILL:when=%2").arg(m.captured(1)).arg(count);
+            run(QStringList{strace, "-o", "/dev/null", "-e", inject} + saving(after, names.base));
+            ++tally[found(names)];
+            EXPECT_EQ(tally[Found::Broken], 0) << inject.toStdString();
+        }
+        EXPECT_GT(tally[Found::Square] * tally[Found::Wide], 0);
+        EXPECT_GT(tally[Found::Square] + tally[Found::Wide] + tally[Found::OffersBackups], 20);
     }
-    ASSERT_GT(calls.size(), 20u);
-    std::map<Found, int> tally;
-    for (const auto& [name, count] : calls) {
-        for (const QString& f : entries(dir.path()))
-            QFile::remove(dir.filePath(f));
-        ASSERT_FALSE(saveProjectPair(before, names));
-        const QString inject = QStringLiteral("inject=%1:signal=KILL:when=%2").arg(name).arg(count);
-        QProcess::execute(strace, QStringList{"-o", "/dev/null", "-e", inject} + args);
-        const Found f = found(names);
-        EXPECT_NE(f, Found::Broken) << "killed at " << name.toStdString() << " #" << count;
-        ++tally[f];
-    }
-    // The kills fall before, between and after the two renames.
-    EXPECT_GT(tally[GetParam() ? Found::Wide : Found::Square], 0);
-    EXPECT_GT(tally[GetParam() ? Found::Square : Found::Wide], 0);
+    QFile::remove(trace);
 }
 
-INSTANTIATE_TEST_SUITE_P(BothWays, KillAtEverySystemCall, ::testing::Bool());
-
-TEST(SaveKills, FiftyAtRandomDuringBackToBackSavesLeaveNoBrokenPair)
+TEST(SaveFaults, FiftyRandomKillsDuringBackToBackSavesLeaveNoBrokenPair)
 {
     QTemporaryDir dir;
     const auto names = projectFileNames(dir.filePath(QStringLiteral("site")));
     ASSERT_FALSE(saveProjectPair(Square, names));
-    std::mt19937 random(50);
     for (int i = 0; i < 50; ++i) {
-        QProcess saver;
-        saver.start(Helper, {QStringLiteral("loop"), names.base});
-        ASSERT_TRUE(saver.waitForStarted());
-        QThread::msleep(20 + random() % 80);
-        saver.kill();
-        saver.waitForFinished();
+        run({Helper, "loop", names.base}, 20 + (i * 37) % 80);
         EXPECT_NE(found(names), Found::Broken) << "kill " << i;
     }
 }
 
-// As another user than the folder's owner (nobody, when the test runs as root): a folder that
-// takes no new file, with the pair's files writable or not, refuses the save and leaves both.
-struct ReadOnlyCase
+// Two batch imports into one target at once: a whole project each time, and a run that finds
+// the pair locked says who holds it and fails.
+TEST(SaveFaults, FortyRacesOfTwoBatchImportsLeaveAWholePairAndTheLoserSaysSo)
 {
-    const char* name;
-    int folderMode, nodMode;
-    const char* says;
-};
-
-class ReadOnlyFolder : public ::testing::TestWithParam<ReadOnlyCase>
-{
-};
-
-TEST_P(ReadOnlyFolder, LeavesBothOldFilesByteIdentical)
-{
-    const ReadOnlyCase& c = GetParam();
-    QStringList run;
-    if (::geteuid() == 0) {
-        run = QStringList{QStandardPaths::findExecutable(QStringLiteral("setpriv")),
-                          "--reuid=65534", "--regid=65534", "--clear-groups", "--"};
-        if (run.first().isEmpty())
-            GTEST_SKIP() << "running as root without setpriv to become nobody";
-    }
     QTemporaryDir dir;
-    const QString folder = dir.filePath(QStringLiteral("p")), helper = dir.filePath("helper");
-    ASSERT_TRUE(QDir().mkdir(folder) && QFile::copy(Helper, helper));
+    const auto target = projectFileNames(dir.filePath(QStringLiteral("target")));
+    QProcess runs[2];
+    int losers = 0;
+    for (const Project& p : {Square, Wide}) {
+        ASSERT_FALSE(saveProjectPair(p, projectFileNames(dir.filePath(p.ProjectName))));
+        QFile csv(dir.filePath(p.ProjectName + ".csv"));
+        ASSERT_TRUE(csv.open(QIODevice::WriteOnly));
+        for (std::size_t n = 1; n < p.Nodes.size(); ++n)
+            csv.write(QByteArray::number(p.Nodes[n].Z) + '\n');
+    }
+    for (int race = 0; race < 40; ++race) {
+        for (int i = 0; i < 2; ++i) {
+            const QString source = dir.filePath(i ? Wide.ProjectName : Square.ProjectName);
+            runs[i].start(TERVAN_CLI_EXE, {"import", source, source + ".csv", "-o", target.base});
+        }
+        for (auto& r : runs) {
+            ASSERT_TRUE(r.waitForFinished());
+            const QString err = QString::fromUtf8(r.readAllStandardError());
+            losers += r.exitCode() != 0;
+            EXPECT_EQ(r.exitCode() == 0                ? 0
+                      : err.contains("กำลังถูกใช้งานโดย") ? 1
+                                                       : -1,
+                      r.exitCode());
+        }
+        EXPECT_LT(found(target), Found::OffersBackups) << race;
+    }
+    EXPECT_GT(losers, 0); // the runs did overlap
+}
+
+// As a user other than root (nobody, via setpriv, when the test runs as root): a folder that
+// takes no new file, or a read-only ".nod", refuses the save and leaves both files.
+using ReadOnly = ::testing::TestWithParam<std::tuple<int, int, const char*>>;
+
+TEST_P(ReadOnly, SaveLeavesBothOldFilesByteIdentical)
+{
+    const auto& [folderMode, nodMode, says] = GetParam();
+    QStringList asNobody;
+    if (::geteuid() == 0)
+        asNobody = {QStandardPaths::findExecutable("setpriv"), "--reuid=65534", "--regid=65534",
+                    "--clear-groups", "--"};
+    if (!asNobody.isEmpty() && asNobody.first().isEmpty())
+        GTEST_SKIP() << "running as root without setpriv to become nobody";
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("p"));
+    ASSERT_TRUE(QDir().mkdir(folder));
     const auto names = projectFileNames(folder + QStringLiteral("/site"));
     ASSERT_FALSE(saveProjectPair(Square, names));
     for (const QString& f : {folder, names.gnd, names.nod})
-        ASSERT_EQ(::chown(QFile::encodeName(f).constData(), 65534, 65534) == 0, ::geteuid() == 0);
-    ::chmod(QFile::encodeName(dir.path()).constData(), 0755);
-    ::chmod(QFile::encodeName(names.nod).constData(), c.nodMode);
-    ::chmod(QFile::encodeName(folder).constData(), c.folderMode);
-    const QByteArray gnd = bytesOf(names.gnd), nod = bytesOf(names.nod);
-    const QStringList listed = entries(folder);
-
-    QProcess saver;
-    saver.start(run.isEmpty() ? helper : run.takeFirst(),
-                run + QStringList{helper} + helperArgs(Wide, names.base));
-    ASSERT_TRUE(saver.waitForFinished());
-    EXPECT_EQ(saver.exitCode(), 1);
-    EXPECT_TRUE(
-        QString::fromLocal8Bit(saver.readAllStandardError()).contains(QString::fromUtf8(c.says)));
-    EXPECT_EQ(bytesOf(names.gnd), gnd);
-    EXPECT_EQ(bytesOf(names.nod), nod);
-    EXPECT_EQ(entries(folder), listed);
+        ASSERT_EQ(::chown(QFile::encodeName(f).constData(), 65534, 65534) == 0,
+                  !asNobody.isEmpty());
+    for (const auto& [f, mode] :
+         {std::pair{dir.path(), 0755}, {names.nod, nodMode}, {folder, folderMode}})
+        ::chmod(QFile::encodeName(f).constData(), mode);
+    const auto state = [&] {
+        return std::tuple(bytesOf(names.gnd), bytesOf(names.nod), entries(folder));
+    };
+    const auto before = state();
+    const auto [status, err] = run(asNobody + saving(Wide, names.base));
+    EXPECT_EQ(status, 1);
+    EXPECT_TRUE(err.contains(QString::fromUtf8(says))) << err.toStdString();
+    EXPECT_EQ(state(), before);
     ::chmod(QFile::encodeName(folder).constData(), 0755);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ReadOnlyFolder,
-    ::testing::Values(ReadOnlyCase{"WritableFiles", 0555, 0644, "ไม่อนุญาตให้สร้างแฟ้มใหม่"},
-                      ReadOnlyCase{"ReadOnlyNod", 0555, 0444, "ไม่สามารถบันทึกแฟ้ม"},
-                      ReadOnlyCase{"WritableFolderReadOnlyNod", 0755, 0444, "site.nod"}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, ReadOnly,
+                         ::testing::Values(std::tuple(0555, 0644, "ไม่อนุญาตให้สร้างแฟ้มใหม่"),
+                                           std::tuple(0555, 0444, "site.nod"),
+                                           std::tuple(0755, 0444, "site.nod")));
