@@ -1,6 +1,4 @@
 #include "project/projectpair.h"
-#include "support/faultprojects.h"
-#include "support/printto.h"
 
 #include <QDir>
 #include <QProcess>
@@ -16,9 +14,6 @@ using namespace tervan;
 
 namespace {
 
-const Project Square = faultProject(181, 181), Wide = faultProject(151, 217);
-const QString Helper = QStringLiteral(TERVAN_SAVE_HELPER);
-
 QByteArray bytesOf(const QString& path)
 {
     QFile f(path);
@@ -30,25 +25,6 @@ QStringList entries(const QString& dir)
     return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
 }
 
-enum class Found { Square, Wide, OffersBackups, Broken };
-
-// What Open makes of the pair: one of the two projects exactly, or backups it offers to put
-// back (and then one of the projects); a pair that opens any other way is broken.
-Found found(const ProjectFileNames& names)
-{
-    const bool offered = inspectPair(names) == PairLeftover::Interrupted;
-    const bool restored = !offered || restorePair(names);
-    auto loaded = loadProjectFiles(names);
-    const auto* data = std::get_if<ProjectFileData>(&loaded);
-    for (const auto& [p, which] : {std::pair{&Square, Found::Square}, {&Wide, Found::Wide}}) {
-        if (restored && data && data->MisplacedNode == 0 &&
-            bytesOf(names.gnd).left(HeaderBytes) == encodeHeader(*p) &&
-            bytesOf(names.nod).startsWith(encodeNodes(*p)))
-            return offered ? Found::OffersBackups : which;
-    }
-    return Found::Broken;
-}
-
 // Runs a program, killed after killAfter ms when given; its exit status and error output.
 std::pair<int, QString> run(QStringList command, int killAfter = -1)
 {
@@ -56,37 +32,77 @@ std::pair<int, QString> run(QStringList command, int killAfter = -1)
     process.start(command.takeFirst(), command);
     if (!process.waitForFinished(killAfter))
         process.kill(), process.waitForFinished();
-    return {process.exitCode(), QString::fromLocal8Bit(process.readAllStandardError())};
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardError())};
 }
 
-// The helper's words for a save of p as base.
-QStringList saving(const Project& p, const QString& base)
+QStringList saving(int rows, int cols, const QString& base)
 {
-    return {Helper, QString::number(p.GridRows), QString::number(p.GridCols), base};
+    return {TERVAN_SAVE_HELPER, QString::number(rows), QString::number(cols), base};
 }
+
+enum Found { Square, Wide, OffersBackups, Broken };
+
+// A 181 x 181 and a 151 x 217 grid with heights files, saved cleanly in a folder of their own,
+// to compare what a stopped save leaves with.
+struct Grids
+{
+    QTemporaryDir dir;
+    QString base[2] = {dir.filePath("181"), dir.filePath("151")};
+    Grids()
+    {
+        ::chmod(QFile::encodeName(dir.path()).constData(), 0755);
+        for (const auto& [i, rows, cols] : {std::tuple(0, 181, 181), {1, 151, 217}}) {
+            run(saving(rows, cols, base[i]));
+            run({TERVAN_CLI_EXE, "export", base[i], "-o", base[i] + ".csv"});
+        }
+    }
+    // Puts grid i in place of names.
+    void copy(int i, const ProjectFileNames& names) const
+    {
+        for (const QString& f : entries(QFileInfo(names.gnd).path()))
+            QFile::remove(QFileInfo(names.gnd).dir().filePath(f));
+        QFile::copy(base[i] + ".gnd", names.gnd);
+        QFile::copy(base[i] + ".nod", names.nod);
+    }
+    // What Open makes of the pair: one grid exactly, or backups it offers to put back (and then
+    // one of the grids); a pair that opens any other way is broken.
+    Found found(const ProjectFileNames& names) const
+    {
+        const bool offered = inspectPair(names) == PairLeftover::Interrupted;
+        const bool restored = !offered || restorePair(names);
+        auto loaded = loadProjectFiles(names);
+        const auto* data = std::get_if<ProjectFileData>(&loaded);
+        for (const Found grid : {Square, Wide}) {
+            if (restored && data && data->MisplacedNode == 0 &&
+                bytesOf(names.gnd).left(HeaderBytes) == bytesOf(base[grid] + ".gnd") &&
+                bytesOf(names.nod).startsWith(bytesOf(base[grid] + ".nod")))
+                return offered ? OffersBackups : grid;
+        }
+        return Broken;
+    }
+};
 
 } // namespace
 
 // A save killed at each of its system calls in turn (the n-th call of that name), from the
-// square grid to the wide one and back, under a name of 255 bytes.
+// square grid to the wide one and back, under a name of 255 bytes. A mixed pair is caught.
 TEST(SaveFaults, KillAtEverySystemCallLeavesTheOldPairTheNewPairOrBackupsOpenOffers)
 {
     const QString strace = QStandardPaths::findExecutable(QStringLiteral("strace"));
     if (strace.isEmpty())
         GTEST_SKIP() << "strace is not installed";
+    const Grids grids;
     QTemporaryDir dir;
-    const auto names = projectFileNames(dir.filePath(QString(251, QChar(0x0E01)).left(83) + "xx"));
-    const QString trace = dir.path() + ".trace";
-    for (const bool back : {false, true}) {
-        const auto& [before, after] = back ? std::tie(Wide, Square) : std::tie(Square, Wide);
-        const auto restart = [&, &before = before] {
-            for (const QString& f : entries(dir.path()))
-                QFile::remove(dir.filePath(f));
-            return saveProjectPair(before, names);
-        };
-        ASSERT_FALSE(restart());
-        EXPECT_EQ(run(QStringList{strace, "-o", trace} + saving(after, names.base)).first, 0);
-        EXPECT_EQ(found(names), back ? Found::Square : Found::Wide);
+    const auto names = projectFileNames(dir.filePath(QString(83, QChar(0x0E01)) + "xx"));
+    const QString trace = grids.dir.filePath("trace");
+    QFile::copy(grids.base[0] + ".gnd", names.gnd);
+    QFile::copy(grids.base[1] + ".nod", names.nod);
+    EXPECT_EQ(std::get<ProjectFileData>(loadProjectFiles(names)).MisplacedNode, 182);
+    for (const int back : {0, 1}) {
+        const QStringList save = saving(back ? 181 : 151, back ? 181 : 217, names.base);
+        grids.copy(back, names);
+        EXPECT_EQ(run(QStringList{strace, "-o", trace} + save).first, 0);
+        EXPECT_EQ(grids.found(names), back ? Square : Wide);
         EXPECT_EQ(entries(dir.path()).size(), 2); // nothing else stays
 
         std::map<QString, int> seen;
@@ -97,51 +113,44 @@ TEST(SaveFaults, KillAtEverySystemCallLeavesTheOldPairTheNewPairOrBackupsOpenOff
             const auto m = call.match(line);
             const int count = m.hasMatch() ? ++seen[m.captured(1)] : 0;
             const bool marker = m.captured(2).contains(QLatin1String("/save-"));
-            if ((markers += marker) != 1 || marker || !count || restart())
+            if ((markers += marker) != 1 || marker || !count)
                 continue;
+            grids.copy(back, names);
             const QString inject =
                 QStringLiteral("inject=%1:signal=KILL:when=%2").arg(m.captured(1)).arg(count);
-            run(QStringList{strace, "-o", "/dev/null", "-e", inject} + saving(after, names.base));
-            ++tally[found(names)];
-            EXPECT_EQ(tally[Found::Broken], 0) << inject.toStdString();
+            run(QStringList{strace, "-o", "/dev/null", "-e", inject} + save);
+            ++tally[grids.found(names)];
+            EXPECT_EQ(tally[Broken], 0) << inject.toStdString();
         }
-        EXPECT_GT(tally[Found::Square] * tally[Found::Wide], 0);
-        EXPECT_GT(tally[Found::Square] + tally[Found::Wide] + tally[Found::OffersBackups], 20);
+        EXPECT_GT(tally[Square] * tally[Wide] * tally[OffersBackups], 0);
+        EXPECT_GT(tally[Square] + tally[Wide], 40);
     }
-    QFile::remove(trace);
 }
 
 TEST(SaveFaults, FiftyRandomKillsDuringBackToBackSavesLeaveNoBrokenPair)
 {
+    const Grids grids;
     QTemporaryDir dir;
     const auto names = projectFileNames(dir.filePath(QStringLiteral("site")));
-    ASSERT_FALSE(saveProjectPair(Square, names));
+    grids.copy(0, names);
     for (int i = 0; i < 50; ++i) {
-        run({Helper, "loop", names.base}, 20 + (i * 37) % 80);
-        EXPECT_NE(found(names), Found::Broken) << "kill " << i;
+        run(saving(i % 2 ? 181 : 151, i % 2 ? 181 : 217, names.base), 5 + (i * 37) % 40);
+        EXPECT_NE(grids.found(names), Broken) << "kill " << i;
     }
 }
 
-// Two batch imports into one target at once: a whole project each time, and a run that finds
+// Two batch imports into one target at once: a whole grid each time, and a run that finds
 // the pair locked says who holds it and fails.
 TEST(SaveFaults, FortyRacesOfTwoBatchImportsLeaveAWholePairAndTheLoserSaysSo)
 {
-    QTemporaryDir dir;
-    const auto target = projectFileNames(dir.filePath(QStringLiteral("target")));
+    const Grids grids;
+    const auto target = projectFileNames(grids.dir.filePath(QStringLiteral("target")));
     QProcess runs[2];
     int losers = 0;
-    for (const Project& p : {Square, Wide}) {
-        ASSERT_FALSE(saveProjectPair(p, projectFileNames(dir.filePath(p.ProjectName))));
-        QFile csv(dir.filePath(p.ProjectName + ".csv"));
-        ASSERT_TRUE(csv.open(QIODevice::WriteOnly));
-        for (std::size_t n = 1; n < p.Nodes.size(); ++n)
-            csv.write(QByteArray::number(p.Nodes[n].Z) + '\n');
-    }
     for (int race = 0; race < 40; ++race) {
-        for (int i = 0; i < 2; ++i) {
-            const QString source = dir.filePath(i ? Wide.ProjectName : Square.ProjectName);
-            runs[i].start(TERVAN_CLI_EXE, {"import", source, source + ".csv", "-o", target.base});
-        }
+        for (int i = 0; i < 2; ++i)
+            runs[i].start(TERVAN_CLI_EXE,
+                          {"import", grids.base[i], grids.base[i] + ".csv", "-o", target.base});
         for (auto& r : runs) {
             ASSERT_TRUE(r.waitForFinished());
             const QString err = QString::fromUtf8(r.readAllStandardError());
@@ -151,7 +160,7 @@ TEST(SaveFaults, FortyRacesOfTwoBatchImportsLeaveAWholePairAndTheLoserSaysSo)
                                                        : -1,
                       r.exitCode());
         }
-        EXPECT_LT(found(target), Found::OffersBackups) << race;
+        EXPECT_LT(grids.found(target), OffersBackups) << race;
     }
     EXPECT_GT(losers, 0); // the runs did overlap
 }
@@ -169,22 +178,21 @@ TEST_P(ReadOnly, SaveLeavesBothOldFilesByteIdentical)
                     "--clear-groups", "--"};
     if (!asNobody.isEmpty() && asNobody.first().isEmpty())
         GTEST_SKIP() << "running as root without setpriv to become nobody";
-    QTemporaryDir dir;
-    const QString folder = dir.filePath(QStringLiteral("p"));
-    ASSERT_TRUE(QDir().mkdir(folder));
+    const Grids grids;
+    const QString folder = grids.dir.filePath(QStringLiteral("p"));
     const auto names = projectFileNames(folder + QStringLiteral("/site"));
-    ASSERT_FALSE(saveProjectPair(Square, names));
+    ASSERT_TRUE(QDir().mkdir(folder));
+    grids.copy(0, names);
     for (const QString& f : {folder, names.gnd, names.nod})
         ASSERT_EQ(::chown(QFile::encodeName(f).constData(), 65534, 65534) == 0,
                   !asNobody.isEmpty());
-    for (const auto& [f, mode] :
-         {std::pair{dir.path(), 0755}, {names.nod, nodMode}, {folder, folderMode}})
-        ::chmod(QFile::encodeName(f).constData(), mode);
+    ::chmod(QFile::encodeName(names.nod).constData(), nodMode);
+    ::chmod(QFile::encodeName(folder).constData(), folderMode);
     const auto state = [&] {
         return std::tuple(bytesOf(names.gnd), bytesOf(names.nod), entries(folder));
     };
     const auto before = state();
-    const auto [status, err] = run(asNobody + saving(Wide, names.base));
+    const auto [status, err] = run(asNobody + saving(151, 217, names.base));
     EXPECT_EQ(status, 1);
     EXPECT_TRUE(err.contains(QString::fromUtf8(says))) << err.toStdString();
     EXPECT_EQ(state(), before);

@@ -1,7 +1,7 @@
-// Saves in a process of its own, for tests that kill it part-way:
-//   savehelper ROWS COLS NAME  one save between two marker calls a tracer can find
-//   savehelper loop NAME       the two fault projects in turn until killed
-#include "support/faultprojects.h"
+// Saves a ROWS x COLS grid as NAME in a process of its own, between two marker calls a tracer
+// can find, for tests that kill it part-way or run it as another user.
+#include "project/controldata.h"
+#include "project/projectfile.h"
 
 #include <QFile>
 #include <cstdio>
@@ -9,15 +9,13 @@
 
 using namespace tervan;
 
-int main(int argc, char** argv)
+int main(int, char** argv)
 {
-    const ProjectFileNames names = projectFileNames(QFile::decodeName(argv[argc - 1]));
-    if (argc == 3) {
-        const Project pair[] = {faultProject(151, 217), faultProject(181, 181)};
-        for (int i = 0;; i ^= 1)
-            saveProjectPair(pair[i], names);
-    }
-    const Project p = faultProject(qint16(atoi(argv[1])), qint16(atoi(argv[2])));
+    Project p = startupProject();
+    applyControlData(p, {5, qint16(atoi(argv[1])), qint16(atoi(argv[2])), 0.5f});
+    for (std::size_t n = 1; n < p.Nodes.size(); ++n)
+        p.Nodes[n].Z = float(p.GridRows) + float(n) * 0.25f;
+    const ProjectFileNames names = projectFileNames(QFile::decodeName(argv[3]));
     ::access("/save-begins", F_OK);
     const auto failed = saveProjectPair(p, names);
     ::access("/save-ends", F_OK);
