@@ -35,9 +35,10 @@ std::pair<int, QString> run(QStringList command, int killAfter = -1)
     return {process.exitCode(), QString::fromUtf8(process.readAllStandardError())};
 }
 
-QStringList saving(int rows, int cols, const QString& base)
+// The helper's words for a save of the square grid or the wide one as base.
+QStringList saving(bool square, const QString& base)
 {
-    return {TERVAN_SAVE_HELPER, QString::number(rows), QString::number(cols), base};
+    return {TERVAN_SAVE_HELPER, square ? "181" : "151", square ? "181" : "217", base};
 }
 
 enum Found { Square, Wide, OffersBackups, Broken };
@@ -51,8 +52,8 @@ struct Grids
     Grids()
     {
         ::chmod(QFile::encodeName(dir.path()).constData(), 0755);
-        for (const auto& [i, rows, cols] : {std::tuple(0, 181, 181), {1, 151, 217}}) {
-            run(saving(rows, cols, base[i]));
+        for (const int i : {0, 1}) {
+            run(saving(i == 0, base[i]));
             run({TERVAN_CLI_EXE, "export", base[i], "-o", base[i] + ".csv"});
         }
     }
@@ -86,7 +87,7 @@ struct Grids
 
 // A save killed at each of its system calls in turn (the n-th call of that name), from the
 // square grid to the wide one and back, under a name of 255 bytes. A mixed pair is caught.
-TEST(SaveFaults, KillAtEverySystemCallLeavesTheOldPairTheNewPairOrBackupsOpenOffers)
+TEST(SaveFaults, KillsLeaveTheOldPairTheNewPairOrBackupsOpenOffers)
 {
     const QString strace = QStandardPaths::findExecutable(QStringLiteral("strace"));
     if (strace.isEmpty())
@@ -99,7 +100,7 @@ TEST(SaveFaults, KillAtEverySystemCallLeavesTheOldPairTheNewPairOrBackupsOpenOff
     QFile::copy(grids.base[1] + ".nod", names.nod);
     EXPECT_EQ(std::get<ProjectFileData>(loadProjectFiles(names)).MisplacedNode, 182);
     for (const int back : {0, 1}) {
-        const QStringList save = saving(back ? 181 : 151, back ? 181 : 217, names.base);
+        const QStringList save = saving(back, names.base);
         grids.copy(back, names);
         EXPECT_EQ(run(QStringList{strace, "-o", trace} + save).first, 0);
         EXPECT_EQ(grids.found(names), back ? Square : Wide);
@@ -125,16 +126,9 @@ TEST(SaveFaults, KillAtEverySystemCallLeavesTheOldPairTheNewPairOrBackupsOpenOff
         EXPECT_GT(tally[Square] * tally[Wide] * tally[OffersBackups], 0);
         EXPECT_GT(tally[Square] + tally[Wide], 40);
     }
-}
-
-TEST(SaveFaults, FiftyRandomKillsDuringBackToBackSavesLeaveNoBrokenPair)
-{
-    const Grids grids;
-    QTemporaryDir dir;
-    const auto names = projectFileNames(dir.filePath(QStringLiteral("site")));
-    grids.copy(0, names);
+    // And killed at random during back-to-back saves.
     for (int i = 0; i < 50; ++i) {
-        run(saving(i % 2 ? 181 : 151, i % 2 ? 181 : 217, names.base), 5 + (i * 37) % 40);
+        run(saving(i % 2, names.base), 5 + (i * 37) % 40);
         EXPECT_NE(grids.found(names), Broken) << "kill " << i;
     }
 }
@@ -155,10 +149,7 @@ TEST(SaveFaults, FortyRacesOfTwoBatchImportsLeaveAWholePairAndTheLoserSaysSo)
             ASSERT_TRUE(r.waitForFinished());
             const QString err = QString::fromUtf8(r.readAllStandardError());
             losers += r.exitCode() != 0;
-            EXPECT_EQ(r.exitCode() == 0                ? 0
-                      : err.contains("กำลังถูกใช้งานโดย") ? 1
-                                                       : -1,
-                      r.exitCode());
+            EXPECT_TRUE(r.exitCode() == 0 || (r.exitCode() == 1 && err.contains("กำลังถูกใช้งานโดย")));
         }
         EXPECT_LT(grids.found(target), OffersBackups) << race;
     }
@@ -184,15 +175,14 @@ TEST_P(ReadOnly, SaveLeavesBothOldFilesByteIdentical)
     ASSERT_TRUE(QDir().mkdir(folder));
     grids.copy(0, names);
     for (const QString& f : {folder, names.gnd, names.nod})
-        ASSERT_EQ(::chown(QFile::encodeName(f).constData(), 65534, 65534) == 0,
-                  !asNobody.isEmpty());
+        ::chown(QFile::encodeName(f).constData(), 65534, 65534); // as root
     ::chmod(QFile::encodeName(names.nod).constData(), nodMode);
     ::chmod(QFile::encodeName(folder).constData(), folderMode);
     const auto state = [&] {
         return std::tuple(bytesOf(names.gnd), bytesOf(names.nod), entries(folder));
     };
     const auto before = state();
-    const auto [status, err] = run(asNobody + saving(151, 217, names.base));
+    const auto [status, err] = run(asNobody + saving(false, names.base));
     EXPECT_EQ(status, 1);
     EXPECT_TRUE(err.contains(QString::fromUtf8(says))) << err.toStdString();
     EXPECT_EQ(state(), before);
