@@ -43,31 +43,33 @@ QStringList saving(bool square, const QString& base)
 
 enum Found { Square, Wide, OffersBackups, Broken };
 
-// A 181 x 181 and a 151 x 217 grid with heights files, saved cleanly in a folder of their own,
-// to compare what a stopped save leaves with.
-struct Grids
+} // namespace
+
+// A 181 x 181 and a 151 x 217 grid with heights files, saved cleanly in a folder of their own
+// to compare with what a stopped save leaves, and a target pair in a folder of its own.
+class SaveFaults : public ::testing::Test
 {
-    QTemporaryDir dir;
-    QString base[2] = {dir.filePath("181"), dir.filePath("151")};
-    Grids()
+protected:
+    void SetUp() override
     {
-        ::chmod(QFile::encodeName(dir.path()).constData(), 0755);
+        for (const QString& d : {refs.path(), dir.path()})
+            ::chmod(QFile::encodeName(d).constData(), 0755);
         for (const int i : {0, 1}) {
             run(saving(i == 0, base[i]));
             run({TERVAN_CLI_EXE, "export", base[i], "-o", base[i] + ".csv"});
         }
     }
-    // Puts grid i in place of names.
-    void copy(int i, const ProjectFileNames& names) const
+    // Grid i alone in the target's folder.
+    void copy(int i)
     {
-        for (const QString& f : entries(QFileInfo(names.gnd).path()))
-            QFile::remove(QFileInfo(names.gnd).dir().filePath(f));
+        for (const QString& f : entries(dir.path()))
+            QFile::remove(dir.filePath(f));
         QFile::copy(base[i] + ".gnd", names.gnd);
         QFile::copy(base[i] + ".nod", names.nod);
     }
     // What Open makes of the pair: one grid exactly, or backups it offers to put back (and then
     // one of the grids); a pair that opens any other way is broken.
-    Found found(const ProjectFileNames& names) const
+    Found found()
     {
         const bool offered = inspectPair(names) == PairLeftover::Interrupted;
         const bool restored = !offered || restorePair(names);
@@ -81,29 +83,29 @@ struct Grids
         }
         return Broken;
     }
+
+    QTemporaryDir refs, dir;
+    QString base[2] = {refs.filePath("181"), refs.filePath("151")};
+    ProjectFileNames names = projectFileNames(dir.filePath(QString(83, QChar(0x0E01)) + "xx"));
 };
 
-} // namespace
-
-// A save killed at each of its system calls in turn (the n-th call of that name), from the
-// square grid to the wide one and back, under a name of 255 bytes. A mixed pair is caught.
-TEST(SaveFaults, KillsLeaveTheOldPairTheNewPairOrBackupsOpenOffers)
+// Killed at each system call of a save in turn (the n-th call of that name), from the square
+// grid to the wide one and back, under a name of 255 bytes; then at random during back-to-back
+// saves. A mixed pair would be caught.
+TEST_F(SaveFaults, KillsLeaveTheOldPairTheNewPairOrBackupsOpenOffers)
 {
     const QString strace = QStandardPaths::findExecutable(QStringLiteral("strace"));
     if (strace.isEmpty())
         GTEST_SKIP() << "strace is not installed";
-    const Grids grids;
-    QTemporaryDir dir;
-    const auto names = projectFileNames(dir.filePath(QString(83, QChar(0x0E01)) + "xx"));
-    const QString trace = grids.dir.filePath("trace");
-    QFile::copy(grids.base[0] + ".gnd", names.gnd);
-    QFile::copy(grids.base[1] + ".nod", names.nod);
+    QFile::copy(base[0] + ".gnd", names.gnd);
+    QFile::copy(base[1] + ".nod", names.nod);
     EXPECT_EQ(std::get<ProjectFileData>(loadProjectFiles(names)).MisplacedNode, 182);
+    const QString trace = refs.filePath("trace");
     for (const int back : {0, 1}) {
         const QStringList save = saving(back, names.base);
-        grids.copy(back, names);
+        copy(back);
         EXPECT_EQ(run(QStringList{strace, "-o", trace} + save).first, 0);
-        EXPECT_EQ(grids.found(names), back ? Square : Wide);
+        EXPECT_EQ(found(), back ? Square : Wide);
         EXPECT_EQ(entries(dir.path()).size(), 2); // nothing else stays
 
         std::map<QString, int> seen;
@@ -116,80 +118,69 @@ TEST(SaveFaults, KillsLeaveTheOldPairTheNewPairOrBackupsOpenOffers)
             const bool marker = m.captured(2).contains(QLatin1String("/save-"));
             if ((markers += marker) != 1 || marker || !count)
                 continue;
-            grids.copy(back, names);
-            const QString inject =
+            copy(back);
+            const auto inject =
                 QStringLiteral("inject=%1:signal=KILL:when=%2").arg(m.captured(1)).arg(count);
             run(QStringList{strace, "-o", "/dev/null", "-e", inject} + save);
-            ++tally[grids.found(names)];
+            ++tally[found()];
             EXPECT_EQ(tally[Broken], 0) << inject.toStdString();
         }
         EXPECT_GT(tally[Square] * tally[Wide] * tally[OffersBackups], 0);
         EXPECT_GT(tally[Square] + tally[Wide], 40);
     }
-    // And killed at random during back-to-back saves.
     for (int i = 0; i < 50; ++i) {
         run(saving(i % 2, names.base), 5 + (i * 37) % 40);
-        EXPECT_NE(grids.found(names), Broken) << "kill " << i;
+        EXPECT_NE(found(), Broken) << "kill " << i;
     }
 }
 
-// Two batch imports into one target at once: a whole grid each time, and a run that finds
-// the pair locked says who holds it and fails.
-TEST(SaveFaults, FortyRacesOfTwoBatchImportsLeaveAWholePairAndTheLoserSaysSo)
+// Two batch imports into one target at once, 40 times: a whole grid each time, and a run that
+// finds the pair locked says who holds it and fails.
+TEST_F(SaveFaults, RacesOfTwoBatchImportsLeaveAWholePairAndTheLoserSaysSo)
 {
-    const Grids grids;
-    const auto target = projectFileNames(grids.dir.filePath(QStringLiteral("target")));
     QProcess runs[2];
     int losers = 0;
     for (int race = 0; race < 40; ++race) {
         for (int i = 0; i < 2; ++i)
-            runs[i].start(TERVAN_CLI_EXE,
-                          {"import", grids.base[i], grids.base[i] + ".csv", "-o", target.base});
+            runs[i].start(TERVAN_CLI_EXE, {"import", base[i], base[i] + ".csv", "-o", names.base});
         for (auto& r : runs) {
             ASSERT_TRUE(r.waitForFinished());
             const QString err = QString::fromUtf8(r.readAllStandardError());
             losers += r.exitCode() != 0;
             EXPECT_TRUE(r.exitCode() == 0 || (r.exitCode() == 1 && err.contains("กำลังถูกใช้งานโดย")));
         }
-        EXPECT_LT(grids.found(target), OffersBackups) << race;
+        EXPECT_LT(found(), OffersBackups) << race;
     }
     EXPECT_GT(losers, 0); // the runs did overlap
 }
 
-// As a user other than root (nobody, via setpriv, when the test runs as root): a folder that
-// takes no new file, or a read-only ".nod", refuses the save and leaves both files.
-using ReadOnly = ::testing::TestWithParam<std::tuple<int, int, const char*>>;
-
-TEST_P(ReadOnly, SaveLeavesBothOldFilesByteIdentical)
+// As a user other than the files' owner (nobody, via setpriv, when the test runs as root): a
+// folder that takes no new file, or a read-only ".nod", refuses the save and leaves both files.
+TEST_F(SaveFaults, ReadOnlyFolderOrNodLeavesBothOldFilesByteIdentical)
 {
-    const auto& [folderMode, nodMode, says] = GetParam();
     QStringList asNobody;
     if (::geteuid() == 0)
         asNobody = {QStandardPaths::findExecutable("setpriv"), "--reuid=65534", "--regid=65534",
                     "--clear-groups", "--"};
     if (!asNobody.isEmpty() && asNobody.first().isEmpty())
         GTEST_SKIP() << "running as root without setpriv to become nobody";
-    const Grids grids;
-    const QString folder = grids.dir.filePath(QStringLiteral("p"));
-    const auto names = projectFileNames(folder + QStringLiteral("/site"));
-    ASSERT_TRUE(QDir().mkdir(folder));
-    grids.copy(0, names);
-    for (const QString& f : {folder, names.gnd, names.nod})
-        ::chown(QFile::encodeName(f).constData(), 65534, 65534); // as root
-    ::chmod(QFile::encodeName(names.nod).constData(), nodMode);
-    ::chmod(QFile::encodeName(folder).constData(), folderMode);
-    const auto state = [&] {
-        return std::tuple(bytesOf(names.gnd), bytesOf(names.nod), entries(folder));
-    };
-    const auto before = state();
-    const auto [status, err] = run(asNobody + saving(false, names.base));
-    EXPECT_EQ(status, 1);
-    EXPECT_TRUE(err.contains(QString::fromUtf8(says))) << err.toStdString();
-    EXPECT_EQ(state(), before);
-    ::chmod(QFile::encodeName(folder).constData(), 0755);
+    for (const auto& [folderMode, nodMode, says] : {std::tuple(0555, 0644, "ไม่อนุญาตให้สร้างแฟ้มใหม่"),
+                                                    {0555, 0444, "ไม่สามารถบันทึกแฟ้ม"},
+                                                    {0755, 0444, "ไม่สามารถบันทึกแฟ้ม"}}) {
+        ::chmod(QFile::encodeName(dir.path()).constData(), 0755);
+        copy(0);
+        for (const QString& f : {dir.path(), names.gnd, names.nod})
+            ::chown(QFile::encodeName(f).constData(), 65534, 65534);
+        ::chmod(QFile::encodeName(names.nod).constData(), nodMode);
+        ::chmod(QFile::encodeName(dir.path()).constData(), folderMode);
+        const auto state = [&] {
+            return std::tuple(bytesOf(names.gnd), bytesOf(names.nod), entries(dir.path()));
+        };
+        const auto before = state();
+        const auto [status, err] = run(asNobody + saving(false, names.base));
+        EXPECT_EQ(status, 1);
+        EXPECT_TRUE(err.contains(QString::fromUtf8(says))) << err.toStdString();
+        EXPECT_EQ(state(), before);
+    }
+    ::chmod(QFile::encodeName(dir.path()).constData(), 0755);
 }
-
-INSTANTIATE_TEST_SUITE_P(Cases, ReadOnly,
-                         ::testing::Values(std::tuple(0555, 0644, "ไม่อนุญาตให้สร้างแฟ้มใหม่"),
-                                           std::tuple(0555, 0444, "site.nod"),
-                                           std::tuple(0755, 0444, "site.nod")));
