@@ -1,6 +1,7 @@
 #include "project/projectfile.h"
 
 #include "common/messages.h"
+#include "project/controldata.h"
 #include "project/projectpair.h"
 
 #include <QDir>
@@ -193,29 +194,21 @@ bool hardLink(const QString& from, const QString& to)
 #endif
 }
 
-// The coordinate `steps` spacings from the origin, summed in floats as the grid is laid out.
-float gridCoordinate(int steps, qint16 spacing)
+// The nodes where the control data lays them out.
+std::vector<NodePoint> gridNodes(const ProjectFileData& data)
 {
-    float v = 0;
-    for (int i = 0; i < steps; ++i)
-        v = v + float(spacing);
-    return v;
+    Project grid = startupProject();
+    applyControlData(grid, {data.GridSpacing, data.GridRows, data.GridCols, 0});
+    return grid.Nodes;
 }
 
 // Nodes lie row by row on the grid; a node elsewhere shows a ".nod" from another project.
 int firstMisplacedNode(const ProjectFileData& data)
 {
-    int n = 0;
-    float y = 0;
-    for (int r = 1; r <= data.GridRows; ++r) {
-        float x = 0;
-        for (int k = 1; k <= data.GridCols; ++k) {
-            ++n;
-            if (data.Nodes[n].X != x || data.Nodes[n].Y != y)
-                return n;
-            x = x + float(data.GridSpacing);
-        }
-        y = y + float(data.GridSpacing);
+    const std::vector<NodePoint> grid = gridNodes(data);
+    for (int n = 1; n <= data.NodeCount; ++n) {
+        if (data.Nodes[n].X != grid[n].X || data.Nodes[n].Y != grid[n].Y)
+            return n;
     }
     return 0;
 }
@@ -323,9 +316,9 @@ QString misplacedNodeText(const ProjectFileData& data, const ProjectFileNames& n
 {
     const int n = data.MisplacedNode;
     const NodePoint& node = data.Nodes.at(n);
-    return msg::nodeOffGrid(QDir::toNativeSeparators(names.nod), n, node.X, node.Y,
-                            gridCoordinate((n - 1) % data.GridCols, data.GridSpacing),
-                            gridCoordinate((n - 1) / data.GridCols, data.GridSpacing));
+    const NodePoint place = gridNodes(data).at(n);
+    return msg::nodeOffGrid(QDir::toNativeSeparators(names.nod), n, node.X, node.Y, place.X,
+                            place.Y);
 }
 
 std::variant<ProjectFileData, FileError> loadProjectFiles(const ProjectFileNames& names)

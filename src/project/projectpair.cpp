@@ -117,7 +117,7 @@ QString ProjectLock::holder() const
     QString host, app;
     if (!m_file.getLockInfo(&pid, &host, &app))
         return {};
-    return QStringLiteral("%1 (PID %2) @ %3")
+    return QStringLiteral("%1 (PID %2) บนเครื่อง %3")
         .arg(app.isEmpty() ? QStringLiteral("?") : app)
         .arg(pid)
         .arg(host);
