@@ -460,6 +460,7 @@ void MainWindow::mnuFileOpen_Click(const QString& fileName)
             QDir::toNativeSeparators(error->file == ProjectFile::Gnd ? names.gnd : names.nod);
         m_prompts->notice(error->problem == FileProblem::CannotOpen ? msg::cannotOpenFile(name)
                                                                     : msg::fileMalformed(name));
+        m_guard->refused();
         emit projectRefused(names.gnd);
         return;
     }

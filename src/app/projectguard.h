@@ -24,6 +24,8 @@ public:
     std::optional<bool> beforeSave(const ProjectFileNames& names);
     // After a successful open or save of names.
     void settled(const ProjectFileNames& names);
+    // After an open that was refused: the pair it was for is not held.
+    void refused() { m_pending.reset(); }
     void release();
 
 private:
