@@ -9,6 +9,7 @@
 #include "app/menukeys.h"
 #include "app/picturedrawing.h"
 #include "app/printerchoice.h"
+#include "app/projectguard.h"
 
 #include "app/toolbaricons.h"
 #include "common/messages.h"
@@ -143,6 +144,7 @@ MainWindow::MainWindow(std::unique_ptr<Prompts> prompts, QWidget* parent)
         m_prompts = std::make_unique<WidgetPrompts>(this);
     m_history = new ProjectHistory(m_project, this);
     m_unsaved = new UnsavedChanges(this, *m_prompts, *m_history, [this] { return saveProject(); });
+    m_guard = std::make_unique<ProjectGuard>(*m_prompts);
     // Undo and redo leave the node list on its node.
     connect(m_history, &ProjectHistory::projectChanged, this, [this] { projectReplaced(true); });
     buildCentralArea();
@@ -455,6 +457,7 @@ void MainWindow::mnuFileNew_Click()
     // The save dialog starts in the last folder, never on the last project's name.
     if (!m_lastFileName.isEmpty())
         m_lastFileName = QFileInfo(m_lastFileName).absolutePath();
+    m_guard->release();
     setWindowTitle(Caption + ModifiedMark);
     projectReplaced();
 }
@@ -470,6 +473,7 @@ void MainWindow::mnuFileOpen_Click(const QString& fileName)
         return;
     m_lastFileName = picked;
     const ProjectFileNames names = projectFileNames(picked);
+    m_guard->opening(names);
     // Everything is read before anything changes, so a bad file leaves the project as it was.
     auto loaded = loadProjectFiles(names);
     if (const auto* error = std::get_if<FileError>(&loaded)) {
@@ -477,10 +481,15 @@ void MainWindow::mnuFileOpen_Click(const QString& fileName)
             QDir::toNativeSeparators(error->file == ProjectFile::Gnd ? names.gnd : names.nod);
         m_prompts->notice(error->problem == FileProblem::CannotOpen ? msg::cannotOpenFile(name)
                                                                     : msg::fileMalformed(name));
+        m_guard->refused();
         emit projectRefused(names.gnd);
         return;
     }
-    applyOpenedProject(m_project, std::get<ProjectFileData>(std::move(loaded)), names);
+    auto& data = std::get<ProjectFileData>(loaded);
+    if (data.MisplacedNode != 0)
+        m_prompts->notice(misplacedNodeText(data, names));
+    applyOpenedProject(m_project, std::move(data), names);
+    m_guard->settled(names);
     setEditingEnabled(true);
     setWindowTitle(captionFor(names));
     m_history->startOver();
@@ -519,11 +528,14 @@ bool MainWindow::saveProject(bool askName)
             }
         }
     }
-    if (const auto failed = saveProjectFiles(m_project, names)) {
-        m_prompts->notice(msg::cannotSaveFile(
-            QDir::toNativeSeparators(*failed == ProjectFile::Gnd ? names.gnd : names.nod)));
+    const auto lockHeld = m_guard->beforeSave(names);
+    if (!lockHeld)
+        return false;
+    if (const auto failed = saveProjectPair(m_project, names, *lockHeld)) {
+        m_prompts->notice(saveFailureText(*failed, names));
         return false;
     }
+    m_guard->settled(names);
     m_project.DataFileBase = names.base;
     m_project.GndFileName = names.gnd;
     m_project.NodFileName = names.nod;

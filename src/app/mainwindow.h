@@ -29,6 +29,7 @@ class PrinterChoice;
 class UnsavedChanges;
 class HeightsCommands;
 class ProjectHistory;
+class ProjectGuard;
 
 // frmMain: the program's one top-level window. It owns the project, builds the menu bar and the
 // toolbar from their tables, dispatches every item to its command, and redraws the picture of
@@ -146,6 +147,7 @@ private:
     // Exit has asked already; closing the window must not ask again.
     bool m_leaving = false;
     HeightsCommands* m_heights = nullptr;
+    std::unique_ptr<ProjectGuard> m_guard;
     // The file dialogs start from the name picked last.
     QString m_lastFileName;
 };

@@ -2,6 +2,7 @@
 
 #include "common/messages.h"
 #include "project/projectfile.h"
+#include "project/projectpair.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -124,6 +125,14 @@ bool outputUsable(const QString& name, QTextStream& err)
 std::optional<Project> openProject(const QString& name, QTextStream& err)
 {
     const ProjectFileNames names = projectFileNames(name);
+    // Half a save is never read as a project; the window offers to put the old pair back.
+    if (ProjectLock lock(names.gnd); lock.take() != ProjectLock::State::HeldElsewhere &&
+                                     inspectPair(names) == PairLeftover::Interrupted) {
+        fail(err) << msg::restoreInWindow(
+                         msg::saveWasInterrupted(QDir::toNativeSeparators(names.gnd)))
+                  << '\n';
+        return std::nullopt;
+    }
     auto loaded = loadProjectFiles(names);
     if (const auto* error = std::get_if<FileError>(&loaded)) {
         const QString path = error->file == ProjectFile::Gnd ? names.gnd : names.nod;
@@ -142,8 +151,11 @@ std::optional<Project> openProject(const QString& name, QTextStream& err)
         fail(err) << msg::cannotOpenFile(file) << (reason.isEmpty() ? "" : ": ") << reason << '\n';
         return std::nullopt;
     }
+    auto& data = std::get<ProjectFileData>(loaded);
+    if (data.MisplacedNode != 0)
+        err << misplacedNodeText(data, names) << '\n';
     Project p = startupProject();
-    applyOpenedProject(p, std::get<ProjectFileData>(std::move(loaded)), names);
+    applyOpenedProject(p, std::move(data), names);
     return p;
 }
 

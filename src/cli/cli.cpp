@@ -487,10 +487,8 @@ int importHeights(const QStringList& args, QTextStream& out, QTextStream& err)
     const auto& heights = std::get<std::vector<NodeHeight>>(read);
     applyHeights(*project, heights);
     const ProjectFileNames target = projectFileNames(w->values.value(QStringLiteral("-o")));
-    if (const auto failed = saveProjectFiles(*project, target)) {
-        fail(err) << msg::cannotSaveFile(QDir::toNativeSeparators(
-                         *failed == ProjectFile::Gnd ? target.gnd : target.nod))
-                  << '\n';
+    if (const auto failed = saveProjectPair(*project, target)) {
+        fail(err) << saveFailureText(*failed, target) << '\n';
         return 1;
     }
     out << "imported " << heights.size() << '\n';

@@ -1,9 +1,14 @@
 #include "project/projectfile.h"
 
+#include "common/messages.h"
+#include "project/controldata.h"
+#include "project/projectpair.h"
+
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
-#include <QSaveFile>
+#include <QStandardPaths>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QtEndian>
@@ -11,6 +16,10 @@
 #include <bit>
 #include <cmath>
 #include <utility>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 namespace tervan {
 
@@ -127,34 +136,81 @@ bool isRegularOrMissing(const QString& fileName)
     return info.isFile();
 }
 
-// The new bytes over the start of the old file, its longer tail kept. Nothing is replaced until
-// commit(), so both files can be prepared before either changes. The old file is read in full
-// first, since a folder that takes no temporary file makes the save write in place.
-bool prepareOverlay(QSaveFile& out, const QString& fileName, const QByteArray& bytes)
+// A link is followed, so the file it names is replaced and the link stays.
+QString resolved(const QString& fileName)
 {
-    if (!isRegularOrMissing(fileName))
-        return false;
+    const QFileInfo info(fileName);
+    return info.isSymLink() ? info.canonicalFilePath() : fileName;
+}
+
+// The new bytes over the start of the old file, its longer tail kept.
+std::optional<QByteArray> overlay(const QString& fileName, const QByteArray& bytes)
+{
     QByteArray content = bytes;
-    if (QFileInfo::exists(fileName)) {
-        QFile old(fileName);
-        if (!old.open(QIODevice::ReadOnly))
-            return false;
-        const QByteArray oldBytes = old.readAll();
-        if (old.error() != QFileDevice::NoError)
-            return false;
-        if (oldBytes.size() > bytes.size())
-            content.append(oldBytes.constData() + bytes.size(), oldBytes.size() - bytes.size());
+    if (!QFileInfo::exists(fileName))
+        return content;
+    QFile old(fileName);
+    if (!old.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray oldBytes = old.readAll();
+    if (old.error() != QFileDevice::NoError)
+        return std::nullopt;
+    if (oldBytes.size() > bytes.size())
+        content.append(oldBytes.constData() + bytes.size(), oldBytes.size() - bytes.size());
+    return content;
+}
+
+enum class Written { Done, Failed, FolderRefuses };
+
+// A new file that is on the disk, not only in the system's cache, before it takes a name.
+Written writeSynced(const QString& fileName, const QByteArray& bytes, const QString& like)
+{
+    QFile::remove(fileName); // left by a save that was stopped; the lock is ours
+    QFile out(fileName);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        const QFileInfo folder(QFileInfo(like).absolutePath());
+        return folder.isDir() && !folder.isWritable() ? Written::FolderRefuses : Written::Failed;
     }
-    out.setDirectWriteFallback(true);
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
-    // Qt buffers small writes and a failing flush does not stop commit(): check both here.
-    if (out.write(content) != content.size() || !out.flush() ||
-        out.error() != QFileDevice::NoError) {
-        out.cancelWriting();
-        return false;
+    if (QFileInfo::exists(like))
+        out.setPermissions(QFileInfo(like).permissions());
+    bool ok = out.write(bytes) == bytes.size() && out.flush();
+#ifdef Q_OS_UNIX
+    ok = ok && ::fsync(out.handle()) == 0;
+#endif
+    out.close();
+    ok = ok && out.error() == QFileDevice::NoError;
+    if (!ok)
+        out.remove();
+    return ok ? Written::Done : Written::Failed;
+}
+
+bool hardLink(const QString& from, const QString& to)
+{
+    QFile::remove(to);
+#ifdef Q_OS_UNIX
+    return ::link(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+#else
+    return QFile::copy(from, to);
+#endif
+}
+
+// The nodes where the control data lays them out.
+std::vector<NodePoint> gridNodes(const ProjectFileData& data)
+{
+    Project grid = startupProject();
+    applyControlData(grid, {data.GridSpacing, data.GridRows, data.GridCols, 0});
+    return grid.Nodes;
+}
+
+// Nodes lie row by row on the grid; a node elsewhere shows a ".nod" from another project.
+int firstMisplacedNode(const ProjectFileData& data)
+{
+    const std::vector<NodePoint> grid = gridNodes(data);
+    for (int n = 1; n <= data.NodeCount; ++n) {
+        if (data.Nodes[n].X != grid[n].X || data.Nodes[n].Y != grid[n].Y)
+            return n;
     }
-    return true;
+    return 0;
 }
 
 } // namespace
@@ -257,7 +313,17 @@ std::variant<ProjectFileData, FileError> readProject(QIODevice& gnd, QIODevice& 
             return FileError{ProjectFile::Nod, FileProblem::Malformed};
         data.Nodes[n] = node;
     }
+    data.MisplacedNode = firstMisplacedNode(data);
     return data;
+}
+
+QString misplacedNodeText(const ProjectFileData& data, const ProjectFileNames& names)
+{
+    const int n = data.MisplacedNode;
+    const NodePoint& node = data.Nodes.at(n);
+    const NodePoint place = gridNodes(data).at(n);
+    return msg::nodeOffGrid(QDir::toNativeSeparators(names.nod), n, node.X, node.Y, place.X,
+                            place.Y);
 }
 
 std::variant<ProjectFileData, FileError> loadProjectFiles(const ProjectFileNames& names)
@@ -277,21 +343,108 @@ std::variant<ProjectFileData, FileError> loadProjectFiles(const ProjectFileNames
     return readProject(gnd, nod);
 }
 
+std::optional<SaveError> saveProjectPair(const Project& p, const ProjectFileNames& picked,
+                                         bool lockHeld)
+{
+    const ProjectFileNames names{picked.base, resolved(picked.gnd), resolved(picked.nod)};
+    const std::pair<QString, ProjectFile> files[] = {{names.gnd, ProjectFile::Gnd},
+                                                     {names.nod, ProjectFile::Nod}};
+    for (const auto& [name, file] : files) {
+        const QFileInfo info(name);
+        if (!isRegularOrMissing(name) || (info.exists() && !info.isWritable()))
+            return SaveError{file, SaveProblem::Write, {}};
+    }
+
+    // Held for the whole save, so two saves of one pair never mix their files.
+    ProjectLock lock(names.gnd);
+    if (!lockHeld) {
+        switch (lock.take()) {
+        case ProjectLock::State::Held:
+            break;
+        case ProjectLock::State::HeldElsewhere:
+            return SaveError{ProjectFile::Gnd, SaveProblem::Locked, lock.holder()};
+        case ProjectLock::State::FolderRefuses:
+            return SaveError{ProjectFile::Gnd, SaveProblem::FolderRefuses, {}};
+        case ProjectLock::State::Failed:
+            return SaveError{ProjectFile::Gnd, SaveProblem::Write, {}};
+        }
+    }
+
+    const QByteArray encoded[] = {encodeHeader(p), encodeNodes(p)};
+    QString fresh[2], backup[2];
+    const auto cleanUp = [&] {
+        for (const QString& side : {fresh[0], fresh[1], backup[0], backup[1]}) {
+            if (!side.isEmpty())
+                QFile::remove(side);
+        }
+    };
+    for (int i = 0; i < 2; ++i) {
+        const auto& [name, file] = files[i];
+        const auto content = overlay(name, encoded[i]);
+        if (!content)
+            return cleanUp(), SaveError{file, SaveProblem::Write, {}};
+        fresh[i] = sideFileName(name, ".new");
+        const Written written = writeSynced(fresh[i], *content, name);
+        if (written != Written::Done) {
+            cleanUp();
+            return SaveError{file,
+                             written == Written::FolderRefuses ? SaveProblem::FolderRefuses
+                                                               : SaveProblem::Write,
+                             {}};
+        }
+    }
+
+    // The old pair keeps second names until both new files have theirs; a stop in between
+    // leaves a pair Open can put back.
+    if (QFileInfo::exists(names.gnd) && QFileInfo::exists(names.nod)) {
+        for (int i = 0; i < 2; ++i) {
+            backup[i] = sideFileName(files[i].first, ".bak");
+            if (!hardLink(files[i].first, backup[i]))
+                return cleanUp(), SaveError{files[i].second, SaveProblem::Write, {}};
+        }
+        syncFolder(names.gnd);
+    }
+    if (!renameOver(fresh[0], names.gnd))
+        return cleanUp(), SaveError{ProjectFile::Gnd, SaveProblem::Write, {}};
+    if (!renameOver(fresh[1], names.nod)) {
+        if (!backup[0].isEmpty())
+            renameOver(backup[0], names.gnd);
+        cleanUp();
+        syncFolder(names.gnd);
+        return SaveError{ProjectFile::Nod, SaveProblem::Write, {}};
+    }
+    syncFolder(names.gnd);
+    for (const QString& b : backup) {
+        if (!b.isEmpty())
+            QFile::remove(b);
+    }
+    syncFolder(names.gnd);
+    return std::nullopt;
+}
+
 std::optional<ProjectFile> saveProjectFiles(const Project& p, const ProjectFileNames& names)
 {
-    QSaveFile gnd(names.gnd);
-    if (!prepareOverlay(gnd, names.gnd, encodeHeader(p)))
-        return ProjectFile::Gnd;
-    QSaveFile nod(names.nod);
-    if (!prepareOverlay(nod, names.nod, encodeNodes(p)))
-        return ProjectFile::Nod;
-    // Both are written in full before either replaces its file; only a failing rename of the
-    // second can still leave a new header beside old nodes.
-    if (!gnd.commit())
-        return ProjectFile::Gnd;
-    if (!nod.commit())
-        return ProjectFile::Nod;
+    if (const auto failure = saveProjectPair(p, names))
+        return failure->file;
     return std::nullopt;
+}
+
+QString saveFailureText(const SaveError& failure, const ProjectFileNames& names)
+{
+    const QString gnd = QDir::toNativeSeparators(names.gnd);
+    switch (failure.problem) {
+    case SaveProblem::Locked:
+        return msg::projectLocked(gnd, failure.holder);
+    case SaveProblem::FolderRefuses:
+        return msg::folderTakesNoNewFiles(
+            QDir::toNativeSeparators(QFileInfo(names.gnd).absolutePath()),
+            QDir::toNativeSeparators(
+                QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)));
+    case SaveProblem::Write:
+        break;
+    }
+    return msg::cannotSaveFile(
+        QDir::toNativeSeparators(failure.file == ProjectFile::Gnd ? names.gnd : names.nod));
 }
 
 void takeFileData(Project& p, ProjectFileData data)

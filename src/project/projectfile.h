@@ -48,7 +48,13 @@ struct ProjectFileData
     qint16 NodeCount = 0;
     float ContourInterval = 0;
     std::vector<NodePoint> Nodes; // indices 0..NodeCount, index 0 zero
+    // The first node whose X, Y is not its place on the header's grid (0: none), as when the
+    // two files come from different saves.
+    int MisplacedNode = 0;
 };
+
+// The warning Open gives for a pair whose nodes do not lie on the header's grid.
+QString misplacedNodeText(const ProjectFileData& data, const ProjectFileNames& names);
 
 enum class ProjectFile { Gnd, Nod };
 enum class FileProblem {
@@ -75,10 +81,29 @@ std::variant<ProjectFileData, FileError> readProject(QIODevice& gnd, QIODevice& 
 // Opens the two files read-only and reads them.
 std::variant<ProjectFileData, FileError> loadProjectFiles(const ProjectFileNames& names);
 
+enum class SaveProblem {
+    Write,         // a file could not be read, written or renamed
+    Locked,        // another program holds the pair's lock
+    FolderRefuses, // the folder takes no new file, so nothing could be replaced safely
+};
+
+struct SaveError
+{
+    ProjectFile file;
+    SaveProblem problem;
+    QString holder; // who holds the lock
+};
+
 // Writes the header over the start of the ".gnd" file and the node records over the start of
-// the ".nod" file, keeping any longer old tail, each file replaced atomically. Returns the
-// first file that could not be written.
+// the ".nod" file, keeping any longer old tail. Both new files reach the disk under hidden
+// names first, the old pair is kept under backup names, and the two renames follow each
+// other; a failure leaves both old files as they were. The pair's lock is taken for the save
+// unless the caller already holds it.
+std::optional<SaveError> saveProjectPair(const Project& p, const ProjectFileNames& names,
+                                         bool lockHeld = false);
+// The same, answering only the first file that could not be written.
 std::optional<ProjectFile> saveProjectFiles(const Project& p, const ProjectFileNames& names);
+QString saveFailureText(const SaveError& failure, const ProjectFileNames& names);
 
 // Puts the header and the nodes into the project; nothing else changes.
 void takeFileData(Project& p, ProjectFileData data);

@@ -167,6 +167,27 @@ TEST(FileCommands, FailedSaveIsReportedAndNeverTakenAsSaved)
     EXPECT_EQ(w.window.windowTitle().remove(QStringLiteral("[*]")), QStringLiteral("TERVAN"));
 }
 
+// A window holds the pair it saved: a second window saving over it is told who holds it and
+// asked; the first, saving over a pair changed on disk since, is asked too. No keeps the files.
+TEST(FileCommands, SavingOverAPairHeldOrChangedElsewhereAsksFirst)
+{
+    Window w, other;
+    w.makeProject();
+    w.save(w.path("site"));
+    other.makeProject();
+    other.prompts->answers << true; // replace the existing files
+    other.save(w.path("site"));
+    EXPECT_TRUE(other.prompts->questions.last().contains(QStringLiteral("กำลังถูกใช้งานโดย")));
+    QFile nod(w.path("site.nod"));
+    ASSERT_TRUE(nod.open(QIODevice::Append) && nod.write("x") == 1);
+    nod.close();
+    w.prompts->answers << true;
+    w.save(w.path("site"));
+    EXPECT_EQ(w.prompts->questions.last(),
+              msg::pairChangedOnDisk(QDir::toNativeSeparators(w.path("site.gnd"))));
+    EXPECT_EQ(bytesOf(w.path("site.nod")).size(), 6 * 12 + 1);
+}
+
 TEST(FileCommands, NodeListFollowsTheProjectItWasOpenedFor)
 {
     Window w;
