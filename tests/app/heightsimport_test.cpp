@@ -95,8 +95,8 @@ TEST(OrderQuestion, IsAnsweredFromTheKeyboard)
         for (int n = 1; n <= 6; ++n)
             z.push_back(in.project.Nodes[n].Z);
         EXPECT_EQ(z, c.z);
-        EXPECT_EQ(in.listed.mid(1),
-                  z[1] == 50 ? QStringList() : QStringList{"จุดที่ 1", "จุดที่ 3", "จุดที่ 5–6"});
+        const QStringList untouched{"จุดที่ 1", "จุดที่ 3", "จุดที่ 5–6"};
+        EXPECT_EQ(in.listed.mid(1), z[1] == 50 ? QStringList() : untouched);
     }
 }
 

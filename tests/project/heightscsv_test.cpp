@@ -160,13 +160,13 @@ struct ReadCase
 {
     const char* name;
     QByteArray file;
-    std::vector<NodeHeight> heights;  // taken, in file order
-    std::vector<int> errorLines = {}; // the first lines reported, when refused
-    const char16_t* reason = u"";     // in the first error, the note, or the last error
-    std::size_t errorCount = 0;       // all the reported lines, when more than errorLines
-    const char* columns = nullptr;    // the order given
-    int side = 0;                     // a square grid of side x side nodes instead of 10 x 12
-    int ask = 0;                      // the fields of a file whose order is asked for
+    std::vector<NodeHeight> heights = {}; // taken, in file order
+    std::vector<int> errorLines = {};     // the first lines reported, when refused
+    const char16_t* reason = u"";         // in the first error, the note, or the last error
+    std::size_t errorCount = 0;           // all the reported lines, when more than errorLines
+    const char* columns = nullptr;        // the order given
+    int side = 0;                         // a square grid of side x side nodes instead of 10 x 12
+    int ask = 0;                          // the fields of a file whose order is asked for
 };
 
 class Reading : public ::testing::TestWithParam<ReadCase>
