@@ -86,6 +86,7 @@ struct Layout
     int lastSkipped = 0;  // lines before the header that were skipped, up to this one
     qsizetype fields = 0; // per line
     std::optional<CsvColumns> named;
+    qsizetype headerFields = 0; // of a header that names no order
 };
 
 bool isNumber(const QStringList& fields, int index, CsvSeparator separator)
@@ -121,7 +122,8 @@ Layout layoutOf(const std::vector<SampleLine>& sample)
     Layout layout;
     if (sample.empty())
         return layout;
-    layout.separator = detectCsvSeparator(texts);
+    // The later lines are data; notes above them should not choose the separator.
+    layout.separator = detectCsvSeparator(texts.mid(texts.size() / 2));
     const CsvSplit first = splitCsvLine(sample.front().text, layout.separator, MaxFields);
     layout.fields = first.count;
     // A header has a field that is no number at all and none that reads as one; a first line
@@ -132,8 +134,13 @@ Layout layoutOf(const std::vector<SampleLine>& sample)
         text = text || kind == CsvNumber::Kind::Text;
         number = number || kind == CsvNumber::Kind::Number;
     }
-    if (first.problem == CsvSplit::Problem::None && text && !number)
+    if (first.problem == CsvSplit::Problem::None && text && !number) {
         layout.headerLine = sample.front().number;
+        // The data decide the columns; a header of another width is said once, on its line.
+        if (sample.size() > 1)
+            layout.fields = splitCsvLine(sample[1].text, layout.separator, MaxFields).count;
+        layout.headerFields = first.count;
+    }
     return layout;
 }
 
@@ -251,6 +258,10 @@ HeightsRead readHeightsCsv(QIODevice& in, const Project& p, const HeightsCsvOpti
     const Layout layout = layoutOf(sample);
     const CsvSeparator separator = layout.separator;
     const qsizetype fields = layout.fields;
+    if (layout.headerFields != 0 && layout.headerFields != fields)
+        return Errors{{layout.headerLine, QStringLiteral("หัวตารางมี %1 ช่อง แต่บรรทัดข้อมูลมี %2 ช่อง")
+                                              .arg(layout.headerFields)
+                                              .arg(fields)}};
 
     std::optional<CsvColumns> columns = layout.named;
     if (options.columns) {

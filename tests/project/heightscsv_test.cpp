@@ -232,6 +232,8 @@ INSTANTIATE_TEST_SUITE_P(
                  {{1, 100}, {2, 101}},
                  {},
                  u"ข้ามบรรทัดที่ 1 ถึง 3"},
+        ReadCase{
+            "NoteAboveBlankData", "Site; A\n0 0 1\n10 0 2\n110 0 3\n", {}, {1}, u"หัวตารางมี 2 ช่อง"},
         ReadCase{"OnlyTheNorthFirstOrderFitsTheGrid", "0,110,5\n", {{12, 5}}},
         ReadCase{.name = "SquareGridAsks", .file = "0,10,5\n20,30,6\n", .side = 10, .ask = 3},
         ReadCase{.name = "Diagonal",
