@@ -73,8 +73,8 @@ double DesignDialogBase::contourInterval() const
     return m_chkContours->isChecked() ? double(m_project.ContourInterval) : 0;
 }
 
-void DesignDialogBase::show(const Earthwork& e, double k, std::vector<SummaryLine> lines,
-                            CutFillMap map)
+void DesignDialogBase::showFigures(const Earthwork& e, double k, std::vector<SummaryLine> lines,
+                                   CutFillMap map)
 {
     m_earthwork = e;
     m_k = k;
@@ -115,7 +115,7 @@ void CompareDialog::recompute()
     CutFillMap map;
     map.depth = depthGrid(earthworkGrid(m_project), m_design);
     const Earthwork e = depthEarthwork(map.depth);
-    show(e, *k, comparisonSummary(e, *k, m_designName), std::move(map));
+    showFigures(e, *k, comparisonSummary(e, *k, m_designName), std::move(map));
 }
 
 PadDialog::PadDialog(const Project& project, Prompts& prompts, QWidget* parent)
@@ -156,9 +156,14 @@ void PadDialog::recompute()
     const EarthworkGrid ground = earthworkGrid(m_project);
     const PadRect rect{corner[0], corner[1], corner[2], corner[3]};
     if (!rect.fits(ground)) {
+        // The box to mend: one off the grid, else the last of a pair that holds no cell.
+        const int wrong = rect.c0 < 0                                    ? 0
+                          : rect.r0 < 0                                  ? 1
+                          : rect.c1 >= ground.cols || rect.c1 <= rect.c0 ? 2
+                                                                         : 3;
         m_prompts.notice(msg::InputError);
-        m_txtCorner[0]->setFocus();
-        m_txtCorner[0]->selectAll();
+        m_txtCorner[wrong]->setFocus();
+        m_txtCorner[wrong]->selectAll();
         return;
     }
     const auto hc = readBox(m_txtCutSlope, m_prompts, isBatterRun);
@@ -173,7 +178,7 @@ void PadDialog::recompute()
         return;
     m_pad = balance ? balancedPad(ground, rect, {*hc, *hf}, *k)
                     : padAt(ground, rect, *level, {*hc, *hf}, *k);
-    show(m_pad.earthwork, *k, padSummary(m_pad), padMap(ground, m_pad, 0));
+    showFigures(m_pad.earthwork, *k, padSummary(m_pad), padMap(ground, m_pad, 0));
 }
 
 } // namespace tervan

@@ -25,7 +25,7 @@ protected:
                      QWidget* parent);
     // The table and map, below `above` when given.
     QWidget* body(QWidget* above = nullptr);
-    void show(const Earthwork& e, double k, std::vector<SummaryLine> lines, CutFillMap map);
+    void showFigures(const Earthwork& e, double k, std::vector<SummaryLine> lines, CutFillMap map);
     void drawMap();
     double contourInterval() const;
 
