@@ -304,22 +304,6 @@ INSTANTIATE_TEST_SUITE_P(
                                    }}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(DesignFile, BadFilesGiveTheirReasons)
-{
-    const Project site = flatSite();
-    QTemporaryDir dir;
-    const auto missing = loadDesignSurface(site, dir.filePath(QStringLiteral("none.csv")));
-    ASSERT_TRUE(std::holds_alternative<QStringList>(missing));
-    EXPECT_TRUE(std::get<QStringList>(missing).value(0).contains(QStringLiteral("none.csv")));
-    QFile f(dir.filePath(QStringLiteral("bad.csv")));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("1,4.5\n2,abc\n");
-    f.close();
-    const auto bad = loadDesignSurface(site, f.fileName());
-    ASSERT_TRUE(std::holds_alternative<QStringList>(bad));
-    EXPECT_TRUE(std::get<QStringList>(bad).join('\n').contains(QStringLiteral("bad.csv:2")));
-}
-
 namespace {
 
 // Depth 1 - 0.08 x on a 3 x 3 grid at 10 m: the zero line runs up x = 12.5.
@@ -362,33 +346,6 @@ TEST(CutFillMap, FillsCutsAndFillsInTheirHuesWithTheZeroLineBold)
     }
     EXPECT_EQ(bold, 6);
 }
-
-struct RampCase
-{
-    double deepest;
-    double step;
-    int deepestClass;
-};
-
-class Ramp : public testing::TestWithParam<RampCase>
-{
-};
-
-TEST_P(Ramp, RoundClassesCoverTheDeepestNode)
-{
-    const RampCase c = GetParam();
-    const CutFillRamp r = cutFillRamp({2, 2, 1, {0, c.deepest, -c.deepest / 3, 0}});
-    EXPECT_DOUBLE_EQ(r.step, c.step);
-    EXPECT_EQ(r.classOf(c.deepest), c.deepestClass);
-    EXPECT_EQ(r.classOf(-c.deepest), -c.deepestClass);
-    EXPECT_EQ(r.classOf(0), 0);
-    EXPECT_EQ(r.classOf(-1e-9), -1);
-}
-
-INSTANTIATE_TEST_SUITE_P(Depths, Ramp,
-                         testing::Values(RampCase{2.2, 0.5, 5}, RampCase{5, 1, 5},
-                                         RampCase{0.9, 0.2, 5}, RampCase{12, 2.5, 5},
-                                         RampCase{0.035, 0.01, 4}));
 
 TEST(PadMap, MarksTheOpenEdgeAndDrawsTheDaylightLine)
 {
