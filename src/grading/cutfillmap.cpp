@@ -7,6 +7,7 @@
 
 #include <QColor>
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace tervan {
@@ -44,12 +45,20 @@ int CutFillRamp::classOf(double depth) const
 
 QRgb CutFillRamp::colour(int cls)
 {
-    if (cls == 0)
-        return NoDepth;
-    // Light to dark along one hue: red-brown for cut, blue for fill.
-    const double t = (std::abs(cls) - 1) / double(Classes - 1);
-    const QColor c = QColor::fromHsvF(cls > 0 ? 0.02 : 0.60, 0.18 + 0.77 * t, 1.0 - 0.45 * t);
-    return c.rgb();
+    // Light to dark along one hue: red-brown for cut, blue for fill; worked out once, as a
+    // map asks for a colour per triangle.
+    static const std::array<QRgb, 2 * Classes + 1> colours = [] {
+        std::array<QRgb, 2 * Classes + 1> out{};
+        for (int c = -Classes; c <= Classes; ++c) {
+            const double t = (std::abs(c) - 1) / double(Classes - 1);
+            out[std::size_t(c + Classes)] =
+                c == 0 ? NoDepth
+                       : QColor::fromHsvF(c > 0 ? 0.02 : 0.60, 0.18 + 0.77 * t, 1.0 - 0.45 * t)
+                             .rgb();
+        }
+        return out;
+    }();
+    return colours[std::size_t(std::clamp(cls, -Classes, Classes) + Classes)];
 }
 
 CutFillRamp cutFillRamp(const EarthworkGrid& depth)
@@ -95,6 +104,56 @@ void zeroLines(Surface& s, const EarthworkGrid& g, const std::vector<double>& v,
         });
 }
 
+// Each triangle in the colour of its mean depth. Runs of cells along a row whose four
+// triangles share one colour are filled as one rectangle: the same pixels, far fewer calls
+// on smooth ground.
+void fillTriangles(Surface& s, const EarthworkGrid& g, const CutFillRamp& ramp)
+{
+    const double sp = g.spacing;
+    for (int i = 0; i + 1 < g.rows; ++i) {
+        const float y0 = float(i * sp), y1 = float((i + 1) * sp);
+        int runStart = 0, runClass = 0;
+        bool inRun = false;
+        const auto endRun = [&](int j) {
+            if (inRun) {
+                const float x0 = float(runStart * sp), x1 = float(j * sp);
+                const QRgb rgb = CutFillRamp::colour(runClass);
+                s.fillTriangle(x0, y0, x1, y0, x1, y1, rgb);
+                s.fillTriangle(x0, y0, x1, y1, x0, y1, rgb);
+            }
+            inRun = false;
+        };
+        for (int j = 0; j + 1 < g.cols; ++j) {
+            const std::size_t k = std::size_t(i) * std::size_t(g.cols) + std::size_t(j);
+            const std::size_t up = k + std::size_t(g.cols);
+            const double v[4] = {g.h[k], g.h[k + 1], g.h[up + 1], g.h[up]};
+            const double c = (v[0] + v[1] + v[2] + v[3]) / 4;
+            int cls[4];
+            for (int t = 0; t < 4; ++t)
+                cls[t] = ramp.classOf((v[t] + v[(t + 1) % 4] + c) / 3);
+            if (cls[0] == cls[1] && cls[1] == cls[2] && cls[2] == cls[3]) {
+                if (inRun && runClass != cls[0])
+                    endRun(j);
+                if (!inRun) {
+                    inRun = true;
+                    runStart = j;
+                    runClass = cls[0];
+                }
+                continue;
+            }
+            endRun(j);
+            const float x[5] = {float(j * sp), float((j + 1) * sp), float((j + 1) * sp),
+                                float(j * sp), float((j + 0.5) * sp)};
+            const float y[5] = {y0, y0, y1, y1, float((i + 0.5) * sp)};
+            for (int t = 0; t < 4; ++t) {
+                const int u = (t + 1) % 4;
+                s.fillTriangle(x[t], y[t], x[u], y[u], x[4], y[4], CutFillRamp::colour(cls[t]));
+            }
+        }
+        endRun(g.cols - 1);
+    }
+}
+
 } // namespace
 
 void DrawCutFillMap(Surface& s, const CutFillMap& m, double aspect, double fontPoints)
@@ -119,10 +178,7 @@ void DrawCutFillMap(Surface& s, const CutFillMap& m, double aspect, double fontP
     if (g.cellCount() == 0)
         return;
 
-    forEachTriangle(g, g.h, 0, [&](const double(&x)[3], const double(&y)[3], const double(&v)[3]) {
-        s.fillTriangle(float(x[0]), float(y[0]), float(x[1]), float(y[1]), float(x[2]), float(y[2]),
-                       CutFillRamp::colour(ramp.classOf((v[0] + v[1] + v[2]) / 3)));
-    });
+    fillTriangles(s, g, ramp);
     // The grid's outline.
     s.setLineWidth(1);
     s.line(0, 0, float(w), 0);
@@ -169,7 +225,15 @@ void DrawCutFillMap(Surface& s, const CutFillMap& m, double aspect, double fontP
         s.line(x1, y1, x0, y1);
         s.line(x0, y1, x0, y0);
     }
-    const double line = s.textHeight(QStringLiteral("ดินตัด")) * 1.25;
+    // The legend's lines: two captions, the swatches, a gap and up to five line keys. A legend
+    // taller than the picture is written smaller.
+    const double legendLines = 2 * 1.1 + 2 * CutFillRamp::Classes + 1 + 0.5 + 5 + 0.5;
+    double line = s.textHeight(QStringLiteral("ดินตัด")) * 1.25;
+    if (legendLines * line > top - bottom) {
+        fontPoints *= (top - bottom) / (legendLines * line);
+        s.setFont(QStringLiteral("AngsanaUPC"), fontPoints, false);
+        line = s.textHeight(QStringLiteral("ดินตัด")) * 1.25;
+    }
     const float mark = float(std::min(line * 0.3, g.spacing * 0.3));
     s.setLineWidth(2);
     for (int n : m.openEdge) {
@@ -181,7 +245,7 @@ void DrawCutFillMap(Surface& s, const CutFillMap& m, double aspect, double fontP
     // The legend, from the top of the grid down.
     s.setLineWidth(1);
     const double lx = w + 2 * margin, box = line * 1.6, textX = lx + box + line * 0.5;
-    double y = h;
+    double y = top - line * 0.2;
     const auto caption = [&](const QString& text, bool bold) {
         s.setFont(QStringLiteral("AngsanaUPC"), fontPoints, bold);
         s.moveTo(float(lx), float(y));

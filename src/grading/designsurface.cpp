@@ -42,11 +42,12 @@ Earthwork depthEarthwork(const EarthworkGrid& depth)
 {
     Earthwork e;
     e.cells = grossCellCutFill(depth, 0);
+    // A cell's net is its four-corner prism, so one pass gives both figures.
     for (const CutFill& c : e.cells) {
         e.gross.cut += c.cut;
         e.gross.fill += c.fill;
+        (c.net() > 0 ? e.fourCorner.cut : e.fourCorner.fill) += c.net();
     }
-    e.fourCorner = fourCornerCutFill(depth, 0);
     e.area = depth.cellArea() * depth.cellCount();
     return e;
 }

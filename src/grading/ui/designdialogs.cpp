@@ -41,7 +41,7 @@ DesignDialogBase::DesignDialogBase(const Project& project, Prompts& prompts, con
       m_chkContours(new QCheckBox(QStringLiteral("เส้นความลึกดินตัด-ดินถม"), this))
 {
     m_picMap->setObjectName(QStringLiteral("picMap"));
-    m_picMap->setFixedSize(620, 420);
+    m_picMap->setFixedSize(700, 470);
     m_chkContours->setObjectName(QStringLiteral("chkContours"));
     connect(m_chkContours, &QCheckBox::toggled, this, [this] {
         m_map.contourInterval = contourInterval();
