@@ -52,9 +52,9 @@ QRgb CutFillRamp::colour(int cls)
         for (int c = -Classes; c <= Classes; ++c) {
             const double t = (std::abs(c) - 1) / double(Classes - 1);
             out[std::size_t(c + Classes)] =
-                c == 0 ? NoDepth
-                       : QColor::fromHsvF(c > 0 ? 0.02 : 0.60, 0.18 + 0.77 * t, 1.0 - 0.45 * t)
-                             .rgb();
+                c == 0
+                    ? NoDepth
+                    : QColor::fromHsvF(c > 0 ? 0.02 : 0.60, 0.18 + 0.77 * t, 1.0 - 0.45 * t).rgb();
         }
         return out;
     }();

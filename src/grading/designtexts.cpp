@@ -10,27 +10,16 @@ namespace {
 
 const QString Metres = QStringLiteral("เมตร");
 const QString CubicMetres = QStringLiteral("ลูกบาศก์เมตร");
-const QString Percent = QStringLiteral("%");
-
-QString volume(double v)
-{
-    return formatPicture(v, 2);
-}
 
 // The volumes both dialogs show, after their own lines.
 void volumes(std::vector<SummaryLine>& lines, const Earthwork& e, double k)
 {
     lines.push_back({QStringLiteral("ตัวคูณการบดอัด (K)"), formatPicture(k, 2), QString()});
-    lines.push_back({QStringLiteral("ปริมาตรดินตัดแบบแยก"), volume(e.gross.cut), CubicMetres});
-    lines.push_back({QStringLiteral("ปริมาตรดินถมแบบแยก"), volume(e.gross.fill), CubicMetres});
+    lines.push_back({QStringLiteral("ปริมาตรดินตัดแบบแยก"), volumeText(e.gross.cut), CubicMetres});
+    lines.push_back({QStringLiteral("ปริมาตรดินถมแบบแยก"), volumeText(e.gross.fill), CubicMetres});
     lines.push_back({QStringLiteral("ปริมาตรสุทธิ (ดินตัด × K + ดินถม)"),
-                     volume(compactedNet(e.gross, k)), CubicMetres});
-    lines.push_back({QStringLiteral("ปริมาตรดินตัดแบบสี่มุม"), volume(e.fourCorner.cut), CubicMetres});
-    lines.push_back({QStringLiteral("ปริมาตรดินถมแบบสี่มุม"), volume(e.fourCorner.fill), CubicMetres});
-    lines.push_back(
-        {QStringLiteral("ผลต่างดินตัด"), formatPicture(e.cutDifferencePercent(), 2), Percent});
-    lines.push_back(
-        {QStringLiteral("ผลต่างดินถม"), formatPicture(e.fillDifferencePercent(), 2), Percent});
+                     volumeText(compactedNet(e.gross, k)), CubicMetres});
+    appendFourCornerLines(lines, e);
 }
 
 } // namespace
@@ -56,7 +45,7 @@ std::vector<SummaryLine> padSummary(const PadResult& r)
          QString()},
         {QStringLiteral("ลาดด้านดินถม"), formatPicture(r.slopes.hf, 2) + QStringLiteral(" : 1"),
          QString()},
-        {QStringLiteral("ปริมาตรต่อระดับแท่นที่เปลี่ยน 1 ซม."), volume(r.perCentimetre), CubicMetres},
+        {QStringLiteral("ปริมาตรต่อระดับแท่นที่เปลี่ยน 1 ซม."), volumeText(r.perCentimetre), CubicMetres},
         {QStringLiteral("ลาดเลยขอบกริด"), QString::number(r.pad.openEdge.size()),
          QStringLiteral("จุด")}};
     volumes(lines, r.earthwork, r.k);
@@ -70,8 +59,8 @@ TableTexts designCells(const Earthwork& e, double k)
             int(e.cells.size()),
             [&e, k](int row) {
                 const CutFill& c = e.cells[std::size_t(row)];
-                return QStringList{QString::number(row + 1), volume(c.cut), volume(c.fill),
-                                   volume(compactedNet(c, k))};
+                return QStringList{QString::number(row + 1), volumeText(c.cut), volumeText(c.fill),
+                                   volumeText(compactedNet(c, k))};
             }};
 }
 
