@@ -7,35 +7,56 @@
 
 namespace tervan {
 
-PadDesign padDesign(const EarthworkGrid& ground, const PadRect& rect, double zp, PadSlopes s)
+namespace {
+
+// Visits every node with its ground height and its batter: how far the batter has passed the
+// ground, in metres of height (>= 0 where the design is the ground), and the design there.
+template <typename Node>
+void forEachPadNode(const EarthworkGrid& ground, const PadRect& rect, double zp, PadSlopes s,
+                    Node f)
 {
-    PadDesign out;
-    out.design = ground;
-    out.daylight.assign(ground.h.size(), 0);
     const double sp = ground.spacing;
     for (int i = 0; i < ground.rows; ++i) {
         const double dy = sp * std::max({0, rect.r0 - i, i - rect.r1});
         for (int j = 0; j < ground.cols; ++j) {
             const double dx = sp * std::max({0, rect.c0 - j, j - rect.c1});
-            const double d = std::hypot(dx, dy);
+            const double d = std::sqrt(dx * dx + dy * dy);
             const std::size_t n = std::size_t(i) * std::size_t(ground.cols) + std::size_t(j);
             const double z = ground.h[n];
-            // How far the batter has passed the ground, in metres of height.
-            const double past = z > zp ? zp + d / s.hc - z : z - (zp - d / s.hf);
-            out.daylight[n] = past;
-            out.design.h[n] = past >= 0 ? z : z > zp ? zp + d / s.hc : zp - d / s.hf;
-            const bool border = i == 0 || j == 0 || i + 1 == ground.rows || j + 1 == ground.cols;
-            if (border && d > 0 && past < 0)
-                out.openEdge.push_back(int(n));
+            const double batter = z > zp ? zp + d / s.hc : zp - d / s.hf;
+            const double past = z > zp ? batter - z : z - batter;
+            f(i, j, n, d, past, past >= 0 ? z : batter);
         }
     }
+}
+
+} // namespace
+
+PadDesign padDesign(const EarthworkGrid& ground, const PadRect& rect, double zp, PadSlopes s)
+{
+    PadDesign out;
+    out.design = ground;
+    out.daylight.assign(ground.h.size(), 0);
+    forEachPadNode(ground, rect, zp, s,
+                   [&](int i, int j, std::size_t n, double d, double past, double design) {
+                       out.daylight[n] = past;
+                       out.design.h[n] = design;
+                       const bool border =
+                           i == 0 || j == 0 || i + 1 == ground.rows || j + 1 == ground.cols;
+                       if (border && d > 0 && past < 0)
+                           out.openEdge.push_back(int(n));
+                   });
     return out;
 }
 
 double padNet(const EarthworkGrid& ground, const PadRect& rect, double zp, PadSlopes s, double k)
 {
-    const PadDesign pad = padDesign(ground, rect, zp, s);
-    return compactedNet(grossCutFill(depthGrid(ground, pad.design), 0), k);
+    // Only the depth: the balance asks for this one figure many times.
+    EarthworkGrid depth = ground;
+    forEachPadNode(
+        ground, rect, zp, s,
+        [&](int, int, std::size_t n, double, double, double design) { depth.h[n] -= design; });
+    return compactedNet(grossCutFill(depth, 0), k);
 }
 
 namespace {
