@@ -18,7 +18,8 @@ EarthworkGrid slopedDesign(const EarthworkGrid& g)
 {
     EarthworkGrid d = g;
     for (int n = 0; n < g.rows * g.cols; ++n)
-        d.h[std::size_t(n)] = 100 + 0.02 * (n % g.cols) * g.spacing - 0.01 * (n / g.cols) * g.spacing;
+        d.h[std::size_t(n)] =
+            100 + 0.02 * (n % g.cols) * g.spacing - 0.01 * (n / g.cols) * g.spacing;
     return d;
 }
 
