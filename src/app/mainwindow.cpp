@@ -5,6 +5,7 @@
 #include "app/unsavedchanges.h"
 
 #include "app/aboutdialog.h"
+#include "app/designlauncher.h"
 #include "app/earthworklauncher.h"
 #include "app/menukeys.h"
 #include "app/picturedrawing.h"
@@ -161,6 +162,9 @@ MainWindow::MainWindow(std::unique_ptr<Prompts> prompts, QWidget* parent)
     m_earthwork->addMenuItems(findChild<QMenu*>(QStringLiteral("mnuGradeElev")),
                               findChild<QMenu*>(QStringLiteral("mnuEdit")));
     m_history->addMenuItems(findChild<QMenu*>(QStringLiteral("mnuEdit")));
+    (new DesignLauncher(
+         m_project, *m_prompts, [this](const auto& report) { printReport(report); }, this))
+        ->addMenuItems(findChild<QMenu*>(QStringLiteral("mnuGradeElev")));
     buildToolbar();
     startup();
 }

@@ -1,6 +1,7 @@
 #include "cli/cli.h"
 
 #include "cli/batchwords.h"
+#include "cli/designcommands.h"
 #include "cli/earthworkcommands.h"
 
 #include "common/messages.h"
@@ -46,6 +47,12 @@ const char Usage[] =
     "       tervan-cli balance PROJECT [--k K] [--slope-x SX --slope-y SY] [--curve N]\n"
     "       tervan-cli check PROJECT [--factor F] [--floor M]\n"
     "       tervan-cli render balance PROJECT -o OUT.png [--size WxH] [--k K] [--platform Z]\n"
+    "       tervan-cli compare EXISTING DESIGN [--k K] [--csv]\n"
+    "       tervan-cli pad PROJECT --level Z | --balance [--k K] --pad C0,R0,C1,R1\n"
+    "                 --cut-slope HC --fill-slope HF [--csv]\n"
+    "       tervan-cli render cutfill EXISTING [DESIGN | --pad ...] -o OUT.png [--size WxH]\n"
+    "                 [--contours]\n"
+    "       tervan-cli print cutfill EXISTING [DESIGN | --pad ...] -o OUT.pdf [--contours]\n"
     "       tervan-cli --help | --version\n"
     "         REPORT: control, nodes, data, grid, contour, graphics, grade-balanced,\n"
     "                 grade-fixed, grades\n";
@@ -121,6 +128,30 @@ const char Help[] =
     "      --size WxH    image size in pixels (default 1200x800; limits as for render)\n"
     "      --k K         compaction factor (default 1)\n"
     "      --platform Z  marks a platform elevation in metres on the curve\n"
+    "  compare EXISTING DESIGN\n"
+    "      Prints the cut and fill between the existing ground and a design surface on\n"
+    "      the same grid (DESIGN: a project, or a heights CSV file for EXISTING's grid),\n"
+    "      each cell split where the surfaces cross, beside the four-corner figures;\n"
+    "      then each cell's cut, fill and net. Net is cut x K + fill.\n"
+    "      --k K         compaction factor (default 1)\n"
+    "      --csv         one line per cell: cell,cut_m3,fill_m3,net_m3\n"
+    "  pad PROJECT\n"
+    "      A level pad on a rectangle of nodes whose edges run out to the ground on\n"
+    "      side slopes: its level and the volume one centimetre of it moves, cut, fill,\n"
+    "      net and the border nodes the slope runs past, then each cell.\n"
+    "      --pad C0,R0,C1,R1  first and last node column and row, from 0 (column 0\n"
+    "                    at the left edge, row 0 at the bottom edge)\n"
+    "      --level Z     the pad's elevation in metres, or\n"
+    "      --balance     the elevation at which cut x K equals the fill\n"
+    "      --cut-slope HC, --fill-slope HF\n"
+    "                    horizontal metres per metre of height (1.5 for 1.5:1)\n"
+    "      --k, --csv    as for compare\n"
+    "  render cutfill EXISTING [DESIGN | --pad ...] -o OUT.png\n"
+    "      Draws the cut/fill map against DESIGN or a pad (options as for pad).\n"
+    "      --size WxH    image size in pixels (default 1600x1000)\n"
+    "      --contours    cut and fill contours at the project's contour interval\n"
+    "  print cutfill EXISTING [DESIGN | --pad ...] -o OUT.pdf\n"
+    "      Prints the figures and the map, then the per-cell table, into an A4 PDF.\n"
     "\n"
     "Options:\n"
     "  -h, --help     this text\n"
@@ -565,6 +596,8 @@ int runCli(const QStringList& args, QTextStream& out, QTextStream& err)
         out << "tervan-cli " << TERVAN_VERSION << '\n';
         return 0;
     }
+    if (const int status = runDesignCommand(args, out, err, Usage); status >= 0)
+        return status;
     const QStringList rest = args.mid(1);
     if (command == QLatin1String("info")) {
         QString problem;

@@ -12,17 +12,29 @@ const QString Metres = QStringLiteral("เมตร");
 const QString CubicMetres = QStringLiteral("ลูกบาศก์เมตร");
 const QString Percent = QStringLiteral("%");
 
-QString volume(double v)
-{
-    return formatPicture(v, 2);
-}
-
 QString elevation(double z)
 {
     return formatPicture(z, 3);
 }
 
 } // namespace
+
+QString volumeText(double v)
+{
+    return formatPicture(v, 2);
+}
+
+void appendFourCornerLines(std::vector<SummaryLine>& lines, const Earthwork& e)
+{
+    lines.push_back(
+        {QStringLiteral("ปริมาตรดินตัดแบบสี่มุม"), volumeText(e.fourCorner.cut), CubicMetres});
+    lines.push_back(
+        {QStringLiteral("ปริมาตรดินถมแบบสี่มุม"), volumeText(e.fourCorner.fill), CubicMetres});
+    lines.push_back(
+        {QStringLiteral("ผลต่างดินตัด"), formatPicture(e.cutDifferencePercent(), 2), Percent});
+    lines.push_back(
+        {QStringLiteral("ผลต่างดินถม"), formatPicture(e.fillDifferencePercent(), 2), Percent});
+}
 
 std::vector<SummaryLine> earthworkSummary(const Earthwork& e, bool sloped, double k)
 {
@@ -39,19 +51,14 @@ std::vector<SummaryLine> earthworkSummary(const Earthwork& e, bool sloped, doubl
         lines.push_back({QStringLiteral("ค่าระดับในการปรับพื้นที่"), elevation(e.plane.zc), Metres});
     }
     lines.push_back({QStringLiteral("ตัวคูณการบดอัด (K)"), formatPicture(k, 2), QString()});
-    lines.push_back({QStringLiteral("ปริมาตรดินตัดแบบแยก"), volume(e.gross.cut), CubicMetres});
-    lines.push_back({QStringLiteral("ปริมาตรดินถมแบบแยก"), volume(e.gross.fill), CubicMetres});
-    lines.push_back({QStringLiteral("ปริมาตรดินตัดแบบสี่มุม"), volume(e.fourCorner.cut), CubicMetres});
-    lines.push_back({QStringLiteral("ปริมาตรดินถมแบบสี่มุม"), volume(e.fourCorner.fill), CubicMetres});
-    lines.push_back(
-        {QStringLiteral("ผลต่างดินตัด"), formatPicture(e.cutDifferencePercent(), 2), Percent});
-    lines.push_back(
-        {QStringLiteral("ผลต่างดินถม"), formatPicture(e.fillDifferencePercent(), 2), Percent});
+    lines.push_back({QStringLiteral("ปริมาตรดินตัดแบบแยก"), volumeText(e.gross.cut), CubicMetres});
+    lines.push_back({QStringLiteral("ปริมาตรดินถมแบบแยก"), volumeText(e.gross.fill), CubicMetres});
+    appendFourCornerLines(lines, e);
     // What the cut gives once compacted, and what is left over (+) or short (-) after it fills.
     lines.push_back(
-        {QStringLiteral("ดินตัดเมื่อบดอัด (K × ดินตัด)"), volume(e.compactedCut(k)), CubicMetres});
+        {QStringLiteral("ดินตัดเมื่อบดอัด (K × ดินตัด)"), volumeText(e.compactedCut(k)), CubicMetres});
     lines.push_back(
-        {QStringLiteral("ดินเหลือ (+) / ขาด (-)"), volume(e.compactedNet(k)), CubicMetres});
+        {QStringLiteral("ดินเหลือ (+) / ขาด (-)"), volumeText(e.compactedNet(k)), CubicMetres});
     return lines;
 }
 
@@ -62,8 +69,8 @@ TableTexts earthworkCells(const Earthwork& e)
             int(e.cells.size()),
             [&e](int row) {
                 const CutFill& c = e.cells[std::size_t(row)];
-                return QStringList{QString::number(row + 1), volume(c.cut), volume(c.fill),
-                                   volume(c.net())};
+                return QStringList{QString::number(row + 1), volumeText(c.cut), volumeText(c.fill),
+                                   volumeText(c.net())};
             }};
 }
 
@@ -73,7 +80,7 @@ std::vector<SummaryLine> balanceSummary(const Balance& b, std::optional<double> 
     std::vector<SummaryLine> lines{
         {QStringLiteral("ตัวคูณการบดอัด (K)"), formatPicture(b.k, 2), QString()},
         {QStringLiteral("ค่าระดับที่สมดุล"), elevation(b.balanced), Metres},
-        {QStringLiteral("ปริมาตรต่อระดับที่เปลี่ยน 1 ซม."), volume(b.perCentimetre), CubicMetres},
+        {QStringLiteral("ปริมาตรต่อระดับที่เปลี่ยน 1 ซม."), volumeText(b.perCentimetre), CubicMetres},
         {QStringLiteral("ค่าระดับต่ำสุด"), elevation(b.zMin), Metres},
         {QStringLiteral("ค่าระดับสูงสุด"), elevation(b.zMax), Metres},
     };
@@ -81,7 +88,7 @@ std::vector<SummaryLine> balanceSummary(const Balance& b, std::optional<double> 
         lines.push_back({QStringLiteral("ค่าระดับที่กำหนด"), elevation(*fixedPlatform), Metres});
         if (fixedNet)
             lines.push_back(
-                {QStringLiteral("ปริมาตรสุทธิที่ระดับที่กำหนด"), volume(*fixedNet), CubicMetres});
+                {QStringLiteral("ปริมาตรสุทธิที่ระดับที่กำหนด"), volumeText(*fixedNet), CubicMetres});
     }
     return lines;
 }

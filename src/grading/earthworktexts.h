@@ -38,6 +38,11 @@ inline const QString Sloped = QStringLiteral("ปรับระดับแบ�
 inline const QString Suspects = QStringLiteral("ตรวจค่าระดับผิดปกติ");
 } // namespace earthworktitle
 
+// A volume as every earthwork figure shows it: two decimals.
+QString volumeText(double v);
+// The four-corner cut and fill and how far the gross figures differ from them.
+void appendFourCornerLines(std::vector<SummaryLine>& lines, const Earthwork& e);
+
 std::vector<SummaryLine> earthworkSummary(const Earthwork& e, bool sloped, double k);
 TableTexts earthworkCells(const Earthwork& e);
 

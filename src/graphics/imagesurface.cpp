@@ -6,6 +6,7 @@
 
 #include <QFontMetricsF>
 #include <QGlyphRun>
+#include <algorithm>
 #include <cmath>
 
 namespace tervan {
@@ -103,6 +104,32 @@ void ImageSurface::clear()
     m_dot.reset();
     m_image.fill(Qt::white);
     m_x = m_y = 0;
+}
+
+void ImageSurface::fillTriangle(float x1, float y1, float x2, float y2, float x3, float y3,
+                                QRgb rgb)
+{
+    flushDot();
+    std::array<QPointF, 3> p{toDevice(x1, y1), toDevice(x2, y2), toDevice(x3, y3)};
+    std::sort(p.begin(), p.end(), [](const QPointF& a, const QPointF& b) { return a.y() < b.y(); });
+    if (!std::isfinite(p[0].y()) || !std::isfinite(p[2].y()) || p[2].y() - p[0].y() <= 0)
+        return;
+    // Pixels whose centres lie inside, so triangles sharing an edge neither overlap nor leave
+    // a gap between them.
+    const auto xAt = [](const QPointF& a, const QPointF& b, double y) {
+        return a.x() + (b.x() - a.x()) * (y - a.y()) / (b.y() - a.y());
+    };
+    const int top = std::max(0, int(std::ceil(p[0].y() - 0.5)));
+    const int bottom = std::min(m_height, int(std::ceil(p[2].y() - 0.5)));
+    for (int row = top; row < bottom; ++row) {
+        const double y = row + 0.5;
+        const double long_ = xAt(p[0], p[2], y);
+        const double short_ = y < p[1].y() ? xAt(p[0], p[1], y) : xAt(p[1], p[2], y);
+        const int from = std::max(0, int(std::ceil(std::min(long_, short_) - 0.5)));
+        const int to = std::min(m_width, int(std::ceil(std::max(long_, short_) - 0.5)));
+        auto* line = reinterpret_cast<QRgb*>(m_bits + row * m_stride);
+        std::fill(line + from, line + std::max(from, to), rgb | 0xff000000u);
+    }
 }
 
 void ImageSurface::setPixel(float x, float y, int colour)

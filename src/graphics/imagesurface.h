@@ -38,6 +38,8 @@ public:
     float textWidth(const QString& text) override;
     float textHeight(const QString& text) override;
     void setFont(const QString& family, double points, bool bold) override;
+    void fillTriangle(float x1, float y1, float x2, float y2, float x3, float y3,
+                      QRgb rgb) override;
     // Every pixel drawn so far is in the image.
     void flush() { flushDot(); }
     // Plain labels come from a cache of glyph masks unless turned off; the painter's own

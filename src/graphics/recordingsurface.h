@@ -11,7 +11,7 @@ namespace tervan {
 class RecordingSurface final : public Surface
 {
 public:
-    enum class Kind { World, Clear, Pixel, Line, LineWidth, Text, Font };
+    enum class Kind { World, Clear, Pixel, Line, LineWidth, Text, Font, Fill };
     struct Op
     {
         Op(Kind kind, float x1 = 0, float y1 = 0, float x2 = 0, float y2 = 0, int value = 0,
@@ -62,6 +62,13 @@ public:
     void setFont(const QString& family, double points, bool bold) override
     {
         m_ops.append(Op{Kind::Font, 0, 0, 0, 0, int(points), family + (bold ? " bold" : "")});
+    }
+
+    // A fill is kept at its centroid, with the colour as value.
+    void fillTriangle(float x1, float y1, float x2, float y2, float x3, float y3, QRgb rgb) override
+    {
+        const float cx = (x1 + x2 + x3) / 3, cy = (y1 + y2 + y3) / 3;
+        m_ops.append(Op{Kind::Fill, cx, cy, cx, cy, int(rgb & 0xffffff)});
     }
 
     const QList<Op>& ops() const { return m_ops; }

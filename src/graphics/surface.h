@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPoint>
+#include <QRgb>
 #include <QString>
 #include <vector>
 
@@ -37,6 +38,13 @@ public:
         for (float x : xs)
             for (float y : ys)
                 setPixel(x, y, colour);
+    }
+
+    // A triangle filled in an RGB colour, edges included, for maps in more shades than the
+    // palette holds. Surfaces that cannot fill areas leave it out.
+    virtual void fillTriangle(float x1, float y1, float x2, float y2, float x3, float y3, QRgb rgb)
+    {
+        (void)x1, (void)y1, (void)x2, (void)y2, (void)x3, (void)y3, (void)rgb;
     }
 };
 

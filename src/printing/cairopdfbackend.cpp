@@ -261,6 +261,18 @@ void CairoPdfBackend::polyline(const std::vector<QPointF>& points, int colour, i
     cairo_stroke(m->cr);
 }
 
+void CairoPdfBackend::fillPolygon(const std::vector<QPointF>& points, QRgb rgb)
+{
+    if (points.size() < 3 || !openPage())
+        return;
+    cairo_set_source_rgb(m->cr, qRed(rgb) / 255.0, qGreen(rgb) / 255.0, qBlue(rgb) / 255.0);
+    cairo_move_to(m->cr, points.front().x() / TwipsPerPoint, points.front().y() / TwipsPerPoint);
+    for (std::size_t i = 1; i < points.size(); ++i)
+        cairo_line_to(m->cr, points[i].x() / TwipsPerPoint, points[i].y() / TwipsPerPoint);
+    cairo_close_path(m->cr);
+    cairo_fill(m->cr);
+}
+
 void CairoPdfBackend::endDocument()
 {
     if (m_pages > 0)

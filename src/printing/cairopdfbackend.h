@@ -23,6 +23,7 @@ public:
     void text(QPointF at, const QString& text, const QFont& font, int colour) override;
     void line(QPointF from, QPointF to, int colour, int widthPixels) override;
     void polyline(const std::vector<QPointF>& points, int colour, int widthPixels) override;
+    void fillPolygon(const std::vector<QPointF>& points, QRgb rgb) override;
     void setPaperA4() override {}
     void endDocument() override;
     int pageCount() const override { return m_pages; }

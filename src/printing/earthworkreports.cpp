@@ -16,7 +16,9 @@ namespace {
 constexpr int RowsPerPage = 19;
 constexpr double ColumnX[] = {2.5, 6.5, 10.5, 15.5};
 
-void summary(PageSurface& page, const std::vector<SummaryLine>& lines)
+} // namespace
+
+void PrintSummaryLines(PageSurface& page, const std::vector<SummaryLine>& lines)
 {
     for (const SummaryLine& line : lines) {
         PrintIndent(page, 17);
@@ -27,6 +29,8 @@ void summary(PageSurface& page, const std::vector<SummaryLine>& lines)
         page.printLine(line.unit);
     }
 }
+
+namespace {
 
 void headings(PageSurface& page, const QStringList& texts)
 {
@@ -39,14 +43,15 @@ void headings(PageSurface& page, const QStringList& texts)
     page.setBold(false);
 }
 
-// Heading, title, summary, then the table below it, continued under heading and title.
-void tableReport(PageSurface& page, const Project& p, const QString& title,
-                 const std::vector<SummaryLine>& lines, const TableTexts& table)
+} // namespace
+
+void PrintTableReport(PageSurface& page, const Project& p, const QString& title,
+                      const std::vector<SummaryLine>& lines, const TableTexts& table)
 {
     page.beginReport(title);
     PrintHeading(page, p);
     PrintTitle(page, title);
-    summary(page, lines);
+    PrintSummaryLines(page, lines);
     page.printLine();
     const double top = page.y();
     headings(page, table.headings);
@@ -74,12 +79,10 @@ void tableReport(PageSurface& page, const Project& p, const QString& title,
     page.setUnitTwips();
 }
 
-} // namespace
-
 void PrintEarthwork(PageSurface& page, const Project& p, const Earthwork& e, bool sloped, double k)
 {
-    tableReport(page, p, sloped ? earthworktitle::Sloped : earthworktitle::Gross,
-                earthworkSummary(e, sloped, k), earthworkCells(e));
+    PrintTableReport(page, p, sloped ? earthworktitle::Sloped : earthworktitle::Gross,
+                     earthworkSummary(e, sloped, k), earthworkCells(e));
 }
 
 void PrintBalance(PageSurface& page, const Project& p, const Balance& b,
@@ -89,7 +92,7 @@ void PrintBalance(PageSurface& page, const Project& p, const Balance& b,
     page.setPaperA4();
     PrintHeading(page, p);
     PrintTitle(page, earthworktitle::Balance);
-    summary(page, balanceSummary(b, fixedPlatform, fixedNet));
+    PrintSummaryLines(page, balanceSummary(b, fixedPlatform, fixedNet));
     {
         PageChartSurface chart(page, QRectF(2, page.y() + 0.5, 17, 12));
         DrawBalanceChart(chart, b, fixedPlatform, 14);
@@ -102,8 +105,8 @@ void PrintBalance(PageSurface& page, const Project& p, const Balance& b,
 void PrintSuspects(PageSurface& page, const Project& p, const SuspectCheck& c, double factor,
                    double floor)
 {
-    tableReport(page, p, earthworktitle::Suspects, suspectSummary(c, factor, floor),
-                suspectRows(c));
+    PrintTableReport(page, p, earthworktitle::Suspects, suspectSummary(c, factor, floor),
+                     suspectRows(c));
 }
 
 } // namespace tervan

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "grading/earthworktexts.h"
+
 #include <optional>
 
 namespace tervan {
@@ -9,6 +11,12 @@ struct Earthwork;
 struct Project;
 struct SuspectCheck;
 class PageSurface;
+
+// Summary lines, caption / value / unit, from the current line down.
+void PrintSummaryLines(PageSurface& page, const std::vector<SummaryLine>& lines);
+// Heading, title, summary, then the table below it, continued under heading and title.
+void PrintTableReport(PageSurface& page, const Project& p, const QString& title,
+                      const std::vector<SummaryLine>& lines, const TableTexts& table);
 
 // The earthwork reports, each under the common page heading, with the summary the dialog
 // shows and its table 19 rows a page; every page a document of its own, the unit back to

@@ -40,6 +40,14 @@ void PageChartSurface::line(float x1, float y1, float x2, float y2, int colour)
     m_page.line(pageX(x1), pageY(y1), pageX(x2), pageY(y2), colour);
 }
 
+void PageChartSurface::fillTriangle(float x1, float y1, float x2, float y2, float x3, float y3,
+                                    QRgb rgb)
+{
+    std::vector<QPointF> corners{
+        {pageX(x1), pageY(y1)}, {pageX(x2), pageY(y2)}, {pageX(x3), pageY(y3)}};
+    m_page.fillPolygon(corners, rgb);
+}
+
 void PageChartSurface::setLineWidth(int pixels)
 {
     m_page.setLineWidth(pixels);

@@ -26,6 +26,8 @@ public:
     float textWidth(const QString& text) override;
     float textHeight(const QString& text) override;
     void setFont(const QString& family, double points, bool bold) override;
+    void fillTriangle(float x1, float y1, float x2, float y2, float x3, float y3,
+                      QRgb rgb) override;
 
 private:
     double pageX(double x) const;

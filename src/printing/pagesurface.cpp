@@ -219,6 +219,14 @@ void PageSurface::polyline(std::vector<QPointF>& points, int colour)
     m_backend.polyline(points, colour == ForeColour ? m_colour : colour, m_lineWidth);
 }
 
+void PageSurface::fillPolygon(std::vector<QPointF>& points, QRgb rgb)
+{
+    flush();
+    for (QPointF& point : points)
+        point = {toTwipsX(point.x()), toTwipsY(point.y())};
+    m_backend.fillPolygon(points, rgb);
+}
+
 void PageSurface::line(double x1, double y1, double x2, double y2, int colour)
 {
     flush();

@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QList>
 #include <QPointF>
+#include <QRgb>
 #include <QSizeF>
 #include <QString>
 #include <vector>
@@ -26,6 +27,11 @@ public:
     {
         for (std::size_t i = 1; i < points.size(); ++i)
             line(points[i - 1], points[i], colour, widthPixels);
+    }
+    // A polygon filled in an RGB colour without an outline; devices without fills leave it out.
+    virtual void fillPolygon(const std::vector<QPointF>& points, QRgb rgb)
+    {
+        (void)points, (void)rgb;
     }
     virtual void setPaperA4() = 0;
     // A report starts: its pages form one print job, named after its title.
@@ -92,6 +98,9 @@ public:
     void line(double x1, double y1, double x2, double y2, int colour = ForeColour);
     // Points in the current unit, converted in place.
     void polyline(std::vector<QPointF>& points, int colour = ForeColour);
+
+    // Points in the current unit, converted in place; filled without an outline.
+    void fillPolygon(std::vector<QPointF>& points, QRgb rgb);
 
     void setPaperA4()
     {

@@ -5,6 +5,7 @@
 
 #include <QFontMetricsF>
 #include <QPagedPaintDevice>
+#include <QPolygonF>
 
 namespace tervan {
 
@@ -139,6 +140,20 @@ void PainterBackend::polyline(const std::vector<QPointF>& points, int colour, in
         m_painter.drawLine(m_devicePoints[0], m_devicePoints[0]);
     else
         m_painter.drawPolyline(m_devicePoints.data(), int(m_devicePoints.size()));
+}
+
+void PainterBackend::fillPolygon(const std::vector<QPointF>& points, QRgb rgb)
+{
+    if (!openPage() || points.size() < 3)
+        return;
+    QPolygonF device;
+    for (const QPointF& point : points)
+        device << toDevice(point);
+    m_painter.save();
+    m_painter.setPen(Qt::NoPen);
+    m_painter.setBrush(QColor(rgb));
+    m_painter.drawPolygon(device);
+    m_painter.restore();
 }
 
 void PainterBackend::setPaperA4()

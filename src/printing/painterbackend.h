@@ -32,6 +32,7 @@ public:
     void text(QPointF at, const QString& text, const QFont& font, int colour) override;
     void line(QPointF from, QPointF to, int colour, int widthPixels) override;
     void polyline(const std::vector<QPointF>& points, int colour, int widthPixels) override;
+    void fillPolygon(const std::vector<QPointF>& points, QRgb rgb) override;
     void setPaperA4() override;
     void beginReport(const QString& title) override;
     void endDocument() override;

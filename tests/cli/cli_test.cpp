@@ -475,3 +475,52 @@ TEST(Cli, TooManyContourLevelsAreRefusedWithTheirCount)
     EXPECT_GT(QFileInfo(dir.filePath("c.pdf")).size(), 0);
     EXPECT_FALSE(QImage(dir.filePath("c.png")).isNull());
 }
+
+TEST(Cli, CompareAndPadPrintTheirFigures)
+{
+    QTemporaryDir dir;
+    const QString before = writeGrid(dir, "before", 10, 3, 3);
+    const QString after = writeGrid(dir, "after", 10, 3, 3, std::vector<float>(9, 0.5f));
+    const QString wide = writeGrid(dir, "wide", 10, 3, 4);
+    CliRun r = run({"compare", before, after, "--k", "2"});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.startsWith("cut 0.00   fill -200.00   net -200.00   four-corner-cut 0.00"
+                                 "   four-corner-fill -200.00\ncell 1 0.00 -50.00 -50.00\n"));
+    r = run({"compare", before, wide});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("จำนวนคอลัมน์"))) << r.err.toStdString();
+
+    const QStringList pad{"pad",         after, "--pad",        "0,0,2,2",
+                          "--cut-slope", "1.5", "--fill-slope", "2"};
+    r = run(pad + QStringList{"--level", "1"});
+    EXPECT_EQ(r.out.section('\n', 0, 2), "level 1.000   per-cm 4.00\ncut 0.00   fill -200.00   "
+                                         "net -200.00   open-edge 0\ncell 1 0.00 -50.00 -50.00");
+    r = run(pad + QStringList{"--balance", "--csv"});
+    EXPECT_EQ(r.out.section('\n', 0, 1), "cell,cut_m3,fill_m3,net_m3\n1,0.00,0.00,0.00");
+    r = run(
+        {"render", "cutfill", before, after, "-o", dir.filePath("map.png"), "--size", "300x200"});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(QImage(dir.filePath("map.png")).size(), QSize(300, 200));
+    r = run(QStringList{"print", "cutfill", after, "-o", dir.filePath("pad.pdf"), "--balance"} +
+            pad.mid(2));
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(QFile(dir.filePath("pad.pdf")).size() > 1000);
+}
+
+TEST(Cli, PadRefusesWhatItsDialogRefuses)
+{
+    QTemporaryDir dir;
+    const QString site = writeGrid(dir, "site", 10, 3, 3);
+    const QStringList base{"pad", site, "--level", "1", "--cut-slope", "1", "--fill-slope", "1"};
+    for (const QStringList& extra :
+         {QStringList{"--pad", "0,0,1"}, QStringList{"--pad", "1,0,1,2"},
+          QStringList{"--pad", "0,0,3,2"}, QStringList{"--pad", "0,0,1,1", "--k", "0"},
+          QStringList{"--pad", "0,0,1,1", "--balance"}, QStringList{}}) {
+        const CliRun r = run(base + extra);
+        EXPECT_EQ(r.status, 2) << extra.join(' ').toStdString();
+        EXPECT_TRUE(r.err.startsWith("tervan-cli: ")) << r.err.toStdString();
+    }
+    const CliRun r = run(
+        {"pad", site, "--balance", "--pad", "0,0,1,1", "--cut-slope", "0", "--fill-slope", "1"});
+    EXPECT_TRUE(r.err.contains("--cut-slope")) << r.err.toStdString();
+}

@@ -1,0 +1,241 @@
+#include "cli/designcommands.h"
+
+#include "cli/batchwords.h"
+#include "common/messages.h"
+#include "common/numbertext.h"
+#include "grading/cutfillmap.h"
+#include "grading/designsurface.h"
+#include "grading/designtexts.h"
+#include "graphics/imagesurface.h"
+#include "printing/cairopdfbackend.h"
+#include "printing/cutfillreport.h"
+#include "printing/pagesurface.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QTextStream>
+
+namespace tervan {
+
+namespace {
+
+const QStringList PadOptions{"--k", "--pad", "--level", "--cut-slope", "--fill-slope"};
+
+// The figures of one run against a design: the earthwork, the map, and the pad's when the
+// design is a pad.
+struct DesignRun
+{
+    Project project;
+    QString title;
+    double k = 1;
+    Earthwork earthwork;
+    std::optional<PadResult> pad;
+    CutFillMap map;
+    QString designName;
+};
+
+std::optional<PadRect> padRect(const QString& text)
+{
+    const QStringList parts = text.split(QLatin1Char(','));
+    if (parts.size() != 4)
+        return std::nullopt;
+    int v[4];
+    for (int i = 0; i < 4; ++i) {
+        bool ok = false;
+        v[i] = parts[i].trimmed().toInt(&ok);
+        if (!ok)
+            return std::nullopt;
+    }
+    return PadRect{v[0], v[1], v[2], v[3]};
+}
+
+// Reads the design the words name (a second project or CSV file, or a pad) and computes
+// against it. Status 1 or 2 in `status` when it cannot.
+std::optional<DesignRun> designRun(const Words& w, qsizetype names, QTextStream& err,
+                                   const char* usage, int& status)
+{
+    bool bad = false;
+    const double k = w.number("--k", bad).value_or(1);
+    if (!bad && !isCompactionFactor(k))
+        bad = !w.refuse("--k", "a compaction factor above 0");
+    const bool isPad = w.values.contains(QStringLiteral("--pad"));
+    const auto level = w.number("--level", bad);
+    const double hc = w.number("--cut-slope", bad).value_or(0);
+    const double hf = w.number("--fill-slope", bad).value_or(0);
+    const auto rect = padRect(w.values.value(QStringLiteral("--pad")));
+    if (isPad && !bad) {
+        if (!rect)
+            bad = !w.refuse("--pad", "C0,R0,C1,R1");
+        else if (!isBatterRun(hc))
+            bad = !w.refuse("--cut-slope", "a run above 0 metres per metre");
+        else if (!isBatterRun(hf))
+            bad = !w.refuse("--fill-slope", "a run above 0 metres per metre");
+        else if (level.has_value() == w.has("--balance"))
+            w.problem = QStringLiteral("a pad needs either --level Z or --balance");
+        else if (level && !std::isfinite(*level))
+            bad = !w.refuse("--level", "a finite elevation");
+    }
+    const bool unusable =
+        bad || !w.problem.isEmpty() || w.names.size() != names + (isPad ? 0 : 1) ||
+        (!isPad && (w.has("--balance") || level || w.values.contains("--cut-slope") ||
+                    w.values.contains("--fill-slope")));
+    if (unusable) {
+        status = usageError(err, usage, w.problem);
+        return std::nullopt;
+    }
+    status = 1;
+    auto p = openProject(w.names[0], err);
+    if (!p)
+        return std::nullopt;
+    const EarthworkGrid ground = earthworkGrid(*p);
+    if (!p->HasNodes() || ground.cellCount() == 0) {
+        fail(err) << msg::DataIncomplete << '\n';
+        return std::nullopt;
+    }
+    DesignRun run{*p, designtitle::Compare, k, {}, {}, {}, {}};
+    if (isPad) {
+        if (!rect->fits(ground)) {
+            status = usageError(err, usage,
+                                QStringLiteral("--pad: '%1' is not a rectangle of nodes inside the "
+                                               "grid with at least one cell")
+                                    .arg(w.values.value(QStringLiteral("--pad"))));
+            return std::nullopt;
+        }
+        run.title = designtitle::Pad;
+        run.pad = level ? padAt(ground, *rect, *level, {hc, hf}, k)
+                        : balancedPad(ground, *rect, {hc, hf}, k);
+        run.earthwork = run.pad->earthwork;
+        run.map = padMap(ground, *run.pad, p->ContourInterval);
+        return run;
+    }
+    const auto loaded = loadDesignSurface(*p, w.names[1]);
+    if (const auto* reasons = std::get_if<QStringList>(&loaded)) {
+        for (const QString& reason : *reasons)
+            fail(err) << reason << '\n';
+        return std::nullopt;
+    }
+    const auto& design = std::get<EarthworkGrid>(loaded);
+    if (const QString why = gridMismatch(ground, design); !why.isEmpty()) {
+        fail(err) << why << '\n';
+        return std::nullopt;
+    }
+    run.map.depth = depthGrid(ground, design);
+    run.map.contourInterval = p->ContourInterval;
+    run.earthwork = depthEarthwork(run.map.depth);
+    run.designName = QFileInfo(w.names[1]).fileName();
+    return run;
+}
+
+void cellLines(const DesignRun& r, bool csv, QTextStream& out)
+{
+    if (csv)
+        out << "cell,cut_m3,fill_m3,net_m3\n";
+    const char* sep = csv ? "," : " ";
+    for (std::size_t n = 0; n < r.earthwork.cells.size(); ++n) {
+        const CutFill& c = r.earthwork.cells[n];
+        out << (csv ? "" : "cell ") << n + 1 << sep << formatPicture(c.cut, 2) << sep
+            << formatPicture(c.fill, 2) << sep << formatPicture(compactedNet(c, r.k), 2) << '\n';
+    }
+}
+
+int compareOrPad(const QStringList& args, bool pad, QTextStream& out, QTextStream& err,
+                 const char* usage)
+{
+    QString problem;
+    const auto w = readWords(args, PadOptions, {"--csv", "--balance"}, problem);
+    if (!w || (pad != w->values.contains(QStringLiteral("--pad"))))
+        return usageError(err, usage,
+                          w && problem.isEmpty() ? QStringLiteral("pad needs --pad C0,R0,C1,R1")
+                                                 : problem);
+    int status = 0;
+    const auto r = designRun(*w, 1, err, usage, status);
+    if (!r)
+        return status;
+    if (!w->has("--csv")) {
+        const CutFill& g = r->earthwork.gross;
+        if (pad)
+            out << (r->pad->balanced ? "balanced " : "level ") << formatPicture(r->pad->zp, 3)
+                << "   per-cm " << formatPicture(r->pad->perCentimetre, 2) << '\n';
+        out << "cut " << formatPicture(g.cut, 2) << "   fill " << formatPicture(g.fill, 2)
+            << "   net " << formatPicture(compactedNet(g, r->k), 2);
+        if (pad)
+            out << "   open-edge " << r->pad->pad.openEdge.size() << '\n';
+        else
+            out << "   four-corner-cut " << formatPicture(r->earthwork.fourCorner.cut, 2)
+                << "   four-corner-fill " << formatPicture(r->earthwork.fourCorner.fill, 2) << '\n';
+    }
+    cellLines(*r, w->has("--csv"), out);
+    return 0;
+}
+
+std::vector<SummaryLine> summaryOf(const DesignRun& r)
+{
+    return r.pad ? padSummary(*r.pad) : comparisonSummary(r.earthwork, r.k, r.designName);
+}
+
+int renderOrPrint(const QStringList& args, bool print, QTextStream& err, const char* usage)
+{
+    QString problem;
+    QStringList valued = PadOptions;
+    valued << "-o"
+           << "--size";
+    const auto w = readWords(args, valued, {"--balance", "--contours"}, problem);
+    if (!w || w->values.value("-o").isEmpty())
+        return usageError(err, usage,
+                          w && problem.isEmpty() ? QStringLiteral("needs -o OUT") : problem);
+    const auto size = readImageSize(w->values.value("--size", QStringLiteral("1600x1000")));
+    if (!size) {
+        w->refuse("--size", "WIDTHxHEIGHT, each 1 to 20000 pixels");
+        return usageError(err, usage, w->problem);
+    }
+    int status = 0;
+    auto r = designRun(*w, 1, err, usage, status);
+    if (!r)
+        return status;
+    if (!w->has("--contours"))
+        r->map.contourInterval = 0;
+    const QString output = w->values.value("-o");
+    if (!print) {
+        QImage image(*size, QImage::Format_RGB32);
+        {
+            ImageSurface surface(image);
+            surface.clear();
+            DrawCutFillMap(surface, r->map, double(size->width()) / size->height(),
+                           12.0 * size->height() / 1000);
+        }
+        return savePng(image, output, err) ? 0 : 1;
+    }
+    if (QFile file(output); !file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        fail(err) << msg::cannotSaveFile(QDir::toNativeSeparators(output)) << ": "
+                  << file.errorString() << '\n';
+        return 1;
+    }
+    CairoPdfBackend backend(output);
+    {
+        PageSurface page(backend);
+        PrintCutFill(page, r->project, r->title, summaryOf(*r), r->map,
+                     designCells(r->earthwork, r->k));
+    }
+    if (!backend.finish()) {
+        fail(err) << msg::cannotSaveFile(QDir::toNativeSeparators(output)) << '\n';
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
+
+int runDesignCommand(const QStringList& args, QTextStream& out, QTextStream& err, const char* usage)
+{
+    const QString command = args.value(0);
+    if (command == QLatin1String("compare") || command == QLatin1String("pad"))
+        return compareOrPad(args.mid(1), command == QLatin1String("pad"), out, err, usage);
+    if ((command == QLatin1String("render") || command == QLatin1String("print")) &&
+        args.value(1) == QLatin1String("cutfill"))
+        return renderOrPrint(args.mid(2), command == QLatin1String("print"), err, usage);
+    return -1;
+}
+
+} // namespace tervan

@@ -1,0 +1,92 @@
+#include "grading/designsurface.h"
+
+#include "common/messages.h"
+#include "project/heightscsv.h"
+#include "project/project.h"
+#include "project/projectfile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace tervan {
+
+QString gridMismatch(const EarthworkGrid& existing, const EarthworkGrid& design)
+{
+    const auto differs = [](const QString& what, const QString& a, const QString& b) {
+        return QStringLiteral("%1ของพื้นผิวออกแบบไม่ตรงกับโครงการ (%2 กับ %3)").arg(what, b, a);
+    };
+    if (existing.rows != design.rows)
+        return differs(QStringLiteral("จำนวนแถว"), QString::number(existing.rows),
+                       QString::number(design.rows));
+    if (existing.cols != design.cols)
+        return differs(QStringLiteral("จำนวนคอลัมน์"), QString::number(existing.cols),
+                       QString::number(design.cols));
+    if (existing.spacing != design.spacing)
+        return differs(QStringLiteral("ระยะห่างกริด"), QString::number(existing.spacing),
+                       QString::number(design.spacing));
+    if (existing.h.size() != design.h.size())
+        return msg::DataIncomplete;
+    return {};
+}
+
+EarthworkGrid depthGrid(const EarthworkGrid& existing, const EarthworkGrid& design)
+{
+    EarthworkGrid d = existing;
+    for (std::size_t i = 0; i < d.h.size(); ++i)
+        d.h[i] -= design.h[i];
+    return d;
+}
+
+Earthwork depthEarthwork(const EarthworkGrid& depth)
+{
+    Earthwork e;
+    e.cells = grossCellCutFill(depth, 0);
+    // A cell's net is its four-corner prism, so one pass gives both figures.
+    for (const CutFill& c : e.cells) {
+        e.gross.cut += c.cut;
+        e.gross.fill += c.fill;
+        (c.net() > 0 ? e.fourCorner.cut : e.fourCorner.fill) += c.net();
+    }
+    e.area = depth.cellArea() * depth.cellCount();
+    return e;
+}
+
+std::variant<EarthworkGrid, QStringList> loadDesignSurface(const Project& existing,
+                                                           const QString& fileName)
+{
+    const QString shown = QDir::toNativeSeparators(fileName);
+    if (!fileName.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive)) {
+        const ProjectFileNames names = projectFileNames(fileName);
+        auto loaded = loadProjectFiles(names);
+        if (const auto* error = std::get_if<FileError>(&loaded)) {
+            const QString path =
+                QDir::toNativeSeparators(error->file == ProjectFile::Gnd ? names.gnd : names.nod);
+            return QStringList{error->problem == FileProblem::CannotOpen
+                                   ? msg::cannotOpenFile(path)
+                                   : msg::fileMalformed(path)};
+        }
+        Project design = startupProject();
+        applyOpenedProject(design, std::get<ProjectFileData>(std::move(loaded)), names);
+        if (!design.HasNodes())
+            return QStringList{msg::DataIncomplete};
+        return earthworkGrid(design);
+    }
+    QFile csv(fileName);
+    if (!QFileInfo(fileName).isFile() || !csv.open(QIODevice::ReadOnly))
+        return QStringList{msg::cannotOpenFile(shown)};
+    const HeightsRead read = readHeightsCsv(csv, existing);
+    if (const auto* errors = std::get_if<std::vector<HeightLineError>>(&read)) {
+        QStringList lines;
+        for (const HeightLineError& e : *errors)
+            lines << (e.line > 0 ? QStringLiteral("%1:%2: %3").arg(shown).arg(e.line).arg(e.reason)
+                                 : QStringLiteral("%1: %2").arg(shown, e.reason));
+        return lines;
+    }
+    // Nodes the file leaves out keep the existing ground.
+    Project design = existing;
+    applyHeights(design, std::get<std::vector<NodeHeight>>(read));
+    return earthworkGrid(design);
+}
+
+} // namespace tervan
