@@ -83,9 +83,11 @@ std::variant<EarthworkGrid, QStringList> loadDesignSurface(const Project& existi
                                  : QStringLiteral("%1: %2").arg(shown, e.reason));
         return lines;
     }
+    if (std::holds_alternative<ColumnOrderUnknown>(read))
+        return QStringList{QStringLiteral("%1: %2").arg(shown, columnOrderQuestion())};
     // Nodes the file leaves out keep the existing ground.
     Project design = existing;
-    applyHeights(design, std::get<std::vector<NodeHeight>>(read));
+    applyHeights(design, std::get<HeightsTaken>(read).heights);
     return earthworkGrid(design);
 }
 
