@@ -459,7 +459,11 @@ void MainWindow::mnuFileOpen_Click(const QString& fileName)
         emit projectRefused(names.gnd);
         return;
     }
+    const QString geoProblem = std::get<ProjectFileData>(loaded).GeorefProblem;
     applyOpenedProject(m_project, std::get<ProjectFileData>(std::move(loaded)), names);
+    if (!geoProblem.isEmpty())
+        m_prompts->notice(msg::georeferenceDamaged(
+            QDir::toNativeSeparators(georeferenceFileName(names.base)), geoProblem));
     setEditingEnabled(true);
     setWindowTitle(captionFor(names));
     m_unsaved->markSaved();
@@ -489,8 +493,8 @@ bool MainWindow::saveProject()
         }
     }
     if (const auto failed = saveProjectFiles(m_project, names)) {
-        m_prompts->notice(msg::cannotSaveFile(
-            QDir::toNativeSeparators(*failed == ProjectFile::Gnd ? names.gnd : names.nod)));
+        m_prompts->notice(
+            msg::cannotSaveFile(QDir::toNativeSeparators(projectFilePath(names, *failed))));
         return false;
     }
     m_project.DataFileBase = names.base;
@@ -895,7 +899,7 @@ void MainWindow::vsbMain_Change(int value)
 
 void MainWindow::Form_MouseMove(float x, float y)
 {
-    m_readout->setText(coordinateReadout(x, y));
+    m_readout->setText(coordinateReadout(worldX(m_project.Georef, x), worldY(m_project.Georef, y)));
 }
 
 } // namespace tervan

@@ -149,7 +149,8 @@ HeightsRead readHeightsCsv(QIODevice& in, const Project& p)
             }
             node = int(n);
         } else {
-            const double x = values[0], y = values[1];
+            // A georeferenced grid takes world coordinates.
+            const double x = values[0] - worldX(p.Georef, 0), y = values[1] - worldY(p.Georef, 0);
             const double col = std::nearbyint(x / spacing), r = std::nearbyint(y / spacing);
             const double tolerance = 0.01 * spacing;
             if (col < 0 || col >= p.GridCols || r < 0 || r >= p.GridRows ||
@@ -191,9 +192,14 @@ QByteArray writeHeightsCsv(const Project& p)
     const int count = std::min<int>(p.NodeCount, int(p.Nodes.size()) - 1);
     for (int n = 1; n <= count; ++n) {
         const NodePoint& node = p.Nodes[n];
+        // World coordinates are too large for a float's shortest text to keep millimetres.
+        const auto coordinate = [&](double grid, double world) {
+            return p.Georef ? QString::number(world, 'f', 3) : shortestText(float(grid));
+        };
         text += QStringLiteral("%1,%2,%3,%4\n")
                     .arg(n)
-                    .arg(shortestText(node.X), shortestText(node.Y), shortestText(node.Z));
+                    .arg(coordinate(node.X, worldX(p.Georef, node.X)),
+                         coordinate(node.Y, worldY(p.Georef, node.Y)), shortestText(node.Z));
     }
     return text.toUtf8();
 }

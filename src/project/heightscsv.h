@@ -14,7 +14,7 @@ namespace tervan {
 // Node elevations as a spreadsheet or a total station writes them: UTF-8 or Thai single-byte
 // text, comma, semicolon or tab separated, an optional header line. The columns tell the
 // layout: one elevation per line in node order; node number and elevation; X, Y, Z; or a
-// point name, X, Y, Z. Points are matched to the grid node within 1 % of the spacing.
+// point name, X, Y, Z (world coordinates when the grid has a georeference). Points are matched to the grid node within 1 % of the spacing.
 // Reading is all or nothing: any bad line and no height is taken.
 
 struct NodeHeight
@@ -40,8 +40,8 @@ HeightsRead readHeightsCsv(QIODevice& in, const Project& p);
 // Stores the heights and recomputes the elevation range.
 void applyHeights(Project& p, const std::vector<NodeHeight>& heights);
 
-// "node,x,y,elevation" and one line per node, every float in its shortest exact text, so the
-// file imports back unchanged.
+// "node,x,y,elevation" and one line per node, every float in its shortest exact text (world
+// coordinates to the millimetre when georeferenced), so the file imports back unchanged.
 QByteArray writeHeightsCsv(const Project& p);
 
 } // namespace tervan

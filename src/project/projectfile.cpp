@@ -269,7 +269,33 @@ std::variant<ProjectFileData, FileError> loadProjectFiles(const ProjectFileNames
     QFile nod(names.nod);
     if (!nod.open(QIODevice::ReadOnly))
         return FileError{ProjectFile::Nod, FileProblem::CannotOpen};
-    return readProject(gnd, nod);
+    auto read = readProject(gnd, nod);
+    QFile geo(georeferenceFileName(names.base));
+    if (auto* data = std::get_if<ProjectFileData>(&read); data && geo.exists()) {
+        if (!geo.open(QIODevice::ReadOnly)) {
+            data->GeorefProblem = geo.errorString();
+        } else {
+            auto g = readGeoreference(geo);
+            if (auto* problem = std::get_if<QString>(&g))
+                data->GeorefProblem = *problem;
+            else
+                data->Georef = std::get<Georeference>(g);
+        }
+    }
+    return read;
+}
+
+QString projectFilePath(const ProjectFileNames& names, ProjectFile file)
+{
+    switch (file) {
+    case ProjectFile::Gnd:
+        return names.gnd;
+    case ProjectFile::Nod:
+        return names.nod;
+    case ProjectFile::Geo:
+        break;
+    }
+    return georeferenceFileName(names.base);
 }
 
 std::optional<ProjectFile> saveProjectFiles(const Project& p, const ProjectFileNames& names)
@@ -286,6 +312,15 @@ std::optional<ProjectFile> saveProjectFiles(const Project& p, const ProjectFileN
         return ProjectFile::Gnd;
     if (!nod.commit())
         return ProjectFile::Nod;
+    const QString geoName = georeferenceFileName(names.base);
+    if (p.Georef) {
+        QSaveFile geo(geoName);
+        const QByteArray bytes = writeGeoreference(*p.Georef);
+        if (!geo.open(QIODevice::WriteOnly) || geo.write(bytes) != bytes.size() || !geo.commit())
+            return ProjectFile::Geo;
+    } else if (QFileInfo(geoName).isFile() && !QFile::remove(geoName)) {
+        return ProjectFile::Geo;
+    }
     return std::nullopt;
 }
 
@@ -299,6 +334,7 @@ void applyOpenedProject(Project& p, ProjectFileData&& data, const ProjectFileNam
     p.NodeCount = data.NodeCount;
     p.ContourInterval = data.ContourInterval;
     p.Nodes = std::move(data.Nodes);
+    p.Georef = data.Georef;
 
     p.DataFileBase = names.base;
     p.GndFileName = names.gnd;

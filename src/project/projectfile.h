@@ -44,9 +44,16 @@ struct ProjectFileData
     qint16 NodeCount = 0;
     float ContourInterval = 0;
     std::vector<NodePoint> Nodes; // indices 0..NodeCount, index 0 zero
+    // From the georeference file beside the pair; a damaged one leaves Georef empty and says
+    // why in GeorefProblem.
+    std::optional<Georeference> Georef;
+    QString GeorefProblem;
 };
 
-enum class ProjectFile { Gnd, Nod };
+enum class ProjectFile { Gnd, Nod, Geo };
+
+// The file's name among the project's.
+QString projectFilePath(const ProjectFileNames& names, ProjectFile file);
 enum class FileProblem {
     CannotOpen, // missing or unreadable
     Malformed,  // too short, or values the program cannot work with
@@ -68,12 +75,13 @@ QByteArray encodeNodes(const Project& p);
 // a node file with fewer than NodeCount records, and non-finite node values.
 std::variant<ProjectFileData, FileError> readProject(QIODevice& gnd, QIODevice& nod);
 
-// Opens the two files read-only and reads them.
+// Opens the two files read-only and reads them, and the georeference file when there is one.
 std::variant<ProjectFileData, FileError> loadProjectFiles(const ProjectFileNames& names);
 
 // Writes the header over the start of the ".gnd" file and the node records over the start of
 // the ".nod" file, keeping any longer old tail, each file replaced atomically. Returns the
-// first file that could not be written.
+// first file that could not be written. The georeference file is written beside them when the
+// project has one and removed when it has none, so it never describes another grid.
 std::optional<ProjectFile> saveProjectFiles(const Project& p, const ProjectFileNames& names);
 
 // The state after a successful open: header, nodes, file names and title, the normal window for
