@@ -10,10 +10,10 @@ namespace tervan {
 
 namespace {
 
-std::optional<qint16> readCount(const QString& text, const QLocale& locale)
+std::optional<qint16> readCount(const QString& text, const QLocale& locale, bool whole = false)
 {
     const auto value = readLocaleNumber(text, locale);
-    if (!value)
+    if (!value || (whole && *value != std::floor(*value)))
         return std::nullopt;
     const auto rounded = roundToInt16(*value);
     if (!rounded || *rounded < 0)
@@ -27,7 +27,8 @@ std::variant<ControlValues, ControlField> readControlData(const ControlDataTexts
                                                           const QLocale& locale)
 {
     ControlValues v;
-    const auto spacing = readCount(texts.spacing, locale);
+    // The file keeps whole metres; rounding a typed 12.5 would shrink every volume unseen.
+    const auto spacing = readCount(texts.spacing, locale, true);
     if (!spacing)
         return ControlField::Spacing;
     const auto rows = readCount(texts.rows, locale);

@@ -17,7 +17,8 @@ struct ControlDataTexts
     QString interval;
 };
 
-// Values that passed every check: each fits its 16-bit field, none is negative, the interval
+// Values that passed every check: each fits its 16-bit field, none is negative, the spacing
+// is a whole number (counts are rounded), the interval
 // is finite and the grid holds at most 32767 nodes.
 struct ControlValues
 {

@@ -48,8 +48,8 @@ TEST_P(ControlAccepted, StoresRoundedValues)
 INSTANTIATE_TEST_SUITE_P(
     Texts, ControlAccepted,
     ::testing::Values(AcceptedCase{{"10", "4", "5", "1"}, 10, 4, 5, 1},
-                      AcceptedCase{{"7.5", "2.5", "3.5", "0.25"}, 8, 2, 4, 0.25f},
-                      AcceptedCase{{"6.5", " 4 ", "5", "0.1"}, 6, 4, 5, 0.1f},
+                      AcceptedCase{{"8", "2.5", "3.5", "0.25"}, 8, 2, 4, 0.25f},
+                      AcceptedCase{{" 6.0 ", " 4 ", "5", "0.1"}, 6, 4, 5, 0.1f},
                       AcceptedCase{{"0", "0", "0", "0"}, 0, 0, 0, 0},
                       AcceptedCase{{"32767", "1", "32767", "100"}, 32767, 1, 32767, 100},
                       AcceptedCase{{"1", "181", "181", "1e3"}, 1, 181, 181, 1000}));
@@ -75,6 +75,8 @@ TEST_P(ControlRefused, NamesTheFirstBadBox)
 INSTANTIATE_TEST_SUITE_P(
     Texts, ControlRefused,
     ::testing::Values(RefusedCase{{"abc", "4", "5", "1"}, ControlField::Spacing},
+                      RefusedCase{{"12.5", "4", "5", "1"}, ControlField::Spacing},
+                      RefusedCase{{"7.0001", "4", "5", "1"}, ControlField::Spacing},
                       RefusedCase{{"", "4", "5", "1"}, ControlField::Spacing},
                       RefusedCase{{"-10", "4", "5", "1"}, ControlField::Spacing},
                       RefusedCase{{"40000", "4", "5", "1"}, ControlField::Spacing},

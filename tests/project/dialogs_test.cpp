@@ -220,6 +220,32 @@ INSTANTIATE_TEST_SUITE_P(Inputs, ControlDialogRefusal,
                                            RefusalCase{{"10", "4", "5", "1e40"}, "txtInt"},
                                            RefusalCase{{"10", "200", "200", "1"}, "txtCol"}));
 
+// Typed as a user would: the spacing box first, Tab between boxes, Return for OK.
+TEST(ControlDialog, SpacingThatIsNotWholeMetresKeepsTheDialogOpen)
+{
+    FakePrompts prompts;
+    Project p = startupProject();
+    ControlDialog dialog(p, prompts);
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    for (const char* text : {"12.5", "4", "5", "1"}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(QApplication::focusWidget(), text);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(prompts.messages, QStringList{msg::InputError});
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(p.GridSpacing, 0);
+    EXPECT_EQ(QApplication::focusWidget()->objectName(), "txtGrid");
+
+    QTest::keyClicks(QApplication::focusWidget(), "12");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(p.GridSpacing, 12);
+    EXPECT_EQ(p.NodeCount, 20);
+}
+
 TEST(Dialogs, CentreThemselvesWhenResized)
 {
     Project p = startupProject();
