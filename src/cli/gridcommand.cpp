@@ -46,9 +46,9 @@ int gridFromPoints(const QStringList& args, QTextStream& out, QTextStream& err, 
     const auto interval = w->number("--interval", bad);
     if (interval && (!(*interval > 0) || !std::isfinite(float(*interval))))
         bad = !w->refuse("--interval", "a positive number");
-    std::optional<PointColumns> columns;
+    std::optional<CsvColumns> columns;
     if (w->values.contains(QStringLiteral("--columns")) &&
-        !(columns = columnsNamed(w->values.value(QStringLiteral("--columns")))))
+        !(columns = columnsFromCode(w->values.value(QStringLiteral("--columns")))))
         bad = !w->refuse("--columns", "pnezd, penzd, nez, enz or xyz");
     const QStringList methods = {QStringLiteral("linear"), QStringLiteral("idw"),
                                  QStringLiteral("nearest")};

@@ -4,7 +4,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QLocale>
 #include <QStringDecoder>
 #include <cmath>
 #include <gdal.h>
@@ -28,146 +27,107 @@ QString decoded(const QByteArray& bytes)
     return text;
 }
 
-struct TextRow
+struct TextRows
 {
-    int line;
-    QStringList fields;
+    CsvSeparator separator = CsvSeparator::Comma;
+    struct Row
+    {
+        int line;
+        CsvSplit split;
+    };
+    std::vector<Row> rows;
 };
 
-std::vector<TextRow> splitRows(const QByteArray& bytes)
+// No survey line has more fields than this; more is not a points file.
+constexpr qsizetype MaxFields = 64;
+
+TextRows splitRows(const QByteArray& bytes)
 {
     QStringList lines = decoded(bytes).split(QLatin1Char('\n'));
-    QChar separator = QLatin1Char(' ');
-    for (const QChar candidate : {QChar(u'\t'), QChar(u';'), QChar(u',')})
-        if (std::any_of(lines.cbegin(), lines.cend(),
-                        [&](const QString& l) { return l.contains(candidate); })) {
-            separator = candidate;
-            break;
-        }
-    std::vector<TextRow> rows;
-    for (int i = 0; i < lines.size(); ++i) {
-        const QString line = lines[i].trimmed();
-        if (line.isEmpty())
-            continue;
-        QStringList fields = separator == QLatin1Char(' ')
-                                 ? line.split(QLatin1Char(' '), Qt::SkipEmptyParts)
-                                 : line.split(separator);
-        for (QString& f : fields) {
-            f = f.trimmed();
-            if (f.size() >= 2 && f.startsWith(QLatin1Char('"')) && f.endsWith(QLatin1Char('"')))
-                f = f.mid(1, f.size() - 2).replace(QStringLiteral("\"\""), QStringLiteral("\""));
-        }
-        rows.push_back({i + 1, fields});
-    }
-    return rows;
-}
-
-std::optional<double> numberOf(const QString& field)
-{
-    static const QLocale plain = [] {
-        QLocale c = QLocale::c();
-        c.setNumberOptions(QLocale::RejectGroupSeparator);
-        return c;
-    }();
-    bool ok = false;
-    const double v = plain.toDouble(withAsciiDigits(field.trimmed()), &ok);
-    return ok && std::isfinite(v) ? std::optional(v) : std::nullopt;
-}
-
-// A header's column words, in English or Thai.
-std::optional<PointColumns> columnsFromHeader(const QStringList& header)
-{
-    PointColumns c{-1, -1, -1, -1};
-    const auto is = [](const QString& word, std::initializer_list<const char16_t*> names) {
-        for (const char16_t* n : names)
-            if (word.compare(QString::fromUtf16(n), Qt::CaseInsensitive) == 0)
-                return true;
-        return false;
-    };
-    for (int i = 0; i < header.size(); ++i) {
-        const QString w = header[i].trimmed();
-        if (is(w, {u"p", u"pt", u"point", u"name", u"id", u"no", u"จุด", u"ชื่อจุด", u"หมุด"}))
-            c.name = i;
-        else if (is(w, {u"e", u"x", u"easting", u"east", u"ตะวันออก", u"พิกัดตะวันออก"}))
-            c.x = i;
-        else if (is(w, {u"n", u"y", u"northing", u"north", u"เหนือ", u"พิกัดเหนือ"}))
-            c.y = i;
-        else if (is(w, {u"z", u"h", u"elevation", u"elev", u"height", u"rl", u"ระดับ", u"ค่าระดับ"}))
-            c.z = i;
-    }
-    if (c.x < 0 || c.y < 0 || c.z < 0)
-        return std::nullopt;
-    return c;
+    for (QString& line : lines)
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+    TextRows out;
+    out.separator = detectCsvSeparator(lines.mid(0, 50));
+    for (int i = 0; i < lines.size(); ++i)
+        if (!lines[i].trimmed().isEmpty())
+            out.rows.push_back({i + 1, splitCsvLine(lines[i], out.separator, MaxFields)});
+    return out;
 }
 
 } // namespace
 
-std::optional<PointColumns> columnsNamed(const QString& word)
-{
-    const PointColumns orders[] = {
-        {0, 2, 1, 3}, {0, 1, 2, 3}, {-1, 1, 0, 2}, {-1, 0, 1, 2}, {-1, 0, 1, 2}};
-    const qsizetype i = ColumnOrderWords.indexOf(word.toLower());
-    return i < 0 ? std::nullopt : std::optional(orders[i]);
-}
-
-PointsRead readPointsText(QIODevice& in, std::optional<PointColumns> columns)
+PointsRead readPointsText(QIODevice& in, std::optional<CsvColumns> columns)
 {
     const QByteArray bytes = in.read(MaxBytes + 1);
     if (bytes.size() > MaxBytes)
         return std::vector<HeightLineError>{{0, QStringLiteral("แฟ้มใหญ่เกินไป")}};
-    std::vector<TextRow> rows = splitRows(bytes);
-    if (!rows.empty() && std::none_of(rows.front().fields.cbegin(), rows.front().fields.cend(),
-                                      [](const QString& f) { return numberOf(f).has_value(); })) {
-        if (const auto named = columnsFromHeader(rows.front().fields))
+    TextRows text = splitRows(bytes);
+    auto& rows = text.rows;
+    const auto isNumber = [&](const QString& f) {
+        return readCsvNumber(f, text.separator).kind == CsvNumber::Kind::Number;
+    };
+    if (!rows.empty() && std::none_of(rows.front().split.fields.cbegin(),
+                                      rows.front().split.fields.cend(), isNumber)) {
+        if (const auto named = columnsFromHeader(rows.front().split.fields))
             columns = named;
         rows.erase(rows.begin());
     }
     if (!columns && !rows.empty())
-        columns = *columnsNamed(rows.front().fields.size() >= 4 ? QStringLiteral("pnezd")
-                                                                : QStringLiteral("xyz"));
+        columns = columnsFromCode(rows.front().split.fields.size() >= 4 ? u"pnez" : u"xyz");
     PointsFile file;
     std::vector<HeightLineError> errors;
-    for (const TextRow& row : rows) {
-        const PointColumns& c = *columns;
-        const int needed = std::max({c.name, c.x, c.y, c.z}) + 1;
-        if (row.fields.size() < needed) {
-            errors.push_back(
-                {row.line,
-                 QStringLiteral("มี %1 ช่อง ต้องมีอย่างน้อย %2 ช่อง").arg(row.fields.size()).arg(needed)});
+    for (const auto& [line, split] : rows) {
+        const CsvColumns& c = *columns;
+        const qsizetype needed = std::max({c.name, c.east, c.north, c.elevation}) + 1;
+        if (split.problem != CsvSplit::Problem::None) {
+            errors.push_back({line, split.problem == CsvSplit::Problem::TooManyFields
+                                        ? QStringLiteral("มีช่องมากเกินไป")
+                                        : QStringLiteral("เครื่องหมายคำพูดไม่ครบคู่")});
+            continue;
+        }
+        if (split.fields.size() < needed) {
+            errors.push_back({line, QStringLiteral("มี %1 ช่อง ต้องมีอย่างน้อย %2 ช่อง")
+                                        .arg(split.fields.size())
+                                        .arg(needed)});
             continue;
         }
         SurveyPoint p;
-        p.name = c.name >= 0 ? row.fields[c.name] : QString::number(row.line);
+        p.name = c.name >= 0 ? split.fields[c.name] : QString::number(line);
         bool good = true;
-        for (const auto& [field, value] : {std::pair{c.x, &p.x}, {c.y, &p.y}, {c.z, &p.z}}) {
-            const auto v = numberOf(row.fields[field]);
-            if (!v) {
+        for (const auto& [field, value] :
+             {std::pair{c.east, &p.x}, {c.north, &p.y}, {c.elevation, &p.z}}) {
+            const CsvNumber v = readCsvNumber(split.fields[field], text.separator);
+            if (v.kind != CsvNumber::Kind::Number) {
                 errors.push_back(
-                    {row.line, QStringLiteral("\"%1\" ไม่ใช่ตัวเลข").arg(row.fields[field])});
+                    {line,
+                     QStringLiteral("\"%1\" ไม่ใช่ตัวเลข").arg(shownField(split.fields[field]))});
                 good = false;
                 break;
             }
-            *value = *v;
+            *value = v.value;
         }
         if (good)
             file.points.push_back(p);
     }
     if (!errors.empty())
         return errors;
+    if (file.points.size() < 3)
+        return std::vector<HeightLineError>{
+            {0, QStringLiteral("มีจุดสำรวจ %1 จุด ต้องมีอย่างน้อย 3 จุด").arg(file.points.size())}};
     return file;
 }
 
 std::vector<QStringList> previewFields(QIODevice& in, int lines)
 {
     std::vector<QStringList> out;
-    for (TextRow& row : splitRows(in.read(64 * 1024))) {
+    for (auto& row : splitRows(in.read(64 * 1024)).rows) {
         if (int(out.size()) == lines)
             break;
-        out.push_back(std::move(row.fields));
+        out.push_back(std::move(row.split.fields));
     }
     return out;
 }
-
 bool isTextPointsFile(const QString& fileName)
 {
     const QString suffix = QFileInfo(fileName).suffix().toLower();
@@ -204,7 +164,7 @@ QString nameOf(const OGRFeature& f)
 
 } // namespace
 
-PointsRead readPointsFile(const QString& fileName, std::optional<PointColumns> columns)
+PointsRead readPointsFile(const QString& fileName, std::optional<CsvColumns> columns)
 {
     if (isTextPointsFile(fileName)) {
         QFile file(fileName);
