@@ -25,6 +25,7 @@
 #include "project/ui/headingdialog.h"
 #include "project/ui/nodeentrydialog.h"
 #include "project/ui/prompts.h"
+#include "survey/ui/surveydialog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -180,6 +181,8 @@ void MainWindow::buildMenus()
                 emit commandStarted(QStringLiteral("exportHeights"));
                 m_heights->exportHeights();
             });
+    connect(addItem(file, "mnuFileFromSurvey", u"สร้างโครงการจากจุดสำรวจ…"), &QAction::triggered,
+            this, &MainWindow::projectFromSurvey);
     addItem(file, "mnuFileFree3", u"-");
     connect(addItem(file, "mnuFileExit", u"ออกจากโปรแกรม"), &QAction::triggered, this,
             &MainWindow::mnuFileExit_Click);
@@ -436,6 +439,37 @@ void MainWindow::mnuFileNew_Click()
     setWindowTitle(Caption + ModifiedMark);
     m_unsaved->markSaved();
     projectReplaced();
+}
+
+void MainWindow::projectFromSurvey()
+{
+    emit commandStarted(QStringLiteral("projectFromSurvey"));
+    if (!m_unsaved->settle())
+        return;
+    SurveyDialog dialog(
+        [this] {
+            return m_prompts->pickOpenName(
+                QStringLiteral("จุดสำรวจ (*.csv *.txt *.dxf *.shp *.gpkg *.geojson *.json *.gpx "
+                               "*.kml);;ทุกแฟ้ม (*)"),
+                m_lastFileName);
+        },
+        this);
+    if (m_prompts->runModal(dialog) != QDialog::Accepted)
+        return;
+    // Nodes, names and view settings all come new; the picture choice and colour stay.
+    Project made = dialog.project();
+    made.DisplayMode = m_project.DisplayMode != 0 ? m_project.DisplayMode : 2;
+    made.UseChosenColor = m_project.UseChosenColor;
+    made.ChosenColorIndex = m_project.ChosenColorIndex;
+    made.RotationAngle = m_project.RotationAngle;
+    made.BoldWholeContours = m_project.BoldWholeContours;
+    m_project = std::move(made);
+    setEditingEnabled(true);
+    setWindowTitle(Caption + ModifiedMark);
+    m_unsaved->markModified();
+    projectReplaced();
+    SurveyReportDialog report(qualityLines(dialog.quality(), dialog.frame()), this);
+    m_prompts->runModal(report);
 }
 
 void MainWindow::mnuFileOpen_Click(const QString& fileName)

@@ -59,6 +59,8 @@ public:
     void setFileDialogStart(const QString& start) { m_lastFileName = start; }
 
     void mnuFileNew_Click();
+    // A new unsaved project gridded from survey points, then the quality report.
+    void projectFromSurvey();
     // Opens the named project, or asks for one when no name is given.
     void mnuFileOpen_Click(const QString& fileName = QString());
     void mnuFileSave_Click();

@@ -7,7 +7,9 @@
 #include <cpl_conv.h>
 #include <gdal_alg.h>
 #include <gdalgrid.h>
+#include <memory>
 #include <numeric>
+#include <ogr_geometry.h>
 
 namespace tervan {
 
@@ -95,6 +97,20 @@ MergedPoints mergeDuplicates(const std::vector<SurveyPoint>& points)
         out.points.push_back(mean);
     }
     return out;
+}
+
+std::vector<std::pair<double, double>> outlineOf(const std::vector<SurveyPoint>& points)
+{
+    OGRMultiPoint all;
+    for (const SurveyPoint& p : points)
+        all.addGeometryDirectly(new OGRPoint(p.x, p.y));
+    std::unique_ptr<OGRGeometry> hull(all.ConvexHull());
+    std::vector<std::pair<double, double>> corners;
+    if (!hull || wkbFlatten(hull->getGeometryType()) != wkbPolygon)
+        return corners;
+    for (const OGRPoint& p : *hull->toPolygon()->getExteriorRing())
+        corners.emplace_back(p.getX(), p.getY());
+    return corners;
 }
 
 GridFrame frameAround(const std::vector<SurveyPoint>& points, int spacing)
@@ -218,6 +234,30 @@ GridQuality gridQuality(const std::vector<SurveyPoint>& used, const GridFrame& f
                                                         (*ny)[i] - (frame.y0 + r * frame.spacing)));
             }
     return q;
+}
+
+QStringList qualityLines(const GridQuality& q, const GridFrame& frame)
+{
+    const auto metres = [](double v) { return QString::number(v, 'f', 3); };
+    QStringList lines = {
+        QStringLiteral("จุดสำรวจที่อ่านได้ %1 จุด ใช้ %2 จุด").arg(q.pointsRead).arg(q.pointsUsed),
+        QStringLiteral("จุดซ้ำตำแหน่งที่รวมเป็นค่าเฉลี่ย %1 จุด").arg(q.duplicates),
+    };
+    for (const QString& d : q.differing)
+        lines << QStringLiteral("    ค่าระดับต่างกัน %1").arg(d);
+    lines << QStringLiteral("กริด %1 แถว × %2 คอลัมน์ ระยะ %3 เมตร จุดกริดแรกที่ E %4 N %5")
+                 .arg(frame.rows)
+                 .arg(frame.cols)
+                 .arg(frame.spacing)
+                 .arg(metres(frame.x0), metres(frame.y0))
+          << QStringLiteral("จุดกริดที่ประมาณค่านอกขอบเขตจุดสำรวจ %1 จุด").arg(q.nodesEstimated)
+          << QStringLiteral("ระยะไกลที่สุดจากจุดกริดถึงจุดสำรวจที่ใกล้ที่สุด %1 ม.").arg(metres(q.farthestNode))
+          << QStringLiteral("ผลต่างค่าระดับจุดสำรวจกับพื้นผิวกริด: RMS %1 ม. มากที่สุด %2 ม.")
+                 .arg(metres(q.rms), metres(q.largest.empty() ? 0 : std::abs(q.largest[0].value)))
+          << QStringLiteral("ผลต่างมากที่สุด %1 จุด:").arg(q.largest.size());
+    for (const Residual& r : q.largest)
+        lines << QStringLiteral("    จุด %1   %2 ม.").arg(r.name, metres(r.value));
+    return lines;
 }
 
 float roundInterval(double range)

@@ -38,6 +38,9 @@ struct MergedPoints
 };
 MergedPoints mergeDuplicates(const std::vector<SurveyPoint>& points);
 
+// The outline of the points (their convex hull), corners in order; empty for fewer than 3.
+std::vector<std::pair<double, double>> outlineOf(const std::vector<SurveyPoint>& points);
+
 // The points' extent at the spacing, node 1 rounded down to the spacing.
 GridFrame frameAround(const std::vector<SurveyPoint>& points, int spacing);
 
@@ -78,6 +81,9 @@ struct GridQuality
 // and across it (bilinear).
 GridQuality gridQuality(const std::vector<SurveyPoint>& used, const GridFrame& frame,
                         const GridResult& grid, int pointsRead, const MergedPoints& merged);
+
+// The report as lines for the screen and the printer, Thai.
+QStringList qualityLines(const GridQuality& q, const GridFrame& frame);
 
 // A round interval (1, 2 or 5 times a power of ten) giving 20 to 60 levels over the range.
 float roundInterval(double range);
