@@ -83,8 +83,9 @@ TEST_P(GriddedSurface, EveryNodeWithinTwoMillimetres)
     for (int r = 0; r < f.rows; ++r)
         for (int c = 0; c < f.cols; ++c) {
             const std::size_t i = std::size_t(r) * f.cols + c;
+            // gdal_grid's raster runs north to south.
             const double want = GetParam().againstGdalGrid
-                                    ? expected[i]
+                                    ? expected[std::size_t(f.rows - 1 - r) * f.cols + c]
                                     : GetParam().ground(f.x0 + c * f.spacing, f.y0 + r * f.spacing);
             ASSERT_NEAR(g.z[i], want, 0.002) << GetParam().what << " row " << r << " col " << c;
         }
