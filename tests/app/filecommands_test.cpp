@@ -427,7 +427,4 @@ TEST(SurveyProject, PointsBecomeANewUnsavedProjectWithItsReport)
         return list.data(list.index(row, NodeTableModel::Elevation), Qt::BackgroundRole);
     };
     EXPECT_NE(background(p.NodeCount - 1), background(0));
-    EXPECT_TRUE(list.data(list.index(p.NodeCount - 1, NodeTableModel::Elevation), Qt::ToolTipRole)
-                    .toString()
-                    .contains(QStringLiteral("ค่าระดับประมาณ")));
 }

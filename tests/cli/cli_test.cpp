@@ -465,6 +465,15 @@ TEST_P(GridCommand, MakesAGeoreferencedProjectOrWritesNothing)
     }
 }
 
+const QByteArray Cad = "0\nSECTION\n2\nENTITIES\n"
+                       "0\nPOINT\n8\n0\n10\n652001.5\n20\n1524002.5\n30\n101.25\n"
+                       "0\nPOINT\n8\n0\n10\n652010\n20\n1524000\n30\n99\n"
+                       "0\nTEXT\n8\n0\n10\n652005\n20\n1524005\n30\n0\n40\n1\n1\nA\n"
+                       "0\nPOLYLINE\n8\n0\n66\n1\n70\n8\n10\n0\n20\n0\n30\n0\n"
+                       "0\nVERTEX\n8\n0\n10\n652000\n20\n1524010\n30\n100\n70\n32\n"
+                       "0\nVERTEX\n8\n0\n10\n652020\n20\n1524010\n30\n102\n70\n32\n"
+                       "0\nSEQEND\n0\nENDSEC\n0\nEOF\n";
+
 const QByteArray Gps = R"(<?xml version="1.0"?>
 <gpx version="1.1" creator="t" xmlns="http://www.topografix.com/GPX/1/1">
 <wpt lat="13.75" lon="100.5"><ele>2</ele><name>a</name></wpt>
@@ -500,18 +509,6 @@ INSTANTIATE_TEST_SUITE_P(
                  1,
                  "site\\.csv:3: \"x\""},
         GridCase{"two points", "1,2,3\n4,5,6\n", "site.csv", {"--spacing", "1"}, 1, "อย่างน้อย 3 จุด"},
-        GridCase{"latitude/longitude without a project system",
-                 Gps,
-                 "walk.gpx",
-                 {"--spacing", "5"},
-                 1,
-                 "--crs"},
-        GridCase{"unknown column order",
-                 "1,2,3\n",
-                 "site.csv",
-                 {"--spacing", "1", "--columns", "zen"},
-                 2,
-                 "--columns"},
         GridCase{"more nodes than a project holds",
                  "0,0,1\n1000,0,1\n0,1000,1\n",
                  "site.csv",

@@ -95,31 +95,6 @@ INSTANTIATE_TEST_SUITE_P(Survey, GriddedSurface,
                          testing::Values(SurfaceCase{"plane", 300, plane, false},
                                          SurfaceCase{"curved", 250, curved, true}));
 
-TEST(Gridding, AnLShapedSurveyLeavesItsMissingCornerEstimatedAndReported)
-{
-    // Shots everywhere but the north-east quarter.
-    const auto keep = [](double x, double y) { return x <= 100 || y <= 75; };
-    const auto points = scattered(300, 200, 150, plane, keep);
-    const GridFrame f = frameAround(points, 10);
-    for (const GridMethod method : {GridMethod::Linear, GridMethod::InverseDistance}) {
-        const GridResult g = grid(points, f, method);
-        const GridQuality q = gridQuality(points, f, g, 300, mergeDuplicates(points));
-        if (method != GridMethod::Linear) {
-            EXPECT_EQ(g.estimatedCount, 0);
-            continue;
-        }
-        EXPECT_TRUE(g.estimated.back()) << "the north-east node";
-        EXPECT_FALSE(g.estimated.front()) << "the south-west node";
-        EXPECT_EQ(q.nodesEstimated, g.estimatedCount);
-        EXPECT_EQ(std::count(g.estimated.begin(), g.estimated.end(), true), g.estimatedCount);
-        EXPECT_GT(g.estimatedCount, 20);
-        EXPECT_GT(q.farthestNode, 40);
-        const Project p = projectFromGrid(f, g, QStringLiteral("L"), 32647);
-        EXPECT_EQ(int(p.Georef->estimated.size()), g.estimatedCount);
-        EXPECT_EQ(p.Georef->estimated.back(), p.NodeCount);
-    }
-}
-
 TEST(Gridding, ShotsAtOnePlaceBecomeTheirMeanAndAreReported)
 {
     std::vector<SurveyPoint> points = {
@@ -168,11 +143,4 @@ TEST(Gridding, TheIntervalIsRoundAndGivesTwentyToSixtyLevels)
         EXPECT_GE(range / interval, 20) << range;
         EXPECT_LE(range / interval, 60) << range;
     }
-}
-
-TEST(Gridding, TooFewShotsAreRefused)
-{
-    const auto made =
-        makeGrid({{"a", 0, 0, 1}, {"b", 5, 5, 2}}, {0, 0, 1, 11, 11}, GridMethod::Nearest);
-    EXPECT_TRUE(std::holds_alternative<QString>(made));
 }

@@ -104,60 +104,6 @@ INSTANTIATE_TEST_SUITE_P(Survey, RefusedPoints,
                                          RefusedCase{"1,2,3\n4,5,6\n", 0},
                                          RefusedCase{"p,n,e,z\n1,2,3,\"4\n", 2}));
 
-struct LayerCase
-{
-    const char* file;
-    QByteArray text;
-    std::size_t count;
-    SurveyPoint first;
-    bool geographic;
-};
-
-class LayerPoints : public testing::TestWithParam<LayerCase>
-{
-};
-
-TEST_P(LayerPoints, ReadsShotsFromGisFiles)
-{
-    QTemporaryDir dir;
-    const QString name = dir.filePath(QLatin1String(GetParam().file));
-    surveysites::writeFile(name, GetParam().text);
-    const auto read = readPointsFile(name);
-    ASSERT_TRUE(std::holds_alternative<PointsFile>(read));
-    const auto& file = std::get<PointsFile>(read);
-    ASSERT_EQ(file.points.size(), GetParam().count);
-    EXPECT_DOUBLE_EQ(file.points[0].x, GetParam().first.x);
-    EXPECT_DOUBLE_EQ(file.points[0].y, GetParam().first.y);
-    EXPECT_DOUBLE_EQ(file.points[0].z, GetParam().first.z);
-    EXPECT_EQ(isGeographicCrs(file.crs), GetParam().geographic);
-}
-
-const QByteArray Dxf = "0\nSECTION\n2\nENTITIES\n"
-                       "0\nPOINT\n8\n0\n10\n652001.5\n20\n1524002.5\n30\n101.25\n"
-                       "0\nPOINT\n8\n0\n10\n652010\n20\n1524000\n30\n99\n"
-                       "0\nTEXT\n8\n0\n10\n652005\n20\n1524005\n30\n0\n40\n1\n1\nA\n"
-                       "0\nPOLYLINE\n8\n0\n66\n1\n70\n8\n10\n0\n20\n0\n30\n0\n"
-                       "0\nVERTEX\n8\n0\n10\n652000\n20\n1524010\n30\n100\n70\n32\n"
-                       "0\nVERTEX\n8\n0\n10\n652020\n20\n1524010\n30\n102\n70\n32\n"
-                       "0\nSEQEND\n0\nENDSEC\n0\nEOF\n";
-
-const QByteArray Gpx = R"(<?xml version="1.0"?>
-<gpx version="1.1" creator="t" xmlns="http://www.topografix.com/GPX/1/1"><trk><trkseg>
-<trkpt lat="13.75" lon="100.5"><ele>2.5</ele></trkpt>
-<trkpt lat="13.751" lon="100.501"><ele>3</ele></trkpt>
-<trkpt lat="13.752" lon="100.5005"><ele>4</ele></trkpt>
-</trkseg></trk></gpx>)";
-
-const QByteArray GeoJson = R"({"type":"FeatureCollection","features":[
-{"type":"Feature","properties":{"name":"a"},"geometry":{"type":"Point","coordinates":[1,2,3]}},
-{"type":"Feature","properties":{"name":"b"},"geometry":{"type":"Point","coordinates":[4,5,6]}}]})";
-
-INSTANTIATE_TEST_SUITE_P(
-    Survey, LayerPoints,
-    testing::Values(LayerCase{"site.dxf", Dxf, 4, {"", 652001.5, 1524002.5, 101.25}, false},
-                    LayerCase{"walk.gpx", Gpx, 3, {"", 100.5, 13.75, 2.5}, true},
-                    LayerCase{"shots.geojson", GeoJson, 2, {"", 1, 2, 3}, true}));
-
 TEST(Coordinates, LatitudeLongitudeLandWhereGdaltransformPutsThem)
 {
     const QString tool = QStandardPaths::findExecutable(QStringLiteral("gdaltransform"));
@@ -182,13 +128,4 @@ TEST(Coordinates, LatitudeLongitudeLandWhereGdaltransformPutsThem)
             EXPECT_NEAR(projected[i].y, xyz[1].toDouble(), 0.001) << epsg;
         }
     }
-}
-
-TEST(Coordinates, TheThaiSystemsAreKnownAndNonsenseIsNot)
-{
-    for (const NamedCrs& c : thaiCrsList())
-        EXPECT_EQ(epsgOf(QStringLiteral("EPSG:%1").arg(c.epsg)), c.epsg);
-    EXPECT_EQ(epsgOf(QStringLiteral("2154")), 2154);
-    EXPECT_FALSE(epsgOf(QStringLiteral("EPSG:999999")));
-    EXPECT_FALSE(epsgOf(QStringLiteral("utm")));
 }
