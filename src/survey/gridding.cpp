@@ -58,6 +58,33 @@ std::string inverseDistance(double radius)
            std::to_string(radius) + ":nodata=-1e30";
 }
 
+// Inverse distance to the 12 nearest shots. GDAL gathers every shot within the search radius
+// before keeping the nearest 12, so a radius reaching all shots costs minutes on a large
+// survey: start at a few mean shot spacings and widen only for the nodes still empty.
+std::optional<std::vector<double>> inverseDistanceGrid(const std::vector<double>& x,
+                                                       const std::vector<double>& y,
+                                                       const std::vector<double>& z,
+                                                       const GridFrame& f, double limit)
+{
+    const auto [xMin, xMax] = std::minmax_element(x.begin(), x.end());
+    const auto [yMin, yMax] = std::minmax_element(y.begin(), y.end());
+    const double area = std::max((*xMax - *xMin) * (*yMax - *yMin), double(f.spacing) * f.spacing);
+    std::vector<double> out(std::size_t(f.rows) * f.cols, NoValue);
+    for (double radius = 3 * std::sqrt(area / x.size());; radius *= 2) {
+        const auto run = gdalGrid(inverseDistance(radius), x, y, z, f);
+        if (!run)
+            return std::nullopt;
+        bool empty = false;
+        for (std::size_t i = 0; i < out.size(); ++i) {
+            if (out[i] == NoValue)
+                out[i] = (*run)[i];
+            empty = empty || out[i] == NoValue;
+        }
+        if (!empty || radius > limit)
+            return out;
+    }
+}
+
 } // namespace
 
 MergedPoints mergeDuplicates(const std::vector<SurveyPoint>& points)
@@ -160,18 +187,17 @@ std::variant<GridResult, QString> makeGrid(const std::vector<SurveyPoint>& point
     }
     const double radius = reach(points, frame);
     // Linear leaves the nodes outside the points' outline empty (radius 0) for the fill below.
-    const std::string algorithm = method == GridMethod::Linear ? "linear:radius=0:nodata=-1e30"
-                                  : method == GridMethod::Nearest
-                                      ? "nearest:radius1=0:radius2=0:nodata=-1e30"
-                                      : inverseDistance(radius);
-    auto heights = gdalGrid(algorithm, x, y, z, frame);
+    auto heights =
+        method == GridMethod::Linear    ? gdalGrid("linear:radius=0:nodata=-1e30", x, y, z, frame)
+        : method == GridMethod::Nearest ? gdalGrid("nearest:radius1=0:radius2=0", x, y, z, frame)
+                                        : inverseDistanceGrid(x, y, z, frame, radius);
     if (!heights)
         return QStringLiteral("สร้างกริดไม่ได้");
     GridResult result;
     result.estimated.assign(heights->size(), false);
     if (method == GridMethod::Linear &&
         std::find(heights->begin(), heights->end(), NoValue) != heights->end()) {
-        const auto fill = gdalGrid(inverseDistance(radius), x, y, z, frame);
+        const auto fill = inverseDistanceGrid(x, y, z, frame, radius);
         if (!fill)
             return QStringLiteral("สร้างกริดไม่ได้");
         for (std::size_t i = 0; i < heights->size(); ++i)
