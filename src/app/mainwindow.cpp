@@ -25,6 +25,7 @@
 #include "project/ui/headingdialog.h"
 #include "project/ui/nodeentrydialog.h"
 #include "project/ui/prompts.h"
+#include "survey/ui/georeferencedialog.h"
 #include "survey/ui/surveydialog.h"
 
 #include <QAction>
@@ -149,6 +150,10 @@ MainWindow::MainWindow(std::unique_ptr<Prompts> prompts, QWidget* parent)
         m_project, *m_prompts, [this](const auto& report) { printReport(report); }, this);
     m_earthwork->addMenuItems(findChild<QMenu*>(QStringLiteral("mnuGradeElev")),
                               findChild<QMenu*>(QStringLiteral("mnuEdit")));
+    // Where the grid lies on the ground, after the Edit menu's other items.
+    QMenu* edit = findChild<QMenu*>(QStringLiteral("mnuEdit"));
+    connect(addItem(edit, "mnuEditGeoreference", u"พิกัดอ้างอิง…"), &QAction::triggered, this,
+            &MainWindow::editGeoreference);
     buildToolbar();
     startup();
 }
@@ -470,6 +475,18 @@ void MainWindow::projectFromSurvey()
     projectReplaced();
     SurveyReportDialog report(qualityLines(dialog.quality(), dialog.frame()), this);
     m_prompts->runModal(report);
+}
+
+void MainWindow::editGeoreference()
+{
+    emit commandStarted(QStringLiteral("editGeoreference"));
+    GeoreferenceDialog dialog(m_project.Georef, this);
+    if (m_prompts->runModal(dialog) != QDialog::Accepted)
+        return;
+    if (const auto g = dialog.georeference(); g != m_project.Georef) {
+        m_project.Georef = g;
+        m_unsaved->markModified();
+    }
 }
 
 void MainWindow::mnuFileOpen_Click(const QString& fileName)

@@ -61,6 +61,8 @@ public:
     void mnuFileNew_Click();
     // A new unsaved project gridded from survey points, then the quality report.
     void projectFromSurvey();
+    // Shows and edits the easting, northing and coordinate system of node 1.
+    void editGeoreference();
     // Opens the named project, or asks for one when no name is given.
     void mnuFileOpen_Click(const QString& fileName = QString());
     void mnuFileSave_Click();

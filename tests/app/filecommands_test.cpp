@@ -422,6 +422,18 @@ TEST(SurveyProject, PointsBecomeANewUnsavedProjectWithItsReport)
     EXPECT_TRUE(report.contains(QStringLiteral("จุดสำรวจที่อ่านได้ 341 จุด ใช้ 341 จุด")));
     EXPECT_TRUE(report.contains(
         QStringLiteral("จุดกริดที่ประมาณค่านอกขอบเขตจุดสำรวจ %1 จุด").arg(p.Georef->estimated.size())));
+    // Edited from the Edit menu: typed over node 1's easting.
+    w.prompts->onModal = [&](QDialog& d) {
+        d.show();
+        QApplication::setActiveWindow(&d);
+        d.findChild<QWidget*>("spnEasting")->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(QApplication::focusWidget(), "651990");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    };
+    w.window.menuItem("mnuEditGeoreference")->trigger();
+    EXPECT_EQ(p.Georef->easting, 651990);
+    EXPECT_EQ(p.Georef->epsg, 0);
     NodeTableModel list(w.project());
     const auto background = [&](int row) {
         return list.data(list.index(row, NodeTableModel::Elevation), Qt::BackgroundRole);
