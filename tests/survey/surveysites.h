@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QString>
 #include <cmath>
-#include <functional>
 #include <random>
 
 // Scattered shots over ground whose height is known everywhere, at UTM-like coordinates.
@@ -22,23 +21,19 @@ inline double curved(double x, double y)
     return 50 + 4 * std::sin((x - East) / 35) * std::cos((y - North) / 45);
 }
 
-// n shots over a w x h metre site; `keep` leaves out shots (an L-shaped site). The four
-// corners are always shot so the outline covers the whole site.
-inline std::vector<tervan::SurveyPoint>
-scattered(int n, double w, double h, const std::function<double(double, double)>& z,
-          const std::function<bool(double, double)>& keep = {})
+// n shots over a w x h metre site, the four corners among them so that their outline covers
+// the whole site.
+inline std::vector<tervan::SurveyPoint> scattered(int n, double w, double h,
+                                                  double (*z)(double, double))
 {
     std::mt19937 random(7);
     std::uniform_real_distribution<double> u(0, 1);
     std::vector<tervan::SurveyPoint> points;
     for (const auto& [cx, cy] : {std::pair{0.0, 0.0}, {w, 0.0}, {0.0, h}, {w, h}})
-        if (!keep || keep(cx, cy))
-            points.push_back({QString::number(points.size() + 1), East + cx, North + cy, 0});
-    while (int(points.size()) < n) {
-        const double x = u(random) * w, y = u(random) * h;
-        if (!keep || keep(x, y))
-            points.push_back({QString::number(points.size() + 1), East + x, North + y, 0});
-    }
+        points.push_back({QString::number(points.size() + 1), East + cx, North + cy, 0});
+    while (int(points.size()) < n)
+        points.push_back(
+            {QString::number(points.size() + 1), East + u(random) * w, North + u(random) * h, 0});
     for (auto& p : points)
         p.z = z(p.x, p.y);
     return points;
