@@ -40,7 +40,7 @@ const char Usage[] =
     "       tervan-cli contours PROJECT [--interval I] [--all-labels] [--summary]\n"
     "       tervan-cli grade PROJECT [--platform Z] [--csv]\n"
     "       tervan-cli print REPORT PROJECT -o OUT.pdf [--platform Z]\n"
-    "       tervan-cli import PROJECT HEIGHTS.csv -o NEWPROJECT\n"
+    "       tervan-cli import PROJECT HEIGHTS.csv -o NEWPROJECT [--columns ORDER]\n"
     "       tervan-cli export PROJECT [-o HEIGHTS.csv]\n"
     "       tervan-cli grid POINTS -o NEWPROJECT --spacing S [--origin X,Y] [--size ROWSxCOLS]\n"
     "                 [--method linear|idw|nearest] [--columns pnezd|penzd|nez|enz|xyz]\n"
@@ -86,7 +86,12 @@ const char Help[] =
     "      --platform Z  platform elevation in metres for the fixed grade (default 0)\n"
     "  import PROJECT HEIGHTS.csv -o NEWPROJECT\n"
     "      Takes the node heights from a CSV file and saves the result as NEWPROJECT;\n"
-    "      prints how many heights it took, or every bad line of the file.\n"
+    "      prints how many heights it took and the nodes the file left as they were, or\n"
+    "      the bad lines of the file (the first 200, then how many more).\n"
+    "      --columns ORDER  which coordinate each column holds when the file has no\n"
+    "                    header naming them: xyz (= enz), nez, pxyz (= penz), pnez,\n"
+    "                    penzd or pnezd; p point name, e/x east, n/y north, z height,\n"
+    "                    d description\n"
     "  export PROJECT [-o HEIGHTS.csv]\n"
     "      Writes node, X, Y and height as CSV (to standard output without -o); X and Y\n"
     "      are world coordinates when the project is georeferenced.\n"
@@ -446,37 +451,61 @@ int print(const QStringList& args, QTextStream& err)
 int importHeights(const QStringList& args, QTextStream& out, QTextStream& err)
 {
     QString problem;
-    const auto w = readWords(args, {QStringLiteral("-o")}, {}, problem);
+    const auto w =
+        readWords(args, {QStringLiteral("-o"), QStringLiteral("--columns")}, {}, problem);
     if (!w || w->names.size() != 2 || !w->values.contains(QStringLiteral("-o")))
         return usageError(err, Usage, w, problem);
+    HeightsCsvOptions options;
+    if (w->values.contains(QStringLiteral("--columns"))) {
+        options.columns = columnsFromCode(w->values.value(QStringLiteral("--columns")));
+        if (!options.columns) {
+            w->refuse("--columns", "one of xyz, enz, nez, pxyz, penz, pnez, penzd, pnezd");
+            return usageError(err, Usage, w, problem);
+        }
+    }
     auto project = openProject(w->names[0], err);
     if (!project)
         return 1;
     const QString csvName = w->names[1];
+    const QString shown = QDir::toNativeSeparators(csvName);
     QFile csv(csvName);
     if (!QFileInfo(csvName).isFile() || !csv.open(QIODevice::ReadOnly)) {
-        fail(err) << msg::cannotOpenFile(QDir::toNativeSeparators(csvName)) << '\n';
+        fail(err) << msg::cannotOpenFile(shown) << '\n';
         return 1;
     }
-    const HeightsRead read = readHeightsCsv(csv, *project);
+    const HeightsRead read = readHeightsCsv(csv, *project, options);
     if (const auto* errors = std::get_if<std::vector<HeightLineError>>(&read)) {
         for (const HeightLineError& e : *errors) {
-            fail(err) << QDir::toNativeSeparators(csvName);
+            fail(err) << shown;
             if (e.line > 0)
                 err << ':' << e.line;
             err << ": " << e.reason << '\n';
         }
         return 1;
     }
-    const auto& heights = std::get<std::vector<NodeHeight>>(read);
-    applyHeights(*project, heights);
+    if (const auto* unknown = std::get_if<ColumnOrderUnknown>(&read)) {
+        fail(err) << shown << ": " << columnOrderQuestion() << " (--columns "
+                  << (unknown->fields == 3   ? "xyz|nez"
+                      : unknown->fields == 4 ? "pxyz|pnez"
+                                             : "penzd|pnezd")
+                  << ")\n";
+        return 1;
+    }
+    const auto& taken = std::get<HeightsTaken>(read);
+    applyHeights(*project, taken.heights);
     const ProjectFileNames target = projectFileNames(w->values.value(QStringLiteral("-o")));
     if (const auto failed = saveProjectFiles(*project, target)) {
         fail(err) << msg::cannotSaveFile(QDir::toNativeSeparators(projectFilePath(target, *failed)))
                   << '\n';
         return 1;
     }
-    out << "imported " << heights.size() << '\n';
+    out << "imported " << taken.heights.size() << '\n';
+    for (const QString& note : taken.notes)
+        out << note << '\n';
+    const std::vector<int> missing = nodesNotGiven(*project, taken.heights);
+    if (!missing.empty())
+        out << "not in the file, left as they were: " << missing.size()
+            << " nodes: " << nodeRuns(missing).join(QStringLiteral(", ")) << '\n';
     return 0;
 }
 

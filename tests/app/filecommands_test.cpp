@@ -341,8 +341,8 @@ TEST(HeightsFiles, ImportFromTheFileMenuTakesAllOrListsEveryBadLine)
     };
     QStringList listed;
     w.prompts->onModal = [&](QDialog& d) {
-        EXPECT_EQ(d.objectName(), "frmImportErrors");
-        auto* list = d.findChild<QListWidget*>("lstErrors");
+        auto* list = d.findChild<QListWidget*>(d.objectName() == "frmImportErrors" ? "lstErrors"
+                                                                                   : "lstResult");
         for (int i = 0; i < list->count(); ++i)
             listed << list->item(i)->text();
         d.accept();
@@ -355,8 +355,11 @@ TEST(HeightsFiles, ImportFromTheFileMenuTakesAllOrListsEveryBadLine)
     EXPECT_EQ(w.project(), before);
     EXPECT_FALSE(w.window.isWindowModified());
 
+    listed.clear();
     w.prompts->openAnswers << writeCsv("good.csv", "3;7.5\n6;-1.25\n");
     w.window.menuItem("mnuFileImportHeights")->trigger();
+    EXPECT_EQ(listed, (QStringList{"ไม่มีค่าระดับในแฟ้มสำหรับ 4 จุด ค่าระดับของจุดเหล่านี้ไม่เปลี่ยน:", "จุดที่ 1–2",
+                                   "จุดที่ 4–5"}));
     EXPECT_EQ(w.project().Nodes[3].Z, 7.5f);
     EXPECT_EQ(w.project().Nodes[6].Z, -1.25f);
     EXPECT_EQ(w.project().ElevMin, -1.25f);

@@ -241,6 +241,18 @@ TEST(Cli, HeightsExportAndImportRoundTrip)
                                "tervan-cli: " + csv + ":3: จุดที่ 1 ซ้ำกับบรรทัดที่ 1\n");
     EXPECT_FALSE(QFile::exists(dir.filePath("x.gnd")));
     EXPECT_EQ(run({"import", blank, dir.filePath("h.csv")}).status, 2);
+
+    // Fitting the 2 x 3 grid either way round, the order must be given.
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    bad.write("0,10,1\n10,0,2\n");
+    bad.close();
+    const QStringList line{"import", blank, dir.filePath("bad.csv"), "-o", dir.filePath("x")};
+    EXPECT_TRUE(run(line).err.contains("--columns xyz|nez"));
+    EXPECT_EQ(run(line + QStringList{"--columns", "zyx"}).status, 2);
+    EXPECT_EQ(run(line + QStringList{"--columns", "nez"}).out,
+              "imported 2\nnot in the file, left as they were: 4 nodes: จุดที่ 1, จุดที่ 3, จุดที่ 5–6\n");
+    EXPECT_TRUE(
+        run({"export", dir.filePath("x")}).out.contains("\n2,10,0,1\n3,20,0,0\n4,0,10,2\n"));
 }
 
 TEST(Cli, AFifoInPlaceOfAProjectFileIsRefusedAtOnce)
