@@ -29,6 +29,8 @@
 #include "project/ui/headingdialog.h"
 #include "project/ui/nodeentrydialog.h"
 #include "project/ui/prompts.h"
+#include "survey/ui/georeferencedialog.h"
+#include "survey/ui/surveydialog.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -161,10 +163,14 @@ MainWindow::MainWindow(std::unique_ptr<Prompts> prompts, QWidget* parent)
         m_project, *m_prompts, [this](const auto& report) { printReport(report); }, this);
     m_earthwork->addMenuItems(findChild<QMenu*>(QStringLiteral("mnuGradeElev")),
                               findChild<QMenu*>(QStringLiteral("mnuEdit")));
-    m_history->addMenuItems(findChild<QMenu*>(QStringLiteral("mnuEdit")));
     (new DesignLauncher(
          m_project, *m_prompts, [this](const auto& report) { printReport(report); }, this))
         ->addMenuItems(findChild<QMenu*>(QStringLiteral("mnuGradeElev")));
+    // Where the grid lies on the ground, after the Edit menu's other items.
+    QMenu* edit = findChild<QMenu*>(QStringLiteral("mnuEdit"));
+    connect(addItem(edit, "mnuEditGeoreference", u"พิกัดอ้างอิง…"), &QAction::triggered, this,
+            &MainWindow::editGeoreference);
+    m_history->addMenuItems(findChild<QMenu*>(QStringLiteral("mnuEdit")));
     buildToolbar();
     startup();
 }
@@ -201,6 +207,8 @@ void MainWindow::buildMenus()
                 emit commandStarted(QStringLiteral("exportHeights"));
                 m_heights->exportHeights();
             });
+    connect(addItem(file, "mnuFileFromSurvey", u"สร้างโครงการจากจุดสำรวจ…"), &QAction::triggered,
+            this, &MainWindow::projectFromSurvey);
     addItem(file, "mnuFileFree3", u"-");
     connect(addItem(file, "mnuFileExit", u"ออกจากโปรแกรม"), &QAction::triggered, this,
             &MainWindow::mnuFileExit_Click);
@@ -466,6 +474,50 @@ void MainWindow::mnuFileNew_Click()
     projectReplaced();
 }
 
+void MainWindow::projectFromSurvey()
+{
+    emit commandStarted(QStringLiteral("projectFromSurvey"));
+    if (!m_unsaved->settle())
+        return;
+    SurveyDialog dialog(
+        [this] {
+            return m_prompts->pickOpenName(
+                QStringLiteral("จุดสำรวจ (*.csv *.txt *.dxf *.shp *.gpkg *.geojson *.json *.gpx "
+                               "*.kml);;ทุกแฟ้ม (*)"),
+                m_lastFileName);
+        },
+        this);
+    if (m_prompts->runModal(dialog) != QDialog::Accepted)
+        return;
+    // Nodes, names and view settings all come new; the picture choice and colour stay.
+    Project made = dialog.project();
+    made.DisplayMode = m_project.DisplayMode != 0 ? m_project.DisplayMode : 2;
+    made.UseChosenColor = m_project.UseChosenColor;
+    made.ChosenColorIndex = m_project.ChosenColorIndex;
+    made.RotationAngle = m_project.RotationAngle;
+    made.BoldWholeContours = m_project.BoldWholeContours;
+    m_project = std::move(made);
+    m_guard->release();
+    setEditingEnabled(true);
+    setWindowTitle(Caption + ModifiedMark);
+    m_history->commit(QStringLiteral("สร้างโครงการจากจุดสำรวจ"));
+    projectReplaced();
+    SurveyReportDialog report(qualityLines(dialog.quality(), dialog.frame()), this);
+    m_prompts->runModal(report);
+}
+
+void MainWindow::editGeoreference()
+{
+    emit commandStarted(QStringLiteral("editGeoreference"));
+    GeoreferenceDialog dialog(m_project.Georef, this);
+    if (m_prompts->runModal(dialog) != QDialog::Accepted)
+        return;
+    if (const auto g = dialog.georeference(); g != m_project.Georef) {
+        m_project.Georef = g;
+        m_history->commit(QStringLiteral("แก้พิกัดอ้างอิง"));
+    }
+}
+
 void MainWindow::mnuFileOpen_Click(const QString& fileName)
 {
     emit commandStarted(QStringLiteral("mnuFileOpen_Click"));
@@ -492,6 +544,9 @@ void MainWindow::mnuFileOpen_Click(const QString& fileName)
     auto& data = std::get<ProjectFileData>(loaded);
     if (data.MisplacedNode != 0)
         m_prompts->notice(misplacedNodeText(data, names));
+    if (!data.GeorefProblem.isEmpty())
+        m_prompts->notice(msg::georeferenceDamaged(
+            QDir::toNativeSeparators(georeferenceFileName(names.base)), data.GeorefProblem));
     applyOpenedProject(m_project, std::move(data), names);
     m_guard->settled(names);
     setEditingEnabled(true);
@@ -975,7 +1030,7 @@ void MainWindow::vsbMain_Change(int value)
 
 void MainWindow::Form_MouseMove(float x, float y)
 {
-    m_readout->setText(coordinateReadout(x, y));
+    m_readout->setText(coordinateReadout(worldX(m_project.Georef, x), worldY(m_project.Georef, y)));
 }
 
 } // namespace tervan

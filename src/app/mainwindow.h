@@ -63,6 +63,10 @@ public:
     void setFileDialogStart(const QString& start) { m_lastFileName = start; }
 
     void mnuFileNew_Click();
+    // A new unsaved project gridded from survey points, then the quality report.
+    void projectFromSurvey();
+    // Shows and edits the easting, northing and coordinate system of node 1.
+    void editGeoreference();
     // Opens the named project, or asks for one when no name is given.
     void mnuFileOpen_Click(const QString& fileName = QString());
     // Writes a named project to its files; asks for a name first when it has none.

@@ -3,6 +3,7 @@
 #include "cli/batchwords.h"
 #include "cli/designcommands.h"
 #include "cli/earthworkcommands.h"
+#include "cli/gridcommand.h"
 
 #include "common/messages.h"
 #include "common/numbertext.h"
@@ -42,6 +43,9 @@ const char Usage[] =
     "       tervan-cli print REPORT PROJECT -o OUT.pdf [--platform Z] [--no-node-labels]\n"
     "       tervan-cli import PROJECT HEIGHTS.csv -o NEWPROJECT [--columns ORDER]\n"
     "       tervan-cli export PROJECT [-o HEIGHTS.csv]\n"
+    "       tervan-cli grid POINTS -o NEWPROJECT --spacing S [--origin X,Y] [--size ROWSxCOLS]\n"
+    "                 [--method linear|idw|nearest] [--columns pnezd|penzd|nez|enz|xyz]\n"
+    "                 [--crs EPSG:N] [--from-crs EPSG:N] [--interval I]\n"
     "       tervan-cli earthwork PROJECT [--platform Z] [--k K] [--slope-x SX --slope-y SY]\n"
     "                 [--csv]\n"
     "       tervan-cli balance PROJECT [--k K] [--slope-x SX --slope-y SY] [--curve N]\n"
@@ -102,7 +106,20 @@ const char Help[] =
     "                    penzd or pnezd; p point name, e/x east, n/y north, z height,\n"
     "                    d description\n"
     "  export PROJECT [-o HEIGHTS.csv]\n"
-    "      Writes node, X, Y and height as CSV (to standard output without -o).\n"
+    "      Writes node, X, Y and height as CSV (to standard output without -o); X and Y\n"
+    "      are world coordinates when the project is georeferenced.\n"
+    "  grid POINTS -o NEWPROJECT --spacing S\n"
+    "      Makes a new project from survey points (CSV/TXT, or a DXF, Shapefile,\n"
+    "      GeoPackage, GeoJSON, GPX or KML file) and prints the counts, the residuals of\n"
+    "      the shots against the grid and every node estimated outside their outline.\n"
+    "      --origin X,Y        node 1 in world coordinates (default: the points' extent\n"
+    "                          rounded down to the spacing)\n"
+    "      --size ROWSxCOLS    nodes north and east (default: cover every point)\n"
+    "      --method M          linear (default), idw (12 nearest) or nearest\n"
+    "      --columns ORDER     column order of a text file without a header\n"
+    "      --crs EPSG:N        the project's coordinate system; points are projected into it\n"
+    "      --from-crs EPSG:N   the points' system when the file does not say\n"
+    "      --interval I        contour interval (default: a round value, 20 to 60 levels)\n"
     "  earthwork PROJECT\n"
     "      Prints the four-corner and the gross cut and fill (each cell split where the\n"
     "      ground meets the platform), the cut x K and the net (cut x K + fill: left\n"
@@ -617,6 +634,8 @@ int runCli(const QStringList& args, QTextStream& out, QTextStream& err)
         return importHeights(rest, out, err);
     if (command == QLatin1String("export"))
         return exportHeights(rest, out, err);
+    if (command == QLatin1String("grid"))
+        return gridFromPoints(rest, out, err, Usage);
     if (const int status = runEarthworkCommand(args, out, err, Usage); status >= 0)
         return status;
     if (command == QLatin1String("render")) {

@@ -25,6 +25,12 @@ inline QString cannotOpenFile(const QString& name)
 {
     return QStringLiteral("ไม่สามารถเปิดแฟ้ม %1 ได้").arg(name);
 }
+// The project still opens, in grid coordinates.
+inline QString georeferenceDamaged(const QString& name, const QString& reason)
+{
+    return QStringLiteral("แฟ้มพิกัดอ้างอิง %1 เสียหาย (%2) จึงเปิดโครงการโดยไม่มีพิกัดอ้างอิง")
+        .arg(name, reason);
+}
 inline QString fileMalformed(const QString& name)
 {
     return QStringLiteral("แฟ้ม %1 ไม่สมบูรณ์ หรือรูปแบบไม่ถูกต้อง").arg(name);

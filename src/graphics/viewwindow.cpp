@@ -76,7 +76,7 @@ bool panVertical(Project& p, int barValue)
     return pan(p.ViewYMin, p.ViewYMax, p.ViewStepY, p.VScrollPos, barValue);
 }
 
-QString coordinateReadout(float x, float y)
+QString coordinateReadout(double x, double y)
 {
     return QStringLiteral("พิกัดแกน X = ") + formatPicture(x, 0) + QStringLiteral(", พิกัดแกน Y = ") +
            formatPicture(y, 0);

@@ -16,6 +16,6 @@ bool panHorizontal(Project& p, int barValue);
 bool panVertical(Project& p, int barValue);
 
 // Status bar text for the mouse at world (x, y).
-QString coordinateReadout(float x, float y);
+QString coordinateReadout(double x, double y);
 
 } // namespace tervan

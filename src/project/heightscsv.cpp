@@ -175,9 +175,10 @@ QString numberProblem(CsvNumber::Kind kind, QStringView field)
         .arg(shownField(field));
 }
 
-// The node at a point, within 1 % of the spacing.
-std::optional<int> nodeAt(double x, double y, const Project& p)
+// The node at a point, within 1 % of the spacing; a georeferenced grid takes world coordinates.
+std::optional<int> nodeAt(double worldEast, double worldNorth, const Project& p)
 {
+    const double x = worldEast - worldX(p.Georef, 0), y = worldNorth - worldY(p.Georef, 0);
     const double spacing = p.GridSpacing;
     const double col = std::nearbyint(x / spacing), row = std::nearbyint(y / spacing);
     const double tolerance = 0.01 * spacing;
@@ -454,9 +455,14 @@ QByteArray writeHeightsCsv(const Project& p)
     const int count = std::min<int>(p.NodeCount, int(p.Nodes.size()) - 1);
     for (int n = 1; n <= count; ++n) {
         const NodePoint& node = p.Nodes[n];
+        // World coordinates are too large for a float's shortest text to keep millimetres.
+        const auto coordinate = [&](double grid, double world) {
+            return p.Georef ? QString::number(world, 'f', 3) : shortestText(float(grid));
+        };
         text += QStringLiteral("%1,%2,%3,%4\n")
                     .arg(n)
-                    .arg(shortestText(node.X), shortestText(node.Y), shortestText(node.Z));
+                    .arg(coordinate(node.X, worldX(p.Georef, node.X)),
+                         coordinate(node.Y, worldY(p.Georef, node.Y)), shortestText(node.Z));
     }
     return text.toUtf8();
 }

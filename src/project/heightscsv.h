@@ -22,7 +22,8 @@ namespace tervan {
 // description last. A header line that names the columns (N/E/Z, X/Y/Z, ...) decides which
 // coordinate is which, and lines above such a header are skipped and said; without one the
 // order is the one given, or the one under which every point falls on the grid, or else it is
-// asked for. Points are matched to the grid node within 1 % of the spacing.
+// asked for. Points (in world coordinates when the grid has a georeference) are matched to the
+// grid node within 1 % of the spacing.
 // Reading is all or nothing: any bad line and no height is taken.
 
 struct NodeHeight
@@ -89,8 +90,8 @@ QString andMore(qsizetype count);
 // Stores the heights and recomputes the elevation range.
 void applyHeights(Project& p, const std::vector<NodeHeight>& heights);
 
-// "node,x,y,elevation" and one line per node, every float in its shortest exact text, so the
-// file imports back unchanged.
+// "node,x,y,elevation" and one line per node, every float in its shortest exact text (world
+// coordinates to the millimetre when georeferenced), so the file imports back unchanged.
 QByteArray writeHeightsCsv(const Project& p);
 
 } // namespace tervan

@@ -5,6 +5,7 @@
 
 #include <QBrush>
 #include <QColor>
+#include <algorithm>
 #include <bit>
 #include <cmath>
 
@@ -87,6 +88,8 @@ QVariant NodeTableModel::data(const QModelIndex& index, int role) const
             return QBrush(QColor(0xe4, 0xe4, 0xe4));
         if (index.column() == Elevation && m_suspects.contains(index.row()))
             return QBrush(QColor(0xff, 0xd0, 0x80));
+        if (index.column() == Elevation && isEstimated(index.row()))
+            return QBrush(QColor(0xd0, 0xe0, 0xff));
         return {};
     case Qt::ToolTipRole: {
         if (index.column() != Elevation)
@@ -97,11 +100,19 @@ QVariant NodeTableModel::data(const QModelIndex& index, int role) const
         if (m_suspects.contains(index.row()))
             notes << QStringLiteral("ค่าระดับผิดปกติ: ค่ากลางของจุดข้างเคียง %1 ม.")
                          .arg(formatPicture(m_suspects.value(index.row()), 3));
+        if (isEstimated(index.row()))
+            notes << QStringLiteral("ค่าระดับประมาณ: จุดกริดอยู่นอกขอบเขตของจุดสำรวจ");
         return notes.join(QLatin1Char('\n'));
     }
     default:
         return {};
     }
+}
+
+bool NodeTableModel::isEstimated(int row) const
+{
+    const auto& g = m_project.Georef;
+    return g && std::binary_search(g->estimated.begin(), g->estimated.end(), row + 1);
 }
 
 QVariant NodeTableModel::headerData(int section, Qt::Orientation orientation, int role) const

@@ -35,6 +35,9 @@ public:
     void typeInto(int row, int column, const QString& text);
     bool isRejected(int row) const { return m_rejected.contains(row); }
     bool isMarked(int row) const { return m_rejected.contains(row) || m_misread.contains(row); }
+    // The node's height was estimated beyond the surveyed outline: its own background and a
+    // tooltip saying so.
+    bool isEstimated(int row) const;
     // Why the row's elevation is marked and what is stored; empty when it is not marked.
     QString note(int row) const;
     // Shows the project as it is now; typed texts are forgotten.

@@ -101,6 +101,7 @@ void resetForNew(Project& p)
     p.NodFileName.clear();
     p.NodeXMin = p.NodeXMax = p.NodeYMin = p.NodeYMax = p.NodeXRange = p.NodeYRange = 0;
     p.ElevMin = p.ElevMax = 0;
+    p.Georef.reset();
     p.DisplayMode = 1;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "project/fixedtext.h"
+#include "project/georeference.h"
 
 #include <QString>
 #include <QtGlobal>
@@ -76,6 +77,9 @@ struct Project
     // Line colour choice: -1 once the user picked a colour.
     qint16 UseChosenColor = 0;
     std::optional<qint16> ChosenColorIndex;
+
+    // Where node 1 lies on the ground; none for a grid in its own coordinates.
+    std::optional<Georeference> Georef;
 
     QString FileTitle;
     QString DataFileBase;

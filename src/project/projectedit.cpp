@@ -17,7 +17,7 @@ bool sameHeadingAndGrid(const ProjectContent& a, const ProjectContent& b)
     return a.ProjectName == b.ProjectName && a.EngineerName == b.EngineerName &&
            a.GridRows == b.GridRows && a.GridCols == b.GridCols && a.GridSpacing == b.GridSpacing &&
            a.NodeCount == b.NodeCount && sameFloat(a.ContourInterval, b.ContourInterval) &&
-           a.Nodes.size() == b.Nodes.size();
+           a.Nodes.size() == b.Nodes.size() && a.Georef == b.Georef;
 }
 
 void followHeights(Project& p)
@@ -30,8 +30,17 @@ void followHeights(Project& p)
 
 ProjectContent contentOf(const Project& p)
 {
-    return {p.ProjectName, p.EngineerName, p.GridRows,        p.GridCols,
-            p.GridSpacing, p.NodeCount,    p.ContourInterval, p.Nodes};
+    ProjectContent c;
+    c.ProjectName = p.ProjectName;
+    c.EngineerName = p.EngineerName;
+    c.GridRows = p.GridRows;
+    c.GridCols = p.GridCols;
+    c.GridSpacing = p.GridSpacing;
+    c.NodeCount = p.NodeCount;
+    c.ContourInterval = p.ContourInterval;
+    c.Nodes = p.Nodes;
+    c.Georef = p.Georef;
+    return c;
 }
 
 bool sameContent(const ProjectContent& a, const ProjectContent& b)
@@ -69,6 +78,7 @@ void restoreContent(Project& p, const ProjectContent& c)
 {
     const bool newSpacing = p.GridSpacing != c.GridSpacing;
     takeFileData(p, c);
+    p.Georef = c.Georef;
     if (newSpacing)
         p.setNormalWindow(c.GridSpacing != 0 ? c.GridSpacing : 10);
     followHeights(p);

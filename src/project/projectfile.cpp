@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QIODevice>
 #include <QStandardPaths>
 #include <QStringDecoder>
@@ -340,7 +341,33 @@ std::variant<ProjectFileData, FileError> loadProjectFiles(const ProjectFileNames
     QFile nod(names.nod);
     if (!nod.open(QIODevice::ReadOnly))
         return FileError{ProjectFile::Nod, FileProblem::CannotOpen};
-    return readProject(gnd, nod);
+    auto read = readProject(gnd, nod);
+    QFile geo(georeferenceFileName(names.base));
+    if (auto* data = std::get_if<ProjectFileData>(&read); data && geo.exists()) {
+        if (!geo.open(QIODevice::ReadOnly)) {
+            data->GeorefProblem = geo.errorString();
+        } else {
+            auto g = readGeoreference(geo);
+            if (auto* problem = std::get_if<QString>(&g))
+                data->GeorefProblem = *problem;
+            else
+                data->Georef = std::get<Georeference>(g);
+        }
+    }
+    return read;
+}
+
+QString projectFilePath(const ProjectFileNames& names, ProjectFile file)
+{
+    switch (file) {
+    case ProjectFile::Gnd:
+        return names.gnd;
+    case ProjectFile::Nod:
+        return names.nod;
+    case ProjectFile::Geo:
+        break;
+    }
+    return georeferenceFileName(names.base);
 }
 
 std::optional<SaveError> saveProjectPair(const Project& p, const ProjectFileNames& picked,
@@ -419,6 +446,15 @@ std::optional<SaveError> saveProjectPair(const Project& p, const ProjectFileName
             QFile::remove(b);
     }
     syncFolder(names.gnd);
+    const QString geoName = georeferenceFileName(names.base);
+    if (p.Georef) {
+        QSaveFile geo(geoName);
+        const QByteArray bytes = writeGeoreference(*p.Georef);
+        if (!geo.open(QIODevice::WriteOnly) || geo.write(bytes) != bytes.size() || !geo.commit())
+            return SaveError{ProjectFile::Geo, SaveProblem::Write, {}};
+    } else if (QFileInfo(geoName).isFile() && !QFile::remove(geoName)) {
+        return SaveError{ProjectFile::Geo, SaveProblem::Write, {}};
+    }
     return std::nullopt;
 }
 
@@ -444,7 +480,7 @@ QString saveFailureText(const SaveError& failure, const ProjectFileNames& names)
         break;
     }
     return msg::cannotSaveFile(
-        QDir::toNativeSeparators(failure.file == ProjectFile::Gnd ? names.gnd : names.nod));
+        QDir::toNativeSeparators(projectFilePath(names, failure.file)));
 }
 
 void takeFileData(Project& p, ProjectFileData data)
@@ -461,6 +497,7 @@ void takeFileData(Project& p, ProjectFileData data)
 
 void applyOpenedProject(Project& p, ProjectFileData&& data, const ProjectFileNames& names)
 {
+    p.Georef = data.Georef;
     takeFileData(p, std::move(data));
 
     p.DataFileBase = names.base;

@@ -51,12 +51,19 @@ struct ProjectFileData
     // The first node whose X, Y is not its place on the header's grid (0: none), as when the
     // two files come from different saves.
     int MisplacedNode = 0;
+    // From the georeference file beside the pair; a damaged one leaves Georef empty and says
+    // why in GeorefProblem.
+    std::optional<Georeference> Georef;
+    QString GeorefProblem;
 };
 
 // The warning Open gives for a pair whose nodes do not lie on the header's grid.
 QString misplacedNodeText(const ProjectFileData& data, const ProjectFileNames& names);
 
-enum class ProjectFile { Gnd, Nod };
+enum class ProjectFile { Gnd, Nod, Geo };
+
+// The file's name among the project's.
+QString projectFilePath(const ProjectFileNames& names, ProjectFile file);
 enum class FileProblem {
     CannotOpen, // missing or unreadable
     Malformed,  // too short, or values the program cannot work with
@@ -78,7 +85,7 @@ QByteArray encodeNodes(const Project& p);
 // a node file with fewer than NodeCount records, and non-finite node values.
 std::variant<ProjectFileData, FileError> readProject(QIODevice& gnd, QIODevice& nod);
 
-// Opens the two files read-only and reads them.
+// Opens the two files read-only and reads them, and the georeference file when there is one.
 std::variant<ProjectFileData, FileError> loadProjectFiles(const ProjectFileNames& names);
 
 enum class SaveProblem {
@@ -98,7 +105,8 @@ struct SaveError
 // the ".nod" file, keeping any longer old tail. Both new files reach the disk under hidden
 // names first, the old pair is kept under backup names, and the two renames follow each
 // other; a failure leaves both old files as they were. The pair's lock is taken for the save
-// unless the caller already holds it.
+// unless the caller already holds it. The georeference file is then written beside them when
+// the project has one and removed when it has none, so it never describes another grid.
 std::optional<SaveError> saveProjectPair(const Project& p, const ProjectFileNames& names,
                                          bool lockHeld = false);
 // The same, answering only the first file that could not be written.

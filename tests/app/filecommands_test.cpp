@@ -384,7 +384,7 @@ TEST(HeightsFiles, ImportFromTheFileMenuTakesAllOrListsEveryBadLine)
     EXPECT_EQ(menuNames(w.window).mid(3, 2), (QStringList{"mnuFileSave", "mnuFileSaveAs"}));
     EXPECT_EQ(menuNames(w.window).mid(6),
               (QStringList{"mnuFileFree2", "mnuFileImportHeights", "mnuFileExportHeights",
-                           "mnuFilePrinter", "mnuFileFree3", "mnuFileExit"}));
+                           "mnuFileFromSurvey", "mnuFilePrinter", "mnuFileFree3", "mnuFileExit"}));
     const auto writeCsv = [&](const QString& name, const QByteArray& text) {
         QFile f(w.path(name));
         EXPECT_TRUE(f.open(QIODevice::WriteOnly));
@@ -546,3 +546,74 @@ TEST_P(SavePaths, NamedProjectsSaveInPlaceAndSaveAsAsks)
 
 INSTANTIATE_TEST_SUITE_P(Keys, SavePaths, ::testing::ValuesIn(SaveRows),
                          [](const auto& info) { return std::string(info.param.name); });
+
+TEST(SurveyProject, PointsBecomeANewUnsavedProjectWithItsReport)
+{
+    Window w;
+    w.makeProject();
+    // An L of shots: the north-east corner of the grid lies outside them.
+    QByteArray csv = "Point,Easting,Northing,Elevation\n";
+    for (int i = 0; i <= 20; ++i)
+        for (int j = 0; j <= 20; ++j)
+            if (i <= 10 || j <= 10)
+                csv += QStringLiteral("p%1-%2,%3,%4,%5\n")
+                           .arg(i)
+                           .arg(j)
+                           .arg(652000 + 5 * i)
+                           .arg(1524000 + 5 * j)
+                           .arg(100 + 0.1 * i)
+                           .toUtf8();
+    QFile file(w.path("shots.csv"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(csv);
+    file.close();
+
+    QStringList report;
+    w.prompts->onModal = [&](QDialog& d) {
+        d.show();
+        if (d.objectName() == "frmSurveyReport") {
+            auto* list = d.findChild<QListWidget*>("lstSurveyReport");
+            for (int i = 0; i < list->count(); ++i)
+                report << list->item(i)->text();
+            d.accept();
+            return;
+        }
+        ASSERT_EQ(d.objectName(), "frmSurvey");
+        QApplication::setActiveWindow(&d);
+        d.findChild<QLineEdit*>("txtPointsFile")->setFocus();
+        QTest::keyClicks(QApplication::focusWidget(), w.path("shots.csv"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTest::mouseClick(d.findChild<QPushButton*>("cmdMake"), Qt::LeftButton);
+    };
+    w.window.menuItem("mnuFileFromSurvey")->trigger();
+    EXPECT_EQ(w.prompts->saveQuestions.size(), 0);
+    // The new project is unsaved, so making another asks first.
+    report.clear();
+    w.window.menuItem("mnuFileFromSurvey")->trigger();
+    EXPECT_EQ(w.prompts->saveQuestions.size(), 1);
+    const Project& p = w.project();
+    EXPECT_EQ(p.NodeCount, 11 * 11);
+    ASSERT_TRUE(p.Georef);
+    EXPECT_EQ(p.Georef->easting, 652000);
+    EXPECT_EQ(p.Georef->estimated.back(), p.NodeCount);
+    EXPECT_TRUE(w.window.isWindowModified());
+    EXPECT_TRUE(report.contains(QStringLiteral("จุดสำรวจที่อ่านได้ 341 จุด ใช้ 341 จุด")));
+    EXPECT_TRUE(report.contains(
+        QStringLiteral("จุดกริดที่ประมาณค่านอกขอบเขตจุดสำรวจ %1 จุด").arg(p.Georef->estimated.size())));
+    // Edited from the Edit menu: typed over node 1's easting.
+    w.prompts->onModal = [&](QDialog& d) {
+        d.show();
+        QApplication::setActiveWindow(&d);
+        d.findChild<QWidget*>("spnEasting")->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(QApplication::focusWidget(), "651990");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    };
+    w.window.menuItem("mnuEditGeoreference")->trigger();
+    EXPECT_EQ(p.Georef->easting, 651990);
+    NodeTableModel list(w.project());
+    const auto background = [&](int row) {
+        return list.data(list.index(row, NodeTableModel::Elevation), Qt::BackgroundRole);
+    };
+    EXPECT_NE(background(p.NodeCount - 1), background(0));
+}

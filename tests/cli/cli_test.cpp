@@ -4,6 +4,7 @@
 #include "project/controldata.h"
 #include "project/projectfile.h"
 #include "support/printto.h"
+#include "survey/surveysites.h"
 
 #include <QDir>
 #include <QFile>
@@ -524,3 +525,84 @@ TEST(Cli, PadRefusesWhatItsDialogRefuses)
         {"pad", site, "--balance", "--pad", "0,0,1,1", "--cut-slope", "0", "--fill-slope", "1"});
     EXPECT_TRUE(r.err.contains("--cut-slope")) << r.err.toStdString();
 }
+
+struct GridCase
+{
+    const char* what;
+    QByteArray points; // written as site.csv unless `file` says otherwise
+    const char* file;
+    QStringList options;
+    int status;
+    const char* out; // a pattern of the output, or of the error when refused
+};
+
+class GridCommand : public testing::TestWithParam<GridCase>
+{
+};
+
+TEST_P(GridCommand, MakesAGeoreferencedProjectOrWritesNothing)
+{
+    QTemporaryDir dir;
+    const QString source = dir.filePath(QLatin1String(GetParam().file));
+    surveysites::writeFile(source, GetParam().points);
+    const QString made = dir.filePath("made");
+    const CliRun r = run(QStringList{"grid", source, "-o", made} + GetParam().options);
+    EXPECT_EQ(r.status, GetParam().status) << GetParam().what << r.err.toStdString();
+    EXPECT_TRUE(QRegularExpression(QString::fromUtf8(GetParam().out))
+                    .match(r.status == 0 ? r.out : r.err)
+                    .hasMatch())
+        << GetParam().what << (r.out + r.err).toStdString();
+    EXPECT_EQ(QFile::exists(made + ".gnd"), r.status == 0);
+    if (r.status == 0) {
+        // Node 1 in world coordinates: the points' extent rounded down to the spacing.
+        EXPECT_TRUE(QRegularExpression("^node,x,y,elevation\n1,\\d{6}\\.000,\\d{7}\\.000,")
+                        .match(run({"export", made}).out)
+                        .hasMatch());
+    }
+}
+
+const QByteArray Cad = "0\nSECTION\n2\nENTITIES\n"
+                       "0\nPOINT\n8\n0\n10\n652001.5\n20\n1524002.5\n30\n101.25\n"
+                       "0\nPOINT\n8\n0\n10\n652010\n20\n1524000\n30\n99\n"
+                       "0\nTEXT\n8\n0\n10\n652005\n20\n1524005\n30\n0\n40\n1\n1\nA\n"
+                       "0\nPOLYLINE\n8\n0\n66\n1\n70\n8\n10\n0\n20\n0\n30\n0\n"
+                       "0\nVERTEX\n8\n0\n10\n652000\n20\n1524010\n30\n100\n70\n32\n"
+                       "0\nVERTEX\n8\n0\n10\n652020\n20\n1524010\n30\n102\n70\n32\n"
+                       "0\nSEQEND\n0\nENDSEC\n0\nEOF\n";
+
+const QByteArray Gps = R"(<?xml version="1.0"?>
+<gpx version="1.1" creator="t" xmlns="http://www.topografix.com/GPX/1/1">
+<wpt lat="13.75" lon="100.5"><ele>2</ele><name>a</name></wpt>
+<wpt lat="13.7505" lon="100.5004"><ele>3</ele><name>b</name></wpt>
+<wpt lat="13.7509" lon="100.5001"><ele>2.5</ele><name>c</name></wpt></gpx>)";
+
+INSTANTIATE_TEST_SUITE_P(
+    Survey, GridCommand,
+    testing::Values(
+        GridCase{"plane",
+                 surveysites::pnezd(surveysites::scattered(300, 200, 150, surveysites::plane)),
+                 "site.csv",
+                 {"--spacing", "10", "--crs", "EPSG:32647"},
+                 0,
+                 "^points 300   used 300   duplicates 0   rows 16   cols 21   estimated 0\n"
+                 "residual-rms 0\\.000   residual-max 0\\.00\\d \\d+\n$"},
+        GridCase{"a corner left out",
+                 "x,y,z\n652000,1524000,1\n652020,1524000,2\n652000,1524020,3\n",
+                 "site.csv",
+                 {"--spacing", "10", "--method", "linear"},
+                 0,
+                 "estimated 3\n.*\nestimated-node 6\nestimated-node 8\nestimated-node 9\n$"},
+        GridCase{"GPS waypoints",
+                 Gps,
+                 "walk.gpx",
+                 {"--spacing", "5", "--crs", "EPSG:32647"},
+                 0,
+                 "^points 3   used 3 "},
+        GridCase{"a height that is not a number",
+                 "p,n,e,z\n1,2,3,4\n2,5,6,x\n3,1,1,1\n",
+                 "site.csv",
+                 {"--spacing", "1"},
+                 1,
+                 "site\\.csv:3: \"x\""},
+        GridCase{
+            "two points", "1,2,3\n4,5,6\n", "site.csv", {"--spacing", "1"}, 1, "อย่างน้อย 3 จุด"}));

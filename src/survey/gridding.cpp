@@ -1,0 +1,317 @@
+#include "survey/gridding.h"
+
+#include "project/controldata.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cpl_conv.h>
+#include <gdal_alg.h>
+#include <gdalgrid.h>
+#include <memory>
+#include <numeric>
+#include <ogr_geometry.h>
+
+namespace tervan {
+
+namespace {
+
+constexpr double NoValue = -1.0e30;
+constexpr int MaxNodes = 32767;
+
+// One run of GDAL's gridding over the frame's nodes (each node is a cell centre for GDAL).
+std::optional<std::vector<double>> gdalGrid(const std::string& algorithm,
+                                            const std::vector<double>& x,
+                                            const std::vector<double>& y,
+                                            const std::vector<double>& z, const GridFrame& f)
+{
+    GDALGridAlgorithm kind;
+    void* options = nullptr;
+    if (ParseAlgorithmAndOptions(algorithm.c_str(), &kind, &options) != CE_None)
+        return std::nullopt;
+    std::vector<double> out(std::size_t(f.rows) * f.cols);
+    const double half = f.spacing / 2.0;
+    const CPLErr e = GDALGridCreate(kind, options, GUInt32(x.size()), x.data(), y.data(), z.data(),
+                                    f.x0 - half, f.x0 + f.cols * f.spacing - half, f.y0 - half,
+                                    f.y0 + f.rows * f.spacing - half, f.cols, f.rows, GDT_Float64,
+                                    out.data(), nullptr, nullptr);
+    CPLFree(options);
+    if (e != CE_None)
+        return std::nullopt;
+    return out;
+}
+
+// A search radius reaching every point from every node.
+double reach(const std::vector<SurveyPoint>& points, const GridFrame& f)
+{
+    double xMin = f.x0, xMax = f.x0 + f.cols * f.spacing, yMin = f.y0,
+           yMax = f.y0 + f.rows * f.spacing;
+    for (const SurveyPoint& p : points) {
+        xMin = std::min(xMin, p.x), xMax = std::max(xMax, p.x);
+        yMin = std::min(yMin, p.y), yMax = std::max(yMax, p.y);
+    }
+    return 2 * std::hypot(xMax - xMin, yMax - yMin) + 1;
+}
+
+std::string inverseDistance(double radius)
+{
+    return "invdistnn:power=2:smoothing=0:max_points=12:min_points=1:radius=" +
+           std::to_string(radius) + ":nodata=-1e30";
+}
+
+// Inverse distance to the 12 nearest shots. GDAL gathers every shot within the search radius
+// before keeping the nearest 12, so a radius reaching all shots costs minutes on a large
+// survey: start at a few mean shot spacings and widen only for the nodes still empty.
+std::optional<std::vector<double>> inverseDistanceGrid(const std::vector<double>& x,
+                                                       const std::vector<double>& y,
+                                                       const std::vector<double>& z,
+                                                       const GridFrame& f, double limit)
+{
+    const auto [xMin, xMax] = std::minmax_element(x.begin(), x.end());
+    const auto [yMin, yMax] = std::minmax_element(y.begin(), y.end());
+    const double area = std::max((*xMax - *xMin) * (*yMax - *yMin), double(f.spacing) * f.spacing);
+    std::vector<double> out(std::size_t(f.rows) * f.cols, NoValue);
+    for (double radius = 3 * std::sqrt(area / x.size());; radius *= 2) {
+        const auto run = gdalGrid(inverseDistance(radius), x, y, z, f);
+        if (!run)
+            return std::nullopt;
+        bool empty = false;
+        for (std::size_t i = 0; i < out.size(); ++i) {
+            if (out[i] == NoValue)
+                out[i] = (*run)[i];
+            empty = empty || out[i] == NoValue;
+        }
+        if (!empty || radius > limit)
+            return out;
+    }
+}
+
+} // namespace
+
+MergedPoints mergeDuplicates(const std::vector<SurveyPoint>& points)
+{
+    constexpr double Tolerance = 0.001;
+    std::vector<std::size_t> order(points.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::sort(order.begin(), order.end(),
+              [&](std::size_t a, std::size_t b) { return points[a].x < points[b].x; });
+    std::vector<bool> taken(points.size(), false);
+    MergedPoints out;
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        if (taken[order[i]])
+            continue;
+        const SurveyPoint& first = points[order[i]];
+        SurveyPoint mean = first;
+        QStringList names{first.name}, heights{QString::number(first.z, 'f', 3)};
+        bool differ = false;
+        int count = 1;
+        for (std::size_t j = i + 1; j < order.size() && points[order[j]].x - first.x <= Tolerance;
+             ++j) {
+            const SurveyPoint& other = points[order[j]];
+            if (taken[order[j]] || std::abs(other.y - first.y) > Tolerance)
+                continue;
+            taken[order[j]] = true;
+            mean.z += other.z;
+            ++count;
+            differ = differ || other.z != first.z;
+            names << other.name;
+            heights << QString::number(other.z, 'f', 3);
+        }
+        mean.z /= count;
+        out.merged += count - 1;
+        if (differ)
+            out.differing << names.join(QStringLiteral(", ")) + QStringLiteral(": ") +
+                                 heights.join(QStringLiteral(" / "));
+        out.points.push_back(mean);
+    }
+    return out;
+}
+
+std::vector<std::pair<double, double>> outlineOf(const std::vector<SurveyPoint>& points)
+{
+    OGRMultiPoint all;
+    for (const SurveyPoint& p : points)
+        all.addGeometryDirectly(new OGRPoint(p.x, p.y));
+    std::unique_ptr<OGRGeometry> hull(all.ConvexHull());
+    std::vector<std::pair<double, double>> corners;
+    if (!hull || wkbFlatten(hull->getGeometryType()) != wkbPolygon)
+        return corners;
+    for (const OGRPoint& p : *hull->toPolygon()->getExteriorRing())
+        corners.emplace_back(p.getX(), p.getY());
+    return corners;
+}
+
+GridFrame frameAround(const std::vector<SurveyPoint>& points, int spacing)
+{
+    GridFrame f;
+    f.spacing = std::max(1, spacing);
+    if (points.empty())
+        return f;
+    const auto [xMin, xMax] = std::minmax_element(
+        points.begin(), points.end(), [](const auto& a, const auto& b) { return a.x < b.x; });
+    const auto [yMin, yMax] = std::minmax_element(
+        points.begin(), points.end(), [](const auto& a, const auto& b) { return a.y < b.y; });
+    f.x0 = std::floor(xMin->x / f.spacing) * f.spacing;
+    f.y0 = std::floor(yMin->y / f.spacing) * f.spacing;
+    f.cols = int(std::ceil((xMax->x - f.x0) / f.spacing)) + 1;
+    f.rows = int(std::ceil((yMax->y - f.y0) / f.spacing)) + 1;
+    return f;
+}
+
+std::optional<int> spacingNeeded(const GridFrame& frame)
+{
+    if (qint64(frame.rows) * frame.cols <= MaxNodes)
+        return std::nullopt;
+    const double width = double(frame.cols - 1) * frame.spacing;
+    const double height = double(frame.rows - 1) * frame.spacing;
+    for (int s = frame.spacing + 1;; ++s)
+        if ((std::ceil(width / s) + 1) * (std::ceil(height / s) + 1) <= MaxNodes)
+            return s;
+}
+
+std::variant<GridResult, QString> makeGrid(const std::vector<SurveyPoint>& points,
+                                           const GridFrame& frame, GridMethod method)
+{
+    if (points.size() < 3)
+        return QStringLiteral("มีจุดสำรวจที่ใช้ได้ %1 จุด ต้องมีอย่างน้อย 3 จุด").arg(points.size());
+    if (frame.rows < 2 || frame.cols < 2)
+        return QStringLiteral("กริดต้องมีอย่างน้อย 2 แถว 2 คอลัมน์");
+    if (const auto s = spacingNeeded(frame))
+        return QStringLiteral("กริดมีจุดเกิน %1 จุด ระยะกริดที่เล็กที่สุดที่ใช้ได้คือ %2 เมตร")
+            .arg(MaxNodes)
+            .arg(*s);
+    std::vector<double> x, y, z;
+    for (const SurveyPoint& p : points) {
+        x.push_back(p.x);
+        y.push_back(p.y);
+        z.push_back(p.z);
+    }
+    const double radius = reach(points, frame);
+    // Linear leaves the nodes outside the points' outline empty (radius 0) for the fill below.
+    auto heights =
+        method == GridMethod::Linear    ? gdalGrid("linear:radius=0:nodata=-1e30", x, y, z, frame)
+        : method == GridMethod::Nearest ? gdalGrid("nearest:radius1=0:radius2=0", x, y, z, frame)
+                                        : inverseDistanceGrid(x, y, z, frame, radius);
+    if (!heights)
+        return QStringLiteral("สร้างกริดไม่ได้");
+    GridResult result;
+    result.estimated.assign(heights->size(), false);
+    if (method == GridMethod::Linear &&
+        std::find(heights->begin(), heights->end(), NoValue) != heights->end()) {
+        const auto fill = inverseDistanceGrid(x, y, z, frame, radius);
+        if (!fill)
+            return QStringLiteral("สร้างกริดไม่ได้");
+        for (std::size_t i = 0; i < heights->size(); ++i)
+            if ((*heights)[i] == NoValue) {
+                (*heights)[i] = (*fill)[i];
+                result.estimated[i] = true;
+                ++result.estimatedCount;
+            }
+    }
+    result.z = std::move(*heights);
+    return result;
+}
+
+GridQuality gridQuality(const std::vector<SurveyPoint>& used, const GridFrame& frame,
+                        const GridResult& grid, int pointsRead, const MergedPoints& merged)
+{
+    GridQuality q;
+    q.pointsRead = pointsRead;
+    q.pointsUsed = int(used.size());
+    q.duplicates = merged.merged;
+    q.differing = merged.differing;
+    q.nodesEstimated = grid.estimatedCount;
+
+    std::vector<Residual> residuals;
+    double sum = 0;
+    for (const SurveyPoint& p : used) {
+        const double u = (p.x - frame.x0) / frame.spacing, v = (p.y - frame.y0) / frame.spacing;
+        if (u < 0 || v < 0 || u > frame.cols - 1 || v > frame.rows - 1)
+            continue;
+        const int c = std::min(int(u), frame.cols - 2), r = std::min(int(v), frame.rows - 2);
+        const double fu = u - c, fv = v - r;
+        const auto at = [&](int rr, int cc) { return grid.z[std::size_t(rr) * frame.cols + cc]; };
+        const double surface = (at(r, c) * (1 - fu) + at(r, c + 1) * fu) * (1 - fv) +
+                               (at(r + 1, c) * (1 - fu) + at(r + 1, c + 1) * fu) * fv;
+        residuals.push_back({p.name, p.z - surface});
+        sum += (p.z - surface) * (p.z - surface);
+    }
+    q.rms = residuals.empty() ? 0 : std::sqrt(sum / residuals.size());
+    const std::size_t keep = std::min<std::size_t>(10, residuals.size());
+    std::partial_sort(
+        residuals.begin(), residuals.begin() + keep, residuals.end(),
+        [](const Residual& a, const Residual& b) { return std::abs(a.value) > std::abs(b.value); });
+    q.largest.assign(residuals.begin(), residuals.begin() + keep);
+
+    // The nearest shot's own coordinates, gridded by nearest point, give each node's distance.
+    std::vector<double> x, y;
+    for (const SurveyPoint& p : used) {
+        x.push_back(p.x);
+        y.push_back(p.y);
+    }
+    const std::string nearest = "nearest:radius1=0:radius2=0";
+    const auto nx = gdalGrid(nearest, x, y, x, frame);
+    const auto ny = gdalGrid(nearest, x, y, y, frame);
+    if (nx && ny)
+        for (int r = 0; r < frame.rows; ++r)
+            for (int c = 0; c < frame.cols; ++c) {
+                const std::size_t i = std::size_t(r) * frame.cols + c;
+                q.farthestNode =
+                    std::max(q.farthestNode, std::hypot((*nx)[i] - (frame.x0 + c * frame.spacing),
+                                                        (*ny)[i] - (frame.y0 + r * frame.spacing)));
+            }
+    return q;
+}
+
+QStringList qualityLines(const GridQuality& q, const GridFrame& frame)
+{
+    const auto metres = [](double v) { return QString::number(v, 'f', 3); };
+    QStringList lines = {
+        QStringLiteral("จุดสำรวจที่อ่านได้ %1 จุด ใช้ %2 จุด").arg(q.pointsRead).arg(q.pointsUsed),
+        QStringLiteral("จุดซ้ำตำแหน่งที่รวมเป็นค่าเฉลี่ย %1 จุด").arg(q.duplicates),
+    };
+    for (const QString& d : q.differing)
+        lines << QStringLiteral("    ค่าระดับต่างกัน %1").arg(d);
+    lines << QStringLiteral("กริด %1 แถว × %2 คอลัมน์ ระยะ %3 เมตร จุดกริดแรกที่ E %4 N %5")
+                 .arg(frame.rows)
+                 .arg(frame.cols)
+                 .arg(frame.spacing)
+                 .arg(metres(frame.x0), metres(frame.y0))
+          << QStringLiteral("จุดกริดที่ประมาณค่านอกขอบเขตจุดสำรวจ %1 จุด").arg(q.nodesEstimated)
+          << QStringLiteral("ระยะไกลที่สุดจากจุดกริดถึงจุดสำรวจที่ใกล้ที่สุด %1 ม.").arg(metres(q.farthestNode))
+          << QStringLiteral("ผลต่างค่าระดับจุดสำรวจกับพื้นผิวกริด: RMS %1 ม. มากที่สุด %2 ม.")
+                 .arg(metres(q.rms), metres(q.largest.empty() ? 0 : std::abs(q.largest[0].value)))
+          << QStringLiteral("ผลต่างมากที่สุด %1 จุด:").arg(q.largest.size());
+    for (const Residual& r : q.largest)
+        lines << QStringLiteral("    จุด %1   %2 ม.").arg(r.name, metres(r.value));
+    return lines;
+}
+
+float roundInterval(double range)
+{
+    for (double power = 0.001;; power *= 10)
+        for (const double step : {1.0, 2.0, 5.0})
+            if (range / (step * power) <= 60 || power > 1e6)
+                return float(step * power);
+}
+
+Project projectFromGrid(const GridFrame& frame, const GridResult& grid, const QString& heading,
+                        int epsg, float interval)
+{
+    Project p = startupProject();
+    resetForNew(p);
+    p.ProjectName = heading;
+    const auto [low, high] = std::minmax_element(grid.z.begin(), grid.z.end());
+    applyControlData(p, {qint16(frame.spacing), qint16(frame.rows), qint16(frame.cols),
+                         interval > 0 ? interval : roundInterval(*high - *low)});
+    for (std::size_t i = 0; i < grid.z.size(); ++i)
+        p.Nodes[i + 1].Z = float(grid.z[i]);
+    p.Georef = Georeference{frame.x0, frame.y0, epsg, {}};
+    for (std::size_t i = 0; i < grid.estimated.size(); ++i)
+        if (grid.estimated[i])
+            p.Georef->estimated.push_back(int(i) + 1);
+    p.ComputeElevationRange();
+    p.ComputeNodeExtents();
+    return p;
+}
+
+} // namespace tervan

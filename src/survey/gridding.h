@@ -1,0 +1,95 @@
+#pragma once
+
+#include "project/project.h"
+#include "survey/surveypoints.h"
+
+#include <QString>
+#include <optional>
+#include <variant>
+#include <vector>
+
+namespace tervan {
+
+// Survey points onto a grid of nodes through GDAL's gridding: the points merged where they
+// share a position, the grid laid out in world coordinates, heights made by the chosen
+// method, nodes the points do not surround filled by inverse distance and marked, and a
+// report of how well the grid honours the shots.
+
+enum class GridMethod { Linear, InverseDistance, Nearest };
+
+// Node 1 at (x0, y0); rows go north, columns east.
+struct GridFrame
+{
+    double x0 = 0;
+    double y0 = 0;
+    int spacing = 1;
+    int rows = 0;
+    int cols = 0;
+    bool operator==(const GridFrame&) const = default;
+};
+
+// Shots within a millimetre of each other become one at their mean height.
+struct MergedPoints
+{
+    std::vector<SurveyPoint> points;
+    int merged = 0; // shots folded into another
+    // "A, B: 101.200 / 101.350" for the groups whose heights differ.
+    QStringList differing;
+};
+MergedPoints mergeDuplicates(const std::vector<SurveyPoint>& points);
+
+// The outline of the points (their convex hull), corners in order; empty for fewer than 3.
+std::vector<std::pair<double, double>> outlineOf(const std::vector<SurveyPoint>& points);
+
+// The points' extent at the spacing, node 1 rounded down to the spacing.
+GridFrame frameAround(const std::vector<SurveyPoint>& points, int spacing);
+
+// Nothing when the frame fits the file's 32767 nodes; else the smallest whole spacing that
+// would cover the same ground within the limit.
+std::optional<int> spacingNeeded(const GridFrame& frame);
+
+struct GridResult
+{
+    std::vector<double> z;       // row-major from node 1
+    std::vector<bool> estimated; // nodes outside the points' outline
+    int estimatedCount = 0;
+};
+
+// Fewer than 3 points, or GDAL refusing, gives the reason.
+std::variant<GridResult, QString> makeGrid(const std::vector<SurveyPoint>& points,
+                                           const GridFrame& frame, GridMethod method);
+
+struct Residual
+{
+    QString name;
+    double value = 0; // shot minus grid surface
+};
+
+struct GridQuality
+{
+    int pointsRead = 0;
+    int pointsUsed = 0;
+    int duplicates = 0;
+    QStringList differing;
+    int nodesEstimated = 0;
+    double farthestNode = 0; // node to its nearest shot, metres
+    double rms = 0;
+    std::vector<Residual> largest; // up to 10, largest first
+};
+
+// The surface between nodes is the one contours are drawn on: linear along each cell's edges
+// and across it (bilinear).
+GridQuality gridQuality(const std::vector<SurveyPoint>& used, const GridFrame& frame,
+                        const GridResult& grid, int pointsRead, const MergedPoints& merged);
+
+// The report as lines for the screen and the printer, Thai.
+QStringList qualityLines(const GridQuality& q, const GridFrame& frame);
+
+// A round interval (1, 2 or 5 times a power of ten) giving 20 to 60 levels over the range.
+float roundInterval(double range);
+
+// The new project: heading from the source's name, the grid, heights, georeference.
+Project projectFromGrid(const GridFrame& frame, const GridResult& grid, const QString& heading,
+                        int epsg, float interval = 0);
+
+} // namespace tervan

@@ -1,0 +1,231 @@
+#include "survey/surveypoints.h"
+
+#include "common/numbertext.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+#include <cmath>
+#include <gdal.h>
+#include <memory>
+#include <ogrsf_frmts.h>
+
+namespace tervan {
+
+namespace {
+
+constexpr qint64 MaxBytes = 64 * 1024 * 1024;
+
+QString decoded(const QByteArray& bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8.decode(bytes);
+    if (utf8.hasError())
+        text = QStringDecoder("windows-874").decode(bytes);
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
+    return text;
+}
+
+struct TextRows
+{
+    CsvSeparator separator = CsvSeparator::Comma;
+    struct Row
+    {
+        int line;
+        CsvSplit split;
+    };
+    std::vector<Row> rows;
+};
+
+// No survey line has more fields than this; more is not a points file.
+constexpr qsizetype MaxFields = 64;
+
+TextRows splitRows(const QByteArray& bytes)
+{
+    QStringList lines = decoded(bytes).split(QLatin1Char('\n'));
+    for (QString& line : lines)
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+    TextRows out;
+    out.separator = detectCsvSeparator(lines.mid(0, 50));
+    for (int i = 0; i < lines.size(); ++i)
+        if (!lines[i].trimmed().isEmpty())
+            out.rows.push_back({i + 1, splitCsvLine(lines[i], out.separator, MaxFields)});
+    return out;
+}
+
+} // namespace
+
+PointsRead readPointsText(QIODevice& in, std::optional<CsvColumns> columns)
+{
+    const QByteArray bytes = in.read(MaxBytes + 1);
+    if (bytes.size() > MaxBytes)
+        return std::vector<HeightLineError>{{0, QStringLiteral("แฟ้มใหญ่เกินไป")}};
+    TextRows text = splitRows(bytes);
+    auto& rows = text.rows;
+    const auto isNumber = [&](const QString& f) {
+        return readCsvNumber(f, text.separator).kind == CsvNumber::Kind::Number;
+    };
+    if (!rows.empty() && std::none_of(rows.front().split.fields.cbegin(),
+                                      rows.front().split.fields.cend(), isNumber)) {
+        if (const auto named = columnsFromHeader(rows.front().split.fields))
+            columns = named;
+        rows.erase(rows.begin());
+    }
+    if (!columns && !rows.empty())
+        columns = columnsFromCode(rows.front().split.fields.size() >= 4 ? u"pnez" : u"xyz");
+    PointsFile file;
+    std::vector<HeightLineError> errors;
+    for (const auto& [line, split] : rows) {
+        const CsvColumns& c = *columns;
+        const qsizetype needed = std::max({c.name, c.east, c.north, c.elevation}) + 1;
+        if (split.problem != CsvSplit::Problem::None) {
+            errors.push_back({line, split.problem == CsvSplit::Problem::TooManyFields
+                                        ? QStringLiteral("มีช่องมากเกินไป")
+                                        : QStringLiteral("เครื่องหมายคำพูดไม่ครบคู่")});
+            continue;
+        }
+        if (split.fields.size() < needed) {
+            errors.push_back({line, QStringLiteral("มี %1 ช่อง ต้องมีอย่างน้อย %2 ช่อง")
+                                        .arg(split.fields.size())
+                                        .arg(needed)});
+            continue;
+        }
+        SurveyPoint p;
+        p.name = c.name >= 0 ? split.fields[c.name] : QString::number(line);
+        bool good = true;
+        for (const auto& [field, value] :
+             {std::pair{c.east, &p.x}, {c.north, &p.y}, {c.elevation, &p.z}}) {
+            const CsvNumber v = readCsvNumber(split.fields[field], text.separator);
+            if (v.kind != CsvNumber::Kind::Number) {
+                errors.push_back(
+                    {line,
+                     QStringLiteral("\"%1\" ไม่ใช่ตัวเลข").arg(shownField(split.fields[field]))});
+                good = false;
+                break;
+            }
+            *value = v.value;
+        }
+        if (good)
+            file.points.push_back(p);
+    }
+    if (!errors.empty())
+        return errors;
+    if (file.points.size() < 3)
+        return std::vector<HeightLineError>{
+            {0, QStringLiteral("มีจุดสำรวจ %1 จุด ต้องมีอย่างน้อย 3 จุด").arg(file.points.size())}};
+    return file;
+}
+
+std::vector<QStringList> previewFields(QIODevice& in, int lines)
+{
+    std::vector<QStringList> out;
+    for (auto& row : splitRows(in.read(64 * 1024)).rows) {
+        if (int(out.size()) == lines)
+            break;
+        out.push_back(std::move(row.split.fields));
+    }
+    return out;
+}
+bool isTextPointsFile(const QString& fileName)
+{
+    const QString suffix = QFileInfo(fileName).suffix().toLower();
+    return suffix == QLatin1String("csv") || suffix == QLatin1String("txt");
+}
+
+namespace {
+
+struct DatasetClose
+{
+    void operator()(GDALDataset* d) const { GDALClose(d); }
+};
+
+// A 2D point's elevation from the field a GPS or GIS file keeps it in.
+std::optional<double> elevationField(const OGRFeature& f)
+{
+    for (const char* name : {"ele", "elevation", "z", "height", "elev"}) {
+        const int i = f.GetFieldIndex(name);
+        if (i >= 0 && f.IsFieldSetAndNotNull(i))
+            return f.GetFieldAsDouble(i);
+    }
+    return std::nullopt;
+}
+
+QString nameOf(const OGRFeature& f)
+{
+    for (const char* field : {"name", "Name", "NAME", "id", "EntityHandle"}) {
+        const int i = f.GetFieldIndex(field);
+        if (i >= 0 && f.IsFieldSetAndNotNull(i))
+            return QString::fromUtf8(f.GetFieldAsString(i));
+    }
+    return QString::number(f.GetFID());
+}
+
+} // namespace
+
+PointsRead readPointsFile(const QString& fileName, std::optional<CsvColumns> columns)
+{
+    if (isTextPointsFile(fileName)) {
+        QFile file(fileName);
+        if (!file.open(QIODevice::ReadOnly))
+            return std::vector<HeightLineError>{{0, file.errorString()}};
+        return readPointsText(file, columns);
+    }
+    GDALAllRegister();
+    std::unique_ptr<GDALDataset, DatasetClose> data(GDALDataset::Open(
+        fileName.toUtf8().constData(), GDAL_OF_VECTOR | GDAL_OF_READONLY, nullptr, nullptr));
+    if (!data)
+        return std::vector<HeightLineError>{
+            {0, QStringLiteral("อ่านแฟ้มนี้ไม่ได้: %1").arg(QString::fromUtf8(CPLGetLastErrorMsg()))}};
+    PointsFile file;
+    std::vector<HeightLineError> errors;
+    for (OGRLayer* layer : data->GetLayers()) {
+        if (const OGRSpatialReference* srs = layer->GetSpatialRef(); srs && file.crs.isEmpty()) {
+            char* wkt = nullptr;
+            srs->exportToWkt(&wkt);
+            file.crs = QString::fromUtf8(wkt);
+            CPLFree(wkt);
+        }
+        for (const auto& feature : *layer) {
+            const OGRGeometry* g = feature->GetGeometryRef();
+            if (!g)
+                continue;
+            // DXF text sits on a point; it is a label, not a shot.
+            if (const int text = feature->GetFieldIndex("Text");
+                text >= 0 && feature->IsFieldSetAndNotNull(text) &&
+                *feature->GetFieldAsString(text) != '\0')
+                continue;
+            const auto flat = wkbFlatten(g->getGeometryType());
+            const QString name = nameOf(*feature);
+            if (flat == wkbPoint) {
+                const auto* p = g->toPoint();
+                const auto z = g->Is3D() ? std::optional(p->getZ()) : elevationField(*feature);
+                if (!z) {
+                    errors.push_back(
+                        {int(feature->GetFID()), QStringLiteral("จุด %1 ไม่มีค่าระดับ").arg(name)});
+                    continue;
+                }
+                file.points.push_back({name, p->getX(), p->getY(), *z});
+            } else if (g->Is3D() && (flat == wkbLineString || flat == wkbMultiLineString)) {
+                // The vertices of a 3D polyline are shots along a break line.
+                int vertex = 0;
+                const auto take = [&](const OGRLineString& line) {
+                    for (const OGRPoint& p : line)
+                        file.points.push_back({QStringLiteral("%1.%2").arg(name).arg(++vertex),
+                                               p.getX(), p.getY(), p.getZ()});
+                };
+                if (flat == wkbLineString)
+                    take(*g->toLineString());
+                else
+                    for (const OGRLineString* line : *g->toMultiLineString())
+                        take(*line);
+            }
+        }
+    }
+    if (!errors.empty())
+        return errors;
+    return file;
+}
+
+} // namespace tervan

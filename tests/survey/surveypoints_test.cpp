@@ -1,0 +1,131 @@
+#include "support/printto.h"
+#include "survey/coordinates.h"
+#include "survey/surveypoints.h"
+#include "surveysites.h"
+
+#include <QBuffer>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace tervan;
+
+namespace {
+
+PointsRead readText(const QByteArray& bytes, const char* columns = nullptr)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return readPointsText(buffer,
+                          columns ? columnsFromCode(QString::fromLatin1(columns)) : std::nullopt);
+}
+
+QByteArray thai(const QString& text)
+{
+    return QStringEncoder("windows-874").encode(text);
+}
+
+} // namespace
+
+struct TextCase
+{
+    const char* what;
+    QByteArray bytes;
+    const char* columns;
+    SurveyPoint second; // the second point read
+};
+
+class TextPoints : public testing::TestWithParam<TextCase>
+{
+};
+
+TEST_P(TextPoints, ReadsTheOrderTheFileOrUserGives)
+{
+    const auto read = readText(GetParam().bytes, GetParam().columns);
+    ASSERT_TRUE(std::holds_alternative<PointsFile>(read)) << GetParam().what;
+    const auto& points = std::get<PointsFile>(read).points;
+    ASSERT_EQ(points.size(), 3u);
+    EXPECT_EQ(points[1], GetParam().second);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Survey, TextPoints,
+    testing::Values(TextCase{"total station P,N,E,Z,D with BOM, CRLF and a Thai description",
+                             "\xEF\xBB\xBF"
+                             "1,1524000.5,652000.25,101.5,หมุด\r\n2,1524010,652020,102.25,ขอบถนน\r\n"
+                             "3,1524020,652005,100,โคนต้นไม้\r\n",
+                             nullptr,
+                             {"2", 652020, 1524010, 102.25}},
+                    TextCase{"header names Easting first",
+                             "Point,Easting,Northing,Elevation\nA,1,2,3\nB,4,5,6\nC,7,8,9\n",
+                             nullptr,
+                             {"B", 4, 5, 6}},
+                    TextCase{"Thai header in the Thai code page",
+                             thai(QStringLiteral("ชื่อจุด,ค่าพิกัดเหนือ,ค่าพิกัดตะวันออก,ค่าระดับ\n")) +
+                                 thai(QStringLiteral("ก,1,2,3\nข,4,5,6\nค,7,8,9\n")),
+                             nullptr,
+                             {QStringLiteral("ข"), 5, 4, 6}},
+                    TextCase{"blank separated N,E,Z chosen by the user",
+                             "10 20 30\n40   50 60\n70 80 90\n",
+                             "nez",
+                             {"2", 50, 40, 60}},
+                    TextCase{"semicolons with decimal commas, P,E,N,Z",
+                             "p1;1,5;2,5;3\np2;4,5;5,5;6\np3;7;8;9\n",
+                             "penzd",
+                             {"p2", 4.5, 5.5, 6}},
+                    TextCase{"three bare columns are X,Y,Z",
+                             "1,2,3\n4,5,6\n7,8,9\n",
+                             nullptr,
+                             {"2", 4, 5, 6}}));
+
+struct RefusedCase
+{
+    QByteArray bytes;
+    int line;
+};
+
+class RefusedPoints : public testing::TestWithParam<RefusedCase>
+{
+};
+
+TEST_P(RefusedPoints, NamesTheFirstBadLine)
+{
+    const auto read = readText(GetParam().bytes);
+    ASSERT_TRUE(std::holds_alternative<std::vector<HeightLineError>>(read));
+    EXPECT_EQ(std::get<std::vector<HeightLineError>>(read).front().line, GetParam().line);
+}
+
+INSTANTIATE_TEST_SUITE_P(Survey, RefusedPoints,
+                         testing::Values(RefusedCase{"x,y,z\n1,2,3\n4,5,six\n7,8,9\n", 3},
+                                         RefusedCase{"1,2,3\n4,5\n7,8,9\n", 2},
+                                         RefusedCase{"1,2,3\n4,5,6\n", 0},
+                                         RefusedCase{"p,n,e,z\n1,2,3,\"4\n", 2}));
+
+TEST(Coordinates, LatitudeLongitudeLandWhereGdaltransformPutsThem)
+{
+    const QString tool = QStandardPaths::findExecutable(QStringLiteral("gdaltransform"));
+    if (tool.isEmpty())
+        GTEST_SKIP() << "gdaltransform is not installed";
+    std::vector<SurveyPoint> points = {
+        {"a", 100.5, 13.75, 0}, {"b", 99.1, 18.8, 0}, {"c", 101.9, 6.5, 0}};
+    for (const int epsg : {32647, 24047}) {
+        auto projected = points;
+        ASSERT_FALSE(projectPoints(projected, QStringLiteral("EPSG:4326"), epsg));
+        QProcess gdal;
+        gdal.start(tool, {QStringLiteral("-s_srs"), QStringLiteral("EPSG:4326"),
+                          QStringLiteral("-t_srs"), QStringLiteral("EPSG:%1").arg(epsg)});
+        for (const auto& p : points)
+            gdal.write(QStringLiteral("%1 %2\n").arg(p.x, 0, 'f', 9).arg(p.y, 0, 'f', 9).toUtf8());
+        gdal.closeWriteChannel();
+        ASSERT_TRUE(gdal.waitForFinished());
+        const QStringList lines = QString::fromUtf8(gdal.readAllStandardOutput()).split('\n');
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            const QStringList xyz = lines[int(i)].split(' ');
+            EXPECT_NEAR(projected[i].x, xyz[0].toDouble(), 0.001) << epsg;
+            EXPECT_NEAR(projected[i].y, xyz[1].toDouble(), 0.001) << epsg;
+        }
+    }
+}
