@@ -1,0 +1,141 @@
+#include "exchange/contourlines.h"
+
+#include "project/project.h"
+
+#include <algorithm>
+#include <cmath>
+#include <unordered_map>
+
+namespace tervan {
+
+namespace {
+
+// Collects one level's segments and joins them where their ends meet. Crossings of an edge
+// shared by two cells are computed from either side, so ends meet within a rounding, not
+// always exactly: ends are matched in buckets of `tolerance` and their neighbours.
+class Joiner final : public ContourSink
+{
+public:
+    Joiner(ContourSet& out, double tolerance) : m_out(out), m_tol(tolerance) {}
+
+    void level(float level, int) override
+    {
+        flush();
+        m_level = level;
+    }
+    void point(float, float) override {}
+    void segment(float x1, float y1, float x2, float y2) override
+    {
+        if (x1 == x2 && y1 == y2)
+            return;
+        const int a = node(x1, y1), b = node(x2, y2);
+        m_edges.push_back({a, b});
+        m_links[a].push_back(int(m_edges.size() - 1));
+        m_links[b].push_back(int(m_edges.size() - 1));
+    }
+    void label(Border border, float x, float y, float level) override
+    {
+        m_out.labels.push_back({border, QPointF(x, y), level});
+    }
+    void flush()
+    {
+        std::vector<bool> used(m_edges.size(), false);
+        for (std::size_t e = 0; e < m_edges.size(); ++e) {
+            if (used[e])
+                continue;
+            used[e] = true;
+            std::vector<int> forward{m_edges[e].a, m_edges[e].b};
+            extend(forward, used);
+            std::vector<int> backward{m_edges[e].a};
+            if (forward.front() != forward.back())
+                extend(backward, used);
+            ContourLine line;
+            line.level = m_level;
+            line.whole = std::floor(m_level) == m_level;
+            line.points.reserve(forward.size() + backward.size());
+            for (auto it = backward.rbegin(); it + 1 != backward.rend(); ++it)
+                line.points.push_back(m_points[*it]);
+            for (int n : forward)
+                line.points.push_back(m_points[n]);
+            line.closed = forward.size() > 3 && forward.front() == forward.back();
+            m_out.lines.push_back(std::move(line));
+        }
+        m_edges.clear();
+        m_points.clear();
+        m_links.clear();
+        m_buckets.clear();
+    }
+
+private:
+    struct Edge
+    {
+        int a, b;
+    };
+
+    // Walks on from the chain's last node through unused segments.
+    void extend(std::vector<int>& chain, std::vector<bool>& used)
+    {
+        while (chain.size() < 2 || chain.back() != chain.front()) {
+            const int at = chain.back();
+            int next = -1;
+            for (int e : m_links[at]) {
+                if (!used[e]) {
+                    used[e] = true;
+                    next = m_edges[e].a == at ? m_edges[e].b : m_edges[e].a;
+                    break;
+                }
+            }
+            if (next < 0)
+                return;
+            chain.push_back(next);
+        }
+    }
+
+    static quint64 key(qint64 i, qint64 j) { return (quint64(i) << 32) ^ quint64(quint32(j)); }
+
+    int node(float x, float y)
+    {
+        const qint64 i = qint64(std::floor(x / m_tol)), j = qint64(std::floor(y / m_tol));
+        for (qint64 di = -1; di <= 1; ++di) {
+            for (qint64 dj = -1; dj <= 1; ++dj) {
+                const auto found = m_buckets.find(key(i + di, j + dj));
+                if (found == m_buckets.end())
+                    continue;
+                for (int n : found->second)
+                    if (std::abs(m_points[n].x() - x) <= m_tol &&
+                        std::abs(m_points[n].y() - y) <= m_tol)
+                        return n;
+            }
+        }
+        m_points.emplace_back(x, y);
+        m_links.emplace_back();
+        const int n = int(m_points.size() - 1);
+        m_buckets[key(i, j)].push_back(n);
+        return n;
+    }
+
+    ContourSet& m_out;
+    double m_tol;
+    float m_level = 0;
+    std::vector<QPointF> m_points;
+    std::vector<Edge> m_edges;
+    std::vector<std::vector<int>> m_links;
+    std::unordered_map<quint64, std::vector<int>> m_buckets;
+};
+
+} // namespace
+
+ContourSet traceContourLines(const Project& p, float interval)
+{
+    ContourSet out;
+    out.interval = interval;
+    // A few float steps at the grid's far corner.
+    const double extent = std::max({1.0, double(p.NodeXMax), double(p.NodeYMax),
+                                    double(std::abs(p.NodeXMin)), double(std::abs(p.NodeYMin))});
+    Joiner joiner(out, extent * 4e-7);
+    TraceContours(p, interval, -1, joiner);
+    joiner.flush();
+    return out;
+}
+
+} // namespace tervan
