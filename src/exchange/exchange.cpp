@@ -91,7 +91,9 @@ QString writeLandXml(const ExportJob& job, const QString& fileName)
 
 QString writeAsciiGrid(const ExportJob& job, const QString& fileName)
 {
-    return saveBytes(asciiGridBytes(job.project), fileName);
+    if (QString failed = saveBytes(asciiGridBytes(job.project), fileName); !failed.isEmpty())
+        return failed;
+    return writeProjectionFile(job.project, fileName);
 }
 
 QString writeDxf(const ExportJob& job, const QString& fileName)

@@ -55,6 +55,8 @@ QString writeAsciiGrid(const ExportJob& job, const QString& fileName);
 QString writeGeoTiff(const ExportJob& job, const QString& fileName);
 QString writeCsvHeights(const ExportJob& job, const QString& fileName);
 
+// The .prj beside a file that cannot hold its coordinate system; none for a grid without one.
+QString writeProjectionFile(const Project& p, const QString& fileName);
 QString saveBytes(const QByteArray& bytes, const QString& fileName);
 
 // Bytes of the text formats, for the writers above.

@@ -110,6 +110,23 @@ QString writeLines(const ExportJob& job, const char* driver, const QString& file
 
 } // namespace
 
+QString writeProjectionFile(const Project& p, const QString& fileName)
+{
+    const QString prj = QFileInfo(fileName).path() + u'/' + QFileInfo(fileName).completeBaseName() +
+                        QStringLiteral(".prj");
+    auto srs = crsOf(p);
+    if (!srs) {
+        QFile::remove(prj);
+        return {};
+    }
+    char* wkt = nullptr;
+    srs->morphToESRI();
+    srs->exportToWkt(&wkt);
+    const QByteArray text(wkt);
+    CPLFree(wkt);
+    return saveBytes(text, prj);
+}
+
 QString writeGeoPackage(const ExportJob& job, const QString& fileName)
 {
     return writeLines(job, "GPKG", fileName);
@@ -142,8 +159,8 @@ QString writeGeoTiff(const ExportJob& job, const QString& fileName)
     const double s = p.GridSpacing;
     const NodePoint& first = p.Nodes[1];
     double transform[6] = {worldX(p.Georef, first.X) - s / 2,
-                           0,
                            s,
+                           0,
                            worldY(p.Georef, first.Y) + (rows - 1) * s + s / 2,
                            0,
                            -s};
