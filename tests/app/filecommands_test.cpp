@@ -332,7 +332,8 @@ TEST(HeightsFiles, ImportFromTheFileMenuTakesAllOrListsEveryBadLine)
     // The additions stand together behind the specified items, before Exit.
     EXPECT_EQ(fileMenuNames(w.window).mid(5),
               (QStringList{"mnuFileFree2", "mnuFileImportHeights", "mnuFileExportHeights",
-                           "mnuFilePrinter", "mnuFileFree3", "mnuFileExit"}));
+                           "mnuFileFromSurvey", "mnuFilePrinter", "mnuFileExportContours",
+                           "mnuFileExportSurface", "mnuFileFree3", "mnuFileExit"}));
     const auto writeCsv = [&](const QString& name, const QByteArray& text) {
         QFile f(w.path(name));
         EXPECT_TRUE(f.open(QIODevice::WriteOnly));
@@ -366,4 +367,31 @@ TEST(HeightsFiles, ImportFromTheFileMenuTakesAllOrListsEveryBadLine)
     w.prompts->saveAnswers << w.path("out.csv");
     w.window.menuItem("mnuFileExportHeights")->trigger();
     EXPECT_TRUE(bytesOf(w.path("out.csv")).startsWith("node,x,y,elevation\n1,0,0,100.35\n"));
+}
+
+// The contours and the surface leave by the File menu in the format the file's name asks for;
+// a name of no known format is refused and writes nothing.
+TEST(ExportFiles, FormatFollowsTheNamePicked)
+{
+    Window w;
+    w.makeProject();
+    const struct
+    {
+        const char* item;
+        const char* file;
+        QByteArray starts; // empty: refused
+    } cases[] = {{"mnuFileExportContours", "c.dxf", "  0\nSECTION\n"},
+                 {"mnuFileExportContours", "c.xml", {}},
+                 {"mnuFileExportSurface", "s.xml", "<?xml"},
+                 {"mnuFileExportSurface", "s.asc", "ncols 3\nnrows 2\n"},
+                 {"mnuFileExportSurface", "s.dxf", {}}};
+    for (const auto& c : cases) {
+        w.prompts->messages.clear();
+        w.prompts->saveAnswers << w.path(c.file);
+        w.window.menuItem(c.item)->trigger();
+        EXPECT_EQ(QFile::exists(w.path(c.file)), !c.starts.isEmpty()) << c.file;
+        EXPECT_TRUE(bytesOf(w.path(c.file)).startsWith(c.starts)) << c.file;
+        EXPECT_EQ(w.prompts->messages.size(), c.starts.isEmpty() ? 1 : 0) << c.file;
+    }
+    EXPECT_TRUE(w.prompts->lastFilter.contains("LandXML (*.xml)"));
 }
