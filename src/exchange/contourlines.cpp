@@ -64,6 +64,7 @@ public:
         m_points.clear();
         m_links.clear();
         m_buckets.clear();
+        m_nextInBucket.clear();
     }
 
 private:
@@ -93,24 +94,31 @@ private:
 
     static quint64 key(qint64 i, qint64 j) { return (quint64(i) << 32) ^ quint64(quint32(j)); }
 
+    // Buckets are many tolerances wide, so a neighbour bucket is only searched for an end
+    // that lies within the tolerance of its edge.
     int node(float x, float y)
     {
-        const qint64 i = qint64(std::floor(x / m_tol)), j = qint64(std::floor(y / m_tol));
-        for (qint64 di = -1; di <= 1; ++di) {
-            for (qint64 dj = -1; dj <= 1; ++dj) {
+        const double size = 64 * m_tol;
+        const qint64 i = qint64(std::floor(x / size)), j = qint64(std::floor(y / size));
+        const double fx = x - double(i) * size, fy = y - double(j) * size;
+        const int di0 = fx < m_tol ? -1 : 0, di1 = size - fx < m_tol ? 1 : 0;
+        const int dj0 = fy < m_tol ? -1 : 0, dj1 = size - fy < m_tol ? 1 : 0;
+        for (int di = di0; di <= di1; ++di) {
+            for (int dj = dj0; dj <= dj1; ++dj) {
                 const auto found = m_buckets.find(key(i + di, j + dj));
-                if (found == m_buckets.end())
-                    continue;
-                for (int n : found->second)
+                for (int n = found == m_buckets.end() ? -1 : found->second; n >= 0;
+                     n = m_nextInBucket[n])
                     if (std::abs(m_points[n].x() - x) <= m_tol &&
                         std::abs(m_points[n].y() - y) <= m_tol)
                         return n;
             }
         }
+        const int n = int(m_points.size());
         m_points.emplace_back(x, y);
         m_links.emplace_back();
-        const int n = int(m_points.size() - 1);
-        m_buckets[key(i, j)].push_back(n);
+        auto [head, added] = m_buckets.try_emplace(key(i, j), n);
+        m_nextInBucket.push_back(added ? -1 : head->second);
+        head->second = n;
         return n;
     }
 
@@ -120,7 +128,8 @@ private:
     std::vector<QPointF> m_points;
     std::vector<Edge> m_edges;
     std::vector<std::vector<int>> m_links;
-    std::unordered_map<quint64, std::vector<int>> m_buckets;
+    std::unordered_map<quint64, int> m_buckets; // first point of each bucket
+    std::vector<int> m_nextInBucket;
 };
 
 } // namespace

@@ -37,6 +37,13 @@ public:
     }
     void code(int group, const QByteArray& value) { code(group, value.constData()); }
     void integer(int group, int value) { code(group, QByteArray::number(value)); }
+    void real(int group, float value)
+    {
+        number(group);
+        char digits[32];
+        m_out.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr - digits);
+        m_out += '\n';
+    }
     void real(int group, double value)
     {
         number(group);
@@ -49,6 +56,27 @@ public:
         real(group, x);
         real(group + 10, y);
         real(group + 20, z);
+    }
+    // A position to a tenth of a micrometre: the float crossings carry no more, and shortest digits
+    // of a world coordinate would run to 17.
+    void position(double x, double y, float z)
+    {
+        fixed(10, x);
+        fixed(20, y);
+        real(30, z);
+    }
+    void fixed(int group, double value)
+    {
+        number(group);
+        char digits[48];
+        char* end =
+            std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, 7).ptr;
+        while (end[-1] == '0')
+            --end;
+        if (end[-1] == '.')
+            --end;
+        m_out.append(digits, end - digits);
+        m_out += '\n';
     }
     // Text in the drawing's code page; what it cannot hold becomes '?'.
     QByteArray local(const QString& text) { return m_thai.encode(text); }
@@ -135,7 +163,7 @@ QByteArray dxfBytes(const ExportJob& job)
     d.code(3, "Solid line");
     d.integer(72, 65);
     d.integer(73, 0);
-    d.real(40, 0);
+    d.real(40, 0.0);
     d.code(0, "ENDTAB");
     d.code(0, "TABLE");
     d.code(2, "LAYER");
@@ -154,9 +182,9 @@ QByteArray dxfBytes(const ExportJob& job)
     d.code(0, "STYLE");
     d.code(2, "STANDARD");
     d.integer(70, 0);
-    d.real(40, 0);
-    d.real(41, 1);
-    d.real(50, 0);
+    d.real(40, 0.0);
+    d.real(41, 1.0);
+    d.real(50, 0.0);
     d.integer(71, 0);
     d.real(42, h);
     d.code(3, "txt");
@@ -172,12 +200,12 @@ QByteArray dxfBytes(const ExportJob& job)
         d.code(0, "POLYLINE");
         d.code(8, layer);
         d.integer(66, 1);
-        d.xyz(10, 0, 0, line.level);
+        d.position(0, 0, line.level);
         d.integer(70, line.closed ? 1 : 0);
         for (std::size_t i = 0; i < count; ++i) {
             d.code(0, "VERTEX");
             d.code(8, layer);
-            d.xyz(10, worldX(g, line.points[i].x()), worldY(g, line.points[i].y()), line.level);
+            d.position(worldX(g, line.points[i].x()), worldY(g, line.points[i].y()), line.level);
         }
         d.code(0, "SEQEND");
         d.code(8, layer);
