@@ -29,9 +29,13 @@ public:
         if (x1 == x2 && y1 == y2)
             return;
         const int a = node(x1, y1), b = node(x2, y2);
+        const int e = int(m_edges.size());
         m_edges.push_back({a, b});
-        m_links[a].push_back(int(m_edges.size() - 1));
-        m_links[b].push_back(int(m_edges.size() - 1));
+        // Each end of a segment links to the next segment at the same point.
+        m_nextAt.push_back(m_firstAt[a]);
+        m_nextAt.push_back(m_firstAt[b]);
+        m_firstAt[a] = 2 * e;
+        m_firstAt[b] = 2 * e + 1;
     }
     void label(Border border, float x, float y, float level) override
     {
@@ -62,7 +66,8 @@ public:
         }
         m_edges.clear();
         m_points.clear();
-        m_links.clear();
+        m_firstAt.clear();
+        m_nextAt.clear();
         m_buckets.clear();
         m_nextInBucket.clear();
     }
@@ -79,10 +84,11 @@ private:
         while (chain.size() < 2 || chain.back() != chain.front()) {
             const int at = chain.back();
             int next = -1;
-            for (int e : m_links[at]) {
+            for (int end = m_firstAt[at]; end >= 0; end = m_nextAt[end]) {
+                const int e = end / 2;
                 if (!used[e]) {
                     used[e] = true;
-                    next = m_edges[e].a == at ? m_edges[e].b : m_edges[e].a;
+                    next = end % 2 ? m_edges[e].a : m_edges[e].b;
                     break;
                 }
             }
@@ -115,7 +121,7 @@ private:
         }
         const int n = int(m_points.size());
         m_points.emplace_back(x, y);
-        m_links.emplace_back();
+        m_firstAt.push_back(-1);
         auto [head, added] = m_buckets.try_emplace(key(i, j), n);
         m_nextInBucket.push_back(added ? -1 : head->second);
         head->second = n;
@@ -127,7 +133,8 @@ private:
     float m_level = 0;
     std::vector<QPointF> m_points;
     std::vector<Edge> m_edges;
-    std::vector<std::vector<int>> m_links;
+    std::vector<int> m_firstAt; // per point: its first segment end, 2 * segment + end
+    std::vector<int> m_nextAt;  // per segment end: the next end at the same point
     std::unordered_map<quint64, int> m_buckets; // first point of each bucket
     std::vector<int> m_nextInBucket;
 };

@@ -194,8 +194,14 @@ QByteArray dxfBytes(const ExportJob& job)
 
     d.code(0, "SECTION");
     d.code(2, "ENTITIES");
+    std::size_t vertices = 0;
+    for (const ContourLine& line : job.contours.lines)
+        vertices += line.points.size();
+    d.m_out.reserve(d.m_out.size() + qsizetype(vertices) * 80);
     for (const ContourLine& line : job.contours.lines) {
         const char* layer = line.whole ? "CONTOUR-INDEX" : "CONTOUR";
+        // The same words open every vertex of the line: written once, copied per vertex.
+        const QByteArray vertex = QByteArray("  0\nVERTEX\n  8\n") + layer + "\n";
         const std::size_t count = line.points.size() - (line.closed ? 1 : 0);
         d.code(0, "POLYLINE");
         d.code(8, layer);
@@ -203,8 +209,7 @@ QByteArray dxfBytes(const ExportJob& job)
         d.position(0, 0, line.level);
         d.integer(70, line.closed ? 1 : 0);
         for (std::size_t i = 0; i < count; ++i) {
-            d.code(0, "VERTEX");
-            d.code(8, layer);
+            d.m_out += vertex;
             d.position(worldX(g, line.points[i].x()), worldY(g, line.points[i].y()), line.level);
         }
         d.code(0, "SEQEND");
