@@ -115,14 +115,6 @@ private:
     QStringEncoder m_thai;
 };
 
-QString trimmed(const QString& text)
-{
-    qsizetype end = text.size();
-    while (end > 0 && text.at(end - 1).isSpace())
-        --end;
-    return text.left(end);
-}
-
 } // namespace
 
 QByteArray dxfBytes(const ExportJob& job)
@@ -255,7 +247,7 @@ QByteArray dxfBytes(const ExportJob& job)
         d.text("NODES", x + gap / 2, y + gap / 2, h / 2, formatPicture(at.Z, 2));
     }
     const QStringList title{
-        trimmed(p.ProjectName), QStringLiteral("วิศวกร %1").arg(trimmed(p.EngineerName)),
+        headingText(p.ProjectName), QStringLiteral("วิศวกร %1").arg(headingText(p.EngineerName)),
         QStringLiteral("ช่วงชั้นความสูง %1 ม.").arg(generalForm(job.contours.interval)),
         QStringLiteral("วันที่ %1").arg(job.date.toString(Qt::ISODate))};
     for (qsizetype i = 0; i < title.size(); ++i)

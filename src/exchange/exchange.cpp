@@ -34,22 +34,35 @@ const ExportFormat* exportFormatOf(ExportKind kind, const QString& fileName)
     return nullptr;
 }
 
-QString exportSuffixes(ExportKind kind)
+namespace {
+
+QString listed(ExportKind kind, const char* ExportFormat::*field, const QString& separator)
 {
     QStringList out;
     for (const ExportFormat& f : exportFormats())
         if (f.kind == kind)
-            out << QLatin1String(f.suffix);
-    return out.join(QStringLiteral(", "));
+            out << QLatin1String(f.*field);
+    return out.join(separator);
+}
+
+} // namespace
+
+QString exportSuffixes(ExportKind kind)
+{
+    return listed(kind, &ExportFormat::suffix, QStringLiteral(", "));
 }
 
 QString exportFilters(ExportKind kind)
 {
-    QStringList out;
-    for (const ExportFormat& f : exportFormats())
-        if (f.kind == kind)
-            out << QLatin1String(f.filter);
-    return out.join(QStringLiteral(";;"));
+    return listed(kind, &ExportFormat::filter, QStringLiteral(";;"));
+}
+
+QString headingText(const QString& field)
+{
+    qsizetype end = field.size();
+    while (end > 0 && field.at(end - 1).isSpace())
+        --end;
+    return field.left(end);
 }
 
 QString exportProject(const Project& p, const ExportFormat& format, const QString& fileName,

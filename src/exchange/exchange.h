@@ -55,6 +55,9 @@ QString writeAsciiGrid(const ExportJob& job, const QString& fileName);
 QString writeGeoTiff(const ExportJob& job, const QString& fileName);
 QString writeCsvHeights(const ExportJob& job, const QString& fileName);
 
+// A heading field without the blanks that pad it to its fixed width.
+QString headingText(const QString& field);
+
 // The .prj beside a file that cannot hold its coordinate system; none for a grid without one.
 QString writeProjectionFile(const Project& p, const QString& fileName);
 QString saveBytes(const QByteArray& bytes, const QString& fileName);

@@ -18,14 +18,6 @@ template <typename T> QByteArray shortest(T value)
     return QByteArray(digits, std::to_chars(digits, digits + sizeof digits, value).ptr - digits);
 }
 
-QString trimmed(const QString& text)
-{
-    qsizetype end = text.size();
-    while (end > 0 && text.at(end - 1).isSpace())
-        --end;
-    return text.left(end);
-}
-
 } // namespace
 
 QByteArray landXmlBytes(const ExportJob& job)
@@ -62,7 +54,7 @@ QByteArray landXmlBytes(const ExportJob& job)
         xml.writeEmptyElement(QStringLiteral("CoordinateSystem"));
         xml.writeAttribute(QStringLiteral("epsgCode"), QString::number(p.Georef->epsg));
     }
-    const QString name = trimmed(p.ProjectName);
+    const QString name = headingText(p.ProjectName);
     xml.writeEmptyElement(QStringLiteral("Project"));
     xml.writeAttribute(QStringLiteral("name"), name);
     xml.writeEmptyElement(QStringLiteral("Application"));

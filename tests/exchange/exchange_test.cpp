@@ -110,7 +110,25 @@ struct ContourCase
     bool georeferenced;
 };
 
-class ContoursOut : public testing::TestWithParam<ContourCase>
+// The hill written in the case's format into a fresh folder.
+class Exported : public testing::TestWithParam<ContourCase>
+{
+protected:
+    void write(ExportKind kind)
+    {
+        p = hillProject(GetParam().georeferenced);
+        file = dir.filePath(QStringLiteral("hill.") + QLatin1String(GetParam().suffix));
+        const ExportFormat* format = exportFormatOf(kind, file);
+        ASSERT_TRUE(format);
+        ASSERT_EQ(exportProject(p, *format, file, p.ContourInterval, QDate(2026, 1, 2)), QString());
+    }
+
+    Project p;
+    QTemporaryDir dir;
+    QString file;
+};
+
+class ContoursOut : public Exported
 {
 };
 
@@ -119,12 +137,7 @@ class ContoursOut : public testing::TestWithParam<ContourCase>
 TEST_P(ContoursOut, ReadsBackAsTraced)
 {
     const ContourCase c = GetParam();
-    const Project p = hillProject(c.georeferenced);
-    QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("hill.") + QLatin1String(c.suffix));
-    const ExportFormat* format = exportFormatOf(ExportKind::Contours, file);
-    ASSERT_TRUE(format);
-    ASSERT_EQ(exportProject(p, *format, file, p.ContourInterval, QDate(2026, 1, 2)), QString());
+    ASSERT_NO_FATAL_FAILURE(write(ExportKind::Contours));
 
     QStringList texts;
     const auto lines = readLines(file, &texts);
@@ -209,7 +222,7 @@ TEST(ContoursOut, GeoJsonNeedsACoordinateSystem)
     EXPECT_EQ(ds->GetLayer(0)->GetFeatureCount(), qint64(traceContourLines(p, 0.5f).lines.size()));
 }
 
-class SurfaceOut : public testing::TestWithParam<ContourCase>
+class SurfaceOut : public Exported
 {
 };
 
@@ -217,12 +230,7 @@ class SurfaceOut : public testing::TestWithParam<ContourCase>
 TEST_P(SurfaceOut, EveryNodeReadsBack)
 {
     const ContourCase c = GetParam();
-    const Project p = hillProject(c.georeferenced);
-    QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("hill.") + QLatin1String(c.suffix));
-    const ExportFormat* format = exportFormatOf(ExportKind::Surface, file);
-    ASSERT_TRUE(format);
-    ASSERT_EQ(exportProject(p, *format, file, 0, {}), QString());
+    ASSERT_NO_FATAL_FAILURE(write(ExportKind::Surface));
     const int rows = p.GridRows, cols = p.GridCols;
 
     if (QLatin1String(c.suffix) == QLatin1String("xml")) {
