@@ -4,11 +4,80 @@
 
 #include <algorithm>
 #include <cmath>
-#include <unordered_map>
 
 namespace tervan {
 
 namespace {
+
+// Bucket key to the bucket's first point, by open addressing; emptied per level by a new
+// generation instead of a sweep, since a fine interval has thousands of levels.
+class BucketTable
+{
+public:
+    int first(quint64 key) const
+    {
+        if (m_slots.empty())
+            return -1;
+        for (std::size_t at = start(key);; at = (at + 1) & m_mask) {
+            const Slot& s = m_slots[at];
+            if (s.generation != m_generation)
+                return -1;
+            if (s.key == key)
+                return s.value;
+        }
+    }
+    // The bucket's first point, -1 for a new bucket, to be set by the caller.
+    int& slot(quint64 key)
+    {
+        if (2 * (m_used + 1) > m_slots.size())
+            grow();
+        for (std::size_t at = start(key);; at = (at + 1) & m_mask) {
+            Slot& s = m_slots[at];
+            if (s.generation != m_generation) {
+                s = {key, -1, m_generation};
+                ++m_used;
+                return s.value;
+            }
+            if (s.key == key)
+                return s.value;
+        }
+    }
+    void clear(std::size_t)
+    {
+        ++m_generation;
+        m_used = 0;
+    }
+
+private:
+    struct Slot
+    {
+        quint64 key = 0;
+        int value = -1;
+        quint32 generation = 0;
+    };
+    std::size_t start(quint64 key) const
+    {
+        return std::size_t((key * 0x9E3779B97F4A7C15ull) >> 20) & m_mask;
+    }
+    void grow()
+    {
+        std::vector<Slot> old;
+        old.swap(m_slots);
+        m_slots.assign(std::max<std::size_t>(1024, 2 * old.size()), Slot{});
+        m_mask = m_slots.size() - 1;
+        const quint32 generation = m_generation;
+        m_generation = 1;
+        m_used = 0;
+        for (const Slot& s : old)
+            if (s.generation == generation)
+                slot(s.key) = s.value;
+    }
+
+    std::vector<Slot> m_slots;
+    std::size_t m_mask = 0;
+    std::size_t m_used = 0;
+    quint32 m_generation = 1;
+};
 
 // Collects one level's segments and joins them where their ends meet. Crossings of an edge
 // shared by two cells are computed from either side, so ends meet within a rounding, not
@@ -68,7 +137,7 @@ public:
         m_points.clear();
         m_firstAt.clear();
         m_nextAt.clear();
-        m_buckets.clear();
+        m_buckets.clear(m_points.size());
         m_nextInBucket.clear();
     }
 
@@ -111,9 +180,7 @@ private:
         const int dj0 = fy < m_tol ? -1 : 0, dj1 = size - fy < m_tol ? 1 : 0;
         for (int di = di0; di <= di1; ++di) {
             for (int dj = dj0; dj <= dj1; ++dj) {
-                const auto found = m_buckets.find(key(i + di, j + dj));
-                for (int n = found == m_buckets.end() ? -1 : found->second; n >= 0;
-                     n = m_nextInBucket[n])
+                for (int n = m_buckets.first(key(i + di, j + dj)); n >= 0; n = m_nextInBucket[n])
                     if (std::abs(m_points[n].x() - x) <= m_tol &&
                         std::abs(m_points[n].y() - y) <= m_tol)
                         return n;
@@ -122,9 +189,9 @@ private:
         const int n = int(m_points.size());
         m_points.emplace_back(x, y);
         m_firstAt.push_back(-1);
-        auto [head, added] = m_buckets.try_emplace(key(i, j), n);
-        m_nextInBucket.push_back(added ? -1 : head->second);
-        head->second = n;
+        int& head = m_buckets.slot(key(i, j));
+        m_nextInBucket.push_back(head);
+        head = n;
         return n;
     }
 
@@ -135,7 +202,7 @@ private:
     std::vector<Edge> m_edges;
     std::vector<int> m_firstAt; // per point: its first segment end, 2 * segment + end
     std::vector<int> m_nextAt;  // per segment end: the next end at the same point
-    std::unordered_map<quint64, int> m_buckets; // first point of each bucket
+    BucketTable m_buckets;
     std::vector<int> m_nextInBucket;
 };
 

@@ -65,19 +65,30 @@ public:
         fixed(20, y);
         real(30, z);
     }
+    // Whole ten-millionths printed as integers: far quicker than formatting a double.
     void fixed(int group, double value)
     {
         number(group);
-        char digits[48];
-        char* end =
-            std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, 7).ptr;
-        while (end[-1] == '0')
-            --end;
-        if (end[-1] == '.')
-            --end;
-        m_out.append(digits, end - digits);
+        const qint64 units = std::llround(value * 1e7);
+        const quint64 magnitude = units < 0 ? quint64(-units) : quint64(units);
+        if (units < 0)
+            m_out += '-';
+        char digits[24];
+        m_out.append(digits,
+                     std::to_chars(digits, digits + sizeof digits, magnitude / 10000000).ptr -
+                         digits);
+        if (quint64 fraction = magnitude % 10000000) {
+            int width = 7;
+            while (fraction % 10 == 0)
+                fraction /= 10, --width;
+            char* end = std::to_chars(digits, digits + sizeof digits, fraction).ptr;
+            m_out += '.';
+            m_out.append(width - int(end - digits), '0');
+            m_out.append(digits, end - digits);
+        }
         m_out += '\n';
     }
+
     // Text in the drawing's code page; what it cannot hold becomes '?'.
     QByteArray local(const QString& text) { return m_thai.encode(text); }
 
