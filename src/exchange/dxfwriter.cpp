@@ -59,34 +59,45 @@ public:
     }
     // A position to a tenth of a micrometre: the float crossings carry no more, and shortest digits
     // of a world coordinate would run to 17.
+    // A vertex has millions of these: formatted on the stack and appended once.
     void position(double x, double y, float z)
     {
-        fixed(10, x);
-        fixed(20, y);
-        real(30, z);
+        char text[128];
+        char* at = text;
+        auto put = [&at](const char* word) {
+            while (*word)
+                *at++ = *word++;
+        };
+        put(" 10\n");
+        at = fixed(at, x);
+        put("\n 20\n");
+        at = fixed(at, y);
+        put("\n 30\n");
+        at = std::to_chars(at, text + sizeof text, z).ptr;
+        *at++ = '\n';
+        m_out.append(text, at - text);
     }
     // Whole ten-millionths printed as integers: far quicker than formatting a double.
-    void fixed(int group, double value)
+    static char* fixed(char* at, double value)
     {
-        number(group);
         const qint64 units = std::llround(value * 1e7);
         const quint64 magnitude = units < 0 ? quint64(-units) : quint64(units);
         if (units < 0)
-            m_out += '-';
-        char digits[24];
-        m_out.append(digits,
-                     std::to_chars(digits, digits + sizeof digits, magnitude / 10000000).ptr -
-                         digits);
+            *at++ = '-';
+        at = std::to_chars(at, at + 24, magnitude / 10000000).ptr;
         if (quint64 fraction = magnitude % 10000000) {
             int width = 7;
             while (fraction % 10 == 0)
                 fraction /= 10, --width;
+            char digits[8];
             char* end = std::to_chars(digits, digits + sizeof digits, fraction).ptr;
-            m_out += '.';
-            m_out.append(width - int(end - digits), '0');
-            m_out.append(digits, end - digits);
+            *at++ = '.';
+            for (int pad = width - int(end - digits); pad > 0; --pad)
+                *at++ = '0';
+            for (char* d = digits; d != end; ++d)
+                *at++ = *d;
         }
-        m_out += '\n';
+        return at;
     }
 
     // Text in the drawing's code page; what it cannot hold becomes '?'.
