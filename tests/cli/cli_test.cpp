@@ -518,3 +518,34 @@ INSTANTIATE_TEST_SUITE_P(
                  {"--spacing", "1"},
                  1,
                  "6 เมตร"}));
+
+// -o names the format by its suffix; what the command cannot write is refused and not written.
+TEST(Cli, ExportsFollowTheSuffix)
+{
+    QTemporaryDir dir;
+    const QString site = writeGrid(
+        dir, "site", 10, 3, 3, {100, 100.4f, 101.2f, 100.2f, 101, 101.6f, 100.8f, 101.4f, 102.1f});
+    const struct
+    {
+        const char* command;
+        const char* file;
+        int status;
+        const char* says; // in the refusal
+    } cases[] = {{"contours", "c.dxf", 0, ""},
+                 {"contours", "c.gpkg", 0, ""},
+                 {"contours", "c.geojson", 1, "GeoPackage"},
+                 {"contours", "c.asc", 2, "dxf, gpkg, shp, geojson"},
+                 {"export", "s.xml", 0, ""},
+                 {"export", "s.tif", 0, ""},
+                 {"export", "s.txt", 2, "csv, xml, asc, tif"}};
+    for (const auto& c : cases) {
+        QStringList args{c.command, site, "-o", dir.filePath(c.file)};
+        if (QLatin1String(c.command) == QLatin1String("contours"))
+            args << "--interval"
+                 << "0.5";
+        const CliRun done = run(args);
+        EXPECT_EQ(done.status, c.status) << c.file << done.err.toStdString();
+        EXPECT_TRUE(done.err.contains(QLatin1String(c.says))) << done.err.toStdString();
+        EXPECT_EQ(QFile::exists(dir.filePath(c.file)), c.status == 0) << c.file;
+    }
+}
