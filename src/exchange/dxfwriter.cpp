@@ -35,6 +35,12 @@ public:
         m_out += value;
         m_out += '\n';
     }
+    // A section, table or table entry and its name.
+    void begin(const char* kind, const char* name)
+    {
+        code(0, kind);
+        code(2, name);
+    }
     void code(int group, const QByteArray& value) { code(group, value.constData()); }
     void integer(int group, int value) { code(group, QByteArray::number(value)); }
     void real(int group, float value)
@@ -152,8 +158,7 @@ QByteArray dxfBytes(const ExportJob& job)
     const double titleTop = y0 - 3 * h;
 
     Dxf d;
-    d.code(0, "SECTION");
-    d.code(2, "HEADER");
+    d.begin("SECTION", "HEADER");
     d.code(9, "$ACADVER");
     d.code(1, "AC1009");
     d.code(9, "$DWGCODEPAGE");
@@ -166,35 +171,28 @@ QByteArray dxfBytes(const ExportJob& job)
     d.xyz(10, x1 + 4 * h, y1 + 2 * h, std::max(0.0, double(p.ElevMax)));
     d.code(0, "ENDSEC");
 
-    d.code(0, "SECTION");
-    d.code(2, "TABLES");
-    d.code(0, "TABLE");
-    d.code(2, "LTYPE");
+    d.begin("SECTION", "TABLES");
+    d.begin("TABLE", "LTYPE");
     d.integer(70, 1);
-    d.code(0, "LTYPE");
-    d.code(2, "CONTINUOUS");
+    d.begin("LTYPE", "CONTINUOUS");
     d.integer(70, 0);
     d.code(3, "Solid line");
     d.integer(72, 65);
     d.integer(73, 0);
     d.real(40, 0.0);
     d.code(0, "ENDTAB");
-    d.code(0, "TABLE");
-    d.code(2, "LAYER");
+    d.begin("TABLE", "LAYER");
     d.integer(70, int(std::size(Layers)));
     for (const DxfLayer& layer : Layers) {
-        d.code(0, "LAYER");
-        d.code(2, layer.name);
+        d.begin("LAYER", layer.name);
         d.integer(70, 0);
         d.integer(62, layer.colour);
         d.code(6, "CONTINUOUS");
     }
     d.code(0, "ENDTAB");
-    d.code(0, "TABLE");
-    d.code(2, "STYLE");
+    d.begin("TABLE", "STYLE");
     d.integer(70, 1);
-    d.code(0, "STYLE");
-    d.code(2, "STANDARD");
+    d.begin("STYLE", "STANDARD");
     d.integer(70, 0);
     d.real(40, 0.0);
     d.real(41, 1.0);
@@ -206,8 +204,7 @@ QByteArray dxfBytes(const ExportJob& job)
     d.code(0, "ENDTAB");
     d.code(0, "ENDSEC");
 
-    d.code(0, "SECTION");
-    d.code(2, "ENTITIES");
+    d.begin("SECTION", "ENTITIES");
     std::size_t vertices = 0;
     for (const ContourLine& line : job.contours.lines)
         vertices += line.points.size();
