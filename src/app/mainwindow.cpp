@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 
+#include "app/exportcommands.h"
 #include "app/heightscommands.h"
 #include "app/undocommands.h"
 #include "app/unsavedchanges.h"
@@ -213,6 +214,7 @@ void MainWindow::buildMenus()
     connect(addItem(file, "mnuFileExit", u"ออกจากโปรแกรม"), &QAction::triggered, this,
             &MainWindow::mnuFileExit_Click);
     m_printerChoice = new PrinterChoice(file, *m_prompts, this);
+    new ExportCommands(file, m_project, *m_prompts, m_stbMain, this);
 
     // A menu array: every entry reaches the family's handler with its index.
     auto addArray = [this](QMenu* menu, const char* family, std::initializer_list<ArrayItem> items,

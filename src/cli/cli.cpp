@@ -3,6 +3,7 @@
 #include "cli/batchwords.h"
 #include "cli/designcommands.h"
 #include "cli/earthworkcommands.h"
+#include "cli/exchangecommands.h"
 #include "cli/gridcommand.h"
 
 #include "common/messages.h"
@@ -39,10 +40,11 @@ const char Usage[] =
     "       tervan-cli render grid|contour|surface PROJECT -o OUT.png [--size WxH] [--fit]\n"
     "                 [--angle A] [--exaggeration N] [--base-lowest] [--no-node-labels]\n"
     "       tervan-cli contours PROJECT [--interval I] [--all-labels] [--summary]\n"
+    "       tervan-cli contours PROJECT -o OUT.dxf|gpkg|shp|geojson [--interval I]\n"
     "       tervan-cli grade PROJECT [--platform Z] [--csv]\n"
     "       tervan-cli print REPORT PROJECT -o OUT.pdf [--platform Z] [--no-node-labels]\n"
     "       tervan-cli import PROJECT HEIGHTS.csv -o NEWPROJECT [--columns ORDER]\n"
-    "       tervan-cli export PROJECT [-o HEIGHTS.csv]\n"
+    "       tervan-cli export PROJECT [-o OUT.csv|xml|asc|tif]\n"
     "       tervan-cli grid POINTS -o NEWPROJECT --spacing S [--origin X,Y] [--size ROWSxCOLS]\n"
     "                 [--method linear|idw|nearest] [--columns pnezd|penzd|nez|enz|xyz]\n"
     "                 [--crs EPSG:N] [--from-crs EPSG:N] [--interval I]\n"
@@ -88,6 +90,11 @@ const char Help[] =
     "      --interval I  contour interval in metres (default: the project's)\n"
     "      --all-labels  label every level, not only whole metres\n"
     "      --summary     print only the counts of levels, points, lines and labels\n"
+    "  contours PROJECT -o OUT\n"
+    "      Writes the contours as polylines with their elevations, in world coordinates:\n"
+    "      DXF (layers CONTOUR-INDEX, CONTOUR, CONTOUR-LABEL, GRID, NODES, TITLE),\n"
+    "      GeoPackage or Shapefile (fields elev, index), GeoJSON (longitude/latitude,\n"
+    "      georeferenced projects only); the format by the suffix.\n"
     "  grade PROJECT\n"
     "      Prints the grading result as the result dialog shows it: area, platform\n"
     "      elevation, total cut and fill, then each cell's mean elevation and volume.\n"
@@ -105,9 +112,10 @@ const char Help[] =
     "                    header naming them: xyz (= enz), nez, pxyz (= penz), pnez,\n"
     "                    penzd or pnezd; p point name, e/x east, n/y north, z height,\n"
     "                    d description\n"
-    "  export PROJECT [-o HEIGHTS.csv]\n"
+    "  export PROJECT [-o OUT]\n"
     "      Writes node, X, Y and height as CSV (to standard output without -o); X and Y\n"
-    "      are world coordinates when the project is georeferenced.\n"
+    "      are world coordinates when the project is georeferenced. By the suffix of OUT\n"
+    "      also LandXML 1.2 TIN (.xml), ESRI ASCII grid (.asc) or GeoTIFF (.tif).\n"
     "  grid POINTS -o NEWPROJECT --spacing S\n"
     "      Makes a new project from survey points (CSV/TXT, or a DXF, Shapefile,\n"
     "      GeoPackage, GeoJSON, GPX or KML file) and prints the counts, the residuals of\n"
@@ -628,6 +636,8 @@ int runCli(const QStringList& args, QTextStream& out, QTextStream& err)
         return print(rest, err);
     if (command == QLatin1String("grade"))
         return grade(rest, out, err);
+    if (const int status = runExchangeCommand(args, out, err, Usage); status >= 0)
+        return status;
     if (command == QLatin1String("contours"))
         return contours(rest, out, err);
     if (command == QLatin1String("import"))

@@ -384,7 +384,8 @@ TEST(HeightsFiles, ImportFromTheFileMenuTakesAllOrListsEveryBadLine)
     EXPECT_EQ(menuNames(w.window).mid(3, 2), (QStringList{"mnuFileSave", "mnuFileSaveAs"}));
     EXPECT_EQ(menuNames(w.window).mid(6),
               (QStringList{"mnuFileFree2", "mnuFileImportHeights", "mnuFileExportHeights",
-                           "mnuFileFromSurvey", "mnuFilePrinter", "mnuFileFree3", "mnuFileExit"}));
+                           "mnuFileFromSurvey", "mnuFilePrinter", "mnuFileExportContours",
+                           "mnuFileExportSurface", "mnuFileFree3", "mnuFileExit"}));
     const auto writeCsv = [&](const QString& name, const QByteArray& text) {
         QFile f(w.path(name));
         EXPECT_TRUE(f.open(QIODevice::WriteOnly));
@@ -616,4 +617,31 @@ TEST(SurveyProject, PointsBecomeANewUnsavedProjectWithItsReport)
         return list.data(list.index(row, NodeTableModel::Elevation), Qt::BackgroundRole);
     };
     EXPECT_NE(background(p.NodeCount - 1), background(0));
+}
+
+// The contours and the surface leave by the File menu in the format the file's name asks for;
+// a name of no known format is refused and writes nothing.
+TEST(ExportFiles, FormatFollowsTheNamePicked)
+{
+    Window w;
+    w.makeProject();
+    const struct
+    {
+        const char* item;
+        const char* file;
+        QByteArray starts; // empty: refused
+    } cases[] = {{"mnuFileExportContours", "c.dxf", "  0\nSECTION\n"},
+                 {"mnuFileExportContours", "c.xml", {}},
+                 {"mnuFileExportSurface", "s.xml", "<?xml"},
+                 {"mnuFileExportSurface", "s.asc", "ncols 3\nnrows 2\n"},
+                 {"mnuFileExportSurface", "s.dxf", {}}};
+    for (const auto& c : cases) {
+        w.prompts->messages.clear();
+        w.prompts->saveAnswers << w.path(c.file);
+        w.window.menuItem(c.item)->trigger();
+        EXPECT_EQ(QFile::exists(w.path(c.file)), !c.starts.isEmpty()) << c.file;
+        EXPECT_TRUE(bytesOf(w.path(c.file)).startsWith(c.starts)) << c.file;
+        EXPECT_EQ(w.prompts->messages.size(), c.starts.isEmpty() ? 1 : 0) << c.file;
+    }
+    EXPECT_TRUE(w.prompts->lastFilter.contains("LandXML (*.xml)"));
 }

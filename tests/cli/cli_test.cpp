@@ -411,23 +411,30 @@ TEST(Cli, OutputsThatAreNoRegularFilesAreLeftAsTheyWere)
 {
     QTemporaryDir dir;
     const QString site = writeGrid(dir, "site", 10, 2, 2), out = dir.filePath("out.gnd");
-    const QByteArray path = QFile::encodeName(out);
+    // export takes its format from the suffix, so it writes to a name of its own.
+    const QStringList outs{out, dir.filePath("out.csv")};
     for (const char* kind : {"fifo", "device", "folder"}) {
         if (kind[0] == 'd' && ::geteuid() != 0) // only root makes a device (as /dev/full)
             continue;
-        ASSERT_EQ(kind[0] == 'f'   ? ::mkfifo(path.constData(), 0600)
-                  : kind[0] == 'd' ? ::mknod(path.constData(), S_IFCHR | 0600, makedev(1, 7))
-                                   : ::mkdir(path.constData(), 0700),
-                  0);
+        for (const QString& name : outs) {
+            const QByteArray path = QFile::encodeName(name);
+            ASSERT_EQ(kind[0] == 'f'   ? ::mkfifo(path.constData(), 0600)
+                      : kind[0] == 'd' ? ::mknod(path.constData(), S_IFCHR | 0600, makedev(1, 7))
+                                       : ::mkdir(path.constData(), 0700),
+                      0);
+        }
         for (const char* command : {"export", "print control", "render grid", "render balance"})
-            for (QStringList args : {QString(command).split(' ') << site << "-o" << out,
-                                     QStringList{"import", site, site, "-o", out.chopped(4)}}) {
+            for (QStringList args :
+                 {QString(command).split(' ') << site << "-o" << outs[command[0] == 'e'],
+                  QStringList{"import", site, site, "-o", out.chopped(4)}}) {
                 const CliRun r = run(args);
                 EXPECT_EQ(r.status, 1) << args.join(' ').toStdString();
                 EXPECT_TRUE(r.err.endsWith(": not a regular file\n")) << r.err.toStdString();
-                EXPECT_TRUE(QFileInfo::exists(out) && !QFileInfo(out).isFile());
+                for (const QString& name : outs)
+                    EXPECT_TRUE(QFileInfo::exists(name) && !QFileInfo(name).isFile());
             }
-        ASSERT_TRUE(QFile::remove(out) || QDir().rmdir(out));
+        for (const QString& name : outs)
+            ASSERT_TRUE(QFile::remove(name) || QDir().rmdir(name));
     }
 }
 
@@ -604,5 +611,53 @@ INSTANTIATE_TEST_SUITE_P(
                  {"--spacing", "1"},
                  1,
                  "site\\.csv:3: \"x\""},
-        GridCase{
-            "two points", "1,2,3\n4,5,6\n", "site.csv", {"--spacing", "1"}, 1, "อย่างน้อย 3 จุด"}));
+        GridCase{"two points", "1,2,3\n4,5,6\n", "site.csv", {"--spacing", "1"}, 1, "อย่างน้อย 3 จุด"},
+        GridCase{"latitude/longitude without a project system",
+                 Gps,
+                 "walk.gpx",
+                 {"--spacing", "5"},
+                 1,
+                 "--crs"},
+        GridCase{"unknown column order",
+                 "1,2,3\n",
+                 "site.csv",
+                 {"--spacing", "1", "--columns", "zen"},
+                 2,
+                 "--columns"},
+        GridCase{"more nodes than a project holds",
+                 "0,0,1\n1000,0,1\n0,1000,1\n",
+                 "site.csv",
+                 {"--spacing", "1"},
+                 1,
+                 "6 เมตร"}));
+
+// -o names the format by its suffix; what the command cannot write is refused and not written.
+TEST(Cli, ExportsFollowTheSuffix)
+{
+    QTemporaryDir dir;
+    const QString site = writeGrid(
+        dir, "site", 10, 3, 3, {100, 100.4f, 101.2f, 100.2f, 101, 101.6f, 100.8f, 101.4f, 102.1f});
+    const struct
+    {
+        const char* command;
+        const char* file;
+        int status;
+        const char* says; // in the refusal
+    } cases[] = {{"contours", "c.dxf", 0, ""},
+                 {"contours", "c.gpkg", 0, ""},
+                 {"contours", "c.geojson", 1, "GeoPackage"},
+                 {"contours", "c.asc", 2, "dxf, gpkg, shp, geojson"},
+                 {"export", "s.xml", 0, ""},
+                 {"export", "s.tif", 0, ""},
+                 {"export", "s.txt", 2, "csv, xml, asc, tif"}};
+    for (const auto& c : cases) {
+        QStringList args{c.command, site, "-o", dir.filePath(c.file)};
+        if (QLatin1String(c.command) == QLatin1String("contours"))
+            args << "--interval"
+                 << "0.5";
+        const CliRun done = run(args);
+        EXPECT_EQ(done.status, c.status) << c.file << done.err.toStdString();
+        EXPECT_TRUE(done.err.contains(QLatin1String(c.says))) << done.err.toStdString();
+        EXPECT_EQ(QFile::exists(dir.filePath(c.file)), c.status == 0) << c.file;
+    }
+}

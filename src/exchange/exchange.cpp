@@ -1,0 +1,117 @@
+#include "exchange/exchange.h"
+
+#include "common/messages.h"
+#include "project/heightscsv.h"
+#include "project/project.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace tervan {
+
+const std::vector<ExportFormat>& exportFormats()
+{
+    static const std::vector<ExportFormat> formats{
+        {ExportKind::Contours, "dxf", "DXF (*.dxf)", writeDxf},
+        {ExportKind::Contours, "gpkg", "GeoPackage (*.gpkg)", writeGeoPackage},
+        {ExportKind::Contours, "shp", "Shapefile (*.shp)", writeShapefile},
+        {ExportKind::Contours, "geojson", "GeoJSON (*.geojson)", writeGeoJson},
+        {ExportKind::Surface, "csv", "CSV (*.csv)", writeCsvHeights},
+        {ExportKind::Surface, "xml", "LandXML (*.xml)", writeLandXml},
+        {ExportKind::Surface, "asc", "ESRI ASCII grid (*.asc)", writeAsciiGrid},
+        {ExportKind::Surface, "tif", "GeoTIFF (*.tif)", writeGeoTiff},
+    };
+    return formats;
+}
+
+const ExportFormat* exportFormatOf(ExportKind kind, const QString& fileName)
+{
+    const QString suffix = QFileInfo(fileName).suffix().toLower();
+    for (const ExportFormat& f : exportFormats())
+        if (f.kind == kind && suffix == QLatin1String(f.suffix))
+            return &f;
+    return nullptr;
+}
+
+namespace {
+
+QString listed(ExportKind kind, const char* ExportFormat::*field, const QString& separator)
+{
+    QStringList out;
+    for (const ExportFormat& f : exportFormats())
+        if (f.kind == kind)
+            out << QLatin1String(f.*field);
+    return out.join(separator);
+}
+
+} // namespace
+
+QString exportSuffixes(ExportKind kind)
+{
+    return listed(kind, &ExportFormat::suffix, QStringLiteral(", "));
+}
+
+QString exportFilters(ExportKind kind)
+{
+    return listed(kind, &ExportFormat::filter, QStringLiteral(";;"));
+}
+
+QString headingText(const QString& field)
+{
+    qsizetype end = field.size();
+    while (end > 0 && field.at(end - 1).isSpace())
+        --end;
+    return field.left(end);
+}
+
+QString exportProject(const Project& p, const ExportFormat& format, const QString& fileName,
+                      float interval, QDate date)
+{
+    if (!p.HasNodes() || p.GridRows < 2 || p.GridCols < 2 ||
+        qint64(p.Nodes.size()) <= qint64(p.GridRows) * p.GridCols)
+        return msg::DataIncomplete;
+    ExportJob job{p, {}, date};
+    if (format.kind == ExportKind::Contours) {
+        if (const QString notice = contourNotice(contourLevels(p, interval)); !notice.isEmpty())
+            return notice;
+        job.contours = traceContourLines(p, interval);
+    }
+    return format.write(job, fileName);
+}
+
+// Shared by the text formats: all of the file or none of it.
+QString saveBytes(const QByteArray& bytes, const QString& fileName)
+{
+    QSaveFile file(fileName);
+    file.setDirectWriteFallback(true);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush() ||
+        file.error() != QFileDevice::NoError || !file.commit())
+        return msg::cannotSaveFile(QDir::toNativeSeparators(fileName)) + QStringLiteral(": ") +
+               file.errorString();
+    return {};
+}
+
+QString writeCsvHeights(const ExportJob& job, const QString& fileName)
+{
+    return saveBytes(writeHeightsCsv(job.project), fileName);
+}
+
+QString writeLandXml(const ExportJob& job, const QString& fileName)
+{
+    return saveBytes(landXmlBytes(job), fileName);
+}
+
+QString writeAsciiGrid(const ExportJob& job, const QString& fileName)
+{
+    if (QString failed = saveBytes(asciiGridBytes(job.project), fileName); !failed.isEmpty())
+        return failed;
+    return writeProjectionFile(job.project, fileName);
+}
+
+QString writeDxf(const ExportJob& job, const QString& fileName)
+{
+    return saveBytes(dxfBytes(job), fileName);
+}
+
+} // namespace tervan

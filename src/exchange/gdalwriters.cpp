@@ -1,0 +1,180 @@
+// The GIS formats through GDAL/OGR.
+#include "common/messages.h"
+#include "exchange/exchange.h"
+#include "project/project.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <gdal_priv.h>
+#include <memory>
+#include <ogrsf_frmts.h>
+
+namespace tervan {
+
+namespace {
+
+QString failed(const QString& fileName)
+{
+    QString reason = msg::cannotSaveFile(QDir::toNativeSeparators(fileName));
+    if (const char* why = CPLGetLastErrorMsg(); why && *why)
+        reason += QStringLiteral(": ") + QString::fromUtf8(why);
+    return reason;
+}
+
+struct DatasetClose
+{
+    void operator()(GDALDataset* d) const { GDALClose(d); }
+};
+using Dataset = std::unique_ptr<GDALDataset, DatasetClose>;
+
+// A new dataset of the driver, replacing what was there.
+Dataset create(const char* driverName, const QString& fileName, int cols = 0, int rows = 0,
+               GDALDataType type = GDT_Unknown, char** options = nullptr)
+{
+    GDALAllRegister();
+    CPLErrorReset();
+    GDALDriver* driver = GetGDALDriverManager()->GetDriverByName(driverName);
+    if (!driver)
+        return nullptr;
+    const QByteArray path = QFile::encodeName(fileName);
+    if (QFileInfo::exists(fileName)) {
+        CPLPushErrorHandler(CPLQuietErrorHandler);
+        if (driver->Delete(path.constData()) != CE_None)
+            QFile::remove(fileName);
+        CPLPopErrorHandler();
+        CPLErrorReset();
+    }
+    return Dataset(driver->Create(path.constData(), cols, rows, type ? 1 : 0, type, options));
+}
+
+// Closing writes what the driver still holds; a failure there is a failed export.
+QString close(Dataset ds, const QString& fileName)
+{
+    CPLErrorReset();
+    ds.reset();
+    return CPLGetLastErrorType() >= CE_Failure ? failed(fileName) : QString();
+}
+
+std::unique_ptr<OGRSpatialReference> crsOf(const Project& p)
+{
+    if (!p.Georef || p.Georef->epsg <= 0)
+        return nullptr;
+    auto srs = std::make_unique<OGRSpatialReference>();
+    if (srs->importFromEPSG(p.Georef->epsg) != OGRERR_NONE)
+        return nullptr;
+    srs->SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+    return srs;
+}
+
+// A line layer "contours" with fields elev and index, one feature per polyline.
+QString writeLines(const ExportJob& job, const char* driver, const QString& fileName,
+                   char** layerOptions = nullptr)
+{
+    const Project& p = job.project;
+    auto srs = crsOf(p);
+    // A GeoPackage without a system would read as degrees; say it is a plane in metres.
+    if (!srs && QLatin1String(driver) == QLatin1String("GPKG")) {
+        srs = std::make_unique<OGRSpatialReference>();
+        srs->SetLocalCS("grid");
+        srs->SetLinearUnits(SRS_UL_METER, 1.0);
+    }
+    Dataset ds = create(driver, fileName);
+    if (!ds)
+        return failed(fileName);
+    OGRLayer* layer = ds->CreateLayer("contours", srs.get(), wkbLineString, layerOptions);
+    if (!layer)
+        return failed(fileName);
+    OGRFieldDefn elev("elev", OFTReal);
+    OGRFieldDefn index("index", OFTInteger);
+    if (layer->CreateField(&elev) != OGRERR_NONE || layer->CreateField(&index) != OGRERR_NONE)
+        return failed(fileName);
+    const bool transactions = layer->StartTransaction() == OGRERR_NONE;
+    const auto& g = p.Georef;
+    for (const ContourLine& line : job.contours.lines) {
+        OGRFeature feature(layer->GetLayerDefn());
+        feature.SetField(0, double(line.level));
+        feature.SetField(1, line.whole ? 1 : 0);
+        auto geometry = std::make_unique<OGRLineString>();
+        geometry->setNumPoints(int(line.points.size()), false);
+        for (std::size_t i = 0; i < line.points.size(); ++i)
+            geometry->setPoint(int(i), worldX(g, line.points[i].x()),
+                               worldY(g, line.points[i].y()));
+        feature.SetGeometryDirectly(geometry.release());
+        if (layer->CreateFeature(&feature) != OGRERR_NONE)
+            return failed(fileName);
+    }
+    if (transactions && layer->CommitTransaction() != OGRERR_NONE)
+        return failed(fileName);
+    return close(std::move(ds), fileName);
+}
+
+} // namespace
+
+QString writeProjectionFile(const Project& p, const QString& fileName)
+{
+    const QString prj = QFileInfo(fileName).path() + u'/' + QFileInfo(fileName).completeBaseName() +
+                        QStringLiteral(".prj");
+    auto srs = crsOf(p);
+    if (!srs) {
+        QFile::remove(prj);
+        return {};
+    }
+    char* wkt = nullptr;
+    srs->morphToESRI();
+    srs->exportToWkt(&wkt);
+    const QByteArray text(wkt);
+    CPLFree(wkt);
+    return saveBytes(text, prj);
+}
+
+QString writeGeoPackage(const ExportJob& job, const QString& fileName)
+{
+    return writeLines(job, "GPKG", fileName);
+}
+
+QString writeShapefile(const ExportJob& job, const QString& fileName)
+{
+    return writeLines(job, "ESRI Shapefile", fileName);
+}
+
+QString writeGeoJson(const ExportJob& job, const QString& fileName)
+{
+    if (!crsOf(job.project))
+        return QStringLiteral("GeoJSON ใช้พิกัดละติจูด/ลองจิจูด แต่โครงการนี้ไม่มีระบบพิกัดอ้างอิง "
+                              "กรุณาส่งออกเป็น DXF หรือ GeoPackage แทน");
+    // RFC 7946: the driver projects the lines into longitude/latitude.
+    char* options[] = {const_cast<char*>("RFC7946=YES"), nullptr};
+    return writeLines(job, "GeoJSON", fileName, options);
+}
+
+QString writeGeoTiff(const ExportJob& job, const QString& fileName)
+{
+    const Project& p = job.project;
+    const int rows = p.GridRows, cols = p.GridCols;
+    Dataset ds = create("GTiff", fileName, cols, rows, GDT_Float32);
+    if (!ds)
+        return failed(fileName);
+    // Each pixel is a node; GDAL keeps the transform on pixel corners and shifts it for Point.
+    ds->SetMetadataItem(GDALMD_AREA_OR_POINT, GDALMD_AOP_POINT);
+    const double s = p.GridSpacing;
+    const NodePoint& first = p.Nodes[1];
+    double transform[6] = {worldX(p.Georef, first.X) - s / 2,
+                           s,
+                           0,
+                           worldY(p.Georef, first.Y) + (rows - 1) * s + s / 2,
+                           0,
+                           -s};
+    ds->SetGeoTransform(transform);
+    if (const auto srs = crsOf(p))
+        ds->SetSpatialRef(srs.get());
+    std::vector<float> heights(std::size_t(rows) * std::size_t(cols));
+    for (int i = 0; i < rows; ++i)
+        for (int k = 0; k < cols; ++k)
+            heights[std::size_t(i) * cols + k] = p.Nodes[(rows - 1 - i) * cols + k + 1].Z;
+    if (ds->GetRasterBand(1)->RasterIO(GF_Write, 0, 0, cols, rows, heights.data(), cols, rows,
+                                       GDT_Float32, 0, 0) != CE_None)
+        return failed(fileName);
+    return close(std::move(ds), fileName);
+}
+
+} // namespace tervan

@@ -1,0 +1,124 @@
+// The surface as text: LandXML for stake-out instruments and the ESRI ASCII grid.
+#include "common/version.h"
+#include "exchange/exchange.h"
+#include "project/project.h"
+
+#include <QDateTime>
+#include <QXmlStreamWriter>
+#include <charconv>
+
+namespace tervan {
+
+namespace {
+
+// Shortest text that reads back as the same number.
+template <typename T> QByteArray shortest(T value)
+{
+    char digits[32];
+    return QByteArray(digits, std::to_chars(digits, digits + sizeof digits, value).ptr - digits);
+}
+
+} // namespace
+
+QByteArray landXmlBytes(const ExportJob& job)
+{
+    const Project& p = job.project;
+    QByteArray bytes;
+    QXmlStreamWriter xml(&bytes);
+    xml.setAutoFormatting(true);
+    xml.writeStartDocument();
+    xml.writeStartElement(QStringLiteral("LandXML"));
+    xml.writeDefaultNamespace(QStringLiteral("http://www.landxml.org/schema/LandXML-1.2"));
+    xml.writeNamespace(QStringLiteral("http://www.w3.org/2001/XMLSchema-instance"),
+                       QStringLiteral("xsi"));
+    xml.writeAttribute(QStringLiteral("http://www.w3.org/2001/XMLSchema-instance"),
+                       QStringLiteral("schemaLocation"),
+                       QStringLiteral("http://www.landxml.org/schema/LandXML-1.2 "
+                                      "http://www.landxml.org/schema/LandXML-1.2/LandXML-1.2.xsd"));
+    xml.writeAttribute(QStringLiteral("version"), QStringLiteral("1.2"));
+    xml.writeAttribute(QStringLiteral("date"), job.date.toString(Qt::ISODate));
+    xml.writeAttribute(QStringLiteral("time"), QStringLiteral("00:00:00"));
+
+    xml.writeStartElement(QStringLiteral("Units"));
+    xml.writeEmptyElement(QStringLiteral("Metric"));
+    xml.writeAttribute(QStringLiteral("areaUnit"), QStringLiteral("squareMeter"));
+    xml.writeAttribute(QStringLiteral("linearUnit"), QStringLiteral("meter"));
+    xml.writeAttribute(QStringLiteral("volumeUnit"), QStringLiteral("cubicMeter"));
+    xml.writeAttribute(QStringLiteral("temperatureUnit"), QStringLiteral("celsius"));
+    xml.writeAttribute(QStringLiteral("pressureUnit"), QStringLiteral("HPA"));
+    xml.writeAttribute(QStringLiteral("angularUnit"), QStringLiteral("decimal degrees"));
+    xml.writeAttribute(QStringLiteral("directionUnit"), QStringLiteral("decimal degrees"));
+    xml.writeEndElement();
+
+    if (p.Georef && p.Georef->epsg > 0) {
+        xml.writeEmptyElement(QStringLiteral("CoordinateSystem"));
+        xml.writeAttribute(QStringLiteral("epsgCode"), QString::number(p.Georef->epsg));
+    }
+    const QString name = headingText(p.ProjectName);
+    xml.writeEmptyElement(QStringLiteral("Project"));
+    xml.writeAttribute(QStringLiteral("name"), name);
+    xml.writeEmptyElement(QStringLiteral("Application"));
+    xml.writeAttribute(QStringLiteral("name"), QStringLiteral("Tervan"));
+    xml.writeAttribute(QStringLiteral("version"), QStringLiteral(TERVAN_VERSION));
+
+    xml.writeStartElement(QStringLiteral("Surfaces"));
+    xml.writeStartElement(QStringLiteral("Surface"));
+    xml.writeAttribute(QStringLiteral("name"), name);
+    xml.writeStartElement(QStringLiteral("Definition"));
+    xml.writeAttribute(QStringLiteral("surfType"), QStringLiteral("TIN"));
+    xml.writeAttribute(QStringLiteral("elevMin"), QString::fromLatin1(shortest(p.ElevMin)));
+    xml.writeAttribute(QStringLiteral("elevMax"), QString::fromLatin1(shortest(p.ElevMax)));
+    xml.writeStartElement(QStringLiteral("Pnts"));
+    const int count = p.GridRows * p.GridCols;
+    for (int n = 1; n <= count; ++n) {
+        const NodePoint& node = p.Nodes[n];
+        xml.writeStartElement(QStringLiteral("P"));
+        xml.writeAttribute(QStringLiteral("id"), QString::number(n));
+        xml.writeCharacters(QString::fromLatin1(shortest(worldY(p.Georef, node.Y)) + ' ' +
+                                                shortest(worldX(p.Georef, node.X)) + ' ' +
+                                                shortest(node.Z)));
+        xml.writeEndElement();
+    }
+    xml.writeEndElement();
+    // The two triangles of each cell the contours are traced on, split from lower left to
+    // upper right.
+    xml.writeStartElement(QStringLiteral("Faces"));
+    const int cols = p.GridCols;
+    for (int i = 1; i < p.GridRows; ++i) {
+        for (int k = 1; k < cols; ++k) {
+            const int ll = (i - 1) * cols + k, lr = ll + 1, ur = ll + cols + 1, ul = ll + cols;
+            xml.writeTextElement(QStringLiteral("F"),
+                                 QStringLiteral("%1 %2 %3").arg(ll).arg(lr).arg(ur));
+            xml.writeTextElement(QStringLiteral("F"),
+                                 QStringLiteral("%1 %2 %3").arg(ll).arg(ur).arg(ul));
+        }
+    }
+    xml.writeEndDocument();
+    return bytes;
+}
+
+QByteArray asciiGridBytes(const Project& p)
+{
+    const NodePoint& first = p.Nodes[1];
+    QByteArray out;
+    out += "ncols " + QByteArray::number(p.GridCols) + '\n';
+    out += "nrows " + QByteArray::number(p.GridRows) + '\n';
+    // Centres, so each cell's centre is a node.
+    out += "xllcenter " + shortest(worldX(p.Georef, first.X)) + '\n';
+    out += "yllcenter " + shortest(worldY(p.Georef, first.Y)) + '\n';
+    out += "cellsize " + QByteArray::number(p.GridSpacing) + '\n';
+    out += "NODATA_value -9999\n";
+    out.reserve(out.size() + qsizetype(p.GridRows) * p.GridCols * 10);
+    // Rows from the north down.
+    for (int i = p.GridRows; i >= 1; --i) {
+        for (int k = 1; k <= p.GridCols; ++k) {
+            if (k > 1)
+                out += ' ';
+            out += shortest(p.Nodes[(i - 1) * p.GridCols + k].Z);
+        }
+        out += '\n';
+    }
+    return out;
+}
+
+} // namespace tervan

@@ -1,0 +1,31 @@
+#!/usr/bin/python3
+# An independent reading of a contour DXF: audit, layers, elevations, Thai title, labels.
+# usage: dxfcheck.py FILE.dxf "PROJECT NAME" LEVEL...
+import sys
+
+import ezdxf
+
+doc = ezdxf.readfile(sys.argv[1])
+name, levels = sys.argv[2], {float(v) for v in sys.argv[3:]}
+problems = []
+audit = doc.audit()
+if audit.has_errors:
+    problems += [str(e.message) for e in audit.errors]
+msp = doc.modelspace()
+layers = set()
+for line in msp.query("POLYLINE"):
+    z = {round(v.dxf.location.z, 6) for v in line.vertices}
+    z.add(round(line.dxf.elevation.z, 6))
+    if len(z) != 1 or z.pop() not in levels:
+        problems.append("polyline elevation not one traced level")
+    layers.add(line.dxf.layer)
+if len(layers) < 2:
+    problems.append("polylines on %d layer(s)" % len(layers))
+titles = [t.dxf.text for t in msp.query("TEXT[layer=='TITLE']")]
+if name not in titles:
+    problems.append("title %r lacks %r" % (titles, name))
+labels = [t.dxf.text.strip() for t in msp.query("TEXT[layer=='CONTOUR-LABEL']")]
+if not labels or any(float(t) != int(float(t)) for t in labels):
+    problems.append("labels %r are not whole metres" % labels)
+print("\n".join(problems))
+sys.exit(1 if problems else 0)

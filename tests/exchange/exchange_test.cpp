@@ -1,0 +1,316 @@
+#include "exchange/exchange.h"
+#include "project/controldata.h"
+#include "project/project.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QXmlStreamReader>
+#include <cmath>
+#include <gdal_priv.h>
+#include <gtest/gtest.h>
+#include <map>
+#include <ogrsf_frmts.h>
+#include <set>
+
+using namespace tervan;
+
+namespace {
+
+const QString ThaiName = QStringLiteral("ที่ดินทดสอบ บ้านหนองบัว");
+
+// 9 x 11 nodes 10 m apart: a hill on a slope, so some contours close and some reach the border.
+Project hillProject(bool georeferenced)
+{
+    Project p = startupProject();
+    applyControlData(p, {10, 9, 11, 0.5f});
+    p.ProjectName = ThaiName;
+    p.EngineerName = QStringLiteral("นายสมชาย ใจดี");
+    for (int n = 1; n <= p.NodeCount; ++n) {
+        const double x = p.Nodes[n].X, y = p.Nodes[n].Y;
+        p.Nodes[n].Z = float(
+            100.0037 + 4 * std::exp(-((x - 50) * (x - 50) + (y - 40) * (y - 40)) / 800) + 0.03 * x);
+    }
+    p.ComputeElevationRange();
+    p.ComputeNodeExtents();
+    if (georeferenced)
+        p.Georef = Georeference{650000, 1520000, 32647, {}};
+    return p;
+}
+
+// What the tracer draws: per level, the length of its segments.
+struct TracedLengths final : ContourSink
+{
+    std::map<float, double> length;
+    float at = 0;
+    void level(float level, int) override { at = level, length[level] += 0; }
+    void point(float, float) override {}
+    void segment(float x1, float y1, float x2, float y2) override
+    {
+        length[at] += std::hypot(double(x2) - x1, double(y2) - y1);
+    }
+    void label(Border, float, float, float) override {}
+};
+
+std::map<float, double> traced(const Project& p)
+{
+    TracedLengths sink;
+    TraceContours(p, p.ContourInterval, -1, sink);
+    return sink.length;
+}
+
+struct ReadLine
+{
+    float elev;
+    bool index;
+    double length;
+};
+
+struct DatasetClose
+{
+    void operator()(GDALDataset* d) const { GDALClose(d); }
+};
+using Dataset = std::unique_ptr<GDALDataset, DatasetClose>;
+
+Dataset open(const QString& file, unsigned kind)
+{
+    GDALAllRegister();
+    return Dataset(GDALDataset::Open(QFile::encodeName(file).constData(), kind | GDAL_OF_READONLY));
+}
+
+// The contour lines as GDAL reads them back; DXF carries the level as Z and the kind as layer.
+std::vector<ReadLine> readLines(const QString& file, QStringList* texts = nullptr)
+{
+    std::vector<ReadLine> out;
+    Dataset ds = open(file, GDAL_OF_VECTOR);
+    if (!ds)
+        return out;
+    OGRLayer* layer = ds->GetLayer(0);
+    const bool dxf = file.endsWith(QLatin1String(".dxf"));
+    for (auto& feature : *layer) {
+        const auto* line = dynamic_cast<const OGRLineString*>(feature->GetGeometryRef());
+        if (dxf) {
+            const QString name = QString::fromUtf8(feature->GetFieldAsString("Layer"));
+            if (texts && name == QLatin1String("TITLE"))
+                *texts << QString::fromUtf8(feature->GetFieldAsString("Text"));
+            if (line && name.startsWith(QLatin1String("CONTOUR")))
+                out.push_back({float(line->getZ(0)), name == QLatin1String("CONTOUR-INDEX"),
+                               line->get_Length()});
+        } else if (line) {
+            out.push_back({float(feature->GetFieldAsDouble("elev")),
+                           feature->GetFieldAsInteger("index") == 1, line->get_Length()});
+        }
+    }
+    return out;
+}
+
+struct ContourCase
+{
+    const char* suffix;
+    bool georeferenced;
+};
+
+// The hill written in the case's format into a fresh folder.
+class Exported : public testing::TestWithParam<ContourCase>
+{
+protected:
+    void write(ExportKind kind)
+    {
+        p = hillProject(GetParam().georeferenced);
+        file = dir.filePath(QStringLiteral("hill.") + QLatin1String(GetParam().suffix));
+        const ExportFormat* format = exportFormatOf(kind, file);
+        ASSERT_TRUE(format);
+        ASSERT_EQ(exportProject(p, *format, file, p.ContourInterval, QDate(2026, 1, 2)), QString());
+    }
+
+    Project p;
+    QTemporaryDir dir;
+    QString file;
+};
+
+class ContoursOut : public Exported
+{
+};
+
+// Each level's exported lines are as long as the traced segments, carry a traced level and
+// sit on the index layer exactly when whole.
+TEST_P(ContoursOut, ReadsBackAsTraced)
+{
+    const ContourCase c = GetParam();
+    ASSERT_NO_FATAL_FAILURE(write(ExportKind::Contours));
+
+    QStringList texts;
+    const auto lines = readLines(file, &texts);
+    const auto expected = traced(p);
+    std::map<float, double> length;
+    std::set<bool> kinds;
+    for (const ReadLine& l : lines) {
+        ASSERT_TRUE(expected.count(l.elev)) << l.elev;
+        EXPECT_EQ(l.index, std::floor(l.elev) == l.elev) << l.elev;
+        length[l.elev] += l.length;
+        kinds.insert(l.index);
+    }
+    EXPECT_EQ(kinds.size(), 2u);
+    for (const auto& [level, total] : expected)
+        EXPECT_NEAR(length[level], total, total * 1e-6) << level;
+
+    if (QLatin1String(c.suffix) == QLatin1String("dxf")) {
+        EXPECT_TRUE(texts.contains(ThaiName)) << texts.join(u'|').toStdString();
+        if (!QFile::exists(QStringLiteral("/usr/bin/python3")))
+            GTEST_SKIP() << "no python3 for the independent DXF reading";
+        QStringList args{QStringLiteral(DXF_CHECK), file, ThaiName};
+        for (const auto& entry : expected)
+            args << QString::number(entry.first, 'g', 9);
+        QProcess check;
+        check.start(QStringLiteral("/usr/bin/python3"), args);
+        ASSERT_TRUE(check.waitForFinished(60000));
+        EXPECT_EQ(check.exitCode(), 0)
+            << check.readAll().toStdString() << check.readAllStandardError().toStdString();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, ContoursOut,
+                         testing::Values(ContourCase{"dxf", false}, ContourCase{"dxf", true},
+                                         ContourCase{"gpkg", false}, ContourCase{"gpkg", true},
+                                         ContourCase{"shp", true}));
+
+// Joined once: a line either closes on itself or ends on the grid's border.
+TEST(ContourLines, CloseOrReachTheBorder)
+{
+    const Project p = hillProject(false);
+    const ContourSet set = traceContourLines(p, p.ContourInterval);
+    auto onBorder = [&](const QPointF& q) {
+        return std::abs(q.x()) < 1e-4 || std::abs(q.y()) < 1e-4 ||
+               std::abs(q.x() - p.NodeXMax) < 1e-4 || std::abs(q.y() - p.NodeYMax) < 1e-4;
+    };
+    int closed = 0;
+    for (const ContourLine& line : set.lines) {
+        if (line.closed) {
+            ++closed;
+            EXPECT_EQ(line.points.front(), line.points.back());
+        } else {
+            EXPECT_TRUE(onBorder(line.points.front()) && onBorder(line.points.back()))
+                << line.level;
+        }
+    }
+    EXPECT_GT(closed, 0);
+    for (const ContourLabel& label : set.labels)
+        EXPECT_EQ(std::floor(label.level), label.level);
+}
+
+// GeoJSON is longitude/latitude: refused for a grid without a system, else within Thailand.
+TEST(ContoursOut, GeoJsonNeedsACoordinateSystem)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("hill.geojson"));
+    const ExportFormat* format = exportFormatOf(ExportKind::Contours, file);
+    const QString refusal = exportProject(hillProject(false), *format, file, 0.5f, {});
+    EXPECT_TRUE(refusal.contains(QLatin1String("DXF")) &&
+                refusal.contains(QLatin1String("GeoPackage")));
+    EXPECT_FALSE(QFile::exists(file));
+
+    const Project p = hillProject(true);
+    ASSERT_EQ(exportProject(p, *format, file, 0.5f, {}), QString());
+    Dataset ds = open(file, GDAL_OF_VECTOR);
+    ASSERT_TRUE(ds);
+    OGREnvelope box;
+    ASSERT_EQ(ds->GetLayer(0)->GetExtent(&box), OGRERR_NONE);
+    EXPECT_GT(box.MinX, 97.0);
+    EXPECT_LT(box.MaxX, 106.0);
+    EXPECT_GT(box.MinY, 5.0);
+    EXPECT_LT(box.MaxY, 21.0);
+    EXPECT_EQ(ds->GetLayer(0)->GetFeatureCount(), qint64(traceContourLines(p, 0.5f).lines.size()));
+}
+
+class SurfaceOut : public Exported
+{
+};
+
+// Node for node: every height at its world position, from the file as other programs read it.
+TEST_P(SurfaceOut, EveryNodeReadsBack)
+{
+    const ContourCase c = GetParam();
+    ASSERT_NO_FATAL_FAILURE(write(ExportKind::Surface));
+    const int rows = p.GridRows, cols = p.GridCols;
+
+    if (QLatin1String(c.suffix) == QLatin1String("xml")) {
+        QFile in(file);
+        ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+        QXmlStreamReader xml(&in);
+        int points = 0, faces = 0;
+        QString surface;
+        while (!xml.atEnd()) {
+            if (xml.readNext() != QXmlStreamReader::StartElement)
+                continue;
+            if (xml.name() == QLatin1String("Surface"))
+                surface = xml.attributes().value(QLatin1String("name")).toString();
+            if (xml.name() == QLatin1String("F"))
+                ++faces, xml.skipCurrentElement();
+            if (xml.name() == QLatin1String("P")) {
+                const int id = xml.attributes().value(QLatin1String("id")).toInt();
+                const QStringList neh = xml.readElementText().split(u' ');
+                ASSERT_EQ(neh.size(), 3);
+                ASSERT_TRUE(id >= 1 && id <= rows * cols);
+                EXPECT_EQ(neh[0].toDouble(), worldY(p.Georef, p.Nodes[id].Y));
+                EXPECT_EQ(neh[1].toDouble(), worldX(p.Georef, p.Nodes[id].X));
+                EXPECT_EQ(neh[2].toFloat(), p.Nodes[id].Z);
+                ++points;
+            }
+        }
+        EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+        EXPECT_EQ(points, rows * cols);
+        EXPECT_EQ(faces, 2 * (rows - 1) * (cols - 1));
+        EXPECT_EQ(surface, ThaiName);
+        return;
+    }
+    Dataset ds = open(file, GDAL_OF_RASTER);
+    ASSERT_TRUE(ds);
+    ASSERT_EQ(ds->GetRasterXSize(), cols);
+    ASSERT_EQ(ds->GetRasterYSize(), rows);
+    double t[6];
+    ASSERT_EQ(ds->GetGeoTransform(t), CE_None);
+    for (int r = 0; r < rows; ++r) {
+        for (int k = 0; k < cols; ++k) {
+            float z = 0;
+            ASSERT_EQ(
+                ds->GetRasterBand(1)->RasterIO(GF_Read, k, r, 1, 1, &z, 1, 1, GDT_Float32, 0, 0),
+                CE_None);
+            const NodePoint& node = p.Nodes[(rows - 1 - r) * cols + k + 1];
+            EXPECT_EQ(z, node.Z);
+            // The pixel's centre is the node.
+            EXPECT_DOUBLE_EQ(t[0] + (k + 0.5) * t[1], worldX(p.Georef, node.X));
+            EXPECT_DOUBLE_EQ(t[3] + (r + 0.5) * t[5], worldY(p.Georef, node.Y));
+        }
+    }
+    if (c.georeferenced) {
+        OGRSpatialReference utm47;
+        utm47.importFromEPSG(32647);
+        EXPECT_TRUE(ds->GetSpatialRef() && ds->GetSpatialRef()->IsSame(&utm47));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, SurfaceOut,
+                         testing::Values(ContourCase{"xml", false}, ContourCase{"xml", true},
+                                         ContourCase{"asc", false}, ContourCase{"asc", true},
+                                         ContourCase{"tif", true}));
+
+// The format follows the suffix, within the command's own kind only.
+TEST(ExportFormats, FoundBySuffix)
+{
+    const struct
+    {
+        ExportKind kind;
+        const char* file;
+        const char* suffix; // nullptr: refused
+    } cases[] = {{ExportKind::Contours, "a.DXF", "dxf"},   {ExportKind::Contours, "b.gpkg", "gpkg"},
+                 {ExportKind::Contours, "c.xml", nullptr}, {ExportKind::Surface, "d.tif", "tif"},
+                 {ExportKind::Surface, "e.dxf", nullptr},  {ExportKind::Surface, "noext", nullptr}};
+    for (const auto& c : cases) {
+        const ExportFormat* f = exportFormatOf(c.kind, QString::fromLatin1(c.file));
+        EXPECT_EQ(QString::fromLatin1(f ? f->suffix : ""),
+                  QString::fromLatin1(c.suffix ? c.suffix : ""))
+            << c.file;
+    }
+}
+
+} // namespace
