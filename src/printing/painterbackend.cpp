@@ -32,6 +32,15 @@ bool PainterBackend::finish()
     return !m_failed;
 }
 
+void PainterBackend::abort()
+{
+    if (m_painter.isActive() && m_abortJob)
+        m_abortJob();
+    m_failed = true;
+    if (m_painter.isActive())
+        m_painter.end();
+}
+
 double PainterBackend::dpiX() const
 {
     return m_device.logicalDpiX();

@@ -38,8 +38,11 @@ public:
     int pageCount() const override { return m_pages; }
     QString printerName() const override { return m_printerName; }
     void setPrinterName(const QString& name) { m_printerName = name; }
+    // How the device withdraws the job it has open (a printer's own abort).
+    void setJobAborter(std::function<void()> abortJob) { m_abortJob = std::move(abortJob); }
     bool failed() const override { return m_failed; }
     bool finish() override;
+    void abort() override;
 
 private:
     bool openPage();
@@ -53,6 +56,7 @@ private:
     QPagedPaintDevice& m_device;
     Documents m_documents;
     JobNamer m_nameJob;
+    std::function<void()> m_abortJob;
     QString m_printerName;
     QPainter m_painter;
     int m_pages = 0;
