@@ -2,9 +2,11 @@
 
 #include "printing/pagesurface.h"
 
+#include <QFontMetricsF>
 #include <QPainter>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QPagedPaintDevice;
 
@@ -50,6 +52,9 @@ private:
     double dpiY() const;
     QPointF toDevice(QPointF twips) const;
     QFont deviceFont(const QFont& font) const;
+    // The printed face and its metrics for the font asked for last, which the next request
+    // nearly always repeats.
+    const QFontMetricsF& metrics(const QFont& font);
     void setLinePen(int colour, int widthPixels);
 
     std::unique_ptr<QPagedPaintDevice> m_owned;
@@ -66,6 +71,9 @@ private:
     int m_penColour = -2;
     int m_penWidth = 0;
     std::vector<QPointF> m_devicePoints;
+    QFont m_metricsFont;
+    QFont m_face;
+    std::optional<QFontMetricsF> m_metrics;
 };
 
 } // namespace tervan

