@@ -17,10 +17,8 @@
 
 using namespace tervan;
 
-// A fine contour page printed to PDF from a shown window, left to finish or cut short by the
-// cancel button or by closing the window. Meanwhile a 5 ms heartbeat keeps beating and the
-// status bar counts pages; a print cut short leaves no file, or the one printed before as it
-// was; closing asks first, and answered no keeps window and print.
+// A contour page printed to PDF while a 5 ms heartbeat beats, left to finish or cut short by
+// the cancel button or by closing (which asks): a print cut short leaves the file as it was.
 TEST(PrintJobs, PrintsOnAWorkerAndStopsCleanly)
 {
     const struct
@@ -37,7 +35,7 @@ TEST(PrintJobs, PrintsOnAWorkerAndStopsCleanly)
     };
     for (const auto& row : rows) {
         QTemporaryDir dir;
-        const QString name = dir.filePath(QStringLiteral("pages.pdf"));
+        const QString name = dir.filePath("pages.pdf");
         auto* prompts = new FakePrompts;
         MainWindow window{std::unique_ptr<Prompts>(prompts)};
         window.project() = terrain(121, 121, 10);
@@ -77,9 +75,7 @@ TEST(PrintJobs, PrintsOnAWorkerAndStopsCleanly)
         EXPECT_EQ(window.statusBar()->currentMessage().startsWith(QStringLiteral("บันทึก 1 หน้า")),
                   row.finishes);
         ASSERT_EQ(file.open(QIODevice::ReadOnly), row.finishes || !row.before.isEmpty());
-        EXPECT_EQ((file.isOpen() ? file.readAll() : QByteArray()) == row.before, !row.finishes)
-            << row.what;
-        // Nothing half-written beside it.
+        EXPECT_EQ(file.isOpen() && file.readAll() == row.before, !row.finishes && file.isOpen());
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(),
                   file.isOpen() ? 1 : 0);
     }

@@ -450,11 +450,4 @@ TEST(PageSurface, PolylinesKeepWhatThePaperShows)
         simplifyPolyline(line, row.tolerance);
         EXPECT_EQ(line, row.out) << row.what;
     }
-    // Through the page surface, in the page's unit: three collinear centimetres are one line.
-    PolylinePage r;
-    PageSurface page(r);
-    page.setUnitCentimetres();
-    Line cm{{1, 1}, {2, 1}, {3, 1}};
-    page.polyline(cm);
-    EXPECT_EQ(r.polylines.at(0).size(), 2u);
 }
