@@ -67,7 +67,7 @@ void BM_ContourPagePdf(benchmark::State& state)
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("contours.pdf"));
     for (auto _ : state) {
-        CairoPdfBackend output(file, paper ? 0.05 : 0);
+        CairoPdfBackend output(file, paper ? 1.0 / 16 : 0);
         {
             PageSurface page(output);
             page.setPolylineTolerance(paper ? PolylineToleranceTwips : 0);

@@ -310,8 +310,9 @@ void CairoPdfBackend::polyline(const std::vector<QPointF>& points, int colour, i
     const QColor c = colour == PageSurface::ForeColour ? QColor(Qt::black) : paletteColour(colour);
     cairo_set_source_rgb(m->cr, c.redF(), c.greenF(), c.blueF());
     cairo_set_line_width(m->cr, std::max(1, widthPixels) * PointsPerPixel);
-    // On a grid of the paper (a twentieth of a point, written in two decimals), well inside
-    // a 600 dpi dot; points that land on the one before add nothing.
+    // On a grid of the paper, well inside a 600 dpi dot: a sixteenth of a point is exact in
+    // Cairo's fixed-point paths, so none is written longer than it must. Points that land on
+    // the one before add nothing.
     const double grid = m_grid;
     const auto snap = [grid](double twips) {
         const double paper = twips / TwipsPerPoint + Margin;

@@ -17,7 +17,7 @@ class CairoPdfBackend final : public PageBackend
 {
 public:
     // Lines are written on a grid of `gridPoints` on the paper (0: as given).
-    explicit CairoPdfBackend(const QString& fileName, double gridPoints = 0.05);
+    explicit CairoPdfBackend(const QString& fileName, double gridPoints = 1.0 / 16);
     ~CairoPdfBackend() override;
 
     QSizeF printableTwips() const override;

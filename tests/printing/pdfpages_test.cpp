@@ -380,7 +380,7 @@ TEST(PdfContours, PaperResolutionLooksTheSameAt600Dpi)
             return pdf.fileName();
         };
         const QString exact = print("exact.pdf", 0, 0);
-        const QString paper = print("paper.pdf", PolylineToleranceTwips, 0.05);
+        const QString paper = print("paper.pdf", PolylineToleranceTwips, 1.0 / 16);
         EXPECT_LT(QFileInfo(paper).size(), QFileInfo(exact).size()) << interval;
         const Raster a = render(exact, 1, 600), b = render(paper, 1, 600);
         ASSERT_EQ(a.width, b.width);
