@@ -801,20 +801,27 @@ void MainWindow::GradePrint_Click(int index)
         m_prompts->notice(msg::DataIncomplete);
         index = 2;
     }
-    // The grades are the project's own, as the grading commands leave them; the pages come
-    // from a copy graded the same way.
-    if (index == 2 || AutoGradeElev(m_project)) {
-        if (index != 1)
-            FixGradeElev(m_project);
-    }
-    printReport([p = m_project, index](PageSurface& page) mutable { GradePrint(page, p, index); });
+    // Once the output is open the project is graded, as the grading commands leave it; the
+    // pages come from a copy graded the same way.
+    printReport([p = m_project, index](PageSurface& page) mutable { GradePrint(page, p, index); },
+                0,
+                [this, index] {
+                    if (index == 2 || AutoGradeElev(m_project)) {
+                        if (index != 1)
+                            FixGradeElev(m_project);
+                    }
+                });
 }
 
-void MainWindow::printReport(const std::function<void(PageSurface&)>& report, int pages)
+void MainWindow::printReport(const std::function<void(PageSurface&)>& report, int pages,
+                             const std::function<void()>& opened)
 {
     std::unique_ptr<PageBackend> output = m_printOutput(*m_prompts);
-    if (output)
-        m_printJobs->start(std::move(output), report, pages);
+    if (!output)
+        return;
+    if (opened)
+        opened();
+    m_printJobs->start(std::move(output), report, pages);
 }
 
 bool MainWindow::settlePrinting()

@@ -121,8 +121,10 @@ private:
     void setEditingEnabled(bool enabled);
     void clearPicture();
     // Queues a report, working on its own copies, for one print output; the status bar says
-    // where it went, or a notice that it failed. `pages` as PrintJobs::start takes it.
-    void printReport(const std::function<void(PageSurface&)>& report, int pages = 0);
+    // where it went, or a notice that it failed. `pages` as PrintJobs::start takes it; `opened`
+    // runs once the output is open.
+    void printReport(const std::function<void(PageSurface&)>& report, int pages = 0,
+                     const std::function<void()>& opened = {});
     // Nothing printing, or the user agreed to cancel it; false leaves the window open.
     bool settlePrinting();
     bool checked(int viewChoice) const;
