@@ -45,10 +45,12 @@ namespace {
 void runWithPrint(DesignDialogBase& dialog, const Project& project, Prompts& prompts,
                   const DesignLauncher::PrintReport& print)
 {
+    // The pages are drawn on a worker that may outlive the dialog: it gets copies.
     QObject::connect(&dialog, &EarthworkDialogFrame::printRequested, &dialog, [&] {
-        print([&](PageSurface& page) {
-            PrintCutFill(page, project, dialog.title(), dialog.summaryLines(), dialog.map(),
-                         designCells(dialog.earthwork(), dialog.compaction()));
+        print([p = project, title = dialog.title(), lines = dialog.summaryLines(),
+               map = dialog.map(), e = dialog.earthwork(),
+               k = dialog.compaction()](PageSurface& page) {
+            PrintCutFill(page, p, title, lines, map, designCells(e, k));
         });
     });
     prompts.runModal(dialog);

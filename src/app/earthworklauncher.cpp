@@ -61,9 +61,8 @@ void EarthworkLauncher::showEarthwork(bool sloped)
     EarthworkDialog dialog(m_project, m_prompts, sloped, m_parent);
     warnOfSuspects(dialog);
     connect(&dialog, &EarthworkDialogFrame::printRequested, this, [&] {
-        m_print([&](PageSurface& page) {
-            PrintEarthwork(page, m_project, dialog.earthwork(), sloped, dialog.compaction());
-        });
+        m_print([p = m_project, e = dialog.earthwork(), sloped, k = dialog.compaction()](
+                    PageSurface& page) { PrintEarthwork(page, p, e, sloped, k); });
     });
     m_prompts.runModal(dialog);
 }
@@ -75,9 +74,9 @@ void EarthworkLauncher::showBalance()
     BalanceDialog dialog(m_project, m_prompts, m_parent);
     warnOfSuspects(dialog);
     connect(&dialog, &EarthworkDialogFrame::printRequested, this, [&] {
-        m_print([&](PageSurface& page) {
-            PrintBalance(page, m_project, dialog.balance(), dialog.fixedPlatform(),
-                         dialog.fixedNet());
+        m_print([p = m_project, b = dialog.balance(), platform = dialog.fixedPlatform(),
+                 net = dialog.fixedNet()](PageSurface& page) {
+            PrintBalance(page, p, b, platform, net);
         });
     });
     m_prompts.runModal(dialog);
@@ -91,8 +90,9 @@ void EarthworkLauncher::showSuspects()
     }
     SuspectDialog dialog(m_project, m_prompts, m_factor, m_floor, m_parent);
     connect(&dialog, &EarthworkDialogFrame::printRequested, this, [&] {
-        m_print([&](PageSurface& page) {
-            PrintSuspects(page, m_project, dialog.check(), dialog.factor(), dialog.floor());
+        m_print([p = m_project, c = dialog.check(), factor = dialog.factor(),
+                 floor = dialog.floor()](PageSurface& page) {
+            PrintSuspects(page, p, c, factor, floor);
         });
     });
     m_prompts.runModal(dialog);

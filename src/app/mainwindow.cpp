@@ -23,6 +23,7 @@
 #include "graphics/ui/plotwidget.h"
 #include "graphics/viewwindow.h"
 #include "printing/reports.h"
+#include "printing/ui/printjobs.h"
 #include "project/nodetablemodel.h"
 #include "project/projectfile.h"
 #include "project/ui/centreddialog.h"
@@ -340,6 +341,16 @@ void MainWindow::buildCentralArea()
     m_stbMain->addWidget(m_readout, 1);
     setStatusBar(m_stbMain);
     m_picture = new PictureDrawing(m_project, m_plot, m_stbMain, this);
+    m_printJobs = new PrintJobs(m_stbMain, this);
+    connect(m_printJobs, &PrintJobs::finished, this,
+            [this](const PageBackend& output, bool printed, bool cancelled) {
+                if (cancelled)
+                    m_stbMain->showMessage(QStringLiteral("ยกเลิกการพิมพ์แล้ว"), 20000);
+                else if (printed)
+                    m_stbMain->showMessage(PrinterChoice::printedMessage(output), 20000);
+                else
+                    m_prompts->notice(msg::CannotPrint);
+            });
 
     connect(m_plot, &PlotWidget::mouseMovedTo, this, &MainWindow::Form_MouseMove);
     connect(m_plot, &PlotWidget::resized, this, &MainWindow::Form_Activate);
@@ -424,7 +435,7 @@ bool MainWindow::event(QEvent* event)
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     // The window's close button asks as Exit does.
-    if (m_leaving || m_unsaved->settle())
+    if (m_leaving || (settlePrinting() && m_unsaved->settle()))
         event->accept();
     else
         event->ignore();
@@ -620,7 +631,7 @@ void MainWindow::mnuFileClose_Click()
 void MainWindow::mnuFileExit_Click()
 {
     emit commandStarted(QStringLiteral("mnuFileExit_Click"));
-    if (!m_unsaved->settle())
+    if (!settlePrinting() || !m_unsaved->settle())
         return;
     m_leaving = true;
     QApplication::closeAllWindows();
@@ -858,7 +869,7 @@ void MainWindow::DataPrint_Click(int index)
         m_prompts->notice(msg::DataIncomplete);
         return;
     }
-    printReport([this, index](PageSurface& page) { DataPrint(page, m_project, index); });
+    printReport([p = m_project, index](PageSurface& page) { DataPrint(page, p, index); });
 }
 
 void MainWindow::GraphicPrint_Click(int index)
@@ -871,8 +882,9 @@ void MainWindow::GraphicPrint_Click(int index)
         return;
     }
     const NodeLabels labels{checked(5), checked(6), checked(7)};
-    printReport(
-        [this, index, labels](PageSurface& page) { GraphicPrint(page, m_project, index, labels); });
+    printReport([p = m_project, index,
+                 labels](PageSurface& page) mutable { GraphicPrint(page, p, index, labels); },
+                index == 4 ? 2 : 1);
 }
 
 void MainWindow::GradePrint_Click(int index)
@@ -893,26 +905,43 @@ void MainWindow::GradePrint_Click(int index)
         m_prompts->notice(msg::DataIncomplete);
         index = 2;
     }
-    printReport([this, index](PageSurface& page) { GradePrint(page, m_project, index); });
+    // Once the output is open the project is graded, as the grading commands leave it; the
+    // pages come from a copy graded the same way.
+    printReport([p = m_project, index](PageSurface& page) mutable { GradePrint(page, p, index); },
+                0,
+                [this, index] {
+                    if (index == 2 || AutoGradeElev(m_project)) {
+                        if (index != 1)
+                            FixGradeElev(m_project);
+                    }
+                });
 }
 
-void MainWindow::printReport(const std::function<void(PageSurface&)>& report)
+void MainWindow::printReport(const std::function<void(PageSurface&)>& report, int pages,
+                             const std::function<void()>& opened)
 {
     std::unique_ptr<PageBackend> output = m_printOutput(*m_prompts);
     if (!output)
         return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    {
-        PageSurface page(*output);
-        report(page);
-    }
-    const bool printed = output->finish();
-    if (printed)
-        m_stbMain->showMessage(PrinterChoice::printedMessage(*output), 20000);
-    output.reset();
-    QApplication::restoreOverrideCursor();
-    if (!printed)
-        m_prompts->notice(msg::CannotPrint);
+    if (opened)
+        opened();
+    m_printJobs->start(std::move(output), report, pages);
+}
+
+bool MainWindow::settlePrinting()
+{
+    if (!m_printJobs->busy())
+        return true;
+    if (!m_prompts->ask(QStringLiteral("ยังพิมพ์ไม่เสร็จ ต้องการยกเลิกการพิมพ์หรือไม่")))
+        return false;
+    m_printJobs->cancel();
+    m_printJobs->wait();
+    return true;
+}
+
+void MainWindow::waitForPrints()
+{
+    m_printJobs->wait();
 }
 
 void MainWindow::setPrintOutput(PrintOutput output)

@@ -26,6 +26,7 @@ class NodeEntryDialog;
 class PictureDrawing;
 class PlotWidget;
 class PrinterChoice;
+class PrintJobs;
 class UnsavedChanges;
 class HeightsCommands;
 class ProjectHistory;
@@ -59,6 +60,9 @@ public:
     // system default) unless replaced.
     using PrintOutput = std::function<std::unique_ptr<PageBackend>(Prompts&)>;
     void setPrintOutput(PrintOutput output);
+    // Print commands run on a worker; this blocks until they have all finished.
+    void waitForPrints();
+    PrintJobs& printJobs() { return *m_printJobs; }
     // Where the file dialogs start.
     void setFileDialogStart(const QString& start) { m_lastFileName = start; }
 
@@ -123,8 +127,13 @@ private:
     void projectReplaced(bool sameNode = false);
     void setEditingEnabled(bool enabled);
     void clearPicture();
-    // Runs a report on one print output with the hourglass shown; says so when it failed.
-    void printReport(const std::function<void(PageSurface&)>& report);
+    // Queues a report, working on its own copies, for one print output; the status bar says
+    // where it went, or a notice that it failed. `pages` as PrintJobs::start takes it; `opened`
+    // runs once the output is open.
+    void printReport(const std::function<void(PageSurface&)>& report, int pages = 0,
+                     const std::function<void()>& opened = {});
+    // Nothing printing, or the user agreed to cancel it; false leaves the window open.
+    bool settlePrinting();
     bool checked(int viewChoice) const;
     void setChecked(int viewChoice, bool on);
     void hsbMain_Change(int value);
@@ -146,6 +155,7 @@ private:
     PictureDrawing* m_picture = nullptr;
     PrintOutput m_printOutput;
     PrinterChoice* m_printerChoice = nullptr;
+    PrintJobs* m_printJobs = nullptr;
     ProjectHistory* m_history = nullptr;
     UnsavedChanges* m_unsaved = nullptr;
     // Exit has asked already; closing the window must not ask again.

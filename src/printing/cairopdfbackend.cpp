@@ -4,8 +4,8 @@
 #include "printing/printfont.h"
 
 #include <QColor>
-#include <QFile>
 #include <QHash>
+#include <QSaveFile>
 #include <cairo-pdf.h>
 #include <cmath>
 #include <pango/pangocairo.h>
@@ -23,29 +23,44 @@ constexpr double TwipsPerPoint = 20;
 // Line widths are device pixels of a 600 dpi page, as on the painter's PDF.
 constexpr double PointsPerPixel = 72.0 / 600;
 
+// Shaped texts kept for drawing after measuring and for the texts every page repeats.
+constexpr int ShapedTexts = 512;
+
 struct Face
 {
+    QString key;
     PangoFontDescription* description;
     double ascent; // points
     double height; // points
+    double points; // size of the face printed
 };
 
 } // namespace
 
 struct CairoPdfBackend::Cairo
 {
+    QSaveFile file;
     cairo_surface_t* surface = nullptr;
     cairo_t* cr = nullptr;
     PangoContext* context = nullptr;
-    PangoLayout* layout = nullptr;
     QHash<QString, Face> faces;
+    // The face of the font asked for last, which the next request nearly always repeats.
+    QFont lastFont;
+    Face lastFace{};
+    QHash<QString, PangoLayout*> shaped;
+
+    void dropShaped()
+    {
+        for (PangoLayout* layout : std::as_const(shaped))
+            g_object_unref(layout);
+        shaped.clear();
+    }
 
     ~Cairo()
     {
+        dropShaped();
         for (const Face& face : std::as_const(faces))
             pango_font_description_free(face.description);
-        if (layout)
-            g_object_unref(layout);
         if (context)
             g_object_unref(context);
         if (cr)
@@ -54,7 +69,16 @@ struct CairoPdfBackend::Cairo
             cairo_surface_destroy(surface);
     }
 
-    const Face& face(const QFont& requested)
+    Face face(const QFont& requested)
+    {
+        if (lastFace.description && requested == lastFont)
+            return lastFace;
+        lastFont = requested;
+        lastFace = lookUp(requested);
+        return lastFace;
+    }
+
+    Face lookUp(const QFont& requested)
     {
         const QFont font = printFont(requested);
         const QString key = font.family() + QLatin1Char('/') + QString::number(font.pointSizeF()) +
@@ -66,7 +90,7 @@ struct CairoPdfBackend::Cairo
         pango_font_description_set_family(d, resolvedFamily(font).toUtf8().constData());
         pango_font_description_set_size(d, int(font.pointSizeF() * PANGO_SCALE + 0.5));
         pango_font_description_set_weight(d, font.bold() ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
-        Face f{d, 0, 0};
+        Face f{key, d, 0, 0, font.pointSizeF()};
         if (PangoFont* loaded = pango_context_load_font(context, d)) {
             PangoFontMetrics* metrics = pango_font_get_metrics(loaded, nullptr);
             f.ascent = double(pango_font_metrics_get_ascent(metrics)) / PANGO_SCALE;
@@ -85,11 +109,20 @@ struct CairoPdfBackend::Cairo
         return glyph.x + extents.x_advance;
     }
 
-    PangoLayoutLine* shape(const Face& f, const QByteArray& utf8)
+    // One shaping per text and face, for measuring and drawing alike.
+    PangoLayout* shape(const Face& f, const QString& text)
     {
+        const QString key = f.key + QLatin1Char('\n') + text;
+        if (PangoLayout* known = shaped.value(key))
+            return known;
+        if (shaped.size() >= ShapedTexts)
+            dropShaped();
+        PangoLayout* layout = pango_layout_new(context);
         pango_layout_set_font_description(layout, f.description);
+        const QByteArray utf8 = text.toUtf8();
         pango_layout_set_text(layout, utf8.constData(), int(utf8.size()));
-        return pango_layout_get_line_readonly(layout, 0);
+        shaped.insert(key, layout);
+        return layout;
     }
 
     // The shaped line's glyphs from (x, baseline), each grapheme (a base and its marks) one
@@ -99,8 +132,10 @@ struct CairoPdfBackend::Cairo
     // A reader takes a cluster to end where its last glyph's own advance ends. A tone mark set
     // back over a tall consonant or above a vowel ends it short, and the reader sees a gap that
     // splits the word ("แฟ้ ม"), so such a cluster is joined with the next one up to a blank.
-    void show(PangoLayoutLine* line, const QByteArray& utf8, double x, double baseline, double em)
+    void show(PangoLayout* layout, double x, double baseline, double em)
     {
+        PangoLayoutLine* line = pango_layout_get_line_readonly(layout, 0);
+        const char* text = pango_layout_get_text(layout);
         int attrCount = 0;
         const PangoLogAttr* attrs = pango_layout_get_log_attrs_readonly(layout, &attrCount);
         std::vector<cairo_glyph_t> glyphs;
@@ -108,7 +143,7 @@ struct CairoPdfBackend::Cairo
         for (GSList* r = line->runs; r; r = r->next) {
             const auto* run = static_cast<PangoGlyphItem*>(r->data);
             const PangoGlyphString* g = run->glyphs;
-            const char* start = utf8.constData() + run->item->offset;
+            const char* start = text + run->item->offset;
             glyphs.clear();
             for (int i = 0; i < g->num_glyphs; ++i) {
                 const PangoGlyphInfo& info = g->glyphs[i];
@@ -121,7 +156,7 @@ struct CairoPdfBackend::Cairo
                 pango_cairo_font_get_scaled_font(PANGO_CAIRO_FONT(run->item->analysis.font));
             bool join = false;
             int glyph = 0;
-            int character = int(g_utf8_pointer_to_offset(utf8.constData(), start));
+            int character = int(g_utf8_pointer_to_offset(text, start));
             for (const char* p = start; p < start + run->item->length;) {
                 const char* q = g_utf8_next_char(p);
                 ++character;
@@ -158,11 +193,23 @@ struct CairoPdfBackend::Cairo
     }
 };
 
-CairoPdfBackend::CairoPdfBackend(const QString& fileName)
-    : m(std::make_unique<Cairo>()), m_fileName(fileName)
+CairoPdfBackend::CairoPdfBackend(const QString& fileName, double gridPoints)
+    : m(std::make_unique<Cairo>()), m_fileName(fileName), m_grid(gridPoints)
 {
-    m->surface =
-        cairo_pdf_surface_create(QFile::encodeName(fileName).constData(), PaperWidth, PaperHeight);
+    m->file.setFileName(fileName);
+    if (m->file.open(QIODevice::WriteOnly)) {
+        m->surface = cairo_pdf_surface_create_for_stream(
+            [](void* closure, const unsigned char* data, unsigned int length) {
+                auto* file = static_cast<QSaveFile*>(closure);
+                return file->write(reinterpret_cast<const char*>(data), length) == qint64(length)
+                           ? CAIRO_STATUS_SUCCESS
+                           : CAIRO_STATUS_WRITE_ERROR;
+            },
+            &m->file, PaperWidth, PaperHeight);
+    } else {
+        m_failed = true;
+        m->surface = cairo_pdf_surface_create_for_stream(nullptr, nullptr, PaperWidth, PaperHeight);
+    }
     m->cr = cairo_create(m->surface);
     m->context = pango_cairo_create_context(m->cr);
     // Points are the surface's units; shapes and widths unhinted, as a PDF has no pixels.
@@ -173,7 +220,6 @@ CairoPdfBackend::CairoPdfBackend(const QString& fileName)
     pango_cairo_context_set_font_options(m->context, options);
     cairo_font_options_destroy(options);
     pango_context_set_round_glyph_positions(m->context, FALSE);
-    m->layout = pango_layout_new(m->context);
     cairo_translate(m->cr, Margin, Margin);
     cairo_set_line_cap(m->cr, CAIRO_LINE_CAP_ROUND);
 }
@@ -194,8 +240,18 @@ bool CairoPdfBackend::finish()
     if (!m_finished) {
         m_finished = true;
         cairo_surface_finish(m->surface);
+        if (failed() || !m->file.commit()) {
+            m_failed = true;
+            m->file.cancelWriting();
+        }
     }
     return !failed();
+}
+
+void CairoPdfBackend::abort()
+{
+    m_failed = true;
+    finish();
 }
 
 QSizeF CairoPdfBackend::printableTwips() const
@@ -208,7 +264,8 @@ double CairoPdfBackend::textWidthTwips(const QFont& font, const QString& text)
     if (text.isEmpty())
         return 0;
     PangoRectangle logical;
-    pango_layout_line_get_extents(m->shape(m->face(font), text.toUtf8()), nullptr, &logical);
+    pango_layout_line_get_extents(pango_layout_get_line_readonly(m->shape(m->face(font), text), 0),
+                                  nullptr, &logical);
     return double(logical.width) / PANGO_SCALE * TwipsPerPoint;
 }
 
@@ -235,12 +292,10 @@ void CairoPdfBackend::text(QPointF at, const QString& text, const QFont& font, i
 {
     if (!openPage() || text.isEmpty())
         return;
-    const Face& f = m->face(font);
+    const Face f = m->face(font);
     const QColor c = colour == PageSurface::ForeColour ? QColor(Qt::black) : paletteColour(colour);
     cairo_set_source_rgb(m->cr, c.redF(), c.greenF(), c.blueF());
-    const QByteArray utf8 = text.toUtf8();
-    m->show(m->shape(f, utf8), utf8, at.x() / TwipsPerPoint, at.y() / TwipsPerPoint + f.ascent,
-            printFont(font).pointSizeF());
+    m->show(m->shape(f, text), at.x() / TwipsPerPoint, at.y() / TwipsPerPoint + f.ascent, f.points);
 }
 
 void CairoPdfBackend::line(QPointF from, QPointF to, int colour, int widthPixels)
@@ -255,9 +310,25 @@ void CairoPdfBackend::polyline(const std::vector<QPointF>& points, int colour, i
     const QColor c = colour == PageSurface::ForeColour ? QColor(Qt::black) : paletteColour(colour);
     cairo_set_source_rgb(m->cr, c.redF(), c.greenF(), c.blueF());
     cairo_set_line_width(m->cr, std::max(1, widthPixels) * PointsPerPixel);
-    cairo_move_to(m->cr, points.front().x() / TwipsPerPoint, points.front().y() / TwipsPerPoint);
-    for (std::size_t i = 1; i < points.size(); ++i)
-        cairo_line_to(m->cr, points[i].x() / TwipsPerPoint, points[i].y() / TwipsPerPoint);
+    // On a grid of the paper, well inside a 600 dpi dot: a sixteenth of a point is exact in
+    // Cairo's fixed-point paths, so none is written longer than it must. Points that land on
+    // the one before add nothing.
+    const double grid = m_grid;
+    const auto snap = [grid](double twips) {
+        const double paper = twips / TwipsPerPoint + Margin;
+        return (grid > 0 ? std::round(paper / grid) * grid : paper) - Margin;
+    };
+    QPointF last(snap(points.front().x()), snap(points.front().y()));
+    cairo_move_to(m->cr, last.x(), last.y());
+    bool drawn = false;
+    for (std::size_t i = 1; i < points.size(); ++i) {
+        const QPointF next(snap(points[i].x()), snap(points[i].y()));
+        if (next == last && (drawn || i + 1 < points.size()))
+            continue;
+        cairo_line_to(m->cr, next.x(), next.y());
+        last = next;
+        drawn = true;
+    }
     cairo_stroke(m->cr);
 }
 

@@ -10,11 +10,14 @@ namespace tervan {
 // Pages of an A4 PDF file with 6 mm margins, drawn with Cairo and shaped with Pango, so that
 // the file's text reads back as the Thai that was printed (Qt's PDF writer stores Thai marks
 // under private-use code points). Same face, sizes, positions, line widths and colours as the
-// painter back end; all documents are pages of the one file.
+// painter back end; all documents are pages of the one file. The file is written beside its
+// name and takes it only once finished, so that an earlier file survives a failed or
+// abandoned print.
 class CairoPdfBackend final : public PageBackend
 {
 public:
-    explicit CairoPdfBackend(const QString& fileName);
+    // Lines are written on a grid of `gridPoints` on the paper (0: as given).
+    explicit CairoPdfBackend(const QString& fileName, double gridPoints = 1.0 / 16);
     ~CairoPdfBackend() override;
 
     QSizeF printableTwips() const override;
@@ -30,6 +33,7 @@ public:
     QString fileName() const override { return m_fileName; }
     bool failed() const override;
     bool finish() override;
+    void abort() override;
 
 private:
     struct Cairo;
@@ -37,6 +41,7 @@ private:
 
     std::unique_ptr<Cairo> m;
     QString m_fileName;
+    double m_grid;
     int m_pages = 0;
     bool m_newPageDue = false;
     bool m_finished = false;

@@ -212,10 +212,65 @@ void PageSurface::endDocument()
     m_backend.endDocument();
 }
 
+void simplifyPolyline(std::vector<QPointF>& points, double tolerance)
+{
+    const std::size_t n = points.size();
+    if (n < 3 || !(tolerance > 0))
+        return;
+    // Douglas-Peucker without recursion: keep[i] marks the points that stay.
+    std::vector<char> keep(n, 0);
+    keep[0] = keep[n - 1] = 1;
+    std::vector<std::pair<std::size_t, std::size_t>> spans{{0, n - 1}};
+    const double limit = tolerance * tolerance;
+    while (!spans.empty()) {
+        const auto [first, last] = spans.back();
+        spans.pop_back();
+        const QPointF a = points[first];
+        const QPointF d = points[last] - a;
+        const double length = QPointF::dotProduct(d, d);
+        double worst = -1;
+        std::size_t at = first;
+        for (std::size_t i = first + 1; i < last; ++i) {
+            const QPointF v = points[i] - a;
+            double distance;
+            if (length > 0) {
+                const double cross = v.x() * d.y() - v.y() * d.x();
+                distance = cross * cross / length;
+                // Beyond either end the end itself is nearest.
+                const double t = QPointF::dotProduct(v, d);
+                if (t < 0)
+                    distance = QPointF::dotProduct(v, v);
+                else if (t > length) {
+                    const QPointF w = points[i] - points[last];
+                    distance = QPointF::dotProduct(w, w);
+                }
+            } else {
+                distance = QPointF::dotProduct(v, v);
+            }
+            if (distance > worst) {
+                worst = distance;
+                at = i;
+            }
+        }
+        if (worst > limit) {
+            keep[at] = 1;
+            spans.push_back({first, at});
+            spans.push_back({at, last});
+        }
+    }
+    std::size_t out = 0;
+    for (std::size_t i = 0; i < n; ++i)
+        if (keep[i])
+            points[out++] = points[i];
+    points.resize(out);
+}
+
 void PageSurface::polyline(std::vector<QPointF>& points, int colour)
 {
     for (QPointF& point : points)
         point = {toTwipsX(point.x()), toTwipsY(point.y())};
+    // Detail finer than paper shows only makes files large and printers slow.
+    simplifyPolyline(points, m_tolerance);
     m_backend.polyline(points, colour == ForeColour ? m_colour : colour, m_lineWidth);
 }
 

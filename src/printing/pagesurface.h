@@ -48,7 +48,14 @@ public:
     virtual bool failed() const = 0;
     // Ends whatever is still open; false when the output failed at any point.
     virtual bool finish() { return !failed(); }
+    // Gives the output up: a file is left as it was before, a print job is withdrawn.
+    virtual void abort() {}
 };
+
+// A tenth of a point: no printer or PDF viewer at 600 dpi shows a difference this small.
+constexpr double PolylineToleranceTwips = 2;
+// Drops the points of a polyline that lie within `tolerance` of the line kept through them.
+void simplifyPolyline(std::vector<QPointF>& points, double tolerance);
 
 // The printer object the reports draw on: a unit (twips, centimetres or a user scale given by
 // the world coordinates of the printable area's corners), a current position in that unit,
@@ -81,6 +88,8 @@ public:
     void setBold(bool bold);
     void setForeColour(int colour) { m_colour = colour; }
     void setLineWidth(int pixels) { m_lineWidth = pixels; }
+    // How far polylines may stray to save points; 0 keeps every point.
+    void setPolylineTolerance(double twips) { m_tolerance = twips; }
 
     double x() const;
     double y() const;
@@ -138,6 +147,7 @@ private:
     QFont m_font;
     int m_colour = ForeColour;
     int m_lineWidth = 1;
+    double m_tolerance = PolylineToleranceTwips;
     QList<RunItem> m_run;
     double m_runEnd = 0; // twips, where the run's next text would start
 };

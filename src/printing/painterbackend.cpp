@@ -33,6 +33,15 @@ bool PainterBackend::finish()
     return !m_failed;
 }
 
+void PainterBackend::abort()
+{
+    if (m_painter.isActive() && m_abortJob)
+        m_abortJob();
+    m_failed = true;
+    if (m_painter.isActive())
+        m_painter.end();
+}
+
 double PainterBackend::dpiX() const
 {
     return m_device.logicalDpiX();
@@ -53,14 +62,24 @@ QSizeF PainterBackend::printableTwips() const
     return {m_device.width() * 1440.0 / dpiX(), m_device.height() * 1440.0 / dpiY()};
 }
 
+const QFontMetricsF& PainterBackend::metrics(const QFont& font)
+{
+    if (!m_metrics || font != m_metricsFont) {
+        m_metricsFont = font;
+        m_face = printFont(font);
+        m_metrics.emplace(m_face, &m_device);
+    }
+    return *m_metrics;
+}
+
 double PainterBackend::textWidthTwips(const QFont& font, const QString& text)
 {
-    return QFontMetricsF(printFont(font), &m_device).horizontalAdvance(text) * 1440 / dpiX();
+    return metrics(font).horizontalAdvance(text) * 1440 / dpiX();
 }
 
 double PainterBackend::lineHeightTwips(const QFont& font)
 {
-    return QFontMetricsF(printFont(font), &m_device).height() * 1440 / dpiY();
+    return metrics(font).height() * 1440 / dpiY();
 }
 
 bool PainterBackend::openPage()
@@ -90,12 +109,13 @@ void PainterBackend::text(QPointF at, const QString& text, const QFont& font, in
 {
     if (!openPage() || text.isEmpty())
         return;
-    const QFont face = printFont(font);
-    m_painter.setFont(face);
+    const double ascent = metrics(font).ascent();
+    if (m_painter.font() != m_face)
+        m_painter.setFont(m_face);
     m_penColour = -2;
     m_painter.setPen(colour == PageSurface::ForeColour ? QColor(Qt::black) : paletteColour(colour));
     const QPointF d = toDevice(at);
-    m_painter.drawText(QPointF(d.x(), d.y() + QFontMetricsF(face, &m_device).ascent()), text);
+    m_painter.drawText(QPointF(d.x(), d.y() + ascent), text);
 }
 
 void PainterBackend::setLinePen(int colour, int widthPixels)

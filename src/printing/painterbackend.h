@@ -2,9 +2,11 @@
 
 #include "printing/pagesurface.h"
 
+#include <QFontMetricsF>
 #include <QPainter>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QPagedPaintDevice;
 
@@ -39,8 +41,11 @@ public:
     int pageCount() const override { return m_pages; }
     QString printerName() const override { return m_printerName; }
     void setPrinterName(const QString& name) { m_printerName = name; }
+    // How the device withdraws the job it has open (a printer's own abort).
+    void setJobAborter(std::function<void()> abortJob) { m_abortJob = std::move(abortJob); }
     bool failed() const override { return m_failed; }
     bool finish() override;
+    void abort() override;
 
 private:
     bool openPage();
@@ -48,12 +53,16 @@ private:
     double dpiY() const;
     QPointF toDevice(QPointF twips) const;
     QFont deviceFont(const QFont& font) const;
+    // The printed face and its metrics for the font asked for last, which the next request
+    // nearly always repeats.
+    const QFontMetricsF& metrics(const QFont& font);
     void setLinePen(int colour, int widthPixels);
 
     std::unique_ptr<QPagedPaintDevice> m_owned;
     QPagedPaintDevice& m_device;
     Documents m_documents;
     JobNamer m_nameJob;
+    std::function<void()> m_abortJob;
     QString m_printerName;
     QPainter m_painter;
     int m_pages = 0;
@@ -63,6 +72,9 @@ private:
     int m_penColour = -2;
     int m_penWidth = 0;
     std::vector<QPointF> m_devicePoints;
+    QFont m_metricsFont;
+    QFont m_face;
+    std::optional<QFontMetricsF> m_metrics;
 };
 
 } // namespace tervan

@@ -131,6 +131,7 @@ TEST(EarthworkLauncher, ComputesTypedPlatformAndPrintsWhatTheDialogShows)
         click(d, "cmdOK");
     };
     w.trigger("mnuEarthworkGross");
+    w.window.waitForPrints();
     EXPECT_EQ(summary, (QStringList{"100", "1.000", "1.00", "112.50", "-12.50", "100.00", "0.00"}));
     EXPECT_EQ(cell, (QStringList{"1", "112.50", "-12.50", "100.00"}));
     const QStringList texts = w.printed.texts(0);

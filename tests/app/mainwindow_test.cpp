@@ -640,14 +640,17 @@ TEST(MainWindow, PrintCommandsSendTheirDocumentsToOneOutput)
     Fixture f;
     f.defineGrid(10, 5, 5); // 25 nodes, 16 cells
     f.window.tbrmain_ButtonClick("PrintData");
+    f.window.waitForPrints();
     EXPECT_EQ(f.printCommands, 1);
     EXPECT_EQ(f.printed.documents(), 3); // control data, then 24 + 1 nodes
     f.window.GraphicPrint_Click(3);      // a separator prints nothing
     f.window.GraphicPrint_Click(4);
+    f.window.waitForPrints();
     EXPECT_EQ(f.printed.documents(), 5);
     EXPECT_EQ(f.printed.a4Requests(), 2);
     f.window.project().FixGradeElevation = 3;
     f.window.tbrmain_ButtonClick("PrintGrade");
+    f.window.waitForPrints();
     EXPECT_EQ(f.printed.documents(), 7);
     EXPECT_TRUE(f.printed.texts(6).contains("3.000")); // the platform entered last
     EXPECT_EQ(f.window.project().AutoCellVolume.size(), 17u);
@@ -684,6 +687,7 @@ TEST(MainWindow, FailedPrintingIsReported)
     f.defineGrid();
     f.window.setPrintOutput([](Prompts&) { return std::make_unique<Broken>(); });
     f.window.DataPrint_Click(1);
+    f.window.waitForPrints();
     EXPECT_EQ(f.prompts->messages, QStringList{msg::CannotPrint});
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
@@ -711,6 +715,7 @@ TEST(MainWindow, GradingPrintOnOneRowPrintsTheFixedReport)
         f.defineGrid(10, 1, 4);
         f.window.project().FixGradeElevation = 1;
         row.run(f.window);
+        f.window.waitForPrints();
         EXPECT_EQ(f.prompts->messages, row.messages) << row.what;
         EXPECT_EQ(f.printed.documents(), row.documents) << row.what;
         if (row.documents) {

@@ -53,6 +53,7 @@ TEST(PrinterChoice, PickedOutputHoldsAndTheStatusBarSaysWhereThePagesWent)
     for (const char* name : {"first.pdf", "second.pdf"}) {
         prompts->saveAnswers = {dir.filePath(name)};
         window.DataPrint_Click(4);
+        window.waitForPrints();
         EXPECT_TRUE(QFile::exists(dir.filePath(name)));
         EXPECT_EQ(window.statusBar()->currentMessage(),
                   QStringLiteral("บันทึก 3 หน้า ลงแฟ้ม %1")
@@ -69,6 +70,7 @@ TEST(PrinterChoice, PickedOutputHoldsAndTheStatusBarSaysWhereThePagesWent)
     window.menuItem(QStringLiteral("mnuFilePrinter"))->trigger();
     prompts->saveAnswers = {dir.filePath("third.pdf")};
     window.DataPrint_Click(1);
+    window.waitForPrints();
     EXPECT_TRUE(QFile::exists(dir.filePath("third.pdf")));
 }
 

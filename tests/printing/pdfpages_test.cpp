@@ -6,8 +6,10 @@
 #include "project/controldata.h"
 #include "project/project.h"
 #include "support/printto.h"
+#include "support/terrain.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QPdfWriter>
 #include <QProcess>
 #include <QRectF>
@@ -69,27 +71,6 @@ QList<Word> wordsOf(const QString& pdf, int first, int last)
                       m.captured(5)});
     }
     return words;
-}
-
-// A terrain that rises across the grid and swells in its middle, so that contours meet every
-// border.
-Project terrain(qint16 rows, qint16 cols, qint16 spacing, bool opened = true)
-{
-    Project p = startupProject();
-    applyControlData(p, {spacing, rows, cols, 1});
-    p.ProjectName = QStringLiteral("ปรับพื้นที่โรงเรียนบ้านหนองบัวทอง ระยะที่สอง");
-    p.EngineerName = QStringLiteral("นายสมชาย ใจดีมากมาย วิศวกรโยธา");
-    p.FileTitle = QStringLiteral("โครงการปรับพื้นที่หมู่บ้านตัวอย่างระยะที่สองของอำเภอเมือง.gnd");
-    for (int n = 1; n <= p.NodeCount; ++n) {
-        const double x = p.Nodes[n].X / std::max(1.0, (cols - 1) * double(spacing));
-        const double y = p.Nodes[n].Y / std::max(1.0, (rows - 1) * double(spacing));
-        p.Nodes[n].Z = float(100 + 6 * x + 3 * y + 4 * std::sin(3.1 * x) * std::cos(2.3 * y));
-    }
-    p.ComputeElevationRange();
-    if (opened)
-        p.ComputeNodeExtents();
-    p.FixGradeElevation = 103.25f;
-    return p;
 }
 
 struct Report
@@ -375,5 +356,37 @@ TEST(PdfRoutes, PagesLookTheSame)
         // Glyph edges differ by a pixel here and there; a shifted line or text would not.
         EXPECT_NEAR(double(inkB) / inkA, 1, 0.25) << "page " << page;
         EXPECT_LT(apart, width * height / 100) << "page " << page;
+    }
+}
+
+// Contour pages written at the paper's resolution look, at 600 dpi, as those written point for
+// point, in a fraction of the bytes.
+TEST(PdfContours, PaperResolutionLooksTheSameAt600Dpi)
+{
+    if (tool("pdftoppm").isEmpty())
+        GTEST_SKIP() << "poppler-utils (pdftoppm) not installed";
+    QTemporaryDir dir;
+    for (const float interval : {0.05f, 0.5f}) {
+        Project p = terrain(31, 31, 10);
+        p.ContourInterval = interval;
+        const auto print = [&p, &dir](const QString& name, double tolerance, double grid) {
+            CairoPdfBackend pdf(dir.filePath(name), grid);
+            {
+                PageSurface page(pdf);
+                page.setPolylineTolerance(tolerance);
+                GraphicPrint(page, p, 2, {false, false, true});
+            }
+            EXPECT_TRUE(pdf.finish());
+            return pdf.fileName();
+        };
+        const QString exact = print("exact.pdf", 0, 0);
+        const QString paper = print("paper.pdf", PolylineToleranceTwips, 1.0 / 16);
+        EXPECT_LT(QFileInfo(paper).size(), QFileInfo(exact).size()) << interval;
+        const Raster a = render(exact, 1, 600), b = render(paper, 1, 600);
+        ASSERT_EQ(a.width, b.width);
+        qint64 apart = 0;
+        for (qsizetype i = 0; i < a.pixels.size(); ++i)
+            apart += std::abs(int(quint8(a.pixels[i])) - int(quint8(b.pixels[i]))) > 64;
+        EXPECT_LE(double(apart) / (a.width * a.height), 0.005) << interval;
     }
 }

@@ -405,6 +405,7 @@ TEST(GraphicsPrint, ContourLevelsArePrintedAsJoinedLines)
     p.ContourInterval = 0.5f;
     PolylinePage r;
     PageSurface page(r);
+    page.setPolylineTolerance(0); // every traced point, to count them
     const QString notice = GraphicPrint(page, p, 2, {false, false, false});
     EXPECT_TRUE(notice.isEmpty());
     SegmentCount traced;
@@ -422,4 +423,31 @@ TEST(GraphicsPrint, ContourLevelsArePrintedAsJoinedLines)
     EXPECT_EQ(closed, 7u);
     EXPECT_LE(r.polylines.size(), 7u + 4 * 4);
     EXPECT_EQ(r.dots, 0); // every crossing lies on a segment here
+}
+
+// Polylines lose only the points that the paper cannot show.
+TEST(PageSurface, PolylinesKeepWhatThePaperShows)
+{
+    using Line = std::vector<QPointF>;
+    const Line square{{0, 0}, {10, 0}, {10, 10}, {0, 10}, {0, 0}};
+    const struct
+    {
+        const char* what;
+        Line in;
+        double tolerance;
+        Line out;
+    } rows[] = {
+        {"points on the straight line", {{0, 0}, {5, 0}, {10, 0}, {20, 0}}, 2, {{0, 0}, {20, 0}}},
+        {"a bend within the tolerance", {{0, 0}, {10, 1.5}, {20, 0}}, 2, {{0, 0}, {20, 0}}},
+        {"a bend beyond it", {{0, 0}, {10, 3}, {20, 0}}, 2, {{0, 0}, {10, 3}, {20, 0}}},
+        {"back past its end", {{0, 0}, {20, 0}, {10, 0}}, 2, {{0, 0}, {20, 0}, {10, 0}}},
+        {"a closed ring", square, 2, square},
+        {"a ring smaller than the tolerance", square, 20, {{0, 0}, {0, 0}}},
+        {"tolerance 0", {{0, 0}, {5, 0}, {10, 0}}, 0, {{0, 0}, {5, 0}, {10, 0}}},
+    };
+    for (const auto& row : rows) {
+        Line line = row.in;
+        simplifyPolyline(line, row.tolerance);
+        EXPECT_EQ(line, row.out) << row.what;
+    }
 }

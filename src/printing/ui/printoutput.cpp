@@ -26,6 +26,7 @@ std::unique_ptr<PageBackend> openPrintOutput(Prompts& prompts, const QPrinterInf
             std::move(device), PainterBackend::Documents::JobPerReport,
             [job](const QString& title) { job->setDocName(QStringLiteral("TERVAN ") + title); });
         output->setPrinterName(printer.printerName());
+        output->setJobAborter([job] { job->abort(); });
         return output;
     }
     if (!prompts.ask(QStringLiteral("ไม่พบเครื่องพิมพ์ ต้องการบันทึกเป็นแฟ้ม PDF หรือไม่")))
