@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   fonts-thai-tlwg fontconfig
   poppler-utils
+  strace python3 python3-ezdxf
 )
 missing=()
 for p in "${packages[@]}"; do
