@@ -38,7 +38,7 @@ int main(int argc, char** argv)
 
     Project p = benchTerrain();
     p.DisplayMode = 2;
-    for (const float interval : {10.0f, 1.0f, 0.1f}) {
+    for (const float interval : {10.0f, 1.0f, 0.1f, 0.01f}) {
         p.ContourInterval = interval;
         for (const qint16 bold : {qint16(0), qint16(-1)}) {
             p.BoldWholeContours = bold;
