@@ -71,7 +71,8 @@ bool deviceSpan(double a, double b, double origin, double scale, int size, int& 
 bool wholeLevelBetween(const ContourLevels& levels, float a, float b)
 {
     const double lo = std::min(a, b), hi = std::max(a, b);
-    for (double w = std::ceil(lo); w <= hi; ++w) {
+    // Whole levels come at least every few metres; a cliff a pixel wide needs no more.
+    for (double w = std::ceil(lo); w <= std::min(hi, std::ceil(lo) + 16); ++w) {
         const qint64 k = std::llround((w - levels.base) / levels.interval) - levels.first;
         if (k >= 0 && k < levels.count && double(levels.level(k)) == w)
             return true;
@@ -102,8 +103,10 @@ double levelSpacing(const Project& p, const ContourLevels& levels, const PixelRa
             const int ll = surface.lowerLeft(k, i), ul = ll + surface.cols();
             const double zll = surface.z(ll), zlr = surface.z(ll + 1), zur = surface.z(ul + 1),
                          zul = surface.z(ul);
-            slopes.push_back(std::hypot((zlr - zll) * perX, (zur - zlr) * perY) / s);
-            slopes.push_back(std::hypot((zur - zul) * perX, (zul - zll) * perY) / s);
+            for (const double slope : {std::hypot((zlr - zll) * perX, (zur - zlr) * perY) / s,
+                                       std::hypot((zur - zul) * perX, (zul - zll) * perY) / s})
+                if (std::isfinite(slope))
+                    slopes.push_back(slope);
         }
     }
     if (slopes.empty())
