@@ -38,19 +38,32 @@ public:
     int lowerLeft(int k, int i) const { return i * m_cols + k + 1; }
     double z(int node) const { return m_p.Nodes[node].Z; }
 
-    float at(double x, double y) const
+    // Where a coordinate falls along one axis: the cell (from 0) and the way across it.
+    struct Place
     {
-        const double gx = std::clamp(x, 0.0, m_right) / m_spacing;
-        const double gy = std::clamp(y, 0.0, m_top) / m_spacing;
-        const int k = std::min(int(gx), m_cols - 2), i = std::min(int(gy), m_rows - 2);
-        const double u = gx - k, v = gy - i;
-        const int ll = lowerLeft(k, i), ul = ll + m_cols;
+        int cell;
+        double t;
+    };
+    Place alongX(double x) const { return place(x, m_right, m_cols); }
+    Place alongY(double y) const { return place(y, m_top, m_rows); }
+
+    float at(Place x, Place y) const
+    {
+        const double u = x.t, v = y.t;
+        const int ll = lowerLeft(x.cell, y.cell), ul = ll + m_cols;
         if (u >= v)
             return float(z(ll) + u * (z(ll + 1) - z(ll)) + v * (z(ul + 1) - z(ll + 1)));
         return float(z(ll) + v * (z(ul) - z(ll)) + u * (z(ul + 1) - z(ul)));
     }
 
 private:
+    Place place(double v, double end, int nodes) const
+    {
+        const double g = std::clamp(v, 0.0, end) / m_spacing;
+        const int cell = std::min(int(g), nodes - 2);
+        return {cell, g - cell};
+    }
+
     const Project& m_p;
     double m_spacing;
     int m_cols, m_rows;
@@ -139,12 +152,21 @@ void DrawLevelPixels(const Project& p, const ContourLevels& levels, bool boldWho
         std::vector<float> z;
         std::vector<double> level;
     };
-    const auto sample = [&](Row& row, double deviceY, double xOffset, int count) {
-        row.z.resize(std::size_t(count));
-        row.level.resize(std::size_t(count));
-        const double y = r.top + deviceY / r.yScale;
-        for (int i = 0; i < count; ++i) {
-            const float z = surface.at(r.left + (c0 + i + xOffset) / r.xScale, y);
+    using Place = TriangleSurface::Place;
+    // Every row has its points at the same columns: at pixel edges and pixel middles.
+    std::vector<Place> edges, middles;
+    for (int i = 0; i <= n; ++i) {
+        edges.push_back(surface.alongX(r.left + (c0 + i) / r.xScale));
+        middles.push_back(surface.alongX(r.left + (c0 + i + 0.5) / r.xScale));
+    }
+    middles.pop_back();
+    const auto sample = [&](Row& row, double deviceY, const std::vector<Place>& columns) {
+        const std::size_t count = columns.size();
+        row.z.resize(count);
+        row.level.resize(count);
+        const Place y = surface.alongY(r.top + deviceY / r.yScale);
+        for (std::size_t i = 0; i < count; ++i) {
+            const float z = surface.at(columns[i], y);
             row.z[i] = z;
             row.level[i] = std::clamp(std::floor((double(z) - levels.base) / levels.interval),
                                       lowest, highest);
@@ -152,10 +174,10 @@ void DrawLevelPixels(const Project& p, const ContourLevels& levels, bool boldWho
     };
     // Across each pixel row through the middle of its pixels, and down each column.
     Row across, upper, lower;
-    sample(upper, r0, 0.5, n);
+    sample(upper, r0, middles);
     for (int y = r0; y <= r1; ++y) {
-        sample(across, y + 0.5, 0, n + 1);
-        sample(lower, y + 1, 0.5, n);
+        sample(across, y + 0.5, edges);
+        sample(lower, y + 1, middles);
         for (int i = 0; i < n; ++i) {
             // A line running steeply is one pixel per row, otherwise one per column.
             const bool steep =
