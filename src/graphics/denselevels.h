@@ -7,7 +7,7 @@ namespace tervan {
 struct Project;
 struct ContourLevels;
 
-// Contour levels closer together than a line is wide are drawn pixel by pixel on the screen:
+// Contour levels much closer together than a line is wide are drawn pixel by pixel on screen:
 // millions of lines a pixel long would each cost more than deciding the pixel they land on.
 //
 // How far apart the levels lie across the slope, in line widths: the median over the grid's
