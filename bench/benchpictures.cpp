@@ -10,12 +10,17 @@ using namespace tervan;
 
 namespace {
 
-void save(const QString& dir, const QString& name, Project p, const NodeLabels& labels)
+// With `inLines`, contours are drawn in lines however close their levels lie.
+void save(const QString& dir, const QString& name, Project p, const NodeLabels& labels,
+          bool inLines = false)
 {
     fitScreen(p);
     QImage image(1600, 1000, QImage::Format_RGB32);
-    ImageSurface surface(image);
-    Redraw(surface, p, labels);
+    {
+        ImageSurface surface(image);
+        LinesOnly lines(surface);
+        Redraw(inLines ? static_cast<Surface&>(lines) : surface, p, labels);
+    }
     image.save(QDir(dir).filePath(name + QStringLiteral(".png")));
 }
 
@@ -38,12 +43,14 @@ int main(int argc, char** argv)
 
     Project p = benchTerrain();
     p.DisplayMode = 2;
-    for (const float interval : {10.0f, 1.0f, 0.1f}) {
+    for (const float interval : {10.0f, 1.0f, 0.1f, 0.01f}) {
         p.ContourInterval = interval;
         for (const qint16 bold : {qint16(0), qint16(-1)}) {
             p.BoldWholeContours = bold;
-            save(dir, QStringLiteral("contour-%1%2").arg(interval).arg(bold ? "-bold" : "-labels"),
-                 p, NodeLabels{});
+            const QString name =
+                QStringLiteral("contour-%1%2").arg(interval).arg(bold ? "-bold" : "-labels");
+            save(dir, name, p, NodeLabels{});
+            save(dir, name + QStringLiteral("-lines"), p, NodeLabels{}, true);
         }
     }
     p.DisplayMode = 3;

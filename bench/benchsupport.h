@@ -72,6 +72,37 @@ inline Project benchTerrain()
     return p;
 }
 
+// The screen surface with its pixels kept to itself, so that every level is drawn in lines
+// however close the levels lie: the drawing the per-pixel one replaces.
+class LinesOnly final : public Surface
+{
+public:
+    explicit LinesOnly(ImageSurface& s) : m_s(s) {}
+    void setWorld(float l, float t, float r, float b) override { m_s.setWorld(l, t, r, b); }
+    void clear() override { m_s.clear(); }
+    void setPixel(float x, float y, int colour) override { m_s.setPixel(x, y, colour); }
+    void line(float x1, float y1, float x2, float y2, int colour) override
+    {
+        m_s.line(x1, y1, x2, y2, colour);
+    }
+    void setLineWidth(int pixels) override { m_s.setLineWidth(pixels); }
+    void moveTo(float x, float y) override { m_s.moveTo(x, y); }
+    void text(const QString& text, int colour) override { m_s.text(text, colour); }
+    float textWidth(const QString& text) override { return m_s.textWidth(text); }
+    float textHeight(const QString& text) override { return m_s.textHeight(text); }
+    void setFont(const QString& family, double points, bool bold) override
+    {
+        m_s.setFont(family, points, bold);
+    }
+    void setLattice(const std::vector<float>& xs, const std::vector<float>& ys, int colour) override
+    {
+        m_s.setLattice(xs, ys, colour);
+    }
+
+private:
+    ImageSurface& m_s;
+};
+
 // Redraws the project's picture on a 1600 x 1000 screen image, once per iteration.
 inline void redrawLoop(benchmark::State& state, Project& p, const NodeLabels& labels = {})
 {

@@ -74,6 +74,23 @@ BENCHMARK(BM_ContourRedraw)
     ->Arg(10000)
     ->Unit(benchmark::kMillisecond);
 
+void BM_ContourRedrawInLines(benchmark::State& state)
+{
+    benchApplication();
+    Project p = benchTerrain();
+    p.DisplayMode = 2;
+    p.ContourInterval = intervalFor(state.range(0));
+    fitScreen(p);
+    QImage image(1600, 1000, QImage::Format_RGB32);
+    for (auto _ : state) {
+        ImageSurface surface(image);
+        LinesOnly lines(surface);
+        Redraw(lines, p, {});
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+BENCHMARK(BM_ContourRedrawInLines)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
 // The wire-frame surface of the same terrain.
 void BM_SurfaceMeshRedraw(benchmark::State& state)
 {

@@ -2,6 +2,7 @@
 
 #include "common/numbertext.h"
 #include "graphics/contourtracer.h"
+#include "graphics/denselevels.h"
 #include "graphics/palette.h"
 #include "graphics/redraw.h"
 #include "graphics/surface.h"
@@ -29,10 +30,18 @@ public:
                 int(std::clamp(1000 * (level - m_low) / (m_high - m_low), 0.0, 1000.0));
     }
     bool cancelled() const override { return m_progress && m_progress->cancelled; }
-    void point(float x, float y) override { m_s.line(x, y, x, y, m_colour); }
+    // The levels are on the surface already, drawn pixel by pixel: only the labels are left.
+    void leaveOutLines() { m_lines = false; }
+    bool bordersOnly() const override { return !m_lines; }
+    void point(float x, float y) override
+    {
+        if (m_lines)
+            m_s.line(x, y, x, y, m_colour);
+    }
     void segment(float x1, float y1, float x2, float y2) override
     {
-        m_s.line(x1, y1, x2, y2, m_colour);
+        if (m_lines)
+            m_s.line(x1, y1, x2, y2, m_colour);
     }
     // The label's box is placed by its top-left corner with Y up, just outside the border.
     void label(Border border, float x, float y, float level) override
@@ -62,13 +71,22 @@ private:
     int m_colour;
     RedrawProgress* m_progress;
     double m_low, m_high;
+    bool m_lines = true;
 };
 
 } // namespace
 
 void PlotContour(Surface& s, Project& p, RedrawProgress* progress)
 {
-    ScreenContours sink(s, lineColourIndex(p), p, progress);
+    const int colour = lineColourIndex(p);
+    ScreenContours sink(s, colour, p, progress);
+    if (const auto raster = s.pixelRaster()) {
+        const ContourLevels levels = contourLevels(p, p.ContourInterval);
+        if (levelsDenserThanLines(p, levels, *raster)) {
+            DrawLevelPixels(p, levels, p.BoldWholeContours == -1, paletteRgb(colour), *raster);
+            sink.leaveOutLines();
+        }
+    }
     p.ContourLevel = TraceContours(p, p.ContourInterval, p.BoldWholeContours, sink);
     s.setLineWidth(1);
 }

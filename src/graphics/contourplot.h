@@ -9,7 +9,8 @@ class Surface;
 // The contour lines over the grid picture: every level in the line colour, whole levels
 // bold when only they are labelled, and red level labels just outside the grid border.
 // Leaves the level after the last one in ContourLevel. With `progress`, reports the levels
-// done and stops early once cancelled.
+// done and stops early once cancelled. On a surface made of pixels, levels closer together
+// than a line is wide are drawn pixel by pixel instead (see DrawLevelPixels).
 void PlotContour(Surface& surface, Project& p, RedrawProgress* progress = nullptr);
 
 } // namespace tervan

@@ -271,6 +271,8 @@ float TraceContours(const Project& p, float interval, qint16 boldWhole, ContourS
         cells.reserve(std::size_t(p.GridRows - 1) * std::size_t(cols - 1));
         for (int i = 1; i < p.GridRows; ++i) {
             for (int k = 1; k < cols; ++k) {
+                if (sink.bordersOnly() && i > 1 && i < p.GridRows - 1 && k > 1 && k < cols - 1)
+                    continue;
                 const int j = (i - 1) * cols + k;
                 const Cell c{j, j + 1, j + cols + 1, j + cols};
                 const float zs[] = {p.Nodes[c.ll].Z, p.Nodes[c.lr].Z, p.Nodes[c.ur].Z,

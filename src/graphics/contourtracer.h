@@ -24,6 +24,8 @@ public:
     virtual void label(Border border, float x, float y, float level) = 0;
     // Asked after each level: a drawing nobody waits for any more stops there.
     virtual bool cancelled() const { return false; }
+    // A sink that wants the border labels alone: the walk then visits the border cells only.
+    virtual bool bordersOnly() const { return false; }
 };
 
 // The levels of a contour picture: level k (from 0) is the whole metre below ElevMin plus

@@ -132,6 +132,13 @@ void ImageSurface::fillTriangle(float x1, float y1, float x2, float y2, float x3
     }
 }
 
+std::optional<PixelRaster> ImageSurface::pixelRaster()
+{
+    flushDot();
+    return PixelRaster{m_bits, m_stride, m_width,  m_height,       m_left,
+                       m_top,  m_xScale, m_yScale, devicePixels(1)};
+}
+
 void ImageSurface::setPixel(float x, float y, int colour)
 {
     flushDot();

@@ -40,6 +40,7 @@ public:
     void setFont(const QString& family, double points, bool bold) override;
     void fillTriangle(float x1, float y1, float x2, float y2, float x3, float y3,
                       QRgb rgb) override;
+    std::optional<PixelRaster> pixelRaster() override;
     // Every pixel drawn so far is in the image.
     void flush() { flushDot(); }
     // Plain labels come from a cache of glyph masks unless turned off; the painter's own

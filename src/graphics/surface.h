@@ -3,9 +3,24 @@
 #include <QPoint>
 #include <QRgb>
 #include <QString>
+#include <optional>
 #include <vector>
 
 namespace tervan {
+
+// The device pixels of a surface made of them, for drawings that decide pixel by pixel. A world
+// point (x, y) falls in device column floor((x - left) * xScale) and row floor((y - top) *
+// yScale); a one-pixel line is `lineWidth` device pixels wide.
+struct PixelRaster
+{
+    uchar* bits = nullptr;
+    qsizetype stride = 0;
+    int width = 0, height = 0;
+    double left = 0, top = 0, xScale = 1, yScale = 1;
+    int lineWidth = 1;
+
+    QRgb* row(int y) const { return reinterpret_cast<QRgb*>(bits + y * stride); }
+};
 
 // What the plots draw on, in world units with a user scale set by its corners (Y may grow
 // upwards; the two axes scale independently). The screen, the printed page and the test
@@ -46,6 +61,10 @@ public:
     {
         (void)x1, (void)y1, (void)x2, (void)y2, (void)x3, (void)y3, (void)rgb;
     }
+
+    // Surfaces made of pixels finish what they hold back and hand out their pixels; the
+    // others (paper, the recorder) keep every drawing in lines.
+    virtual std::optional<PixelRaster> pixelRaster() { return std::nullopt; }
 };
 
 } // namespace tervan
