@@ -235,6 +235,40 @@ TEST(Settings, RecentEntryOpensLikeOpenAndLeavesWhenItsFilesAreGone)
     EXPECT_EQ(s.remembered.recentProjects().files().first(), dir.filePath("p9.gnd"));
 }
 
+// Labels along the contour lines: last in the View menu, off on a first start or when the
+// setting makes no sense, and remembered as the user leaves it.
+TEST(Settings, LabelsAlongTheLinesAreRemembered)
+{
+    const struct
+    {
+        const char* ini;
+        bool on;
+    } table[] = {{"", false},
+                 {"[view]\ncontourLabelsAlong=true\n", true},
+                 {"[view]\ncontourLabelsAlong=false\n", false},
+                 {"[view]\ncontourLabelsAlong=maybe\n", false}};
+    for (const auto& row : table) {
+        QTemporaryDir dir;
+        const QString ini = dir.filePath("tervan.ini");
+        QFile file(ini);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(row.ini);
+        file.close();
+        {
+            Session s(ini);
+            QAction* along = s.window.menuItem("mnuViewLabelsAlong");
+            ASSERT_TRUE(along);
+            EXPECT_EQ(s.window.findChild<QMenu*>("munView")->actions().last(), along);
+            EXPECT_EQ(along->isChecked(), row.on) << row.ini;
+            EXPECT_EQ(s.window.project().ContourLabelsAlong, row.on) << row.ini;
+            along->trigger();
+            EXPECT_EQ(s.window.project().ContourLabelsAlong, !row.on) << row.ini;
+        }
+        Session again(ini);
+        EXPECT_EQ(again.window.project().ContourLabelsAlong, !row.on) << row.ini;
+    }
+}
+
 TEST(Settings, GarbageIsIgnored)
 {
     const QByteArray files[] = {
