@@ -17,7 +17,8 @@ double dot(QPointF a, QPointF b)
     return a.x() * b.x() + a.y() * b.y();
 }
 
-// Separating axes: two convex quads meet unless an edge normal of one parts them.
+// Separating axes: two convex quads meet, touching included, unless an edge normal of one
+// parts them.
 bool overlap(const Quad& a, const Quad& b)
 {
     for (const Quad* q : {&a, &b}) {
@@ -33,7 +34,7 @@ bool overlap(const Quad& a, const Quad& b)
                 bMin = std::min(bMin, dot(p, axis));
                 bMax = std::max(bMax, dot(p, axis));
             }
-            if (aMax <= bMin || bMax <= aMin)
+            if (aMax < bMin || bMax < aMin)
                 return false;
         }
     }
@@ -158,7 +159,7 @@ std::vector<AlongLabel> placeAlongLabels(const std::vector<ContourLine>& lines,
         }
         texts[i] = style.text(line.level);
         // Room on the line for the text and a blank either side.
-        needs[i] = style.textWidth(texts[i]) + 0.8 * h;
+        needs[i] = style.textWidth(texts[i]) + 0.5 * h;
         const double length = s.arc.back();
         if (length < needs[i] + h)
             continue;
