@@ -238,8 +238,9 @@ private:
 };
 
 // Whole levels from their joined lines, broken under labels laid along them, about one every
-// 15 cm of paper. The page's Y points down: lines are placed as seen, in grid coordinates.
-void printLabelledLines(PageSurface& page, const Project& p, int colour)
+// 15 cm of paper, clear of the node labels printed. The page's Y points down: lines are placed
+// as seen, in grid coordinates.
+void printLabelledLines(PageSurface& page, const Project& p, int colour, const NodeLabels& nodes)
 {
     const ContourSet set = traceContourLines(p, p.ContourInterval);
     const QPointF scale = page.twipsPerUnit();
@@ -251,6 +252,16 @@ void printLabelledLines(PageSurface& page, const Project& p, int colour)
     style.text = [](float level) { return printForm(level); };
     style.spacing = 15 * 1440 / 2.54;
     style.inside = QRectF(QPointF(p.NodeXMin, p.NodeYMin), QPointF(p.NodeXMax, p.NodeYMax));
+    const QString longest = longestNodeLabel(p, nodes);
+    if (!longest.isNull() && nodeLabelsFit(page.textWidth(longest), p.GridSpacing)) {
+        const int count = std::min<int>(p.NodeCount, int(p.Nodes.size()) - 1);
+        for (int j = 1; j <= count; ++j) {
+            const QPointF at(double(nearest(p.Nodes[j].X)), double(nearest(p.Nodes[j].Y)));
+            style.keepOut.emplace_back(
+                at - QPointF(0, page.textHeight()),
+                QSizeF(page.textWidth(nodeLabelText(p, nodes, j)), page.textHeight()));
+        }
+    }
     const std::vector<AlongLabel> labels = placeAlongLabels(set.lines, style);
     page.setLineWidth(p.BoldWholeContours == -1 ? 2 : 1);
     for (std::size_t i = 0; i < set.lines.size(); ++i) {
@@ -556,7 +567,7 @@ QString PrintGraphicContour(PageSurface& page, Project& p, const NodeLabels& lab
     p.ContourLevel = TraceContours(p, p.ContourInterval, p.BoldWholeContours, sink, true);
     sink.flushLevel();
     if (p.ContourLabelsAlong && levels.problem == ContourLevels::None)
-        printLabelledLines(page, p, lineColourIndex(p));
+        printLabelledLines(page, p, lineColourIndex(p), labels);
     page.setLineWidth(1);
     nodeLabels(page, p, labels);
     return contourNotice(levels);

@@ -204,47 +204,17 @@ TEST(ContoursOut, LabelsAlongTheLinesReadBackTurned)
 {
     if (!QFile::exists(QStringLiteral("/usr/bin/python3")))
         GTEST_SKIP() << "no python3 for the independent DXF reading";
-    const char* read = "import sys, ezdxf\n"
-                       "for t in ezdxf.readfile(sys.argv[1]).modelspace().query('TEXT'):\n"
-                       "    if t.dxf.layer == 'CONTOUR-LABEL' and t.dxf.valign == 2 == 2 * "
-                       "t.dxf.halign:\n"
-                       "        print(t.dxf.text, t.dxf.rotation, t.dxf.align_point.x, "
-                       "t.dxf.align_point.y)\n";
-    for (const double east : {0, 650000}) {
-        Project p = hillProject(east > 0);
-        p.ContourLabelsAlong = true;
-        QTemporaryDir dir;
-        const QString file = dir.filePath(QStringLiteral("hill.dxf"));
-        ASSERT_EQ(exportProject(p, *exportFormatOf(ExportKind::Contours, file), file, 0.5f, {}),
-                  QString());
-        QProcess reader;
-        reader.start(QStringLiteral("/usr/bin/python3"),
-                     {QStringLiteral("-c"), QString::fromLatin1(read), file});
-        ASSERT_TRUE(reader.waitForFinished(60000));
-        const QStringList rows =
-            QString::fromUtf8(reader.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
-        ASSERT_FALSE(rows.isEmpty()) << reader.readAllStandardError().toStdString();
-        for (const QString& row : rows) {
-            const QStringList f = row.split(u' ');
-            const double level = f[0].toDouble(), angle = f[1].toDouble();
-            const QPointF at(f[2].toDouble() - east, f[3].toDouble() - (east > 0 ? 1520000 : 0));
-            EXPECT_EQ(std::floor(level), level);
-            EXPECT_TRUE(angle > -90 && angle <= 90) << angle;
-            // The direction of the nearest stretch of its own level.
-            double nearest = 10, turn = 0;
-            for (const ContourLine& line : traceContourLines(p, 0.5f).lines)
-                for (std::size_t k = 1; line.level == float(level) && k < line.points.size(); ++k) {
-                    const QPointF v = line.points[k] - line.points[k - 1];
-                    const QPointF d = (line.points[k] + line.points[k - 1]) / 2 - at;
-                    if (std::hypot(d.x(), d.y()) < nearest) {
-                        nearest = std::hypot(d.x(), d.y());
-                        turn =
-                            std::fmod(std::abs(std::atan2(v.y(), v.x()) * 180 / M_PI - angle), 180);
-                    }
-                }
-            EXPECT_LT(std::min(turn, 180 - turn), 20) << row.toStdString();
-        }
-    }
+    Project p = hillProject(true);
+    p.ContourLabelsAlong = true;
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("hill.dxf"));
+    ASSERT_EQ(exportProject(p, *exportFormatOf(ExportKind::Contours, file), file, 0.5f, {}),
+              QString());
+    QProcess check;
+    check.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(ALONG_CHECK), file});
+    ASSERT_TRUE(check.waitForFinished(60000));
+    EXPECT_EQ(check.exitCode(), 0)
+        << check.readAll().toStdString() << check.readAllStandardError().toStdString();
 }
 
 // GeoJSON is longitude/latitude: refused for a grid without a system, else within Thailand.
