@@ -31,6 +31,7 @@ QString labelKey(int item)
 
 const QString BaseLowest = QStringLiteral("view/surfaceBaseLowest");
 const QString Exaggeration = QStringLiteral("view/surfaceExaggeration");
+const QString LabelsAlong = QStringLiteral("view/contourLabelsAlong");
 
 QAction* exaggerationItem(MainWindow& window, int times)
 {
@@ -108,6 +109,11 @@ AppSettings::AppSettings(MainWindow& window, QSettings& settings, QObject* paren
             if (on)
                 m_settings.setValue(Exaggeration, times);
         });
+    QAction* along = window.menuItem(QStringLiteral("mnuViewLabelsAlong"));
+    if (const auto on = flag(m_settings.value(LabelsAlong)))
+        along->setChecked(*on);
+    connect(along, &QAction::toggled, this,
+            [this](bool on) { m_settings.setValue(LabelsAlong, on); });
     window.installEventFilter(this);
 }
 

@@ -266,6 +266,13 @@ void MainWindow::buildMenus()
     for (int index : {5, 6, 7, 9, 10})
         menuItem(arrayName("ViewChoice", index))->setCheckable(true);
     addSurfaceScaleItems(view);
+    QAction* along =
+        addItem(view, QStringLiteral("mnuViewLabelsAlong"), u"แสดงค่าระดับตามแนวเส้นชั้นความสูง");
+    along->setCheckable(true);
+    connect(along, &QAction::toggled, this, [this](bool on) {
+        m_project.ContourLabelsAlong = on;
+        Form_Activate();
+    });
 
     addArray(addMenu(bar, "mnuGradeElev", u"ป&รับระดับพื้นที่"), "GradeElevChoice",
              {{1, u"แบบพื้นที่เรียบเสมอกัน"}, {2, u"แบบพื้นที่เรียบเสมอกัน ผู้ใช้กำหนดค่าระดับ"}},
@@ -509,6 +516,7 @@ void MainWindow::projectFromSurvey()
     made.ChosenColorIndex = m_project.ChosenColorIndex;
     made.RotationAngle = m_project.RotationAngle;
     made.BoldWholeContours = m_project.BoldWholeContours;
+    made.ContourLabelsAlong = m_project.ContourLabelsAlong;
     m_project = std::move(made);
     m_guard->release();
     setEditingEnabled(true);

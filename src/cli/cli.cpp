@@ -39,10 +39,13 @@ const char Usage[] =
     "usage: tervan-cli info PROJECT\n"
     "       tervan-cli render grid|contour|surface PROJECT -o OUT.png [--size WxH] [--fit]\n"
     "                 [--angle A] [--exaggeration N] [--base-lowest] [--no-node-labels]\n"
+    "                 [--along-labels]\n"
     "       tervan-cli contours PROJECT [--interval I] [--all-labels] [--summary]\n"
     "       tervan-cli contours PROJECT -o OUT.dxf|gpkg|shp|geojson [--interval I]\n"
+    "                 [--along-labels]\n"
     "       tervan-cli grade PROJECT [--platform Z] [--csv]\n"
     "       tervan-cli print REPORT PROJECT -o OUT.pdf [--platform Z] [--no-node-labels]\n"
+    "                 [--along-labels]\n"
     "       tervan-cli import PROJECT HEIGHTS.csv -o NEWPROJECT [--columns ORDER]\n"
     "       tervan-cli export PROJECT [-o OUT.csv|xml|asc|tif]\n"
     "       tervan-cli grid POINTS -o NEWPROJECT --spacing S [--origin X,Y] [--size ROWSxCOLS]\n"
@@ -84,6 +87,7 @@ const char Help[] =
     "      --base-lowest the surface's base at the lowest node instead of 0 m\n"
     "      --no-node-labels  no node numbers or elevations (they are left out anyway\n"
     "                    where cells are too narrow for them)\n"
+    "      --along-labels    whole contour levels also labelled along their lines\n"
     "  contours PROJECT\n"
     "      Prints what the contour tracer draws, one item a line: level Z, point X Y,\n"
     "      line X1 Y1 X2 Y2, label bottom|right|top|left X Y.\n"
@@ -95,6 +99,7 @@ const char Help[] =
     "      DXF (layers CONTOUR-INDEX, CONTOUR, CONTOUR-LABEL, GRID, NODES, TITLE),\n"
     "      GeoPackage or Shapefile (fields elev, index), GeoJSON (longitude/latitude,\n"
     "      georeferenced projects only); the format by the suffix.\n"
+    "      --along-labels    DXF: whole levels also labelled along their lines\n"
     "  grade PROJECT\n"
     "      Prints the grading result as the result dialog shows it: area, platform\n"
     "      elevation, total cut and fill, then each cell's mean elevation and volume.\n"
@@ -104,6 +109,7 @@ const char Help[] =
     "      Prints the report's pages into one A4 PDF file.\n"
     "      --platform Z  platform elevation in metres for the fixed grade (default 0)\n"
     "      --no-node-labels  grid and contour pages without node labels\n"
+    "      --along-labels    contour pages with whole levels labelled along their lines\n"
     "  import PROJECT HEIGHTS.csv -o NEWPROJECT\n"
     "      Takes the node heights from a CSV file and saves the result as NEWPROJECT;\n"
     "      prints how many heights it took and the nodes the file left as they were, or\n"
@@ -223,6 +229,7 @@ struct RenderOptions
     qint16 angle = 35;
     qint16 exaggeration = 1;
     bool baseLowest = false;
+    bool alongLabels = false;
     NodeLabels labels;
 };
 
@@ -234,8 +241,9 @@ NodeLabels nodeLabelsOf(const Words& w)
 
 std::optional<RenderOptions> readRenderOptions(const QStringList& args, QString& problem)
 {
-    const auto w = readWords(args, {"-o", "--size", "--angle", "--exaggeration"},
-                             {"--fit", "--base-lowest", "--no-node-labels"}, problem);
+    const auto w =
+        readWords(args, {"-o", "--size", "--angle", "--exaggeration"},
+                  {"--fit", "--base-lowest", "--no-node-labels", "--along-labels"}, problem);
     if (!w)
         return std::nullopt;
     if (w->names.size() != 2 || !QStringList{"grid", "contour", "surface"}.contains(w->names[0])) {
@@ -248,6 +256,7 @@ std::optional<RenderOptions> readRenderOptions(const QStringList& args, QString&
     o.output = w->values.value("-o");
     o.fit = w->has("--fit");
     o.baseLowest = w->has("--base-lowest");
+    o.alongLabels = w->has("--along-labels");
     o.labels = nodeLabelsOf(*w);
     if (o.output.isEmpty()) {
         problem = QStringLiteral("render needs -o OUT.png");
@@ -294,6 +303,7 @@ int render(const RenderOptions& o, QTextStream& err)
     p.RotationAngle = o.angle;
     p.SurfaceExaggeration = o.exaggeration;
     p.SurfaceBaseLowest = o.baseLowest;
+    p.ContourLabelsAlong = o.alongLabels;
     if (o.fit)
         fitScreen(p);
     auto image = newImage(o.size, err);
@@ -454,7 +464,8 @@ int grade(const QStringList& args, QTextStream& out, QTextStream& err)
 int print(const QStringList& args, QTextStream& err)
 {
     QString problem;
-    const auto w = readWords(args, {"-o", "--platform"}, {"--no-node-labels"}, problem);
+    const auto w =
+        readWords(args, {"-o", "--platform"}, {"--no-node-labels", "--along-labels"}, problem);
     bool bad = false;
     const auto platform = w ? w->platform(bad) : std::nullopt;
     if (!w || bad)
@@ -482,6 +493,7 @@ int print(const QStringList& args, QTextStream& err)
     const bool fixed = family == 'r' && index != 1;
     if (platform)
         p.FixGradeElevation = float(*platform);
+    p.ContourLabelsAlong = w->has("--along-labels");
     if ((family == 'g' && !p.HasGrid()) || (family != 'g' && !p.HasNodes()) ||
         (balanced && (p.GridRows < 2 || p.GridCols < 2)) ||
         (family == 'r' && !ElevationsGradeable(p)) ||

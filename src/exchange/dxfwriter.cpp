@@ -2,6 +2,7 @@
 // through the drawing's code page.
 #include "common/numbertext.h"
 #include "exchange/exchange.h"
+#include "graphics/contourlabels.h"
 #include "project/project.h"
 
 #include <QStringEncoder>
@@ -244,6 +245,19 @@ QByteArray dxfBytes(const ExportJob& job)
             d.text("CONTOUR-LABEL", x - gap, y, h, number, 2, 2);
             break;
         }
+    }
+    // Along the lines the polylines stay whole, so their lengths and elevations stay those
+    // traced; the texts sit over them as the window places them.
+    if (p.ContourLabelsAlong) {
+        AlongLabelStyle style;
+        style.textHeight = h;
+        style.textWidth = [h](const QString& t) { return 0.8 * h * double(t.size()); };
+        style.text = [](float level) { return generalForm(level); };
+        style.spacing = 36 * h;
+        style.inside = QRectF(QPointF(p.NodeXMin, p.NodeYMin), QPointF(p.NodeXMax, p.NodeYMax));
+        for (const AlongLabel& label : placeAlongLabels(job.contours.lines, style))
+            d.text("CONTOUR-LABEL", worldX(g, label.at.x()), worldY(g, label.at.y()), h, label.text,
+                   1, 2, label.angle);
     }
     for (int i = 1; i <= rows; ++i) {
         d.code(0, "LINE");

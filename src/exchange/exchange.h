@@ -1,6 +1,6 @@
 #pragma once
 
-#include "exchange/contourlines.h"
+#include "graphics/contourlines.h"
 
 #include <QDate>
 #include <QString>

@@ -1,6 +1,7 @@
 #include "graphics/contourplot.h"
 
 #include "common/numbertext.h"
+#include "graphics/contourlabels.h"
 #include "graphics/contourtracer.h"
 #include "graphics/denselevels.h"
 #include "graphics/palette.h"
@@ -9,6 +10,7 @@
 #include "project/project.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace tervan {
 
@@ -25,6 +27,7 @@ public:
     void level(float level, int lineWidth) override
     {
         m_s.setLineWidth(lineWidth);
+        m_whole = std::floor(level) == level;
         if (m_progress && m_high > m_low)
             m_progress->permille =
                 int(std::clamp(1000 * (level - m_low) / (m_high - m_low), 0.0, 1000.0));
@@ -35,12 +38,12 @@ public:
     bool bordersOnly() const override { return !m_lines; }
     void point(float x, float y) override
     {
-        if (m_lines)
+        if (m_lines && !(m_skipWhole && m_whole))
             m_s.line(x, y, x, y, m_colour);
     }
     void segment(float x1, float y1, float x2, float y2) override
     {
-        if (m_lines)
+        if (m_lines && !(m_skipWhole && m_whole))
             m_s.line(x1, y1, x2, y2, m_colour);
     }
     // The label's box is placed by its top-left corner with Y up, just outside the border.
@@ -66,6 +69,10 @@ public:
         m_s.text(level < 0 ? number : QLatin1Char(' ') + number, colour::Red);
     }
 
+    // Whole levels are left to the labelled lines.
+    bool m_skipWhole = false;
+    bool m_whole = false;
+
 private:
     Surface& m_s;
     int m_colour;
@@ -76,10 +83,26 @@ private:
 
 } // namespace
 
+AlongLabelStyle alongLabelStyle(Surface& s, const Project& p)
+{
+    const QPointF scale = s.shownScale();
+    AlongLabelStyle style;
+    style.scaleX = scale.x();
+    style.scaleY = scale.y();
+    style.textHeight = double(s.textHeight(QStringLiteral("0"))) * scale.y();
+    style.textWidth = [&s, scale](const QString& t) { return double(s.textWidth(t)) * scale.x(); };
+    style.text = [](float level) { return generalForm(level); };
+    // About 15 cm of a screen's line.
+    style.spacing = 36 * style.textHeight;
+    style.inside = QRectF(QPointF(p.NodeXMin, p.NodeYMin), QPointF(p.NodeXMax, p.NodeYMax));
+    return style;
+}
+
 void PlotContour(Surface& s, Project& p, RedrawProgress* progress)
 {
     const int colour = lineColourIndex(p);
     ScreenContours sink(s, colour, p, progress);
+    sink.m_skipWhole = p.ContourLabelsAlong;
     if (const auto raster = s.pixelRaster()) {
         const ContourLevels levels = contourLevels(p, p.ContourInterval);
         if (levelsDenserThanLines(p, levels, *raster)) {
@@ -88,6 +111,24 @@ void PlotContour(Surface& s, Project& p, RedrawProgress* progress)
         }
     }
     p.ContourLevel = TraceContours(p, p.ContourInterval, p.BoldWholeContours, sink);
+    if (p.ContourLabelsAlong && !sink.cancelled()) {
+        const ContourSet set = traceContourLines(p, p.ContourInterval);
+        const AlongLabelStyle style = alongLabelStyle(s, p);
+        const std::vector<AlongLabel> labels = placeAlongLabels(set.lines, style);
+        s.setLineWidth(p.BoldWholeContours == -1 ? 2 : 1);
+        for (std::size_t i = 0; i < set.lines.size(); ++i) {
+            if (!set.lines[i].whole)
+                continue;
+            for (const auto& piece : linePieces(set.lines[i], i, labels)) {
+                for (std::size_t k = 1; k < piece.size(); ++k)
+                    s.line(float(piece[k - 1].x()), float(piece[k - 1].y()), float(piece[k].x()),
+                           float(piece[k].y()), colour);
+            }
+        }
+        for (const AlongLabel& label : labels)
+            s.rotatedText(float(label.at.x()), float(label.at.y()), float(label.angle), label.text,
+                          colour::Red);
+    }
     s.setLineWidth(1);
 }
 

@@ -2,6 +2,7 @@
 
 namespace tervan {
 
+struct AlongLabelStyle;
 struct Project;
 struct RedrawProgress;
 class Surface;
@@ -11,6 +12,11 @@ class Surface;
 // Leaves the level after the last one in ContourLevel. With `progress`, reports the levels
 // done and stops early once cancelled. On a surface made of pixels, levels closer together
 // than a line is wide are drawn pixel by pixel instead (see DrawLevelPixels).
+// With ContourLabelsAlong, whole levels are drawn from their joined lines, broken under labels
+// laid along them.
 void PlotContour(Surface& surface, Project& p, RedrawProgress* progress = nullptr);
+
+// How labels along the lines look on a screen surface over the project's grid.
+AlongLabelStyle alongLabelStyle(Surface& surface, const Project& p);
 
 } // namespace tervan

@@ -384,6 +384,28 @@ void ImageSurface::text(const QString& text, int colour)
     m_painter.drawText(QPointF(at.x(), at.y() + m_ascent), text);
 }
 
+QPointF ImageSurface::shownScale() const
+{
+    return {std::fabs(m_xScale), std::fabs(m_yScale)};
+}
+
+void ImageSurface::rotatedText(float x, float y, float degrees, const QString& text, int colour)
+{
+    flushDot();
+    const QPointF at = toDevice(x, y);
+    if (!std::isfinite(at.x()) || !std::isfinite(at.y()))
+        return;
+    const QFontMetricsF metrics(m_painter.font(), &m_image);
+    m_painter.save();
+    m_painter.setRenderHint(QPainter::TextAntialiasing, true);
+    m_painter.translate(at);
+    m_painter.rotate(-degrees);
+    m_painter.setPen(QColor(rgbOf(colour)));
+    m_painter.drawText(QPointF(-metrics.horizontalAdvance(text) / 2, m_ascent - m_lineHeight / 2),
+                       text);
+    m_painter.restore();
+}
+
 float ImageSurface::textWidth(const QString& text)
 {
     const QFontMetricsF metrics(m_painter.font(), &m_image);

@@ -38,6 +38,9 @@ public:
     float textWidth(const QString& text) override;
     float textHeight(const QString& text) override;
     void setFont(const QString& family, double points, bool bold) override;
+    QPointF shownScale() const override;
+    void rotatedText(float x, float y, float degrees, const QString& text,
+                     int colour = ForeColour) override;
     void fillTriangle(float x1, float y1, float x2, float y2, float x3, float y3,
                       QRgb rgb) override;
     std::optional<PixelRaster> pixelRaster() override;

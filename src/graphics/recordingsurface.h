@@ -11,7 +11,7 @@ namespace tervan {
 class RecordingSurface final : public Surface
 {
 public:
-    enum class Kind { World, Clear, Pixel, Line, LineWidth, Text, Font, Fill };
+    enum class Kind { World, Clear, Pixel, Line, LineWidth, Text, Font, Fill, TurnedText };
     struct Op
     {
         Op(Kind kind, float x1 = 0, float y1 = 0, float x2 = 0, float y2 = 0, int value = 0,
@@ -21,7 +21,8 @@ public:
         }
         Kind kind;
         float x1, y1, x2, y2;
-        int value; // colour, line width or font size
+        int value;        // colour, line width or font size
+        double angle = 0; // turned text
         QString text;
         bool operator==(const Op&) const = default;
     };
@@ -62,6 +63,15 @@ public:
     void setFont(const QString& family, double points, bool bold) override
     {
         m_ops.append(Op{Kind::Font, 0, 0, 0, 0, int(points), family + (bold ? " bold" : "")});
+    }
+
+    // Kept at its centre, with its angle.
+    void rotatedText(float x, float y, float degrees, const QString& text,
+                     int colour = ForeColour) override
+    {
+        Op op{Kind::TurnedText, x, y, x, y, colour, text};
+        op.angle = degrees;
+        m_ops.append(op);
     }
 
     // A fill is kept at its centroid, with the colour as value.

@@ -55,6 +55,19 @@ public:
                 setPixel(x, y, colour);
     }
 
+    // Device units per world unit along each axis, as positive magnitudes.
+    virtual QPointF shownScale() const { return {1, 1}; }
+
+    // Text centred at (x, y) and turned `degrees` counter-clockwise as shown. Surfaces that
+    // cannot turn text write it level, starting at the point.
+    virtual void rotatedText(float x, float y, float degrees, const QString& text,
+                             int colour = ForeColour)
+    {
+        (void)degrees;
+        moveTo(x, y);
+        this->text(text, colour);
+    }
+
     // A triangle filled in an RGB colour, edges included, for maps in more shades than the
     // palette holds. Surfaces that cannot fill areas leave it out.
     virtual void fillTriangle(float x1, float y1, float x2, float y2, float x3, float y3, QRgb rgb)

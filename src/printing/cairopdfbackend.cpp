@@ -132,6 +132,9 @@ struct CairoPdfBackend::Cairo
     // A reader takes a cluster to end where its last glyph's own advance ends. A tone mark set
     // back over a tall consonant or above a vowel ends it short, and the reader sees a gap that
     // splits the word ("แฟ้ ม"), so such a cluster is joined with the next one up to a blank.
+    // Text is being drawn turned.
+    bool turned = false;
+
     void show(PangoLayout* layout, double x, double baseline, double em)
     {
         PangoLayoutLine* line = pango_layout_get_line_readonly(layout, 0);
@@ -185,7 +188,16 @@ struct CairoPdfBackend::Cairo
                     join = glyph < g->num_glyphs &&
                            std::abs(reach(font, glyphs[glyph - 1]) - glyphs[glyph].x) > 0.05 * em;
             }
-            cairo_set_scaled_font(cr, font);
+            if (turned) {
+                // A scaled font holds the transformation it was made for: under a turned one
+                // the face and its size are given, so that the glyphs turn too.
+                cairo_matrix_t size;
+                cairo_scaled_font_get_font_matrix(font, &size);
+                cairo_set_font_face(cr, cairo_scaled_font_get_font_face(font));
+                cairo_set_font_matrix(cr, &size);
+            } else {
+                cairo_set_scaled_font(cr, font);
+            }
             cairo_show_text_glyphs(cr, start, run->item->length, glyphs.data(), int(glyphs.size()),
                                    clusters.data(), int(clusters.size()),
                                    cairo_text_cluster_flags_t(0));
@@ -257,6 +269,24 @@ void CairoPdfBackend::abort()
 QSizeF CairoPdfBackend::printableTwips() const
 {
     return {(PaperWidth - 2 * Margin) * TwipsPerPoint, (PaperHeight - 2 * Margin) * TwipsPerPoint};
+}
+
+void CairoPdfBackend::rotatedText(QPointF centre, double degrees, const QString& text,
+                                  const QFont& font, int colour)
+{
+    if (!openPage() || text.isEmpty())
+        return;
+    const Face f = m->face(font);
+    const QColor c = colour == PageSurface::ForeColour ? QColor(Qt::black) : paletteColour(colour);
+    cairo_set_source_rgb(m->cr, c.redF(), c.greenF(), c.blueF());
+    const double width = textWidthTwips(font, text) / TwipsPerPoint;
+    cairo_save(m->cr);
+    cairo_translate(m->cr, centre.x() / TwipsPerPoint, centre.y() / TwipsPerPoint);
+    cairo_rotate(m->cr, -degrees * M_PI / 180);
+    m->turned = true;
+    m->show(m->shape(f, text), -width / 2, f.ascent - f.height / 2, f.points);
+    m->turned = false;
+    cairo_restore(m->cr);
 }
 
 double CairoPdfBackend::textWidthTwips(const QFont& font, const QString& text)

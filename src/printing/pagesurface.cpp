@@ -282,6 +282,17 @@ void PageSurface::fillPolygon(std::vector<QPointF>& points, QRgb rgb)
     m_backend.fillPolygon(points, rgb);
 }
 
+QPointF PageSurface::twipsPerUnit() const
+{
+    return {std::abs(scaleX()), std::abs(toTwipsY(1) - toTwipsY(0))};
+}
+
+void PageSurface::rotatedText(double x, double y, double degrees, const QString& text)
+{
+    flush();
+    m_backend.rotatedText({toTwipsX(x), toTwipsY(y)}, degrees, text, m_font, m_colour);
+}
+
 void PageSurface::line(double x1, double y1, double x2, double y2, int colour)
 {
     flush();

@@ -22,6 +22,15 @@ public:
     // Text with its top-left corner at `at`.
     virtual void text(QPointF at, const QString& text, const QFont& font, int colour) = 0;
     virtual void line(QPointF from, QPointF to, int colour, int widthPixels) = 0;
+    // Text centred at `centre`, turned `degrees` counter-clockwise as seen. Devices that cannot
+    // turn text print it level, centred there.
+    virtual void rotatedText(QPointF centre, double degrees, const QString& text, const QFont& font,
+                             int colour)
+    {
+        (void)degrees;
+        this->text(centre - QPointF(textWidthTwips(font, text), lineHeightTwips(font)) / 2, text,
+                   font, colour);
+    }
     // Joined lines through `points`, drawn as one path where the device allows.
     virtual void polyline(const std::vector<QPointF>& points, int colour, int widthPixels)
     {
@@ -105,6 +114,11 @@ public:
     void printLine(const QString& text = {});
     void printBlanks(int count) { print(QString(std::max(count, 0), QLatin1Char(' '))); }
     void line(double x1, double y1, double x2, double y2, int colour = ForeColour);
+    // Twips per unit along each axis, as positive magnitudes.
+    QPointF twipsPerUnit() const;
+    // Text in the current font and colour, centred at (x, y) and turned `degrees`
+    // counter-clockwise as seen on the paper.
+    void rotatedText(double x, double y, double degrees, const QString& text);
     // Points in the current unit, converted in place.
     void polyline(std::vector<QPointF>& points, int colour = ForeColour);
 

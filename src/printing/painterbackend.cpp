@@ -118,6 +118,23 @@ void PainterBackend::text(QPointF at, const QString& text, const QFont& font, in
     m_painter.drawText(QPointF(d.x(), d.y() + ascent), text);
 }
 
+void PainterBackend::rotatedText(QPointF centre, double degrees, const QString& text,
+                                 const QFont& font, int colour)
+{
+    if (!openPage() || text.isEmpty())
+        return;
+    const QFontMetricsF& m = metrics(font);
+    if (m_painter.font() != m_face)
+        m_painter.setFont(m_face);
+    m_penColour = -2;
+    m_painter.setPen(colour == PageSurface::ForeColour ? QColor(Qt::black) : paletteColour(colour));
+    m_painter.save();
+    m_painter.translate(toDevice(centre));
+    m_painter.rotate(-degrees);
+    m_painter.drawText(QPointF(-m.horizontalAdvance(text) / 2, m.ascent() - m.height() / 2), text);
+    m_painter.restore();
+}
+
 void PainterBackend::setLinePen(int colour, int widthPixels)
 {
     if (colour == m_penColour && widthPixels == m_penWidth &&

@@ -32,6 +32,8 @@ public:
     double textWidthTwips(const QFont& font, const QString& text) override;
     double lineHeightTwips(const QFont& font) override;
     void text(QPointF at, const QString& text, const QFont& font, int colour) override;
+    void rotatedText(QPointF centre, double degrees, const QString& text, const QFont& font,
+                     int colour) override;
     void line(QPointF from, QPointF to, int colour, int widthPixels) override;
     void polyline(const std::vector<QPointF>& points, int colour, int widthPixels) override;
     void fillPolygon(const std::vector<QPointF>& points, QRgb rgb) override;

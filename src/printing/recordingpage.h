@@ -22,6 +22,7 @@ public:
         bool bold = false;
         int colour = PageSurface::ForeColour;
         int width = 1;
+        double angle = 0; // turned text, centred at `at`
         bool isLine() const { return text.isNull(); }
     };
 
@@ -39,6 +40,13 @@ public:
     void line(QPointF from, QPointF to, int colour, int widthPixels) override
     {
         m_items.append({m_documents, from, to, QString(), 0, false, colour, widthPixels});
+    }
+    void rotatedText(QPointF centre, double degrees, const QString& text, const QFont& font,
+                     int colour) override
+    {
+        Item item{m_documents, centre, centre, text, font.pointSizeF(), font.bold(), colour, 1};
+        item.angle = degrees;
+        m_items.append(item);
     }
     void setPaperA4() override { ++m_a4Requests; }
     void endDocument() override { ++m_documents; }

@@ -2,6 +2,7 @@
 
 #include "common/numbertext.h"
 #include "grading/grading.h"
+#include "graphics/contourlabels.h"
 #include "graphics/contourtracer.h"
 #include "graphics/gridplot.h"
 #include "graphics/palette.h"
@@ -155,15 +156,21 @@ public:
     PrintedContours(PageSurface& page, int colour) : m_page(page), m_colour(colour) {}
     ~PrintedContours() override { flushLevel(); }
 
-    void level(float, int lineWidth) override
+    void level(float level, int lineWidth) override
     {
         flushLevel();
         m_page.setLineWidth(lineWidth);
+        m_whole = std::floor(level) == level;
     }
-    void point(float x, float y) override { m_dots.push_back({x, y}); }
+    void point(float x, float y) override
+    {
+        if (!(m_skipWhole && m_whole))
+            m_dots.push_back({x, y});
+    }
     void segment(float x1, float y1, float x2, float y2) override
     {
-        m_segments.push_back({{x1, y1}, {x2, y2}});
+        if (!(m_skipWhole && m_whole))
+            m_segments.push_back({{x1, y1}, {x2, y2}});
     }
     void label(Border border, float x, float y, float level) override
     {
@@ -196,6 +203,9 @@ public:
     // Prints the level gathered so far.
     void flushLevel();
 
+    // Whole levels are left to the labelled lines.
+    bool m_skipWhole = false;
+
 private:
     struct End
     {
@@ -224,7 +234,50 @@ private:
     int m_colour;
     std::vector<End> m_dots;
     std::vector<Segment> m_segments;
+    bool m_whole = false;
 };
+
+// Whole levels from their joined lines, broken under labels laid along them, about one every
+// 15 cm of paper, clear of the node labels printed. The page's Y points down: lines are placed
+// as seen, in grid coordinates.
+void printLabelledLines(PageSurface& page, const Project& p, int colour, const NodeLabels& nodes)
+{
+    const ContourSet set = traceContourLines(p, p.ContourInterval);
+    const QPointF scale = page.twipsPerUnit();
+    AlongLabelStyle style;
+    style.scaleX = scale.x();
+    style.scaleY = scale.y();
+    style.textHeight = page.textHeight() * scale.y();
+    style.textWidth = [&page, scale](const QString& t) { return page.textWidth(t) * scale.x(); };
+    style.text = [](float level) { return printForm(level); };
+    style.spacing = 15 * 1440 / 2.54;
+    style.inside = QRectF(QPointF(p.NodeXMin, p.NodeYMin), QPointF(p.NodeXMax, p.NodeYMax));
+    const QString longest = longestNodeLabel(p, nodes);
+    if (!longest.isNull() && nodeLabelsFit(page.textWidth(longest), p.GridSpacing)) {
+        const int count = std::min<int>(p.NodeCount, int(p.Nodes.size()) - 1);
+        for (int j = 1; j <= count; ++j) {
+            const QPointF at(double(nearest(p.Nodes[j].X)), double(nearest(p.Nodes[j].Y)));
+            style.keepOut.emplace_back(
+                at - QPointF(0, page.textHeight()),
+                QSizeF(page.textWidth(nodeLabelText(p, nodes, j)), page.textHeight()));
+        }
+    }
+    const std::vector<AlongLabel> labels = placeAlongLabels(set.lines, style);
+    page.setLineWidth(p.BoldWholeContours == -1 ? 2 : 1);
+    for (std::size_t i = 0; i < set.lines.size(); ++i) {
+        if (!set.lines[i].whole)
+            continue;
+        for (auto& piece : linePieces(set.lines[i], i, labels)) {
+            for (QPointF& point : piece)
+                point.ry() = -point.y();
+            page.polyline(piece, colour);
+        }
+    }
+    page.setForeColour(colour::Red);
+    for (const AlongLabel& label : labels)
+        page.rotatedText(label.at.x(), -label.at.y(), label.angle, label.text);
+    page.setForeColour(PageSurface::ForeColour);
+}
 
 void PrintedContours::flushLevel()
 {
@@ -510,8 +563,11 @@ QString PrintGraphicContour(PageSurface& page, Project& p, const NodeLabels& lab
     gridLines(page, p);
     const ContourLevels levels = contourLevels(p, p.ContourInterval);
     PrintedContours sink(page, lineColourIndex(p));
+    sink.m_skipWhole = p.ContourLabelsAlong;
     p.ContourLevel = TraceContours(p, p.ContourInterval, p.BoldWholeContours, sink, true);
     sink.flushLevel();
+    if (p.ContourLabelsAlong && levels.problem == ContourLevels::None)
+        printLabelledLines(page, p, lineColourIndex(p), labels);
     page.setLineWidth(1);
     nodeLabels(page, p, labels);
     return contourNotice(levels);

@@ -96,6 +96,8 @@ struct Project
     // elevations are stretched.
     bool SurfaceBaseLowest = false;
     qint16 SurfaceExaggeration = 1;
+    // Contour picture: whole levels labelled along their lines as well.
+    bool ContourLabelsAlong = false;
     qint16 HScrollPos = 0;
     qint16 VScrollPos = 0;
     float GridDotCols = 0;

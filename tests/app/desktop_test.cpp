@@ -172,6 +172,7 @@ TEST(Settings, SurviveARestart)
         first.window.mnuFileOpen_Click();
         first.window.menuItem("ViewChoice_5")->trigger();
         first.window.menuItem("ViewChoice_9")->trigger();
+        first.window.menuItem("mnuViewLabelsAlong")->trigger();
         first.window.resize(700, 500);
         first.window.show();
         first.window.close();
@@ -189,6 +190,7 @@ TEST(Settings, SurviveARestart)
     EXPECT_EQ(second.window.menuItem("mnuFileRecent_1")->text(), "&1 road.gnd");
     EXPECT_EQ(second.labelMarks(), QList<bool>({true, false, false, true, false}));
     EXPECT_EQ(second.window.project().BoldWholeContours, 0);
+    EXPECT_TRUE(second.window.project().ContourLabelsAlong);
     ASSERT_TRUE(second.remembered.restoreWindow());
     EXPECT_EQ(second.window.size(), QSize(700, 500));
 
@@ -241,7 +243,7 @@ TEST(Settings, GarbageIsIgnored)
         QByteArray("\x00\xff\x13garbage\n[[[\n=\n", 17),
         "[files]\nrecent=@Variant(\\0\\0\\0\\x7f)\nlastFolder=relative/folder\n"
         "[window]\ngeometry=not a geometry\nstate=7\n"
-        "[view]\nlabel5=true\nlabel6=true\nlabel7=false\nlabel9=false\n",
+        "[view]\nlabel5=true\nlabel6=true\nlabel7=false\nlabel9=false\ncontourLabelsAlong=2\n",
         "[view]\nlabel5=maybe\nlabel6=1\nlabel7=false\nlabel9=yes\n"
         "[files]\nrecent=relative.gnd, \n",
     };
@@ -255,6 +257,10 @@ TEST(Settings, GarbageIsIgnored)
         EXPECT_EQ(s.fileMenu(), firstStartFileMenu());
         EXPECT_EQ(s.labelMarks(), FirstStartMarks);
         EXPECT_EQ(s.window.project().BoldWholeContours, -1);
+        // Labels along the contour lines come last in the View menu, and off.
+        EXPECT_EQ(s.window.findChild<QMenu*>("munView")->actions().last(),
+                  s.window.menuItem("mnuViewLabelsAlong"));
+        EXPECT_FALSE(s.window.project().ContourLabelsAlong);
         EXPECT_FALSE(s.remembered.restoreWindow());
         s.window.mnuFileOpen_Click();
         EXPECT_EQ(s.prompts->pickedFrom.value(0), QString());

@@ -198,6 +198,25 @@ TEST(ContourLines, CloseOrReachTheBorder)
         EXPECT_EQ(std::floor(label.level), label.level);
 }
 
+// Labels along the lines come back from an independent reader as centred TEXT on
+// CONTOUR-LABEL, turned along the line of their level where they stand, never upside down.
+TEST(ContoursOut, LabelsAlongTheLinesReadBackTurned)
+{
+    if (!QFile::exists(QStringLiteral("/usr/bin/python3")))
+        GTEST_SKIP() << "no python3 for the independent DXF reading";
+    Project p = hillProject(true);
+    p.ContourLabelsAlong = true;
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("hill.dxf"));
+    ASSERT_EQ(exportProject(p, *exportFormatOf(ExportKind::Contours, file), file, 0.5f, {}),
+              QString());
+    QProcess check;
+    check.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(ALONG_CHECK), file});
+    ASSERT_TRUE(check.waitForFinished(60000));
+    EXPECT_EQ(check.exitCode(), 0)
+        << check.readAll().toStdString() << check.readAllStandardError().toStdString();
+}
+
 // GeoJSON is longitude/latitude: refused for a grid without a system, else within Thailand.
 TEST(ContoursOut, GeoJsonNeedsACoordinateSystem)
 {

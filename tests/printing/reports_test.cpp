@@ -1,5 +1,6 @@
 #include "grading/grading.h"
 #include "graphics/contourtracer.h"
+#include "graphics/palette.h"
 #include "printing/pageframe.h"
 #include "printing/pagesurface.h"
 #include "printing/recordingpage.h"
@@ -392,7 +393,8 @@ struct SegmentCount final : ContourSink
 } // namespace
 
 // A round hill: every level is one closed ring over many cells, printed as one path.
-TEST(GraphicsPrint, ContourLevelsArePrintedAsJoinedLines)
+// A cone of 9 x 9 nodes with contours every half metre.
+Project cone()
 {
     Project p = gridOf(9, 9);
     for (int n = 1; n <= p.NodeCount; ++n) {
@@ -403,6 +405,12 @@ TEST(GraphicsPrint, ContourLevelsArePrintedAsJoinedLines)
     p.ComputeElevationRange();
     p.ComputeNodeExtents();
     p.ContourInterval = 0.5f;
+    return p;
+}
+
+TEST(GraphicsPrint, ContourLevelsArePrintedAsJoinedLines)
+{
+    Project p = cone();
     PolylinePage r;
     PageSurface page(r);
     page.setPolylineTolerance(0); // every traced point, to count them
@@ -423,6 +431,25 @@ TEST(GraphicsPrint, ContourLevelsArePrintedAsJoinedLines)
     EXPECT_EQ(closed, 7u);
     EXPECT_LE(r.polylines.size(), 7u + 4 * 4);
     EXPECT_EQ(r.dots, 0); // every crossing lies on a segment here
+}
+
+// Whole levels labelled along their lines when asked: upright and in red.
+TEST(GraphicsPrint, LabelsAlongTheLinesOnlyWhenAsked)
+{
+    Project p = cone();
+    p.ContourLabelsAlong = true;
+    RecordingPage r;
+    PageSurface page(r);
+    GraphicPrint(page, p, 2, {false, false, false});
+    int turned = 0;
+    for (const Item& i : r.items()) {
+        if (i.isLine() || i.angle == 0)
+            continue;
+        ++turned;
+        EXPECT_TRUE(i.angle > -90 && i.angle <= 90 && i.colour == colour::Red);
+        EXPECT_EQ(i.text.trimmed().toDouble(), std::floor(i.text.trimmed().toDouble()));
+    }
+    EXPECT_GE(turned, 4); // a ring or arc per whole metre
 }
 
 // Polylines lose only the points that the paper cannot show.

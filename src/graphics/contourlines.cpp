@@ -1,4 +1,4 @@
-#include "exchange/contourlines.h"
+#include "graphics/contourlines.h"
 
 #include "project/project.h"
 
