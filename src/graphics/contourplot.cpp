@@ -4,6 +4,7 @@
 #include "graphics/contourlabels.h"
 #include "graphics/contourtracer.h"
 #include "graphics/denselevels.h"
+#include "graphics/gridplot.h"
 #include "graphics/palette.h"
 #include "graphics/redraw.h"
 #include "graphics/surface.h"
@@ -83,7 +84,7 @@ private:
 
 } // namespace
 
-AlongLabelStyle alongLabelStyle(Surface& s, const Project& p)
+AlongLabelStyle alongLabelStyle(Surface& s, const Project& p, const NodeLabels* nodes)
 {
     const QPointF scale = s.shownScale();
     AlongLabelStyle style;
@@ -95,10 +96,19 @@ AlongLabelStyle alongLabelStyle(Surface& s, const Project& p)
     // About 15 cm of a screen's line.
     style.spacing = 36 * style.textHeight;
     style.inside = QRectF(QPointF(p.NodeXMin, p.NodeYMin), QPointF(p.NodeXMax, p.NodeYMax));
+    // Node labels hang below and right of their node, as the grid picture writes them.
+    const QString longest = nodes ? longestNodeLabel(p, *nodes) : QString();
+    if (!longest.isNull() && nodeLabelsFit(s.textWidth(longest), p.GridSpacing)) {
+        const double height = s.textHeight(QStringLiteral("0"));
+        const int count = std::min<int>(p.NodeCount, int(p.Nodes.size()) - 1);
+        for (int j = 1; j <= count; ++j)
+            style.keepOut.emplace_back(QPointF(p.Nodes[j].X, p.Nodes[j].Y - height),
+                                       QSizeF(s.textWidth(nodeLabelText(p, *nodes, j)), height));
+    }
     return style;
 }
 
-void PlotContour(Surface& s, Project& p, RedrawProgress* progress)
+void PlotContour(Surface& s, Project& p, RedrawProgress* progress, const NodeLabels* nodes)
 {
     const int colour = lineColourIndex(p);
     ScreenContours sink(s, colour, p, progress);
@@ -113,7 +123,7 @@ void PlotContour(Surface& s, Project& p, RedrawProgress* progress)
     p.ContourLevel = TraceContours(p, p.ContourInterval, p.BoldWholeContours, sink);
     if (p.ContourLabelsAlong && !sink.cancelled()) {
         const ContourSet set = traceContourLines(p, p.ContourInterval);
-        const AlongLabelStyle style = alongLabelStyle(s, p);
+        const AlongLabelStyle style = alongLabelStyle(s, p, nodes);
         const std::vector<AlongLabel> labels = placeAlongLabels(set.lines, style);
         s.setLineWidth(p.BoldWholeContours == -1 ? 2 : 1);
         for (std::size_t i = 0; i < set.lines.size(); ++i) {

@@ -3,6 +3,7 @@
 namespace tervan {
 
 struct AlongLabelStyle;
+struct NodeLabels;
 struct Project;
 struct RedrawProgress;
 class Surface;
@@ -13,10 +14,12 @@ class Surface;
 // done and stops early once cancelled. On a surface made of pixels, levels closer together
 // than a line is wide are drawn pixel by pixel instead (see DrawLevelPixels).
 // With ContourLabelsAlong, whole levels are drawn from their joined lines, broken under labels
-// laid along them.
-void PlotContour(Surface& surface, Project& p, RedrawProgress* progress = nullptr);
+// laid along them, clear of the node labels the grid picture wrote with `nodes`.
+void PlotContour(Surface& surface, Project& p, RedrawProgress* progress = nullptr,
+                 const NodeLabels* nodes = nullptr);
 
 // How labels along the lines look on a screen surface over the project's grid.
-AlongLabelStyle alongLabelStyle(Surface& surface, const Project& p);
+AlongLabelStyle alongLabelStyle(Surface& surface, const Project& p,
+                                const NodeLabels* nodes = nullptr);
 
 } // namespace tervan

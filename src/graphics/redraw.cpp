@@ -24,7 +24,7 @@ void Redraw(Surface& s, Project& p, const NodeLabels& labels, RedrawProgress* pr
         break;
     case 2:
         PlotGrid(s, p, labels);
-        PlotContour(s, p, progress);
+        PlotContour(s, p, progress, &labels);
         break;
     case 3:
         PlotSurfaceMesh(s, p);

@@ -1,6 +1,7 @@
 #include "common/numbertext.h"
 #include "graphics/contourlabels.h"
 #include "graphics/contourplot.h"
+#include "graphics/gridplot.h"
 #include "graphics/palette.h"
 #include "graphics/recordingsurface.h"
 #include "support/printto.h"
@@ -126,15 +127,23 @@ INSTANTIATE_TEST_SUITE_P(AlongLabels, Placement, testing::ValuesIn(PlacementCase
 // Only when asked, the whole levels carry upright red labels along them.
 TEST(AlongLabels, ContourPictureChangesOnlyWhenAsked)
 {
-    for (bool along : {false, true}) {
+    // With node labels written, no label along a line sits on one of them.
+    const NodeLabels nodes{true, true, true};
+    for (const auto& [along, written] : {std::pair{false, false}, {true, false}, {true, true}}) {
         Project p = terrain(11, 13, 10);
         p.ContourLabelsAlong = along;
         RecordingSurface s(0.5f, 1);
-        PlotContour(s, p);
+        PlotContour(s, p, nullptr, written ? &nodes : nullptr);
         const auto turned = s.ops(RecordingSurface::Kind::TurnedText);
         EXPECT_EQ(turned.isEmpty(), !along);
-        for (const auto& op : turned)
+        for (const auto& op : turned) {
             EXPECT_TRUE(op.value == colour::Red && op.text == generalForm(op.text.toInt()));
+            for (int j = 1; written && j <= p.NodeCount; ++j) {
+                const QRectF box(QPointF(p.Nodes[j].X, p.Nodes[j].Y - 1),
+                                 QSizeF(s.textWidth(nodeLabelText(p, nodes, j)), 1));
+                EXPECT_FALSE(box.contains(op.x1, op.y1)) << "node " << j;
+            }
+        }
     }
 }
 
