@@ -3,6 +3,7 @@
 #include "common/messages.h"
 #include "exchange/exchange.h"
 #include "project/project.h"
+#include "project/projectfile.h"
 #include "project/ui/prompts.h"
 
 #include <QAction>
@@ -57,6 +58,10 @@ void ExportCommands::run(int kindIndex)
     }
     m_lastName = picked;
     const QString shown = QDir::toNativeSeparators(picked);
+    if (!isRegularFileTarget(picked)) {
+        m_prompts.notice(msg::cannotSaveFile(shown));
+        return;
+    }
     if (QFileInfo::exists(picked) && !m_prompts.ask(msg::replaceFile(shown)))
         return;
     const QString failed =

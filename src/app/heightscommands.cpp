@@ -3,6 +3,7 @@
 #include "common/messages.h"
 #include "project/heightscsv.h"
 #include "project/project.h"
+#include "project/projectfile.h"
 #include "project/ui/centreddialog.h"
 #include "project/ui/dialogparts.h"
 #include "project/ui/prompts.h"
@@ -249,9 +250,9 @@ void HeightsCommands::exportHeights()
     const QByteArray bytes = writeHeightsCsv(m_project);
     QSaveFile out(picked);
     out.setDirectWriteFallback(true);
-    const bool written = (!QFileInfo::exists(picked) || QFileInfo(picked).isFile()) &&
-                         out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size() &&
-                         out.flush() && out.error() == QFileDevice::NoError && out.commit();
+    const bool written = isRegularFileTarget(picked) && out.open(QIODevice::WriteOnly) &&
+                         out.write(bytes) == bytes.size() && out.flush() &&
+                         out.error() == QFileDevice::NoError && out.commit();
     if (!written) {
         m_prompts.notice(msg::cannotSaveFile(shown));
         return;

@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QRegularExpression>
+#include <QStringDecoder>
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -370,6 +371,17 @@ QString shownField(QStringView field)
     constexpr qsizetype Longest = 40;
     const QStringView text = field.trimmed();
     return text.size() <= Longest ? text.toString() : text.first(Longest).toString() + u'…';
+}
+
+QString decodeCsvText(const QByteArray& bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8.decode(bytes);
+    if (utf8.hasError())
+        text = QStringDecoder("windows-874").decode(bytes);
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
+    return text;
 }
 
 } // namespace tervan

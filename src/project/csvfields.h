@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -88,6 +89,10 @@ const QStringList& csvColumnCodes();
 
 // The code of an order of csvColumnCodes() ("pnez"); empty for any other order.
 QString csvColumnCode(const CsvColumns& columns);
+
+// A file's text: UTF-8, or Thai code page 874 where it is not valid UTF-8; a byte-order mark
+// dropped.
+QString decodeCsvText(const QByteArray& bytes);
 
 // A field's text cut to a length fit for a message.
 QString shownField(QStringView field);

@@ -4,7 +4,6 @@
 
 #include <QIODevice>
 #include <QLocale>
-#include <QStringDecoder>
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
@@ -29,19 +28,6 @@ bool isUtf16(const QByteArray& bytes)
     // Latin text in UTF-16 without a byte-order mark: every other byte is zero.
     const qsizetype n = std::min<qsizetype>(bytes.size(), 512);
     return n >= 4 && bytes.first(n).count('\0') * 3 >= n;
-}
-
-QString decode(const QByteArray& bytes)
-{
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    QString text = utf8.decode(bytes);
-    if (utf8.hasError()) {
-        QStringDecoder thai("windows-874");
-        text = thai.decode(bytes);
-    }
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
-    return text;
 }
 
 // The lines of a text ended by LF, CRLF or CR, numbered from 1.
@@ -243,7 +229,7 @@ HeightsRead readHeightsCsv(QIODevice& in, const Project& p, const HeightsCsvOpti
         return Errors{{0, QStringLiteral("แฟ้มใหญ่เกินไป")}};
     if (isUtf16(bytes))
         return Errors{{0, QStringLiteral("ไม่อ่านแฟ้ม UTF-16: โปรดบันทึกแฟ้มเป็น UTF-8")}};
-    const QString text = decode(bytes);
+    const QString text = decodeCsvText(bytes);
     Progress progress(options, text.size());
 
     std::vector<SampleLine> sample;

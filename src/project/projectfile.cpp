@@ -7,8 +7,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QIODevice>
+#include <QSaveFile>
 #include <QStandardPaths>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -127,16 +127,6 @@ std::optional<FileProblem> problemOf(ReadResult r)
     return FileProblem::CannotOpen;
 }
 
-// Only a regular file (or a link to one) is ever opened: a FIFO would block the only thread,
-// and replacing a device or directory with a regular file destroys it.
-bool isRegularOrMissing(const QString& fileName)
-{
-    const QFileInfo info(fileName);
-    if (!info.exists())
-        return !info.isSymLink(); // a dangling link would be replaced by a file
-    return info.isFile();
-}
-
 // A link is followed, so the file it names is replaced and the link stays.
 QString resolved(const QString& fileName)
 {
@@ -244,9 +234,14 @@ QString fileTitleOf(const QString& gndFileName)
     return gndFileName;
 }
 
+// Only a regular file (or a link to one) is ever opened: a FIFO would block the only thread,
+// and replacing a device or directory with a regular file destroys it.
 bool isRegularFileTarget(const QString& fileName)
 {
-    return isRegularOrMissing(fileName);
+    const QFileInfo info(fileName);
+    if (!info.exists())
+        return !info.isSymLink(); // a dangling link would be replaced by a file
+    return info.isFile();
 }
 
 QByteArray encodeHeader(const Project& p)
@@ -331,7 +326,7 @@ std::variant<ProjectFileData, FileError> loadProjectFiles(const ProjectFileNames
 {
     for (const auto& [name, file] :
          {std::pair{names.gnd, ProjectFile::Gnd}, {names.nod, ProjectFile::Nod}}) {
-        if (!isRegularOrMissing(name))
+        if (!isRegularFileTarget(name))
             return FileError{file, FileProblem::CannotOpen};
     }
     // Read-only, so a project on a read-only medium or with read-only files still opens.
@@ -378,7 +373,7 @@ std::optional<SaveError> saveProjectPair(const Project& p, const ProjectFileName
                                                      {names.nod, ProjectFile::Nod}};
     for (const auto& [name, file] : files) {
         const QFileInfo info(name);
-        if (!isRegularOrMissing(name) || (info.exists() && !info.isWritable()))
+        if (!isRegularFileTarget(name) || (info.exists() && !info.isWritable()))
             return SaveError{file, SaveProblem::Write, {}};
     }
 
@@ -479,8 +474,7 @@ QString saveFailureText(const SaveError& failure, const ProjectFileNames& names)
     case SaveProblem::Write:
         break;
     }
-    return msg::cannotSaveFile(
-        QDir::toNativeSeparators(projectFilePath(names, failure.file)));
+    return msg::cannotSaveFile(QDir::toNativeSeparators(projectFilePath(names, failure.file)));
 }
 
 void takeFileData(Project& p, ProjectFileData data)

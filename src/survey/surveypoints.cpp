@@ -4,7 +4,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QStringDecoder>
 #include <cmath>
 #include <gdal.h>
 #include <memory>
@@ -15,17 +14,6 @@ namespace tervan {
 namespace {
 
 constexpr qint64 MaxBytes = 64 * 1024 * 1024;
-
-QString decoded(const QByteArray& bytes)
-{
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    QString text = utf8.decode(bytes);
-    if (utf8.hasError())
-        text = QStringDecoder("windows-874").decode(bytes);
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
-    return text;
-}
 
 struct TextRows
 {
@@ -43,7 +31,7 @@ constexpr qsizetype MaxFields = 64;
 
 TextRows splitRows(const QByteArray& bytes)
 {
-    QStringList lines = decoded(bytes).split(QLatin1Char('\n'));
+    QStringList lines = decodeCsvText(bytes).split(QLatin1Char('\n'));
     for (QString& line : lines)
         if (line.endsWith(QLatin1Char('\r')))
             line.chop(1);
