@@ -5,6 +5,7 @@
 #include <cmath>
 #include <numbers>
 #include <optional>
+#include <unordered_map>
 
 namespace tervan {
 
@@ -45,6 +46,63 @@ Quad quadOf(const QRectF& r)
 {
     return {r.topLeft(), r.topRight(), r.bottomRight(), r.bottomLeft()};
 }
+
+// Boxes already taken, filed by the grid cells their bounds cover, so a new box is tested
+// only against its neighbours: with node labels there are tens of thousands of them.
+class TakenBoxes
+{
+public:
+    explicit TakenBoxes(double cell) : m_cell(cell) {}
+
+    void add(const Quad& q)
+    {
+        const int index = int(m_quads.size());
+        m_quads.push_back(q);
+        if (!forCells(q, [&](qint64 key) { m_cells[key].push_back(index); }))
+            m_large.push_back(index);
+    }
+
+    bool meets(const Quad& q) const
+    {
+        const auto hits = [&](int i) { return overlap(q, m_quads[std::size_t(i)]); };
+        if (std::any_of(m_large.begin(), m_large.end(), hits))
+            return true;
+        bool hit = false;
+        const bool filed = forCells(q, [&](qint64 key) {
+            if (const auto it = m_cells.find(key); !hit && it != m_cells.end())
+                hit = std::any_of(it->second.begin(), it->second.end(), hits);
+        });
+        return filed ? hit : std::any_of(m_quads.begin(), m_quads.end(), [&](const Quad& other) {
+            return overlap(q, other);
+        });
+    }
+
+private:
+    // False, calling nothing, for a box over too many cells to file.
+    template <class Visit> bool forCells(const Quad& q, Visit visit) const
+    {
+        double x0 = q[0].x(), x1 = x0, y0 = q[0].y(), y1 = y0;
+        for (const QPointF& p : q) {
+            x0 = std::min(x0, p.x());
+            x1 = std::max(x1, p.x());
+            y0 = std::min(y0, p.y());
+            y1 = std::max(y1, p.y());
+        }
+        const double i0 = std::floor(x0 / m_cell), i1 = std::floor(x1 / m_cell);
+        const double j0 = std::floor(y0 / m_cell), j1 = std::floor(y1 / m_cell);
+        if (!((i1 - i0 + 1) * (j1 - j0 + 1) <= 4096))
+            return false;
+        for (double i = i0; i <= i1; ++i)
+            for (double j = j0; j <= j1; ++j)
+                visit((qint64(i) << 32) ^ qint64(quint32(qint32(j))));
+        return true;
+    }
+
+    double m_cell;
+    std::vector<Quad> m_quads;
+    std::vector<int> m_large;
+    std::unordered_map<qint64, std::vector<int>> m_cells;
+};
 
 Quad box(QPointF centre, double angleDegrees, double width, double height)
 {
@@ -122,9 +180,9 @@ std::vector<AlongLabel> placeAlongLabels(const std::vector<ContourLine>& lines,
     const auto shown = [sx, sy](QPointF p) { return QPointF(p.x() * sx, p.y() * sy); };
     const QRectF inside =
         QRectF(shown(style.inside.topLeft()), shown(style.inside.bottomRight())).normalized();
-    std::vector<Quad> taken;
+    TakenBoxes taken(std::max(4 * style.textHeight, 1e-9));
     for (const QRectF& r : style.keepOut)
-        taken.push_back(quadOf(QRectF(shown(r.topLeft()), shown(r.bottomRight())).normalized()));
+        taken.add(quadOf(QRectF(shown(r.topLeft()), shown(r.bottomRight())).normalized()));
 
     struct Due
     {
@@ -196,8 +254,7 @@ std::vector<AlongLabel> placeAlongLabels(const std::vector<ContourLine>& lines,
             const Quad q = box(c->centre, c->angle, need, 1.2 * h);
             if (!std::all_of(q.begin(), q.end(), [&](QPointF p) { return inside.contains(p); }))
                 continue;
-            if (std::any_of(taken.begin(), taken.end(),
-                            [&](const Quad& other) { return overlap(q, other); }))
+            if (taken.meets(q))
                 continue;
             best = c;
             bestScore = c->deviation + 0.01 * distance;
@@ -205,7 +262,7 @@ std::vector<AlongLabel> placeAlongLabels(const std::vector<ContourLine>& lines,
         }
         if (!best)
             continue;
-        taken.push_back(box(best->centre, best->angle, need, 1.2 * h));
+        taken.add(box(best->centre, best->angle, need, 1.2 * h));
         AlongLabel label;
         label.line = d.line;
         label.level = lines[d.line].level;
