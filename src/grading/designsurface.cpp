@@ -66,8 +66,12 @@ std::variant<EarthworkGrid, QStringList> loadDesignSurface(const Project& existi
                                    ? msg::cannotOpenFile(path)
                                    : msg::fileMalformed(path)};
         }
+        auto& data = std::get<ProjectFileData>(loaded);
+        // Volumes against a pair from two different saves would be silently wrong.
+        if (data.MisplacedNode != 0)
+            return QStringList{misplacedNodeText(data, names)};
         Project design = startupProject();
-        applyOpenedProject(design, std::get<ProjectFileData>(std::move(loaded)), names);
+        applyOpenedProject(design, std::move(data), names);
         if (!design.HasNodes())
             return QStringList{msg::DataIncomplete};
         return earthworkGrid(design);

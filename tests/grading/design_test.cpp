@@ -282,6 +282,20 @@ TEST_P(DesignFile, EveryLayoutGivesTheSameHalfMetreOfCut)
     EXPECT_EQ(e.gross.fill, 0);
 }
 
+// A design pair whose nodes are off the header's grid (two saves mixed) is refused, not used.
+TEST(DesignFile, MixedPairIsRefused)
+{
+    const Project site = flatSite();
+    Project design = site;
+    design.Nodes[5].X += 10;
+    QTemporaryDir dir;
+    const QString name = dir.filePath(QStringLiteral("design"));
+    ASSERT_FALSE(saveProjectFiles(design, projectFileNames(name)));
+    const auto loaded = loadDesignSurface(site, name + QStringLiteral(".gnd"));
+    ASSERT_TRUE(std::holds_alternative<QStringList>(loaded));
+    EXPECT_TRUE(std::get<QStringList>(loaded).join(' ').contains(QStringLiteral("5")));
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Layouts, DesignFile,
     testing::Values(DesignFileCase{"Project", [](const Project&) { return QByteArray(); }},
