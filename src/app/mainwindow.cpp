@@ -31,6 +31,7 @@
 #include "project/ui/headingdialog.h"
 #include "project/ui/nodeentrydialog.h"
 #include "project/ui/prompts.h"
+#include "survey/coordinates.h"
 #include "survey/ui/georeferencedialog.h"
 #include "survey/ui/surveydialog.h"
 
@@ -500,12 +501,7 @@ void MainWindow::projectFromSurvey()
     if (!m_unsaved->settle())
         return;
     SurveyDialog dialog(
-        [this] {
-            return m_prompts->pickOpenName(
-                QStringLiteral("จุดสำรวจ (*.csv *.txt *.dxf *.shp *.gpkg *.geojson *.json *.gpx "
-                               "*.kml);;ทุกแฟ้ม (*)"),
-                m_lastFileName);
-        },
+        [this](const QString& filter) { return m_prompts->pickOpenName(filter, m_lastFileName); },
         this);
     if (m_prompts->runModal(dialog) != QDialog::Accepted)
         return;
@@ -523,7 +519,8 @@ void MainWindow::projectFromSurvey()
     setWindowTitle(Caption + ModifiedMark);
     m_history->commit(QStringLiteral("สร้างโครงการจากจุดสำรวจ"));
     projectReplaced();
-    SurveyReportDialog report(qualityLines(dialog.quality(), dialog.frame()), this);
+    SurveyReportDialog report(
+        qualityLines(dialog.quality(), dialog.frame(), dialog.reportHeading()), this);
     m_prompts->runModal(report);
 }
 
@@ -565,6 +562,7 @@ void MainWindow::mnuFileOpen_Click(const QString& fileName)
     auto& data = std::get<ProjectFileData>(loaded);
     if (data.MisplacedNode != 0)
         m_prompts->notice(misplacedNodeText(data, names));
+    checkGeoreferenceSystem(data);
     if (!data.GeorefProblem.isEmpty())
         m_prompts->notice(msg::georeferenceDamaged(
             QDir::toNativeSeparators(georeferenceFileName(names.base)), data.GeorefProblem));

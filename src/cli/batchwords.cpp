@@ -3,6 +3,7 @@
 #include "common/messages.h"
 #include "project/projectfile.h"
 #include "project/projectpair.h"
+#include "survey/coordinates.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -122,7 +123,7 @@ bool outputUsable(const QString& name, QTextStream& err)
     return false;
 }
 
-std::optional<Project> openProject(const QString& name, QTextStream& err)
+std::optional<Project> openProject(const QString& name, QTextStream& err, ProjectUse use)
 {
     const ProjectFileNames names = projectFileNames(name);
     // Half a save is never read as a project; the window offers to put the old pair back.
@@ -154,6 +155,17 @@ std::optional<Project> openProject(const QString& name, QTextStream& err)
     auto& data = std::get<ProjectFileData>(loaded);
     if (data.MisplacedNode != 0)
         err << misplacedNodeText(data, names) << '\n';
+    checkGeoreferenceSystem(data);
+    if (!data.GeorefProblem.isEmpty()) {
+        const QString damaged = msg::georeferenceDamaged(
+            QDir::toNativeSeparators(georeferenceFileName(names.base)), data.GeorefProblem);
+        // Coordinates in the grid's own metres would land the site somewhere else.
+        if (use == ProjectUse::WorldCoordinates) {
+            fail(err) << damaged << '\n';
+            return std::nullopt;
+        }
+        fail(err) << "warning: " << damaged << '\n';
+    }
     Project p = startupProject();
     applyOpenedProject(p, std::move(data), names);
     return p;

@@ -82,9 +82,14 @@ std::optional<QImage> newImage(QSize size, QTextStream& err);
 // replaced) is refused before anything opens it: says so and returns false.
 bool outputUsable(const QString& name, QTextStream& err);
 
+// What a command does with the project's place on the ground: WorldCoordinates commands write
+// it out, and refuse a project whose georeference file is damaged; the others only warn.
+enum class ProjectUse { GridOnly, WorldCoordinates };
+
 // Opens a project by the window's name rules; on failure writes the reason the window shows,
 // with the system's reason for a file that cannot be opened, and returns nullopt.
-std::optional<Project> openProject(const QString& name, QTextStream& err);
+std::optional<Project> openProject(const QString& name, QTextStream& err,
+                                   ProjectUse use = ProjectUse::GridOnly);
 
 // Every error line of the batch front end starts with the program's name.
 QTextStream& fail(QTextStream& err);

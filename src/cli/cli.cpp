@@ -50,7 +50,8 @@ const char Usage[] =
     "       tervan-cli export PROJECT [-o OUT.csv|xml|asc|tif]\n"
     "       tervan-cli grid POINTS -o NEWPROJECT --spacing S [--origin X,Y] [--size ROWSxCOLS]\n"
     "                 [--method linear|idw|nearest] [--columns pnezd|penzd|nez|enz|xyz]\n"
-    "                 [--crs EPSG:N] [--from-crs EPSG:N] [--interval I]\n"
+    "                 [--crs EPSG:N] [--from-crs EPSG:N] [--datum-shift rtsd|EPSG:N]\n"
+    "                 [--like PROJECT] [--interval I]\n"
     "       tervan-cli earthwork PROJECT [--platform Z] [--k K] [--slope-x SX --slope-y SY]\n"
     "                 [--csv]\n"
     "       tervan-cli balance PROJECT [--k K] [--slope-x SX --slope-y SY] [--curve N]\n"
@@ -125,14 +126,26 @@ const char Help[] =
     "  grid POINTS -o NEWPROJECT --spacing S\n"
     "      Makes a new project from survey points (CSV/TXT, or a DXF, Shapefile,\n"
     "      GeoPackage, GeoJSON, GPX or KML file) and prints the counts, the residuals of\n"
-    "      the shots against the grid and every node estimated outside their outline.\n"
+    "      the shots against the grid, the coordinate system and datum shift used\n"
+    "      (crs EPSG:N|none   datum-shift NAME|none) and every node estimated outside\n"
+    "      their outline. Coordinates are taken to the millimetre before the grid is laid\n"
+    "      out, so the same shots in any system give the same grid.\n"
     "      --origin X,Y        node 1 in world coordinates (default: the points' extent\n"
     "                          rounded down to the spacing)\n"
     "      --size ROWSxCOLS    nodes north and east (default: cover every point)\n"
     "      --method M          linear (default), idw (12 nearest) or nearest\n"
     "      --columns ORDER     column order of a text file without a header\n"
     "      --crs EPSG:N        the project's coordinate system; points are projected into it\n"
-    "      --from-crs EPSG:N   the points' system when the file does not say\n"
+    "                          (default: the UTM zone of latitude/longitude points, else\n"
+    "                          the points' own system)\n"
+    "      --from-crs EPSG:N   the points' system when the file does not say; required for\n"
+    "                          latitude/longitude text (a header naming them, or values\n"
+    "                          that can only be degrees): EPSG:4326 for WGS 84\n"
+    "      --datum-shift S     between WGS 84 and Indian 1975: rtsd (default: the Royal\n"
+    "                          Thai Survey Department's dX 206, dY 837, dZ 295) or the EPSG\n"
+    "                          code of a transformation (EPSG:1812); kept with the project\n"
+    "      --like PROJECT      the grid of a georeferenced project (origin, spacing, rows,\n"
+    "                          columns and system), so two surveys compare node for node\n"
     "      --interval I        contour interval (default: a round value, 20 to 60 levels)\n"
     "  earthwork PROJECT\n"
     "      Prints the four-corner and the gross cut and fill (each cell split where the\n"
@@ -598,7 +611,7 @@ int exportHeights(const QStringList& args, QTextStream& out, QTextStream& err)
     const auto w = readWords(args, {QStringLiteral("-o")}, {}, problem);
     if (!w || w->names.size() != 1)
         return usageError(err, Usage, w, problem);
-    const auto project = openProject(w->names[0], err);
+    const auto project = openProject(w->names[0], err, ProjectUse::WorldCoordinates);
     if (!project)
         return 1;
     const QByteArray bytes = writeHeightsCsv(*project);

@@ -34,7 +34,7 @@ int runExchangeCommand(const QStringList& args, QTextStream&, QTextStream& err, 
                 .arg(output, exportSuffixes(kind)));
     if (!outputUsable(output, err))
         return 1;
-    auto project = openProject(w->names[0], err);
+    auto project = openProject(w->names[0], err, ProjectUse::WorldCoordinates);
     if (!project)
         return 1;
     project->ContourLabelsAlong = w->has("--along-labels");

@@ -3,8 +3,8 @@
 #include "cli/batchwords.h"
 #include "common/messages.h"
 #include "project/projectfile.h"
-#include "survey/coordinates.h"
 #include "survey/gridding.h"
+#include "survey/surveyinput.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -25,23 +25,31 @@ std::optional<int> crsOption(const Words& w, const char* option, bool& bad)
     return code;
 }
 
+QTextStream& warn(QTextStream& err)
+{
+    return fail(err) << "warning: ";
+}
+
 } // namespace
 
 int gridFromPoints(const QStringList& args, QTextStream& out, QTextStream& err, const char* usage)
 {
     QString problem;
-    const QStringList valued = {
-        QStringLiteral("-o"),     QStringLiteral("--spacing"),  QStringLiteral("--origin"),
-        QStringLiteral("--size"), QStringLiteral("--method"),   QStringLiteral("--columns"),
-        QStringLiteral("--crs"),  QStringLiteral("--from-crs"), QStringLiteral("--interval")};
+    const QStringList valued = {QStringLiteral("-o"),         QStringLiteral("--spacing"),
+                                QStringLiteral("--origin"),   QStringLiteral("--size"),
+                                QStringLiteral("--method"),   QStringLiteral("--columns"),
+                                QStringLiteral("--crs"),      QStringLiteral("--from-crs"),
+                                QStringLiteral("--interval"), QStringLiteral("--datum-shift"),
+                                QStringLiteral("--like")};
     const auto w = readWords(args, valued, {}, problem);
+    const bool like = w && w->values.contains(QStringLiteral("--like"));
     if (!w || w->names.size() != 1 || !w->values.contains(QStringLiteral("-o")) ||
-        !w->values.contains(QStringLiteral("--spacing")))
+        (!like && !w->values.contains(QStringLiteral("--spacing"))))
         return usageError(err, usage, w, problem);
 
     bool bad = false;
-    const double spacing = w->number("--spacing", bad).value_or(0);
-    if (!bad && (spacing != std::floor(spacing) || spacing < 1 || spacing > 32767))
+    const auto spacing = w->number("--spacing", bad);
+    if (spacing && (*spacing != std::floor(*spacing) || *spacing < 1 || *spacing > 32767))
         bad = !w->refuse("--spacing", "whole metres, 1 to 32767");
     const auto interval = w->number("--interval", bad);
     if (interval && (!(*interval > 0) || !std::isfinite(float(*interval))))
@@ -56,8 +64,11 @@ int gridFromPoints(const QStringList& args, QTextStream& out, QTextStream& err, 
         methods.indexOf(w->values.value(QStringLiteral("--method"), methods[0]));
     if (method < 0)
         bad = !w->refuse("--method", "linear, idw or nearest");
-    const auto crs = crsOption(*w, "--crs", bad);
+    auto crs = crsOption(*w, "--crs", bad);
     const auto fromCrs = crsOption(*w, "--from-crs", bad);
+    const QString shift = w->values.value(QStringLiteral("--datum-shift"));
+    if (w->values.contains(QStringLiteral("--datum-shift")) && !isDatumShiftText(shift))
+        bad = !w->refuse("--datum-shift", "rtsd or EPSG:N of a transformation");
     const auto pair = [&](const char* option, const QString& pattern) {
         const auto m = QRegularExpression(pattern).match(w->values.value(QLatin1String(option)));
         if (w->values.contains(QLatin1String(option)) && !m.hasMatch())
@@ -66,8 +77,33 @@ int gridFromPoints(const QStringList& args, QTextStream& out, QTextStream& err, 
     };
     const auto origin = pair("--origin", QStringLiteral("^(-?[0-9.]+),(-?[0-9.]+)$"));
     const auto size = pair("--size", QStringLiteral("^([0-9]+)x([0-9]+)$"));
+    if (like && (origin.hasMatch() || size.hasMatch() || spacing))
+        bad = !w->refuse("--like", "alone: it gives the origin, spacing and size");
     if (bad)
         return usageError(err, usage, w, problem);
+
+    // The grid of the project the new survey is to be compared with.
+    std::optional<GridFrame> likeFrame;
+    if (like) {
+        const QString name = w->values.value(QStringLiteral("--like"));
+        const auto earlier = openProject(name, err);
+        if (!earlier)
+            return 1;
+        likeFrame = frameOf(*earlier);
+        if (!likeFrame) {
+            fail(err) << QDir::toNativeSeparators(name)
+                      << ": โครงการนี้ไม่มีพิกัดอ้างอิง จึงใช้ตารางเดียวกันไม่ได้\n";
+            return 1;
+        }
+        const int likeCrs = earlier->Georef->epsg;
+        if (crs && likeCrs > 0 && *crs != likeCrs) {
+            fail(err) << "--crs EPSG:" << *crs << " differs from the project's EPSG:" << likeCrs
+                      << '\n';
+            return 1;
+        }
+        if (!crs && likeCrs > 0)
+            crs = likeCrs;
+    }
 
     const QString source = w->names[0];
     PointsRead read = readPointsFile(source, columns);
@@ -81,18 +117,32 @@ int gridFromPoints(const QStringList& args, QTextStream& out, QTextStream& err, 
         return 1;
     }
     PointsFile& file = std::get<PointsFile>(read);
-    const QString from = fromCrs ? QStringLiteral("EPSG:%1").arg(*fromCrs) : file.crs;
-    if (isGeographicCrs(from) && !crs) {
-        fail(err) << "the points are latitude/longitude: give --crs EPSG:N to project them\n";
+    const int pointsRead = int(file.points.size());
+    if (file.flatLinesSkipped > 0)
+        warn(err) << file.flatLinesSkipped
+                  << " lines lying wholly at elevation 0 were taken as drawing, not ground\n";
+    const auto prepared =
+        preparePoints(std::move(file),
+                      {fromCrs ? QStringLiteral("EPSG:%1").arg(*fromCrs) : QString(), crs, shift});
+    if (const auto* refused = std::get_if<PrepareProblem>(&prepared)) {
+        fail(err) << QDir::toNativeSeparators(source) << ": " << refused->text << '\n';
+        if (refused->kind == PrepareProblem::Kind::NeedsFromCrs)
+            err << "give --from-crs EPSG:4326 for WGS 84 latitude/longitude (or the EPSG code "
+                   "of their system)\n";
         return 1;
     }
-    if (crs && !from.isEmpty())
-        if (const auto failed = projectPoints(file.points, from, *crs)) {
-            fail(err) << *failed << '\n';
-            return 1;
-        }
-    const MergedPoints merged = mergeDuplicates(file.points);
-    GridFrame frame = frameAround(merged.points, int(spacing));
+    const PreparedPoints& points = std::get<PreparedPoints>(prepared);
+    if (!points.shift.warning.isEmpty())
+        warn(err) << points.shift.warning << '\n';
+    if (!points.offers.empty()) {
+        warn(err) << "the points fit UTM in Thailand (";
+        for (std::size_t i = 0; i < points.offers.size(); ++i)
+            err << (i ? " or " : "") << "EPSG:" << points.offers[i];
+        err << "); give --crs to record it\n";
+    }
+
+    const MergedPoints merged = mergeDuplicates(points.points);
+    GridFrame frame = likeFrame.value_or(frameAround(merged.points, int(spacing.value_or(1))));
     if (origin.hasMatch()) {
         frame.x0 = origin.captured(1).toDouble();
         frame.y0 = origin.captured(2).toDouble();
@@ -107,13 +157,15 @@ int gridFromPoints(const QStringList& args, QTextStream& out, QTextStream& err, 
         return 1;
     }
     const GridResult& grid = std::get<GridResult>(made);
-    const GridQuality q = gridQuality(merged.points, frame, grid, int(file.points.size()), merged);
-    const Project p = projectFromGrid(frame, grid, QFileInfo(source).completeBaseName(),
-                                      crs.value_or(0), float(interval.value_or(0)));
+    const GridQuality q = gridQuality(merged.points, frame, grid, pointsRead, merged);
+    if (q.outsideGrid > 0)
+        warn(err) << q.outsideGrid << " points lie outside the grid and are not honoured by it\n";
+    Project p = projectFromGrid(frame, grid, QFileInfo(source).completeBaseName(), points.epsg,
+                                float(interval.value_or(0)));
+    p.Georef->datumShift = points.shift.key;
     const ProjectFileNames target = projectFileNames(w->values.value(QStringLiteral("-o")));
-    if (const auto failed = saveProjectFiles(p, target)) {
-        fail(err) << msg::cannotSaveFile(QDir::toNativeSeparators(projectFilePath(target, *failed)))
-                  << '\n';
+    if (const auto failed = saveProjectPair(p, target)) {
+        fail(err) << saveFailureText(*failed, target) << '\n';
         return 1;
     }
     out << "points " << q.pointsRead << "   used " << q.pointsUsed << "   duplicates "
@@ -121,7 +173,9 @@ int gridFromPoints(const QStringList& args, QTextStream& out, QTextStream& err, 
         << q.nodesEstimated << '\n'
         << "residual-rms " << QString::number(q.rms, 'f', 3) << "   residual-max "
         << QString::number(q.largest.empty() ? 0 : std::abs(q.largest[0].value), 'f', 3) << ' '
-        << (q.largest.empty() ? QString() : q.largest[0].name) << '\n';
+        << (q.largest.empty() ? QString() : q.largest[0].name) << '\n'
+        << "crs " << (points.epsg > 0 ? QStringLiteral("EPSG:%1").arg(points.epsg) : "none")
+        << "   datum-shift " << (points.shift.key.isEmpty() ? "none" : points.shift.key) << '\n';
     for (const QString& d : q.differing)
         out << "duplicate " << d << '\n';
     for (std::size_t i = 0; i < grid.estimated.size(); ++i)

@@ -127,6 +127,8 @@ enum class Role {
     North,
     Elevation,
     Description,
+    Latitude,
+    Longitude,
 };
 
 Role roleOf(const QString& name)
@@ -147,6 +149,8 @@ Role roleOf(const QString& name)
         add(Role::Elevation,
             {u"z", u"h", u"el", u"elev", u"elevation", u"height", u"rl", u"level", u"alt",
              u"altitude", u"ค่าระดับ", u"ระดับ", u"ความสูง", u"ค่าความสูง", u"ระดับความสูง", u"ค่าz"});
+        add(Role::Latitude, {u"lat", u"latitude", u"ละติจูด", u"ค่าละติจูด"});
+        add(Role::Longitude, {u"lon", u"long", u"lng", u"longitude", u"ลองจิจูด", u"ค่าลองจิจูด"});
         add(Role::Description, {u"d", u"desc", u"descr", u"description", u"code", u"remark",
                                 u"remarks", u"note", u"คำอธิบาย", u"หมายเหตุ", u"รหัส"});
         return r;
@@ -161,9 +165,15 @@ void place(CsvColumns& columns, Role role, int index, bool& twice)
     case Role::Name:
         slot = &columns.name;
         break;
+    case Role::Longitude:
+        columns.geographic = true;
+        [[fallthrough]];
     case Role::East:
         slot = &columns.east;
         break;
+    case Role::Latitude:
+        columns.geographic = true;
+        [[fallthrough]];
     case Role::North:
         slot = &columns.north;
         break;

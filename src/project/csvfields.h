@@ -71,12 +71,14 @@ struct CsvColumns
     int north = -1;
     int elevation = -1;
     int description = -1;
+    bool geographic = false; // latitude and longitude named in place of north and east
     bool operator==(const CsvColumns&) const = default;
 };
 
 // The order a header line names: every field one of point / N / E / Z / description, in any
 // case and in English or Thai ("Pt,N,E,Z", "Point,Easting,Northing,Elevation,Code", "X Y Z",
-// "ชื่อจุด,ค่าพิกัดเหนือ,ค่าพิกัดตะวันออก,ค่าระดับ"); units in brackets ignored. Other fields
+// "ชื่อจุด,ค่าพิกัดเหนือ,ค่าพิกัดตะวันออก,ค่าระดับ"), or latitude and longitude in their place
+// (marked geographic); units in brackets ignored. Other fields
 // are ignored columns. Empty unless east, north and elevation are each named exactly once.
 std::optional<CsvColumns> columnsFromHeader(const QStringList& fields);
 

@@ -21,6 +21,9 @@ struct Georeference
     int epsg = 0;
     // Nodes whose heights were estimated beyond the surveyed outline, ascending.
     std::vector<int> estimated;
+    // How the survey's datum was shifted to the coordinate system's, as the survey named it
+    // ("rtsd", "EPSG:1812"); empty when there was no shift.
+    QString datumShift{};
     bool operator==(const Georeference&) const = default;
 };
 

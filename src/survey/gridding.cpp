@@ -30,6 +30,7 @@ std::optional<std::vector<double>> gdalGrid(const std::string& algorithm,
         return std::nullopt;
     std::vector<double> out(std::size_t(f.rows) * f.cols);
     const double half = f.spacing / 2.0;
+    CPLErrorHandlerPusher quiet(CPLQuietErrorHandler);
     const CPLErr e = GDALGridCreate(kind, options, GUInt32(x.size()), x.data(), y.data(), z.data(),
                                     f.x0 - half, f.x0 + f.cols * f.spacing - half, f.y0 - half,
                                     f.y0 + f.rows * f.spacing - half, f.cols, f.rows, GDT_Float64,
@@ -157,6 +158,22 @@ GridFrame frameAround(const std::vector<SurveyPoint>& points, int spacing)
     return f;
 }
 
+std::optional<GridFrame> frameOf(const Project& p)
+{
+    if (!p.Georef || p.GridRows < 2 || p.GridCols < 2 || p.GridSpacing < 1)
+        return std::nullopt;
+    return GridFrame{p.Georef->easting, p.Georef->northing, p.GridSpacing, p.GridRows, p.GridCols};
+}
+
+int pointsOutside(const std::vector<SurveyPoint>& points, const GridFrame& f)
+{
+    const double x1 = f.x0 + double(f.cols - 1) * f.spacing,
+                 y1 = f.y0 + double(f.rows - 1) * f.spacing;
+    return int(std::count_if(points.begin(), points.end(), [&](const SurveyPoint& p) {
+        return p.x < f.x0 || p.x > x1 || p.y < f.y0 || p.y > y1;
+    }));
+}
+
 std::optional<int> spacingNeeded(const GridFrame& frame)
 {
     if (qint64(frame.rows) * frame.cols <= MaxNodes)
@@ -179,6 +196,20 @@ std::variant<GridResult, QString> makeGrid(const std::vector<SurveyPoint>& point
         return QStringLiteral("กริดมีจุดเกิน %1 จุด ระยะกริดที่เล็กที่สุดที่ใช้ได้คือ %2 เมตร")
             .arg(MaxNodes)
             .arg(*s);
+    if (pointsOutside(points, frame) == int(points.size()))
+        return QStringLiteral("ไม่มีจุดสำรวจอยู่ในกริดเลย ตรวจสอบจุดกริดแรกและขนาดกริด");
+    // Qhull cannot triangulate shots on one line, and says so only in English on the console.
+    const auto hull = outlineOf(points);
+    double area = 0, xMin = 1e300, xMax = -1e300, yMin = 1e300, yMax = -1e300;
+    for (std::size_t i = 0; i + 1 < hull.size(); ++i)
+        area += hull[i].first * hull[i + 1].second - hull[i + 1].first * hull[i].second;
+    for (const SurveyPoint& p : points) {
+        xMin = std::min(xMin, p.x), xMax = std::max(xMax, p.x);
+        yMin = std::min(yMin, p.y), yMax = std::max(yMax, p.y);
+    }
+    const double across = std::hypot(xMax - xMin, yMax - yMin);
+    if (hull.size() < 4 || std::abs(area) / 2 <= 1e-6 * across * across)
+        return QStringLiteral("จุดสำรวจทุกจุดอยู่ในแนวเส้นตรงเดียวกัน สร้างพื้นผิวจากจุดเหล่านี้ไม่ได้");
     std::vector<double> x, y, z;
     for (const SurveyPoint& p : points) {
         x.push_back(p.x);
@@ -192,14 +223,14 @@ std::variant<GridResult, QString> makeGrid(const std::vector<SurveyPoint>& point
         : method == GridMethod::Nearest ? gdalGrid("nearest:radius1=0:radius2=0", x, y, z, frame)
                                         : inverseDistanceGrid(x, y, z, frame, radius);
     if (!heights)
-        return QStringLiteral("สร้างกริดไม่ได้");
+        return QStringLiteral("สร้างกริดไม่ได้: การประมาณค่าของ GDAL ล้มเหลว");
     GridResult result;
     result.estimated.assign(heights->size(), false);
     if (method == GridMethod::Linear &&
         std::find(heights->begin(), heights->end(), NoValue) != heights->end()) {
         const auto fill = inverseDistanceGrid(x, y, z, frame, radius);
         if (!fill)
-            return QStringLiteral("สร้างกริดไม่ได้");
+            return QStringLiteral("สร้างกริดไม่ได้: การประมาณค่าของ GDAL ล้มเหลว");
         for (std::size_t i = 0; i < heights->size(); ++i)
             if ((*heights)[i] == NoValue) {
                 (*heights)[i] = (*fill)[i];
@@ -207,6 +238,12 @@ std::variant<GridResult, QString> makeGrid(const std::vector<SurveyPoint>& point
                 ++result.estimatedCount;
             }
     }
+    // The project keeps single floats; a height they cannot hold would make a file Open refuses.
+    for (std::size_t i = 0; i < heights->size(); ++i)
+        if (!std::isfinite(float((*heights)[i])) || std::abs((*heights)[i]) > 1e6)
+            return QStringLiteral("ค่าระดับที่จุดกริด %1 (%2) เก็บในโครงการไม่ได้")
+                .arg(i + 1)
+                .arg((*heights)[i], 0, 'g', 6);
     result.z = std::move(*heights);
     return result;
 }
@@ -220,6 +257,7 @@ GridQuality gridQuality(const std::vector<SurveyPoint>& used, const GridFrame& f
     q.duplicates = merged.merged;
     q.differing = merged.differing;
     q.nodesEstimated = grid.estimatedCount;
+    q.outsideGrid = pointsOutside(used, frame);
 
     std::vector<Residual> residuals;
     double sum = 0;
@@ -262,13 +300,15 @@ GridQuality gridQuality(const std::vector<SurveyPoint>& used, const GridFrame& f
     return q;
 }
 
-QStringList qualityLines(const GridQuality& q, const GridFrame& frame)
+QStringList qualityLines(const GridQuality& q, const GridFrame& frame, const QStringList& heading)
 {
     const auto metres = [](double v) { return QString::number(v, 'f', 3); };
-    QStringList lines = {
-        QStringLiteral("จุดสำรวจที่อ่านได้ %1 จุด ใช้ %2 จุด").arg(q.pointsRead).arg(q.pointsUsed),
-        QStringLiteral("จุดซ้ำตำแหน่งที่รวมเป็นค่าเฉลี่ย %1 จุด").arg(q.duplicates),
-    };
+    QStringList lines = heading;
+    lines << QStringLiteral("จุดสำรวจที่อ่านได้ %1 จุด ใช้ %2 จุด").arg(q.pointsRead).arg(q.pointsUsed)
+          << QStringLiteral("จุดซ้ำตำแหน่งที่รวมเป็นค่าเฉลี่ย %1 จุด").arg(q.duplicates);
+    if (q.outsideGrid > 0)
+        lines << QStringLiteral("คำเตือน: จุดสำรวจ %1 จุดอยู่นอกกริด กริดไม่ครอบคลุมจุดเหล่านี้")
+                     .arg(q.outsideGrid);
     for (const QString& d : q.differing)
         lines << QStringLiteral("    ค่าระดับต่างกัน %1").arg(d);
     lines << QStringLiteral("กริด %1 แถว × %2 คอลัมน์ ระยะ %3 เมตร จุดกริดแรกที่ E %4 N %5")

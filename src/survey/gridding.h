@@ -44,6 +44,13 @@ std::vector<std::pair<double, double>> outlineOf(const std::vector<SurveyPoint>&
 // The points' extent at the spacing, node 1 rounded down to the spacing.
 GridFrame frameAround(const std::vector<SurveyPoint>& points, int spacing);
 
+// The grid of a georeferenced project, so a second survey of the site lands node for node on
+// the first; nothing for a project without a georeference or nodes.
+std::optional<GridFrame> frameOf(const Project& p);
+
+// How many points lie off the frame's nodes' extent.
+int pointsOutside(const std::vector<SurveyPoint>& points, const GridFrame& frame);
+
 // Nothing when the frame fits the file's 32767 nodes; else the smallest whole spacing that
 // would cover the same ground within the limit.
 std::optional<int> spacingNeeded(const GridFrame& frame);
@@ -55,7 +62,8 @@ struct GridResult
     int estimatedCount = 0;
 };
 
-// Fewer than 3 points, or GDAL refusing, gives the reason.
+// Fewer than 3 points, points all on one line, a frame that holds none of them, heights a
+// project cannot hold, or GDAL refusing, gives the reason in Thai.
 std::variant<GridResult, QString> makeGrid(const std::vector<SurveyPoint>& points,
                                            const GridFrame& frame, GridMethod method);
 
@@ -72,6 +80,7 @@ struct GridQuality
     int duplicates = 0;
     QStringList differing;
     int nodesEstimated = 0;
+    int outsideGrid = 0;     // shots beyond the grid's edge, not honoured by it
     double farthestNode = 0; // node to its nearest shot, metres
     double rms = 0;
     std::vector<Residual> largest; // up to 10, largest first
@@ -82,8 +91,10 @@ struct GridQuality
 GridQuality gridQuality(const std::vector<SurveyPoint>& used, const GridFrame& frame,
                         const GridResult& grid, int pointsRead, const MergedPoints& merged);
 
-// The report as lines for the screen and the printer, Thai.
-QStringList qualityLines(const GridQuality& q, const GridFrame& frame);
+// The report as lines for the screen and the printer, Thai; `heading` (the coordinate system
+// and datum shift) comes first.
+QStringList qualityLines(const GridQuality& q, const GridFrame& frame,
+                         const QStringList& heading = {});
 
 // A round interval (1, 2 or 5 times a power of ten) giving 20 to 60 levels over the range.
 float roundInterval(double range);

@@ -1,6 +1,7 @@
 #include "survey/surveypoints.h"
 
 #include "common/numbertext.h"
+#include "survey/coordinates.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -55,10 +56,13 @@ PointsRead readPointsText(QIODevice& in, std::optional<CsvColumns> columns)
     const auto isNumber = [&](const QString& f) {
         return readCsvNumber(f, text.separator).kind == CsvNumber::Kind::Number;
     };
+    bool namedDegrees = false;
     if (!rows.empty() && std::none_of(rows.front().split.fields.cbegin(),
                                       rows.front().split.fields.cend(), isNumber)) {
-        if (const auto named = columnsFromHeader(rows.front().split.fields))
+        if (const auto named = columnsFromHeader(rows.front().split.fields)) {
             columns = named;
+            namedDegrees = named->geographic;
+        }
         rows.erase(rows.begin());
     }
     if (!columns && !rows.empty())
@@ -103,6 +107,7 @@ PointsRead readPointsText(QIODevice& in, std::optional<CsvColumns> columns)
     if (file.points.size() < 3)
         return std::vector<HeightLineError>{
             {0, QStringLiteral("มีจุดสำรวจ %1 จุด ต้องมีอย่างน้อย 3 จุด").arg(file.points.size())}};
+    file.geographic = namedDegrees || looksLikeDegrees(file.points);
     return file;
 }
 
@@ -140,6 +145,29 @@ std::optional<double> elevationField(const OGRFeature& f)
     return std::nullopt;
 }
 
+// A label, not a shot: DXF text and anything GDAL styles as one.
+bool isText(const OGRFeature& f)
+{
+    if (const char* style = f.GetStyleString(); style && QByteArray(style).startsWith("LABEL"))
+        return true;
+    const int text = f.GetFieldIndex("Text");
+    return text >= 0 && f.IsFieldSetAndNotNull(text) && *f.GetFieldAsString(text) != '\0';
+}
+
+// Why GDAL could not open a file, in Thai; its own English message only as a detail.
+QString unreadableReason(const QString& fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("เปิดแฟ้มไม่ได้: %1").arg(file.errorString());
+    if (file.read(22).startsWith("AutoCAD Binary DXF"))
+        return QStringLiteral(
+            "เป็นแฟ้ม DXF แบบไบนารี ให้บันทึกจากโปรแกรม CAD เป็น DXF แบบข้อความ (ASCII) ก่อน");
+    const QString detail = QString::fromUtf8(CPLGetLastErrorMsg()).trimmed();
+    return QStringLiteral("ไม่รู้จักรูปแบบของแฟ้มนี้ อ่านจุดสำรวจไม่ได้") +
+           (detail.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(detail));
+}
+
 QString nameOf(const OGRFeature& f)
 {
     for (const char* field : {"name", "Name", "NAME", "id", "EntityHandle"}) {
@@ -161,11 +189,12 @@ PointsRead readPointsFile(const QString& fileName, std::optional<CsvColumns> col
         return readPointsText(file, columns);
     }
     GDALAllRegister();
+    CPLErrorReset();
+    CPLErrorHandlerPusher quiet(CPLQuietErrorHandler);
     std::unique_ptr<GDALDataset, DatasetClose> data(GDALDataset::Open(
         fileName.toUtf8().constData(), GDAL_OF_VECTOR | GDAL_OF_READONLY, nullptr, nullptr));
     if (!data)
-        return std::vector<HeightLineError>{
-            {0, QStringLiteral("อ่านแฟ้มนี้ไม่ได้: %1").arg(QString::fromUtf8(CPLGetLastErrorMsg()))}};
+        return std::vector<HeightLineError>{{0, unreadableReason(fileName)}};
     PointsFile file;
     std::vector<HeightLineError> errors;
     for (OGRLayer* layer : data->GetLayers()) {
@@ -179,10 +208,7 @@ PointsRead readPointsFile(const QString& fileName, std::optional<CsvColumns> col
             const OGRGeometry* g = feature->GetGeometryRef();
             if (!g)
                 continue;
-            // DXF text sits on a point; it is a label, not a shot.
-            if (const int text = feature->GetFieldIndex("Text");
-                text >= 0 && feature->IsFieldSetAndNotNull(text) &&
-                *feature->GetFieldAsString(text) != '\0')
+            if (isText(*feature))
                 continue;
             const auto flat = wkbFlatten(g->getGeometryType());
             const QString name = nameOf(*feature);
@@ -196,23 +222,35 @@ PointsRead readPointsFile(const QString& fileName, std::optional<CsvColumns> col
                 }
                 file.points.push_back({name, p->getX(), p->getY(), *z});
             } else if (g->Is3D() && (flat == wkbLineString || flat == wkbMultiLineString)) {
-                // The vertices of a 3D polyline are shots along a break line.
-                int vertex = 0;
-                const auto take = [&](const OGRLineString& line) {
-                    for (const OGRPoint& p : line)
-                        file.points.push_back({QStringLiteral("%1.%2").arg(name).arg(++vertex),
-                                               p.getX(), p.getY(), p.getZ()});
-                };
+                // The vertices of a 3D polyline are shots along a break line; a line lying
+                // wholly at 0 is a drawing's (grid, frame), not ground.
+                std::vector<const OGRLineString*> lines;
                 if (flat == wkbLineString)
-                    take(*g->toLineString());
+                    lines.push_back(g->toLineString());
                 else
                     for (const OGRLineString* line : *g->toMultiLineString())
-                        take(*line);
+                        lines.push_back(line);
+                const bool flatAtZero = std::all_of(lines.begin(), lines.end(), [](auto* line) {
+                    for (int i = 0; i < line->getNumPoints(); ++i)
+                        if (line->getZ(i) != 0)
+                            return false;
+                    return true;
+                });
+                if (flatAtZero) {
+                    ++file.flatLinesSkipped;
+                    continue;
+                }
+                int vertex = 0;
+                for (const OGRLineString* line : lines)
+                    for (const OGRPoint& p : *line)
+                        file.points.push_back({QStringLiteral("%1.%2").arg(name).arg(++vertex),
+                                               p.getX(), p.getY(), p.getZ()});
             }
         }
     }
     if (!errors.empty())
         return errors;
+    file.geographic = file.crs.isEmpty() && looksLikeDegrees(file.points);
     return file;
 }
 

@@ -25,11 +25,14 @@ struct SurveyPoint
 };
 
 // Points as read; crs is what the file says of its coordinates ("EPSG:4326" or WKT), empty when
-// it says nothing.
+// it says nothing. geographic: the file names no system, but its header names latitude and
+// longitude or its values can only be degrees.
 struct PointsFile
 {
     std::vector<SurveyPoint> points;
     QString crs;
+    bool geographic = false;
+    int flatLinesSkipped = 0; // lines wholly at elevation 0: drawing, not ground
 };
 
 using PointsRead = std::variant<PointsFile, std::vector<HeightLineError>>;
@@ -43,8 +46,9 @@ PointsRead readPointsText(QIODevice& in, std::optional<CsvColumns> columns = std
 // The first lines split into fields, for the user to see which column is which.
 std::vector<QStringList> previewFields(QIODevice& in, int lines);
 
-// By file name: .csv and .txt as text, anything else through GDAL's vector drivers (points, and
-// the vertices of 3D lines; 2D points take an elevation field).
+// By file name: .csv and .txt as text, anything else through GDAL's vector drivers: points, and
+// the vertices of 3D lines; 2D points take an elevation field; texts and lines lying wholly at
+// elevation 0 (a drawing's frame and grid) are not ground.
 PointsRead readPointsFile(const QString& fileName,
                           std::optional<CsvColumns> columns = std::nullopt);
 

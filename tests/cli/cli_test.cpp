@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -583,6 +584,20 @@ const QByteArray Gps = R"(<?xml version="1.0"?>
 <wpt lat="13.7505" lon="100.5004"><ele>3</ele><name>b</name></wpt>
 <wpt lat="13.7509" lon="100.5001"><ele>2.5</ele><name>c</name></wpt></gpx>)";
 
+// Shots around (lon, lat) in degrees, under a header that names them.
+QByteArray latLonShots(double lon, double lat)
+{
+    QByteArray text = "Latitude,Longitude,Height\n";
+    for (int i = 0; i < 4; ++i)
+        for (int j = 0; j < 4; ++j)
+            text += QStringLiteral("%1,%2,%3\n")
+                        .arg(lat + 0.0002 * j + 0.00001 * i, 0, 'f', 7)
+                        .arg(lon + 0.0002 * i, 0, 'f', 7)
+                        .arg(10 + i + 0.5 * j)
+                        .toUtf8();
+    return text;
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Survey, GridCommand,
     testing::Values(
@@ -592,19 +607,88 @@ INSTANTIATE_TEST_SUITE_P(
                  {"--spacing", "10", "--crs", "EPSG:32647"},
                  0,
                  "^points 300   used 300   duplicates 0   rows 16   cols 21   estimated 0\n"
-                 "residual-rms 0\\.000   residual-max 0\\.00\\d \\d+\n$"},
+                 "residual-rms 0\\.000   residual-max 0\\.00\\d \\d+\n"
+                 "crs EPSG:32647   datum-shift none\n$"},
         GridCase{"a corner left out",
                  "x,y,z\n652000,1524000,1\n652020,1524000,2\n652000,1524020,3\n",
                  "site.csv",
                  {"--spacing", "10", "--method", "linear"},
                  0,
-                 "estimated 3\n.*\nestimated-node 6\nestimated-node 8\nestimated-node 9\n$"},
-        GridCase{"GPS waypoints",
+                 "estimated 3\n.*\ncrs none   datum-shift none\n"
+                 "estimated-node 6\nestimated-node 8\nestimated-node 9\n$"},
+        GridCase{"GPS waypoints land in their UTM zone",
                  Gps,
                  "walk.gpx",
+                 {"--spacing", "5"},
+                 0,
+                 "^points 3   used 3 .*\n.*\ncrs EPSG:32647   datum-shift none\n"},
+        GridCase{"latitude/longitude named by the header, no system given",
+                 latLonShots(100.5, 13.75),
+                 "site.csv",
+                 {"--spacing", "5"},
+                 1,
+                 "--from-crs EPSG:4326"},
+        GridCase{"latitude/longitude east of 102 degrees",
+                 latLonShots(103.5, 15.2),
+                 "site.csv",
+                 {"--spacing", "5", "--from-crs", "EPSG:4326"},
+                 0,
+                 "\ncrs EPSG:32648   datum-shift none\n"},
+        GridCase{"values that can only be degrees",
+                 QByteArray(latLonShots(100.5, 13.75)).replace("Latitude,Longitude,Height\n", ""),
+                 "site.csv",
+                 {"--spacing", "5", "--columns", "nez"},
+                 1,
+                 "--from-crs EPSG:4326"},
+        GridCase{"onto Indian 1975 through the RTSD shift",
+                 latLonShots(100.5, 13.75),
+                 "site.csv",
+                 {"--spacing", "5", "--from-crs", "EPSG:4326", "--crs", "EPSG:24047"},
+                 0,
+                 "\ncrs EPSG:24047   datum-shift rtsd\n"},
+        GridCase{"onto Indian 1975 through an EPSG transformation",
+                 latLonShots(100.5, 13.75),
+                 "site.csv",
+                 {"--spacing", "5", "--from-crs", "EPSG:4326", "--crs", "EPSG:24047",
+                  "--datum-shift", "EPSG:1812"},
+                 0,
+                 "\ncrs EPSG:24047   datum-shift EPSG:1812\n"},
+        GridCase{"a shift that is none",
+                 latLonShots(100.5, 13.75),
+                 "site.csv",
+                 {"--spacing", "5", "--datum-shift", "molodensky"},
+                 2,
+                 "--datum-shift"},
+        GridCase{"a CAD drawing: points and 3D polyline vertices, never its text",
+                 Cad,
+                 "site.dxf",
                  {"--spacing", "5", "--crs", "EPSG:32647"},
                  0,
-                 "^points 3   used 3 "},
+                 "^points 4   used 4 "},
+        GridCase{"a binary DXF",
+                 QByteArray("AutoCAD Binary DXF\r\n\x1a\0", 22) + "rest",
+                 "site.dxf",
+                 {"--spacing", "5"},
+                 1,
+                 "ไบนารี"},
+        GridCase{"a height no ground has",
+                 "x,y,z\n0,0,1\n10,0,3.5e38\n0,10,2\n",
+                 "site.csv",
+                 {"--spacing", "1"},
+                 1,
+                 "จุด 3 .*100,000"},
+        GridCase{"shots on one line",
+                 "x,y,z\n0,0,1\n1,1,2\n2,2,3\n3,3,4\n",
+                 "site.csv",
+                 {"--spacing", "1"},
+                 1,
+                 "^tervan-cli: .*แนวเส้นตรง[^\n]*\n$"},
+        GridCase{"a grid far from every shot",
+                 "x,y,z\n652000,1524000,1\n652020,1524000,2\n652000,1524020,3\n",
+                 "site.csv",
+                 {"--spacing", "10", "--origin", "0,0", "--size", "5x5"},
+                 1,
+                 "ไม่มีจุดสำรวจอยู่ในกริด"},
         GridCase{"a height that is not a number",
                  "p,n,e,z\n1,2,3,4\n2,5,6,x\n3,1,1,1\n",
                  "site.csv",
@@ -612,12 +696,6 @@ INSTANTIATE_TEST_SUITE_P(
                  1,
                  "site\\.csv:3: \"x\""},
         GridCase{"two points", "1,2,3\n4,5,6\n", "site.csv", {"--spacing", "1"}, 1, "อย่างน้อย 3 จุด"},
-        GridCase{"latitude/longitude without a project system",
-                 Gps,
-                 "walk.gpx",
-                 {"--spacing", "5"},
-                 1,
-                 "--crs"},
         GridCase{"unknown column order",
                  "1,2,3\n",
                  "site.csv",
@@ -630,6 +708,71 @@ INSTANTIATE_TEST_SUITE_P(
                  {"--spacing", "1"},
                  1,
                  "6 เมตร"}));
+
+// One site surveyed twice must land on one grid: the same shots as UTM and as WGS 84
+// latitude/longitude (projected back by cs2cs), the program's own DXF of the project, and a
+// second survey laid on the first one's grid with --like.
+TEST(GridCommand, OneSiteGivesOneGridWhateverItsCoordinates)
+{
+    QTemporaryDir dir;
+    auto shots = surveysites::scattered(300, 150, 200, surveysites::curved);
+    shots[0].x = surveysites::East, shots[0].y = surveysites::North; // on a multiple of 10
+    surveysites::writeFile(dir.filePath("utm.csv"), surveysites::pnezd(shots));
+    QProcess cs2cs;
+    cs2cs.start("cs2cs", {"-f", "%.10f", "+proj=utm", "+zone=47", "+datum=WGS84", "+to",
+                          "+proj=longlat", "+datum=WGS84"});
+    for (const auto& p : shots)
+        cs2cs.write(QStringLiteral("%1 %2\n").arg(p.x, 0, 'f', 4).arg(p.y, 0, 'f', 4).toUtf8());
+    cs2cs.closeWriteChannel();
+    if (!cs2cs.waitForFinished() || cs2cs.exitCode() != 0)
+        GTEST_SKIP() << "cs2cs is not installed";
+    QByteArray latLon = "lon,lat,h\n";
+    const QStringList lines = QString::fromUtf8(cs2cs.readAllStandardOutput()).split('\n');
+    for (std::size_t i = 0; i < shots.size(); ++i) {
+        const QStringList lonLat = lines[int(i)].simplified().split(' ');
+        latLon += (lonLat[0] + ',' + lonLat[1] + ',' + QString::number(shots[i].z, 'f', 4) + '\n')
+                      .toUtf8();
+    }
+    surveysites::writeFile(dir.filePath("ll.csv"), latLon);
+
+    const QString utm = dir.filePath("utm"), ll = dir.filePath("ll"), dxf = dir.filePath("c.dxf");
+    ASSERT_EQ(run({"grid", dir.filePath("utm.csv"), "-o", utm, "--spacing", "10", "--crs",
+                   "EPSG:32647"})
+                  .status,
+              0);
+    ASSERT_EQ(run({"grid", dir.filePath("ll.csv"), "-o", ll, "--spacing", "10", "--from-crs",
+                   "EPSG:4326"})
+                  .status,
+              0);
+    ASSERT_EQ(run({"contours", utm, "-o", dxf, "--interval", "0.5", "--along-labels"}).status,
+              0);
+    const QString fromDxf = dir.filePath("dxf"), like = dir.filePath("like");
+    ASSERT_EQ(run({"grid", dxf, "-o", fromDxf, "--spacing", "10", "--crs", "EPSG:32647"}).status,
+              0);
+    // The second survey covers part of the site only, and takes the first one's grid.
+    surveysites::writeFile(dir.filePath("part.csv"),
+                           surveysites::pnezd({shots.begin(), shots.begin() + 100}));
+    ASSERT_EQ(run({"grid", dir.filePath("part.csv"), "-o", like, "--like", utm}).status, 0);
+
+    const auto nodes = [](const QString& project) {
+        return std::get<ProjectFileData>(loadProjectFiles(projectFileNames(project)));
+    };
+    const ProjectFileData first = nodes(utm);
+    for (const QString& other : {ll, fromDxf, like}) {
+        const ProjectFileData second = nodes(other);
+        ASSERT_TRUE(second.Georef) << other.toStdString();
+        EXPECT_EQ(second.Georef->easting, first.Georef->easting) << other.toStdString();
+        EXPECT_EQ(second.Georef->northing, first.Georef->northing) << other.toStdString();
+        EXPECT_EQ(second.Georef->epsg, 32647) << other.toStdString();
+        ASSERT_EQ(second.GridRows, first.GridRows) << other.toStdString();
+        ASSERT_EQ(second.GridCols, first.GridCols) << other.toStdString();
+        if (other == like)
+            continue; // other heights where the second survey has no shots
+        for (int n = 1; n <= first.NodeCount; ++n)
+            ASSERT_NEAR(second.Nodes[n].Z, first.Nodes[n].Z, 0.001)
+                << other.toStdString() << " node " << n;
+    }
+}
 
 // -o names the format by its suffix; what the command cannot write is refused and not written.
 TEST(Cli, ExportsFollowTheSuffix)

@@ -104,28 +104,69 @@ INSTANTIATE_TEST_SUITE_P(Survey, RefusedPoints,
                                          RefusedCase{"1,2,3\n4,5,6\n", 0},
                                          RefusedCase{"p,n,e,z\n1,2,3,\"4\n", 2}));
 
-TEST(Coordinates, LatitudeLongitudeLandWhereGdaltransformPutsThem)
+struct ShiftCase
 {
-    const QString tool = QStandardPaths::findExecutable(QStringLiteral("gdaltransform"));
+    int epsg;
+    const char* shift;  // as the user gives it; empty: the default
+    const char* target; // the same system for cs2cs, in PROJ's own words
+    const char* key;    // what the project keeps
+};
+
+class DatumShift : public testing::TestWithParam<ShiftCase>
+{
+};
+
+// Latitude/longitude into the project's system land where cs2cs puts them with the same
+// parameters written out by hand, and the shift used is named.
+TEST_P(DatumShift, LandsWhereCs2csPutsThem)
+{
+    const QString tool = QStandardPaths::findExecutable(QStringLiteral("cs2cs"));
     if (tool.isEmpty())
-        GTEST_SKIP() << "gdaltransform is not installed";
-    std::vector<SurveyPoint> points = {
+        GTEST_SKIP() << "cs2cs is not installed";
+    const std::vector<SurveyPoint> points = {
         {"a", 100.5, 13.75, 0}, {"b", 99.1, 18.8, 0}, {"c", 101.9, 6.5, 0}};
-    for (const int epsg : {32647, 24047}) {
-        auto projected = points;
-        ASSERT_FALSE(projectPoints(projected, QStringLiteral("EPSG:4326"), epsg));
-        QProcess gdal;
-        gdal.start(tool, {QStringLiteral("-s_srs"), QStringLiteral("EPSG:4326"),
-                          QStringLiteral("-t_srs"), QStringLiteral("EPSG:%1").arg(epsg)});
-        for (const auto& p : points)
-            gdal.write(QStringLiteral("%1 %2\n").arg(p.x, 0, 'f', 9).arg(p.y, 0, 'f', 9).toUtf8());
-        gdal.closeWriteChannel();
-        ASSERT_TRUE(gdal.waitForFinished());
-        const QStringList lines = QString::fromUtf8(gdal.readAllStandardOutput()).split('\n');
-        for (std::size_t i = 0; i < points.size(); ++i) {
-            const QStringList xyz = lines[int(i)].split(' ');
-            EXPECT_NEAR(projected[i].x, xyz[0].toDouble(), 0.001) << epsg;
-            EXPECT_NEAR(projected[i].y, xyz[1].toDouble(), 0.001) << epsg;
-        }
+    auto projected = points;
+    const auto used = projectPoints(projected, QStringLiteral("EPSG:4326"), GetParam().epsg,
+                                    QString::fromLatin1(GetParam().shift));
+    ASSERT_TRUE(std::holds_alternative<DatumShiftUsed>(used));
+    EXPECT_EQ(std::get<DatumShiftUsed>(used).key, QLatin1String(GetParam().key));
+    QProcess cs2cs;
+    cs2cs.start(tool,
+                QStringList{"-f", "%.4f", "+proj=longlat", "+datum=WGS84", "+type=crs", "+to"} +
+                    QString::fromLatin1(GetParam().target).split(' '));
+    for (const auto& p : points)
+        cs2cs.write(QStringLiteral("%1 %2\n").arg(p.x, 0, 'f', 9).arg(p.y, 0, 'f', 9).toUtf8());
+    cs2cs.closeWriteChannel();
+    ASSERT_TRUE(cs2cs.waitForFinished());
+    const QStringList lines = QString::fromUtf8(cs2cs.readAllStandardOutput()).split('\n');
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const QStringList xyz = lines[int(i)].simplified().split(' ');
+        EXPECT_NEAR(projected[i].x, xyz[0].toDouble(), 0.01) << GetParam().target;
+        EXPECT_NEAR(projected[i].y, xyz[1].toDouble(), 0.01) << GetParam().target;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Survey, DatumShift,
+    testing::Values(
+        ShiftCase{32647, "", "+proj=utm +zone=47 +datum=WGS84 +type=crs", ""},
+        ShiftCase{24047, "", "+proj=utm +zone=47 +ellps=evrst30 +towgs84=206,837,295 +type=crs",
+                  "rtsd"},
+        ShiftCase{24048, "rtsd", "+proj=utm +zone=48 +ellps=evrst30 +towgs84=206,837,295 +type=crs",
+                  "rtsd"},
+        // EPSG's own parameters for Indian 1975 to WGS 84 (4), written out.
+        ShiftCase{24047, "EPSG:1812",
+                  "+proj=utm +zone=47 +ellps=evrst30 +towgs84=293,836,318,0.5,1.6,-2.8,2.1 "
+                  "+type=crs",
+                  "EPSG:1812"}));
+
+TEST(DatumShift, RefusesWhatIsNoShiftBetweenTheTwoDatums)
+{
+    for (const char* shift : {"EPSG:32647", "EPSG:999999", "bessel", "EPSG:1812x"}) {
+        auto points = std::vector<SurveyPoint>{{"a", 100.5, 13.75, 0}};
+        const auto used =
+            projectPoints(points, QStringLiteral("EPSG:4326"), 24047, QString::fromLatin1(shift));
+        EXPECT_TRUE(std::holds_alternative<QString>(used)) << shift;
+        EXPECT_EQ(points[0].x, 100.5) << shift;
     }
 }

@@ -1,5 +1,6 @@
 #include "survey/ui/surveydialog.h"
 
+#include "project/projectfile.h"
 #include "survey/coordinates.h"
 
 #include <QComboBox>
@@ -53,7 +54,7 @@ QString crsText(const QComboBox* box)
 
 } // namespace
 
-SurveyDialog::SurveyDialog(std::function<QString()> pickFile, QWidget* parent)
+SurveyDialog::SurveyDialog(Picker pickFile, QWidget* parent)
     : QDialog(parent), m_pickFile(std::move(pickFile))
 {
     setObjectName(QStringLiteral("frmSurvey"));
@@ -82,6 +83,18 @@ SurveyDialog::SurveyDialog(std::function<QString()> pickFile, QWidget* parent)
     m_fromCrs->insertItem(1, QStringLiteral("ละติจูด/ลองจิจูด WGS 84 (EPSG:4326)"),
                           QStringLiteral("EPSG:4326"));
     m_crs = crsBox("cboCrs", QStringLiteral("ไม่ระบุ"), QString());
+    m_shift = named(new QComboBox, "cboDatumShift");
+    m_shift->setEditable(true);
+    m_shift->addItem(QStringLiteral("กรมแผนที่ทหาร 3 พารามิเตอร์ (206, 837, 295)"),
+                     QString::fromLatin1(RtsdShift));
+    for (const auto& [code, name] : {std::pair{1812, "Indian 1975 to WGS 84 (4), 3 ม."},
+                                     {1304, "Indian 1975 to WGS 84 (2), 5 ม."}})
+        m_shift->addItem(QStringLiteral("EPSG:%1 %2").arg(code).arg(QString::fromUtf8(name)),
+                         QStringLiteral("EPSG:%1").arg(code));
+    m_shift->setToolTip(QStringLiteral("ใช้เมื่อแปลงระหว่าง WGS 84 กับ Indian 1975 "
+                                       "พิมพ์ EPSG:N ของการแปลงอื่นได้"));
+    auto* like = named(new QPushButton(QStringLiteral("ใช้ตารางเดียวกับโครงการ…")), "cmdLikeProject");
+    m_like = named(new QLabel, "lblLikeProject");
 
     m_spacing = named(new QSpinBox, "spnSpacing");
     m_spacing->setRange(1, 32767);
@@ -118,6 +131,11 @@ SurveyDialog::SurveyDialog(std::function<QString()> pickFile, QWidget* parent)
     form->addRow(m_preview);
     form->addRow(QStringLiteral("ระบบพิกัดของจุด"), m_fromCrs);
     form->addRow(QStringLiteral("ระบบพิกัดของโครงการ"), m_crs);
+    form->addRow(QStringLiteral("การแปลงพื้นหลักฐาน"), m_shift);
+    auto* likeRow = new QHBoxLayout;
+    likeRow->addWidget(like);
+    likeRow->addWidget(m_like, 1);
+    form->addRow(likeRow);
     form->addRow(QStringLiteral("ระยะกริด"), m_spacing);
     form->addRow(QStringLiteral("จุดกริดแรก"), originRow);
     form->addRow(QStringLiteral("ขนาดกริด"), sizeRow);
@@ -144,13 +162,27 @@ SurveyDialog::SurveyDialog(std::function<QString()> pickFile, QWidget* parent)
     all->addWidget(buttons);
 
     connect(browse, &QPushButton::clicked, this, [this] {
-        if (const QString name = m_pickFile ? m_pickFile() : QString(); !name.isEmpty())
+        const QString name =
+            m_pickFile
+                ? m_pickFile(QStringLiteral("จุดสำรวจ (*.csv *.txt *.dxf *.shp *.gpkg *.geojson "
+                                            "*.json *.gpx *.kml);;ทุกแฟ้ม (*)"))
+                : QString();
+        if (!name.isEmpty())
             loadPoints(name);
     });
+    connect(like, &QPushButton::clicked, this, [this] {
+        const QString name =
+            m_pickFile ? m_pickFile(QStringLiteral("โครงการ (*.gnd);;ทุกแฟ้ม (*)")) : QString();
+        if (!name.isEmpty())
+            useGridOf(name);
+    });
     connect(m_file, &QLineEdit::editingFinished, this, &SurveyDialog::reload);
-    for (QComboBox* box : {m_columns, m_fromCrs, m_crs})
+    for (QComboBox* box : {m_columns, m_fromCrs, m_crs, m_shift})
         connect(box, &QComboBox::currentTextChanged, this, &SurveyDialog::reload);
     connect(m_spacing, &QSpinBox::valueChanged, this, [this] {
+        // A spacing of one's own lays the grid out anew, no longer the earlier project's.
+        m_likeFrame.reset();
+        m_like->clear();
         m_frame = frameAround(m_points, m_spacing->value());
         frameChanged();
     });
@@ -178,10 +210,44 @@ std::optional<int> SurveyDialog::projectEpsg() const
     return epsgOf(text);
 }
 
+bool SurveyDialog::useGridOf(const QString& projectFile)
+{
+    const ProjectFileNames names = projectFileNames(projectFile);
+    auto loaded = loadProjectFiles(names);
+    QString problem;
+    if (auto* data = std::get_if<ProjectFileData>(&loaded)) {
+        checkGeoreferenceSystem(*data);
+        Project p = startupProject();
+        applyOpenedProject(p, std::move(*data), names);
+        if (const auto frame = frameOf(p)) {
+            m_likeFrame = frame;
+            m_like->setText(QFileInfo(names.gnd).fileName());
+            if (p.Georef->epsg > 0) {
+                const QSignalBlocker quiet(m_crs);
+                m_crs->setCurrentText(QStringLiteral("EPSG:%1").arg(p.Georef->epsg));
+                if (const int i = m_crs->findData(m_crs->currentText()); i >= 0)
+                    m_crs->setCurrentIndex(i);
+            }
+            {
+                const QSignalBlocker quiet(m_spacing);
+                m_spacing->setValue(frame->spacing);
+            }
+            reload();
+            return true;
+        }
+        problem = QStringLiteral("โครงการนี้ไม่มีพิกัดอ้างอิง จึงใช้ตารางเดียวกันไม่ได้");
+    } else {
+        problem = QStringLiteral("เปิดโครงการนี้ไม่ได้");
+    }
+    m_status->setText(QStringLiteral("%1: %2").arg(QFileInfo(names.gnd).fileName(), problem));
+    return false;
+}
+
 void SurveyDialog::reload()
 {
     const QString name = m_file->text().trimmed();
     m_points.clear();
+    m_pointsRead = 0;
     m_outline.clear();
     m_preview->clear();
     m_preview->setRowCount(0);
@@ -196,30 +262,60 @@ void SurveyDialog::reload()
     }
     const QString code = m_columns->currentData().toString();
     PointsRead read = readPointsFile(name, code.isEmpty() ? std::nullopt : columnsFromCode(code));
-    QString problem;
+    QString problem, note;
+    m_prepared = {};
     if (const auto* errors = std::get_if<std::vector<HeightLineError>>(&read)) {
         for (const HeightLineError& e : *errors)
             problem += (e.line > 0 ? QStringLiteral("บรรทัดที่ %1: ").arg(e.line) : QString()) +
                        e.reason + QLatin1Char('\n');
+    } else if (const auto to = projectEpsg(); !to) {
+        problem = QStringLiteral("ไม่รู้จักระบบพิกัดของโครงการ");
     } else {
         PointsFile& file = std::get<PointsFile>(read);
-        const QString from = crsText(m_fromCrs).isEmpty() ? file.crs : crsText(m_fromCrs);
-        const auto to = projectEpsg();
-        if (!to)
-            problem = QStringLiteral("ไม่รู้จักระบบพิกัดของโครงการ");
-        else if (isGeographicCrs(from) && *to == 0)
-            problem = QStringLiteral("จุดเป็นละติจูด/ลองจิจูด เลือกระบบพิกัดของโครงการ");
-        else if (*to != 0 && !from.isEmpty())
-            if (const auto failed = projectPoints(file.points, from, *to))
-                problem = *failed;
-        if (problem.isEmpty())
-            m_points = std::move(file.points);
+        m_pointsRead = int(file.points.size());
+        const QString shift = crsText(m_shift);
+        auto prepared = preparePoints(
+            std::move(file),
+            {crsText(m_fromCrs), *to == 0 ? std::nullopt : std::optional<int>(*to), shift});
+        if (const auto* refused = std::get_if<PrepareProblem>(&prepared)) {
+            problem = refused->text;
+            if (refused->kind == PrepareProblem::Kind::NeedsFromCrs) {
+                problem += QStringLiteral(" เลือก \"ระบบพิกัดของจุด\"");
+                m_fromCrs->setFocus();
+            }
+        } else {
+            m_prepared = std::get<PreparedPoints>(std::move(prepared));
+            m_points = std::move(m_prepared.points);
+            // The system worked out from the points shows in the box, for the user to see
+            // and change.
+            const int shown = m_prepared.epsg > 0          ? m_prepared.epsg
+                              : !m_prepared.offers.empty() ? m_prepared.offers.front()
+                                                           : 0;
+            if (*to == 0 && shown > 0) {
+                const QSignalBlocker quiet(m_crs);
+                const int i = m_crs->findData(QStringLiteral("EPSG:%1").arg(shown));
+                if (i >= 0)
+                    m_crs->setCurrentIndex(i);
+                else
+                    m_crs->setCurrentText(QStringLiteral("EPSG:%1").arg(shown));
+                m_prepared.epsg = shown;
+            }
+            if (!m_prepared.offers.empty())
+                note =
+                    QStringLiteral("พิกัดอยู่ในช่วง UTM %1 ในประเทศไทย จึงเลือกระบบพิกัดนี้ไว้ให้ โปรดตรวจสอบ")
+                        .arg(m_prepared.offers.size() > 1 ? QStringLiteral("47N หรือ 48N")
+                                                          : crsName(shown).section(' ', -1));
+            if (!m_prepared.shift.warning.isEmpty())
+                note +=
+                    (note.isEmpty() ? QString() : QStringLiteral("\n")) + m_prepared.shift.warning;
+        }
     }
-    m_pointsRead = int(m_points.size());
     m_outline = outlineOf(m_points);
-    m_status->setText(problem.isEmpty() ? QStringLiteral("อ่านได้ %1 จุด").arg(m_points.size())
-                                        : problem.left(600));
-    m_frame = frameAround(m_points, m_spacing->value());
+    m_status->setText(problem.isEmpty()
+                          ? QStringLiteral("อ่านได้ %1 จุด").arg(m_points.size()) +
+                                (note.isEmpty() ? QString() : QStringLiteral("\n") + note)
+                          : problem.left(600));
+    m_frame = m_likeFrame.value_or(frameAround(m_points, m_spacing->value()));
     frameChanged();
 }
 
@@ -297,8 +393,12 @@ void SurveyDialog::make()
     }
     const GridResult& grid = std::get<GridResult>(made);
     m_quality = gridQuality(merged.points, m_frame, grid, m_pointsRead, merged);
-    m_project = projectFromGrid(m_frame, grid, QFileInfo(m_file->text()).completeBaseName(),
-                                projectEpsg().value_or(0));
+    const int epsg = projectEpsg().value_or(0);
+    m_project = projectFromGrid(m_frame, grid, QFileInfo(m_file->text()).completeBaseName(), epsg);
+    m_project.Georef->datumShift = m_prepared.shift.key;
+    m_heading = coordinateLines(epsg, m_prepared.fromCrs, m_prepared.shift.key);
+    if (!m_prepared.shift.warning.isEmpty())
+        m_heading << m_prepared.shift.warning;
     accept();
 }
 
