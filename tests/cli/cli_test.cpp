@@ -6,9 +6,12 @@
 #include "support/printto.h"
 #include "survey/surveysites.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
+#include <QLockFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -736,16 +739,15 @@ TEST(GridCommand, OneSiteGivesOneGridWhateverItsCoordinates)
     surveysites::writeFile(dir.filePath("ll.csv"), latLon);
 
     const QString utm = dir.filePath("utm"), ll = dir.filePath("ll"), dxf = dir.filePath("c.dxf");
-    ASSERT_EQ(run({"grid", dir.filePath("utm.csv"), "-o", utm, "--spacing", "10", "--crs",
-                   "EPSG:32647"})
-                  .status,
-              0);
+    ASSERT_EQ(
+        run({"grid", dir.filePath("utm.csv"), "-o", utm, "--spacing", "10", "--crs", "EPSG:32647"})
+            .status,
+        0);
     ASSERT_EQ(run({"grid", dir.filePath("ll.csv"), "-o", ll, "--spacing", "10", "--from-crs",
                    "EPSG:4326"})
                   .status,
               0);
-    ASSERT_EQ(run({"contours", utm, "-o", dxf, "--interval", "0.5", "--along-labels"}).status,
-              0);
+    ASSERT_EQ(run({"contours", utm, "-o", dxf, "--interval", "0.5", "--along-labels"}).status, 0);
     const QString fromDxf = dir.filePath("dxf"), like = dir.filePath("like");
     ASSERT_EQ(run({"grid", dxf, "-o", fromDxf, "--spacing", "10", "--crs", "EPSG:32647"}).status,
               0);
@@ -803,4 +805,45 @@ TEST(Cli, ExportsFollowTheSuffix)
         EXPECT_TRUE(done.err.contains(QLatin1String(c.says))) << done.err.toStdString();
         EXPECT_EQ(QFile::exists(dir.filePath(c.file)), c.status == 0) << c.file;
     }
+}
+
+// A georeference that cannot place the site is said by every command; the ones that write
+// world coordinates refuse rather than write grid metres as if they were eastings.
+TEST(GridCommand, ADamagedOrUnknownGeoreferenceIsSaidAndStopsWorldOutputs)
+{
+    QTemporaryDir dir;
+    const QString site = writeGrid(dir, "site", 10, 3, 3, {1, 2, 3, 4, 5, 6, 7, 8, 9});
+    for (const QByteArray& geo :
+         {QByteArray("easting = 652000\nnorthing = 1524000\ncrs = EPSG:999999\n"),
+          QByteArray("easting = east\nnorthing = 1524000\n")}) {
+        surveysites::writeFile(site + ".geo", geo);
+        const CliRun info = run({"info", site});
+        EXPECT_EQ(info.status, 0) << geo.constData();
+        EXPECT_TRUE(info.err.contains("warning: ")) << info.err.toStdString();
+        for (const QStringList& world :
+             {QStringList{"export", site}, QStringList{"export", site, "-o", site + ".tif"},
+              QStringList{"contours", site, "-o", site + ".gpkg"}}) {
+            const CliRun r = run(world);
+            EXPECT_EQ(r.status, 1) << world.join(' ').toStdString() << geo.constData();
+            EXPECT_TRUE(r.err.contains(QStringLiteral("แฟ้มพิกัดอ้างอิง"))) << r.err.toStdString();
+            EXPECT_TRUE(r.out.isEmpty());
+        }
+        EXPECT_FALSE(QFile::exists(site + ".tif"));
+        EXPECT_FALSE(QFile::exists(site + ".gpkg"));
+    }
+}
+
+// A grid made onto a project another program holds is refused, naming the holder.
+TEST(GridCommand, ATargetHeldElsewhereIsNamed)
+{
+    QTemporaryDir dir;
+    const QString held = writeGrid(dir, "held", 10, 2, 2);
+    QLockFile other(QFileInfo(held + ".gnd").dir().filePath(".held.gnd.lock"));
+    ASSERT_TRUE(other.tryLock(0));
+    surveysites::writeFile(dir.filePath("p.csv"), "x,y,z\n0,0,1\n10,0,2\n0,10,3\n");
+    const CliRun r = run({"grid", dir.filePath("p.csv"), "-o", held, "--spacing", "10"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("กำลังถูกใช้งานโดย"))) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QString::number(QCoreApplication::applicationPid())))
+        << r.err.toStdString();
 }
