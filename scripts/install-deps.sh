@@ -6,7 +6,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   qt6-tools-dev qt6-l10n-tools libqt6svg6 file
   libpango1.0-dev libcairo2-dev
-  libgdal-dev gdal-bin libproj-dev proj-bin
+  libgdal-dev gdal-bin libproj-dev proj-bin libgeos-dev libgeos++-dev libnanoflann-dev
   libgtest-dev libbenchmark-dev
   fonts-thai-tlwg fontconfig
   poppler-utils
