@@ -337,12 +337,15 @@ std::variant<ProjectFileData, FileError> loadProjectFiles(const ProjectFileNames
     if (!nod.open(QIODevice::ReadOnly))
         return FileError{ProjectFile::Nod, FileProblem::CannotOpen};
     auto read = readProject(gnd, nod);
-    QFile geo(georeferenceFileName(names.base));
+    const QString geoName = georeferenceFileName(names.base);
+    QFile geo(geoName);
     if (auto* data = std::get_if<ProjectFileData>(&read); data && geo.exists()) {
-        if (!geo.open(QIODevice::ReadOnly)) {
+        if (!QFileInfo(geoName).isFile()) {
+            data->GeorefProblem = QStringLiteral("ไม่ใช่แฟ้มข้อมูล"); // a FIFO would never answer
+        } else if (!geo.open(QIODevice::ReadOnly)) {
             data->GeorefProblem = geo.errorString();
         } else {
-            auto g = readGeoreference(geo);
+            auto g = readGeoreference(geo, {data->GridRows, data->GridCols, data->GridSpacing});
             if (auto* problem = std::get_if<QString>(&g))
                 data->GeorefProblem = *problem;
             else
@@ -444,7 +447,8 @@ std::optional<SaveError> saveProjectPair(const Project& p, const ProjectFileName
     const QString geoName = georeferenceFileName(names.base);
     if (p.Georef) {
         QSaveFile geo(geoName);
-        const QByteArray bytes = writeGeoreference(*p.Georef);
+        const QByteArray bytes =
+            writeGeoreference(*p.Georef, {p.GridRows, p.GridCols, p.GridSpacing});
         if (!geo.open(QIODevice::WriteOnly) || geo.write(bytes) != bytes.size() || !geo.commit())
             return SaveError{ProjectFile::Geo, SaveProblem::Write, {}};
     } else if (QFileInfo(geoName).isFile() && !QFile::remove(geoName)) {

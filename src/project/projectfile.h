@@ -51,8 +51,8 @@ struct ProjectFileData
     // The first node whose X, Y is not its place on the header's grid (0: none), as when the
     // two files come from different saves.
     int MisplacedNode = 0;
-    // From the georeference file beside the pair; a damaged one leaves Georef empty and says
-    // why in GeorefProblem.
+    // From the georeference file beside the pair; a damaged one, or one saved with another
+    // grid, leaves Georef empty and says why in GeorefProblem.
     std::optional<Georeference> Georef;
     QString GeorefProblem;
 };
