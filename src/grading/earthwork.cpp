@@ -74,6 +74,17 @@ template <typename PerCell> void forEachCell(const EarthworkGrid& g, double plat
 
 } // namespace
 
+std::shared_ptr<const OutlineMask> outlineMaskOf(const Project& p)
+{
+    if (!p.Georef || p.Georef->outline.size() < 3)
+        return nullptr;
+    std::vector<std::pair<double, double>> local;
+    local.reserve(p.Georef->outline.size());
+    for (const auto& [e, n] : p.Georef->outline)
+        local.emplace_back(e - p.Georef->easting, n - p.Georef->northing);
+    return OutlineMask::build(p.GridRows, p.GridCols, p.GridSpacing, local);
+}
+
 EarthworkGrid earthworkGrid(const Project& p, double slopeX, double slopeY)
 {
     EarthworkGrid g;
@@ -92,6 +103,7 @@ EarthworkGrid earthworkGrid(const Project& p, double slopeX, double slopeY)
                 slopeX / 100 * (j * g.spacing - xc) + slopeY / 100 * (i * g.spacing - yc);
             g.h[k] = double(p.Nodes[k + 1].Z) - rise;
         }
+    g.mask = outlineMaskOf(p);
     return g;
 }
 

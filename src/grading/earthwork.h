@@ -50,6 +50,10 @@ struct EarthworkGrid
     double area() const { return mask ? mask->insideArea() : cellArea() * cellCount(); }
 };
 
+// The cells' parts inside the project's outline (kept with its georeference); nothing when it
+// has none, so the whole grid counts.
+std::shared_ptr<const OutlineMask> outlineMaskOf(const Project& p);
+
 EarthworkGrid earthworkGrid(const Project& p, double slopeX = 0, double slopeY = 0);
 
 // Cut (>= 0) and fill (<= 0) of one cell or of the whole grid, in cubic metres.

@@ -25,6 +25,13 @@ QByteArray writeGeoreference(const Georeference& g, const GeoGrid& grid)
     // One line, whatever the survey put in it.
     if (const QString shift = g.datumShift.simplified(); !shift.isEmpty())
         text += QStringLiteral("datum-shift = ") + shift + QLatin1Char('\n');
+    if (!g.outline.empty()) {
+        QStringList corners;
+        for (const auto& [e, n] : g.outline)
+            corners << QString::number(e, 'f', 3) + QLatin1Char(' ') + QString::number(n, 'f', 3);
+        text +=
+            QStringLiteral("outline = ") + corners.join(QStringLiteral(", ")) + QLatin1Char('\n');
+    }
     if (!g.estimated.empty()) {
         QStringList nodes;
         for (const int n : g.estimated)
@@ -47,6 +54,21 @@ bool readNodeList(const QString& value, std::vector<int>& nodes)
         nodes.push_back(n);
     }
     return true;
+}
+
+// "E N, E N, ..." of three corners or more, every number finite.
+bool readOutline(const QString& value, std::vector<std::pair<double, double>>& outline)
+{
+    for (const QString& corner : value.split(QLatin1Char(','))) {
+        const QStringList en = corner.simplified().split(QLatin1Char(' '));
+        bool okE = false, okN = false;
+        const double e = en.size() == 2 ? QLocale::c().toDouble(en[0], &okE) : 0;
+        const double n = en.size() == 2 ? QLocale::c().toDouble(en[1], &okN) : 0;
+        if (!okE || !okN || !std::isfinite(e) || !std::isfinite(n))
+            return false;
+        outline.emplace_back(e, n);
+    }
+    return outline.size() >= 3;
 }
 
 std::optional<int> readEpsg(const QString& value)
@@ -78,9 +100,11 @@ std::optional<GeoGrid> readGrid(const QString& value)
 
 std::variant<Georeference, QString> readGeoreference(QIODevice& in, const GeoGrid& grid)
 {
-    // A georeference is a few lines; anything longer is not one.
-    const QByteArray bytes = in.read(64 * 1024 + 1);
-    if (bytes.size() > 64 * 1024)
+    // A georeference is a few lines, the longest listing every node or an outline's corners;
+    // anything longer is not one.
+    constexpr qint64 Longest = 4 * 1024 * 1024;
+    const QByteArray bytes = in.read(Longest + 1);
+    if (bytes.size() > Longest)
         return QStringLiteral("แฟ้มใหญ่เกินไป");
     Georeference g;
     std::optional<GeoGrid> savedWith;
@@ -96,8 +120,8 @@ std::variant<Georeference, QString> readGeoreference(QIODevice& in, const GeoGri
             return QStringLiteral("บรรทัดที่ %1 ไม่มีเครื่องหมาย =").arg(i + 1);
         const QString key = line.left(eq).trimmed().toLower();
         const QString value = line.mid(eq + 1).trimmed();
-        static const QStringList known = {"easting", "northing",    "grid",
-                                          "crs",     "datum-shift", "estimated"};
+        static const QStringList known = {"easting",     "northing",  "grid",   "crs",
+                                          "datum-shift", "estimated", "outline"};
         if (!known.contains(key))
             continue;
         // Two values for one thing: which one was meant cannot be told.
@@ -118,6 +142,8 @@ std::variant<Georeference, QString> readGeoreference(QIODevice& in, const GeoGri
             ok = epsg.has_value();
         } else if (key == QLatin1String("datum-shift")) {
             g.datumShift = value;
+        } else if (key == QLatin1String("outline")) {
+            ok = readOutline(value, g.outline);
         } else {
             ok = readNodeList(value, g.estimated);
             estimatedLine = i + 1;

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <optional>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -25,6 +26,8 @@ struct Georeference
     // How the survey's datum was shifted to the coordinate system's, as the survey named it
     // ("rtsd", "EPSG:1812"); empty when there was no shift.
     QString datumShift{};
+    // The surveyed ground, world coordinates, corners in order (empty: the whole grid).
+    std::vector<std::pair<double, double>> outline{};
     bool operator==(const Georeference&) const = default;
 };
 
