@@ -25,12 +25,16 @@ constexpr double Tolerance = 1e-4;
 // cannot split each other for ever.
 constexpr double ShortestPiece = 0.001;
 
+// The library closes the triangulation with a frame triangle around the extent given; the
+// nearer its corners, the more the outermost shots link to them instead of along the hull
+// (by the sagitta of a circle through the corner). Far corners keep that under a
+// hundred-thousandth of the site's width.
 std::unique_ptr<QuadEdgeSubdivision> subdivisionAround(const std::vector<Vertex>& sites)
 {
     geos::geom::Envelope extent;
     for (const Vertex& v : sites)
         extent.expandToInclude(v.getCoordinate());
-    extent.expandBy(1);
+    extent.expandBy(1000 * std::max({extent.getWidth(), extent.getHeight(), 1.0}));
     return std::make_unique<QuadEdgeSubdivision>(extent, Tolerance);
 }
 
@@ -55,6 +59,9 @@ std::optional<double> interpolate(const QuadEdgeSubdivision& s, const Vertex& v)
     const Vertex& a = e->orig();
     const Vertex& b = e->dest();
     const Vertex& c = e->lNext().dest();
+    for (const Vertex* at : {&a, &b, &c})
+        if (at->equals(v, Tolerance) && !s.isFrameVertex(*at))
+            return at->getZ();
     const bool frame = s.isFrameVertex(a) || s.isFrameVertex(b) || s.isFrameVertex(c);
     const double abx = b.getX() - a.getX(), aby = b.getY() - a.getY();
     const double avx = v.getX() - a.getX(), avy = v.getY() - a.getY();
