@@ -53,8 +53,7 @@ std::variant<BreaklinesFile, QString> readBreaklines(const QString& fileName)
     std::unique_ptr<GDALDataset, DatasetClose> data(GDALDataset::Open(
         fileName.toUtf8().constData(), GDAL_OF_VECTOR | GDAL_OF_READONLY, nullptr, nullptr));
     if (!data)
-        return QStringLiteral("อ่านเส้นแนวหักจากแฟ้ม %1 ไม่ได้")
-            .arg(QDir::toNativeSeparators(fileName));
+        return QStringLiteral("อ่านเส้นแนวหักจากแฟ้ม %1 ไม่ได้").arg(QDir::toNativeSeparators(fileName));
     BreaklinesFile file;
     for (OGRLayer* layer : data->GetLayers()) {
         if (const OGRSpatialReference* srs = layer->GetSpatialRef(); srs && file.crs.isEmpty()) {
@@ -81,12 +80,10 @@ std::variant<BreaklinesFile, QString> readBreaklines(const QString& fileName)
                 const OGRLineString& line = *parts[k];
                 const QString partName =
                     parts.size() > 1 ? QStringLiteral("%1.%2").arg(name).arg(k + 1) : name;
-                const QString at = line.getNumPoints() > 0
-                                       ? place(line.getX(0), line.getY(0))
-                                       : QStringLiteral("(ไม่มีจุดยอด)");
+                const QString at = line.getNumPoints() > 0 ? place(line.getX(0), line.getY(0))
+                                                           : QStringLiteral("(ไม่มีจุดยอด)");
                 if (line.getNumPoints() < 2)
-                    return QStringLiteral("เส้นแนวหัก %1 ที่ %2 มีจุดยอดน้อยกว่า 2 จุด")
-                        .arg(partName, at);
+                    return QStringLiteral("เส้นแนวหัก %1 ที่ %2 มีจุดยอดน้อยกว่า 2 จุด").arg(partName, at);
                 if (!g->Is3D())
                     return QStringLiteral("เส้นแนวหัก %1 ที่ %2 ไม่มีค่าระดับ (ต้องเป็นเส้น 3 มิติ)")
                         .arg(partName, at);
@@ -170,10 +167,10 @@ std::variant<std::vector<Breakline>, QString> noded(const std::vector<Breakline>
                 const auto [t1, z1] = along(s, p);
                 const auto [t2, z2] = along(o, p);
                 if (std::abs(z1 - z2) > CrossingTolerance) {
-                    refused = QStringLiteral(
-                                  "เส้นแนวหัก %1 และ %2 ตัดกันที่ %3 แต่ค่าระดับไม่เท่ากัน (%4 / %5 ม.)")
-                                  .arg(lines[s.line].name, lines[o.line].name, place(p.x, p.y),
-                                       QString::number(z1, 'f', 3), QString::number(z2, 'f', 3));
+                    refused =
+                        QStringLiteral("เส้นแนวหัก %1 และ %2 ตัดกันที่ %3 แต่ค่าระดับไม่เท่ากัน (%4 / %5 ม.)")
+                            .arg(lines[s.line].name, lines[o.line].name, place(p.x, p.y),
+                                 QString::number(z1, 'f', 3), QString::number(z2, 'f', 3));
                     return false;
                 }
                 const double z = (z1 + z2) / 2;

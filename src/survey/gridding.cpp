@@ -4,6 +4,7 @@
 #include "survey/pointindex.h"
 #include "survey/surface.h"
 
+#include <QSet>
 #include <algorithm>
 #include <cmath>
 #include <cpl_conv.h>
@@ -17,7 +18,6 @@
 #include <memory>
 #include <numeric>
 #include <ogr_geometry.h>
-#include <QSet>
 
 namespace tervan {
 
@@ -51,8 +51,8 @@ std::optional<std::vector<double>> gdalGrid(const std::string& algorithm,
 
 // Inverse distance squared to the 12 nearest shots at any distance; a node on a shot takes
 // its height, as GDAL's invdistnn does.
-double inverseDistanceAt(const PointIndex& index, const std::vector<SurveyPoint>& points,
-                         double x, double y)
+double inverseDistanceAt(const PointIndex& index, const std::vector<SurveyPoint>& points, double x,
+                         double y)
 {
     constexpr std::size_t Nearest = 12;
     std::uint32_t found[Nearest] = {};
@@ -77,8 +77,7 @@ template <typename PerNode> void forEachNode(const GridFrame& f, PerNode node)
 }
 
 // Which nodes lie outside the site; its edge counts as inside.
-std::vector<bool> outsideOutline(std::vector<std::pair<double, double>> outline,
-                                 const GridFrame& f)
+std::vector<bool> outsideOutline(std::vector<std::pair<double, double>> outline, const GridFrame& f)
 {
     std::vector<bool> outside(std::size_t(f.rows) * f.cols, false);
     if (outline.size() < 3)
@@ -350,8 +349,8 @@ GridQuality gridQuality(const std::vector<SurveyPoint>& used, const GridFrame& f
         const double fu = u - c, fv = v - r;
         const auto at = [&](int rr, int cc) { return grid.z[std::size_t(rr) * frame.cols + cc]; };
         const double ll = at(r, c), lr = at(r, c + 1), ur = at(r + 1, c + 1), ul = at(r + 1, c);
-        const double surface = fu >= fv ? ll + fu * (lr - ll) + fv * (ur - lr)
-                                        : ll + fv * (ul - ll) + fu * (ur - ul);
+        const double surface =
+            fu >= fv ? ll + fu * (lr - ll) + fv * (ur - lr) : ll + fv * (ul - ll) + fu * (ur - ul);
         residuals.push_back({p.name, p.z - surface});
         sum += (p.z - surface) * (p.z - surface);
     }
@@ -377,9 +376,9 @@ GridQuality gridQuality(const std::vector<SurveyPoint>& used, const GridFrame& f
     std::shared_ptr<const SurveyTin> surface = grid.surface;
     if (!surface) {
         const auto lines = noded(options.breaklines);
-        auto made = SurveyTin::make(
-            used, std::holds_alternative<QString>(lines) ? std::vector<Breakline>{}
-                                                         : std::get<std::vector<Breakline>>(lines));
+        auto made = SurveyTin::make(used, std::holds_alternative<QString>(lines)
+                                              ? std::vector<Breakline>{}
+                                              : std::get<std::vector<Breakline>>(lines));
         if (auto* tin = std::get_if<std::unique_ptr<SurveyTin>>(&made))
             surface = std::move(*tin);
     }

@@ -42,7 +42,7 @@ private:
     SurveyTin();
 
     std::unique_ptr<geos::triangulate::quadedge::QuadEdgeSubdivision> m_subdivision;
-    std::vector<SurveyPoint> m_shots;  // in the triangulation's local coordinates and order
+    std::vector<SurveyPoint> m_shots; // in the triangulation's local coordinates and order
     std::vector<std::size_t> m_order; // each of them's place in the shots as given
     double m_x0 = 0, m_y0 = 0;
     int m_added = 0;

@@ -22,8 +22,8 @@ CliRun grid(const QString& points, const QString& made, const QStringList& more 
 {
     CliRun r{0, {}, {}};
     QTextStream out(&r.out), err(&r.err);
-    r.status = tervan::runCli(QStringList{"grid", points, "-o", made, "--spacing", "5"} + more,
-                              out, err);
+    r.status =
+        tervan::runCli(QStringList{"grid", points, "-o", made, "--spacing", "5"} + more, out, err);
     out.flush();
     err.flush();
     return r;
@@ -54,15 +54,15 @@ TEST(GridCommand, ABlunderIsSuspectedAndLeftOutByName)
 
     const CliRun all = grid(dir.filePath("site.csv"), dir.filePath("all"));
     ASSERT_EQ(all.status, 0) << all.err.toStdString();
-    const auto first = QRegularExpression("^suspect (\\S+) (\\S+)$",
-                                          QRegularExpression::MultilineOption)
-                           .match(all.out);
+    const auto first =
+        QRegularExpression("^suspect (\\S+) (\\S+)$", QRegularExpression::MultilineOption)
+            .match(all.out);
     ASSERT_TRUE(first.hasMatch()) << all.out.toStdString();
     EXPECT_EQ(first.captured(1), blunder.name);
     EXPECT_GT(first.captured(2).toDouble(), 9.5);
 
-    const CliRun left = grid(dir.filePath("site.csv"), dir.filePath("left"),
-                          {"--exclude", blunder.name});
+    const CliRun left =
+        grid(dir.filePath("site.csv"), dir.filePath("left"), {"--exclude", blunder.name});
     const CliRun want = grid(clean.filePath("site.csv"), clean.filePath("want"));
     ASSERT_EQ(left.status, 0) << left.err.toStdString();
     EXPECT_FALSE(left.out.contains("suspect " + blunder.name + ' '));
@@ -70,7 +70,8 @@ TEST(GridCommand, ABlunderIsSuspectedAndLeftOutByName)
         EXPECT_EQ(bytes(dir.filePath("left") + suffix), bytes(clean.filePath("want") + suffix))
             << suffix;
 
-    const CliRun unknown = grid(dir.filePath("site.csv"), dir.filePath("none"), {"--exclude", "x9"});
+    const CliRun unknown =
+        grid(dir.filePath("site.csv"), dir.filePath("none"), {"--exclude", "x9"});
     EXPECT_EQ(unknown.status, 1);
     EXPECT_TRUE(unknown.err.contains("x9"));
     EXPECT_FALSE(QFile::exists(dir.filePath("none.gnd")));
@@ -85,7 +86,7 @@ TEST(GridCommand, BreaklinesWithoutHeightsWriteNothing)
               R"("properties":{"name":"toe"},"geometry":{"type":"LineString",)"
               R"("coordinates":[[652010,1524020],[652090,1524020]]}}]})");
     const CliRun r = grid(dir.filePath("site.csv"), dir.filePath("made"),
-                       {"--breaklines", dir.filePath("lines.geojson")});
+                          {"--breaklines", dir.filePath("lines.geojson")});
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.err.contains(QStringLiteral("toe (#0) ที่ E 652010.000 N 1524020.000 ไม่มีค่าระดับ")))
         << r.err.toStdString();

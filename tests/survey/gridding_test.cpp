@@ -186,16 +186,16 @@ TEST_P(OutsideTheSite, EveryMethodMarksAndCountsThem)
     const GridFrame f = beyondTheShots(points);
     GridOptions options;
     if (GetParam().lShaped)
-        for (const auto& [x, y] : {std::pair{0, 0}, {200, 0}, {200, 75}, {100, 75}, {100, 150},
-                                   {0, 150}})
+        for (const auto& [x, y] :
+             {std::pair{0, 0}, {200, 0}, {200, 75}, {100, 75}, {100, 150}, {0, 150}})
             options.outline.emplace_back(East + x, North + y);
     const GridResult g = grid(points, f, GetParam().method, options);
     int outside = 0;
     for (int r = 0; r < f.rows; ++r)
         for (int c = 0; c < f.cols; ++c) {
             const double x = f.x0 + c * 5 - East, y = f.y0 + r * 5 - North;
-            const bool out = x < 0 || x > 200 || y < 0 || y > 150 ||
-                             (GetParam().lShaped && x > 100 && y > 75);
+            const bool out =
+                x < 0 || x > 200 || y < 0 || y > 150 || (GetParam().lShaped && x > 100 && y > 75);
             outside += out;
             ASSERT_EQ(g.estimated[std::size_t(r) * f.cols + c], out) << x << ", " << y;
         }
@@ -252,7 +252,8 @@ TEST(Gridding, ShotsAlongOneSurveyLineMergeInPairs)
     for (int i = 0; i < 4000; ++i) {
         points.push_back({QString::number(i), East, North + 0.5 * i, 100});
         if (i % 10 == 0)
-            points.push_back({QStringLiteral("%1b").arg(i), East, North + 0.5 * i + 0.0008, 100.01});
+            points.push_back(
+                {QStringLiteral("%1b").arg(i), East, North + 0.5 * i + 0.0008, 100.01});
     }
     const MergedPoints m = mergeDuplicates(points);
     EXPECT_EQ(m.points.size(), 4000u);

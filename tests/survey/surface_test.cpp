@@ -163,8 +163,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(Breaklines, CrossingLinesShareTheirCrossing)
 {
-    const std::vector<Breakline> lines = {
-        {"a", {{0, 0, 10}, {20, 20, 12}}}, {"b", {{0, 20, 11.5}, {20, 0, 10.5}}}};
+    const std::vector<Breakline> lines = {{"a", {{0, 0, 10}, {20, 20, 12}}},
+                                          {"b", {{0, 20, 11.5}, {20, 0, 10.5}}}};
     const auto got = std::get<std::vector<Breakline>>(noded(lines));
     for (const Breakline& b : got) {
         ASSERT_EQ(b.vertices.size(), 3u) << b.name.toStdString();
