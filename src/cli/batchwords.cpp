@@ -1,6 +1,7 @@
 #include "cli/batchwords.h"
 
 #include "common/messages.h"
+#include "common/numbertext.h"
 #include "project/projectfile.h"
 #include "project/projectpair.h"
 #include "survey/coordinates.h"
@@ -121,6 +122,12 @@ bool outputUsable(const QString& name, QTextStream& err)
         return true;
     fail(err) << msg::cannotSaveFile(QDir::toNativeSeparators(name)) << ": not a regular file\n";
     return false;
+}
+
+QString areaWords(double squareMetres)
+{
+    return QStringLiteral("area %1 %2")
+        .arg(QString::number(squareMetres, 'f', 2), raiNganWa(squareMetres));
 }
 
 std::optional<Project> openProject(const QString& name, QTextStream& err, ProjectUse use)

@@ -91,6 +91,9 @@ enum class ProjectUse { GridOnly, WorldCoordinates };
 std::optional<Project> openProject(const QString& name, QTextStream& err,
                                    ProjectUse use = ProjectUse::GridOnly);
 
+// "area 10000.00 6-1-0.0": the plan area figures cover, m2 and rai-ngan-wa.
+QString areaWords(double squareMetres);
+
 // Every error line of the batch front end starts with the program's name.
 QTextStream& fail(QTextStream& err);
 

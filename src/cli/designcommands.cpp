@@ -165,6 +165,7 @@ int compareOrPad(const QStringList& args, bool pad, QTextStream& out, QTextStrea
         else
             out << "   four-corner-cut " << formatPicture(r->earthwork.fourCorner.cut, 2)
                 << "   four-corner-fill " << formatPicture(r->earthwork.fourCorner.fill, 2) << '\n';
+        out << areaWords(r->earthwork.area) << '\n';
     }
     cellLines(*r, w->has("--csv"), out);
     return 0;

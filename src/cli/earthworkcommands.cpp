@@ -94,7 +94,8 @@ int earthwork(const QStringList& args, QTextStream& out, QTextStream& err, const
         << "gross-cut " << formatPicture(e.gross.cut, 2) << '\n'
         << "gross-fill " << formatPicture(e.gross.fill, 2) << '\n'
         << "compacted-cut " << formatPicture(e.compactedCut(o->k), 2) << '\n'
-        << "net " << formatPicture(e.compactedNet(o->k), 2) << '\n';
+        << "net " << formatPicture(e.compactedNet(o->k), 2) << '\n'
+        << areaWords(e.area) << '\n';
     for (std::size_t n = 0; n < e.cells.size(); ++n)
         out << "cell " << n + 1 << ' ' << formatPicture(e.cells[n].cut, 2) << ' '
             << formatPicture(e.cells[n].fill, 2) << ' ' << formatPicture(e.cells[n].net(), 2)
@@ -117,10 +118,11 @@ int balance(const QStringList& args, QTextStream& out, QTextStream& err, const c
     const auto p = openGraded(w->names[0], err);
     if (!p)
         return 1;
-    const Balance b =
-        computeBalance(earthworkGrid(*p, o->slopeX, o->slopeY), o->k, std::max(int(points), 2));
+    const EarthworkGrid g = earthworkGrid(*p, o->slopeX, o->slopeY);
+    const Balance b = computeBalance(g, o->k, std::max(int(points), 2));
     out << "balanced " << formatPicture(b.balanced, 3) << '\n'
-        << "per-cm " << formatPicture(b.perCentimetre, 2) << '\n';
+        << "per-cm " << formatPicture(b.perCentimetre, 2) << '\n'
+        << areaWords(g.area()) << '\n';
     if (points > 0)
         for (const BalancePoint& c : b.curve)
             out << "curve " << formatPicture(c.z, 3) << ' ' << formatPicture(c.cut, 2) << ' '

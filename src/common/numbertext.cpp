@@ -418,4 +418,18 @@ std::optional<qint16> roundToInt16(double value)
     return qint16(rounded);
 }
 
+QString raiNganWa(double squareMetres, int decimals)
+{
+    const double scale = std::pow(10.0, decimals);
+    const double wa = std::round(std::abs(squareMetres) / 4 * scale) / scale;
+    const double rai = std::floor(wa / 400);
+    const double ngan = std::floor((wa - rai * 400) / 100);
+    const double rest = wa - rai * 400 - ngan * 100;
+    return QStringLiteral("%1%2-%3-%4")
+        .arg(squareMetres < 0 && wa > 0 ? QStringLiteral("-") : QString())
+        .arg(rai, 0, 'f', 0)
+        .arg(ngan, 0, 'f', 0)
+        .arg(rest, 0, 'f', decimals);
+}
+
 } // namespace tervan

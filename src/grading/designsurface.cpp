@@ -48,7 +48,7 @@ Earthwork depthEarthwork(const EarthworkGrid& depth)
         e.gross.fill += c.fill;
         (c.net() > 0 ? e.fourCorner.cut : e.fourCorner.fill) += c.net();
     }
-    e.area = depth.cellArea() * depth.cellCount();
+    e.area = depth.area();
     return e;
 }
 

@@ -26,9 +26,8 @@ void volumes(std::vector<SummaryLine>& lines, const Earthwork& e, double k)
 
 std::vector<SummaryLine> comparisonSummary(const Earthwork& e, double k, const QString& design)
 {
-    std::vector<SummaryLine> lines{
-        {QStringLiteral("พื้นผิวออกแบบ"), design, QString()},
-        {QStringLiteral("พื้นที่ทั้งหมด"), formatPicture(e.area, 0), QStringLiteral("ตารางเมตร")}};
+    std::vector<SummaryLine> lines{{QStringLiteral("พื้นผิวออกแบบ"), design, QString()}};
+    appendAreaLines(lines, e.area);
     volumes(lines, e, k);
     return lines;
 }

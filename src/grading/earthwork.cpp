@@ -4,6 +4,7 @@
 #include "project/project.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <utility>
 
@@ -40,6 +41,22 @@ template <typename PerCell> void forEachCell(const EarthworkGrid& g, double plat
             const int k = i * g.cols + j;
             const double ll = g.h[k] - platform, lr = g.h[k + 1] - platform;
             const double ur = g.h[k + g.cols + 1] - platform, ul = g.h[k + g.cols] - platform;
+            if (g.mask && g.mask->cover(i * (g.cols - 1) + j) != OutlineMask::Cover::Inside) {
+                // Only the pieces inside the outline, each linear over its own triangle.
+                CutFill inside;
+                const std::array<double, 4> d{ll, lr, ur, ul};
+                for (const OutlineMask::Piece& piece : g.mask->pieces(i * (g.cols - 1) + j)) {
+                    double v[3];
+                    for (int c = 0; c < 3; ++c)
+                        v[c] = piece.weights[c][0] * d[0] + piece.weights[c][1] * d[1] +
+                               piece.weights[c][2] * d[2] + piece.weights[c][3] * d[3];
+                    const double cut = positivePart(piece.area, v[0], v[1], v[2]);
+                    inside.cut += cut;
+                    inside.fill += piece.area * (v[0] + v[1] + v[2]) / 3 - cut;
+                }
+                f(inside);
+                continue;
+            }
             const double net = quarter * (ll + lr + ur + ul);
             double cut;
             if (ll >= 0 && lr >= 0 && ur >= 0 && ul >= 0)
@@ -124,7 +141,7 @@ Earthwork computeEarthwork(const Project& p, const GradePlane& plane)
         e.gross.cut += c.cut;
         e.gross.fill += c.fill;
     }
-    e.area = g.cellArea() * g.cellCount();
+    e.area = g.area();
     Project fixed = p;
     fixed.FixGradeElevation = float(plane.zc);
     // Where the specified grade's floats overflow, its figures in double rather than its zeros.

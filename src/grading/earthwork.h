@@ -1,6 +1,9 @@
 #pragma once
 
+#include "grading/outlinemask.h"
+
 #include <cmath>
+#include <memory>
 #include <vector>
 
 namespace tervan {
@@ -31,16 +34,20 @@ struct GradePlane
 // The grid's ground in double precision with the plane's tilt taken out: h = Z minus the
 // plane's rise above its centre elevation at each node, so grading to a plane is levelling h
 // to zc. Nodes row by row from the bottom, counted from 0. A project whose node table does not
-// hold rows x cols nodes has no cells.
+// hold rows x cols nodes has no cells. With a mask, only the ground inside the site's outline
+// counts: every volume is the exact integral over the part of each cell inside it.
 struct EarthworkGrid
 {
     int rows = 0;
     int cols = 0;
     double spacing = 0;
     std::vector<double> h;
+    std::shared_ptr<const OutlineMask> mask{};
 
     int cellCount() const { return rows > 1 && cols > 1 ? (rows - 1) * (cols - 1) : 0; }
     double cellArea() const { return spacing * spacing; }
+    // The plan area the volumes cover, m2.
+    double area() const { return mask ? mask->insideArea() : cellArea() * cellCount(); }
 };
 
 EarthworkGrid earthworkGrid(const Project& p, double slopeX = 0, double slopeY = 0);

@@ -24,6 +24,13 @@ QString volumeText(double v)
     return formatPicture(v, 2);
 }
 
+void appendAreaLines(std::vector<SummaryLine>& lines, double squareMetres)
+{
+    lines.push_back({QStringLiteral("พื้นที่ทั้งหมด"), formatPicture(squareMetres, 0),
+                     QStringLiteral("ตารางเมตร")});
+    lines.push_back({QString(), raiNganWa(squareMetres), QStringLiteral("ไร่-งาน-ตารางวา")});
+}
+
 void appendFourCornerLines(std::vector<SummaryLine>& lines, const Earthwork& e)
 {
     lines.push_back(
@@ -39,8 +46,7 @@ void appendFourCornerLines(std::vector<SummaryLine>& lines, const Earthwork& e)
 std::vector<SummaryLine> earthworkSummary(const Earthwork& e, bool sloped, double k)
 {
     std::vector<SummaryLine> lines;
-    lines.push_back(
-        {QStringLiteral("พื้นที่ทั้งหมด"), formatPicture(e.area, 0), QStringLiteral("ตารางเมตร")});
+    appendAreaLines(lines, e.area);
     if (sloped) {
         lines.push_back({QStringLiteral("ค่าระดับที่กึ่งกลางพื้นที่"), elevation(e.plane.zc), Metres});
         lines.push_back(

@@ -40,6 +40,8 @@ inline const QString Suspects = QStringLiteral("ตรวจค่าระด�
 
 // A volume as every earthwork figure shows it: two decimals.
 QString volumeText(double v);
+// The plan area the volumes cover, in m2 and then in rai-ngan-wa.
+void appendAreaLines(std::vector<SummaryLine>& lines, double squareMetres);
 // The four-corner cut and fill and how far the gross figures differ from them.
 void appendFourCornerLines(std::vector<SummaryLine>& lines, const Earthwork& e);
 

@@ -177,7 +177,6 @@ Written writeSynced(const QString& fileName, const QByteArray& bytes, const QStr
 
 bool hardLink(const QString& from, const QString& to)
 {
-    QFile::remove(to);
 #ifdef Q_OS_UNIX
     return ::link(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
 #else
@@ -337,12 +336,15 @@ std::variant<ProjectFileData, FileError> loadProjectFiles(const ProjectFileNames
     if (!nod.open(QIODevice::ReadOnly))
         return FileError{ProjectFile::Nod, FileProblem::CannotOpen};
     auto read = readProject(gnd, nod);
-    QFile geo(georeferenceFileName(names.base));
+    const QString geoName = georeferenceFileName(names.base);
+    QFile geo(geoName);
     if (auto* data = std::get_if<ProjectFileData>(&read); data && geo.exists()) {
-        if (!geo.open(QIODevice::ReadOnly)) {
+        if (!QFileInfo(geoName).isFile()) {
+            data->GeorefProblem = QStringLiteral("ไม่ใช่แฟ้มข้อมูล"); // a FIFO would never answer
+        } else if (!geo.open(QIODevice::ReadOnly)) {
             data->GeorefProblem = geo.errorString();
         } else {
-            auto g = readGeoreference(geo);
+            auto g = readGeoreference(geo, {data->GridRows, data->GridCols, data->GridSpacing});
             if (auto* problem = std::get_if<QString>(&g))
                 data->GeorefProblem = *problem;
             else
@@ -369,12 +371,26 @@ std::optional<SaveError> saveProjectPair(const Project& p, const ProjectFileName
                                          bool lockHeld)
 {
     const ProjectFileNames names{picked.base, resolved(picked.gnd), resolved(picked.nod)};
-    const std::pair<QString, ProjectFile> files[] = {{names.gnd, ProjectFile::Gnd},
-                                                     {names.nod, ProjectFile::Nod}};
-    for (const auto& [name, file] : files) {
-        const QFileInfo info(name);
-        if (!isRegularFileTarget(name) || (info.exists() && !info.isWritable()))
-            return SaveError{file, SaveProblem::Write, {}};
+    const QString geoName = resolved(georeferenceFileName(names.base));
+    const bool hadGeo = QFileInfo(geoName).isFile();
+
+    // One file of the save, in the order the new files take their names: the ".nod" last, so
+    // until it has its name Open finds it still the backed-up one and can put all three back.
+    struct Part
+    {
+        QString name;
+        ProjectFile file;
+        bool hadNone = false; // no old file: the backup is an empty marker saying so
+        QString fresh{}, backup{};
+    };
+    std::vector<Part> parts{{names.gnd, ProjectFile::Gnd}};
+    if (p.Georef || hadGeo)
+        parts.push_back({geoName, ProjectFile::Geo, !hadGeo});
+    parts.push_back({names.nod, ProjectFile::Nod});
+    for (const Part& part : parts) {
+        const QFileInfo info(part.name);
+        if (!isRegularFileTarget(part.name) || (info.exists() && !info.isWritable()))
+            return SaveError{part.file, SaveProblem::Write, {}};
     }
 
     // Held for the whole save, so two saves of one pair never mix their files.
@@ -392,64 +408,103 @@ std::optional<SaveError> saveProjectPair(const Project& p, const ProjectFileName
         }
     }
 
-    const QByteArray encoded[] = {encodeHeader(p), encodeNodes(p)};
-    QString fresh[2], backup[2];
     const auto cleanUp = [&] {
-        for (const QString& side : {fresh[0], fresh[1], backup[0], backup[1]}) {
-            if (!side.isEmpty())
-                QFile::remove(side);
+        for (const Part& part : parts) {
+            for (const QString& side : {part.fresh, part.backup}) {
+                if (!side.isEmpty())
+                    QFile::remove(side);
+            }
         }
     };
-    for (int i = 0; i < 2; ++i) {
-        const auto& [name, file] = files[i];
-        const auto content = overlay(name, encoded[i]);
+    // The folders the save renames in, by a file in each: links may lead the files apart.
+    QStringList folders, inFolder;
+    for (const Part& part : parts) {
+        const QString folder = QFileInfo(part.name).absolutePath();
+        if (!folders.contains(folder)) {
+            folders << folder;
+            inFolder << part.name;
+        }
+    }
+    const auto syncFolders = [&] {
+        for (const QString& file : inFolder)
+            syncFolder(file);
+    };
+
+    for (Part& part : parts) {
+        std::optional<QByteArray> content;
+        switch (part.file) {
+        case ProjectFile::Gnd:
+            content = overlay(part.name, encodeHeader(p));
+            break;
+        case ProjectFile::Nod:
+            content = overlay(part.name, encodeNodes(p));
+            break;
+        case ProjectFile::Geo:
+            if (!p.Georef)
+                continue; // the old one goes
+            content = writeGeoreference(*p.Georef, {p.GridRows, p.GridCols, p.GridSpacing});
+            break;
+        }
         if (!content)
-            return cleanUp(), SaveError{file, SaveProblem::Write, {}};
-        fresh[i] = sideFileName(name, ".new");
-        const Written written = writeSynced(fresh[i], *content, name);
-        if (written != Written::Done) {
-            cleanUp();
-            return SaveError{file,
+            return cleanUp(), SaveError{part.file, SaveProblem::Write, {}};
+        part.fresh = sideFileName(part.name, ".new");
+        if (const Written written = writeSynced(part.fresh, *content, part.name);
+            written != Written::Done) {
+            part.fresh.clear();
+            return cleanUp(),
+                   SaveError{part.file,
                              written == Written::FolderRefuses ? SaveProblem::FolderRefuses
                                                                : SaveProblem::Write,
                              {}};
         }
     }
 
-    // The old pair keeps second names until both new files have theirs; a stop in between
-    // leaves a pair Open can put back.
+    // The old files keep second names until the ".nod" has its new one; a stop in between
+    // leaves backups Open can put back.
     if (QFileInfo::exists(names.gnd) && QFileInfo::exists(names.nod)) {
-        for (int i = 0; i < 2; ++i) {
-            backup[i] = sideFileName(files[i].first, ".bak");
-            if (!hardLink(files[i].first, backup[i]))
-                return cleanUp(), SaveError{files[i].second, SaveProblem::Write, {}};
+        // Left by a stop nobody put back, they would be taken for this save's; the ".nod"'s
+        // goes first, so no moment shows stale backups as a stopped save.
+        for (const QString& stale :
+             {sideFileName(names.nod, ".bak"), sideFileName(names.gnd, ".bak"),
+              sideFileName(geoName, ".bak")})
+            QFile::remove(stale);
+        for (Part& part : parts) {
+            part.backup = sideFileName(part.name, ".bak");
+            // A real georeference always has an origin, so an empty backup cannot be mistaken.
+            const bool kept = part.hadNone
+                                  ? writeSynced(part.backup, {}, part.name) == Written::Done
+                                  : hardLink(part.name, part.backup);
+            if (!kept) {
+                part.backup.clear();
+                return cleanUp(), SaveError{part.file, SaveProblem::Write, {}};
+            }
         }
-        syncFolder(names.gnd);
+        syncFolders();
     }
-    if (!renameOver(fresh[0], names.gnd))
-        return cleanUp(), SaveError{ProjectFile::Gnd, SaveProblem::Write, {}};
-    if (!renameOver(fresh[1], names.nod)) {
-        if (!backup[0].isEmpty())
-            renameOver(backup[0], names.gnd);
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        const Part& part = parts[i];
+        if (part.fresh.isEmpty() ? QFile::remove(part.name) : renameOver(part.fresh, part.name))
+            continue;
+        // Backwards, as Open would put them back.
+        for (std::size_t j = i; j-- > 0;) {
+            const Part& done = parts[j];
+            if (done.backup.isEmpty())
+                continue;
+            if (done.hadNone)
+                QFile::remove(done.name);
+            else
+                renameOver(done.backup, done.name);
+        }
         cleanUp();
-        syncFolder(names.gnd);
-        return SaveError{ProjectFile::Nod, SaveProblem::Write, {}};
+        syncFolders();
+        return SaveError{part.file, SaveProblem::Write, {}};
     }
-    syncFolder(names.gnd);
-    for (const QString& b : backup) {
-        if (!b.isEmpty())
-            QFile::remove(b);
+    syncFolders();
+    for (const Part& part : parts) {
+        if (!part.backup.isEmpty())
+            QFile::remove(part.backup);
     }
-    syncFolder(names.gnd);
-    const QString geoName = georeferenceFileName(names.base);
-    if (p.Georef) {
-        QSaveFile geo(geoName);
-        const QByteArray bytes = writeGeoreference(*p.Georef);
-        if (!geo.open(QIODevice::WriteOnly) || geo.write(bytes) != bytes.size() || !geo.commit())
-            return SaveError{ProjectFile::Geo, SaveProblem::Write, {}};
-    } else if (QFileInfo(geoName).isFile() && !QFile::remove(geoName)) {
-        return SaveError{ProjectFile::Geo, SaveProblem::Write, {}};
-    }
+    syncFolders();
     return std::nullopt;
 }
 

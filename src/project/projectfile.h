@@ -51,8 +51,8 @@ struct ProjectFileData
     // The first node whose X, Y is not its place on the header's grid (0: none), as when the
     // two files come from different saves.
     int MisplacedNode = 0;
-    // From the georeference file beside the pair; a damaged one leaves Georef empty and says
-    // why in GeorefProblem.
+    // From the georeference file beside the pair; a damaged one, or one saved with another
+    // grid, leaves Georef empty and says why in GeorefProblem.
     std::optional<Georeference> Georef;
     QString GeorefProblem;
 };
@@ -102,11 +102,12 @@ struct SaveError
 };
 
 // Writes the header over the start of the ".gnd" file and the node records over the start of
-// the ".nod" file, keeping any longer old tail. Both new files reach the disk under hidden
-// names first, the old pair is kept under backup names, and the two renames follow each
-// other; a failure leaves both old files as they were. The pair's lock is taken for the save
-// unless the caller already holds it. The georeference file is then written beside them when
-// the project has one and removed when it has none, so it never describes another grid.
+// the ".nod" file, keeping any longer old tail, and the georeference file with the grid it
+// belongs to (removing an old one when the project has none). All new files reach the disk
+// under hidden names first, the old ones are kept under backup names (an empty one for a
+// georeference there was not), and the renames follow each other, the ".nod" last; a failure
+// leaves the old files as they were. The pair's lock is taken for the save unless the caller
+// already holds it.
 std::optional<SaveError> saveProjectPair(const Project& p, const ProjectFileNames& names,
                                          bool lockHeld = false);
 // The same, answering only the first file that could not be written.

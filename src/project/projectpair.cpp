@@ -123,36 +123,72 @@ QString ProjectLock::holder() const
         .arg(host);
 }
 
+namespace {
+
+struct Backups
+{
+    QString gnd, geo, nod;
+};
+
+Backups backupsOf(const ProjectFileNames& names)
+{
+    return {sideFileName(names.gnd, ".bak"), sideFileName(georeferenceFileName(names.base), ".bak"),
+            sideFileName(names.nod, ".bak")};
+}
+
+// An empty georeference backup stands for "there was none".
+bool geoDiffers(const QString& geo, const QString& backup)
+{
+    if (!exists(backup))
+        return false;
+    return QFileInfo(backup).size() == 0 ? exists(geo) : !sameFile(geo, backup);
+}
+
+// Renaming over a hard link of the same file would keep both names.
+bool putBack(const QString& backup, const QString& file)
+{
+    return sameFile(file, backup) ? QFile::remove(backup) : renameOver(backup, file);
+}
+
+} // namespace
+
 PairLeftover inspectPair(const ProjectFileNames& names)
 {
-    const QString gndBak = sideFileName(names.gnd, ".bak");
-    const QString nodBak = sideFileName(names.nod, ".bak");
-    // The ".gnd" is renamed first: a ".nod" still the backed-up file means the second rename
-    // never happened, and only then are the two files from different saves.
-    if (exists(gndBak) && exists(nodBak) && !sameFile(names.gnd, gndBak) &&
-        sameFile(names.nod, nodBak))
+    const Backups bak = backupsOf(names);
+    // The ".nod" is renamed last: while it is still the backed-up file the save never finished,
+    // and only then can the files be from different saves.
+    if (exists(bak.gnd) && exists(bak.nod) && sameFile(names.nod, bak.nod) &&
+        (!sameFile(names.gnd, bak.gnd) || geoDiffers(georeferenceFileName(names.base), bak.geo)))
         return PairLeftover::Interrupted;
     return PairLeftover::None;
 }
 
 bool restorePair(const ProjectFileNames& names)
 {
-    const QString gndBak = sideFileName(names.gnd, ".bak");
-    const QString nodBak = sideFileName(names.nod, ".bak");
-    const bool restored =
-        renameOver(gndBak, names.gnd) &&
-        (sameFile(names.nod, nodBak) ? QFile::remove(nodBak) : renameOver(nodBak, names.nod));
+    const Backups bak = backupsOf(names);
+    const QString geo = georeferenceFileName(names.base);
+    // Backwards from the save's renames: stopped before the ".gnd" is back, Open still finds
+    // half a save and puts it back again.
+    bool restored = true;
+    if (exists(bak.geo)) {
+        restored = QFileInfo(bak.geo).size() == 0
+                       ? (!exists(geo) || QFile::remove(geo)) && QFile::remove(bak.geo)
+                       : putBack(bak.geo, geo);
+    }
+    restored = restored && putBack(bak.gnd, names.gnd) && putBack(bak.nod, names.nod);
     syncFolder(names.gnd);
     return restored;
 }
 
 void tidyPair(const ProjectFileNames& names)
 {
-    for (const QString& file : {names.gnd, names.nod})
+    const QString geo = georeferenceFileName(names.base);
+    for (const QString& file : {names.gnd, geo, names.nod})
         QFile::remove(sideFileName(file, ".new"));
     if (inspectPair(names) == PairLeftover::None) {
-        for (const QString& file : {names.gnd, names.nod})
-            QFile::remove(sideFileName(file, ".bak"));
+        const Backups bak = backupsOf(names);
+        for (const QString& file : {bak.nod, bak.gnd, bak.geo})
+            QFile::remove(file);
     }
 }
 

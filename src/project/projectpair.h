@@ -8,8 +8,9 @@
 
 namespace tervan {
 
-// The hidden files a save keeps beside a pair: the new contents before they take their names
-// (".new"), the previous pair while the two renames happen (".bak"), and the lock (".lock").
+// The hidden files a save keeps beside a pair and its georeference: the new contents before
+// they take their names (".new"), the previous files while the renames happen (".bak"), and the
+// lock (".lock").
 // Names stay within 255 bytes: a long file name is cut and a digest of it keeps it unique.
 QString sideFileName(const QString& file, const char* suffix);
 
@@ -36,11 +37,12 @@ private:
     QLockFile m_file;
 };
 
-// What a save that stopped half-way left behind, as Open finds it: only a new ".gnd" whose
-// ".nod" is still the backed-up one is half a save; the other leftovers are stale.
+// What a save that stopped half-way left behind, as Open finds it: only a ".nod" still the
+// backed-up one beside a new ".gnd" or georeference is half a save; the other leftovers are
+// stale.
 enum class PairLeftover { None, Interrupted };
 PairLeftover inspectPair(const ProjectFileNames& names);
-// Puts the backed-up pair back in place.
+// Puts the backed-up files back in place (an empty georeference backup: there was none).
 bool restorePair(const ProjectFileNames& names);
 // Removes what an interrupted save left that no longer matters (call with the lock held).
 void tidyPair(const ProjectFileNames& names);

@@ -122,7 +122,7 @@ TEST(EarthworkLauncher, ComputesTypedPlatformAndPrintsWhatTheDialogShows)
     w.prompts->onModal = [&](QDialog& d) {
         typeInto(d, "txtPlatform", QStringLiteral("1"));
         click(d, "cmdCompute");
-        for (int i = 0; i < 7; ++i)
+        for (int i = 0; i < 8; ++i)
             summary << d.findChild<QLabel*>(QStringLiteral("lblValue%1").arg(i))->text();
         const auto* model = d.findChild<QTableView*>(QStringLiteral("grdCells"))->model();
         for (int c = 0; c < 4; ++c)
@@ -132,7 +132,8 @@ TEST(EarthworkLauncher, ComputesTypedPlatformAndPrintsWhatTheDialogShows)
     };
     w.trigger("mnuEarthworkGross");
     w.window.waitForPrints();
-    EXPECT_EQ(summary, (QStringList{"100", "1.000", "1.00", "112.50", "-12.50", "100.00", "0.00"}));
+    EXPECT_EQ(summary, (QStringList{"100", "0-0-25.0", "1.000", "1.00", "112.50", "-12.50",
+                                    "100.00", "0.00"}));
     EXPECT_EQ(cell, (QStringList{"1", "112.50", "-12.50", "100.00"}));
     const QStringList texts = w.printed.texts(0);
     EXPECT_TRUE(texts.contains(QStringLiteral("ปริมาตรดินตัด-ดินถมแบบแยก")));
@@ -200,5 +201,5 @@ TEST(EarthworkLauncher, WarnsOfSlipsAndEscapeCancelsTheFixedGrade)
               (QStringList{"frmBalanceCurve" + warned + "5 ", list, "frmInputGrade  0 7",
                            "frmInputGrade  0 7", "frmResGradeFix" + warned + "0 ", list,
                            "frmBalanceCurve" + warned + "7 ", list, "frmResGrade" + warned + "0 ",
-                           list, "frmGrossEarthwork" + warned + "11 ", list}));
+                           list, "frmGrossEarthwork" + warned + "12 ", list}));
 }

@@ -289,21 +289,21 @@ TEST(Cli, EarthworkCommandsPrintTheDialogsLines)
     } cases[] = {
         {{"earthwork", ramp},
          "platform 2.000\nfour-corner-cut 0.00\nfour-corner-fill 0.00\ngross-cut 50.00\n"
-         "gross-fill -50.00\ncompacted-cut 50.00\nnet 0.00\ncell 1 50.00 -50.00 0.00\n"},
+         "gross-fill -50.00\ncompacted-cut 50.00\nnet 0.00\narea 100.00 0-0-25.0\ncell 1 50.00 -50.00 0.00\n"},
         // K moves the balance and, at a given platform, what is left over.
         {{"earthwork", ramp, "--k", "1.2", "--platform", "1"},
          "platform 1.000\nfour-corner-cut 100.00\nfour-corner-fill 0.00\ngross-cut 112.50\n"
-         "gross-fill -12.50\ncompacted-cut 135.00\nnet 122.50\ncell 1 112.50 -12.50 100.00\n"},
+         "gross-fill -12.50\ncompacted-cut 135.00\nnet 122.50\narea 100.00 0-0-25.0\ncell 1 112.50 -12.50 100.00\n"},
         {{"earthwork", ramp, "--platform", "1", "--csv"},
          "cell,gross_cut_m3,gross_fill_m3,net_m3\n1,112.50,-12.50,100.00\n"},
         // The plane rises 20 % towards +X, as the ground does: nothing to move at its centre.
         {{"earthwork", ramp, "--platform", "2", "--slope-x", "40"},
          "platform 2.000\nfour-corner-cut 0.00\nfour-corner-fill 0.00\ngross-cut 0.00\n"
-         "gross-fill 0.00\ncompacted-cut 0.00\nnet 0.00\ncell 1 0.00 0.00 0.00\n"},
+         "gross-fill 0.00\ncompacted-cut 0.00\nnet 0.00\narea 100.00 0-0-25.0\ncell 1 0.00 0.00 0.00\n"},
         {{"balance", ramp, "--curve", "3"},
-         "balanced 2.000\nper-cm 1.00\ncurve 0.000 200.00 0.00 200.00\n"
+         "balanced 2.000\nper-cm 1.00\narea 100.00 0-0-25.0\ncurve 0.000 200.00 0.00 200.00\n"
          "curve 2.000 50.00 -50.00 0.00\ncurve 4.000 0.00 -200.00 -200.00\n"},
-        {{"balance", ramp, "--k", "4"}, "balanced 2.667\nper-cm 2.00\n"},
+        {{"balance", ramp, "--k", "4"}, "balanced 2.667\nper-cm 2.00\narea 100.00 0-0-25.0\n"},
         {{"check", typo}, "suspect 13 1001.920 101.000\nsuspects 1\n"},
         {{"check", typo, "--floor", "1000"}, "suspects 0\n"},
     };
@@ -497,7 +497,7 @@ TEST(Cli, CompareAndPadPrintTheirFigures)
     CliRun r = run({"compare", before, after, "--k", "2"});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_TRUE(r.out.startsWith("cut 0.00   fill -200.00   net -200.00   four-corner-cut 0.00"
-                                 "   four-corner-fill -200.00\ncell 1 0.00 -50.00 -50.00\n"));
+                                 "   four-corner-fill -200.00\narea 400.00 0-1-0.0\ncell 1 0.00 -50.00 -50.00\n"));
     r = run({"compare", before, wide});
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.err.contains(QStringLiteral("จำนวนคอลัมน์"))) << r.err.toStdString();
@@ -505,8 +505,9 @@ TEST(Cli, CompareAndPadPrintTheirFigures)
     const QStringList pad{"pad",         after, "--pad",        "0,0,2,2",
                           "--cut-slope", "1.5", "--fill-slope", "2"};
     r = run(pad + QStringList{"--level", "1"});
-    EXPECT_EQ(r.out.section('\n', 0, 2), "level 1.000   per-cm 4.00\ncut 0.00   fill -200.00   "
-                                         "net -200.00   open-edge 0\ncell 1 0.00 -50.00 -50.00");
+    EXPECT_EQ(r.out.section('\n', 0, 3),
+              "level 1.000   per-cm 4.00\ncut 0.00   fill -200.00   "
+              "net -200.00   open-edge 0\narea 400.00 0-1-0.0\ncell 1 0.00 -50.00 -50.00");
     r = run(pad + QStringList{"--balance", "--csv"});
     EXPECT_EQ(r.out.section('\n', 0, 1), "cell,cut_m3,fill_m3,net_m3\n1,0.00,0.00,0.00");
     r = run(

@@ -246,3 +246,25 @@ INSTANTIATE_TEST_SUITE_P(
 
 } // namespace
 } // namespace tervan
+
+struct AreaCase
+{
+    double m2;
+    const char* text;
+};
+
+class ThaiArea : public testing::TestWithParam<AreaCase>
+{
+};
+
+TEST_P(ThaiArea, InRaiNganWa)
+{
+    EXPECT_EQ(tervan::raiNganWa(GetParam().m2), QLatin1String(GetParam().text)) << GetParam().m2;
+}
+
+INSTANTIATE_TEST_SUITE_P(Areas, ThaiArea,
+                         testing::Values(AreaCase{2780, "1-2-95.0"}, AreaCase{1600, "1-0-0.0"},
+                                         AreaCase{10000, "6-1-0.0"}, AreaCase{0.04, "0-0-0.0"},
+                                         AreaCase{0.2, "0-0-0.1"}, AreaCase{1599.99, "1-0-0.0"},
+                                         AreaCase{399.8, "0-1-0.0"},
+                                         AreaCase{10000000, "6250-0-0.0"}));

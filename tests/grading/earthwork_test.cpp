@@ -52,9 +52,25 @@ double modelHeight(const EarthworkGrid& g, int i, int j, double u, double v)
     return tri(ul, ll, v - u, 1 - u - v);
 }
 
+using Outline = std::vector<std::pair<double, double>>;
+
+// Crossing-number test: whether (x, y) lies inside the closed polygon.
+bool insidePolygon(const Outline& polygon, double x, double y)
+{
+    bool inside = false;
+    for (std::size_t i = 0, j = polygon.size() - 1; i < polygon.size(); j = i++) {
+        const auto [xi, yi] = polygon[i];
+        const auto [xj, yj] = polygon[j];
+        if ((yi > y) != (yj > y) && x < (xj - xi) * (y - yi) / (yj - yi) + xi)
+            inside = !inside;
+    }
+    return inside;
+}
+
 // Midpoint sums over a fine triangulation of every cell: exact for linear pieces away from
-// the zero line, converging on it as the mesh refines.
-CutFill integrate(const EarthworkGrid& g, double platform, int n)
+// the zero line, converging on it as the mesh refines. With an outline, only the sample points
+// inside it count.
+CutFill integrate(const EarthworkGrid& g, double platform, int n, const Outline& outline = {})
 {
     CutFill sum;
     const double a = g.cellArea() / (double(n) * n);
@@ -62,7 +78,11 @@ CutFill integrate(const EarthworkGrid& g, double platform, int n)
         for (int j = 0; j + 1 < g.cols; ++j)
             for (int r = 0; r < n; ++r)
                 for (int s = 0; s < n; ++s) {
-                    const double d = modelHeight(g, i, j, (s + 0.5) / n, (r + 0.5) / n) - platform;
+                    const double u = (s + 0.5) / n, v = (r + 0.5) / n;
+                    if (!outline.empty() &&
+                        !insidePolygon(outline, (j + u) * g.spacing, (i + v) * g.spacing))
+                        continue;
+                    const double d = modelHeight(g, i, j, u, v) - platform;
                     (d > 0 ? sum.cut : sum.fill) += a * d;
                 }
     return sum;
@@ -254,3 +274,71 @@ TEST(SuspectHeights, FindsEverySlipWithFewFalseAlarms)
     EXPECT_TRUE(findSuspectHeights(typo).suspects.empty());
     EXPECT_EQ(findSuspectHeights(typo, 5, 0.1).suspects.size(), 1u);
 }
+
+struct OutlineCase
+{
+    const char* what;
+    Outline outline; // metres from node 1
+    double area;     // inside the grid, m2
+};
+
+class OutlinedEarthwork : public testing::TestWithParam<OutlineCase>
+{
+};
+
+// Only the ground inside a site's outline counts: on random ground, platforms crossing it,
+// the figures equal a fine integration over the sample points inside the outline, and on a
+// plane wholly above the platform the exact volume over the outline's area.
+TEST_P(OutlinedEarthwork, CountsOnlyTheGroundInside)
+{
+    const OutlineCase& c = GetParam();
+    std::mt19937 random(5);
+    const Project p = randomGrid(random, 6, 7); // 60 x 50 m
+    EarthworkGrid g = earthworkGrid(p);
+    g.mask = OutlineMask::build(g.rows, g.cols, g.spacing, c.outline);
+    ASSERT_TRUE(g.mask) << c.what;
+    EXPECT_NEAR(g.area(), c.area, 1e-6) << c.what;
+    EXPECT_NEAR(g.mask->insideArea() + g.mask->outsideArea(), 60 * 50, 1e-6);
+    for (const double platform : {96.0, 100.0, 103.5}) {
+        const CutFill exact = grossCutFill(g, platform);
+        const CutFill fine = integrate(g, platform, 400, c.outline);
+        EXPECT_NEAR(exact.cut, fine.cut, 2e-3 * std::max(1.0, exact.cut)) << c.what << platform;
+        EXPECT_NEAR(exact.fill, fine.fill, 2e-3 * std::max(1.0, -exact.fill)) << c.what << platform;
+        std::vector<CutFill> cells = grossCellCutFill(g, platform);
+        double cut = 0;
+        for (const CutFill& cell : cells)
+            cut += cell.cut;
+        EXPECT_NEAR(cut, exact.cut, 1e-9 * std::max(1.0, exact.cut));
+    }
+    // A plane: z = 120 + 0.1 x - 0.05 y, the platform below it everywhere.
+    EarthworkGrid plane = g;
+    double sx = 0, sy = 0, twice = 0; // the outline's centroid within the grid
+    for (std::size_t i = 0; i < c.outline.size(); ++i) {
+        const auto [x0, y0] = c.outline[i];
+        const auto [x1, y1] = c.outline[(i + 1) % c.outline.size()];
+        const double cross = x0 * y1 - x1 * y0;
+        twice += cross, sx += (x0 + x1) * cross, sy += (y0 + y1) * cross;
+    }
+    for (int i = 0; i < g.rows; ++i)
+        for (int j = 0; j < g.cols; ++j)
+            plane.h[std::size_t(i * g.cols + j)] = 120 + 0.1 * j * g.spacing - 0.05 * i * g.spacing;
+    if (std::abs(std::abs(twice) / 2 - c.area) < 1e-6) { // the outline lies within the grid
+        const double cx = sx / (3 * twice), cy = sy / (3 * twice);
+        EXPECT_NEAR(grossCutFill(plane, 100).cut, c.area * (20 + 0.1 * cx - 0.05 * cy), 1e-6)
+            << c.what;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Site, OutlinedEarthwork,
+    testing::Values(
+        OutlineCase{"a square on the nodes", {{10, 10}, {50, 10}, {50, 40}, {10, 40}}, 1200},
+        OutlineCase{"an L across cells",
+                    {{3, 2}, {57, 2}, {57, 21}, {24.5, 21}, {24.5, 47}, {3, 47}},
+                    54 * 19 + 21.5 * 26},
+        OutlineCase{"a triangle turned across the grid",
+                    {{5, 4}, {55, 13}, {21, 46}},
+                    std::abs((55 - 5) * (46 - 4) - (21 - 5) * (13 - 4)) / 2.0},
+        OutlineCase{"a square running past the grid",
+                    {{-20, -20}, {30, -20}, {30, 30}, {-20, 30}},
+                    30 * 30}));

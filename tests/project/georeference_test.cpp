@@ -12,12 +12,15 @@ using namespace tervan;
 
 namespace {
 
-std::variant<Georeference, QString> readGeo(const QByteArray& bytes)
+// 16 rows by 21 columns at 10 m: nodes 1 to 336.
+constexpr GeoGrid Site{16, 21, 10};
+
+std::variant<Georeference, QString> readGeo(const QByteArray& bytes, const GeoGrid& grid = Site)
 {
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
-    return readGeoreference(buffer);
+    return readGeoreference(buffer, grid);
 }
 
 } // namespace
@@ -25,7 +28,8 @@ std::variant<Georeference, QString> readGeo(const QByteArray& bytes)
 struct GeoCase
 {
     QByteArray text;
-    std::optional<Georeference> read; // nothing: damaged
+    std::optional<Georeference> read; // nothing: damaged, and the reason says `says`
+    const char* says = "";
 };
 
 class GeoreferenceFile : public testing::TestWithParam<GeoCase>
@@ -34,26 +38,48 @@ class GeoreferenceFile : public testing::TestWithParam<GeoCase>
 
 TEST_P(GeoreferenceFile, ReadsWhatItWritesAndRefusesDamage)
 {
-    const auto read = readGeo(GetParam().text);
+    const auto read = readGeo("easting = 1\nnorthing = 2\n" + GetParam().text);
     ASSERT_EQ(std::holds_alternative<Georeference>(read), GetParam().read.has_value());
     if (GetParam().read) {
         EXPECT_EQ(std::get<Georeference>(read), *GetParam().read);
-        EXPECT_EQ(std::get<Georeference>(readGeo(writeGeoreference(*GetParam().read))),
-                  *GetParam().read);
+        const QByteArray written = writeGeoreference(*GetParam().read, Site);
+        EXPECT_TRUE(written.contains("\ngrid = 16 x 21 x 10\n")) << written.constData();
+        EXPECT_EQ(std::get<Georeference>(readGeo(written)), *GetParam().read);
     } else {
-        EXPECT_FALSE(std::get<QString>(read).isEmpty());
+        EXPECT_TRUE(std::get<QString>(read).contains(QString::fromUtf8(GetParam().says)))
+            << std::get<QString>(read).toStdString();
     }
 }
 
+// Each text follows "easting = 1" and "northing = 2" on lines 1 and 2.
 INSTANTIATE_TEST_SUITE_P(
     Survey, GeoreferenceFile,
-    testing::Values(
-        GeoCase{"easting = 652000.125\nnorthing = 1524000\ncrs = EPSG:32647\nestimated = 1,5\n",
-                Georeference{652000.125, 1524000, 32647, {1, 5}}},
-        GeoCase{"# site\r\nnorthing=10\r\neasting=-5.5\r\nlater = kept out\r\n",
-                Georeference{-5.5, 10, 0, {}}},
-        GeoCase{"easting = x\nnorthing = 1\n", std::nullopt},
-        GeoCase{"easting = 1\nnorthing = 1\nestimated = 5,2\n", std::nullopt}));
+    testing::Values(GeoCase{"grid = 16 x 21 x 10\ncrs = EPSG:32647\nestimated = 1,5,336\n",
+                            Georeference{1, 2, 32647, {1, 5, 336}}},
+                    GeoCase{"crs = epsg:4240\ndatum-shift = EPSG:1812\nestimated = 7\n",
+                            Georeference{1, 2, 4240, {7}, "EPSG:1812"}},
+                    // Older files name no grid; later ones may add keys, even twice.
+                    GeoCase{"# site\r\nlater = kept out\r\nlater = again\r\n",
+                            Georeference{1, 2, 0, {}}},
+                    GeoCase{"northing = 3\n", std::nullopt, "บรรทัดที่ 3"},
+                    GeoCase{"crs = EPSG:32647\nCRS = EPSG:32648\n", std::nullopt, "บรรทัดที่ 4"},
+                    GeoCase{"easting = x\n", std::nullopt, "บรรทัดที่ 3"},
+                    GeoCase{"no sign\n", std::nullopt, "บรรทัดที่ 3"},
+                    GeoCase{"estimated = 5,2\n", std::nullopt, "บรรทัดที่ 3"},
+                    GeoCase{"estimated = 0,5,9,14\n", std::nullopt, "บรรทัดที่ 3"},
+                    GeoCase{"estimated = 5,5\n", std::nullopt, "บรรทัดที่ 3"},
+                    GeoCase{"estimated = 1,x\n", std::nullopt, "บรรทัดที่ 3"},
+                    GeoCase{"estimated = 1,,5\n", std::nullopt, "บรรทัดที่ 3"},
+                    GeoCase{"estimated =\n", std::nullopt, "บรรทัดที่ 3"},
+                    GeoCase{"\nestimated = 1,337\n", std::nullopt, "บรรทัดที่ 4"},
+                    GeoCase{"crs = 32647\n", std::nullopt, "บรรทัดที่ 3"},
+                    GeoCase{"crs = EPSG:0\n", std::nullopt, "บรรทัดที่ 3"},
+                    GeoCase{"crs = EPSG:32647x\n", std::nullopt, "บรรทัดที่ 3"},
+                    GeoCase{"crs =\n", std::nullopt, "บรรทัดที่ 3"},
+                    GeoCase{"grid = 16 x 21\n", std::nullopt, "บรรทัดที่ 3"},
+                    GeoCase{"grid = 16 x 21 x -10\n", std::nullopt, "บรรทัดที่ 3"},
+                    GeoCase{"grid = 21 x 16 x 10\n", std::nullopt, "21 × 16 ระยะ 10 ม."},
+                    GeoCase{"grid = 16 x 21 x 5\n", std::nullopt, "16 × 21 ระยะ 5 ม."}));
 
 TEST(Georeference, TravelsWithTheProjectAndNeverStopsItOpening)
 {
@@ -74,13 +100,23 @@ TEST(Georeference, TravelsWithTheProjectAndNeverStopsItOpening)
     ASSERT_TRUE(gnd.open(QIODevice::ReadOnly));
     EXPECT_EQ(gnd.readAll(), header);
 
-    QFile geo(dir.filePath("site.geo"));
-    ASSERT_TRUE(geo.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    geo.write("easting = nowhere\n");
-    geo.close();
-    opened = std::get<ProjectFileData>(loadProjectFiles(names));
-    EXPECT_FALSE(opened.Georef);
-    EXPECT_FALSE(opened.GeorefProblem.isEmpty());
+    // One written for this grid or by an older version opens; a damaged one, or one that
+    // belongs to another grid, is reported and the grid opens in its own coordinates.
+    const Georeference placed{652000, 1524000, 32647, {4}};
+    for (const auto& [text, opens] :
+         {std::pair{writeGeoreference(placed, {2, 2, 10}), true},
+          {"easting = 652000\nnorthing = 1524000\ncrs = EPSG:32647\nestimated = 4\n", true},
+          {writeGeoreference(placed, {2, 2, 5}), false},
+          {writeGeoreference(Georeference{652000, 1524000, 32647, {5}}, {2, 2, 10}), false},
+          {"easting = nowhere\n", false}}) {
+        QFile geo(dir.filePath("site.geo"));
+        ASSERT_TRUE(geo.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        geo.write(text);
+        geo.close();
+        opened = std::get<ProjectFileData>(loadProjectFiles(names));
+        EXPECT_EQ(opened.Georef, opens ? std::optional(placed) : std::nullopt) << text.constData();
+        EXPECT_EQ(opened.GeorefProblem.isEmpty(), opens) << text.constData();
+    }
 
     // Saved without one, the stale file goes so it cannot place another grid.
     p.Georef.reset();

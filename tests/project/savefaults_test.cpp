@@ -5,6 +5,7 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <array>
 #include <gtest/gtest.h>
 #include <map>
 #include <sys/stat.h>
@@ -35,18 +36,81 @@ std::pair<int, QString> run(QStringList command, int killAfter = -1)
     return {process.exitCode(), QString::fromUtf8(process.readAllStandardError())};
 }
 
-// The helper's words for a save of the square grid or the wide one as base.
-QStringList saving(bool square, const QString& base)
+enum Found { Square, Wide, OffersBackups, Said, Broken };
+
+// Where each grid is placed when saved with a georeference: 500 m apart.
+constexpr double EastingOf[] = {652000, 652500};
+
+// The helper's words for a save of the square grid or the wide one as base, placed when asked.
+QStringList saving(bool square, const QString& base, bool placed = false)
 {
-    return {TERVAN_SAVE_HELPER, square ? "181" : "151", square ? "181" : "217", base};
+    QStringList words{TERVAN_SAVE_HELPER, square ? "181" : "151", square ? "181" : "217", base};
+    if (placed)
+        words << QString::number(EastingOf[square ? Square : Wide], 'f', 1);
+    return words;
 }
 
-enum Found { Square, Wide, OffersBackups, Broken };
+// The georeference the helper saves with a grid.
+Georeference placedAt(Found grid)
+{
+    const int nodes = grid == Square ? 181 * 181 : 151 * 217;
+    return {EastingOf[grid], 1520000, 32647, {1, nodes}, "rtsd"};
+}
+
+using Placing = std::array<std::optional<Georeference>, 2>;
+
+// One system call of a save: the n-th call of that name, as strace counts them for injection.
+struct Call
+{
+    QString name;
+    int nth;
+    QString arguments;
+};
+
+// The calls a traced helper made between its two markers.
+std::vector<Call> callsOfSave(const QString& trace)
+{
+    std::vector<Call> calls;
+    std::map<QString, int> seen;
+    int markers = 0;
+    static const QRegularExpression call(QStringLiteral("^(\\w+)\\((.*)"));
+    for (const QString& line : QString::fromUtf8(bytesOf(trace)).split('\n')) {
+        const auto m = call.match(line);
+        const int count = m.hasMatch() ? ++seen[m.captured(1)] : 0;
+        const bool marker = m.captured(2).contains(QLatin1String("/save-"));
+        if ((markers += marker) == 1 && !marker && count)
+            calls.push_back({m.captured(1), count, m.captured(2)});
+    }
+    return calls;
+}
+
+// A save from one grid to the other, each placed or not.
+struct Transition
+{
+    Found from;
+    bool placedBefore, placedAfter;
+    Found to() const { return from == Square ? Wide : Square; }
+    Placing placing() const
+    {
+        Placing placing;
+        if (placedBefore)
+            placing[from] = placedAt(from);
+        if (placedAfter)
+            placing[to()] = placedAt(to());
+        return placing;
+    }
+};
+
+// Square to wide, unplaced and then placed; back to square, moving the georeference and then
+// dropping it.
+constexpr Transition Saves[] = {
+    {Square, false, false}, {Square, false, true}, {Wide, true, true}, {Wide, true, false}};
 
 } // namespace
 
-// A 181 x 181 and a 151 x 217 grid with heights files, saved cleanly in a folder of their own
-// to compare with what a stopped save leaves, and a target pair in a folder of its own.
+// A 181 x 181 and a 151 x 217 grid with heights files, and each placed, saved cleanly in a
+// folder of their own to compare with what a stopped save leaves, and a target pair in a folder
+// of its own.
 class SaveFaults : public ::testing::Test
 {
 protected:
@@ -56,43 +120,56 @@ protected:
             ::chmod(QFile::encodeName(d).constData(), 0755);
         for (const int i : {0, 1}) {
             run(saving(i == 0, base[i]));
+            run(saving(i == 0, placed[i], true));
             run({TERVAN_CLI_EXE, "export", base[i], "-o", base[i] + ".csv"});
         }
     }
-    // Grid i alone in the target's folder.
-    void copy(int i)
+    // Grid i alone in the target's folder, placed when asked.
+    void copy(int i, bool withGeo = false)
     {
         for (const QString& f : entries(dir.path()))
             QFile::remove(dir.filePath(f));
         QFile::copy(base[i] + ".gnd", names.gnd);
         QFile::copy(base[i] + ".nod", names.nod);
+        if (withGeo)
+            QFile::copy(placed[i] + ".geo", geo);
     }
-    // What Open makes of the pair: one grid exactly, or backups it offers to put back (and then
-    // one of the grids); a pair that opens any other way is broken.
-    Found found()
+    // What Open makes of the files: one grid exactly with the georeference it was saved with
+    // (`placing`, by grid), or backups it offers to put back (and then one of those); a
+    // georeference Open reports as not the grid's is said; anything else is broken.
+    Found found(const Placing& placing = {})
     {
         const bool offered = inspectPair(names) == PairLeftover::Interrupted;
         const bool restored = !offered || restorePair(names);
         auto loaded = loadProjectFiles(names);
         const auto* data = std::get_if<ProjectFileData>(&loaded);
         for (const Found grid : {Square, Wide}) {
-            if (restored && data && data->MisplacedNode == 0 &&
-                bytesOf(names.gnd).left(HeaderBytes) == bytesOf(base[grid] + ".gnd") &&
-                bytesOf(names.nod).startsWith(bytesOf(base[grid] + ".nod")))
-                return offered ? OffersBackups : grid;
+            if (!restored || !data || data->MisplacedNode != 0 ||
+                bytesOf(names.gnd).left(HeaderBytes) != bytesOf(base[grid] + ".gnd") ||
+                !bytesOf(names.nod).startsWith(bytesOf(base[grid] + ".nod")))
+                continue;
+            if (!data->GeorefProblem.isEmpty())
+                return Said;
+            if (data->Georef != placing[grid])
+                return Broken;
+            return offered ? OffersBackups : grid;
         }
         return Broken;
     }
 
     QTemporaryDir refs, dir;
     QString base[2] = {refs.filePath("181"), refs.filePath("151")};
+    QString placed[2] = {refs.filePath("181g"), refs.filePath("151g")};
     ProjectFileNames names = projectFileNames(dir.filePath(QString(83, QChar(0x0E01)) + "xx"));
+    QString geo = georeferenceFileName(names.base);
 };
 
-// Killed at each system call of a save in turn (the n-th call of that name), from the square
-// grid to the wide one and back, under a name of 255 bytes; then at random during back-to-back
-// saves. A mixed pair would be caught.
-TEST_F(SaveFaults, KillsLeaveTheOldPairTheNewPairOrBackupsOpenOffers)
+// Killed at each system call of a save in turn (the n-th call of that name), under a name of
+// 255 bytes: from the square grid to the wide one, unplaced and then placed, and back, moving the
+// georeference and then dropping it; then at random during back-to-back saves that place the
+// wide grid only. A mixed pair, or a pair with another save's georeference, would be caught, and
+// the files alone keep a georeference with its grid (none needs its grid line to be refused).
+TEST_F(SaveFaults, KillsLeaveTheOldFilesTheNewFilesOrBackupsOpenOffers)
 {
     const QString strace = QStandardPaths::findExecutable(QStringLiteral("strace"));
     if (strace.isEmpty())
@@ -101,36 +178,85 @@ TEST_F(SaveFaults, KillsLeaveTheOldPairTheNewPairOrBackupsOpenOffers)
     QFile::copy(base[1] + ".nod", names.nod);
     EXPECT_EQ(std::get<ProjectFileData>(loadProjectFiles(names)).MisplacedNode, 182);
     const QString trace = refs.filePath("trace");
-    for (const int back : {0, 1}) {
-        const QStringList save = saving(back, names.base);
-        copy(back);
+    const auto geoSideFiles = [&] {
+        return QFile::exists(sideFileName(geo, ".new")) + QFile::exists(sideFileName(geo, ".bak"));
+    };
+    for (const auto& t : Saves) {
+        const auto& [from, placedBefore, placedAfter] = t;
+        const Found to = t.to();
+        const Placing placing = t.placing();
+        const QStringList save = saving(to == Square, names.base, placedAfter);
+        SCOPED_TRACE(testing::Message() << "from grid " << from << ", placed before "
+                                        << placedBefore << ", after " << placedAfter);
+        copy(from, placedBefore);
         EXPECT_EQ(run(QStringList{strace, "-o", trace} + save).first, 0);
-        EXPECT_EQ(found(), back ? Square : Wide);
-        EXPECT_EQ(entries(dir.path()).size(), 2); // nothing else stays
+        EXPECT_EQ(found(placing), to);
+        EXPECT_EQ(entries(dir.path()).size(), 2 + placedAfter); // nothing else stays
 
-        std::map<QString, int> seen;
         std::map<Found, int> tally;
-        int markers = 0;
-        static const QRegularExpression call(QStringLiteral("^(\\w+)\\((.*)"));
-        for (const QString& line : QString::fromUtf8(bytesOf(trace)).split('\n')) {
-            const auto m = call.match(line);
-            const int count = m.hasMatch() ? ++seen[m.captured(1)] : 0;
-            const bool marker = m.captured(2).contains(QLatin1String("/save-"));
-            if ((markers += marker) != 1 || marker || !count)
-                continue;
-            copy(back);
+        for (const Call& c : callsOfSave(trace)) {
+            copy(from, placedBefore);
             const auto inject =
-                QStringLiteral("inject=%1:signal=KILL:when=%2").arg(m.captured(1)).arg(count);
+                QStringLiteral("inject=%1:signal=KILL:when=%2").arg(c.name).arg(c.nth);
             run(QStringList{strace, "-o", "/dev/null", "-e", inject} + save);
-            ++tally[found()];
-            EXPECT_EQ(tally[Broken], 0) << inject.toStdString();
+            // A save without a georeference either side leaves none of its files.
+            if (!placedBefore && !placedAfter) {
+                EXPECT_EQ(geoSideFiles(), 0) << inject.toStdString();
+            }
+            ++tally[found(placing)];
+            EXPECT_EQ(tally[Broken] + tally[Said], 0) << inject.toStdString();
         }
         EXPECT_GT(tally[Square] * tally[Wide] * tally[OffersBackups], 0);
         EXPECT_GT(tally[Square] + tally[Wide], 40);
     }
+    copy(Square);
     for (int i = 0; i < 50; ++i) {
-        run(saving(i % 2, names.base), 5 + (i * 37) % 40);
-        EXPECT_NE(found(), Broken) << "kill " << i;
+        run(saving(i % 2, names.base, i % 2 == 0), 5 + (i * 37) % 40);
+        EXPECT_LT(found({std::nullopt, placedAt(Wide)}), Said) << "kill " << i;
+    }
+}
+
+// Each call of a save that changes files failing in turn (EIO): the save completes, or it says
+// so and leaves the old files byte for byte with nothing beside them, whatever the save did with
+// the georeference.
+TEST_F(SaveFaults, FailedFileCallsLeaveTheOldFilesOrCompleteTheSave)
+{
+    const QString strace = QStandardPaths::findExecutable(QStringLiteral("strace"));
+    if (strace.isEmpty())
+        GTEST_SKIP() << "strace is not installed";
+    const QString trace = refs.filePath("trace");
+    static const QRegularExpression changing(
+        QStringLiteral("^(openat|write|fsync|link|rename|unlink)$"));
+    for (const auto& t : Saves) {
+        if (!t.placedBefore && !t.placedAfter)
+            continue;
+        SCOPED_TRACE(testing::Message() << "from grid " << t.from << ", placed before "
+                                        << t.placedBefore << ", after " << t.placedAfter);
+        const QStringList save = saving(t.to() == Square, names.base, t.placedAfter);
+        const auto state = [&] {
+            return std::tuple(bytesOf(names.gnd), bytesOf(names.nod), bytesOf(geo),
+                              entries(dir.path()));
+        };
+        copy(t.from, t.placedBefore);
+        const auto before = state();
+        run(QStringList{strace, "-o", trace} + save);
+        int refused = 0;
+        for (const Call& c : callsOfSave(trace)) {
+            const bool creates =
+                c.name != QLatin1String("openat") || c.arguments.contains("O_CREAT");
+            if (!changing.match(c.name).hasMatch() || !creates)
+                continue;
+            copy(t.from, t.placedBefore);
+            const auto inject =
+                QStringLiteral("inject=%1:error=EIO:when=%2").arg(c.name).arg(c.nth);
+            if (run(QStringList{strace, "-o", "/dev/null", "-e", inject} + save).first == 0) {
+                EXPECT_EQ(found(t.placing()), t.to()) << inject.toStdString();
+            } else {
+                ++refused;
+                EXPECT_EQ(state(), before) << inject.toStdString();
+            }
+        }
+        EXPECT_GT(refused, 10);
     }
 }
 
@@ -155,8 +281,9 @@ TEST_F(SaveFaults, RacesOfTwoBatchImportsLeaveAWholePairAndTheLoserSaysSo)
 }
 
 // As a user other than the files' owner (nobody, via setpriv, when the test runs as root): a
-// folder that takes no new file, or a read-only ".nod", refuses the save and leaves both files.
-TEST_F(SaveFaults, ReadOnlyFolderOrNodLeavesBothOldFilesByteIdentical)
+// folder that takes no new file, or a read-only ".nod" or georeference, refuses the save of a
+// placed grid and leaves all three files.
+TEST_F(SaveFaults, ReadOnlyFolderOrFileLeavesTheOldFilesByteIdentical)
 {
     QStringList asNobody;
     if (::geteuid() == 0)
@@ -164,20 +291,24 @@ TEST_F(SaveFaults, ReadOnlyFolderOrNodLeavesBothOldFilesByteIdentical)
                     "--clear-groups", "--"};
     if (!asNobody.isEmpty() && asNobody.first().isEmpty())
         GTEST_SKIP() << "running as root without setpriv to become nobody";
-    for (const auto& [folderMode, nodMode, says] : {std::tuple(0555, 0644, "ไม่อนุญาตให้สร้างแฟ้มใหม่"),
-                                                    {0555, 0444, "ไม่สามารถบันทึกแฟ้ม"},
-                                                    {0755, 0444, "ไม่สามารถบันทึกแฟ้ม"}}) {
+    for (const auto& [folderMode, nodMode, geoMode, says] :
+         {std::tuple(0555, 0644, 0644, "ไม่อนุญาตให้สร้างแฟ้มใหม่"),
+          {0555, 0444, 0644, "ไม่สามารถบันทึกแฟ้ม"},
+          {0755, 0444, 0644, "ไม่สามารถบันทึกแฟ้ม"},
+          {0755, 0644, 0444, "xx.geo"}}) {
         ::chmod(QFile::encodeName(dir.path()).constData(), 0755);
-        copy(0);
-        for (const QString& f : {dir.path(), names.gnd, names.nod})
+        copy(0, true);
+        for (const QString& f : {dir.path(), names.gnd, names.nod, geo})
             ::chown(QFile::encodeName(f).constData(), 65534, 65534);
         ::chmod(QFile::encodeName(names.nod).constData(), nodMode);
+        ::chmod(QFile::encodeName(geo).constData(), geoMode);
         ::chmod(QFile::encodeName(dir.path()).constData(), folderMode);
         const auto state = [&] {
-            return std::tuple(bytesOf(names.gnd), bytesOf(names.nod), entries(dir.path()));
+            return std::tuple(bytesOf(names.gnd), bytesOf(names.nod), bytesOf(geo),
+                              entries(dir.path()));
         };
         const auto before = state();
-        const auto [status, err] = run(asNobody + saving(false, names.base));
+        const auto [status, err] = run(asNobody + saving(false, names.base, true));
         EXPECT_EQ(status, 1);
         EXPECT_TRUE(err.contains(QString::fromUtf8(says))) << err.toStdString();
         EXPECT_EQ(state(), before);
