@@ -40,7 +40,8 @@ int gridFromPoints(const QStringList& args, QTextStream& out, QTextStream& err, 
                                 QStringLiteral("--method"),   QStringLiteral("--columns"),
                                 QStringLiteral("--crs"),      QStringLiteral("--from-crs"),
                                 QStringLiteral("--interval"), QStringLiteral("--datum-shift"),
-                                QStringLiteral("--like")};
+                                QStringLiteral("--like"),     QStringLiteral("--breaklines"),
+                                QStringLiteral("--exclude")};
     const auto w = readWords(args, valued, {}, problem);
     const bool like = w && w->values.contains(QStringLiteral("--like"));
     if (!w || w->names.size() != 1 || !w->values.contains(QStringLiteral("-o")) ||
@@ -141,7 +142,30 @@ int gridFromPoints(const QStringList& args, QTextStream& out, QTextStream& err, 
         err << "); give --crs to record it\n";
     }
 
-    const MergedPoints merged = mergeDuplicates(points.points);
+    const ExcludedShots kept = excludeShots(
+        points.points,
+        w->values.value(QStringLiteral("--exclude")).split(QLatin1Char(','), Qt::SkipEmptyParts));
+    if (!kept.unknown.isEmpty()) {
+        fail(err) << "--exclude: no shot named " << kept.unknown.join(QStringLiteral(", ")) << '\n';
+        return 1;
+    }
+    GridOptions options;
+    if (w->values.contains(QStringLiteral("--breaklines"))) {
+        const QString name = w->values.value(QStringLiteral("--breaklines"));
+        auto read = readBreaklines(name);
+        if (auto* file = std::get_if<BreaklinesFile>(&read)) {
+            auto lines = breaklinesInProject(std::move(*file), points.epsg, shift);
+            if (auto* inProject = std::get_if<std::vector<Breakline>>(&lines))
+                options.breaklines = std::move(*inProject);
+            else
+                read = std::get<QString>(lines);
+        }
+        if (const auto* reason = std::get_if<QString>(&read)) {
+            fail(err) << QDir::toNativeSeparators(name) << ": " << *reason << '\n';
+            return 1;
+        }
+    }
+    const MergedPoints merged = mergeDuplicates(kept.kept);
     GridFrame frame = likeFrame.value_or(frameAround(merged.points, int(spacing.value_or(1))));
     if (origin.hasMatch()) {
         frame.x0 = origin.captured(1).toDouble();
@@ -151,13 +175,14 @@ int gridFromPoints(const QStringList& args, QTextStream& out, QTextStream& err, 
         frame.rows = size.captured(1).toInt();
         frame.cols = size.captured(2).toInt();
     }
-    const auto made = makeGrid(merged.points, frame, GridMethod(method));
+    const auto made = makeGrid(merged.points, frame, GridMethod(method), options);
     if (const auto* reason = std::get_if<QString>(&made)) {
         fail(err) << QDir::toNativeSeparators(source) << ": " << *reason << '\n';
         return 1;
     }
     const GridResult& grid = std::get<GridResult>(made);
-    const GridQuality q = gridQuality(merged.points, frame, grid, pointsRead, merged);
+    GridQuality q = gridQuality(merged.points, frame, grid, pointsRead, merged, options);
+    q.excluded = kept.left;
     if (q.outsideGrid > 0)
         warn(err) << q.outsideGrid << " points lie outside the grid and are not honoured by it\n";
     Project p = projectFromGrid(frame, grid, QFileInfo(source).completeBaseName(), points.epsg,
@@ -181,6 +206,8 @@ int gridFromPoints(const QStringList& args, QTextStream& out, QTextStream& err, 
     for (std::size_t i = 0; i < grid.estimated.size(); ++i)
         if (grid.estimated[i])
             out << "estimated-node " << i + 1 << '\n';
+    for (const Residual& r : q.suspects)
+        out << "suspect " << r.name << ' ' << QString::number(r.value, 'f', 3) << '\n';
     return 0;
 }
 

@@ -1,12 +1,20 @@
 #include "survey/gridding.h"
 
 #include "project/controldata.h"
+#include "survey/pointindex.h"
+#include "survey/surface.h"
 
+#include <QSet>
 #include <algorithm>
 #include <cmath>
 #include <cpl_conv.h>
 #include <gdal_alg.h>
 #include <gdalgrid.h>
+#include <geos/algorithm/locate/IndexedPointInAreaLocator.h>
+#include <geos/geom/CoordinateArraySequence.h>
+#include <geos/geom/GeometryFactory.h>
+#include <geos/geom/LinearRing.h>
+#include <geos/geom/Polygon.h>
 #include <memory>
 #include <numeric>
 #include <ogr_geometry.h>
@@ -41,49 +49,54 @@ std::optional<std::vector<double>> gdalGrid(const std::string& algorithm,
     return out;
 }
 
-// A search radius reaching every point from every node.
-double reach(const std::vector<SurveyPoint>& points, const GridFrame& f)
+// Inverse distance squared to the 12 nearest shots at any distance; a node on a shot takes
+// its height, as GDAL's invdistnn does.
+double inverseDistanceAt(const PointIndex& index, const std::vector<SurveyPoint>& points, double x,
+                         double y)
 {
-    double xMin = f.x0, xMax = f.x0 + f.cols * f.spacing, yMin = f.y0,
-           yMax = f.y0 + f.rows * f.spacing;
-    for (const SurveyPoint& p : points) {
-        xMin = std::min(xMin, p.x), xMax = std::max(xMax, p.x);
-        yMin = std::min(yMin, p.y), yMax = std::max(yMax, p.y);
+    constexpr std::size_t Nearest = 12;
+    std::uint32_t found[Nearest] = {};
+    double squared[Nearest] = {};
+    const std::size_t n = index.nearest(x, y, Nearest, found, squared);
+    if (squared[0] < 1e-10)
+        return points[found[0]].z;
+    double sum = 0, weights = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        sum += points[found[i]].z / squared[i];
+        weights += 1 / squared[i];
     }
-    return 2 * std::hypot(xMax - xMin, yMax - yMin) + 1;
+    return sum / weights;
 }
 
-std::string inverseDistance(double radius)
+template <typename PerNode> void forEachNode(const GridFrame& f, PerNode node)
 {
-    return "invdistnn:power=2:smoothing=0:max_points=12:min_points=1:radius=" +
-           std::to_string(radius) + ":nodata=-1e30";
+    for (int r = 0; r < f.rows; ++r)
+        for (int c = 0; c < f.cols; ++c)
+            node(std::size_t(r) * f.cols + c, f.x0 + double(c) * f.spacing,
+                 f.y0 + double(r) * f.spacing);
 }
 
-// Inverse distance to the 12 nearest shots. GDAL gathers every shot within the search radius
-// before keeping the nearest 12, so a radius reaching all shots costs minutes on a large
-// survey: start at a few mean shot spacings and widen only for the nodes still empty.
-std::optional<std::vector<double>> inverseDistanceGrid(const std::vector<double>& x,
-                                                       const std::vector<double>& y,
-                                                       const std::vector<double>& z,
-                                                       const GridFrame& f, double limit)
+// Which nodes lie outside the site; its edge counts as inside.
+std::vector<bool> outsideOutline(std::vector<std::pair<double, double>> outline, const GridFrame& f)
 {
-    const auto [xMin, xMax] = std::minmax_element(x.begin(), x.end());
-    const auto [yMin, yMax] = std::minmax_element(y.begin(), y.end());
-    const double area = std::max((*xMax - *xMin) * (*yMax - *yMin), double(f.spacing) * f.spacing);
-    std::vector<double> out(std::size_t(f.rows) * f.cols, NoValue);
-    for (double radius = 3 * std::sqrt(area / x.size());; radius *= 2) {
-        const auto run = gdalGrid(inverseDistance(radius), x, y, z, f);
-        if (!run)
-            return std::nullopt;
-        bool empty = false;
-        for (std::size_t i = 0; i < out.size(); ++i) {
-            if (out[i] == NoValue)
-                out[i] = (*run)[i];
-            empty = empty || out[i] == NoValue;
-        }
-        if (!empty || radius > limit)
-            return out;
-    }
+    std::vector<bool> outside(std::size_t(f.rows) * f.cols, false);
+    if (outline.size() < 3)
+        return outside;
+    if (outline.front() != outline.back())
+        outline.push_back(outline.front());
+    if (outline.size() < 4)
+        return outside;
+    const auto factory = geos::geom::GeometryFactory::create();
+    auto ring = std::make_unique<geos::geom::CoordinateArraySequence>();
+    for (const auto& [x, y] : outline)
+        ring->add(geos::geom::Coordinate(x, y));
+    const auto polygon = factory->createPolygon(factory->createLinearRing(std::move(ring)));
+    geos::algorithm::locate::IndexedPointInAreaLocator site(*polygon);
+    forEachNode(f, [&](std::size_t i, double x, double y) {
+        const geos::geom::Coordinate at(x, y);
+        outside[i] = site.locate(&at) == geos::geom::Location::EXTERIOR;
+    });
+    return outside;
 }
 
 } // namespace
@@ -93,30 +106,37 @@ MergedPoints mergeDuplicates(const std::vector<SurveyPoint>& points)
     constexpr double Tolerance = 0.001;
     std::vector<std::size_t> order(points.size());
     std::iota(order.begin(), order.end(), 0);
-    std::sort(order.begin(), order.end(),
-              [&](std::size_t a, std::size_t b) { return points[a].x < points[b].x; });
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return points[a].x < points[b].x; });
+    std::vector<std::size_t> rank(points.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        rank[order[i]] = i;
+    const PointIndex index(points);
     std::vector<bool> taken(points.size(), false);
     MergedPoints out;
     for (std::size_t i = 0; i < order.size(); ++i) {
         if (taken[order[i]])
             continue;
         const SurveyPoint& first = points[order[i]];
+        // Within a millimetre east and north of the westernmost of the group.
+        std::vector<std::size_t> group;
+        for (const std::uint32_t j : index.within(first.x, first.y, Tolerance * std::sqrt(2.0)))
+            if (rank[j] > i && !taken[j] && points[j].x - first.x <= Tolerance &&
+                std::abs(points[j].y - first.y) <= Tolerance)
+                group.push_back(rank[j]);
+        std::sort(group.begin(), group.end());
         SurveyPoint mean = first;
         QStringList names{first.name}, heights{QString::number(first.z, 'f', 3)};
         bool differ = false;
-        int count = 1;
-        for (std::size_t j = i + 1; j < order.size() && points[order[j]].x - first.x <= Tolerance;
-             ++j) {
-            const SurveyPoint& other = points[order[j]];
-            if (taken[order[j]] || std::abs(other.y - first.y) > Tolerance)
-                continue;
-            taken[order[j]] = true;
+        for (const std::size_t g : group) {
+            const SurveyPoint& other = points[order[g]];
+            taken[order[g]] = true;
             mean.z += other.z;
-            ++count;
             differ = differ || other.z != first.z;
             names << other.name;
             heights << QString::number(other.z, 'f', 3);
         }
+        const int count = int(group.size()) + 1;
         mean.z /= count;
         out.merged += count - 1;
         if (differ)
@@ -124,6 +144,23 @@ MergedPoints mergeDuplicates(const std::vector<SurveyPoint>& points)
                                  heights.join(QStringLiteral(" / "));
         out.points.push_back(mean);
     }
+    return out;
+}
+
+ExcludedShots excludeShots(const std::vector<SurveyPoint>& points, const QStringList& names)
+{
+    ExcludedShots out;
+    QSet<QString> wanted(names.begin(), names.end()), seen;
+    for (const SurveyPoint& p : points) {
+        if (wanted.contains(p.name))
+            seen.insert(p.name);
+        else
+            out.kept.push_back(p);
+    }
+    for (const QString& name : names)
+        (seen.contains(name) ? out.left : out.unknown) << name;
+    out.left.removeDuplicates();
+    out.unknown.removeDuplicates();
     return out;
 }
 
@@ -186,7 +223,8 @@ std::optional<int> spacingNeeded(const GridFrame& frame)
 }
 
 std::variant<GridResult, QString> makeGrid(const std::vector<SurveyPoint>& points,
-                                           const GridFrame& frame, GridMethod method)
+                                           const GridFrame& frame, GridMethod method,
+                                           const GridOptions& options)
 {
     if (points.size() < 3)
         return QStringLiteral("มีจุดสำรวจที่ใช้ได้ %1 จุด ต้องมีอย่างน้อย 3 จุด").arg(points.size());
@@ -210,46 +248,87 @@ std::variant<GridResult, QString> makeGrid(const std::vector<SurveyPoint>& point
     const double across = std::hypot(xMax - xMin, yMax - yMin);
     if (hull.size() < 4 || std::abs(area) / 2 <= 1e-6 * across * across)
         return QStringLiteral("จุดสำรวจทุกจุดอยู่ในแนวเส้นตรงเดียวกัน สร้างพื้นผิวจากจุดเหล่านี้ไม่ได้");
-    std::vector<double> x, y, z;
-    for (const SurveyPoint& p : points) {
-        x.push_back(p.x);
-        y.push_back(p.y);
-        z.push_back(p.z);
-    }
-    const double radius = reach(points, frame);
-    // Linear leaves the nodes outside the points' outline empty (radius 0) for the fill below.
-    auto heights =
-        method == GridMethod::Linear    ? gdalGrid("linear:radius=0:nodata=-1e30", x, y, z, frame)
-        : method == GridMethod::Nearest ? gdalGrid("nearest:radius1=0:radius2=0", x, y, z, frame)
-                                        : inverseDistanceGrid(x, y, z, frame, radius);
-    if (!heights)
-        return QStringLiteral("สร้างกริดไม่ได้: การประมาณค่าของ GDAL ล้มเหลว");
+    const PointIndex index(points);
+    const auto failed = QStringLiteral("สร้างกริดไม่ได้: การประมาณค่าของ GDAL ล้มเหลว");
     GridResult result;
-    result.estimated.assign(heights->size(), false);
-    if (method == GridMethod::Linear &&
-        std::find(heights->begin(), heights->end(), NoValue) != heights->end()) {
-        const auto fill = inverseDistanceGrid(x, y, z, frame, radius);
-        if (!fill)
-            return QStringLiteral("สร้างกริดไม่ได้: การประมาณค่าของ GDAL ล้มเหลว");
-        for (std::size_t i = 0; i < heights->size(); ++i)
-            if ((*heights)[i] == NoValue) {
-                (*heights)[i] = (*fill)[i];
-                result.estimated[i] = true;
-                ++result.estimatedCount;
-            }
+    std::vector<double> heights(std::size_t(frame.rows) * frame.cols, NoValue);
+    if (method == GridMethod::Linear && !options.breaklines.empty()) {
+        const auto lines = noded(options.breaklines);
+        if (const auto* reason = std::get_if<QString>(&lines))
+            return *reason;
+        auto made = SurveyTin::make(points, std::get<std::vector<Breakline>>(lines));
+        if (const auto* reason = std::get_if<QString>(&made))
+            return *reason;
+        result.surface = std::move(std::get<std::unique_ptr<SurveyTin>>(made));
+        forEachNode(frame, [&](std::size_t i, double x, double y) {
+            heights[i] = result.surface->heightAt(x, y).value_or(NoValue);
+        });
+    } else if (method == GridMethod::Linear) {
+        // Radius 0 leaves the nodes outside the points' hull empty for the fill below.
+        std::vector<double> x, y, z;
+        for (const SurveyPoint& p : points) {
+            x.push_back(p.x);
+            y.push_back(p.y);
+            z.push_back(p.z);
+        }
+        auto linear = gdalGrid("linear:radius=0:nodata=-1e30", x, y, z, frame);
+        if (!linear)
+            return failed;
+        heights = std::move(*linear);
+    } else if (method == GridMethod::Nearest) {
+        forEachNode(frame, [&](std::size_t i, double x, double y) {
+            std::uint32_t nearest = 0;
+            double squared = 0;
+            index.nearest(x, y, 1, &nearest, &squared);
+            heights[i] = points[nearest].z;
+        });
+    } else {
+        forEachNode(frame, [&](std::size_t i, double x, double y) {
+            heights[i] = inverseDistanceAt(index, points, x, y);
+        });
     }
+    result.estimated = outsideOutline(options.outline.empty() ? hull : options.outline, frame);
+    forEachNode(frame, [&](std::size_t i, double x, double y) {
+        if (heights[i] == NoValue) {
+            heights[i] = inverseDistanceAt(index, points, x, y);
+            result.estimated[i] = true;
+        }
+        result.estimatedCount += result.estimated[i];
+    });
     // The project keeps single floats; a height they cannot hold would make a file Open refuses.
-    for (std::size_t i = 0; i < heights->size(); ++i)
-        if (!std::isfinite(float((*heights)[i])) || std::abs((*heights)[i]) > 1e6)
+    for (std::size_t i = 0; i < heights.size(); ++i)
+        if (!std::isfinite(float(heights[i])) || std::abs(heights[i]) > 1e6)
             return QStringLiteral("ค่าระดับที่จุดกริด %1 (%2) เก็บในโครงการไม่ได้")
                 .arg(i + 1)
-                .arg((*heights)[i], 0, 'g', 6);
-    result.z = std::move(*heights);
+                .arg(heights[i], 0, 'g', 6);
+    result.z = std::move(heights);
     return result;
 }
 
+std::vector<Residual> suspectShots(const std::vector<SurveyPoint>& shots,
+                                   const std::vector<std::optional<double>>& leaveOneOut)
+{
+    std::vector<double> sizes;
+    for (const auto& r : leaveOneOut)
+        if (r)
+            sizes.push_back(std::abs(*r));
+    if (sizes.empty())
+        return {};
+    std::nth_element(sizes.begin(), sizes.begin() + sizes.size() / 2, sizes.end());
+    const double threshold = std::max(5 * sizes[sizes.size() / 2], 0.05);
+    std::vector<Residual> out;
+    for (std::size_t i = 0; i < shots.size(); ++i)
+        if (leaveOneOut[i] && std::abs(*leaveOneOut[i]) > threshold)
+            out.push_back({shots[i].name, *leaveOneOut[i]});
+    std::stable_sort(out.begin(), out.end(), [](const Residual& a, const Residual& b) {
+        return std::abs(a.value) > std::abs(b.value);
+    });
+    return out;
+}
+
 GridQuality gridQuality(const std::vector<SurveyPoint>& used, const GridFrame& frame,
-                        const GridResult& grid, int pointsRead, const MergedPoints& merged)
+                        const GridResult& grid, int pointsRead, const MergedPoints& merged,
+                        const GridOptions& options)
 {
     GridQuality q;
     q.pointsRead = pointsRead;
@@ -258,6 +337,7 @@ GridQuality gridQuality(const std::vector<SurveyPoint>& used, const GridFrame& f
     q.differing = merged.differing;
     q.nodesEstimated = grid.estimatedCount;
     q.outsideGrid = pointsOutside(used, frame);
+    q.breaklines = int(options.breaklines.size());
 
     std::vector<Residual> residuals;
     double sum = 0;
@@ -268,8 +348,9 @@ GridQuality gridQuality(const std::vector<SurveyPoint>& used, const GridFrame& f
         const int c = std::min(int(u), frame.cols - 2), r = std::min(int(v), frame.rows - 2);
         const double fu = u - c, fv = v - r;
         const auto at = [&](int rr, int cc) { return grid.z[std::size_t(rr) * frame.cols + cc]; };
-        const double surface = (at(r, c) * (1 - fu) + at(r, c + 1) * fu) * (1 - fv) +
-                               (at(r + 1, c) * (1 - fu) + at(r + 1, c + 1) * fu) * fv;
+        const double ll = at(r, c), lr = at(r, c + 1), ur = at(r + 1, c + 1), ul = at(r + 1, c);
+        const double surface =
+            fu >= fv ? ll + fu * (lr - ll) + fv * (ur - lr) : ll + fv * (ul - ll) + fu * (ur - ul);
         residuals.push_back({p.name, p.z - surface});
         sum += (p.z - surface) * (p.z - surface);
     }
@@ -280,23 +361,29 @@ GridQuality gridQuality(const std::vector<SurveyPoint>& used, const GridFrame& f
         [](const Residual& a, const Residual& b) { return std::abs(a.value) > std::abs(b.value); });
     q.largest.assign(residuals.begin(), residuals.begin() + keep);
 
-    // The nearest shot's own coordinates, gridded by nearest point, give each node's distance.
-    std::vector<double> x, y;
-    for (const SurveyPoint& p : used) {
-        x.push_back(p.x);
-        y.push_back(p.y);
+    if (used.empty())
+        return q;
+    const PointIndex index(used);
+    double farthest = 0;
+    forEachNode(frame, [&](std::size_t, double x, double y) {
+        std::uint32_t nearest = 0;
+        double squared = 0;
+        index.nearest(x, y, 1, &nearest, &squared);
+        farthest = std::max(farthest, squared);
+    });
+    q.farthestNode = std::sqrt(farthest);
+
+    std::shared_ptr<const SurveyTin> surface = grid.surface;
+    if (!surface) {
+        const auto lines = noded(options.breaklines);
+        auto made = SurveyTin::make(used, std::holds_alternative<QString>(lines)
+                                              ? std::vector<Breakline>{}
+                                              : std::get<std::vector<Breakline>>(lines));
+        if (auto* tin = std::get_if<std::unique_ptr<SurveyTin>>(&made))
+            surface = std::move(*tin);
     }
-    const std::string nearest = "nearest:radius1=0:radius2=0";
-    const auto nx = gdalGrid(nearest, x, y, x, frame);
-    const auto ny = gdalGrid(nearest, x, y, y, frame);
-    if (nx && ny)
-        for (int r = 0; r < frame.rows; ++r)
-            for (int c = 0; c < frame.cols; ++c) {
-                const std::size_t i = std::size_t(r) * frame.cols + c;
-                q.farthestNode =
-                    std::max(q.farthestNode, std::hypot((*nx)[i] - (frame.x0 + c * frame.spacing),
-                                                        (*ny)[i] - (frame.y0 + r * frame.spacing)));
-            }
+    if (surface)
+        q.suspects = suspectShots(used, surface->leaveOneOut());
     return q;
 }
 
@@ -304,8 +391,12 @@ QStringList qualityLines(const GridQuality& q, const GridFrame& frame, const QSt
 {
     const auto metres = [](double v) { return QString::number(v, 'f', 3); };
     QStringList lines = heading;
-    lines << QStringLiteral("จุดสำรวจที่อ่านได้ %1 จุด ใช้ %2 จุด").arg(q.pointsRead).arg(q.pointsUsed)
-          << QStringLiteral("จุดซ้ำตำแหน่งที่รวมเป็นค่าเฉลี่ย %1 จุด").arg(q.duplicates);
+    lines << QStringLiteral("จุดสำรวจที่อ่านได้ %1 จุด ใช้ %2 จุด").arg(q.pointsRead).arg(q.pointsUsed);
+    if (!q.excluded.isEmpty())
+        lines << QStringLiteral("ไม่ใช้จุด %1 ตามที่สั่ง").arg(q.excluded.join(QStringLiteral(", ")));
+    lines << QStringLiteral("จุดซ้ำตำแหน่งที่รวมเป็นค่าเฉลี่ย %1 จุด").arg(q.duplicates);
+    if (q.breaklines > 0)
+        lines << QStringLiteral("เส้นแนวหัก %1 เส้น เป็นขอบของสามเหลี่ยมพื้นผิว").arg(q.breaklines);
     if (q.outsideGrid > 0)
         lines << QStringLiteral("คำเตือน: จุดสำรวจ %1 จุดอยู่นอกกริด กริดไม่ครอบคลุมจุดเหล่านี้")
                      .arg(q.outsideGrid);
@@ -322,6 +413,11 @@ QStringList qualityLines(const GridQuality& q, const GridFrame& frame, const QSt
                  .arg(metres(q.rms), metres(q.largest.empty() ? 0 : std::abs(q.largest[0].value)))
           << QStringLiteral("ผลต่างมากที่สุด %1 จุด:").arg(q.largest.size());
     for (const Residual& r : q.largest)
+        lines << QStringLiteral("    จุด %1   %2 ม.").arg(r.name, metres(r.value));
+    lines << QStringLiteral("จุดที่น่าสงสัย (ผลต่างเมื่อไม่ใช้จุดนั้น) %1 จุด%2")
+                 .arg(q.suspects.size())
+                 .arg(q.suspects.empty() ? QString() : QStringLiteral(":"));
+    for (const Residual& r : q.suspects)
         lines << QStringLiteral("    จุด %1   %2 ม.").arg(r.name, metres(r.value));
     return lines;
 }

@@ -1,19 +1,24 @@
 #pragma once
 
 #include "project/project.h"
+#include "survey/breaklines.h"
 #include "survey/surveypoints.h"
 
 #include <QString>
+#include <memory>
 #include <optional>
 #include <variant>
 #include <vector>
 
 namespace tervan {
 
-// Survey points onto a grid of nodes through GDAL's gridding: the points merged where they
-// share a position, the grid laid out in world coordinates, heights made by the chosen
-// method, nodes the points do not surround filled by inverse distance and marked, and a
-// report of how well the grid honours the shots.
+// Survey points onto a grid of nodes: the points merged where they share a position, the grid
+// laid out in world coordinates, heights made by the chosen method (GDAL's triangulation, or
+// with breaklines the survey's own triangulated surface; inverse distance and nearest shot
+// through a k-d tree), nodes outside the site's outline marked estimated, and a report of how
+// well the grid honours the shots and which shots look like blunders.
+
+class SurveyTin;
 
 enum class GridMethod { Linear, InverseDistance, Nearest };
 
@@ -28,7 +33,8 @@ struct GridFrame
     bool operator==(const GridFrame&) const = default;
 };
 
-// Shots within a millimetre of each other become one at their mean height.
+// Shots within a millimetre of each other become one at their mean height; groups in order of
+// easting, names within a group likewise.
 struct MergedPoints
 {
     std::vector<SurveyPoint> points;
@@ -55,17 +61,36 @@ int pointsOutside(const std::vector<SurveyPoint>& points, const GridFrame& frame
 // would cover the same ground within the limit.
 std::optional<int> spacingNeeded(const GridFrame& frame);
 
+// The shots less those named; names that match no shot are listed, not guessed.
+struct ExcludedShots
+{
+    std::vector<SurveyPoint> kept;
+    QStringList left;    // as named, in the order given
+    QStringList unknown; // named but not among the shots
+};
+ExcludedShots excludeShots(const std::vector<SurveyPoint>& points, const QStringList& names);
+
+struct GridOptions
+{
+    std::vector<Breakline> breaklines; // in the project's coordinates
+    // The site: a closed polygon in world coordinates; empty is the shots' convex hull.
+    std::vector<std::pair<double, double>> outline;
+};
+
 struct GridResult
 {
     std::vector<double> z;       // row-major from node 1
-    std::vector<bool> estimated; // nodes outside the points' outline
+    std::vector<bool> estimated; // nodes outside the outline, or outside the shots
     int estimatedCount = 0;
+    std::shared_ptr<const SurveyTin> surface; // the shots' triangulation, when one was made
 };
 
 // Fewer than 3 points, points all on one line, a frame that holds none of them, heights a
-// project cannot hold, or GDAL refusing, gives the reason in Thai.
+// project cannot hold, breaklines crossing at different heights, or GDAL refusing, gives the
+// reason in Thai.
 std::variant<GridResult, QString> makeGrid(const std::vector<SurveyPoint>& points,
-                                           const GridFrame& frame, GridMethod method);
+                                           const GridFrame& frame, GridMethod method,
+                                           const GridOptions& options = {});
 
 struct Residual
 {
@@ -84,12 +109,23 @@ struct GridQuality
     double farthestNode = 0; // node to its nearest shot, metres
     double rms = 0;
     std::vector<Residual> largest; // up to 10, largest first
+    // Leave-one-out residuals beyond max(5 x their median size, 5 cm), largest first.
+    std::vector<Residual> suspects;
+    QStringList excluded; // shots the user left out
+    int breaklines = 0;
 };
 
-// The surface between nodes is the one contours are drawn on: linear along each cell's edges
-// and across it (bilinear).
+// The surface between nodes is the one contours are drawn on: each cell two flat triangles
+// split from its south-west to its north-east corner. `options` gives the breaklines of the
+// surface the leave-one-out residuals are measured on.
 GridQuality gridQuality(const std::vector<SurveyPoint>& used, const GridFrame& frame,
-                        const GridResult& grid, int pointsRead, const MergedPoints& merged);
+                        const GridResult& grid, int pointsRead, const MergedPoints& merged,
+                        const GridOptions& options = {});
+
+// Shots whose leave-one-out residual is beyond max(5 x the median size, 5 cm), largest first;
+// shots on the hull have none.
+std::vector<Residual> suspectShots(const std::vector<SurveyPoint>& shots,
+                                   const std::vector<std::optional<double>>& leaveOneOut);
 
 // The report as lines for the screen and the printer, Thai; `heading` (the coordinate system
 // and datum shift) comes first.
