@@ -2,8 +2,10 @@
 
 #include "cli/batchwords.h"
 #include "common/messages.h"
+#include "grading/earthwork.h"
 #include "project/projectfile.h"
 #include "survey/gridding.h"
+#include "survey/siteoutline.h"
 #include "survey/surveyinput.h"
 
 #include <QDir>
@@ -14,6 +16,29 @@
 namespace tervan {
 
 namespace {
+
+// A boundary file's outline in the project's system: projected when the file names another.
+std::variant<SiteOutline, QString> boundaryInProject(const QString& name, int epsg)
+{
+    auto read = readBoundaryFile(name);
+    if (const auto* reason = std::get_if<QString>(&read))
+        return *reason;
+    BoundaryFile& file = std::get<BoundaryFile>(read);
+    std::vector<SurveyPoint> corners;
+    for (const auto& [x, y] : file.outline)
+        corners.push_back({QString(), x, y, 0});
+    // GeoJSON always names WGS 84; a boundary drawn in the project's metres is no degrees.
+    const bool degreesNamedOnly = isGeographicCrs(file.crs) && !looksLikeDegrees(corners);
+    if (file.crs.isEmpty() || degreesNamedOnly || epsg == 0 || epsgCodeOf(file.crs) == epsg)
+        return file.outline;
+    const auto projected = projectPoints(corners, file.crs, epsg);
+    if (const auto* reason = std::get_if<QString>(&projected))
+        return *reason;
+    SiteOutline outline;
+    for (const SurveyPoint& c : corners)
+        outline.emplace_back(c.x, c.y);
+    return outline;
+}
 
 std::optional<int> crsOption(const Words& w, const char* option, bool& bad)
 {
@@ -41,7 +66,7 @@ int gridFromPoints(const QStringList& args, QTextStream& out, QTextStream& err, 
                                 QStringLiteral("--crs"),      QStringLiteral("--from-crs"),
                                 QStringLiteral("--interval"), QStringLiteral("--datum-shift"),
                                 QStringLiteral("--like"),     QStringLiteral("--breaklines"),
-                                QStringLiteral("--exclude")};
+                                QStringLiteral("--exclude"),  QStringLiteral("--boundary")};
     const auto w = readWords(args, valued, {}, problem);
     const bool like = w && w->values.contains(QStringLiteral("--like"));
     if (!w || w->names.size() != 1 || !w->values.contains(QStringLiteral("-o")) ||
@@ -166,6 +191,23 @@ int gridFromPoints(const QStringList& args, QTextStream& out, QTextStream& err, 
         }
     }
     const MergedPoints merged = mergeDuplicates(kept.kept);
+    // The site: the ground volumes count; nodes outside it are estimated.
+    const QString boundary =
+        w->values.value(QStringLiteral("--boundary"), QStringLiteral("concave"));
+    SiteOutline site;
+    if (boundary == QLatin1String("concave") || boundary == QLatin1String("hull")) {
+        site =
+            outlineOfShots(merged.points, boundary == QLatin1String("hull") ? OutlineKind::Hull
+                                                                            : OutlineKind::Concave);
+    } else if (boundary != QLatin1String("none")) {
+        const auto read = boundaryInProject(boundary, points.epsg);
+        if (const auto* reason = std::get_if<QString>(&read)) {
+            fail(err) << QDir::toNativeSeparators(boundary) << ": " << *reason << '\n';
+            return 1;
+        }
+        site = std::get<SiteOutline>(read);
+    }
+    options.outline = site;
     GridFrame frame = likeFrame.value_or(frameAround(merged.points, int(spacing.value_or(1))));
     if (origin.hasMatch()) {
         frame.x0 = origin.captured(1).toDouble();
@@ -188,6 +230,12 @@ int gridFromPoints(const QStringList& args, QTextStream& out, QTextStream& err, 
     Project p = projectFromGrid(frame, grid, QFileInfo(source).completeBaseName(), points.epsg,
                                 float(interval.value_or(0)));
     p.Georef->datumShift = points.shift.key;
+    p.Georef->outline = site;
+    const auto mask = outlineMaskOf(p);
+    if (!site.empty() && !mask) {
+        fail(err) << "the site outline is no polygon the grid can be clipped by\n";
+        return 1;
+    }
     const ProjectFileNames target = projectFileNames(w->values.value(QStringLiteral("-o")));
     if (const auto failed = saveProjectPair(p, target)) {
         fail(err) << saveFailureText(*failed, target) << '\n';
@@ -201,6 +249,11 @@ int gridFromPoints(const QStringList& args, QTextStream& out, QTextStream& err, 
         << (q.largest.empty() ? QString() : q.largest[0].name) << '\n'
         << "crs " << (points.epsg > 0 ? QStringLiteral("EPSG:%1").arg(points.epsg) : "none")
         << "   datum-shift " << (points.shift.key.isEmpty() ? "none" : points.shift.key) << '\n';
+    int outside = 0;
+    for (int n = 0; mask && n < p.NodeCount; ++n)
+        outside += !mask->nodeInside(n);
+    out << areaWords(mask ? mask->insideArea() : earthworkGrid(p).area()) << "   outside "
+        << outside << '\n';
     for (const QString& d : q.differing)
         out << "duplicate " << d << '\n';
     for (std::size_t i = 0; i < grid.estimated.size(); ++i)

@@ -157,7 +157,8 @@ Earthwork computeEarthwork(const Project& p, const GradePlane& plane)
     Project fixed = p;
     fixed.FixGradeElevation = float(plane.zc);
     // Where the specified grade's floats overflow, its figures in double rather than its zeros.
-    if (plane.isLevel() && g.cellCount() > 0 && FixGradeElev(fixed))
+    // Clipped at an outline, the prisms are the inside's; the grade's own figures cover every cell.
+    if (!g.mask && plane.isLevel() && g.cellCount() > 0 && FixGradeElev(fixed))
         e.fourCorner = {fixed.FixCutVolume, fixed.FixFillVolume};
     else
         e.fourCorner = fourCornerCutFill(g, plane.zc);

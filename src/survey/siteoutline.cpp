@@ -8,9 +8,9 @@
 #include <geos/geom/CoordinateSequence.h>
 #include <geos/geom/Geometry.h>
 #include <geos/geom/GeometryFactory.h>
+#include <geos/geom/LinearRing.h>
 #include <geos/geom/MultiPoint.h>
 #include <geos/geom/Polygon.h>
-#include <geos/geom/LinearRing.h>
 #include <memory>
 #include <ogrsf_frmts.h>
 
@@ -58,14 +58,14 @@ SiteOutline outlineOfShots(const std::vector<SurveyPoint>& points, OutlineKind k
                 ? shots->convexHull()
                 : geos::algorithm::hull::ConcaveHull::concaveHullByLength(
                       shots.get(),
-                      3 * geos::algorithm::hull::ConcaveHull::uniformEdgeLength(shots.get()));
+                      5 * geos::algorithm::hull::ConcaveHull::uniformEdgeLength(shots.get()));
         return hull ? ringOf(*hull) : SiteOutline{};
     } catch (const std::exception&) {
         return {};
     }
 }
 
-std::variant<SiteOutline, QString> readBoundaryFile(const QString& fileName)
+std::variant<BoundaryFile, QString> readBoundaryFile(const QString& fileName)
 {
     GDALAllRegister();
     CPLErrorHandlerPusher quiet(CPLQuietErrorHandler);
@@ -74,8 +74,15 @@ std::variant<SiteOutline, QString> readBoundaryFile(const QString& fileName)
     if (!data)
         return QStringLiteral("อ่านแฟ้มขอบเขตไม่ได้");
     std::vector<std::pair<SiteOutline, QString>> found;
+    QString crs;
     for (OGRLayer* layer : data->GetLayers())
         for (const auto& feature : *layer) {
+            if (const OGRSpatialReference* srs = layer->GetSpatialRef(); srs && crs.isEmpty()) {
+                char* wkt = nullptr;
+                srs->exportToWkt(&wkt);
+                crs = QString::fromUtf8(wkt);
+                CPLFree(wkt);
+            }
             const OGRGeometry* g = feature->GetGeometryRef();
             if (!g)
                 continue;
@@ -110,7 +117,7 @@ std::variant<SiteOutline, QString> readBoundaryFile(const QString& fileName)
         return QStringLiteral("ไม่พบรูปปิดที่เป็นขอบเขตในแฟ้มนี้");
     if (found.size() > 1)
         return QStringLiteral("แฟ้มมีขอบเขต %1 รูป ต้องมีรูปเดียว").arg(found.size());
-    return found.front().first;
+    return BoundaryFile{found.front().first, crs};
 }
 
 double outlineArea(const SiteOutline& outline)

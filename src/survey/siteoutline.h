@@ -19,7 +19,7 @@ enum class OutlineKind {
     None,    // the whole grid
 };
 
-// The outline of the shots: their concave hull (GEOS) with edges at most three times the
+// The outline of the shots: their concave hull (GEOS) with edges at most five times the
 // spacing of a uniform grid of as many shots over their hull, or their convex hull; empty for
 // None or fewer than three shots not on one line.
 SiteOutline outlineOfShots(const std::vector<SurveyPoint>& points, OutlineKind kind);
@@ -27,7 +27,13 @@ SiteOutline outlineOfShots(const std::vector<SurveyPoint>& points, OutlineKind k
 // A boundary the user drew: the one polygon, or closed polyline, of a DXF, Shapefile,
 // GeoPackage, GeoJSON or KML file. An open line, a polygon crossing itself, several
 // boundaries or none are refused, saying which and where (Thai).
-std::variant<SiteOutline, QString> readBoundaryFile(const QString& fileName);
+// crs is what the file says of its coordinates (WKT), empty when it says nothing.
+struct BoundaryFile
+{
+    SiteOutline outline;
+    QString crs;
+};
+std::variant<BoundaryFile, QString> readBoundaryFile(const QString& fileName);
 
 // Area of the outline, m2 in its units.
 double outlineArea(const SiteOutline& outline);

@@ -608,17 +608,19 @@ INSTANTIATE_TEST_SUITE_P(
         GridCase{"plane",
                  surveysites::pnezd(surveysites::scattered(300, 200, 150, surveysites::plane)),
                  "site.csv",
-                 {"--spacing", "10", "--crs", "EPSG:32647"},
+                 {"--spacing", "10", "--crs", "EPSG:32647", "--boundary", "hull"},
                  0,
                  "^points 300   used 300   duplicates 0   rows 16   cols 21   estimated 0\n"
                  "residual-rms 0\\.000   residual-max 0\\.00\\d \\d+\n"
-                 "crs EPSG:32647   datum-shift none\n$"},
+                 "crs EPSG:32647   datum-shift none\n"
+                 "area 30000\\.00 18-3-0\\.0   outside 0\n$"},
         GridCase{"a corner left out",
                  "x,y,z\n652000,1524000,1\n652020,1524000,2\n652000,1524020,3\n",
                  "site.csv",
                  {"--spacing", "10", "--method", "linear"},
                  0,
                  "estimated 3\n.*\ncrs none   datum-shift none\n"
+                 "area 200\\.00 0-0-50\\.0   outside 3\n"
                  "estimated-node 6\nestimated-node 8\nestimated-node 9\n$"},
         GridCase{"GPS waypoints land in their UTM zone",
                  Gps,
