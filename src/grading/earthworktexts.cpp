@@ -24,10 +24,20 @@ QString volumeText(double v)
     return formatPicture(v, 2);
 }
 
+QString outsideAreaNote(const Project& p)
+{
+    const auto mask = outlineMaskOf(p);
+    if (!mask)
+        return {};
+    const double outside = mask->outsideArea();
+    return QStringLiteral("รวมพื้นที่นอกขอบเขตที่สำรวจ %1 ตารางเมตร (%2 ไร่-งาน-ตารางวา)")
+        .arg(formatPicture(outside, 2), raiNganWa(outside));
+}
+
 void appendAreaLines(std::vector<SummaryLine>& lines, double squareMetres)
 {
-    lines.push_back({QStringLiteral("พื้นที่ทั้งหมด"), formatPicture(squareMetres, 0),
-                     QStringLiteral("ตารางเมตร")});
+    lines.push_back(
+        {QStringLiteral("พื้นที่ทั้งหมด"), formatPicture(squareMetres, 0), QStringLiteral("ตารางเมตร")});
     lines.push_back({QString(), raiNganWa(squareMetres), QStringLiteral("ไร่-งาน-ตารางวา")});
 }
 

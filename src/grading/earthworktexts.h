@@ -8,6 +8,8 @@
 
 namespace tervan {
 
+struct Project;
+
 struct Balance;
 struct Earthwork;
 struct SuspectCheck;
@@ -40,6 +42,10 @@ inline const QString Suspects = QStringLiteral("ตรวจค่าระด�
 
 // A volume as every earthwork figure shows it: two decimals.
 QString volumeText(double v);
+// For the level-platform grade, which counts every cell: the part of the grid outside the
+// project's site outline it includes; empty for a project without an outline.
+QString outsideAreaNote(const Project& p);
+
 // The plan area the volumes cover, in m2 and then in rai-ngan-wa.
 void appendAreaLines(std::vector<SummaryLine>& lines, double squareMetres);
 // The four-corner cut and fill and how far the gross figures differ from them.

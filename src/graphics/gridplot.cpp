@@ -1,5 +1,7 @@
 #include "graphics/gridplot.h"
 
+#include "graphics/sitehatch.h"
+
 #include "common/numbertext.h"
 #include "graphics/palette.h"
 #include "graphics/surface.h"
@@ -94,6 +96,13 @@ void PlotGrid(Surface& s, const Project& p, const NodeLabels& labels)
         const auto x = float(k * qint32(p.GridSpacing));
         s.line(x, 0, x, float(height));
     }
+
+    // Ground outside the surveyed site: hatched, under everything drawn after it.
+    const SiteHatch site = siteHatch(p, p.GridSpacing / 2.0);
+    for (const QLineF& l : site.hatch)
+        s.line(float(l.x1()), float(l.y1()), float(l.x2()), float(l.y2()), colour::LightGrey);
+    for (const QLineF& l : site.outline)
+        s.line(float(l.x1()), float(l.y1()), float(l.x2()), float(l.y2()), colour::BrightBlue);
 
     const QString longest = longestNodeLabel(p, labels);
     if (!longest.isNull() && nodeLabelsFit(s.textWidth(longest), p.GridSpacing)) {

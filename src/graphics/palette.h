@@ -13,6 +13,8 @@ constexpr int Blue = 1;
 constexpr int Green = 2;
 constexpr int Red = 4;
 constexpr int Magenta = 5;
+constexpr int LightGrey = 7;
+constexpr int BrightBlue = 9;
 constexpr int White = 15;
 } // namespace colour
 

@@ -1,11 +1,13 @@
 #include "printing/reports.h"
 
 #include "common/numbertext.h"
+#include "grading/earthworktexts.h"
 #include "grading/grading.h"
 #include "graphics/contourlabels.h"
 #include "graphics/contourtracer.h"
 #include "graphics/gridplot.h"
 #include "graphics/palette.h"
+#include "graphics/sitehatch.h"
 #include "printing/pageframe.h"
 #include "printing/pagesurface.h"
 #include "project/project.h"
@@ -91,6 +93,10 @@ void printGrade(PageSurface& page, const Project& p, const GradeFigures& g)
         page.setX(14);
         page.printLine(QString::fromUtf16(line.unit));
     }
+    if (const QString note = outsideAreaNote(p); !note.isEmpty()) {
+        PrintIndent(page, 17);
+        page.printLine(note);
+    }
     PrintIndent(page, 2);
     page.setY(11);
     cellHeadings(page);
@@ -130,6 +136,16 @@ void gridLines(PageSurface& page, const Project& p)
         const double x = double(k * qint32(p.GridSpacing));
         page.line(x, 0, x, -double(height));
     }
+}
+
+// The site's outline, the ground outside it hatched (y runs down the page).
+void siteLines(PageSurface& page, const Project& p)
+{
+    const SiteHatch site = siteHatch(p, p.GridSpacing / 2.0);
+    for (const QLineF& l : site.hatch)
+        page.line(l.x1(), -l.y1(), l.x2(), -l.y2(), colour::LightGrey);
+    for (const QLineF& l : site.outline)
+        page.line(l.x1(), -l.y1(), l.x2(), -l.y2(), colour::BrightBlue);
 }
 
 // Only where the labels fit the cells at the page's scale.
@@ -555,12 +571,14 @@ void PrintFixGrade(PageSurface& page, const Project& p)
 void PrintGraphicGrid(PageSurface& page, const Project& p, const NodeLabels& labels)
 {
     gridLines(page, p);
+    siteLines(page, p);
     nodeLabels(page, p, labels);
 }
 
 QString PrintGraphicContour(PageSurface& page, Project& p, const NodeLabels& labels)
 {
     gridLines(page, p);
+    siteLines(page, p);
     const ContourLevels levels = contourLevels(p, p.ContourInterval);
     PrintedContours sink(page, lineColourIndex(p));
     sink.m_skipWhole = p.ContourLabelsAlong;

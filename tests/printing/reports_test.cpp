@@ -237,6 +237,29 @@ TEST(GradingReport, RecomputesAndPrintsBothGrades)
     EXPECT_TRUE(none.items().isEmpty());
 }
 
+// The level-platform grade counts every cell; over a surveyed site it says how much of that
+// lies outside the site's outline, on a line of its own above the table.
+TEST(GradingReport, SaysTheAreaOutsideTheSiteItIncludes)
+{
+    for (const bool outlined : {false, true}) {
+        RecordingPage r;
+        PageSurface page(r);
+        Project p = gridOf(3, 3); // 20 x 20 m
+        p.Georef = Georeference{1000, 2000, 0, {}};
+        if (outlined)
+            p.Georef->outline = {{1000, 2000}, {1020, 2000}, {1000, 2020}};
+        ASSERT_TRUE(GradePrint(page, p, 1));
+        const QStringList texts = r.texts(0);
+        const auto note = texts.filter(QStringLiteral("รวมพื้นที่นอกขอบเขตที่สำรวจ"));
+        ASSERT_EQ(note.size(), outlined ? 1 : 0);
+        if (outlined) {
+            EXPECT_TRUE(note[0].contains(QStringLiteral(" 200.00 ตารางเมตร (0-0-50.0 ไร่")))
+                << note[0].toStdString();
+            EXPECT_LT(find(r, note[0])->at.y(), 11 * Cm);
+        }
+    }
+}
+
 struct WindowCase
 {
     qint16 rows, cols, spacing;

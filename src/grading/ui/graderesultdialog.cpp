@@ -1,5 +1,7 @@
 #include "grading/ui/graderesultdialog.h"
 
+#include "grading/earthworktexts.h"
+
 #include "common/numbertext.h"
 #include "grading/ui/earthworkparts.h"
 #include "project/project.h"
@@ -231,6 +233,14 @@ GradeResultDialog::GradeResultDialog(const Project& p, Grade grade, QWidget* par
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 
     setFixedSize(width, px(7935));
+    // Below everything else: these figures include ground outside the surveyed site.
+    if (const QString note = outsideAreaNote(p); !note.isEmpty()) {
+        auto* outside = label(this, "lblOutsideArea", note, red);
+        outside->setWordWrap(true);
+        outside->setGeometry(px(360), height(), width - px(720),
+                             outside->heightForWidth(width - px(720)));
+        setFixedSize(width, height() + outside->height() + px(120));
+    }
 }
 
 void GradeResultDialog::warnOfSuspects(int count, std::function<void()> showList)
