@@ -126,6 +126,11 @@ void fillTriangles(Surface& s, const EarthworkGrid& g, const CutFillRamp& ramp)
         for (int j = 0; j + 1 < g.cols; ++j) {
             const std::size_t k = std::size_t(i) * std::size_t(g.cols) + std::size_t(j);
             const std::size_t up = k + std::size_t(g.cols);
+            // Ground outside the site is no earthwork: left uncoloured.
+            if (g.mask && g.mask->cover(i * (g.cols - 1) + j) == OutlineMask::Cover::Outside) {
+                endRun(j);
+                continue;
+            }
             const double v[4] = {g.h[k], g.h[k + 1], g.h[up + 1], g.h[up]};
             const double c = (v[0] + v[1] + v[2] + v[3]) / 4;
             int cls[4];
@@ -185,6 +190,14 @@ void DrawCutFillMap(Surface& s, const CutFillMap& m, double aspect, double fontP
     s.line(float(w), 0, float(w), float(h));
     s.line(float(w), float(h), 0, float(h));
     s.line(0, float(h), 0, 0);
+    if (g.mask) {
+        const auto& o = g.mask->outline();
+        for (std::size_t i = 0; i < o.size(); ++i) {
+            const auto& [x1, y1] = o[i];
+            const auto& [x2, y2] = o[(i + 1) % o.size()];
+            s.line(float(x1), float(y1), float(x2), float(y2), colour::BrightBlue);
+        }
+    }
 
     if (m.contourInterval > 0) {
         double deepest = 0;
@@ -290,6 +303,8 @@ void DrawCutFillMap(Surface& s, const CutFillMap& m, double aspect, double fontP
         lineEntry(2, Surface::ForeColour, QStringLiteral("ขอบแท่น"));
         lineEntry(2, DaylightColour, QStringLiteral("แนวลาดจรดดินเดิม"));
     }
+    if (g.mask)
+        lineEntry(1, colour::BrightBlue, QStringLiteral("ขอบเขตพื้นที่สำรวจ"));
     if (!m.openEdge.empty()) {
         s.setLineWidth(2);
         const float cx = float(lx + box / 2), cy = float(y - line * 0.4);

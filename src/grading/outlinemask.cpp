@@ -143,7 +143,9 @@ OutlineMask::build(int rows, int cols, double spacing,
                     mask->m_pieces.push_back(p);
                 }
             }
-            mask->m_cover[std::size_t(cell)] = Cover::Partial;
+            // Touching the outline along an edge or at a corner leaves nothing inside.
+            if (int(mask->m_pieces.size()) > mask->m_first[std::size_t(cell)])
+                mask->m_cover[std::size_t(cell)] = Cover::Partial;
         }
     mask->m_first.back() = int(mask->m_pieces.size());
     mask->m_nodeInside.assign(std::size_t(rows) * cols, false);

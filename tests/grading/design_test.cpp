@@ -8,12 +8,14 @@
 #include "project/projectfile.h"
 #include "support/printto.h"
 
+#include "graphics/palette.h"
 #include <QColor>
 #include <QFile>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <array>
 #include <cmath>
+
 #include <gtest/gtest.h>
 #include <random>
 
@@ -359,6 +361,29 @@ TEST(CutFillMap, FillsCutsAndFillsInTheirHuesWithTheZeroLineBold)
         }
     }
     EXPECT_EQ(bold, 6);
+}
+
+// Outside a site's outline the map colours nothing and draws the outline: here the outline is
+// the left column of cells, so nothing right of x = 10 is filled.
+TEST(CutFillMap, LeavesTheGroundOutsideTheSiteUncoloured)
+{
+    CutFillMap m = leftCutRightFill();
+    m.depth.mask = OutlineMask::build(3, 3, 10, {{0, 0}, {10, 0}, {10, 20}, {0, 20}});
+    ASSERT_TRUE(m.depth.mask);
+    RecordingSurface s;
+    DrawCutFillMap(s, m, 1.6, 9);
+    int filled = 0, outline = 0;
+    for (const auto& op : s.ops()) {
+        if (op.kind == RecordingSurface::Kind::Fill && op.x1 >= 0 && op.x1 <= 20 && op.y1 >= 0 &&
+            op.y1 <= 20) {
+            ++filled;
+            EXPECT_LE(op.x1, 10) << op.x1 << ',' << op.y1; // the triangle's centroid
+        }
+        outline += op.kind == RecordingSurface::Kind::Line && op.value == colour::BrightBlue &&
+                   op.x1 <= 20;
+    }
+    EXPECT_GT(filled, 0);
+    EXPECT_EQ(outline, 4);
 }
 
 TEST(PadMap, MarksTheOpenEdgeAndDrawsTheDaylightLine)
