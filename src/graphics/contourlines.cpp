@@ -3,207 +3,221 @@
 #include "project/project.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <span>
+#include <unordered_map>
 
 namespace tervan {
 
 namespace {
 
-// Bucket key to the bucket's first point, by open addressing; emptied per level by a new
-// generation instead of a sweep, since a fine interval has thousands of levels.
-class BucketTable
+// Border labels only: the lines come from the level set below.
+class LabelSink final : public ContourSink
 {
 public:
-    int first(quint64 key) const
-    {
-        if (m_slots.empty())
-            return -1;
-        for (std::size_t at = start(key);; at = (at + 1) & m_mask) {
-            const Slot& s = m_slots[at];
-            if (s.generation != m_generation)
-                return -1;
-            if (s.key == key)
-                return s.value;
-        }
-    }
-    // The bucket's first point, -1 for a new bucket, to be set by the caller.
-    int& slot(quint64 key)
-    {
-        if (2 * (m_used + 1) > m_slots.size())
-            grow();
-        for (std::size_t at = start(key);; at = (at + 1) & m_mask) {
-            Slot& s = m_slots[at];
-            if (s.generation != m_generation) {
-                s = {key, -1, m_generation};
-                ++m_used;
-                return s.value;
-            }
-            if (s.key == key)
-                return s.value;
-        }
-    }
-    void clear(std::size_t)
-    {
-        ++m_generation;
-        m_used = 0;
-    }
-
-private:
-    struct Slot
-    {
-        quint64 key = 0;
-        int value = -1;
-        quint32 generation = 0;
-    };
-    std::size_t start(quint64 key) const
-    {
-        return std::size_t((key * 0x9E3779B97F4A7C15ull) >> 20) & m_mask;
-    }
-    void grow()
-    {
-        std::vector<Slot> old;
-        old.swap(m_slots);
-        m_slots.assign(std::max<std::size_t>(1024, 2 * old.size()), Slot{});
-        m_mask = m_slots.size() - 1;
-        const quint32 generation = m_generation;
-        m_generation = 1;
-        m_used = 0;
-        for (const Slot& s : old)
-            if (s.generation == generation)
-                slot(s.key) = s.value;
-    }
-
-    std::vector<Slot> m_slots;
-    std::size_t m_mask = 0;
-    std::size_t m_used = 0;
-    quint32 m_generation = 1;
-};
-
-// Collects one level's segments and joins them where their ends meet. Crossings of an edge
-// shared by two cells are computed from either side, so ends meet within a rounding, not
-// always exactly: ends are matched in buckets of `tolerance` and their neighbours.
-class Joiner final : public ContourSink
-{
-public:
-    Joiner(ContourSet& out, double tolerance) : m_out(out), m_tol(tolerance) {}
-
-    void level(float level, int) override
-    {
-        flush();
-        m_level = level;
-    }
+    explicit LabelSink(ContourSet& out) : m_out(out) {}
+    void level(float, int) override {}
     void point(float, float) override {}
-    void segment(float x1, float y1, float x2, float y2) override
-    {
-        if (x1 == x2 && y1 == y2)
-            return;
-        const int a = node(x1, y1), b = node(x2, y2);
-        const int e = int(m_edges.size());
-        m_edges.push_back({a, b});
-        // Each end of a segment links to the next segment at the same point.
-        m_nextAt.push_back(m_firstAt[a]);
-        m_nextAt.push_back(m_firstAt[b]);
-        m_firstAt[a] = 2 * e;
-        m_firstAt[b] = 2 * e + 1;
-    }
+    void segment(float, float, float, float) override {}
     void label(Border border, float x, float y, float level) override
     {
         m_out.labels.push_back({border, QPointF(x, y), level});
     }
-    void flush()
+    bool bordersOnly() const override { return true; }
+
+private:
+    ContourSet& m_out;
+};
+
+// Where the level set of the two-triangle surface passes: through a node, or across an edge
+// between two nodes. Keys name these places exactly, so pieces from neighbouring triangles
+// join without comparing coordinates.
+enum EdgeKind : quint64 { AtNode = 0, Across = 1, Up = 2, Diagonal = 3 };
+constexpr quint64 placeKey(quint64 index, EdgeKind kind)
+{
+    return index << 2 | kind;
+}
+
+class LevelSet
+{
+public:
+    explicit LevelSet(const Project& p)
+        : m_rows(p.GridRows), m_cols(p.GridCols), m_x(std::size_t(p.NodeCount)), m_y(m_x.size()),
+          m_z(m_x.size())
     {
-        std::vector<bool> used(m_edges.size(), false);
-        for (std::size_t e = 0; e < m_edges.size(); ++e) {
-            if (used[e])
-                continue;
-            used[e] = true;
-            std::vector<int> forward{m_edges[e].a, m_edges[e].b};
-            extend(forward, used);
-            std::vector<int> backward{m_edges[e].a};
-            if (forward.front() != forward.back())
-                extend(backward, used);
-            ContourLine line;
-            line.level = m_level;
-            line.whole = std::floor(m_level) == m_level;
-            line.points.reserve(forward.size() + backward.size());
-            for (auto it = backward.rbegin(); it + 1 != backward.rend(); ++it)
-                line.points.push_back(m_points[*it]);
-            for (int n : forward)
-                line.points.push_back(m_points[n]);
-            line.closed = forward.size() > 3 && forward.front() == forward.back();
-            m_out.lines.push_back(std::move(line));
+        for (std::size_t n = 0; n < m_z.size(); ++n) {
+            m_x[n] = p.Nodes[n + 1].X;
+            m_y[n] = p.Nodes[n + 1].Y;
+            m_z[n] = p.Nodes[n + 1].Z;
         }
-        m_edges.clear();
-        m_points.clear();
-        m_firstAt.clear();
-        m_nextAt.clear();
-        m_buckets.clear(m_points.size());
-        m_nextInBucket.clear();
+    }
+
+    // The level's lines: each piece of the level set once, joined end to end.
+    void trace(double level, std::span<const int> cells, std::vector<ContourLine>& out)
+    {
+        m_level = level;
+        m_pieces.clear();
+        m_at.clear();
+        for (const int cell : cells) {
+            const int r = cell / (m_cols - 1), c = cell % (m_cols - 1);
+            const int ll = r * m_cols + c, lr = ll + 1, ul = ll + m_cols, ur = ul + 1;
+            // The triangles either side of the diagonal from lower left to upper right, each
+            // with its edges opposite its corners.
+            triangle({ll, lr, ur}, {edge(Up, r, c + 1), edge(Diagonal, r, c), edge(Across, r, c)});
+            triangle({ll, ur, ul}, {edge(Across, r + 1, c), edge(Up, r, c), edge(Diagonal, r, c)});
+            // Edges lying at the level: the cell's own bottom, left and diagonal, and the top
+            // and right ones on the grid's border.
+            levelEdge(ll, lr, edge(Across, r, c));
+            levelEdge(ll, ul, edge(Up, r, c));
+            levelEdge(ll, ur, edge(Diagonal, r, c));
+            if (r + 2 == m_rows)
+                levelEdge(ul, ur, edge(Across, r + 1, c));
+            if (c + 2 == m_cols)
+                levelEdge(lr, ur, edge(Up, r, c + 1));
+        }
+        join(float(level), out);
     }
 
 private:
     struct Edge
     {
-        int a, b;
+        quint64 key;
+        int from, to;
     };
 
-    // Walks on from the chain's last node through unused segments.
-    void extend(std::vector<int>& chain, std::vector<bool>& used)
+    Edge edge(EdgeKind kind, int r, int c) const
     {
-        while (chain.size() < 2 || chain.back() != chain.front()) {
-            const int at = chain.back();
-            int next = -1;
-            for (int end = m_firstAt[at]; end >= 0; end = m_nextAt[end]) {
-                const int e = end / 2;
-                if (!used[e]) {
-                    used[e] = true;
-                    next = end % 2 ? m_edges[e].a : m_edges[e].b;
+        const int n = r * m_cols + c;
+        const int to = kind == Across ? n + 1 : kind == Up ? n + m_cols : n + m_cols + 1;
+        return {placeKey(quint64(n), kind), n, to};
+    }
+    int side(int node) const { return m_z[node] > m_level ? 1 : m_z[node] < m_level ? -1 : 0; }
+
+    quint64 nodePlace(int node)
+    {
+        const quint64 key = placeKey(quint64(node), AtNode);
+        m_at.try_emplace(key, QPointF(m_x[node], m_y[node]));
+        return key;
+    }
+    quint64 crossing(const Edge& e)
+    {
+        if (auto found = m_at.find(e.key); found != m_at.end())
+            return e.key;
+        const double t = (m_level - m_z[e.from]) / (m_z[e.to] - m_z[e.from]);
+        m_at.emplace(e.key, QPointF(m_x[e.from] + t * (m_x[e.to] - m_x[e.from]),
+                                    m_y[e.from] + t * (m_y[e.to] - m_y[e.from])));
+        return e.key;
+    }
+
+    // A triangle's piece inside it: from edge to edge where the level crosses two, or from a
+    // corner at the level across the opposite edge. Edges at the level are levelEdge's.
+    void triangle(std::array<int, 3> corner, std::array<Edge, 3> opposite)
+    {
+        int s[3], zeros = 0;
+        for (int i = 0; i < 3; ++i)
+            zeros += (s[i] = side(corner[i])) == 0;
+        if (zeros == 1) {
+            const int i = s[0] == 0 ? 0 : s[1] == 0 ? 1 : 2;
+            if (s[(i + 1) % 3] == -s[(i + 2) % 3])
+                m_pieces.emplace_back(nodePlace(corner[i]), crossing(opposite[i]));
+        } else if (zeros == 0 && !(s[0] == s[1] && s[1] == s[2])) {
+            // The corner alone on its side; the level crosses the two edges meeting there.
+            const int i = s[0] != s[1] && s[0] != s[2] ? 0 : s[1] != s[0] ? 1 : 2;
+            m_pieces.emplace_back(crossing(opposite[(i + 1) % 3]), crossing(opposite[(i + 2) % 3]));
+        }
+    }
+
+    // An edge whose two nodes lie at the level is part of the level set once, unless flat
+    // ground at the level lies on every side of it (inside a flat area, or on the grid's border
+    // of one).
+    void levelEdge(int a, int b, const Edge& e)
+    {
+        if (side(a) != 0 || side(b) != 0)
+            return;
+        const auto [third1, third2] = thirdCorners(e);
+        const bool flat1 = third1 < 0 || side(third1) == 0;
+        const bool flat2 = third2 < 0 || side(third2) == 0;
+        if (!(flat1 && flat2))
+            m_pieces.emplace_back(nodePlace(a), nodePlace(b));
+    }
+
+    // The corners facing an edge in the triangles on either side (-1 beyond the border).
+    std::pair<int, int> thirdCorners(const Edge& e) const
+    {
+        const int n = e.from, r = n / m_cols, c = n % m_cols;
+        switch (EdgeKind(e.key & 3)) {
+        case Across: // the cell above's lower triangle, the cell below's upper one
+            return {r + 1 < m_rows ? n + m_cols + 1 : -1, r > 0 ? n - m_cols : -1};
+        case Up: // the cell to the right's upper triangle, the cell to the left's lower one
+            return {c + 1 < m_cols ? n + m_cols + 1 : -1, c > 0 ? n - 1 : -1};
+        default:
+            return {n + 1, n + m_cols};
+        }
+    }
+
+    void join(float level, std::vector<ContourLine>& out)
+    {
+        // Ends sorted by place: the pieces meeting at a place are neighbours in the list.
+        std::vector<std::pair<quint64, int>> ends;
+        ends.reserve(2 * m_pieces.size());
+        for (int i = 0; i < int(m_pieces.size()); ++i) {
+            ends.emplace_back(m_pieces[std::size_t(i)].first, 2 * i);
+            ends.emplace_back(m_pieces[std::size_t(i)].second, 2 * i + 1);
+        }
+        std::sort(ends.begin(), ends.end());
+        std::vector<bool> used(m_pieces.size(), false);
+        const auto placeOf = [&](int end) {
+            const auto& piece = m_pieces[std::size_t(end / 2)];
+            return end % 2 ? piece.second : piece.first;
+        };
+        // An unused piece at the place, other than the one arrived by; -1 for none.
+        const auto nextAt = [&](quint64 place) {
+            auto k = std::lower_bound(ends.begin(), ends.end(), std::pair{place, -1});
+            for (; k != ends.end() && k->first == place; ++k)
+                if (!used[std::size_t(k->second / 2)])
+                    return k->second;
+            return -1;
+        };
+        const auto degree = [&](quint64 place) {
+            auto k = std::lower_bound(ends.begin(), ends.end(), std::pair{place, -1});
+            int d = 0;
+            for (; k != ends.end() && k->first == place; ++k)
+                ++d;
+            return d;
+        };
+        const auto walk = [&](int startEnd) {
+            ContourLine line;
+            line.level = level;
+            line.whole = std::floor(level) == level;
+            const quint64 start = placeOf(startEnd);
+            line.points.push_back(m_at[start]);
+            for (int end = startEnd; end >= 0;) {
+                used[std::size_t(end / 2)] = true;
+                const quint64 there = placeOf(end ^ 1);
+                line.points.push_back(m_at[there]);
+                if (there == start) {
+                    line.closed = line.points.size() > 3;
                     break;
                 }
+                end = nextAt(there);
             }
-            if (next < 0)
-                return;
-            chain.push_back(next);
-        }
+            out.push_back(std::move(line));
+        };
+        // Open lines from their ends (places where an odd number of pieces meet), then loops.
+        for (const auto& [place, end] : ends)
+            if (!used[std::size_t(end / 2)] && degree(place) % 2 == 1)
+                walk(end);
+        for (const auto& [place, end] : ends)
+            if (!used[std::size_t(end / 2)])
+                walk(end);
     }
 
-    static quint64 key(qint64 i, qint64 j) { return (quint64(i) << 32) ^ quint64(quint32(j)); }
-
-    // Buckets are many tolerances wide, so a neighbour bucket is only searched for an end
-    // that lies within the tolerance of its edge.
-    int node(float x, float y)
-    {
-        const double size = 64 * m_tol;
-        const qint64 i = qint64(std::floor(x / size)), j = qint64(std::floor(y / size));
-        const double fx = x - double(i) * size, fy = y - double(j) * size;
-        const int di0 = fx < m_tol ? -1 : 0, di1 = size - fx < m_tol ? 1 : 0;
-        const int dj0 = fy < m_tol ? -1 : 0, dj1 = size - fy < m_tol ? 1 : 0;
-        for (int di = di0; di <= di1; ++di) {
-            for (int dj = dj0; dj <= dj1; ++dj) {
-                for (int n = m_buckets.first(key(i + di, j + dj)); n >= 0; n = m_nextInBucket[n])
-                    if (std::abs(m_points[n].x() - x) <= m_tol &&
-                        std::abs(m_points[n].y() - y) <= m_tol)
-                        return n;
-            }
-        }
-        const int n = int(m_points.size());
-        m_points.emplace_back(x, y);
-        m_firstAt.push_back(-1);
-        int& head = m_buckets.slot(key(i, j));
-        m_nextInBucket.push_back(head);
-        head = n;
-        return n;
-    }
-
-    ContourSet& m_out;
-    double m_tol;
-    float m_level = 0;
-    std::vector<QPointF> m_points;
-    std::vector<Edge> m_edges;
-    std::vector<int> m_firstAt; // per point: its first segment end, 2 * segment + end
-    std::vector<int> m_nextAt;  // per segment end: the next end at the same point
-    BucketTable m_buckets;
-    std::vector<int> m_nextInBucket;
+    int m_rows, m_cols;
+    std::vector<double> m_x, m_y, m_z;
+    double m_level = 0;
+    std::vector<std::pair<quint64, quint64>> m_pieces;
+    std::unordered_map<quint64, QPointF> m_at;
 };
 
 } // namespace
@@ -212,12 +226,31 @@ ContourSet traceContourLines(const Project& p, float interval)
 {
     ContourSet out;
     out.interval = interval;
-    // A few float steps at the grid's far corner.
-    const double extent = std::max({1.0, double(p.NodeXMax), double(p.NodeYMax),
-                                    double(std::abs(p.NodeXMin)), double(std::abs(p.NodeYMin))});
-    Joiner joiner(out, extent * 4e-7);
-    TraceContours(p, interval, -1, joiner);
-    joiner.flush();
+    LabelSink labels(out);
+    TraceContours(p, interval, -1, labels);
+    const ContourLevels levels = contourLevels(p, interval);
+    if (levels.problem != ContourLevels::None || p.GridRows < 2 || p.GridCols < 2 ||
+        p.NodeCount != p.GridRows * p.GridCols || qsizetype(p.Nodes.size()) <= p.NodeCount)
+        return out;
+    // Each cell listed under every level its corners span, so a level visits only its cells.
+    std::vector<std::vector<int>> cellsAt(std::size_t(levels.count));
+    const int cols = p.GridCols;
+    for (int r = 0; r + 1 < p.GridRows; ++r)
+        for (int c = 0; c + 1 < cols; ++c) {
+            const int n = r * cols + c + 1;
+            const auto [low, high] = std::minmax(
+                {p.Nodes[n].Z, p.Nodes[n + 1].Z, p.Nodes[n + cols].Z, p.Nodes[n + cols + 1].Z});
+            qint64 k = std::max<qint64>(
+                0, qint64(std::floor((double(low) - levels.base) / levels.interval)) -
+                       levels.first - 1);
+            for (; k < levels.count && levels.level(k) <= high; ++k)
+                if (levels.level(k) >= low)
+                    cellsAt[std::size_t(k)].push_back(r * (cols - 1) + c);
+        }
+    LevelSet set(p);
+    for (qint64 k = 0; k < levels.count; ++k)
+        if (!cellsAt[std::size_t(k)].empty())
+            set.trace(levels.level(k), cellsAt[std::size_t(k)], out.lines);
     return out;
 }
 

@@ -151,8 +151,9 @@ TEST_P(ContoursOut, ReadsBackAsTraced)
         kinds.insert(l.index);
     }
     EXPECT_EQ(kinds.size(), 2u);
+    // The tracer rounds each crossing to a float; the exported lines are computed in double.
     for (const auto& [level, total] : expected)
-        EXPECT_NEAR(length[level], total, total * 1e-6) << level;
+        EXPECT_NEAR(length[level], total, total * 1e-6 + 1e-5) << level;
 
     if (QLatin1String(c.suffix) == QLatin1String("dxf")) {
         EXPECT_TRUE(texts.contains(ThaiName)) << texts.join(u'|').toStdString();

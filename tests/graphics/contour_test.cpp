@@ -1,4 +1,5 @@
 #include "common/numbertext.h"
+#include "graphics/contourlines.h"
 #include "graphics/contourplot.h"
 #include "graphics/contourtracer.h"
 #include "graphics/palette.h"
@@ -10,6 +11,8 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
+#include <map>
+#include <set>
 
 using namespace tervan;
 
@@ -361,3 +364,117 @@ TEST(ContourTracer, FlatGroundAtALevelDrawsItsEdgeAndLabelsEachBorderStretchOnce
     EXPECT_EQ(trace(terrain(2, 4, {103, 103, 103, 103, 104, 104, 104, 104}), 1).starting("label"),
               (QStringList{"label 2 10 10 104", "label 3 0 10 104", "label 1 30 10 104"}));
 }
+
+namespace {
+
+// The length of the level set of the two-triangle surface, summed triangle by triangle and
+// edge by edge: a straight piece across each triangle the level crosses, and each edge lying
+// at the level unless flat ground at the level lies on all its sides.
+double levelSetLength(const Project& p, double level)
+{
+    const int rows = p.GridRows, cols = p.GridCols;
+    const auto z = [&](int r, int c) { return double(p.Nodes[r * cols + c + 1].Z) - level; };
+    const auto at = [&](int r, int c) { return QPointF(c * 10.0, r * 10.0); };
+    double length = 0;
+    std::map<std::pair<std::pair<int, int>, std::pair<int, int>>, std::vector<bool>> edgeSides;
+    for (int r = 0; r + 1 < rows; ++r)
+        for (int c = 0; c + 1 < cols; ++c)
+            for (const auto& t :
+                 {std::array<std::pair<int, int>, 3>{{{r, c}, {r, c + 1}, {r + 1, c + 1}}},
+                  std::array<std::pair<int, int>, 3>{{{r, c}, {r + 1, c + 1}, {r + 1, c}}}}) {
+                std::vector<QPointF> crossing;
+                int zeros = 0;
+                for (int i = 0; i < 3; ++i) {
+                    const auto [r1, c1] = t[i];
+                    const auto [r2, c2] = t[(i + 1) % 3];
+                    const double a = z(r1, c1), b = z(r2, c2);
+                    zeros += a == 0;
+                    if (a == 0)
+                        crossing.push_back(at(r1, c1));
+                    else if (a * b < 0)
+                        crossing.push_back(at(r1, c1) + (at(r2, c2) - at(r1, c1)) * (a / (a - b)));
+                }
+                for (int i = 0; i < 3; ++i) {
+                    const auto e = std::minmax(t[i], t[(i + 1) % 3]);
+                    edgeSides[e].push_back(zeros == 3);
+                }
+                if (zeros < 2 && crossing.size() == 2)
+                    length += std::hypot(crossing[0].x() - crossing[1].x(),
+                                         crossing[0].y() - crossing[1].y());
+            }
+    for (const auto& [edge, flat] : edgeSides) {
+        const auto [a, b] = edge;
+        if (z(a.first, a.second) == 0 && z(b.first, b.second) == 0 &&
+            std::count(flat.begin(), flat.end(), true) < int(flat.size()))
+            length += 10 * std::hypot(a.first - b.first, a.second - b.second);
+    }
+    return length;
+}
+
+} // namespace
+
+struct LevelSetCase
+{
+    const char* what;
+    qint16 rows, cols;
+    std::vector<float> z; // empty: random whole metres 0 to 3
+    float level;
+    double length; // < 0: the summed level set
+};
+
+class ExactContourLines : public testing::TestWithParam<LevelSetCase>
+{
+};
+
+// What the writers get: each piece of each level once, joined end to end, as long as the level
+// set; never a segment twice or back again, never a piece of no length.
+TEST_P(ExactContourLines, AreTheLevelSetOnce)
+{
+    const LevelSetCase& c = GetParam();
+    QRandomGenerator random(17);
+    std::vector<float> z = c.z;
+    for (int trial = 0; trial < (c.z.empty() ? 20 : 1); ++trial) {
+        if (c.z.empty()) {
+            z.resize(std::size_t(c.rows * c.cols));
+            for (float& v : z)
+                v = float(random.bounded(4));
+        }
+        Project p = terrain(c.rows, c.cols, z, 1);
+        const ContourSet set = traceContourLines(p, 1);
+        std::map<float, double> lengths;
+        std::set<std::pair<std::pair<double, double>, std::pair<double, double>>> seen;
+        for (const ContourLine& line : set.lines) {
+            for (std::size_t i = 1; i < line.points.size(); ++i) {
+                const QPointF a = line.points[i - 1], b = line.points[i];
+                const double d = std::hypot(a.x() - b.x(), a.y() - b.y());
+                EXPECT_GT(d, 0) << c.what << " level " << line.level;
+                lengths[line.level] += d;
+                const std::pair<double, double> from{a.x(), a.y()}, to{b.x(), b.y()};
+                EXPECT_TRUE(seen.insert({std::min(from, to), std::max(from, to)}).second)
+                    << c.what << " level " << line.level << " twice: " << a.x() << ',' << a.y()
+                    << " - " << b.x() << ',' << b.y();
+            }
+            seen.clear();
+        }
+        for (float level = 1; level <= 3; ++level) { // levels start a metre above the lowest
+            const double want =
+                c.length >= 0 && level == c.level ? c.length : levelSetLength(p, level);
+            EXPECT_NEAR(lengths[level], want, 1e-9 * std::max(1.0, want))
+                << c.what << " level " << level << " trial " << trial;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Levels, ExactContourLines,
+    testing::Values(
+        // Through the corner at 100 and across the far side at its middle: 11.18 m once.
+        LevelSetCase{"one cell", 2, 2, {100, 99, 101, 101}, 100, std::hypot(10.0, 5.0)},
+        LevelSetCase{"a flat square at a level gives its outline",
+                     4,
+                     4,
+                     {0, 0, 0, 0, 0, 2, 2, 0, 0, 2, 2, 0, 0, 0, 0, 0},
+                     2,
+                     40},
+        LevelSetCase{
+            "random whole metres: levels through nodes, flat cells, saddles", 7, 8, {}, 0, -1}));
