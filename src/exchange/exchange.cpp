@@ -107,7 +107,7 @@ QString writeLandXml(const ExportJob& job, const QString& fileName)
 
 QString writeAsciiGrid(const ExportJob& job, const QString& fileName)
 {
-    if (QString failed = saveBytes(asciiGridBytes(job.project), fileName);
+    if (QString failed = saveBytes(asciiGridBytes(job.project, job.outline.get()), fileName);
         !failed.isEmpty())
         return failed;
     return writeProjectionFile(job.project, fileName);

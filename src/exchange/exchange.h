@@ -69,6 +69,6 @@ QString saveBytes(const QByteArray& bytes, const QString& fileName);
 // Bytes of the text formats, for the writers above.
 QByteArray dxfBytes(const ExportJob& job);
 QByteArray landXmlBytes(const ExportJob& job);
-QByteArray asciiGridBytes(const Project& p);
+QByteArray asciiGridBytes(const Project& p, const SiteOutline* outline = nullptr);
 
 } // namespace tervan

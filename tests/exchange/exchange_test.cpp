@@ -548,6 +548,103 @@ INSTANTIATE_TEST_SUITE_P(Sites, ContoursInSite,
                                     '_' + std::to_string(info.index);
                          });
 
+struct SiteSurfaceCase
+{
+    const char* suffix;
+    const Site* site;
+    int epsg;
+};
+
+class SurfaceInSite : public testing::TestWithParam<SiteSurfaceCase>
+{
+};
+
+// The rasters say NoData at exactly the nodes off the site (a node on the outline is on it)
+// and keep every other height.
+TEST_P(SurfaceInSite, RastersHaveNoDataOffTheSite)
+{
+    const SiteSurfaceCase c = GetParam();
+    SCOPED_TRACE(c.suffix);
+    const Project p = siteProject(*c.site, 0.125, 0.0625, c.epsg);
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("site.") + QLatin1String(c.suffix));
+    ASSERT_EQ(exportTo(p, ExportKind::Surface, file), QString());
+    Dataset ds = open(file, GDAL_OF_RASTER);
+    ASSERT_TRUE(ds);
+    GDALRasterBand* band = ds->GetRasterBand(1);
+    int hasNoData = 0;
+    const double noData = band->GetNoDataValue(&hasNoData);
+    ASSERT_TRUE(hasNoData);
+    const int rows = p.GridRows, cols = p.GridCols;
+    std::vector<float> z(std::size_t(rows) * cols);
+    ASSERT_EQ(band->RasterIO(GF_Read, 0, 0, cols, rows, z.data(), cols, rows, GDT_Float32, 0, 0),
+              CE_None);
+    int off = 0;
+    for (int r = 0; r < rows; ++r)
+        for (int k = 0; k < cols; ++k) {
+            const NodePoint& node = p.Nodes[(rows - 1 - r) * cols + k + 1];
+            const float read = z[std::size_t(r) * cols + k];
+            if (c.site->a.holds(node.X, node.Y) || c.site->b.holds(node.X, node.Y)) {
+                EXPECT_EQ(read, node.Z) << node.X << " " << node.Y;
+            } else {
+                EXPECT_EQ(read, float(noData)) << node.X << " " << node.Y;
+                ++off;
+            }
+        }
+    EXPECT_GT(off, 0);
+}
+
+// LandXML keeps the triangles wholly on the site, and only the points they use.
+TEST_P(SurfaceInSite, LandXmlKeepsTheFacesOnTheSite)
+{
+    const SiteSurfaceCase c = GetParam();
+    const Project p = siteProject(*c.site, 0.125, 0.0625, c.epsg);
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("site.xml"));
+    ASSERT_EQ(exportTo(p, ExportKind::Surface, file), QString());
+    QFile in(file);
+    ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+    QXmlStreamReader xml(&in);
+    std::map<int, QPointF> points; // grid metres
+    std::vector<QStringList> faces;
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (xml.name() == QLatin1String("P")) {
+            const int id = xml.attributes().value(QLatin1String("id")).toInt();
+            const QStringList neh = xml.readElementText().split(u' ');
+            ASSERT_EQ(neh.size(), 3);
+            EXPECT_FALSE(points.count(id)) << id;
+            points[id] = QPointF(neh[1].toDouble() - worldX(p.Georef, 0),
+                                 neh[0].toDouble() - worldY(p.Georef, 0));
+        } else if (xml.name() == QLatin1String("F")) {
+            faces.push_back(xml.readElementText().split(u' '));
+        }
+    }
+    ASSERT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    EXPECT_EQ(int(faces.size()), 2 * c.site->cells);
+    std::set<int> used;
+    for (const QStringList& face : faces) {
+        ASSERT_EQ(face.size(), 3);
+        for (const QString& id : face) {
+            ASSERT_TRUE(points.count(id.toInt())) << id.toStdString();
+            const QPointF at = points[id.toInt()];
+            EXPECT_TRUE(c.site->a.holds(at.x(), at.y()) || c.site->b.holds(at.x(), at.y()))
+                << at.x() << " " << at.y();
+            used.insert(id.toInt());
+        }
+    }
+    EXPECT_EQ(used.size(), points.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sites, SurfaceInSite,
+    testing::Values(SiteSurfaceCase{"asc", &InsetL, 0}, SiteSurfaceCase{"asc", &BorderL, 32647},
+                    SiteSurfaceCase{"tif", &InsetL, 32647}, SiteSurfaceCase{"tif", &BorderL, 0}),
+    [](const auto& info) {
+        return std::string(info.param.site->name) + (info.param.epsg ? "_utm" : "_local");
+    });
+
 // An outline GEOS refuses (crossing itself) leaves the whole grid as ground, as the volumes
 // take it: every format writes what it writes for a grid without an outline.
 TEST(SiteOutline, OneCrossingItselfCountsAsNone)
