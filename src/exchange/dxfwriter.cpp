@@ -2,6 +2,7 @@
 // through the drawing's code page.
 #include "common/numbertext.h"
 #include "exchange/exchange.h"
+#include "exchange/siteoutline.h"
 #include "graphics/contourlabels.h"
 #include "project/project.h"
 
@@ -9,6 +10,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <vector>
 
 namespace tervan {
 
@@ -24,6 +26,8 @@ struct DxfLayer
 constexpr DxfLayer Layers[] = {
     {"0", 7},    {"CONTOUR", 3}, {"CONTOUR-INDEX", 1}, {"CONTOUR-LABEL", 1},
     {"GRID", 8}, {"NODES", 5},   {"TITLE", 7}};
+// Only in a drawing of a site with an outline, so a grid without one draws as it always did.
+constexpr DxfLayer OutlineLayer{"SITE-OUTLINE", 6};
 
 class Dxf
 {
@@ -157,6 +161,14 @@ QByteArray dxfBytes(const ExportJob& job)
     const double h = std::max(0.2, p.GridSpacing * 0.2); // label height
     const double gap = h * 0.4;
     const double titleTop = y0 - 3 * h;
+    double left = x0 - 4 * h, bottom = titleTop - 5 * h, right = x1 + 4 * h, top = y1 + 2 * h;
+    std::vector<QPointF> outline;
+    if (job.outline)
+        for (const QPointF& corner : job.outline->corners()) {
+            outline.emplace_back(worldX(g, corner.x()), worldY(g, corner.y()));
+            left = std::min(left, outline.back().x()), right = std::max(right, outline.back().x());
+            bottom = std::min(bottom, outline.back().y()), top = std::max(top, outline.back().y());
+        }
 
     Dxf d;
     d.begin("SECTION", "HEADER");
@@ -167,9 +179,9 @@ QByteArray dxfBytes(const ExportJob& job)
     d.code(9, "$INSBASE");
     d.xyz(10, 0, 0, 0);
     d.code(9, "$EXTMIN");
-    d.xyz(10, x0 - 4 * h, titleTop - 5 * h, std::min(0.0, double(p.ElevMin)));
+    d.xyz(10, left, bottom, std::min(0.0, double(p.ElevMin)));
     d.code(9, "$EXTMAX");
-    d.xyz(10, x1 + 4 * h, y1 + 2 * h, std::max(0.0, double(p.ElevMax)));
+    d.xyz(10, right, top, std::max(0.0, double(p.ElevMax)));
     d.code(0, "ENDSEC");
 
     d.begin("SECTION", "TABLES");
@@ -183,8 +195,11 @@ QByteArray dxfBytes(const ExportJob& job)
     d.real(40, 0.0);
     d.code(0, "ENDTAB");
     d.begin("TABLE", "LAYER");
-    d.integer(70, int(std::size(Layers)));
-    for (const DxfLayer& layer : Layers) {
+    std::vector<DxfLayer> layers(std::begin(Layers), std::end(Layers));
+    if (!outline.empty())
+        layers.push_back(OutlineLayer);
+    d.integer(70, int(layers.size()));
+    for (const DxfLayer& layer : layers) {
         d.begin("LAYER", layer.name);
         d.integer(70, 0);
         d.integer(62, layer.colour);
@@ -226,6 +241,21 @@ QByteArray dxfBytes(const ExportJob& job)
         }
         d.code(0, "SEQEND");
         d.code(8, layer);
+    }
+    // The site's edge, flat: beyond it the contours stop.
+    if (!outline.empty()) {
+        d.code(0, "POLYLINE");
+        d.code(8, OutlineLayer.name);
+        d.integer(66, 1);
+        d.position(0, 0, 0);
+        d.integer(70, 1);
+        for (const QPointF& corner : outline) {
+            d.code(0, "VERTEX");
+            d.code(8, OutlineLayer.name);
+            d.position(corner.x(), corner.y(), 0);
+        }
+        d.code(0, "SEQEND");
+        d.code(8, OutlineLayer.name);
     }
     // The window's border labels, just outside the grid.
     for (const ContourLabel& label : job.contours.labels) {

@@ -1,6 +1,7 @@
 #include "exchange/exchange.h"
 
 #include "common/messages.h"
+#include "exchange/siteoutline.h"
 #include "project/heightscsv.h"
 #include "project/project.h"
 
@@ -71,11 +72,13 @@ QString exportProject(const Project& p, const ExportFormat& format, const QStrin
     if (!p.HasNodes() || p.GridRows < 2 || p.GridCols < 2 ||
         qint64(p.Nodes.size()) <= qint64(p.GridRows) * p.GridCols)
         return msg::DataIncomplete;
-    ExportJob job{p, {}, date};
+    ExportJob job{p, {}, date, SiteOutline::of(p)};
     if (format.kind == ExportKind::Contours) {
         if (const QString notice = contourNotice(contourLevels(p, interval)); !notice.isEmpty())
             return notice;
         job.contours = traceContourLines(p, interval);
+        if (job.outline)
+            job.contours = clippedToOutline(job.contours, *job.outline);
     }
     return format.write(job, fileName);
 }
@@ -104,7 +107,8 @@ QString writeLandXml(const ExportJob& job, const QString& fileName)
 
 QString writeAsciiGrid(const ExportJob& job, const QString& fileName)
 {
-    if (QString failed = saveBytes(asciiGridBytes(job.project), fileName); !failed.isEmpty())
+    if (QString failed = saveBytes(asciiGridBytes(job.project, job.outline.get()), fileName);
+        !failed.isEmpty())
         return failed;
     return writeProjectionFile(job.project, fileName);
 }

@@ -4,19 +4,23 @@
 
 #include <QDate>
 #include <QString>
+#include <memory>
 #include <vector>
 
 namespace tervan {
 
 struct Project;
+class SiteOutline;
 
-// What a writer gets: the project, its contours joined once (empty for a surface format) and
-// the day the title block names.
+// What a writer gets: the project, its contours joined once and cut at the site's outline
+// (empty for a surface format), the day the title block names, and the outline (none: the
+// whole grid is ground).
 struct ExportJob
 {
     const Project& project;
     ContourSet contours;
     QDate date;
+    std::shared_ptr<const SiteOutline> outline;
 };
 
 // Writes the file; returns the reason in Thai when it could not, empty when done.
@@ -65,6 +69,6 @@ QString saveBytes(const QByteArray& bytes, const QString& fileName);
 // Bytes of the text formats, for the writers above.
 QByteArray dxfBytes(const ExportJob& job);
 QByteArray landXmlBytes(const ExportJob& job);
-QByteArray asciiGridBytes(const Project& p);
+QByteArray asciiGridBytes(const Project& p, const SiteOutline* outline = nullptr);
 
 } // namespace tervan

@@ -1,6 +1,7 @@
 // The GIS formats through GDAL/OGR.
 #include "common/messages.h"
 #include "exchange/exchange.h"
+#include "exchange/siteoutline.h"
 #include "project/project.h"
 
 #include <QDir>
@@ -167,12 +168,20 @@ QString writeGeoTiff(const ExportJob& job, const QString& fileName)
     ds->SetGeoTransform(transform);
     if (const auto srs = crsOf(p))
         ds->SetSpatialRef(srs.get());
+    // Outside the site's outline there is no ground: NoData, as the ASCII grid writes it.
+    constexpr float NoData = -9999;
+    GDALRasterBand* band = ds->GetRasterBand(1);
+    if (job.outline && band->SetNoDataValue(NoData) != CE_None)
+        return failed(fileName);
     std::vector<float> heights(std::size_t(rows) * std::size_t(cols));
     for (int i = 0; i < rows; ++i)
-        for (int k = 0; k < cols; ++k)
-            heights[std::size_t(i) * cols + k] = p.Nodes[(rows - 1 - i) * cols + k + 1].Z;
-    if (ds->GetRasterBand(1)->RasterIO(GF_Write, 0, 0, cols, rows, heights.data(), cols, rows,
-                                       GDT_Float32, 0, 0) != CE_None)
+        for (int k = 0; k < cols; ++k) {
+            const int n = (rows - 1 - i) * cols + k + 1;
+            heights[std::size_t(i) * cols + k] =
+                job.outline && !job.outline->nodeInside(n) ? NoData : p.Nodes[n].Z;
+        }
+    if (band->RasterIO(GF_Write, 0, 0, cols, rows, heights.data(), cols, rows, GDT_Float32, 0, 0) !=
+        CE_None)
         return failed(fileName);
     return close(std::move(ds), fileName);
 }

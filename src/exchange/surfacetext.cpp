@@ -1,11 +1,16 @@
 // The surface as text: LandXML for stake-out instruments and the ESRI ASCII grid.
 #include "common/version.h"
 #include "exchange/exchange.h"
+#include "exchange/siteoutline.h"
 #include "project/project.h"
 
 #include <QDateTime>
 #include <QXmlStreamWriter>
+#include <algorithm>
+#include <array>
 #include <charconv>
+#include <limits>
+#include <vector>
 
 namespace tervan {
 
@@ -61,16 +66,50 @@ QByteArray landXmlBytes(const ExportJob& job)
     xml.writeAttribute(QStringLiteral("name"), QStringLiteral("Tervan"));
     xml.writeAttribute(QStringLiteral("version"), QStringLiteral(TERVAN_VERSION));
 
+    // The two triangles of each cell the contours are traced on, split from lower left to
+    // upper right; outside the site's outline there is no ground, so a triangle with a corner
+    // there is left out, and so are the points no triangle uses.
+    const int cols = p.GridCols, count = p.GridRows * cols;
+    std::vector<std::array<int, 3>> faces;
+    faces.reserve(std::size_t(2 * (p.GridRows - 1) * (cols - 1)));
+    for (int i = 1; i < p.GridRows; ++i) {
+        for (int k = 1; k < cols; ++k) {
+            const int ll = (i - 1) * cols + k, lr = ll + 1, ur = ll + cols + 1, ul = ll + cols;
+            for (const std::array<int, 3>& face : {std::array{ll, lr, ur}, std::array{ll, ur, ul}})
+                if (!job.outline || std::all_of(face.begin(), face.end(),
+                                                [&](int n) { return job.outline->nodeInside(n); }))
+                    faces.push_back(face);
+        }
+    }
+    std::vector<bool> used(std::size_t(count) + 1, !job.outline);
+    float elevMin = p.ElevMin, elevMax = p.ElevMax;
+    if (job.outline) {
+        for (const auto& face : faces)
+            for (int n : face)
+                used[std::size_t(n)] = true;
+        elevMin = std::numeric_limits<float>::max();
+        elevMax = std::numeric_limits<float>::lowest();
+        for (int n = 1; n <= count; ++n) {
+            if (used[std::size_t(n)]) {
+                elevMin = std::min(elevMin, p.Nodes[n].Z);
+                elevMax = std::max(elevMax, p.Nodes[n].Z);
+            }
+        }
+        if (elevMin > elevMax) // no face on the site
+            elevMin = elevMax = 0;
+    }
+
     xml.writeStartElement(QStringLiteral("Surfaces"));
     xml.writeStartElement(QStringLiteral("Surface"));
     xml.writeAttribute(QStringLiteral("name"), name);
     xml.writeStartElement(QStringLiteral("Definition"));
     xml.writeAttribute(QStringLiteral("surfType"), QStringLiteral("TIN"));
-    xml.writeAttribute(QStringLiteral("elevMin"), QString::fromLatin1(shortest(p.ElevMin)));
-    xml.writeAttribute(QStringLiteral("elevMax"), QString::fromLatin1(shortest(p.ElevMax)));
+    xml.writeAttribute(QStringLiteral("elevMin"), QString::fromLatin1(shortest(elevMin)));
+    xml.writeAttribute(QStringLiteral("elevMax"), QString::fromLatin1(shortest(elevMax)));
     xml.writeStartElement(QStringLiteral("Pnts"));
-    const int count = p.GridRows * p.GridCols;
     for (int n = 1; n <= count; ++n) {
+        if (!used[std::size_t(n)])
+            continue;
         const NodePoint& node = p.Nodes[n];
         xml.writeStartElement(QStringLiteral("P"));
         xml.writeAttribute(QStringLiteral("id"), QString::number(n));
@@ -80,24 +119,14 @@ QByteArray landXmlBytes(const ExportJob& job)
         xml.writeEndElement();
     }
     xml.writeEndElement();
-    // The two triangles of each cell the contours are traced on, split from lower left to
-    // upper right.
     xml.writeStartElement(QStringLiteral("Faces"));
-    const int cols = p.GridCols;
-    for (int i = 1; i < p.GridRows; ++i) {
-        for (int k = 1; k < cols; ++k) {
-            const int ll = (i - 1) * cols + k, lr = ll + 1, ur = ll + cols + 1, ul = ll + cols;
-            xml.writeTextElement(QStringLiteral("F"),
-                                 QStringLiteral("%1 %2 %3").arg(ll).arg(lr).arg(ur));
-            xml.writeTextElement(QStringLiteral("F"),
-                                 QStringLiteral("%1 %2 %3").arg(ll).arg(ur).arg(ul));
-        }
-    }
+    for (const auto& [a, b, c] : faces)
+        xml.writeTextElement(QStringLiteral("F"), QStringLiteral("%1 %2 %3").arg(a).arg(b).arg(c));
     xml.writeEndDocument();
     return bytes;
 }
 
-QByteArray asciiGridBytes(const Project& p)
+QByteArray asciiGridBytes(const Project& p, const SiteOutline* outline)
 {
     const NodePoint& first = p.Nodes[1];
     QByteArray out;
@@ -114,7 +143,11 @@ QByteArray asciiGridBytes(const Project& p)
         for (int k = 1; k <= p.GridCols; ++k) {
             if (k > 1)
                 out += ' ';
-            out += shortest(p.Nodes[(i - 1) * p.GridCols + k].Z);
+            const int n = (i - 1) * p.GridCols + k;
+            if (outline && !outline->nodeInside(n))
+                out += "-9999";
+            else
+                out += shortest(p.Nodes[n].Z);
         }
         out += '\n';
     }

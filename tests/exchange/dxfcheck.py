@@ -1,12 +1,16 @@
 #!/usr/bin/python3
 # An independent reading of a contour DXF: audit, layers, elevations, Thai title, labels.
-# usage: dxfcheck.py FILE.dxf "PROJECT NAME" LEVEL...
+# With --outline the site's edge is one closed polyline on SITE-OUTLINE, and border labels may
+# all fall off the site.
+# usage: dxfcheck.py FILE.dxf "PROJECT NAME" [--outline] LEVEL...
 import sys
 
 import ezdxf
 
 doc = ezdxf.readfile(sys.argv[1])
-name, levels = sys.argv[2], {float(v) for v in sys.argv[3:]}
+name, rest = sys.argv[2], sys.argv[3:]
+outline = "--outline" in rest
+levels = {float(v) for v in rest if v != "--outline"}
 problems = []
 audit = doc.audit()
 if audit.has_errors:
@@ -14,6 +18,8 @@ if audit.has_errors:
 msp = doc.modelspace()
 layers = set()
 for line in msp.query("POLYLINE"):
+    if not line.dxf.layer.startswith("CONTOUR"):
+        continue
     z = {round(v.dxf.location.z, 6) for v in line.vertices}
     z.add(round(line.dxf.elevation.z, 6))
     if len(z) != 1 or z.pop() not in levels:
@@ -25,7 +31,12 @@ titles = [t.dxf.text for t in msp.query("TEXT[layer=='TITLE']")]
 if name not in titles:
     problems.append("title %r lacks %r" % (titles, name))
 labels = [t.dxf.text.strip() for t in msp.query("TEXT[layer=='CONTOUR-LABEL']")]
-if not labels or any(float(t) != int(float(t)) for t in labels):
+if (not labels and not outline) or any(float(t) != int(float(t)) for t in labels):
     problems.append("labels %r are not whole metres" % labels)
+edges = msp.query("POLYLINE[layer=='SITE-OUTLINE']")
+if outline and (len(edges) != 1 or not edges[0].is_closed):
+    problems.append("%d site outline(s), closed: %s" % (len(edges), [e.is_closed for e in edges]))
+if not outline and len(edges):
+    problems.append("a site outline in a drawing without one")
 print("\n".join(problems))
 sys.exit(1 if problems else 0)
