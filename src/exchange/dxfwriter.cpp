@@ -2,7 +2,7 @@
 // through the drawing's code page.
 #include "common/numbertext.h"
 #include "exchange/exchange.h"
-#include "exchange/siteoutline.h"
+#include "exchange/exportoutline.h"
 #include "graphics/contourlabels.h"
 #include "project/project.h"
 

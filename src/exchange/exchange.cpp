@@ -1,7 +1,7 @@
 #include "exchange/exchange.h"
 
 #include "common/messages.h"
-#include "exchange/siteoutline.h"
+#include "exchange/exportoutline.h"
 #include "project/heightscsv.h"
 #include "project/project.h"
 
@@ -72,7 +72,7 @@ QString exportProject(const Project& p, const ExportFormat& format, const QStrin
     if (!p.HasNodes() || p.GridRows < 2 || p.GridCols < 2 ||
         qint64(p.Nodes.size()) <= qint64(p.GridRows) * p.GridCols)
         return msg::DataIncomplete;
-    ExportJob job{p, {}, date, SiteOutline::of(p)};
+    ExportJob job{p, {}, date, ExportOutline::of(p)};
     if (format.kind == ExportKind::Contours) {
         if (const QString notice = contourNotice(contourLevels(p, interval)); !notice.isEmpty())
             return notice;

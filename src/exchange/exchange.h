@@ -10,7 +10,7 @@
 namespace tervan {
 
 struct Project;
-class SiteOutline;
+class ExportOutline;
 
 // What a writer gets: the project, its contours joined once and cut at the site's outline
 // (empty for a surface format), the day the title block names, and the outline (none: the
@@ -20,7 +20,7 @@ struct ExportJob
     const Project& project;
     ContourSet contours;
     QDate date;
-    std::shared_ptr<const SiteOutline> outline;
+    std::shared_ptr<const ExportOutline> outline;
 };
 
 // Writes the file; returns the reason in Thai when it could not, empty when done.
@@ -69,6 +69,6 @@ QString saveBytes(const QByteArray& bytes, const QString& fileName);
 // Bytes of the text formats, for the writers above.
 QByteArray dxfBytes(const ExportJob& job);
 QByteArray landXmlBytes(const ExportJob& job);
-QByteArray asciiGridBytes(const Project& p, const SiteOutline* outline = nullptr);
+QByteArray asciiGridBytes(const Project& p, const ExportOutline* outline = nullptr);
 
 } // namespace tervan

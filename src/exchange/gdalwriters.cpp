@@ -1,7 +1,7 @@
 // The GIS formats through GDAL/OGR.
 #include "common/messages.h"
 #include "exchange/exchange.h"
-#include "exchange/siteoutline.h"
+#include "exchange/exportoutline.h"
 #include "project/project.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 // The surface as text: LandXML for stake-out instruments and the ESRI ASCII grid.
 #include "common/version.h"
 #include "exchange/exchange.h"
-#include "exchange/siteoutline.h"
+#include "exchange/exportoutline.h"
 #include "project/project.h"
 
 #include <QDateTime>
@@ -126,7 +126,7 @@ QByteArray landXmlBytes(const ExportJob& job)
     return bytes;
 }
 
-QByteArray asciiGridBytes(const Project& p, const SiteOutline* outline)
+QByteArray asciiGridBytes(const Project& p, const ExportOutline* outline)
 {
     const NodePoint& first = p.Nodes[1];
     QByteArray out;

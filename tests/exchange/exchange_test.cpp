@@ -1,5 +1,5 @@
 #include "exchange/exchange.h"
-#include "exchange/siteoutline.h"
+#include "exchange/exportoutline.h"
 #include "project/controldata.h"
 #include "project/project.h"
 
@@ -212,7 +212,7 @@ TEST(ContourLines, CutOnlyWhereTheGroundEnds)
         Project p = hillProject(false);
         p.Georef = Georeference{0, 0, 0, {}};
         p.Georef->outline = {{from, -10}, {to, -10}, {to, 90}, {from, 90}};
-        const ContourSet set = clippedToOutline(traceContourLines(p, 0.5f), *SiteOutline::of(p));
+        const ContourSet set = clippedToOutline(traceContourLines(p, 0.5f), *ExportOutline::of(p));
         auto atAnEnd = [&](const QPointF& q) {
             return std::abs(q.x() - cut) < 1e-6 ||
                    !QRectF(1e-4, 1e-4, 100 - 2e-4, 80 - 2e-4).contains(q);
@@ -588,7 +588,7 @@ INSTANTIATE_TEST_SUITE_P(Sites, SurfaceInSite,
 
 // An outline GEOS refuses (crossing itself) leaves the whole grid as ground, as the volumes
 // take it: every format writes what it writes for a grid without an outline.
-TEST(SiteOutline, OneCrossingItselfCountsAsNone)
+TEST(ExportOutline, OneCrossingItselfCountsAsNone)
 {
     Project p = siteProject(InsetL, 0.125, 0.0625, 0), bowTie = p;
     bowTie.Georef->outline = {{0, 0}, {100, 100}, {100, 0}, {0, 100}};

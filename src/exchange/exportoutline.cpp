@@ -1,4 +1,4 @@
-#include "exchange/siteoutline.h"
+#include "exchange/exportoutline.h"
 
 #include "project/project.h"
 
@@ -9,20 +9,20 @@
 
 namespace tervan {
 
-struct SiteOutline::Geometry
+struct ExportOutline::Geometry
 {
     OGRPolygon polygon;
     OGRPreparedGeometryUniquePtr prepared;
 };
 
-SiteOutline::SiteOutline() : m_geometry(std::make_unique<Geometry>()) {}
-SiteOutline::~SiteOutline() = default;
+ExportOutline::ExportOutline() : m_geometry(std::make_unique<Geometry>()) {}
+ExportOutline::~ExportOutline() = default;
 
-std::shared_ptr<const SiteOutline> SiteOutline::of(const Project& p)
+std::shared_ptr<const ExportOutline> ExportOutline::of(const Project& p)
 {
     if (!p.Georef || p.Georef->outline.size() < 3)
         return nullptr;
-    std::shared_ptr<SiteOutline> s(new SiteOutline);
+    std::shared_ptr<ExportOutline> s(new ExportOutline);
     auto ring = std::make_unique<OGRLinearRing>();
     for (const auto& [e, n] : p.Georef->outline) {
         s->m_corners.emplace_back(e - p.Georef->easting, n - p.Georef->northing);
@@ -50,7 +50,7 @@ std::shared_ptr<const SiteOutline> SiteOutline::of(const Project& p)
     return s;
 }
 
-bool SiteOutline::covers(const QPointF& at) const
+bool ExportOutline::covers(const QPointF& at) const
 {
     const OGRPoint point(at.x(), at.y());
     return m_geometry->polygon.Distance(&point) <= 1e-4;
@@ -80,7 +80,7 @@ void collectLines(const OGRGeometry& g, const ContourLine& from, std::vector<Con
 
 } // namespace
 
-void SiteOutline::clip(const ContourLine& line, std::vector<ContourLine>& out) const
+void ExportOutline::clip(const ContourLine& line, std::vector<ContourLine>& out) const
 {
     if (line.points.size() < 2)
         return;
@@ -118,7 +118,7 @@ void SiteOutline::clip(const ContourLine& line, std::vector<ContourLine>& out) c
     }
 }
 
-ContourSet clippedToOutline(const ContourSet& set, const SiteOutline& outline)
+ContourSet clippedToOutline(const ContourSet& set, const ExportOutline& outline)
 {
     ContourSet out;
     out.interval = set.interval;

@@ -17,13 +17,13 @@ struct Project;
 // y north). A project has one only when its georeference holds an outline GEOS accepts as a
 // polygon, the rule the volumes follow; otherwise the whole grid is ground. A node on the
 // outline counts as inside, as it does for the volumes.
-class SiteOutline final
+class ExportOutline final
 {
 public:
-    static std::shared_ptr<const SiteOutline> of(const Project& p);
-    ~SiteOutline();
-    SiteOutline(const SiteOutline&) = delete;
-    SiteOutline& operator=(const SiteOutline&) = delete;
+    static std::shared_ptr<const ExportOutline> of(const Project& p);
+    ~ExportOutline();
+    ExportOutline(const ExportOutline&) = delete;
+    ExportOutline& operator=(const ExportOutline&) = delete;
 
     // Node numbers count from 1, as the project's do.
     bool nodeInside(int node) const { return m_nodeInside[std::size_t(node - 1)]; }
@@ -35,7 +35,7 @@ public:
     const std::vector<QPointF>& corners() const { return m_corners; }
 
 private:
-    SiteOutline();
+    ExportOutline();
     struct Geometry;
     std::unique_ptr<Geometry> m_geometry;
     std::vector<QPointF> m_corners;
@@ -44,6 +44,6 @@ private:
 
 // The contours cut at the outline, and the border labels of the window's picture kept only
 // where they stand on the ground, so no level is drawn or named outside the site.
-ContourSet clippedToOutline(const ContourSet& set, const SiteOutline& outline);
+ContourSet clippedToOutline(const ContourSet& set, const ExportOutline& outline);
 
 } // namespace tervan
