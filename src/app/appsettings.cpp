@@ -32,6 +32,7 @@ QString labelKey(int item)
 const QString BaseLowest = QStringLiteral("view/surfaceBaseLowest");
 const QString Exaggeration = QStringLiteral("view/surfaceExaggeration");
 const QString LabelsAlong = QStringLiteral("view/contourLabelsAlong");
+const QString LevelsFromZero = QStringLiteral("view/contourLevelsFromZero");
 
 QAction* exaggerationItem(MainWindow& window, int times)
 {
@@ -114,6 +115,11 @@ AppSettings::AppSettings(MainWindow& window, QSettings& settings, QObject* paren
         along->setChecked(*on);
     connect(along, &QAction::toggled, this,
             [this](bool on) { m_settings.setValue(LabelsAlong, on); });
+    QAction* fromZero = window.menuItem(QStringLiteral("mnuViewLevelsFromZero"));
+    if (const auto on = flag(m_settings.value(LevelsFromZero)))
+        fromZero->setChecked(*on);
+    connect(fromZero, &QAction::toggled, this,
+            [this](bool on) { m_settings.setValue(LevelsFromZero, on); });
     window.installEventFilter(this);
 }
 

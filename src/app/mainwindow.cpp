@@ -274,6 +274,13 @@ void MainWindow::buildMenus()
         m_project.ContourLabelsAlong = on;
         Form_Activate();
     });
+    QAction* fromZero =
+        addItem(view, QStringLiteral("mnuViewLevelsFromZero"), u"ระดับเส้นชั้นความสูงเป็นพหุคูณของช่วง");
+    fromZero->setCheckable(true);
+    connect(fromZero, &QAction::toggled, this, [this](bool on) {
+        m_project.ContourLevelsFromZero = on;
+        Form_Activate();
+    });
 
     addArray(addMenu(bar, "mnuGradeElev", u"ป&รับระดับพื้นที่"), "GradeElevChoice",
              {{1, u"แบบพื้นที่เรียบเสมอกัน"}, {2, u"แบบพื้นที่เรียบเสมอกัน ผู้ใช้กำหนดค่าระดับ"}},
@@ -513,6 +520,7 @@ void MainWindow::projectFromSurvey()
     made.RotationAngle = m_project.RotationAngle;
     made.BoldWholeContours = m_project.BoldWholeContours;
     made.ContourLabelsAlong = m_project.ContourLabelsAlong;
+    made.ContourLevelsFromZero = m_project.ContourLevelsFromZero;
     m_project = std::move(made);
     m_guard->release();
     setEditingEnabled(true);

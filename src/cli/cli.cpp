@@ -39,13 +39,14 @@ const char Usage[] =
     "usage: tervan-cli info PROJECT\n"
     "       tervan-cli render grid|contour|surface PROJECT -o OUT.png [--size WxH] [--fit]\n"
     "                 [--angle A] [--exaggeration N] [--base-lowest] [--no-node-labels]\n"
-    "                 [--along-labels]\n"
+    "                 [--along-labels] [--levels-from-zero]\n"
     "       tervan-cli contours PROJECT [--interval I] [--all-labels] [--summary]\n"
+    "                 [--levels-from-zero]\n"
     "       tervan-cli contours PROJECT -o OUT.dxf|gpkg|shp|geojson [--interval I]\n"
-    "                 [--along-labels]\n"
+    "                 [--along-labels] [--levels-from-zero]\n"
     "       tervan-cli grade PROJECT [--platform Z] [--csv]\n"
     "       tervan-cli print REPORT PROJECT -o OUT.pdf [--platform Z] [--no-node-labels]\n"
-    "                 [--along-labels]\n"
+    "                 [--along-labels] [--levels-from-zero]\n"
     "       tervan-cli import PROJECT HEIGHTS.csv -o NEWPROJECT [--columns ORDER]\n"
     "       tervan-cli export PROJECT [-o OUT.csv|xml|asc|tif]\n"
     "       tervan-cli grid POINTS -o NEWPROJECT --spacing S [--origin X,Y] [--size ROWSxCOLS]\n"
@@ -90,6 +91,9 @@ const char Help[] =
     "      --no-node-labels  no node numbers or elevations (they are left out anyway\n"
     "                    where cells are too narrow for them)\n"
     "      --along-labels    whole contour levels also labelled along their lines\n"
+    "      --levels-from-zero  contour levels at whole multiples of the interval (95, 100,\n"
+    "                    105), index levels at multiples of five intervals (also for\n"
+    "                    print and contours)\n"
     "  contours PROJECT\n"
     "      Prints what the contour tracer draws, one item a line: level Z, point X Y,\n"
     "      line X1 Y1 X2 Y2, label bottom|right|top|left X Y.\n"
@@ -260,6 +264,7 @@ struct RenderOptions
     qint16 exaggeration = 1;
     bool baseLowest = false;
     bool alongLabels = false;
+    bool levelsFromZero = false;
     NodeLabels labels;
 };
 
@@ -271,9 +276,10 @@ NodeLabels nodeLabelsOf(const Words& w)
 
 std::optional<RenderOptions> readRenderOptions(const QStringList& args, QString& problem)
 {
-    const auto w =
-        readWords(args, {"-o", "--size", "--angle", "--exaggeration"},
-                  {"--fit", "--base-lowest", "--no-node-labels", "--along-labels"}, problem);
+    const auto w = readWords(
+        args, {"-o", "--size", "--angle", "--exaggeration"},
+        {"--fit", "--base-lowest", "--no-node-labels", "--along-labels", "--levels-from-zero"},
+        problem);
     if (!w)
         return std::nullopt;
     if (w->names.size() != 2 || !QStringList{"grid", "contour", "surface"}.contains(w->names[0])) {
@@ -287,6 +293,7 @@ std::optional<RenderOptions> readRenderOptions(const QStringList& args, QString&
     o.fit = w->has("--fit");
     o.baseLowest = w->has("--base-lowest");
     o.alongLabels = w->has("--along-labels");
+    o.levelsFromZero = w->has("--levels-from-zero");
     o.labels = nodeLabelsOf(*w);
     if (o.output.isEmpty()) {
         problem = QStringLiteral("render needs -o OUT.png");
@@ -334,6 +341,7 @@ int render(const RenderOptions& o, QTextStream& err)
     p.SurfaceExaggeration = o.exaggeration;
     p.SurfaceBaseLowest = o.baseLowest;
     p.ContourLabelsAlong = o.alongLabels;
+    p.ContourLevelsFromZero = o.levelsFromZero;
     if (o.fit)
         fitScreen(p);
     auto image = newImage(o.size, err);
@@ -421,16 +429,18 @@ private:
 int contours(const QStringList& args, QTextStream& out, QTextStream& err)
 {
     QString problem;
-    const auto w = readWords(args, {"--interval"}, {"--all-labels", "--summary"}, problem);
+    const auto w = readWords(args, {"--interval"},
+                             {"--all-labels", "--summary", "--levels-from-zero"}, problem);
     bool bad = false;
     const auto interval = w ? w->floatNumber("--interval", bad) : std::nullopt;
     if (!w || bad || w->names.size() != 1)
         return usageError(err, Usage, w, problem);
     const bool summary = w->has("--summary"), allLabels = w->has("--all-labels");
     const QString& name = w->names[0];
-    const auto project = openProject(name, err);
+    auto project = openProject(name, err);
     if (!project)
         return 1;
+    project->ContourLevelsFromZero = w->has("--levels-from-zero");
     const float step = interval ? float(*interval) : project->ContourInterval;
     if (const QString notice = contourNotice(contourLevels(*project, step)); !notice.isEmpty())
         return fail(err) << notice << '\n', 1;
@@ -494,8 +504,8 @@ int grade(const QStringList& args, QTextStream& out, QTextStream& err)
 int print(const QStringList& args, QTextStream& err)
 {
     QString problem;
-    const auto w =
-        readWords(args, {"-o", "--platform"}, {"--no-node-labels", "--along-labels"}, problem);
+    const auto w = readWords(args, {"-o", "--platform"},
+                             {"--no-node-labels", "--along-labels", "--levels-from-zero"}, problem);
     bool bad = false;
     const auto platform = w ? w->platform(bad) : std::nullopt;
     if (!w || bad)
@@ -524,6 +534,7 @@ int print(const QStringList& args, QTextStream& err)
     if (platform)
         p.FixGradeElevation = float(*platform);
     p.ContourLabelsAlong = w->has("--along-labels");
+    p.ContourLevelsFromZero = w->has("--levels-from-zero");
     if ((family == 'g' && !p.HasGrid()) || (family != 'g' && !p.HasNodes()) ||
         (balanced && (p.GridRows < 2 || p.GridCols < 2)) ||
         (family == 'r' && !ElevationsGradeable(p)) ||

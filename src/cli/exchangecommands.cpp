@@ -16,9 +16,9 @@ int runExchangeCommand(const QStringList& args, QTextStream&, QTextStream& err, 
         return -1;
     const ExportKind kind = contours ? ExportKind::Contours : ExportKind::Surface;
     QString problem;
-    const auto w =
-        readWords(args.mid(1), contours ? QStringList{"-o", "--interval"} : QStringList{"-o"},
-                  contours ? QStringList{"--along-labels"} : QStringList{}, problem);
+    const auto w = readWords(
+        args.mid(1), contours ? QStringList{"-o", "--interval"} : QStringList{"-o"},
+        contours ? QStringList{"--along-labels", "--levels-from-zero"} : QStringList{}, problem);
     bool bad = false;
     const auto interval = w ? w->number("--interval", bad) : std::nullopt;
     if (interval && (!(*interval > 0) || !std::isfinite(float(*interval))))
@@ -38,6 +38,7 @@ int runExchangeCommand(const QStringList& args, QTextStream&, QTextStream& err, 
     if (!project)
         return 1;
     project->ContourLabelsAlong = w->has("--along-labels");
+    project->ContourLevelsFromZero = w->has("--levels-from-zero");
     const float step = interval ? float(*interval) : project->ContourInterval;
     if (const QString reason = exportProject(*project, *format, output, step, QDate::currentDate());
         !reason.isEmpty())

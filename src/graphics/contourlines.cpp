@@ -54,7 +54,7 @@ public:
     }
 
     // The level's lines: each piece of the level set once, joined end to end.
-    void trace(double level, std::span<const int> cells, std::vector<ContourLine>& out)
+    void trace(double level, bool index, std::span<const int> cells, std::vector<ContourLine>& out)
     {
         m_level = level;
         m_pieces.clear();
@@ -76,7 +76,7 @@ public:
             if (c + 2 == m_cols)
                 levelEdge(lr, ur, edge(Up, r, c + 1));
         }
-        join(float(level), out);
+        join(float(level), index, out);
     }
 
 private:
@@ -156,7 +156,7 @@ private:
         }
     }
 
-    void join(float level, std::vector<ContourLine>& out)
+    void join(float level, bool index, std::vector<ContourLine>& out)
     {
         // Ends sorted by place: the pieces meeting at a place are neighbours in the list.
         std::vector<std::pair<quint64, int>> ends;
@@ -189,7 +189,7 @@ private:
         const auto walk = [&](int startEnd) {
             ContourLine line;
             line.level = level;
-            line.whole = std::floor(level) == level;
+            line.whole = index;
             const quint64 start = placeOf(startEnd);
             line.points.push_back(m_at[start]);
             for (int end = startEnd; end >= 0;) {
@@ -250,7 +250,8 @@ ContourSet traceContourLines(const Project& p, float interval)
     LevelSet set(p);
     for (qint64 k = 0; k < levels.count; ++k)
         if (!cellsAt[std::size_t(k)].empty())
-            set.trace(levels.level(k), cellsAt[std::size_t(k)], out.lines);
+            set.trace(levels.level(k), isIndexLevel(p, interval, levels.level(k)),
+                      cellsAt[std::size_t(k)], out.lines);
     return out;
 }
 

@@ -21,14 +21,15 @@ class ScreenContours final : public ContourSink
 {
 public:
     ScreenContours(Surface& s, int colour, const Project& p, RedrawProgress* progress)
-        : m_s(s), m_colour(colour), m_progress(progress), m_low(p.ElevMin), m_high(p.ElevMax)
+        : m_s(s), m_colour(colour), m_progress(progress), m_low(p.ElevMin), m_high(p.ElevMax),
+          m_project(p)
     {
     }
 
     void level(float level, int lineWidth) override
     {
         m_s.setLineWidth(lineWidth);
-        m_whole = std::floor(level) == level;
+        m_whole = isIndexLevel(m_project, m_project.ContourInterval, level);
         if (m_progress && m_high > m_low)
             m_progress->permille =
                 int(std::clamp(1000 * (level - m_low) / (m_high - m_low), 0.0, 1000.0));
@@ -79,6 +80,7 @@ private:
     int m_colour;
     RedrawProgress* m_progress;
     double m_low, m_high;
+    const Project& m_project;
     bool m_lines = true;
 };
 

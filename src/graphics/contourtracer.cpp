@@ -201,10 +201,18 @@ bool continuesLevelStretch(const Project& p, Border border, int before, int at, 
     return before != at || atLevel(at - 1, at) || atLevel(at, at + 1);
 }
 
+bool isIndexLevel(const Project& p, float interval, float level)
+{
+    if (!p.ContourLevelsFromZero)
+        return isWhole(level);
+    const double steps = double(level) / (5.0 * double(interval));
+    return std::abs(steps - std::round(steps)) <= 1e-6 * std::max(1.0, std::abs(steps));
+}
+
 ContourLevels contourLevels(const Project& p, float interval)
 {
     ContourLevels out;
-    out.base = std::floor(double(p.ElevMin));
+    out.base = p.ContourLevelsFromZero ? 0.0 : std::floor(double(p.ElevMin));
     out.interval = interval;
     if (!(interval > 0) || !std::isfinite(interval) || !std::isfinite(out.base) ||
         !std::isfinite(p.ElevMax)) {
@@ -212,8 +220,20 @@ ContourLevels contourLevels(const Project& p, float interval)
         return out;
     }
     out.first = 1;
-    if (levelAt(out.base, interval, 1) < p.ElevMin)
+    if (p.ContourLevelsFromZero) {
+        const double lowest = std::ceil(double(p.ElevMin) / interval);
+        if (!(std::abs(lowest) < 1e15)) {
+            out.problem = ContourLevels::TooMany;
+            return out;
+        }
+        out.first = qint64(lowest);
+        while (levelAt(out.base, interval, out.first) < p.ElevMin)
+            ++out.first;
+        while (levelAt(out.base, interval, out.first - 1) >= p.ElevMin)
+            --out.first;
+    } else if (levelAt(out.base, interval, 1) < p.ElevMin) {
         out.first = 2;
+    }
     // Where 32-bit levels are coarsest, one interval must still move a level.
     for (const float at : {float(out.base), p.ElevMin, p.ElevMax}) {
         if (!(float(double(at) + interval) > at)) {
@@ -297,7 +317,7 @@ float TraceContours(const Project& p, float interval, qint16 boldWhole, ContourS
         // The sink may have drawn text through Qt since the last level.
         clearUpperVectorState();
         const float level = levels.level(index);
-        const bool whole = isWhole(level);
+        const bool whole = isIndexLevel(p, interval, level);
         sink.level(level, boldWhole == -1 && whole ? 2 : 1);
         const bool labelled = boldWhole == 0 || (boldWhole == -1 && whole);
         tracer.startLevel();

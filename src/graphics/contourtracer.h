@@ -47,7 +47,13 @@ struct ContourLevels
     float level(qint64 index) const;
 };
 
+// With the project's levels from zero, level k is k intervals from 0 instead, the first the
+// lowest at or above ElevMin.
 ContourLevels contourLevels(const Project& p, float interval);
+
+// The levels drawn bold, labelled and exported as index contours: whole metres, or with levels
+// from zero the multiples of five intervals.
+bool isIndexLevel(const Project& p, float interval, float level);
 // What the user is told when the levels cannot be drawn; empty when they can.
 QString contourNotice(const ContourLevels& levels);
 

@@ -81,13 +81,16 @@ bool deviceSpan(double a, double b, double origin, double scale, int size, int& 
     return from <= to;
 }
 
-bool wholeLevelBetween(const ContourLevels& levels, float a, float b)
+// An index level between a and b: a whole metre, or every `step` metres from zero.
+bool wholeLevelBetween(const ContourLevels& levels, double step, float a, float b)
 {
     const double lo = std::min(a, b), hi = std::max(a, b);
-    // Whole levels come at least every few metres; a cliff a pixel wide needs no more.
-    for (double w = std::ceil(lo); w <= std::min(hi, std::ceil(lo) + 16); ++w) {
+    // Index levels come at least every few steps; a cliff a pixel wide needs no more.
+    const double first = std::ceil(lo / step);
+    for (double n = first; n * step <= hi && n <= first + 16; ++n) {
+        const double w = n * step;
         const qint64 k = std::llround((w - levels.base) / levels.interval) - levels.first;
-        if (k >= 0 && k < levels.count && double(levels.level(k)) == w)
+        if (k >= 0 && k < levels.count && std::abs(double(levels.level(k)) - w) <= 1e-6 * step)
             return true;
     }
     return false;
@@ -138,6 +141,7 @@ void DrawLevelPixels(const Project& p, const ContourLevels& levels, bool boldWho
                      const PixelRaster& r)
 {
     const TriangleSurface surface(p);
+    const double indexStep = p.ContourLevelsFromZero ? 5.0 * levels.interval : 1.0;
     int c0 = 0, c1 = 0, r0 = 0, r1 = 0;
     if (!surface.usable() || levels.problem != ContourLevels::None || levels.count == 0 ||
         !deviceSpan(0, surface.right(), r.left, r.xScale, r.width, c0, c1) ||
@@ -188,7 +192,7 @@ void DrawLevelPixels(const Project& p, const ContourLevels& levels, bool boldWho
             if (a.level[ai] == b.level[bi])
                 continue;
             int width = r.lineWidth;
-            if (boldWhole && wholeLevelBetween(levels, a.z[ai], b.z[bi]))
+            if (boldWhole && wholeLevelBetween(levels, indexStep, a.z[ai], b.z[bi]))
                 width *= 2;
             const int x = c0 + i;
             for (int o = 0; o < width; ++o) {

@@ -176,7 +176,7 @@ public:
     {
         flushLevel();
         m_page.setLineWidth(lineWidth);
-        m_whole = std::floor(level) == level;
+        m_whole = m_project && isIndexLevel(*m_project, m_project->ContourInterval, level);
     }
     void point(float x, float y) override
     {
@@ -221,6 +221,7 @@ public:
 
     // Whole levels are left to the labelled lines.
     bool m_skipWhole = false;
+    const Project* m_project = nullptr; // whose index levels the along labels take
 
 private:
     struct End
@@ -582,6 +583,7 @@ QString PrintGraphicContour(PageSurface& page, Project& p, const NodeLabels& lab
     const ContourLevels levels = contourLevels(p, p.ContourInterval);
     PrintedContours sink(page, lineColourIndex(p));
     sink.m_skipWhole = p.ContourLabelsAlong;
+    sink.m_project = &p;
     p.ContourLevel = TraceContours(p, p.ContourInterval, p.BoldWholeContours, sink, true);
     sink.flushLevel();
     if (p.ContourLabelsAlong && levels.problem == ContourLevels::None)

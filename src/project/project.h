@@ -98,6 +98,9 @@ struct Project
     qint16 SurfaceExaggeration = 1;
     // Contour picture: whole levels labelled along their lines as well.
     bool ContourLabelsAlong = false;
+    // Contour levels at whole multiples of the interval (95, 100, 105), index levels every five
+    // intervals, as CAD and GIS draw them; off, the picture's own levels and whole metres.
+    bool ContourLevelsFromZero = false;
     qint16 HScrollPos = 0;
     qint16 VScrollPos = 0;
     float GridDotCols = 0;

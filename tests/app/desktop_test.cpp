@@ -173,6 +173,7 @@ TEST(Settings, SurviveARestart)
         first.window.menuItem("ViewChoice_5")->trigger();
         first.window.menuItem("ViewChoice_9")->trigger();
         first.window.menuItem("mnuViewLabelsAlong")->trigger();
+        first.window.menuItem("mnuViewLevelsFromZero")->trigger();
         first.window.resize(700, 500);
         first.window.show();
         first.window.close();
@@ -191,6 +192,7 @@ TEST(Settings, SurviveARestart)
     EXPECT_EQ(second.labelMarks(), QList<bool>({true, false, false, true, false}));
     EXPECT_EQ(second.window.project().BoldWholeContours, 0);
     EXPECT_TRUE(second.window.project().ContourLabelsAlong);
+    EXPECT_TRUE(second.window.project().ContourLevelsFromZero);
     ASSERT_TRUE(second.remembered.restoreWindow());
     EXPECT_EQ(second.window.size(), QSize(700, 500));
 
@@ -243,7 +245,8 @@ TEST(Settings, GarbageIsIgnored)
         QByteArray("\x00\xff\x13garbage\n[[[\n=\n", 17),
         "[files]\nrecent=@Variant(\\0\\0\\0\\x7f)\nlastFolder=relative/folder\n"
         "[window]\ngeometry=not a geometry\nstate=7\n"
-        "[view]\nlabel5=true\nlabel6=true\nlabel7=false\nlabel9=false\ncontourLabelsAlong=2\n",
+        "[view]\nlabel5=true\nlabel6=true\nlabel7=false\nlabel9=false\ncontourLabelsAlong=2\n"
+        "contourLevelsFromZero=x\n",
         "[view]\nlabel5=maybe\nlabel6=1\nlabel7=false\nlabel9=yes\n"
         "[files]\nrecent=relative.gnd, \n",
     };
@@ -257,10 +260,13 @@ TEST(Settings, GarbageIsIgnored)
         EXPECT_EQ(s.fileMenu(), firstStartFileMenu());
         EXPECT_EQ(s.labelMarks(), FirstStartMarks);
         EXPECT_EQ(s.window.project().BoldWholeContours, -1);
-        // Labels along the contour lines come last in the View menu, and off.
-        EXPECT_EQ(s.window.findChild<QMenu*>("munView")->actions().last(),
-                  s.window.menuItem("mnuViewLabelsAlong"));
+        // Labels along the contour lines and levels from zero come last in the View menu, off.
+        const auto view = s.window.findChild<QMenu*>("munView")->actions();
+        EXPECT_EQ(view.mid(view.size() - 2),
+                  (QList<QAction*>{s.window.menuItem("mnuViewLabelsAlong"),
+                                   s.window.menuItem("mnuViewLevelsFromZero")}));
         EXPECT_FALSE(s.window.project().ContourLabelsAlong);
+        EXPECT_FALSE(s.window.project().ContourLevelsFromZero);
         EXPECT_FALSE(s.remembered.restoreWindow());
         s.window.mnuFileOpen_Click();
         EXPECT_EQ(s.prompts->pickedFrom.value(0), QString());
