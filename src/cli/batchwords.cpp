@@ -2,6 +2,9 @@
 
 #include "common/messages.h"
 #include "common/numbertext.h"
+#include "common/outputfile.h"
+#include "printing/cairopdfbackend.h"
+#include "printing/pagesurface.h"
 #include "project/projectfile.h"
 #include "project/projectpair.h"
 #include "survey/coordinates.h"
@@ -85,13 +88,35 @@ QTextStream& fail(QTextStream& err)
 
 bool savePng(const QImage& image, const QString& name, QTextStream& err)
 {
-    QFile file(name);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate) && image.save(&file, "PNG") &&
-        file.flush())
+    OutputFile out(name);
+    if (!out.problem().isEmpty())
+        return fail(err) << out.problem() << '\n', false;
+    QFile file(out.path());
+    const bool written = file.open(QIODevice::WriteOnly | QIODevice::NewOnly) &&
+                         image.save(&file, "PNG") && file.flush();
+    const QString reason = file.errorString();
+    file.close();
+    if (written && file.error() == QFileDevice::NoError && out.commit())
         return true;
-    fail(err) << msg::cannotSaveFile(QDir::toNativeSeparators(name)) << ": " << file.errorString()
-              << '\n';
+    fail(err) << msg::cannotSaveFile(QDir::toNativeSeparators(name)) << ": "
+              << (written ? out.problem() : reason) << '\n';
     return false;
+}
+
+QString savePdf(const QString& name, const std::function<void(PageSurface&)>& pages)
+{
+    OutputFile out(name);
+    if (!out.problem().isEmpty())
+        return out.problem();
+    CairoPdfBackend backend(out.path());
+    {
+        PageSurface page(backend);
+        pages(page);
+    }
+    if (!backend.finish() || !out.commit())
+        return out.problem().isEmpty() ? msg::cannotSaveFile(QDir::toNativeSeparators(name))
+                                       : out.problem();
+    return {};
 }
 
 std::optional<QSize> readImageSize(const QString& text)

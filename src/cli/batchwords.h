@@ -7,6 +7,7 @@
 #include <QSize>
 #include <QStringList>
 #include <cmath>
+#include <functional>
 #include <optional>
 
 class QImage;
@@ -99,5 +100,10 @@ QTextStream& fail(QTextStream& err);
 
 // Writes a PNG file; on failure says why, in the system's words too, and returns false.
 bool savePng(const QImage& image, const QString& name, QTextStream& err);
+
+class PageSurface;
+// Draws `pages` into a PDF file that replaces `name` only once complete; the reason when it
+// cannot be written, empty when done.
+QString savePdf(const QString& name, const std::function<void(PageSurface&)>& pages);
 
 } // namespace tervan

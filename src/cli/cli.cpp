@@ -8,6 +8,7 @@
 
 #include "common/messages.h"
 #include "common/numbertext.h"
+#include "common/outputfile.h"
 #include "common/version.h"
 #include "grading/grading.h"
 #include "graphics/contourtracer.h"
@@ -543,25 +544,19 @@ int print(const QStringList& args, QTextStream& err)
         return 1;
     }
 
-    // The system's reason for an output that cannot be written, before any page is drawn.
-    if (QFile file(output); !file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        fail(err) << msg::cannotSaveFile(QDir::toNativeSeparators(output)) << ": "
-                  << file.errorString() << '\n';
-        return 1;
-    }
-    CairoPdfBackend backend(output);
     QString notice;
-    {
-        PageSurface page(backend);
-        if (family == 'd')
-            DataPrint(page, p, index);
-        else if (family == 'g')
-            notice = GraphicPrint(page, p, index, nodeLabelsOf(*w));
-        else
-            GradePrint(page, p, index);
-    }
-    if (!backend.finish()) {
-        fail(err) << msg::cannotSaveFile(QDir::toNativeSeparators(output)) << '\n';
+    if (const QString failed = savePdf(output,
+                                       [&](PageSurface& page) {
+                                           if (family == 'd')
+                                               DataPrint(page, p, index);
+                                           else if (family == 'g')
+                                               notice = GraphicPrint(page, p, index,
+                                                                     nodeLabelsOf(*w));
+                                           else
+                                               GradePrint(page, p, index);
+                                       });
+        !failed.isEmpty()) {
+        fail(err) << failed << '\n';
         return 1;
     }
     if (!notice.isEmpty())
@@ -650,11 +645,8 @@ int exportHeights(const QStringList& args, QTextStream& out, QTextStream& err)
     const QString name = w->values.value(QStringLiteral("-o"));
     if (!outputUsable(name, err))
         return 1;
-    QSaveFile file(name);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush() ||
-        file.error() != QFileDevice::NoError || !file.commit()) {
-        fail(err) << msg::cannotSaveFile(QDir::toNativeSeparators(name)) << ": "
-                  << file.errorString() << '\n';
+    if (const QString failed = writeOutputBytes(name, bytes); !failed.isEmpty()) {
+        fail(err) << failed << '\n';
         return 1;
     }
     return 0;

@@ -208,19 +208,13 @@ int renderOrPrint(const QStringList& args, bool print, QTextStream& err, const c
         }
         return savePng(image, output, err) ? 0 : 1;
     }
-    if (QFile file(output); !file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        fail(err) << msg::cannotSaveFile(QDir::toNativeSeparators(output)) << ": "
-                  << file.errorString() << '\n';
-        return 1;
-    }
-    CairoPdfBackend backend(output);
-    {
-        PageSurface page(backend);
-        PrintCutFill(page, r->project, r->title, summaryOf(*r), r->map,
-                     designCells(r->earthwork, r->k));
-    }
-    if (!backend.finish()) {
-        fail(err) << msg::cannotSaveFile(QDir::toNativeSeparators(output)) << '\n';
+    if (const QString failed = savePdf(output,
+                                       [&](PageSurface& page) {
+                                           PrintCutFill(page, r->project, r->title, summaryOf(*r),
+                                                        r->map, designCells(r->earthwork, r->k));
+                                       });
+        !failed.isEmpty()) {
+        fail(err) << failed << '\n';
         return 1;
     }
     return 0;

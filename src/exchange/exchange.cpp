@@ -1,5 +1,7 @@
 #include "exchange/exchange.h"
 
+#include "common/outputfile.h"
+
 #include "common/messages.h"
 #include "exchange/exportoutline.h"
 #include "project/heightscsv.h"
@@ -80,7 +82,19 @@ QString exportProject(const Project& p, const ExportFormat& format, const QStrin
         if (job.outline)
             job.contours = clippedToOutline(job.contours, *job.outline);
     }
-    return format.write(job, fileName);
+    // Written under a temporary name and renamed over the old file only when complete.
+    OutputFile out(fileName);
+    if (!out.problem().isEmpty())
+        return out.problem();
+    if (const QString failed = format.write(job, out.path()); !failed.isEmpty())
+        return out.aboutTarget(failed);
+    const QString suffix = QFileInfo(fileName).suffix().toLower();
+    const QStringList sides = suffix == QLatin1String("shp")   ? QStringList{"shx", "dbf", "prj", "cpg"}
+                              : suffix == QLatin1String("asc") ? QStringList{"prj"}
+                                                               : QStringList{};
+    if (!out.commit(sides))
+        return out.problem();
+    return {};
 }
 
 // Shared by the text formats: all of the file or none of it.

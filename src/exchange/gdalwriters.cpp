@@ -4,8 +4,10 @@
 #include "exchange/exportoutline.h"
 #include "project/project.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <cpl_vsi.h>
 #include <gdal_priv.h>
 #include <memory>
 #include <ogrsf_frmts.h>
@@ -14,11 +16,13 @@ namespace tervan {
 
 namespace {
 
+// GDAL's own words only as a detail behind the Thai.
 QString failed(const QString& fileName)
 {
-    QString reason = msg::cannotSaveFile(QDir::toNativeSeparators(fileName));
+    QString reason = msg::cannotSaveFile(QDir::toNativeSeparators(fileName)) +
+                     QStringLiteral(": เขียนข้อมูลลงแฟ้มไม่สำเร็จ (ดิสก์อาจเต็ม หรือไม่มีสิทธิ์เขียน)");
     if (const char* why = CPLGetLastErrorMsg(); why && *why)
-        reason += QStringLiteral(": ") + QString::fromUtf8(why);
+        reason += QStringLiteral(" [GDAL: %1]").arg(QString::fromUtf8(why));
     return reason;
 }
 
@@ -143,9 +147,18 @@ QString writeGeoJson(const ExportJob& job, const QString& fileName)
     if (!crsOf(job.project))
         return QStringLiteral("GeoJSON ใช้พิกัดละติจูด/ลองจิจูด แต่โครงการนี้ไม่มีระบบพิกัดอ้างอิง "
                               "กรุณาส่งออกเป็น DXF หรือ GeoPackage แทน");
-    // RFC 7946: the driver projects the lines into longitude/latitude.
+    // RFC 7946: the driver projects the lines into longitude/latitude. It does not notice a
+    // write that fails, so it writes to memory and the bytes go out where a failure is seen.
     char* options[] = {const_cast<char*>("RFC7946=YES"), nullptr};
-    return writeLines(job, "GeoJSON", fileName, options);
+    const QString memory =
+        QStringLiteral("/vsimem/tervan-%1.geojson").arg(QCoreApplication::applicationPid());
+    if (QString failure = writeLines(job, "GeoJSON", memory, options); !failure.isEmpty())
+        return VSIUnlink(memory.toUtf8().constData()), failure.replace(memory, fileName);
+    vsi_l_offset size = 0;
+    GByte* bytes = VSIGetMemFileBuffer(memory.toUtf8().constData(), &size, TRUE);
+    const QByteArray text(reinterpret_cast<const char*>(bytes), qsizetype(size));
+    CPLFree(bytes);
+    return saveBytes(text, fileName);
 }
 
 QString writeGeoTiff(const ExportJob& job, const QString& fileName)
