@@ -3,6 +3,7 @@
 #include "common/version.h"
 #include "project/controldata.h"
 #include "project/projectfile.h"
+#include "support/clirun.h"
 #include "support/printto.h"
 #include "survey/surveysites.h"
 
@@ -24,24 +25,6 @@
 using namespace tervan;
 
 namespace {
-
-struct CliRun
-{
-    int status;
-    QString out;
-    QString err;
-};
-
-CliRun run(const QStringList& args)
-{
-    CliRun r{0, {}, {}};
-    QTextStream out(&r.out);
-    QTextStream err(&r.err);
-    r.status = runCli(args, out, err);
-    out.flush();
-    err.flush();
-    return r;
-}
 
 // Writes a rows x cols grid at `spacing` with the given elevations (zero when omitted) as the
 // project `name` in `dir`, and returns the project's path.
@@ -289,17 +272,20 @@ TEST(Cli, EarthworkCommandsPrintTheDialogsLines)
     } cases[] = {
         {{"earthwork", ramp},
          "platform 2.000\nfour-corner-cut 0.00\nfour-corner-fill 0.00\ngross-cut 50.00\n"
-         "gross-fill -50.00\ncompacted-cut 50.00\nnet 0.00\narea 100.00 0-0-25.0\ncell 1 50.00 -50.00 0.00\n"},
+         "gross-fill -50.00\ncompacted-cut 50.00\nnet 0.00\narea 100.00 0-0-25.0\ncell 1 50.00 "
+         "-50.00 0.00\n"},
         // K moves the balance and, at a given platform, what is left over.
         {{"earthwork", ramp, "--k", "1.2", "--platform", "1"},
          "platform 1.000\nfour-corner-cut 100.00\nfour-corner-fill 0.00\ngross-cut 112.50\n"
-         "gross-fill -12.50\ncompacted-cut 135.00\nnet 122.50\narea 100.00 0-0-25.0\ncell 1 112.50 -12.50 100.00\n"},
+         "gross-fill -12.50\ncompacted-cut 135.00\nnet 122.50\narea 100.00 0-0-25.0\ncell 1 112.50 "
+         "-12.50 100.00\n"},
         {{"earthwork", ramp, "--platform", "1", "--csv"},
          "cell,gross_cut_m3,gross_fill_m3,net_m3\n1,112.50,-12.50,100.00\n"},
         // The plane rises 20 % towards +X, as the ground does: nothing to move at its centre.
         {{"earthwork", ramp, "--platform", "2", "--slope-x", "40"},
          "platform 2.000\nfour-corner-cut 0.00\nfour-corner-fill 0.00\ngross-cut 0.00\n"
-         "gross-fill 0.00\ncompacted-cut 0.00\nnet 0.00\narea 100.00 0-0-25.0\ncell 1 0.00 0.00 0.00\n"},
+         "gross-fill 0.00\ncompacted-cut 0.00\nnet 0.00\narea 100.00 0-0-25.0\ncell 1 0.00 0.00 "
+         "0.00\n"},
         {{"balance", ramp, "--curve", "3"},
          "balanced 2.000\nper-cm 1.00\narea 100.00 0-0-25.0\ncurve 0.000 200.00 0.00 200.00\n"
          "curve 2.000 50.00 -50.00 0.00\ncurve 4.000 0.00 -200.00 -200.00\n"},
@@ -496,8 +482,9 @@ TEST(Cli, CompareAndPadPrintTheirFigures)
     const QString wide = writeGrid(dir, "wide", 10, 3, 4);
     CliRun r = run({"compare", before, after, "--k", "2"});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
-    EXPECT_TRUE(r.out.startsWith("cut 0.00   fill -200.00   net -200.00   four-corner-cut 0.00"
-                                 "   four-corner-fill -200.00\narea 400.00 0-1-0.0\ncell 1 0.00 -50.00 -50.00\n"));
+    EXPECT_TRUE(r.out.startsWith(
+        "cut 0.00   fill -200.00   net -200.00   four-corner-cut 0.00"
+        "   four-corner-fill -200.00\narea 400.00 0-1-0.0\ncell 1 0.00 -50.00 -50.00\n"));
     r = run({"compare", before, wide});
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.err.contains(QStringLiteral("จำนวนคอลัมน์"))) << r.err.toStdString();
@@ -543,7 +530,7 @@ struct GridCase
     const char* what;
     QByteArray points; // written as site.csv unless `file` says otherwise
     const char* file;
-    QStringList options;
+    const char* options; // separated by spaces
     int status;
     const char* out; // a pattern of the output, or of the error when refused
 };
@@ -558,7 +545,8 @@ TEST_P(GridCommand, MakesAGeoreferencedProjectOrWritesNothing)
     const QString source = dir.filePath(QLatin1String(GetParam().file));
     surveysites::writeFile(source, GetParam().points);
     const QString made = dir.filePath("made");
-    const CliRun r = run(QStringList{"grid", source, "-o", made} + GetParam().options);
+    const CliRun r = run(QStringList{"grid", source, "-o", made} +
+                         QString(GetParam().options).split(' ', Qt::SkipEmptyParts));
     EXPECT_EQ(r.status, GetParam().status) << GetParam().what << r.err.toStdString();
     EXPECT_TRUE(QRegularExpression(QString::fromUtf8(GetParam().out))
                     .match(r.status == 0 ? r.out : r.err)
@@ -607,158 +595,92 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         GridCase{"plane",
                  surveysites::pnezd(surveysites::scattered(300, 200, 150, surveysites::plane)),
-                 "site.csv",
-                 {"--spacing", "10", "--crs", "EPSG:32647", "--boundary", "hull"},
-                 0,
+                 "site.csv", "--spacing 10 --crs EPSG:32647 --boundary hull", 0,
                  "^points 300   used 300   duplicates 0   rows 16   cols 21   estimated 0\n"
                  "residual-rms 0\\.000   residual-max 0\\.00\\d \\d+\n"
                  "crs EPSG:32647   datum-shift none\n"
                  "area 30000\\.00 18-3-0\\.0   outside 0\n$"},
         GridCase{"a corner left out",
-                 "x,y,z\n652000,1524000,1\n652020,1524000,2\n652000,1524020,3\n",
-                 "site.csv",
-                 {"--spacing", "10", "--method", "linear"},
-                 0,
+                 "x,y,z\n652000,1524000,1\n652020,1524000,2\n652000,1524020,3\n", "site.csv",
+                 "--spacing 10 --method linear", 0,
                  "estimated 3\n.*\ncrs none   datum-shift none\n"
                  "area 200\\.00 0-0-50\\.0   outside 3\n"
                  "estimated-node 6\nestimated-node 8\nestimated-node 9\n$"},
-        GridCase{"GPS waypoints land in their UTM zone",
-                 Gps,
-                 "walk.gpx",
-                 {"--spacing", "5"},
-                 0,
+        GridCase{"GPS waypoints land in their UTM zone", Gps, "walk.gpx", "--spacing 5", 0,
                  "^points 3   used 3 .*\n.*\ncrs EPSG:32647   datum-shift none\n"},
         GridCase{"latitude/longitude named by the header, no system given",
-                 latLonShots(100.5, 13.75),
-                 "site.csv",
-                 {"--spacing", "5"},
-                 1,
-                 "--from-crs EPSG:4326"},
-        GridCase{"latitude/longitude east of 102 degrees",
-                 latLonShots(103.5, 15.2),
-                 "site.csv",
-                 {"--spacing", "5", "--from-crs", "EPSG:4326"},
-                 0,
-                 "\ncrs EPSG:32648   datum-shift none\n"},
+                 latLonShots(100.5, 13.75), "site.csv", "--spacing 5", 1, "--from-crs EPSG:4326"},
+        GridCase{"latitude/longitude east of 102 degrees", latLonShots(103.5, 15.2), "site.csv",
+                 "--spacing 5 --from-crs EPSG:4326", 0, "\ncrs EPSG:32648   datum-shift none\n"},
         GridCase{"values that can only be degrees",
                  QByteArray(latLonShots(100.5, 13.75)).replace("Latitude,Longitude,Height\n", ""),
-                 "site.csv",
-                 {"--spacing", "5", "--columns", "nez"},
-                 1,
-                 "--from-crs EPSG:4326"},
-        GridCase{"onto Indian 1975 through the RTSD shift",
-                 latLonShots(100.5, 13.75),
-                 "site.csv",
-                 {"--spacing", "5", "--from-crs", "EPSG:4326", "--crs", "EPSG:24047"},
-                 0,
+                 "site.csv", "--spacing 5 --columns nez", 1, "--from-crs EPSG:4326"},
+        GridCase{"onto Indian 1975 through the RTSD shift", latLonShots(100.5, 13.75), "site.csv",
+                 "--spacing 5 --from-crs EPSG:4326 --crs EPSG:24047", 0,
                  "\ncrs EPSG:24047   datum-shift rtsd\n"},
-        GridCase{"onto Indian 1975 through an EPSG transformation",
-                 latLonShots(100.5, 13.75),
+        GridCase{"onto Indian 1975 through an EPSG transformation", latLonShots(100.5, 13.75),
                  "site.csv",
-                 {"--spacing", "5", "--from-crs", "EPSG:4326", "--crs", "EPSG:24047",
-                  "--datum-shift", "EPSG:1812"},
-                 0,
+                 "--spacing 5 --from-crs EPSG:4326 --crs EPSG:24047 --datum-shift EPSG:1812", 0,
                  "\ncrs EPSG:24047   datum-shift EPSG:1812\n"},
-        GridCase{"a shift that is none",
-                 latLonShots(100.5, 13.75),
-                 "site.csv",
-                 {"--spacing", "5", "--datum-shift", "molodensky"},
-                 2,
-                 "--datum-shift"},
-        GridCase{"a CAD drawing: points and 3D polyline vertices, never its text",
-                 Cad,
-                 "site.dxf",
-                 {"--spacing", "5", "--crs", "EPSG:32647"},
-                 0,
-                 "^points 4   used 4 "},
-        GridCase{"a binary DXF",
-                 QByteArray("AutoCAD Binary DXF\r\n\x1a\0", 22) + "rest",
-                 "site.dxf",
-                 {"--spacing", "5"},
-                 1,
-                 "ไบนารี"},
-        GridCase{"a height no ground has",
-                 "x,y,z\n0,0,1\n10,0,3.5e38\n0,10,2\n",
-                 "site.csv",
-                 {"--spacing", "1"},
-                 1,
-                 "จุด 3 .*100,000"},
-        GridCase{"shots on one line",
-                 "x,y,z\n0,0,1\n1,1,2\n2,2,3\n3,3,4\n",
-                 "site.csv",
-                 {"--spacing", "1"},
-                 1,
-                 "^tervan-cli: .*แนวเส้นตรง[^\n]*\n$"},
+        GridCase{"a shift that is none", latLonShots(100.5, 13.75), "site.csv",
+                 "--spacing 5 --datum-shift molodensky", 2, "--datum-shift"},
+        GridCase{"a CAD drawing: points and 3D polyline vertices, never its text", Cad, "site.dxf",
+                 "--spacing 5 --crs EPSG:32647", 0, "^points 4   used 4 "},
+        GridCase{"a binary DXF", QByteArray("AutoCAD Binary DXF\r\n\x1a\0", 22) + "rest",
+                 "site.dxf", "--spacing 5", 1, "ไบนารี"},
+        GridCase{"a height no ground has", "x,y,z\n0,0,1\n10,0,3.5e38\n0,10,2\n", "site.csv",
+                 "--spacing 1", 1, "จุด 3 .*100,000"},
+        GridCase{"shots on one line", "x,y,z\n0,0,1\n1,1,2\n2,2,3\n3,3,4\n", "site.csv",
+                 "--spacing 1", 1, "^tervan-cli: .*แนวเส้นตรง[^\n]*\n$"},
         GridCase{"a grid far from every shot",
-                 "x,y,z\n652000,1524000,1\n652020,1524000,2\n652000,1524020,3\n",
-                 "site.csv",
-                 {"--spacing", "10", "--origin", "0,0", "--size", "5x5"},
-                 1,
-                 "ไม่มีจุดสำรวจอยู่ในกริด"},
-        GridCase{"a height that is not a number",
-                 "p,n,e,z\n1,2,3,4\n2,5,6,x\n3,1,1,1\n",
-                 "site.csv",
-                 {"--spacing", "1"},
-                 1,
-                 "site\\.csv:3: \"x\""},
-        GridCase{"two points", "1,2,3\n4,5,6\n", "site.csv", {"--spacing", "1"}, 1, "อย่างน้อย 3 จุด"},
-        GridCase{"unknown column order",
-                 "1,2,3\n",
-                 "site.csv",
-                 {"--spacing", "1", "--columns", "zen"},
-                 2,
+                 "x,y,z\n652000,1524000,1\n652020,1524000,2\n652000,1524020,3\n", "site.csv",
+                 "--spacing 10 --origin 0,0 --size 5x5", 1, "ไม่มีจุดสำรวจอยู่ในกริด"},
+        GridCase{"a height that is not a number", "p,n,e,z\n1,2,3,4\n2,5,6,x\n3,1,1,1\n",
+                 "site.csv", "--spacing 1", 1, "site\\.csv:3: \"x\""},
+        GridCase{"two points", "1,2,3\n4,5,6\n", "site.csv", "--spacing 1", 1, "อย่างน้อย 3 จุด"},
+        GridCase{"unknown column order", "1,2,3\n", "site.csv", "--spacing 1 --columns zen", 2,
                  "--columns"},
-        GridCase{"more nodes than a project holds",
-                 "0,0,1\n1000,0,1\n0,1000,1\n",
-                 "site.csv",
-                 {"--spacing", "1"},
-                 1,
-                 "6 เมตร"}));
+        GridCase{"more nodes than a project holds", "0,0,1\n1000,0,1\n0,1000,1\n", "site.csv",
+                 "--spacing 1", 1, "6 เมตร"}));
 
 // One site surveyed twice must land on one grid: the same shots as UTM and as WGS 84
 // latitude/longitude (projected back by cs2cs), the program's own DXF of the project, and a
-// second survey laid on the first one's grid with --like.
+// second survey, of part of the site, laid on the first one's grid with --like.
 TEST(GridCommand, OneSiteGivesOneGridWhateverItsCoordinates)
 {
     QTemporaryDir dir;
     auto shots = surveysites::scattered(300, 150, 200, surveysites::curved);
     shots[0].x = surveysites::East, shots[0].y = surveysites::North; // on a multiple of 10
     surveysites::writeFile(dir.filePath("utm.csv"), surveysites::pnezd(shots));
+    surveysites::writeFile(dir.filePath("part.csv"),
+                           surveysites::pnezd({shots.begin(), shots.begin() + 100}));
     QProcess cs2cs;
     cs2cs.start("cs2cs", {"-f", "%.10f", "+proj=utm", "+zone=47", "+datum=WGS84", "+to",
                           "+proj=longlat", "+datum=WGS84"});
     for (const auto& p : shots)
-        cs2cs.write(QStringLiteral("%1 %2\n").arg(p.x, 0, 'f', 4).arg(p.y, 0, 'f', 4).toUtf8());
+        cs2cs.write(QStringLiteral("%1 %2 %3\n")
+                        .arg(p.x, 0, 'f', 4)
+                        .arg(p.y, 0, 'f', 4)
+                        .arg(p.z, 0, 'f', 4)
+                        .toUtf8());
     cs2cs.closeWriteChannel();
     if (!cs2cs.waitForFinished() || cs2cs.exitCode() != 0)
         GTEST_SKIP() << "cs2cs is not installed";
-    QByteArray latLon = "lon,lat,h\n";
-    const QStringList lines = QString::fromUtf8(cs2cs.readAllStandardOutput()).split('\n');
-    for (std::size_t i = 0; i < shots.size(); ++i) {
-        const QStringList lonLat = lines[int(i)].simplified().split(' ');
-        latLon += (lonLat[0] + ',' + lonLat[1] + ',' + QString::number(shots[i].z, 'f', 4) + '\n')
-                      .toUtf8();
-    }
-    surveysites::writeFile(dir.filePath("ll.csv"), latLon);
+    surveysites::writeFile(dir.filePath("ll.csv"),
+                           "lon,lat,h\n" + QString::fromUtf8(cs2cs.readAllStandardOutput())
+                                               .replace(QRegularExpression("[ \\t]+"), ",")
+                                               .toUtf8());
 
     const QString utm = dir.filePath("utm"), ll = dir.filePath("ll"), dxf = dir.filePath("c.dxf");
-    ASSERT_EQ(
-        run({"grid", dir.filePath("utm.csv"), "-o", utm, "--spacing", "10", "--crs", "EPSG:32647"})
-            .status,
-        0);
-    ASSERT_EQ(run({"grid", dir.filePath("ll.csv"), "-o", ll, "--spacing", "10", "--from-crs",
-                   "EPSG:4326"})
-                  .status,
-              0);
-    ASSERT_EQ(run({"contours", utm, "-o", dxf, "--interval", "0.5", "--along-labels"}).status, 0);
     const QString fromDxf = dir.filePath("dxf"), like = dir.filePath("like");
-    ASSERT_EQ(run({"grid", dxf, "-o", fromDxf, "--spacing", "10", "--crs", "EPSG:32647"}).status,
-              0);
-    // The second survey covers part of the site only, and takes the first one's grid.
-    surveysites::writeFile(dir.filePath("part.csv"),
-                           surveysites::pnezd({shots.begin(), shots.begin() + 100}));
-    ASSERT_EQ(run({"grid", dir.filePath("part.csv"), "-o", like, "--like", utm}).status, 0);
-
+    for (const QStringList& args :
+         {QStringList{"grid", dir.filePath("utm.csv"), "-o", utm, "--spacing", "10", "--crs",
+                      "EPSG:32647"},
+          {"grid", dir.filePath("ll.csv"), "-o", ll, "--spacing", "10", "--from-crs", "EPSG:4326"},
+          {"contours", utm, "-o", dxf, "--interval", "0.5", "--along-labels"},
+          {"grid", dxf, "-o", fromDxf, "--spacing", "10", "--crs", "EPSG:32647"},
+          {"grid", dir.filePath("part.csv"), "-o", like, "--like", utm}})
+        ASSERT_EQ(run(args).status, 0) << args.join(' ').toStdString();
     const auto nodes = [](const QString& project) {
         return std::get<ProjectFileData>(loadProjectFiles(projectFileNames(project)));
     };
