@@ -550,8 +550,8 @@ int print(const QStringList& args, QTextStream& err)
                                            if (family == 'd')
                                                DataPrint(page, p, index);
                                            else if (family == 'g')
-                                               notice = GraphicPrint(page, p, index,
-                                                                     nodeLabelsOf(*w));
+                                               notice =
+                                                   GraphicPrint(page, p, index, nodeLabelsOf(*w));
                                            else
                                                GradePrint(page, p, index);
                                        });

@@ -37,8 +37,7 @@ bool syncPath(const QString& path, bool folder)
 
 bool renameOver(const QString& from, const QString& to)
 {
-    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) ==
-           0;
+    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
 }
 
 } // namespace
@@ -78,16 +77,19 @@ QString OutputFile::side(const QString& base, const QString& suffix) const
     return info.dir().filePath(info.completeBaseName() + QLatin1Char('.') + suffix);
 }
 
+// The temporary and every side file a writer made beside it, whatever their suffixes.
 void OutputFile::discard()
 {
-    QFile::remove(m_temporary);
-    for (const QString& s : m_sides)
-        QFile::remove(side(m_temporary, s));
+    const QFileInfo temporary(m_temporary);
+    QDir folder = temporary.dir();
+    for (const QString& name :
+         folder.entryList({temporary.completeBaseName() + QStringLiteral(".*")},
+                          QDir::Files | QDir::Hidden | QDir::System))
+        folder.remove(name);
 }
 
 bool OutputFile::commit(const QStringList& sideSuffixes)
 {
-    m_sides = sideSuffixes;
     const QString target = QDir::toNativeSeparators(m_target);
     if (!m_problem.isEmpty())
         return discard(), false;

@@ -37,7 +37,6 @@ private:
     QString m_target;    // the file replaced (a link resolved)
     QString m_temporary; // .NAME.part-PID.SUFFIX beside it
     QString m_problem;
-    QStringList m_sides;
     bool m_committed = false;
 };
 

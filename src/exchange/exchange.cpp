@@ -89,7 +89,8 @@ QString exportProject(const Project& p, const ExportFormat& format, const QStrin
     if (const QString failed = format.write(job, out.path()); !failed.isEmpty())
         return out.aboutTarget(failed);
     const QString suffix = QFileInfo(fileName).suffix().toLower();
-    const QStringList sides = suffix == QLatin1String("shp")   ? QStringList{"shx", "dbf", "prj", "cpg"}
+    const QStringList sides = suffix == QLatin1String("shp")
+                                  ? QStringList{"shx", "dbf", "prj", "cpg"}
                               : suffix == QLatin1String("asc") ? QStringList{"prj"}
                                                                : QStringList{};
     if (!out.commit(sides))

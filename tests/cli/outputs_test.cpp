@@ -1,0 +1,111 @@
+#include "project/controldata.h"
+#include "project/projectfile.h"
+#include "support/printto.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace tervan;
+
+namespace {
+
+QByteArray bytesOf(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// The batch front end in a process of its own, under strace when `inject` is given.
+int runCli(const QStringList& args, const QString& inject = {})
+{
+    QProcess p;
+    const QString strace = QStandardPaths::findExecutable(QStringLiteral("strace"));
+    if (inject.isEmpty())
+        p.start(TERVAN_CLI_EXE, args);
+    else
+        p.start(strace, QStringList{"-f", "-o", "/dev/null", "-e", inject, TERVAN_CLI_EXE} + args);
+    p.waitForFinished(60000);
+    return p.exitStatus() == QProcess::CrashExit ? -1 : p.exitCode();
+}
+
+} // namespace
+
+struct OutputCase
+{
+    const char* file;
+    QStringList command; // PROJECT and OUT stand for the project and the output
+};
+
+class OutputReplaced : public testing::TestWithParam<OutputCase>
+{
+};
+
+// Every kind of output replaces the old file only once complete: a full disk (every write
+// failing) or a kill at the first write or at the rename leaves the old file byte for byte; a
+// clean failure leaves no temporary; a success writes through a link to the file it names.
+TEST_P(OutputReplaced, OldFileSurvivesAFullDiskAndAKill)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("strace")).isEmpty())
+        GTEST_SKIP() << "strace is not installed";
+    QTemporaryDir dir;
+    Project p = startupProject();
+    applyControlData(p, {10, 12, 14, 0.5f});
+    for (int n = 1; n <= p.NodeCount; ++n)
+        p.Nodes[n].Z = 100 + 0.37f * float(n % 14) + 0.21f * float(n / 14);
+    p.Georef = Georeference{652000, 1524000, 32647, {}};
+    const ProjectFileNames names = projectFileNames(dir.filePath("site"));
+    ASSERT_FALSE(saveProjectFiles(p, names));
+    const QString out = dir.filePath(QLatin1String(GetParam().file));
+    QStringList args = GetParam().command;
+    args.replaceInStrings("PROJECT", names.base).replaceInStrings("OUT", out);
+    const QByteArray old = "the file that was there\n";
+    const auto reset = [&] {
+        QFile f(out);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(old);
+    };
+    const auto leftovers = [&] {
+        return QDir(dir.path()).entryList({"*.part-*"}, QDir::Files | QDir::Hidden);
+    };
+    for (const QString& inject : {QStringLiteral("inject=write,pwrite64,writev:error=ENOSPC"),
+                                  QStringLiteral("inject=write:signal=KILL"),
+                                  QStringLiteral("inject=rename:signal=KILL")}) {
+        reset();
+        const int status = runCli(args, inject);
+        EXPECT_NE(status, 0) << inject.toStdString();
+        EXPECT_EQ(bytesOf(out), old) << inject.toStdString();
+        if (inject.contains("ENOSPC")) {
+            EXPECT_EQ(leftovers(), QStringList()) << inject.toStdString();
+        }
+    }
+    // Through a link: the file it names gets the output, the link stays a link.
+    QDir(dir.path()).removeRecursively();
+    QDir().mkpath(dir.path());
+    ASSERT_FALSE(saveProjectFiles(p, names));
+    reset();
+    const QString real = dir.filePath(QStringLiteral("real-") + GetParam().file);
+    ASSERT_TRUE(QFile::rename(out, real));
+    ASSERT_TRUE(QFile::link(real, out));
+    ASSERT_EQ(runCli(args), 0);
+    EXPECT_TRUE(QFileInfo(out).isSymLink());
+    EXPECT_NE(bytesOf(real), old);
+    EXPECT_GT(bytesOf(real).size(), 100);
+    EXPECT_EQ(leftovers(), QStringList());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, OutputReplaced,
+    testing::Values(OutputCase{"c.dxf", {"contours", "PROJECT", "-o", "OUT"}},
+                    OutputCase{"c.gpkg", {"contours", "PROJECT", "-o", "OUT"}},
+                    OutputCase{"c.shp", {"contours", "PROJECT", "-o", "OUT"}},
+                    OutputCase{"c.geojson", {"contours", "PROJECT", "-o", "OUT"}},
+                    OutputCase{"s.xml", {"export", "PROJECT", "-o", "OUT"}},
+                    OutputCase{"s.asc", {"export", "PROJECT", "-o", "OUT"}},
+                    OutputCase{"s.tif", {"export", "PROJECT", "-o", "OUT"}},
+                    OutputCase{"s.csv", {"export", "PROJECT", "-o", "OUT"}},
+                    OutputCase{"p.pdf", {"print", "contour", "PROJECT", "-o", "OUT"}},
+                    OutputCase{"p.png", {"render", "contour", "PROJECT", "-o", "OUT"}}));
