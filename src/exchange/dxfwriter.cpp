@@ -16,6 +16,8 @@ namespace tervan {
 
 namespace {
 
+constexpr char ThaiStyle[] = "THAI";
+
 struct DxfLayer
 {
     const char* name;
@@ -126,6 +128,11 @@ public:
         code(1, local(value));
         if (rotation != 0)
             real(50, rotation);
+        // The shape font txt has no Thai glyphs: Thai texts take the TrueType style.
+        const bool latin =
+            std::all_of(value.cbegin(), value.cend(), [](QChar c) { return c.unicode() < 0x80; });
+        if (!latin)
+            code(7, ThaiStyle);
         if (horizontal || vertical) {
             integer(72, horizontal);
             xyz(11, x, y, 0);
@@ -207,16 +214,20 @@ QByteArray dxfBytes(const ExportJob& job)
     }
     d.code(0, "ENDTAB");
     d.begin("TABLE", "STYLE");
-    d.integer(70, 1);
-    d.begin("STYLE", "STANDARD");
-    d.integer(70, 0);
-    d.real(40, 0.0);
-    d.real(41, 1.0);
-    d.real(50, 0.0);
-    d.integer(71, 0);
-    d.real(42, h);
-    d.code(3, "txt");
-    d.code(4, "");
+    d.integer(70, 2);
+    // STANDARD keeps the shape font for Latin texts; Thai ones use Tahoma, a TrueType font
+    // every Thai Windows has.
+    for (const auto& [name, font] : {std::pair{"STANDARD", "txt"}, {ThaiStyle, "tahoma.ttf"}}) {
+        d.begin("STYLE", name);
+        d.integer(70, 0);
+        d.real(40, 0.0);
+        d.real(41, 1.0);
+        d.real(50, 0.0);
+        d.integer(71, 0);
+        d.real(42, h);
+        d.code(3, font);
+        d.code(4, "");
+    }
     d.code(0, "ENDTAB");
     d.code(0, "ENDSEC");
 

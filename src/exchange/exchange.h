@@ -4,6 +4,7 @@
 
 #include <QDate>
 #include <QString>
+#include <QTime>
 #include <memory>
 #include <vector>
 
@@ -21,6 +22,7 @@ struct ExportJob
     ContourSet contours;
     QDate date;
     std::shared_ptr<const ExportOutline> outline;
+    QTime time = QTime::currentTime(); // of writing, for LandXML
 };
 
 // Writes the file; returns the reason in Thai when it could not, empty when done.

@@ -42,7 +42,7 @@ QByteArray landXmlBytes(const ExportJob& job)
                                       "http://www.landxml.org/schema/LandXML-1.2/LandXML-1.2.xsd"));
     xml.writeAttribute(QStringLiteral("version"), QStringLiteral("1.2"));
     xml.writeAttribute(QStringLiteral("date"), job.date.toString(Qt::ISODate));
-    xml.writeAttribute(QStringLiteral("time"), QStringLiteral("00:00:00"));
+    xml.writeAttribute(QStringLiteral("time"), job.time.toString(QStringLiteral("HH:mm:ss")));
 
     xml.writeStartElement(QStringLiteral("Units"));
     xml.writeEmptyElement(QStringLiteral("Metric"));

@@ -27,6 +27,12 @@ for line in msp.query("POLYLINE"):
     layers.add(line.dxf.layer)
 if len(layers) < 2:
     problems.append("polylines on %d layer(s)" % len(layers))
+# Thai texts in a TrueType style; CAD's shape font txt has no Thai glyphs.
+for t in msp.query("TEXT"):
+    if any(ord(c) > 127 for c in t.dxf.text):
+        style = doc.styles.get(t.dxf.style)
+        if style is None or not style.dxf.font.lower().endswith(".ttf"):
+            problems.append("Thai text %r in style %r" % (t.dxf.text, t.dxf.style))
 titles = [t.dxf.text for t in msp.query("TEXT[layer=='TITLE']")]
 if name not in titles:
     problems.append("title %r lacks %r" % (titles, name))
