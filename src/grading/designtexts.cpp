@@ -48,6 +48,7 @@ std::vector<SummaryLine> padSummary(const PadResult& r)
         {QStringLiteral("ลาดเลยขอบกริด"), QString::number(r.pad.openEdge.size()),
          QStringLiteral("จุด")}};
     volumes(lines, r.earthwork, r.k);
+    appendAreaLines(lines, r.earthwork.area);
     return lines;
 }
 

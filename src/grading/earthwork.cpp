@@ -204,6 +204,7 @@ Balance computeBalance(const EarthworkGrid& g, double k, int points)
 {
     Balance b;
     b.k = k;
+    b.area = g.area();
     std::tie(b.zMin, b.zMax) = groundRange(g);
     if (g.cellCount() == 0)
         return b;

@@ -115,6 +115,7 @@ struct Balance
     double balanced = 0;
     // Cubic metres the net changes by when the platform moves one centimetre at the balance.
     double perCentimetre = 0;
+    double area = 0; // m2 the figures cover
     std::vector<BalancePoint> curve;
 };
 

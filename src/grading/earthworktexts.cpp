@@ -100,6 +100,7 @@ std::vector<SummaryLine> balanceSummary(const Balance& b, std::optional<double> 
         {QStringLiteral("ค่าระดับต่ำสุด"), elevation(b.zMin), Metres},
         {QStringLiteral("ค่าระดับสูงสุด"), elevation(b.zMax), Metres},
     };
+    appendAreaLines(lines, b.area);
     if (fixedPlatform) {
         lines.push_back({QStringLiteral("ค่าระดับที่กำหนด"), elevation(*fixedPlatform), Metres});
         if (fixedNet)

@@ -198,8 +198,8 @@ TEST(EarthworkLauncher, WarnsOfSlipsAndEscapeCancelsTheFixedGrade)
     const QString warned = QStringLiteral(" มีค่าระดับผิดปกติ 1 จุด ");
     const QString list = QStringLiteral("frmSuspectHeights  4 ");
     EXPECT_EQ(shown,
-              (QStringList{"frmBalanceCurve" + warned + "5 ", list, "frmInputGrade  0 7",
+              (QStringList{"frmBalanceCurve" + warned + "7 ", list, "frmInputGrade  0 7",
                            "frmInputGrade  0 7", "frmResGradeFix" + warned + "0 ", list,
-                           "frmBalanceCurve" + warned + "7 ", list, "frmResGrade" + warned + "0 ",
+                           "frmBalanceCurve" + warned + "9 ", list, "frmResGrade" + warned + "0 ",
                            list, "frmGrossEarthwork" + warned + "12 ", list}));
 }
