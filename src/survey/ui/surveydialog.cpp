@@ -144,6 +144,7 @@ SurveyDialog::SurveyDialog(Picker pickFile, QWidget* parent)
                         QStringLiteral("ระยะผกผัน 12 จุดที่ใกล้ที่สุด"), QStringLiteral("จุดที่ใกล้ที่สุด")});
 
     auto* form = new QFormLayout;
+    form->setLabelAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     form->addRow(QStringLiteral("แฟ้มจุดสำรวจ"), fileRow);
     form->addRow(QStringLiteral("ลำดับคอลัมน์"), m_columns);
     form->addRow(m_preview);
@@ -171,6 +172,9 @@ SurveyDialog::SurveyDialog(Picker pickFile, QWidget* parent)
     m_status = named(new QLabel, "lblSurveyStatus");
     m_status->setWordWrap(true);
     m_status->setFixedWidth(420);
+    // Room for the usual lines, so the dialog does not jump as the messages change.
+    m_status->setMinimumHeight(6 * m_status->fontMetrics().lineSpacing());
+    m_status->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_progress = named(new QProgressBar, "prgWork");
     m_cancelWork = named(new QPushButton(QStringLiteral("หยุด")), "cmdCancelWork");
     for (QWidget* w : std::initializer_list<QWidget*>{m_progress, m_cancelWork}) {
@@ -186,14 +190,23 @@ SurveyDialog::SurveyDialog(Picker pickFile, QWidget* parent)
                    "cmdMake");
     named(buttons->addButton(QStringLiteral("ยกเลิก"), QDialogButtonBox::RejectRole), "cmdCancel");
 
+    auto* legend =
+        named(new QLabel(QStringLiteral("<span style='color:darkgreen'>━ ขอบเขต</span>&nbsp;&nbsp; "
+                                        "<span style='color:#1050e0'>━ เส้นแนวหัก</span>&nbsp;&nbsp; "
+                                        "<span style='color:red'>○ จุดที่น่าสงสัย</span>&nbsp;&nbsp; "
+                                        "<span style='color:gray'>⊘ จุดที่ไม่ใช้</span>")),
+              "lblLegend");
     auto* right = new QVBoxLayout;
     right->addWidget(m_picture);
+    right->addWidget(legend);
+    right->addSpacing(6);
     right->addWidget(suspectsLabel);
     right->addWidget(m_suspects);
     right->addWidget(m_status);
     right->addStretch();
     right->addLayout(workRow);
     auto* top = new QHBoxLayout;
+    top->setSpacing(18);
     top->addLayout(form, 1);
     top->addLayout(right);
     auto* all = new QVBoxLayout(this);
@@ -515,14 +528,18 @@ void SurveyDialog::surfaceMade()
         m_makeWhenDone = false;
         m_shown.reset();
     } else {
-        // Shots found suspect join the list ticked; those listed before stay as the user left
-        // them, so a shot left out can be taken back.
-        QSet<QString> listed;
-        for (int i = 0; i < m_suspects->count(); ++i)
-            listed.insert(m_suspects->item(i)->data(Qt::UserRole).toString());
+        // The list is the shots the user left out, still unticked so they can be taken back,
+        // then the suspects of this grid, ticked; shots no longer suspect leave it.
         const QSignalBlocker quiet(m_suspects);
+        QSet<QString> left;
+        for (int i = m_suspects->count() - 1; i >= 0; --i) {
+            if (m_suspects->item(i)->checkState() == Qt::Unchecked)
+                left.insert(m_suspects->item(i)->data(Qt::UserRole).toString());
+            else
+                delete m_suspects->takeItem(i);
+        }
         for (const ShotPlace& s : made.suspects) {
-            if (listed.contains(s.name))
+            if (left.contains(s.name))
                 continue;
             auto* item = new QListWidgetItem(
                 QStringLiteral("จุด %1   %2 ม.").arg(s.name, QString::number(s.residual, 'f', 3)),
