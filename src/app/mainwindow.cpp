@@ -15,6 +15,8 @@
 
 #include "app/toolbaricons.h"
 #include "common/messages.h"
+#include "common/numbertext.h"
+#include "grading/earthwork.h"
 #include "grading/grading.h"
 #include "grading/ui/graderesultdialog.h"
 #include "grading/ui/inputgradedialog.h"
@@ -527,8 +529,13 @@ void MainWindow::projectFromSurvey()
     setWindowTitle(Caption + ModifiedMark);
     m_history->commit(QStringLiteral("สร้างโครงการจากจุดสำรวจ"));
     projectReplaced();
-    SurveyReportDialog report(
-        qualityLines(dialog.quality(), dialog.frame(), dialog.reportHeading()), this);
+    QStringList lines = qualityLines(dialog.quality(), dialog.frame(), dialog.reportHeading());
+    // The ground every volume of the project will count: inside the outline, else the grid.
+    const EarthworkGrid ground = earthworkGrid(m_project);
+    lines << QStringLiteral("พื้นที่ที่คำนวณปริมาตร%1 %2 ตร.ม. (%3 ไร่-งาน-ตารางวา)")
+                 .arg(ground.mask ? QStringLiteral("ในขอบเขต") : QStringLiteral("ทั้งกริด"),
+                      formatPicture(ground.area(), 2), raiNganWa(ground.area()));
+    SurveyReportDialog report(lines, this);
     m_prompts->runModal(report);
 }
 

@@ -20,6 +20,7 @@
 #include <QMap>
 #include <QMenu>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -584,7 +585,11 @@ TEST(SurveyProject, PointsBecomeANewUnsavedProjectWithItsReport)
         d.findChild<QLineEdit*>("txtPointsFile")->setFocus();
         QTest::keyClicks(QApplication::focusWidget(), w.path("shots.csv"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        // "Make" pressed while the points are still being read waits for the grid, then closes.
+        QSignalSpy closed(&d, &QDialog::finished);
         QTest::mouseClick(d.findChild<QPushButton*>("cmdMake"), Qt::LeftButton);
+        ASSERT_TRUE(!closed.isEmpty() || closed.wait(300000));
+        ASSERT_EQ(d.result(), QDialog::Accepted);
     };
     w.window.menuItem("mnuFileFromSurvey")->trigger();
     EXPECT_EQ(w.prompts->saveQuestions.size(), 0);
@@ -601,6 +606,10 @@ TEST(SurveyProject, PointsBecomeANewUnsavedProjectWithItsReport)
     EXPECT_TRUE(report.contains(QStringLiteral("จุดสำรวจที่อ่านได้ 341 จุด ใช้ 341 จุด")));
     EXPECT_TRUE(report.contains(
         QStringLiteral("จุดกริดที่ประมาณค่านอกขอบเขตจุดสำรวจ %1 จุด").arg(p.Georef->estimated.size())));
+    // The concave outline of the L is the project's, and the report gives the ground it holds.
+    EXPECT_FALSE(p.Georef->outline.empty());
+    EXPECT_TRUE(report.filter(QStringLiteral("พื้นที่ที่คำนวณปริมาตรในขอบเขต")).size() == 1)
+        << report.join('\n').toStdString();
     // Edited from the Edit menu: typed over node 1's easting.
     w.prompts->onModal = [&](QDialog& d) {
         d.show();

@@ -18,11 +18,14 @@
 #include <QPainterPath>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTextDocument>
+#include <QThreadPool>
 #include <QVBoxLayout>
+#include <QtConcurrent>
 
 namespace tervan {
 
@@ -96,6 +99,21 @@ SurveyDialog::SurveyDialog(Picker pickFile, QWidget* parent)
     auto* like = named(new QPushButton(QStringLiteral("ใช้ตารางเดียวกับโครงการ…")), "cmdLikeProject");
     m_like = named(new QLabel, "lblLikeProject");
 
+    m_boundary = named(new QComboBox, "cboBoundary");
+    m_boundary->addItems({QStringLiteral("ตามแนวจุดสำรวจ (เว้าเข้าตามมุมที่ไม่ได้สำรวจ)"),
+                          QStringLiteral("รูปหลายเหลี่ยมนูนล้อมจุดสำรวจ"), QStringLiteral("ไม่มี (ทั้งกริด)"),
+                          QStringLiteral("จากแฟ้ม…")});
+    m_boundary->setToolTip(QStringLiteral("พื้นที่นอกขอบเขตไม่นับในปริมาตรดินตัดดินถม "
+                                          "และจุดกริดที่นั่นเป็นค่าประมาณ"));
+    m_breaklines = named(new QLineEdit, "txtBreaklines");
+    m_breaklines->setPlaceholderText(QStringLiteral("ไม่มี"));
+    m_breaklines->setToolTip(QStringLiteral("เส้นสามมิติที่ผิวดินหักตาม เช่น ขอบคู ท้องคู ขอบถนน "
+                                            "สันและตีนลาด"));
+    auto* breaklinesBrowse = named(new QPushButton(QStringLiteral("เลือกแฟ้ม…")), "cmdBreaklines");
+    auto* breaklinesRow = new QHBoxLayout;
+    breaklinesRow->addWidget(m_breaklines);
+    breaklinesRow->addWidget(breaklinesBrowse);
+
     m_spacing = named(new QSpinBox, "spnSpacing");
     m_spacing->setRange(1, 32767);
     m_spacing->setValue(10);
@@ -110,15 +128,15 @@ SurveyDialog::SurveyDialog(Picker pickFile, QWidget* parent)
     m_originY = coordinate("spnOriginY");
     auto* originRow = new QHBoxLayout;
     originRow->addWidget(new QLabel(QStringLiteral("E")));
-    originRow->addWidget(m_originX);
+    originRow->addWidget(m_originX, 1);
     originRow->addWidget(new QLabel(QStringLiteral("N")));
-    originRow->addWidget(m_originY);
+    originRow->addWidget(m_originY, 1);
     m_rows = named(new QSpinBox, "spnRows");
     m_cols = named(new QSpinBox, "spnCols");
     auto* sizeRow = new QHBoxLayout;
     for (auto [box, label] : {std::pair{m_rows, "แถว"}, {m_cols, "คอลัมน์"}}) {
         box->setRange(2, 32767);
-        sizeRow->addWidget(box);
+        sizeRow->addWidget(box, 1);
         sizeRow->addWidget(new QLabel(QString::fromUtf8(label)));
     }
     m_method = named(new QComboBox, "cboMethod");
@@ -126,6 +144,7 @@ SurveyDialog::SurveyDialog(Picker pickFile, QWidget* parent)
                         QStringLiteral("ระยะผกผัน 12 จุดที่ใกล้ที่สุด"), QStringLiteral("จุดที่ใกล้ที่สุด")});
 
     auto* form = new QFormLayout;
+    form->setLabelAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     form->addRow(QStringLiteral("แฟ้มจุดสำรวจ"), fileRow);
     form->addRow(QStringLiteral("ลำดับคอลัมน์"), m_columns);
     form->addRow(m_preview);
@@ -136,46 +155,103 @@ SurveyDialog::SurveyDialog(Picker pickFile, QWidget* parent)
     likeRow->addWidget(like);
     likeRow->addWidget(m_like, 1);
     form->addRow(likeRow);
+    form->addRow(QStringLiteral("ขอบเขตพื้นที่"), m_boundary);
+    form->addRow(QStringLiteral("เส้นแนวหัก"), breaklinesRow);
     form->addRow(QStringLiteral("ระยะกริด"), m_spacing);
     form->addRow(QStringLiteral("จุดกริดแรก"), originRow);
     form->addRow(QStringLiteral("ขนาดกริด"), sizeRow);
     form->addRow(QStringLiteral("วิธีประมาณค่า"), m_method);
 
     m_picture = named(new QLabel, "picSurvey");
-    m_picture->setFixedSize(420, 360);
+    m_picture->setFixedSize(420, 340);
+    auto* suspectsLabel =
+        named(new QLabel(QStringLiteral("จุดที่น่าสงสัย (เอาเครื่องหมายออกเพื่อไม่ใช้จุดนั้น)")), "lblSuspects");
+    m_suspects = named(new QListWidget, "lstSuspects");
+    m_suspects->setFixedWidth(420);
+    m_suspects->setMaximumHeight(110);
     m_status = named(new QLabel, "lblSurveyStatus");
     m_status->setWordWrap(true);
+    m_status->setFixedWidth(420);
+    // Room for the usual lines, so the dialog does not jump as the messages change.
+    m_status->setMinimumHeight(6 * m_status->fontMetrics().lineSpacing());
+    m_status->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_progress = named(new QProgressBar, "prgWork");
+    m_cancelWork = named(new QPushButton(QStringLiteral("หยุด")), "cmdCancelWork");
+    for (QWidget* w : std::initializer_list<QWidget*>{m_progress, m_cancelWork}) {
+        QSizePolicy keep = w->sizePolicy();
+        keep.setRetainSizeWhenHidden(true);
+        w->setSizePolicy(keep);
+    }
+    auto* workRow = new QHBoxLayout;
+    workRow->addWidget(m_progress, 1);
+    workRow->addWidget(m_cancelWork);
     auto* buttons = new QDialogButtonBox;
     m_make = named(buttons->addButton(QStringLiteral("สร้างโครงการ"), QDialogButtonBox::AcceptRole),
                    "cmdMake");
     named(buttons->addButton(QStringLiteral("ยกเลิก"), QDialogButtonBox::RejectRole), "cmdCancel");
 
+    auto* legend =
+        named(new QLabel(QStringLiteral("<span style='color:darkgreen'>━ ขอบเขต</span>&nbsp;&nbsp; "
+                                        "<span style='color:#1050e0'>━ เส้นแนวหัก</span>&nbsp;&nbsp; "
+                                        "<span style='color:red'>○ จุดที่น่าสงสัย</span>&nbsp;&nbsp; "
+                                        "<span style='color:gray'>⊘ จุดที่ไม่ใช้</span>")),
+              "lblLegend");
     auto* right = new QVBoxLayout;
     right->addWidget(m_picture);
+    right->addWidget(legend);
+    right->addSpacing(6);
+    right->addWidget(suspectsLabel);
+    right->addWidget(m_suspects);
     right->addWidget(m_status);
     right->addStretch();
+    right->addLayout(workRow);
     auto* top = new QHBoxLayout;
+    top->setSpacing(18);
     top->addLayout(form, 1);
     top->addLayout(right);
     auto* all = new QVBoxLayout(this);
     all->addLayout(top);
     all->addWidget(buttons);
 
-    connect(browse, &QPushButton::clicked, this, [this] {
-        const QString name =
-            m_pickFile
-                ? m_pickFile(QStringLiteral("จุดสำรวจ (*.csv *.txt *.dxf *.shp *.gpkg *.geojson "
-                                            "*.json *.gpx *.kml);;ทุกแฟ้ม (*)"))
-                : QString();
+    const auto pick = [this](const char* filter) {
+        return m_pickFile ? m_pickFile(QString::fromUtf8(filter)) : QString();
+    };
+    connect(browse, &QPushButton::clicked, this, [this, pick] {
+        const QString name = pick("จุดสำรวจ (*.csv *.txt *.dxf *.shp *.gpkg *.geojson *.json *.gpx "
+                                  "*.kml);;ทุกแฟ้ม (*)");
         if (!name.isEmpty())
             loadPoints(name);
     });
-    connect(like, &QPushButton::clicked, this, [this] {
-        const QString name =
-            m_pickFile ? m_pickFile(QStringLiteral("โครงการ (*.gnd);;ทุกแฟ้ม (*)")) : QString();
+    connect(like, &QPushButton::clicked, this, [this, pick] {
+        const QString name = pick("โครงการ (*.gnd);;ทุกแฟ้ม (*)");
         if (!name.isEmpty())
             useGridOf(name);
     });
+    connect(m_boundary, &QComboBox::activated, this, [this, pick](int i) {
+        if (i == int(BoundaryChoice::File)) {
+            const QString name =
+                pick("ขอบเขต (*.dxf *.shp *.gpkg *.geojson *.json *.kml);;ทุกแฟ้ม (*)");
+            if (!name.isEmpty()) {
+                m_boundaryFile = name;
+                m_boundary->setItemText(
+                    i, QStringLiteral("จากแฟ้ม %1").arg(QFileInfo(name).fileName()));
+            } else if (m_boundaryFile.isEmpty()) {
+                // Nothing picked: the outline stays as it was.
+                m_boundary->setCurrentIndex(m_boundaryIndex);
+                return;
+            }
+        }
+        m_boundaryIndex = i;
+        surfaceChanged();
+    });
+    connect(breaklinesBrowse, &QPushButton::clicked, this, [this, pick] {
+        const QString name = pick("เส้นแนวหัก (*.dxf *.shp *.gpkg *.geojson *.json);;ทุกแฟ้ม (*)");
+        if (name.isEmpty())
+            return;
+        m_breaklines->setText(name);
+        surfaceChanged();
+    });
+    connect(m_breaklines, &QLineEdit::editingFinished, this, &SurveyDialog::surfaceChanged);
     connect(m_file, &QLineEdit::editingFinished, this, &SurveyDialog::reload);
     for (QComboBox* box : {m_columns, m_fromCrs, m_crs, m_shift})
         connect(box, &QComboBox::currentTextChanged, this, &SurveyDialog::reload);
@@ -183,16 +259,34 @@ SurveyDialog::SurveyDialog(Picker pickFile, QWidget* parent)
         // A spacing of one's own lays the grid out anew, no longer the earlier project's.
         m_likeFrame.reset();
         m_like->clear();
-        m_frame = frameAround(m_points, m_spacing->value());
+        m_frame = frameAround(m_read.points ? *m_read.points : std::vector<SurveyPoint>{},
+                              m_spacing->value());
         frameChanged();
     });
     for (QDoubleSpinBox* box : {m_originX, m_originY})
-        connect(box, &QDoubleSpinBox::valueChanged, this, &SurveyDialog::drawPicture);
+        connect(box, &QDoubleSpinBox::valueChanged, this, &SurveyDialog::surfaceChanged);
     for (QSpinBox* box : {m_rows, m_cols})
-        connect(box, &QSpinBox::valueChanged, this, &SurveyDialog::drawPicture);
+        connect(box, &QSpinBox::valueChanged, this, &SurveyDialog::surfaceChanged);
+    connect(m_method, &QComboBox::currentIndexChanged, this, &SurveyDialog::surfaceChanged);
+    connect(m_suspects, &QListWidget::itemChanged, this, &SurveyDialog::suspectsTicked);
     connect(buttons, &QDialogButtonBox::accepted, this, &SurveyDialog::make);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    m_make->setEnabled(false);
+    connect(m_cancelWork, &QPushButton::clicked, this, &SurveyDialog::stopWork);
+    connect(&m_reading, &QFutureWatcherBase::finished, this, &SurveyDialog::pointsRead);
+    connect(&m_gridding, &QFutureWatcherBase::finished, this, &SurveyDialog::surfaceMade);
+    for (const QFutureWatcherBase* watcher :
+         std::initializer_list<const QFutureWatcherBase*>{&m_reading, &m_gridding}) {
+        connect(watcher, &QFutureWatcherBase::progressRangeChanged, m_progress,
+                &QProgressBar::setRange);
+        connect(watcher, &QFutureWatcherBase::progressValueChanged, m_progress,
+                &QProgressBar::setValue);
+        connect(watcher, &QFutureWatcherBase::progressTextChanged, m_progress,
+                &QProgressBar::setFormat);
+    }
+    m_settle.setSingleShot(true);
+    m_settle.setInterval(300);
+    connect(&m_settle, &QTimer::timeout, this, &SurveyDialog::startSurface);
+    workState();
     drawPicture();
 }
 
@@ -243,12 +337,33 @@ bool SurveyDialog::useGridOf(const QString& projectFile)
     return false;
 }
 
+QThreadPool* SurveyDialog::workers()
+{
+    // Not Qt's global pool: the raster painter draws through that one, and must never wait
+    // behind a survey being gridded. It ends with the application, after its last job.
+    static QThreadPool* pool = new QThreadPool(QCoreApplication::instance());
+    return pool;
+}
+
+bool SurveyDialog::isWorking() const
+{
+    return m_work != Work::None || m_settle.isActive();
+}
+
 void SurveyDialog::reload()
 {
+    m_reading.future().cancel();
+    m_gridding.future().cancel();
+    m_settle.stop();
+    m_read = {};
+    m_readNote.clear();
+    m_made.reset();
+    m_shown.reset();
+    m_workProblem.clear();
+    m_stopped.clear();
+    m_makeWhenDone = false;
+    m_suspects->clear();
     const QString name = m_file->text().trimmed();
-    m_points.clear();
-    m_pointsRead = 0;
-    m_outline.clear();
     m_preview->clear();
     m_preview->setRowCount(0);
     if (QFile file(name); isTextPointsFile(name) && file.open(QIODevice::ReadOnly)) {
@@ -260,62 +375,69 @@ void SurveyDialog::reload()
                 m_preview->setItem(r, c, new QTableWidgetItem(lines[r][c]));
         }
     }
-    const QString code = m_columns->currentData().toString();
-    PointsRead read = readPointsFile(name, code.isEmpty() ? std::nullopt : columnsFromCode(code));
-    QString problem, note;
-    m_prepared = {};
-    if (const auto* errors = std::get_if<std::vector<HeightLineError>>(&read)) {
-        for (const HeightLineError& e : *errors)
-            problem += (e.line > 0 ? QStringLiteral("บรรทัดที่ %1: ").arg(e.line) : QString()) +
-                       e.reason + QLatin1Char('\n');
-    } else if (const auto to = projectEpsg(); !to) {
-        problem = QStringLiteral("ไม่รู้จักระบบพิกัดของโครงการ");
-    } else {
-        PointsFile& file = std::get<PointsFile>(read);
-        m_pointsRead = int(file.points.size());
-        const QString shift = crsText(m_shift);
-        auto prepared = preparePoints(
-            std::move(file),
-            {crsText(m_fromCrs), *to == 0 ? std::nullopt : std::optional<int>(*to), shift});
-        if (const auto* refused = std::get_if<PrepareProblem>(&prepared)) {
-            problem = refused->text;
-            if (refused->kind == PrepareProblem::Kind::NeedsFromCrs) {
-                problem += QStringLiteral(" เลือก \"ระบบพิกัดของจุด\"");
-                m_fromCrs->setFocus();
-            }
-        } else {
-            m_prepared = std::get<PreparedPoints>(std::move(prepared));
-            m_points = std::move(m_prepared.points);
-            // The system worked out from the points shows in the box, for the user to see
-            // and change.
-            const int shown = m_prepared.epsg > 0          ? m_prepared.epsg
-                              : !m_prepared.offers.empty() ? m_prepared.offers.front()
-                                                           : 0;
-            if (*to == 0 && shown > 0) {
-                const QSignalBlocker quiet(m_crs);
-                const int i = m_crs->findData(QStringLiteral("EPSG:%1").arg(shown));
-                if (i >= 0)
-                    m_crs->setCurrentIndex(i);
-                else
-                    m_crs->setCurrentText(QStringLiteral("EPSG:%1").arg(shown));
-                m_prepared.epsg = shown;
-            }
-            if (!m_prepared.offers.empty())
-                note =
-                    QStringLiteral("พิกัดอยู่ในช่วง UTM %1 ในประเทศไทย จึงเลือกระบบพิกัดนี้ไว้ให้ โปรดตรวจสอบ")
-                        .arg(m_prepared.offers.size() > 1 ? QStringLiteral("47N หรือ 48N")
-                                                          : crsName(shown).section(' ', -1));
-            if (!m_prepared.shift.warning.isEmpty())
-                note +=
-                    (note.isEmpty() ? QString() : QStringLiteral("\n")) + m_prepared.shift.warning;
-        }
+    const auto to = projectEpsg();
+    if (!to) {
+        PointsMade refused;
+        refused.problem = QStringLiteral("ไม่รู้จักระบบพิกัดของโครงการ");
+        m_work = Work::None;
+        takePoints(std::move(refused));
+        return;
     }
-    m_outline = outlineOf(m_points);
-    m_status->setText(problem.isEmpty()
-                          ? QStringLiteral("อ่านได้ %1 จุด").arg(m_points.size()) +
-                                (note.isEmpty() ? QString() : QStringLiteral("\n") + note)
-                          : problem.left(600));
-    m_frame = m_likeFrame.value_or(frameAround(m_points, m_spacing->value()));
+    const PointsWork work{
+        name,
+        m_columns->currentData().toString(),
+        {crsText(m_fromCrs), *to == 0 ? std::nullopt : std::optional<int>(*to), crsText(m_shift)}};
+    m_work = Work::Reading;
+    m_reading.setFuture(QtConcurrent::run(
+        workers(), [work](QPromise<PointsMade>& promise) { readSurveyPoints(promise, work); }));
+    showStatus();
+    workState();
+    drawPicture();
+}
+
+void SurveyDialog::pointsRead()
+{
+    const QFuture<PointsMade> future = m_reading.future();
+    if (m_work != Work::Reading || future.isCanceled() || future.resultCount() == 0)
+        return;
+    m_work = Work::None;
+    takePoints(future.result());
+}
+
+void SurveyDialog::takePoints(PointsMade read)
+{
+    m_read = std::move(read);
+    const int to = projectEpsg().value_or(0);
+    if (m_read.needsFromCrs) {
+        m_read.problem += QStringLiteral(" เลือก \"ระบบพิกัดของจุด\"");
+        m_fromCrs->setFocus();
+    } else if (m_read.problem.isEmpty()) {
+        PreparedPoints& prepared = m_read.prepared;
+        // The system worked out from the points shows in the box, for the user to see and
+        // change.
+        const int shown = prepared.epsg > 0          ? prepared.epsg
+                          : !prepared.offers.empty() ? prepared.offers.front()
+                                                     : 0;
+        if (to == 0 && shown > 0) {
+            const QSignalBlocker quiet(m_crs);
+            const int i = m_crs->findData(QStringLiteral("EPSG:%1").arg(shown));
+            if (i >= 0)
+                m_crs->setCurrentIndex(i);
+            else
+                m_crs->setCurrentText(QStringLiteral("EPSG:%1").arg(shown));
+            prepared.epsg = shown;
+        }
+        if (!prepared.offers.empty())
+            m_readNote =
+                QStringLiteral("พิกัดอยู่ในช่วง UTM %1 ในประเทศไทย จึงเลือกระบบพิกัดนี้ไว้ให้ โปรดตรวจสอบ")
+                    .arg(prepared.offers.size() > 1 ? QStringLiteral("47N หรือ 48N")
+                                                    : crsName(shown).section(' ', -1));
+        if (!prepared.shift.warning.isEmpty())
+            m_readNote +=
+                (m_readNote.isEmpty() ? QString() : QStringLiteral("\n")) + prepared.shift.warning;
+    }
+    m_frame = m_likeFrame.value_or(frameAround(
+        m_read.points ? *m_read.points : std::vector<SurveyPoint>{}, m_spacing->value()));
     frameChanged();
 }
 
@@ -329,7 +451,7 @@ void SurveyDialog::frameChanged()
         const QSignalBlocker quiet(box);
         box->setValue(value);
     }
-    drawPicture();
+    startSurface();
 }
 
 GridFrame SurveyDialog::frameInBoxes() const
@@ -338,26 +460,205 @@ GridFrame SurveyDialog::frameInBoxes() const
             m_cols->value()};
 }
 
+void SurveyDialog::surfaceChanged()
+{
+    // While reading, the grid follows the points' arrival with every choice then shown.
+    if (m_work == Work::Reading)
+        return drawPicture();
+    m_gridding.future().cancel();
+    if (m_work == Work::Gridding)
+        m_work = Work::None;
+    m_made.reset();
+    m_stopped.clear();
+    m_settle.start();
+    showStatus();
+    workState();
+    drawPicture();
+}
+
+void SurveyDialog::startSurface()
+{
+    m_settle.stop();
+    if (m_work == Work::Reading)
+        return;
+    m_gridding.future().cancel();
+    m_made.reset();
+    m_workProblem.clear();
+    m_stopped.clear();
+    const GridFrame frame = frameInBoxes();
+    if (!m_read.points || m_read.points->size() < 3 || spacingNeeded(frame)) {
+        m_work = Work::None;
+        m_makeWhenDone = false;
+        showStatus();
+        workState();
+        drawPicture();
+        emit workEnded();
+        return;
+    }
+    SurfaceWork work;
+    work.points = m_read.points;
+    work.pointsRead = m_read.pointsRead;
+    work.epsg = m_read.prepared.epsg;
+    work.datumShift = crsText(m_shift);
+    work.boundary = BoundaryChoice(m_boundaryIndex);
+    work.boundaryFile = m_boundaryFile;
+    work.breaklinesFile = m_breaklines->text().trimmed();
+    for (int i = 0; i < m_suspects->count(); ++i)
+        if (m_suspects->item(i)->checkState() == Qt::Unchecked)
+            work.excluded << m_suspects->item(i)->data(Qt::UserRole).toString();
+    work.frame = frame;
+    work.method = GridMethod(m_method->currentIndex());
+    m_work = Work::Gridding;
+    m_gridding.setFuture(QtConcurrent::run(
+        workers(), [work](QPromise<SurfaceMade>& promise) { makeSurveySurface(promise, work); }));
+    showStatus();
+    workState();
+    drawPicture();
+}
+
+void SurveyDialog::surfaceMade()
+{
+    const QFuture<SurfaceMade> future = m_gridding.future();
+    if (m_work != Work::Gridding || future.isCanceled() || future.resultCount() == 0)
+        return;
+    m_work = Work::None;
+    SurfaceMade made = future.result();
+    if (!made.problem.isEmpty()) {
+        m_workProblem = made.problem;
+        m_makeWhenDone = false;
+        m_shown.reset();
+    } else {
+        // The list is the shots the user left out, still unticked so they can be taken back,
+        // then the suspects of this grid, ticked; shots no longer suspect leave it.
+        const QSignalBlocker quiet(m_suspects);
+        QSet<QString> left;
+        for (int i = m_suspects->count() - 1; i >= 0; --i) {
+            if (m_suspects->item(i)->checkState() == Qt::Unchecked)
+                left.insert(m_suspects->item(i)->data(Qt::UserRole).toString());
+            else
+                delete m_suspects->takeItem(i);
+        }
+        for (const ShotPlace& s : made.suspects) {
+            if (left.contains(s.name))
+                continue;
+            auto* item = new QListWidgetItem(
+                QStringLiteral("จุด %1   %2 ม.").arg(s.name, QString::number(s.residual, 'f', 3)),
+                m_suspects);
+            item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+            item->setCheckState(Qt::Checked);
+            item->setData(Qt::UserRole, s.name);
+            item->setData(Qt::UserRole + 1, QPointF(s.x, s.y));
+        }
+        m_shown = std::make_shared<const SurfaceMade>(made);
+        m_made = std::move(made);
+    }
+    showStatus();
+    workState();
+    drawPicture();
+    if (m_makeWhenDone && m_made)
+        finish();
+    emit workEnded();
+}
+
+void SurveyDialog::suspectsTicked()
+{
+    surfaceChanged();
+}
+
+void SurveyDialog::stopWork()
+{
+    const bool reading = m_work == Work::Reading;
+    m_reading.future().cancel();
+    m_gridding.future().cancel();
+    m_settle.stop();
+    m_work = Work::None;
+    m_makeWhenDone = false;
+    m_made.reset();
+    if (reading) {
+        m_read = {};
+        m_shown.reset();
+        m_stopped = QStringLiteral("หยุดอ่านจุดสำรวจแล้ว");
+    } else {
+        m_stopped = QStringLiteral("หยุดสร้างกริดแล้ว กด \"สร้างโครงการ\" เพื่อสร้างต่อ");
+    }
+    showStatus();
+    workState();
+    drawPicture();
+    emit workEnded();
+}
+
+void SurveyDialog::workState()
+{
+    const bool busy = isWorking();
+    m_progress->setVisible(busy);
+    m_cancelWork->setVisible(busy);
+    m_cancelWork->setEnabled(busy);
+    if (!busy) {
+        m_progress->setRange(0, 0);
+        m_progress->setFormat(QString());
+    }
+    if (busy)
+        setCursor(Qt::BusyCursor);
+    else
+        unsetCursor();
+    // Pressed while the points are read, "Make" closes once their grid is made.
+    m_make->setEnabled(
+        !m_makeWhenDone &&
+        (m_work == Work::Reading || (m_read.points && m_read.points->size() >= 3 &&
+                                     m_workProblem.isEmpty() && !spacingNeeded(frameInBoxes()))));
+}
+
+void SurveyDialog::showStatus()
+{
+    QStringList lines;
+    if (!m_read.problem.isEmpty())
+        lines << m_read.problem.trimmed().left(600);
+    else if (m_read.points)
+        lines << QStringLiteral("อ่านได้ %1 จุด").arg(m_read.points->size());
+    if (!m_readNote.isEmpty())
+        lines << m_readNote;
+    if (const auto tooMany = spacingNeeded(frameInBoxes()); tooMany && m_read.points)
+        lines << QStringLiteral("กริดมีจุดเกิน 32767 จุด ระยะกริดที่เล็กที่สุดที่ใช้ได้คือ %1 เมตร").arg(*tooMany);
+    if (!m_workProblem.isEmpty())
+        lines << m_workProblem;
+    if (!m_stopped.isEmpty())
+        lines << m_stopped;
+    if (m_made) {
+        const GridQuality& q = m_made->quality;
+        QString made = QStringLiteral("จุดกริดที่ประมาณค่า %1 จุด").arg(q.nodesEstimated);
+        if (!m_made->outline.empty())
+            made += QStringLiteral(" พื้นที่ในขอบเขต %L1 ตร.ม.")
+                        .arg(outlineArea(m_made->outline), 0, 'f', 0);
+        if (q.breaklines > 0)
+            made += QStringLiteral(" เส้นแนวหัก %1 เส้น").arg(q.breaklines);
+        lines << made;
+        if (!q.excluded.isEmpty())
+            lines << QStringLiteral("ไม่ใช้จุด %1").arg(q.excluded.join(QStringLiteral(", ")));
+    }
+    m_status->setText(lines.join(QLatin1Char('\n')));
+}
+
 void SurveyDialog::drawPicture()
 {
     const GridFrame f = frameInBoxes();
     QPixmap pixmap(m_picture->size());
     pixmap.fill(Qt::white);
     QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
     double xMin = f.x0, xMax = f.x0 + (f.cols - 1) * f.spacing, yMin = f.y0,
            yMax = f.y0 + (f.rows - 1) * f.spacing;
-    for (const SurveyPoint& p : m_points) {
-        xMin = std::min(xMin, p.x), xMax = std::max(xMax, p.x);
-        yMin = std::min(yMin, p.y), yMax = std::max(yMax, p.y);
+    if (m_read.points && !m_read.points->empty()) {
+        const QRectF& e = m_read.extent;
+        xMin = std::min(xMin, e.left()), xMax = std::max(xMax, e.right());
+        yMin = std::min(yMin, e.top()), yMax = std::max(yMax, e.bottom());
     }
     const double scale = std::min((pixmap.width() - 20) / std::max(xMax - xMin, 1e-9),
                                   (pixmap.height() - 20) / std::max(yMax - yMin, 1e-9));
     const auto at = [&](double x, double y) {
         return QPointF(10 + (x - xMin) * scale, pixmap.height() - 10 - (y - yMin) * scale);
     };
-    const auto tooMany = spacingNeeded(f);
     painter.setPen(QPen(QColor(0xb0, 0xb0, 0xb0), 0));
-    if (!tooMany && f.rows * f.cols <= 40000) {
+    if (!spacingNeeded(f) && f.rows * f.cols <= 40000) {
         for (int r = 0; r < f.rows; ++r)
             painter.drawLine(at(f.x0, f.y0 + r * f.spacing),
                              at(f.x0 + (f.cols - 1) * f.spacing, f.y0 + r * f.spacing));
@@ -365,41 +666,80 @@ void SurveyDialog::drawPicture()
             painter.drawLine(at(f.x0 + c * f.spacing, f.y0),
                              at(f.x0 + c * f.spacing, f.y0 + (f.rows - 1) * f.spacing));
     }
-    QPolygonF outline;
-    for (const auto& [x, y] : m_outline)
-        outline << at(x, y);
-    painter.setPen(QPen(Qt::darkGreen, 2));
-    painter.drawPolygon(outline);
     painter.setPen(Qt::NoPen);
-    painter.setBrush(Qt::red);
-    for (const SurveyPoint& p : m_points)
-        painter.drawEllipse(at(p.x, p.y), 2, 2);
+    painter.setBrush(QColor(0x30, 0x30, 0x30));
+    const double dot = m_read.drawn.size() > 2000 ? 1 : 2;
+    for (const QPointF& p : m_read.drawn)
+        painter.drawEllipse(at(p.x(), p.y()), dot, dot);
+    if (m_shown) {
+        QPolygonF outline;
+        for (const auto& [x, y] : m_shown->outline)
+            outline << at(x, y);
+        painter.setBrush(Qt::NoBrush);
+        painter.setPen(QPen(Qt::darkGreen, 2));
+        painter.drawPolygon(outline);
+        painter.setPen(QPen(QColor(0x10, 0x50, 0xe0), 2));
+        for (const Breakline& line : m_shown->breaklines) {
+            QPolygonF drawn;
+            for (const BreakVertex& v : line.vertices)
+                drawn << at(v.x, v.y);
+            painter.drawPolyline(drawn);
+        }
+    }
+    // Suspects ringed in red; those left out greyed and struck through.
+    painter.setBrush(Qt::NoBrush);
+    for (int i = 0; i < m_suspects->count(); ++i) {
+        const QListWidgetItem* item = m_suspects->item(i);
+        const QPointF p = item->data(Qt::UserRole + 1).toPointF();
+        const QPointF c = at(p.x(), p.y());
+        const bool used = item->checkState() == Qt::Checked;
+        painter.setPen(QPen(used ? Qt::red : Qt::gray, 2));
+        painter.drawEllipse(c, 6, 6);
+        if (!used)
+            painter.drawLine(c + QPointF(-5, -5), c + QPointF(5, 5));
+    }
     painter.end();
     m_picture->setPixmap(pixmap);
-    m_make->setEnabled(m_points.size() >= 3 && !tooMany);
-    if (tooMany)
-        m_status->setText(
-            QStringLiteral("กริดมีจุดเกิน 32767 จุด ระยะกริดที่เล็กที่สุดที่ใช้ได้คือ %1 เมตร").arg(*tooMany));
 }
 
 void SurveyDialog::make()
 {
-    const MergedPoints merged = mergeDuplicates(m_points);
-    m_frame = frameInBoxes();
-    const auto made = makeGrid(merged.points, m_frame, GridMethod(m_method->currentIndex()));
-    if (const auto* reason = std::get_if<QString>(&made)) {
-        m_status->setText(*reason);
+    if (m_made)
+        return finish();
+    if (!m_read.points && m_work != Work::Reading)
         return;
-    }
-    const GridResult& grid = std::get<GridResult>(made);
-    m_quality = gridQuality(merged.points, m_frame, grid, m_pointsRead, merged);
+    m_makeWhenDone = true;
+    if (m_work == Work::None)
+        startSurface();
+    workState();
+}
+
+void SurveyDialog::finish()
+{
+    m_makeWhenDone = false;
+    m_frame = m_made->frame;
+    m_quality = m_made->quality;
     const int epsg = projectEpsg().value_or(0);
-    m_project = projectFromGrid(m_frame, grid, QFileInfo(m_file->text()).completeBaseName(), epsg);
-    m_project.Georef->datumShift = m_prepared.shift.key;
-    m_heading = coordinateLines(epsg, m_prepared.fromCrs, m_prepared.shift.key);
-    if (!m_prepared.shift.warning.isEmpty())
-        m_heading << m_prepared.shift.warning;
+    m_project =
+        projectFromGrid(m_frame, m_made->grid, QFileInfo(m_file->text()).completeBaseName(), epsg);
+    const PreparedPoints& prepared = m_read.prepared;
+    m_project.Georef->datumShift = prepared.shift.key;
+    m_project.Georef->outline = m_made->outline;
+    m_heading = coordinateLines(epsg, prepared.fromCrs, prepared.shift.key);
+    if (!prepared.shift.warning.isEmpty())
+        m_heading << prepared.shift.warning;
     accept();
+}
+
+void SurveyDialog::done(int result)
+{
+    // Work still running ends at its next step; its answer is dropped.
+    m_reading.future().cancel();
+    m_gridding.future().cancel();
+    m_settle.stop();
+    m_work = Work::None;
+    unsetCursor();
+    QDialog::done(result);
 }
 
 SurveyReportDialog::SurveyReportDialog(const QStringList& lines, QWidget* parent) : QDialog(parent)
