@@ -17,29 +17,6 @@ namespace tervan {
 
 namespace {
 
-// A boundary file's outline in the project's system: projected when the file names another.
-std::variant<SiteOutline, QString> boundaryInProject(const QString& name, int epsg)
-{
-    auto read = readBoundaryFile(name);
-    if (const auto* reason = std::get_if<QString>(&read))
-        return *reason;
-    BoundaryFile& file = std::get<BoundaryFile>(read);
-    std::vector<SurveyPoint> corners;
-    for (const auto& [x, y] : file.outline)
-        corners.push_back({QString(), x, y, 0});
-    // GeoJSON always names WGS 84; a boundary drawn in the project's metres is no degrees.
-    const bool degreesNamedOnly = isGeographicCrs(file.crs) && !looksLikeDegrees(corners);
-    if (file.crs.isEmpty() || degreesNamedOnly || epsg == 0 || epsgCodeOf(file.crs) == epsg)
-        return file.outline;
-    const auto projected = projectPoints(corners, file.crs, epsg);
-    if (const auto* reason = std::get_if<QString>(&projected))
-        return *reason;
-    SiteOutline outline;
-    for (const SurveyPoint& c : corners)
-        outline.emplace_back(c.x, c.y);
-    return outline;
-}
-
 std::optional<int> crsOption(const Words& w, const char* option, bool& bad)
 {
     if (!w.values.contains(QLatin1String(option)))

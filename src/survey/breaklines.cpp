@@ -1,5 +1,7 @@
 #include "survey/breaklines.h"
 
+#include "survey/coordinates.h"
+
 #include "survey/surveyinput.h"
 
 #include <QDir>
@@ -106,6 +108,9 @@ std::variant<std::vector<Breakline>, QString> breaklinesInProject(BreaklinesFile
     for (const Breakline& b : file.lines)
         for (const BreakVertex& v : b.vertices)
             vertices.points.push_back({b.name, v.x, v.y, v.z});
+    // GeoJSON always names WGS 84; lines drawn in the project's metres are no degrees.
+    if (isGeographicCrs(vertices.crs) && !looksLikeDegrees(vertices.points))
+        vertices.crs.clear();
     const auto prepared =
         preparePoints(std::move(vertices),
                       {QString(), epsg > 0 ? std::optional(epsg) : std::nullopt, datumShift});

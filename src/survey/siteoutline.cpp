@@ -1,5 +1,7 @@
 #include "survey/siteoutline.h"
 
+#include "survey/coordinates.h"
+
 #include <QFile>
 #include <cmath>
 #include <gdal.h>
@@ -129,6 +131,28 @@ double outlineArea(const SiteOutline& outline)
         twice += x0 * y1 - x1 * y0;
     }
     return std::abs(twice) / 2;
+}
+
+std::variant<SiteOutline, QString> boundaryInProject(const QString& fileName, int epsg)
+{
+    auto read = readBoundaryFile(fileName);
+    if (const auto* reason = std::get_if<QString>(&read))
+        return *reason;
+    BoundaryFile& file = std::get<BoundaryFile>(read);
+    std::vector<SurveyPoint> corners;
+    for (const auto& [x, y] : file.outline)
+        corners.push_back({QString(), x, y, 0});
+    // GeoJSON always names WGS 84; a boundary drawn in the project's metres is no degrees.
+    const bool degreesNamedOnly = isGeographicCrs(file.crs) && !looksLikeDegrees(corners);
+    if (file.crs.isEmpty() || degreesNamedOnly || epsg == 0 || epsgCodeOf(file.crs) == epsg)
+        return file.outline;
+    const auto projected = projectPoints(corners, file.crs, epsg);
+    if (const auto* reason = std::get_if<QString>(&projected))
+        return *reason;
+    SiteOutline outline;
+    for (const SurveyPoint& c : corners)
+        outline.emplace_back(c.x, c.y);
+    return outline;
 }
 
 } // namespace tervan

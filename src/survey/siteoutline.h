@@ -35,6 +35,10 @@ struct BoundaryFile
 };
 std::variant<BoundaryFile, QString> readBoundaryFile(const QString& fileName);
 
+// A boundary file's outline in the project's system (EPSG code, 0 for none): projected when
+// the file names another one. GeoJSON always names WGS 84, so metres there are taken as they are.
+std::variant<SiteOutline, QString> boundaryInProject(const QString& fileName, int epsg);
+
 // Area of the outline, m2 in its units.
 double outlineArea(const SiteOutline& outline);
 

@@ -78,7 +78,4 @@ struct SurfaceMade
 
 void makeSurveySurface(QPromise<SurfaceMade>& promise, const SurfaceWork& work);
 
-// A boundary file's outline in the project's system: projected when the file names another.
-std::variant<SiteOutline, QString> boundaryInProject(const QString& fileName, int epsg);
-
 } // namespace tervan
