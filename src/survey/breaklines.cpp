@@ -1,4 +1,5 @@
 #include "survey/breaklines.h"
+#include "survey/vectorfile.h"
 
 #include "survey/coordinates.h"
 
@@ -41,29 +42,17 @@ QString featureName(const OGRFeature& f)
     return QStringLiteral("#%1").arg(f.GetFID());
 }
 
-struct DatasetClose
-{
-    void operator()(GDALDataset* d) const { GDALClose(d); }
-};
-
 } // namespace
 
 std::variant<BreaklinesFile, QString> readBreaklines(const QString& fileName)
 {
-    GDALAllRegister();
+    const VectorFile data = openVectorFile(fileName);
     CPLErrorHandlerPusher quiet(CPLQuietErrorHandler);
-    std::unique_ptr<GDALDataset, DatasetClose> data(GDALDataset::Open(
-        fileName.toUtf8().constData(), GDAL_OF_VECTOR | GDAL_OF_READONLY, nullptr, nullptr));
     if (!data)
         return QStringLiteral("อ่านเส้นแนวหักจากแฟ้ม %1 ไม่ได้").arg(QDir::toNativeSeparators(fileName));
     BreaklinesFile file;
     for (OGRLayer* layer : data->GetLayers()) {
-        if (const OGRSpatialReference* srs = layer->GetSpatialRef(); srs && file.crs.isEmpty()) {
-            char* wkt = nullptr;
-            srs->exportToWkt(&wkt);
-            file.crs = QString::fromUtf8(wkt);
-            CPLFree(wkt);
-        }
+        takeLayerCrs(*layer, file.crs);
         for (const auto& feature : *layer) {
             const OGRGeometry* g = feature->GetGeometryRef();
             if (!g)

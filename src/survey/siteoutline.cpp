@@ -1,4 +1,5 @@
 #include "survey/siteoutline.h"
+#include "survey/vectorfile.h"
 
 #include "survey/coordinates.h"
 
@@ -32,11 +33,6 @@ SiteOutline ringOf(const geos::geom::Geometry& g)
     return ring;
 }
 
-struct DatasetClose
-{
-    void operator()(GDALDataset* d) const { GDALClose(d); }
-};
-
 QString where(const OGRFeature& f)
 {
     return QStringLiteral("รายการที่ %1").arg(f.GetFID());
@@ -69,22 +65,15 @@ SiteOutline outlineOfShots(const std::vector<SurveyPoint>& points, OutlineKind k
 
 std::variant<BoundaryFile, QString> readBoundaryFile(const QString& fileName)
 {
-    GDALAllRegister();
+    const VectorFile data = openVectorFile(fileName);
     CPLErrorHandlerPusher quiet(CPLQuietErrorHandler);
-    std::unique_ptr<GDALDataset, DatasetClose> data(GDALDataset::Open(
-        fileName.toUtf8().constData(), GDAL_OF_VECTOR | GDAL_OF_READONLY, nullptr, nullptr));
     if (!data)
         return QStringLiteral("อ่านแฟ้มขอบเขตไม่ได้");
     std::vector<std::pair<SiteOutline, QString>> found;
     QString crs;
     for (OGRLayer* layer : data->GetLayers())
         for (const auto& feature : *layer) {
-            if (const OGRSpatialReference* srs = layer->GetSpatialRef(); srs && crs.isEmpty()) {
-                char* wkt = nullptr;
-                srs->exportToWkt(&wkt);
-                crs = QString::fromUtf8(wkt);
-                CPLFree(wkt);
-            }
+            takeLayerCrs(*layer, crs);
             const OGRGeometry* g = feature->GetGeometryRef();
             if (!g)
                 continue;

@@ -1,4 +1,5 @@
 #include "survey/surveypoints.h"
+#include "survey/vectorfile.h"
 
 #include "common/numbertext.h"
 #include "survey/coordinates.h"
@@ -129,11 +130,6 @@ bool isTextPointsFile(const QString& fileName)
 
 namespace {
 
-struct DatasetClose
-{
-    void operator()(GDALDataset* d) const { GDALClose(d); }
-};
-
 // A 2D point's elevation from the field a GPS or GIS file keeps it in.
 std::optional<double> elevationField(const OGRFeature& f)
 {
@@ -188,22 +184,14 @@ PointsRead readPointsFile(const QString& fileName, std::optional<CsvColumns> col
             return std::vector<HeightLineError>{{0, file.errorString()}};
         return readPointsText(file, columns);
     }
-    GDALAllRegister();
-    CPLErrorReset();
+    const VectorFile data = openVectorFile(fileName);
     CPLErrorHandlerPusher quiet(CPLQuietErrorHandler);
-    std::unique_ptr<GDALDataset, DatasetClose> data(GDALDataset::Open(
-        fileName.toUtf8().constData(), GDAL_OF_VECTOR | GDAL_OF_READONLY, nullptr, nullptr));
     if (!data)
         return std::vector<HeightLineError>{{0, unreadableReason(fileName)}};
     PointsFile file;
     std::vector<HeightLineError> errors;
     for (OGRLayer* layer : data->GetLayers()) {
-        if (const OGRSpatialReference* srs = layer->GetSpatialRef(); srs && file.crs.isEmpty()) {
-            char* wkt = nullptr;
-            srs->exportToWkt(&wkt);
-            file.crs = QString::fromUtf8(wkt);
-            CPLFree(wkt);
-        }
+        takeLayerCrs(*layer, file.crs);
         for (const auto& feature : *layer) {
             const OGRGeometry* g = feature->GetGeometryRef();
             if (!g)
