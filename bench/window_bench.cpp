@@ -3,12 +3,15 @@
 #include "benchsupport.h"
 #include "graphics/ui/plotwidget.h"
 #include "project/projectfile.h"
+#include "survey/ui/surveydialog.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <benchmark/benchmark.h>
+#include <random>
 
 using namespace tervan;
 
@@ -82,5 +85,56 @@ void BM_WindowWhileContoursDraw(benchmark::State& state)
     state.counters["picture_ms"] = drawing;
 }
 BENCHMARK(BM_WindowWhileContoursDraw)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// 100,000 shots over a 1 km square read, gridded at 10 m and reported on in the survey dialog,
+// a timer asking for a turn of the event loop every 5 ms: the longest wait is the freeze a user
+// would feel.
+void BM_SurveyDialogWhileGridding(benchmark::State& state)
+{
+    benchApplication();
+    QTemporaryDir dir;
+    const QString shots = dir.filePath(QStringLiteral("shots.csv"));
+    {
+        QFile file(shots);
+        file.open(QIODevice::WriteOnly);
+        std::mt19937 random(3);
+        std::uniform_real_distribution<double> u(0, 1000);
+        QByteArray text = "P,N,E,Z\n";
+        for (int i = 0; i < int(state.range(0)); ++i) {
+            const double e = u(random), n = u(random);
+            text += QByteArray::number(i) + ',' + QByteArray::number(1524000 + n, 'f', 3) + ',' +
+                    QByteArray::number(652000 + e, 'f', 3) + ',' +
+                    QByteArray::number(100 + 0.01 * e + 3 * std::sin(n / 90), 'f', 3) + '\n';
+        }
+        file.write(text);
+    }
+    double longestGap = 0, working = 0;
+    for (auto _ : state) {
+        SurveyDialog dialog([&](const QString&) { return shots; });
+        dialog.show();
+        QCoreApplication::processEvents();
+        QElapsedTimer clock, sinceLast;
+        double gap = 0;
+        QTimer tick;
+        QObject::connect(&tick, &QTimer::timeout, [&] {
+            gap = std::max(gap, double(sinceLast.nsecsElapsed()) / 1e6);
+            sinceLast.restart();
+        });
+        tick.start(5);
+        clock.start();
+        sinceLast.start();
+        dialog.loadPoints(shots); // the command itself counts as a turn of the loop
+        gap = std::max(gap, double(sinceLast.nsecsElapsed()) / 1e6);
+        sinceLast.restart();
+        do
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        while (dialog.isWorking() || clock.elapsed() < 500);
+        working = double(clock.nsecsElapsed()) / 1e6;
+        longestGap = std::max(longestGap, gap);
+    }
+    state.counters["longest_gap_ms"] = longestGap;
+    state.counters["work_ms"] = working;
+}
+BENCHMARK(BM_SurveyDialogWhileGridding)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 } // namespace
