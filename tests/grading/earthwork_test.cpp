@@ -265,7 +265,6 @@ TEST(SuspectHeights, FindsEverySlipWithFewFalseAlarms)
 
 struct OutlineCase
 {
-    const char* what;
     Outline outline;         // metres from node 1
     double area;             // inside the grid, m2
     double centreX, centreY; // of that area
@@ -284,14 +283,14 @@ TEST_P(OutlinedEarthwork, CountsOnlyTheGroundInside)
     std::mt19937 random(5);
     EarthworkGrid g = earthworkGrid(randomGrid(random, 6, 7)); // 60 x 50 m
     g.mask = OutlineMask::build(g.rows, g.cols, g.spacing, c.outline);
-    ASSERT_TRUE(g.mask) << c.what;
-    EXPECT_NEAR(g.area(), c.area, 1e-6) << c.what;
+    ASSERT_TRUE(g.mask);
+    EXPECT_NEAR(g.area(), c.area, 1e-6);
     EXPECT_NEAR(g.mask->insideArea() + g.mask->outsideArea(), 60 * 50, 1e-6);
     for (const double platform : {96.0, 100.0, 103.5}) {
         const CutFill exact = grossCutFill(g, platform);
         const CutFill fine = integrate(g, platform, 400, c.outline);
-        EXPECT_NEAR(exact.cut, fine.cut, 2e-3 * std::max(1.0, exact.cut)) << c.what << platform;
-        EXPECT_NEAR(exact.fill, fine.fill, 2e-3 * std::max(1.0, -exact.fill)) << c.what << platform;
+        EXPECT_NEAR(exact.cut, fine.cut, 2e-3 * std::max(1.0, exact.cut)) << platform;
+        EXPECT_NEAR(exact.fill, fine.fill, 2e-3 * std::max(1.0, -exact.fill)) << platform;
         double cut = 0;
         for (const CutFill& cell : grossCellCutFill(g, platform))
             cut += cell.cut;
@@ -300,28 +299,20 @@ TEST_P(OutlinedEarthwork, CountsOnlyTheGroundInside)
     for (int i = 0; i < g.rows; ++i) // z = 120 + 0.1 x - 0.05 y
         for (int j = 0; j < g.cols; ++j)
             g.h[std::size_t(i * g.cols + j)] = 120 + 0.1 * j * g.spacing - 0.05 * i * g.spacing;
-    EXPECT_NEAR(grossCutFill(g, 100).cut, c.area * (20 + 0.1 * c.centreX - 0.05 * c.centreY), 1e-6)
-        << c.what;
+    EXPECT_NEAR(grossCutFill(g, 100).cut, c.area * (20 + 0.1 * c.centreX - 0.05 * c.centreY), 1e-6);
 }
 
-// The L: 54 x 19 m at (30, 11.5) and 21.5 x 26 m at (13.75, 34).
+// A square on the nodes; an L across cells, 54 x 19 m at (30, 11.5) and 21.5 x 26 m at
+// (13.75, 34); a triangle turned across the grid; a square running past the grid.
 INSTANTIATE_TEST_SUITE_P(
     Site, OutlinedEarthwork,
-    testing::Values(
-        OutlineCase{
-            "a square on the nodes", {{10, 10}, {50, 10}, {50, 40}, {10, 40}}, 1200, 30, 25},
-        OutlineCase{"an L across cells",
-                    {{3, 2}, {57, 2}, {57, 21}, {24.5, 21}, {24.5, 47}, {3, 47}},
-                    1026 + 559,
-                    (1026 * 30 + 559 * 13.75) / 1585,
-                    (1026 * 11.5 + 559 * 34) / 1585},
-        OutlineCase{"a triangle turned across the grid",
-                    {{5, 4}, {55, 13}, {21, 46}},
-                    std::abs((55 - 5) * (46 - 4) - (21 - 5) * (13 - 4)) / 2.0,
-                    27,
-                    21},
-        OutlineCase{"a square running past the grid",
-                    {{-20, -20}, {30, -20}, {30, 30}, {-20, 30}},
-                    30 * 30,
-                    15,
-                    15}));
+    testing::Values(OutlineCase{{{10, 10}, {50, 10}, {50, 40}, {10, 40}}, 1200, 30, 25},
+                    OutlineCase{{{3, 2}, {57, 2}, {57, 21}, {24.5, 21}, {24.5, 47}, {3, 47}},
+                                1026 + 559,
+                                (1026 * 30 + 559 * 13.75) / 1585,
+                                (1026 * 11.5 + 559 * 34) / 1585},
+                    OutlineCase{{{5, 4}, {55, 13}, {21, 46}},
+                                std::abs((55 - 5) * (46 - 4) - (21 - 5) * (13 - 4)) / 2.0,
+                                27,
+                                21},
+                    OutlineCase{{{-20, -20}, {30, -20}, {30, 30}, {-20, 30}}, 30 * 30, 15, 15}));
