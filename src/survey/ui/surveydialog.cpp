@@ -565,6 +565,19 @@ void SurveyDialog::suspectsTicked()
     surfaceChanged();
 }
 
+SurveyDialog::~SurveyDialog()
+{
+    // QDialog's destructor hides the dialog and so takes the focus out of the file box; by then
+    // nothing of this dialog may answer, and the work in hand is nobody's.
+    for (QObject* child : findChildren<QObject*>())
+        child->disconnect(this);
+    m_settle.stop();
+    m_reading.disconnect();
+    m_gridding.disconnect();
+    m_reading.future().cancel();
+    m_gridding.future().cancel();
+}
+
 void SurveyDialog::stopWork()
 {
     const bool reading = m_work == Work::Reading;

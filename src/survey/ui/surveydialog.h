@@ -38,6 +38,7 @@ public:
     // the user cancels).
     using Picker = std::function<QString(const QString& filter)>;
     explicit SurveyDialog(Picker pickFile, QWidget* parent = nullptr);
+    ~SurveyDialog() override;
 
     // Lays the grid out as the project's (its georeference, spacing and size); false, with the
     // reason in the status line, when the project cannot be read or has no georeference.
