@@ -8,7 +8,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSemaphore>
@@ -19,6 +18,7 @@
 #include <QThread>
 #include <QThreadPool>
 #include <QTimer>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace tervan;
@@ -41,43 +41,34 @@ struct Dialog
         if (wait)
             settle();
     }
-    // Focus on the box, its text typed over, Tab out of it.
+    // Focus on the control, then its text typed over and Tab, or keys pressed.
     void type(const char* box, const QString& text)
     {
-        dialog.findChild<QWidget*>(box)->setFocus();
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+        press(box, Qt::Key_A, 1, Qt::ControlModifier);
         QTest::keyClicks(QApplication::focusWidget(), text);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
-    void press(const char* control, Qt::Key key, int times = 1)
+    void press(const char* control, Qt::Key key, int times = 1, Qt::KeyboardModifiers m = {})
     {
         dialog.findChild<QWidget*>(control)->setFocus();
         for (int i = 0; i < times; ++i)
-            QTest::keyClick(QApplication::focusWidget(), key);
+            QTest::keyClick(QApplication::focusWidget(), key, m);
     }
     void click(const char* button)
     {
         QTest::mouseClick(dialog.findChild<QPushButton*>(button), Qt::LeftButton);
     }
-    // Until the work for the choices shown has ended.
-    void settle()
+    void settle() // until the work for the choices shown has ended
     {
-        while (dialog.isWorking()) {
-            QSignalSpy ended(&dialog, &SurveyDialog::workEnded);
+        for (QSignalSpy ended(&dialog, &SurveyDialog::workEnded); dialog.isWorking();)
             if (!ended.wait(300000))
                 break;
-        }
     }
     QString status() const { return dialog.findChild<QLabel*>("lblSurveyStatus")->text(); }
-    QString projectCrs() const
-    {
-        return dialog.findChild<QComboBox*>("cboCrs")->currentData().toString();
-    }
     bool canMake() const { return dialog.findChild<QPushButton*>("cmdMake")->isEnabled(); }
-    QListWidget* suspects() const { return dialog.findChild<QListWidget*>("lstSuspects"); }
 };
 
-// The dialog's workers held by a task of our own, so work it starts waits until released.
+// The dialog's one worker held by a task of ours, so work it starts waits until released.
 struct HeldWorkers
 {
     QThreadPool* pool = SurveyDialog::workers();
@@ -85,16 +76,9 @@ struct HeldWorkers
     QSemaphore go;
     HeldWorkers()
     {
-        pool->setMaxThreadCount(1);
-        pool->start([this] { go.acquire(); });
+        pool->setMaxThreadCount(1), pool->start([this] { go.acquire(); });
     }
-    void release() { go.release(); }
-    ~HeldWorkers()
-    {
-        go.release();
-        pool->waitForDone();
-        pool->setMaxThreadCount(threads);
-    }
+    ~HeldWorkers() { go.release(), pool->waitForDone(), pool->setMaxThreadCount(threads); }
 };
 
 // An L of shots every 5 m over 100 m: the north-east quarter was never surveyed.
@@ -123,179 +107,139 @@ QByteArray geoJson(const char* geometry)
            geometry + "}]}";
 }
 
-// Shots in degrees: under a header naming latitude first, else longitude first as x, y.
-QByteArray latLon(bool header)
+// Three shots in degrees, latitude first under a header naming it, else longitude first.
+const QByteArray Degrees = "Latitude,Longitude,Height\n13.7500000,100.5000000,2\n"
+                           "13.7503000,100.5000000,3\n13.7500000,100.5003000,4\n";
+const QByteArray BareDegrees = "100.5000000,13.7500000,2\n100.5000000,13.7503000,3\n"
+                               "100.5003000,13.7500000,4\n";
+
+// Asked for the points' system, the user answers WGS 84 from the box the question focused.
+void answerDegrees(Dialog&)
 {
-    QByteArray text = header ? "Latitude,Longitude,Height\n" : "";
-    for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j) {
-            const QString lat = QString::number(13.75 + 0.0003 * j + 0.00001 * i, 'f', 7),
-                          lon = QString::number(100.5 + 0.0003 * i, 'f', 7);
-            text +=
-                ((header ? lat + ',' + lon : lon + ',' + lat) + ',' + QString::number(2 + i) + '\n')
-                    .toUtf8();
-        }
-    return text;
-}
-
-} // namespace
-
-struct CoordinateCase
-{
-    const char* what;
-    QByteArray points;
-    const char* says; // in the status line
-    const char* crs;  // the project's system the dialog shows
-    bool canMake;
-};
-
-class SurveyCoordinates : public testing::TestWithParam<CoordinateCase>
-{
-};
-
-// The dialog asks for the points' system where it cannot tell, and offers the one the
-// points fit where it can.
-TEST_P(SurveyCoordinates, AsksOrOffers)
-{
-    const Dialog d(GetParam().points);
-    EXPECT_TRUE(d.status().contains(QString::fromUtf8(GetParam().says)))
-        << d.status().toStdString();
-    EXPECT_EQ(d.projectCrs(), QLatin1String(GetParam().crs)) << GetParam().what;
-    EXPECT_EQ(d.canMake(), GetParam().canMake) << GetParam().what;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Survey, SurveyCoordinates,
-    testing::Values(
-        CoordinateCase{"latitude/longitude by the header", latLon(true), "ระบบพิกัดของจุด", "", false},
-        CoordinateCase{"values that can only be degrees", latLon(false), "ระบบพิกัดของจุด", "", false},
-        CoordinateCase{"UTM 47N coordinates in Thailand",
-                       surveysites::pnezd(surveysites::scattered(20, 100, 100, surveysites::plane)),
-                       "UTM 47N", "EPSG:32647", true},
-        CoordinateCase{"local coordinates", "x,y,z\n0,0,1\n50,0,2\n0,50,3\n", "อ่านได้ 3 จุด", "",
-                       true}));
-
-// Asked for the points' system, the user picks WGS 84 latitude/longitude from the box the
-// question put the focus on: the project lands in the UTM zone of the points, RTSD shift named.
-TEST(SurveyDialog, LatitudeLongitudeAnsweredLandsInItsUtmZone)
-{
-    Dialog d(latLon(true));
     ASSERT_EQ(QApplication::focusWidget()->objectName(), "cboFromCrs");
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
-    d.settle();
-    EXPECT_EQ(d.projectCrs(), "EPSG:32647");
-    ASSERT_TRUE(d.canMake());
-    QTest::mouseClick(d.dialog.findChild<QPushButton*>("cmdMake"), Qt::LeftButton);
-    ASSERT_EQ(d.dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(d.dialog.project().Georef->epsg, 32647);
-    EXPECT_TRUE(d.dialog.reportHeading().join('\n').contains("EPSG:32647"));
-    EXPECT_TRUE(d.dialog.reportHeading().join('\n').contains("EPSG:4326"));
 }
 
-// A second survey of the site takes the first project's grid, node for node.
-TEST(SurveyDialog, UsesTheGridOfAnEarlierProject)
+// The user lays the shots on the grid of an earlier project.
+void likeEarlier(Dialog& d)
 {
-    Dialog d("x,y,z\n652003,1524004,1\n652047,1524002,2\n652011,1524038,3\n");
     Project earlier = startupProject();
     applyControlData(earlier, {5, 12, 14, 1});
     earlier.Georef = Georeference{651990, 1523995, 32647, {}};
     ASSERT_FALSE(saveProjectFiles(earlier, projectFileNames(d.dir.filePath("before"))));
     d.picked = d.dir.filePath("before.gnd");
-    QTest::mouseClick(d.dialog.findChild<QPushButton*>("cmdLikeProject"), Qt::LeftButton);
-    d.settle();
-    EXPECT_EQ(d.projectCrs(), "EPSG:32647");
-    QTest::mouseClick(d.dialog.findChild<QPushButton*>("cmdMake"), Qt::LeftButton);
-    ASSERT_EQ(d.dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(d.dialog.frame(), (GridFrame{651990, 1523995, 5, 12, 14}));
-    EXPECT_EQ(d.dialog.project().Georef->epsg, 32647);
+    d.click("cmdLikeProject");
 }
 
-struct BoundaryCase
+// The user picks the nth entry below the concave outline, the last being a file: this square.
+std::function<void(Dialog&)> outline(int downs)
 {
-    const char* what;
-    int downs;        // key presses down the outline box from the concave outline
-    int estimated;    // of the 11 x 11 nodes at 10 m
-    bool outlineKept; // in the project's georeference
-};
-
-class SurveyBoundary : public testing::TestWithParam<BoundaryCase>
-{
-};
-
-// The outline chosen is the made project's, and decides which nodes are estimated: the
-// concave one leaves the L's missing quarter out (all but the node by its inner corner, which
-// GEOS's outline cuts across), the hull only the corner beyond its diagonal, a drawn square
-// everything outside it.
-TEST_P(SurveyBoundary, ChoiceIsTheProjectsOutline)
-{
-    Dialog d(lShapedSite());
-    surveysites::writeFile(d.dir.filePath("square.geojson"),
-                           geoJson(R"({"type":"Polygon","coordinates":[[[652000,1524000],)"
-                                   R"([652050,1524000],[652050,1524050],[652000,1524050],)"
-                                   R"([652000,1524000]]]})"));
-    d.picked = d.dir.filePath("square.geojson");
-    d.press("cboBoundary", Qt::Key_Down, GetParam().downs);
-    d.settle();
-    ASSERT_TRUE(d.canMake()) << d.status().toStdString();
-    d.click("cmdMake");
-    ASSERT_EQ(d.dialog.result(), QDialog::Accepted) << GetParam().what;
-    const Project& p = d.dialog.project();
-    ASSERT_EQ(p.NodeCount, 121);
-    EXPECT_EQ(int(p.Georef->estimated.size()), GetParam().estimated) << GetParam().what;
-    EXPECT_EQ(!p.Georef->outline.empty(), GetParam().outlineKept) << GetParam().what;
-    if (GetParam().downs == 3) {
-        EXPECT_NEAR(outlineArea(p.Georef->outline), 2500, 1e-6);
-    }
+    return [downs](Dialog& d) {
+        surveysites::writeFile(d.picked = d.dir.filePath("square.geojson"),
+                               geoJson(R"({"type":"Polygon","coordinates":[[[652000,1524000],)"
+                                       R"([652050,1524000],[652050,1524050],[652000,1524050],)"
+                                       R"([652000,1524000]]]})"));
+        d.press("cboBoundary", Qt::Key_Down, downs);
+    };
 }
 
-INSTANTIATE_TEST_SUITE_P(Survey, SurveyBoundary,
-                         testing::Values(BoundaryCase{"concave", 0, 24, true},
-                                         BoundaryCase{"convex hull", 1, 15, true},
-                                         BoundaryCase{"none", 2, 15, false},
-                                         BoundaryCase{"from a file", 3, 85, true}));
+// Breaklines typed in: a file of one line through `vertices`, or none at all.
+std::function<void(Dialog&)> breaklines(const char* vertices)
+{
+    return [vertices](Dialog& d) {
+        if (vertices)
+            surveysites::writeFile(
+                d.dir.filePath("ditch.geojson"),
+                geoJson(R"({"type":"LineString","coordinates":)" + QByteArray(vertices) + '}'));
+        d.type("txtBreaklines", d.dir.filePath("ditch.geojson"));
+    };
+}
 
-struct BreaklinesCase
+} // namespace
+
+struct MakeCase
 {
     const char* what;
-    QByteArray file; // empty: no such file
-    const char* says;
+    QByteArray points;
+    std::function<void(Dialog&)> choose; // what the user does before "Make"
+    const char* says;                    // in the status line
+    const char* crs;                     // the project's system shown, then the project's
     bool canMake;
+    const char* heading = ""; // in the report
+    std::optional<GridFrame> frame;
+    int estimated = -1; // nodes outside the outline; -1: not checked
+    double area = -1;   // of the kept outline, to 5 %; 0: none kept; -1: not checked
+    int breaklines = 0; // used
 };
 
-class SurveyBreaklines : public testing::TestWithParam<BreaklinesCase>
+class SurveyMake : public testing::TestWithParam<MakeCase>
 {
 };
 
-// Breaklines typed in are read as the batch front end reads them; a file it refuses says why
-// and nothing can be made until it is put right.
-TEST_P(SurveyBreaklines, ReadOrRefused)
+// The dialog asks for the points' system where it cannot tell and offers the one they fit
+// where it can; the outline, breaklines and grid chosen are the made project's.
+TEST_P(SurveyMake, ChoicesShapeTheProject)
 {
-    Dialog d(lShapedSite());
-    if (!GetParam().file.isEmpty())
-        surveysites::writeFile(d.dir.filePath("ditch.geojson"), GetParam().file);
-    d.type("txtBreaklines", d.dir.filePath("ditch.geojson"));
+    const MakeCase& c = GetParam();
+    Dialog d(c.points);
+    if (c.choose)
+        c.choose(d);
     d.settle();
-    EXPECT_TRUE(d.status().contains(QString::fromUtf8(GetParam().says)))
-        << d.status().toStdString();
-    EXPECT_EQ(d.canMake(), GetParam().canMake) << GetParam().what;
-    if (GetParam().canMake) {
-        d.click("cmdMake");
-        EXPECT_EQ(d.dialog.quality().breaklines, 1);
-    }
+    EXPECT_TRUE(d.status().contains(QString::fromUtf8(c.says))) << d.status().toStdString();
+    EXPECT_EQ(d.dialog.findChild<QComboBox*>("cboCrs")->currentData().toString(),
+              QLatin1String(c.crs));
+    ASSERT_EQ(d.canMake(), c.canMake) << d.status().toStdString();
+    if (!c.canMake)
+        return;
+    d.click("cmdMake");
+    ASSERT_EQ(d.dialog.result(), QDialog::Accepted);
+    const Project& p = d.dialog.project();
+    ASSERT_TRUE(p.Georef);
+    EXPECT_EQ(p.Georef->epsg ? QStringLiteral("EPSG:%1").arg(p.Georef->epsg) : QString(), c.crs);
+    if (c.frame)
+        EXPECT_EQ(d.dialog.frame(), *c.frame);
+    if (c.estimated >= 0)
+        EXPECT_EQ(int(p.Georef->estimated.size()), c.estimated);
+    if (c.area >= 0)
+        EXPECT_NEAR(outlineArea(p.Georef->outline), c.area, 0.05 * c.area);
+    EXPECT_EQ(d.dialog.quality().breaklines, c.breaklines);
+    EXPECT_TRUE(d.dialog.reportHeading().join('\n').contains(c.heading));
 }
 
+// The concave outline leaves the L's missing quarter out but for the node by its inner
+// corner, which GEOS's outline cuts across; the hull only the corner beyond its diagonal.
+const GridFrame L{652000, 1524000, 10, 11, 11};
+
+// A second survey of the site takes the first project's grid; latitude/longitude lands in
+// its UTM zone through the RTSD shift.
 INSTANTIATE_TEST_SUITE_P(
-    Survey, SurveyBreaklines,
+    Survey, SurveyMake,
     testing::Values(
-        BreaklinesCase{"a ditch bottom in 3D",
-                       geoJson(R"({"type":"LineString","coordinates":[[652010,1524002,99],)"
-                               R"([652010,1524048,99.5]]})"),
-                       "เส้นแนวหัก 1 เส้น", true},
-        BreaklinesCase{"a line without heights",
-                       geoJson(R"({"type":"LineString","coordinates":[[652010,1524002],)"
-                               R"([652010,1524048]]})"),
-                       "ไม่มีค่าระดับ", false},
-        BreaklinesCase{"no such file", {}, "ditch.geojson", false}));
+        MakeCase{"values that can only be degrees", BareDegrees, nullptr, "ระบบพิกัดของจุด", "",
+                 false},
+        MakeCase{"degrees answered", Degrees, answerDegrees, "", "EPSG:32647", true, "EPSG:4326"},
+        MakeCase{"UTM 47N coordinates in Thailand",
+                 surveysites::pnezd(surveysites::scattered(20, 100, 100, surveysites::plane)),
+                 nullptr, "UTM 47N", "EPSG:32647", true},
+        MakeCase{"local coordinates", "x,y,z\n0,0,1\n50,0,2\n0,50,3\n", nullptr, "อ่านได้ 3 จุด", "",
+                 true},
+        MakeCase{"the grid of an earlier project",
+                 "x,y,z\n652003,1524004,1\n652047,1524002,2\n652011,1524038,3\n", likeEarlier, "",
+                 "EPSG:32647", true, "", GridFrame{651990, 1523995, 5, 12, 14}},
+        MakeCase{"concave outline", lShapedSite(), outline(0), "", "EPSG:32647", true, "", L, 24,
+                 7500},
+        MakeCase{"convex hull", lShapedSite(), outline(1), "", "EPSG:32647", true, "", L, 15, 8750},
+        MakeCase{"no outline", lShapedSite(), outline(2), "", "EPSG:32647", true, "", L, 15, 0},
+        MakeCase{"outline from a file", lShapedSite(), outline(3), "", "EPSG:32647", true, "", L,
+                 85, 2500},
+        MakeCase{"a ditch bottom in 3D", lShapedSite(),
+                 breaklines(R"([[652010,1524002,99],[652010,1524048,99.5]])"), "เส้นแนวหัก 1 เส้น",
+                 "EPSG:32647", true, "", L, -1, -1, 1},
+        MakeCase{"breaklines without heights", lShapedSite(),
+                 breaklines(R"([[652010,1524002],[652010,1524048]])"), "ไม่มีค่าระดับ", "EPSG:32647",
+                 false},
+        MakeCase{"no breaklines file", lShapedSite(), breaklines(nullptr), "ditch.geojson",
+                 "EPSG:32647", false}));
 
 // A shot raised 10 m is listed first among the suspects; unticked, the grid is made again
 // without it, equal to the grid of the clean shots, and the report names it.
@@ -306,13 +250,13 @@ TEST(SurveyDialog, SuspectUntickedIsLeftOutAndNamed)
     clean.erase(clean.begin() + 200);
     shots[200].z += 10;
     Dialog d(surveysites::pnezd(shots));
-    ASSERT_GE(d.suspects()->count(), 1) << d.status().toStdString();
-    EXPECT_TRUE(d.suspects()->item(0)->text().contains(shots[200].name));
-    EXPECT_EQ(d.suspects()->item(0)->checkState(), Qt::Checked);
-
+    const QListWidget* suspects = d.dialog.findChild<QListWidget*>("lstSuspects");
+    ASSERT_GE(suspects->count(), 1) << d.status().toStdString();
+    EXPECT_TRUE(suspects->item(0)->text().contains(shots[200].name));
+    EXPECT_EQ(suspects->item(0)->checkState(), Qt::Checked);
     d.press("lstSuspects", Qt::Key_Home);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
-    EXPECT_EQ(d.suspects()->item(0)->checkState(), Qt::Unchecked);
+    EXPECT_EQ(suspects->item(0)->checkState(), Qt::Unchecked);
     d.settle();
     d.click("cmdMake");
     ASSERT_EQ(d.dialog.result(), QDialog::Accepted);
@@ -321,8 +265,7 @@ TEST(SurveyDialog, SuspectUntickedIsLeftOutAndNamed)
                     .contains(QStringLiteral("ไม่ใช้จุด %1 ตามที่สั่ง").arg(shots[200].name)));
     const auto made = makeGrid(mergeDuplicates(clean).points, d.dialog.frame(), GridMethod::Linear);
     const auto& z = std::get<GridResult>(made).z;
-    // The dialog's shots are taken to the millimetre.
-    for (std::size_t i = 0; i < z.size(); ++i)
+    for (std::size_t i = 0; i < z.size(); ++i) // the dialog's shots are taken to the millimetre
         ASSERT_NEAR(d.dialog.project().Nodes[i + 1].Z, z[i], 1e-3) << "node " << i + 1;
 }
 
@@ -331,9 +274,8 @@ TEST(SurveyDialog, SuspectUntickedIsLeftOutAndNamed)
 // made on a worker and the dialog closes.
 TEST(SurveyDialog, WorksOffTheWindowsThread)
 {
-    HeldWorkers held;
+    std::optional<HeldWorkers> held(std::in_place);
     Dialog d(lShapedSite(), false);
-    EXPECT_TRUE(d.dialog.isWorking());
     EXPECT_EQ(d.dialog.cursor().shape(), Qt::BusyCursor);
     EXPECT_TRUE(d.dialog.findChild<QPushButton*>("cmdCancelWork")->isVisible());
     d.click("cmdMake");
@@ -346,13 +288,11 @@ TEST(SurveyDialog, WorksOffTheWindowsThread)
     d.type("spnSpacing", "5");
     EXPECT_EQ(d.dialog.findChild<QSpinBox*>("spnSpacing")->value(), 5);
     EXPECT_TRUE(d.dialog.isWorking());
-
-    held.release();
+    held.reset();
     d.settle();
     ASSERT_NE(d.dialog.gridMadeOn(), nullptr);
     EXPECT_NE(d.dialog.gridMadeOn(), QThread::currentThread());
     EXPECT_NE(d.dialog.cursor().shape(), Qt::BusyCursor);
-    EXPECT_EQ(d.dialog.findChild<QSpinBox*>("spnRows")->value(), 21);
     EXPECT_EQ(d.dialog.result(), QDialog::Accepted);
     EXPECT_EQ(d.dialog.project().NodeCount, 21 * 21);
 }
@@ -371,7 +311,6 @@ TEST(SurveyDialog, StoppedWorkMakesNothing)
             d.press("cboMethod", Qt::Key_Down);
         }
         d.click("cmdMake");
-        EXPECT_FALSE(d.canMake());
         ASSERT_TRUE(d.dialog.isWorking());
         d.click("cmdCancelWork");
         EXPECT_FALSE(d.dialog.isWorking());
