@@ -196,12 +196,15 @@ TEST_P(SurveyMake, ChoicesShapeTheProject)
     const Project& p = d.dialog.project();
     ASSERT_TRUE(p.Georef);
     EXPECT_EQ(p.Georef->epsg ? QStringLiteral("EPSG:%1").arg(p.Georef->epsg) : QString(), c.crs);
-    if (c.frame)
+    if (c.frame) {
         EXPECT_EQ(d.dialog.frame(), *c.frame);
-    if (c.estimated >= 0)
+    }
+    if (c.estimated >= 0) {
         EXPECT_EQ(int(p.Georef->estimated.size()), c.estimated);
-    if (c.area >= 0)
+    }
+    if (c.area >= 0) {
         EXPECT_NEAR(outlineArea(p.Georef->outline), c.area, 0.05 * c.area);
+    }
     EXPECT_EQ(d.dialog.quality().breaklines, c.breaklines);
     EXPECT_TRUE(d.dialog.reportHeading().join('\n').contains(c.heading));
 }
