@@ -166,7 +166,7 @@ struct MakeCase
     const char* crs;                     // the project's system shown, then the project's
     bool canMake;
     const char* heading = ""; // in the report
-    std::optional<GridFrame> frame;
+    std::optional<GridFrame> frame{};
     int estimated = -1; // nodes outside the outline; -1: not checked
     double area = -1;   // of the kept outline, to 5 %; 0: none kept; -1: not checked
     int breaklines = 0; // used
