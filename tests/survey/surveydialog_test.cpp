@@ -325,3 +325,16 @@ TEST(SurveyDialog, StoppedWorkMakesNothing)
         EXPECT_EQ(d.canMake(), pointsRead);
     }
 }
+
+// Closed while reading, the file box still holding the focus: the dialog's own hiding, in its
+// destructor, must reach nothing of it (it once waited for ever on its work's lock).
+TEST(SurveyDialog, DestroyedWhileWorkingWithTheFileBoxFocused)
+{
+    auto d = std::make_unique<Dialog>(
+        surveysites::pnezd(surveysites::scattered(2000, 300, 300, surveysites::plane)), false);
+    d->press("txtPointsFile", Qt::Key_End);
+    d->dialog.loadPoints(d->dir.filePath("shots.csv"));
+    ASSERT_EQ(QApplication::focusWidget()->objectName(), "txtPointsFile");
+    d.reset();
+    SUCCEED();
+}
