@@ -7,10 +7,16 @@
 #include "project/ui/prompts.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QStatusBar>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace tervan {
 
@@ -28,6 +34,19 @@ ExportCommands::ExportCommands(QMenu* fileMenu, Project& project, Prompts& promp
     add("mnuFileExportContours", QStringLiteral("ส่งออกเส้นชั้นความสูง…"),
         &ExportCommands::exportContours);
     add("mnuFileExportSurface", QStringLiteral("ส่งออกพื้นผิว…"), &ExportCommands::exportSurface);
+    connect(&m_writing, &QFutureWatcher<QString>::finished, this, &ExportCommands::finished);
+}
+
+bool ExportCommands::exporting() const
+{
+    return m_writing.isRunning();
+}
+
+void ExportCommands::waitForExport()
+{
+    // The status bar's word goes once the result has been taken.
+    while (m_busy)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
 }
 
 void ExportCommands::exportContours()
@@ -43,6 +62,10 @@ void ExportCommands::exportSurface()
 void ExportCommands::run(int kindIndex)
 {
     const auto kind = ExportKind(kindIndex);
+    if (exporting()) {
+        m_prompts.notice(QStringLiteral("กำลังส่งออกแฟ้ม %1 อยู่ กรุณารอให้เสร็จก่อน").arg(m_shown));
+        return;
+    }
     if (!m_project.HasNodes()) {
         m_prompts.notice(msg::EnterRowsColsFirst);
         return;
@@ -64,13 +87,42 @@ void ExportCommands::run(int kindIndex)
     }
     if (QFileInfo::exists(picked) && !m_prompts.ask(msg::replaceFile(shown)))
         return;
-    const QString failed =
-        exportProject(m_project, *format, picked, m_project.ContourInterval, QDate::currentDate());
-    if (!failed.isEmpty()) {
+    // Written off the window's thread from a copy, so a large file never freezes the window
+    // and later edits cannot reach a half-written one.
+    m_shown = shown;
+    m_cancel = std::make_shared<std::atomic<bool>>(false);
+    const auto snapshot = std::make_shared<const Project>(m_project);
+    m_writing.setFuture(QtConcurrent::run([snapshot, format, picked, cancel = m_cancel] {
+        return exportProject(*snapshot, *format, picked, snapshot->ContourInterval,
+                             QDate::currentDate(), cancel.get());
+    }));
+    m_busy = new QWidget;
+    auto* row = new QHBoxLayout(m_busy);
+    row->setContentsMargins(0, 0, 0, 0);
+    auto* bar = new QProgressBar;
+    bar->setObjectName(QStringLiteral("prgExport"));
+    bar->setRange(0, 0);
+    bar->setMaximumWidth(160);
+    auto* stop = new QPushButton(QStringLiteral("หยุดส่งออก"));
+    stop->setObjectName(QStringLiteral("cmdStopExport"));
+    row->addWidget(new QLabel(QStringLiteral("กำลังส่งออก %1").arg(QFileInfo(picked).fileName())));
+    row->addWidget(bar);
+    row->addWidget(stop);
+    connect(stop, &QPushButton::clicked, this, [this] { *m_cancel = true; });
+    m_status->addPermanentWidget(m_busy);
+}
+
+void ExportCommands::finished()
+{
+    delete m_busy;
+    m_busy = nullptr;
+    const QString failed = m_writing.result();
+    if (failed == ExportCancelled)
+        m_status->showMessage(failed, 10000);
+    else if (!failed.isEmpty())
         m_prompts.notice(failed);
-        return;
-    }
-    m_status->showMessage(QStringLiteral("ส่งออกไปที่แฟ้ม %1 แล้ว").arg(shown), 10000);
+    else
+        m_status->showMessage(QStringLiteral("ส่งออกไปที่แฟ้ม %1 แล้ว").arg(m_shown), 10000);
 }
 
 } // namespace tervan

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QFutureWatcher>
 #include <QObject>
+#include <atomic>
+#include <memory>
 
 class QMenu;
 class QStatusBar;
@@ -22,14 +25,23 @@ public:
 
     void exportContours();
     void exportSurface();
+    bool exporting() const;
+    // Turns the event loop until the file being written is done and its result shown.
+    void waitForExport();
 
 private:
     void run(int kind);
+    void finished();
 
     Project& m_project;
     Prompts& m_prompts;
     QStatusBar* m_status;
     QString m_lastName;
+    // The file being written off the window's thread, and the status bar's word of it.
+    QFutureWatcher<QString> m_writing;
+    std::shared_ptr<std::atomic<bool>> m_cancel;
+    QString m_shown;
+    QWidget* m_busy = nullptr;
 };
 
 } // namespace tervan

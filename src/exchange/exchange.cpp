@@ -69,7 +69,7 @@ QString headingText(const QString& field)
 }
 
 QString exportProject(const Project& p, const ExportFormat& format, const QString& fileName,
-                      float interval, QDate date)
+                      float interval, QDate date, const std::atomic<bool>* cancelled)
 {
     if (!p.HasNodes() || p.GridRows < 2 || p.GridCols < 2 ||
         qint64(p.Nodes.size()) <= qint64(p.GridRows) * p.GridCols)
@@ -88,6 +88,8 @@ QString exportProject(const Project& p, const ExportFormat& format, const QStrin
         return out.problem();
     if (const QString failed = format.write(job, out.path()); !failed.isEmpty())
         return out.aboutTarget(failed);
+    if (cancelled && *cancelled)
+        return ExportCancelled;
     const QString suffix = QFileInfo(fileName).suffix().toLower();
     const QStringList sides = suffix == QLatin1String("shp")
                                   ? QStringList{"shx", "dbf", "prj", "cpg"}

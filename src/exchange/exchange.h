@@ -5,6 +5,7 @@
 #include <QDate>
 #include <QString>
 #include <QTime>
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -47,9 +48,11 @@ QString exportSuffixes(ExportKind kind);
 QString exportFilters(ExportKind kind);
 
 // Traces the contours when the format needs them and writes the file. A contour interval
-// the window would refuse is refused with the window's notice.
+// the window would refuse is refused with the window's notice. An export `cancelled` before
+// it is complete leaves the old file as it was and says ExportCancelled.
+inline const QString ExportCancelled = QStringLiteral("หยุดส่งออกแล้ว แฟ้มเดิมยังอยู่เหมือนเดิม");
 QString exportProject(const Project& p, const ExportFormat& format, const QString& fileName,
-                      float interval, QDate date);
+                      float interval, QDate date, const std::atomic<bool>* cancelled = nullptr);
 
 // The writers.
 QString writeDxf(const ExportJob& job, const QString& fileName);

@@ -1,3 +1,4 @@
+#include "app/exportcommands.h"
 #include "app/mainwindow.h"
 #include "app/undocommands.h"
 #include "common/messages.h"
@@ -19,6 +20,7 @@
 #include <QListWidget>
 #include <QMap>
 #include <QMenu>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStatusBar>
@@ -648,6 +650,11 @@ TEST(ExportFiles, FormatFollowsTheNamePicked)
         w.prompts->messages.clear();
         w.prompts->saveAnswers << w.path(c.file);
         w.window.menuItem(c.item)->trigger();
+        // Written off the window's thread, the status bar saying so until it is done.
+        EXPECT_EQ(w.window.findChild<QProgressBar*>("prgExport") != nullptr, !c.starts.isEmpty())
+            << c.file;
+        w.window.findChild<ExportCommands*>()->waitForExport();
+        EXPECT_EQ(w.window.findChild<QProgressBar*>("prgExport"), nullptr);
         EXPECT_EQ(QFile::exists(w.path(c.file)), !c.starts.isEmpty()) << c.file;
         EXPECT_TRUE(bytesOf(w.path(c.file)).startsWith(c.starts)) << c.file;
         EXPECT_EQ(w.prompts->messages.size(), c.starts.isEmpty() ? 1 : 0) << c.file;
