@@ -9,6 +9,7 @@
 #include "project/ui/nodeentrydialog.h"
 #include "support/fakeprompts.h"
 #include "support/printto.h"
+#include "survey/surveysites.h"
 
 #include <QAction>
 #include <QApplication>
@@ -556,21 +557,7 @@ TEST(SurveyProject, PointsBecomeANewUnsavedProjectWithItsReport)
     Window w;
     w.makeProject();
     // An L of shots: the north-east corner of the grid lies outside them.
-    QByteArray csv = "Point,Easting,Northing,Elevation\n";
-    for (int i = 0; i <= 20; ++i)
-        for (int j = 0; j <= 20; ++j)
-            if (i <= 10 || j <= 10)
-                csv += QStringLiteral("p%1-%2,%3,%4,%5\n")
-                           .arg(i)
-                           .arg(j)
-                           .arg(652000 + 5 * i)
-                           .arg(1524000 + 5 * j)
-                           .arg(100 + 0.1 * i)
-                           .toUtf8();
-    QFile file(w.path("shots.csv"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(csv);
-    file.close();
+    surveysites::writeFile(w.path("shots.csv"), surveysites::lShapedSite());
 
     QStringList report;
     w.prompts->onModal = [&](QDialog& d) {

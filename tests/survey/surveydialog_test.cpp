@@ -82,22 +82,6 @@ struct HeldWorkers
 };
 
 // An L of shots every 5 m over 100 m: the north-east quarter was never surveyed.
-QByteArray lShapedSite()
-{
-    QByteArray csv = "Point,Easting,Northing,Elevation\n";
-    for (int i = 0; i <= 20; ++i)
-        for (int j = 0; j <= 20; ++j)
-            if (i <= 10 || j <= 10)
-                csv += QStringLiteral("p%1-%2,%3,%4,%5\n")
-                           .arg(i)
-                           .arg(j)
-                           .arg(surveysites::East + 5 * i)
-                           .arg(surveysites::North + 5 * j)
-                           .arg(100 + 0.1 * i + 0.05 * j)
-                           .toUtf8();
-    return csv;
-}
-
 // One feature in UTM 47N metres, as the site's drawings give them.
 QByteArray geoJson(const char* geometry)
 {
@@ -229,20 +213,22 @@ INSTANTIATE_TEST_SUITE_P(
         MakeCase{"the grid of an earlier project",
                  "x,y,z\n652003,1524004,1\n652047,1524002,2\n652011,1524038,3\n", likeEarlier, "",
                  "EPSG:32647", true, "", GridFrame{651990, 1523995, 5, 12, 14}},
-        MakeCase{"concave outline", lShapedSite(), outline(0), "", "EPSG:32647", true, "", L, 24,
-                 7500},
-        MakeCase{"convex hull", lShapedSite(), outline(1), "", "EPSG:32647", true, "", L, 15, 8750},
-        MakeCase{"no outline", lShapedSite(), outline(2), "", "EPSG:32647", true, "", L, 15, 0},
-        MakeCase{"outline from a file", lShapedSite(), outline(3), "", "EPSG:32647", true, "", L,
-                 85, 2500},
-        MakeCase{"a ditch bottom in 3D", lShapedSite(),
+        MakeCase{"concave outline", surveysites::lShapedSite(), outline(0), "", "EPSG:32647", true,
+                 "", L, 25, 7500},
+        MakeCase{"convex hull", surveysites::lShapedSite(), outline(1), "", "EPSG:32647", true, "",
+                 L, 15, 8750},
+        MakeCase{"no outline", surveysites::lShapedSite(), outline(2), "", "EPSG:32647", true, "",
+                 L, 15, 0},
+        MakeCase{"outline from a file", surveysites::lShapedSite(), outline(3), "", "EPSG:32647",
+                 true, "", L, 85, 2500},
+        MakeCase{"a ditch bottom in 3D", surveysites::lShapedSite(),
                  breaklines(R"([[652010,1524002,99],[652010,1524048,99.5]])"), "เส้นแนวหัก 1 เส้น",
                  "EPSG:32647", true, "", L, -1, -1, 1},
-        MakeCase{"breaklines without heights", lShapedSite(),
+        MakeCase{"breaklines without heights", surveysites::lShapedSite(),
                  breaklines(R"([[652010,1524002],[652010,1524048]])"), "ไม่มีค่าระดับ", "EPSG:32647",
                  false},
-        MakeCase{"no breaklines file", lShapedSite(), breaklines(nullptr), "ditch.geojson",
-                 "EPSG:32647", false}));
+        MakeCase{"no breaklines file", surveysites::lShapedSite(), breaklines(nullptr),
+                 "ditch.geojson", "EPSG:32647", false}));
 
 // A shot raised 10 m is listed first among the suspects; unticked, the grid is made again
 // without it, equal to the grid of the clean shots, and the report names it.
@@ -278,7 +264,7 @@ TEST(SurveyDialog, SuspectUntickedIsLeftOutAndNamed)
 TEST(SurveyDialog, WorksOffTheWindowsThread)
 {
     std::optional<HeldWorkers> held(std::in_place);
-    Dialog d(lShapedSite(), false);
+    Dialog d(surveysites::lShapedSite(), false);
     EXPECT_EQ(d.dialog.cursor().shape(), Qt::BusyCursor);
     EXPECT_TRUE(d.dialog.findChild<QPushButton*>("cmdCancelWork")->isVisible());
     d.click("cmdMake");
@@ -308,7 +294,7 @@ TEST(SurveyDialog, StoppedWorkMakesNothing)
         std::optional<HeldWorkers> held;
         if (!pointsRead)
             held.emplace();
-        Dialog d(lShapedSite(), pointsRead);
+        Dialog d(surveysites::lShapedSite(), pointsRead);
         if (pointsRead) {
             held.emplace();
             d.press("cboMethod", Qt::Key_Down);

@@ -53,6 +53,23 @@ inline QByteArray pnezd(const std::vector<tervan::SurveyPoint>& points)
     return text;
 }
 
+// Shots every 5 m over an L: a 100 m square without its north-east quarter.
+inline QByteArray lShapedSite()
+{
+    QByteArray csv = "Point,Easting,Northing,Elevation\n";
+    for (int i = 0; i <= 20; ++i)
+        for (int j = 0; j <= 20; ++j)
+            if (i <= 10 || j <= 10)
+                csv += QStringLiteral("p%1-%2,%3,%4,%5\n")
+                           .arg(i)
+                           .arg(j)
+                           .arg(East + 5 * i, 0, 'f', 3)
+                           .arg(North + 5 * j, 0, 'f', 3)
+                           .arg(100 + 0.1 * i + 0.05 * j)
+                           .toUtf8();
+    return csv;
+}
+
 inline void writeFile(const QString& name, const QByteArray& bytes)
 {
     QFile file(name);
