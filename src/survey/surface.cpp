@@ -8,6 +8,7 @@
 #include <geos/triangulate/quadedge/QuadEdgeSubdivision.h>
 #include <geos/triangulate/quadedge/Vertex.h>
 #include <geos/util/GEOSException.h>
+#include <map>
 #include <numeric>
 
 namespace tervan {
@@ -202,14 +203,24 @@ std::vector<std::optional<double>> SurveyTin::leaveOneOut() const
 {
     std::vector<std::optional<double>> out(m_shots.size());
     std::vector<Vertex> neighbours;
+    // An edge leaving every vertex, found in one pass over the edges rather than by a search
+    // from the last shot for each: that search was most of the time.
+    const auto key = [](double x, double y) { return std::pair{x, y}; };
+    std::map<std::pair<double, double>, const QuadEdge*> leaving;
+    const auto edges = m_subdivision->getPrimaryEdges(false);
+    for (QuadEdge* e : *edges) {
+        leaving.try_emplace(key(e->orig().getX(), e->orig().getY()), e);
+        leaving.try_emplace(key(e->dest().getX(), e->dest().getY()), &e->sym());
+    }
     for (std::size_t i = 0; i < m_shots.size(); ++i) {
         const SurveyPoint& p = m_shots[i];
         std::optional<double>& residual = out[m_order[i]];
         const Vertex v(p.x, p.y);
         try {
-            const QuadEdge* e = edgeFrom(*m_subdivision, v);
-            if (!e)
+            const auto found = leaving.find(key(p.x, p.y));
+            if (found == leaving.end())
                 continue;
+            const QuadEdge* e = found->second;
             neighbours.clear();
             bool hull = false;
             const QuadEdge* f = e;
