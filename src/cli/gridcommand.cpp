@@ -208,8 +208,12 @@ int gridFromPoints(const QStringList& args, QTextStream& out, QTextStream& err, 
                                 float(interval.value_or(0)));
     p.Georef->datumShift = points.shift.key;
     p.Georef->outline = site;
-    const auto mask = outlineMaskOf(p);
-    if (!site.empty() && !mask) {
+    std::vector<std::pair<double, double>> local;
+    for (const auto& [e, n] : site)
+        local.emplace_back(e - frame.x0, n - frame.y0);
+    // Measured, not clipped cell by cell: the volumes clip when they are asked for.
+    const auto measured = OutlineMask::measure(frame.rows, frame.cols, frame.spacing, local);
+    if (!site.empty() && !measured) {
         fail(err) << "the site outline is no polygon the grid can be clipped by\n";
         return 1;
     }
@@ -226,11 +230,8 @@ int gridFromPoints(const QStringList& args, QTextStream& out, QTextStream& err, 
         << (q.largest.empty() ? QString() : q.largest[0].name) << '\n'
         << "crs " << (points.epsg > 0 ? QStringLiteral("EPSG:%1").arg(points.epsg) : "none")
         << "   datum-shift " << (points.shift.key.isEmpty() ? "none" : points.shift.key) << '\n';
-    int outside = 0;
-    for (int n = 0; mask && n < p.NodeCount; ++n)
-        outside += !mask->nodeInside(n);
-    out << areaWords(mask ? mask->insideArea() : earthworkGrid(p).area()) << "   outside "
-        << outside << '\n';
+    out << areaWords(measured ? measured->insideArea : earthworkGrid(p).area()) << "   outside "
+        << (measured ? measured->nodesOutside : 0) << '\n';
     for (const QString& d : q.differing)
         out << "duplicate " << d << '\n';
     for (std::size_t i = 0; i < grid.estimated.size(); ++i)

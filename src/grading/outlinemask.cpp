@@ -161,6 +161,34 @@ OutlineMask::build(int rows, int cols, double spacing,
     return mask;
 }
 
+std::optional<OutlineMask::Measure>
+OutlineMask::measure(int rows, int cols, double spacing,
+                     const std::vector<std::pair<double, double>>& outline)
+{
+    if (rows < 2 || cols < 2 || !(spacing > 0) || outline.size() < 3)
+        return std::nullopt;
+    Geos geos;
+    GEOSContextHandle_t c = geos.ctx();
+    GEOSGeometry* area = geos.polygon(outline);
+    double size = 0;
+    if (!area || GEOSisValid_r(c, area) != 1 || GEOSArea_r(c, area, &size) != 1 || !(size > 0))
+        return std::nullopt;
+    const double w = (cols - 1) * spacing, h = (rows - 1) * spacing;
+    GEOSGeometry* grid = geos.polygon({{0, 0}, {w, 0}, {w, h}, {0, h}});
+    Measure m;
+    if (GEOSGeometry* inside = geos.own(GEOSIntersection_r(c, area, grid)))
+        GEOSArea_r(c, inside, &m.insideArea);
+    const GEOSPreparedGeometry* prepared = GEOSPrepare_r(c, area);
+    for (int i = 0; i < rows; ++i)
+        for (int j = 0; j < cols; ++j) {
+            GEOSGeometry* node =
+                geos.own(GEOSGeom_createPointFromXY_r(c, j * spacing, i * spacing));
+            m.nodesOutside += GEOSPreparedIntersects_r(c, prepared, node) != 1;
+        }
+    GEOSPreparedGeom_destroy_r(c, prepared);
+    return m;
+}
+
 std::span<const OutlineMask::Piece> OutlineMask::pieces(int cell) const
 {
     const auto from = std::size_t(m_first[std::size_t(cell)]);

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <span>
 #include <utility>
 #include <vector>
@@ -32,6 +33,16 @@ public:
     static std::shared_ptr<const OutlineMask>
     build(int rows, int cols, double spacing,
           const std::vector<std::pair<double, double>>& outline);
+
+    // The area inside the outline and within the grid, and how many nodes lie outside it,
+    // without the pieces of every cell; nothing where build() would give nothing.
+    struct Measure
+    {
+        double insideArea = 0;
+        int nodesOutside = 0;
+    };
+    static std::optional<Measure> measure(int rows, int cols, double spacing,
+                                          const std::vector<std::pair<double, double>>& outline);
 
     Cover cover(int cell) const { return m_cover[std::size_t(cell)]; }
     std::span<const Piece> pieces(int cell) const;

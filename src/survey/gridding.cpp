@@ -236,18 +236,24 @@ std::variant<GridResult, QString> makeGrid(const std::vector<SurveyPoint>& point
             .arg(*s);
     if (pointsOutside(points, frame) == int(points.size()))
         return QStringLiteral("ไม่มีจุดสำรวจอยู่ในกริดเลย ตรวจสอบจุดกริดแรกและขนาดกริด");
-    // Qhull cannot triangulate shots on one line, and says so only in English on the console.
-    const auto hull = outlineOf(points);
-    double area = 0, xMin = 1e300, xMax = -1e300, yMin = 1e300, yMax = -1e300;
-    for (std::size_t i = 0; i + 1 < hull.size(); ++i)
-        area += hull[i].first * hull[i + 1].second - hull[i + 1].first * hull[i].second;
+    // Qhull cannot triangulate shots on one line, and says so only in English on the console:
+    // the spread across the shots' main direction, against the spread along it, says whether
+    // they lie on one.
+    double mx = 0, my = 0;
+    for (const SurveyPoint& p : points)
+        mx += p.x, my += p.y;
+    mx /= double(points.size()), my /= double(points.size());
+    double sxx = 0, syy = 0, sxy = 0;
     for (const SurveyPoint& p : points) {
-        xMin = std::min(xMin, p.x), xMax = std::max(xMax, p.x);
-        yMin = std::min(yMin, p.y), yMax = std::max(yMax, p.y);
+        sxx += (p.x - mx) * (p.x - mx), syy += (p.y - my) * (p.y - my);
+        sxy += (p.x - mx) * (p.y - my);
     }
-    const double across = std::hypot(xMax - xMin, yMax - yMin);
-    if (hull.size() < 4 || std::abs(area) / 2 <= 1e-6 * across * across)
+    const double half = (sxx + syy) / 2, root = std::hypot((sxx - syy) / 2, sxy);
+    if (!(half - root > 1e-12 * (half + root)))
         return QStringLiteral("จุดสำรวจทุกจุดอยู่ในแนวเส้นตรงเดียวกัน สร้างพื้นผิวจากจุดเหล่านี้ไม่ได้");
+    // Without an outline given, the shots' own convex hull says which nodes are estimates.
+    const auto hull =
+        options.outline.empty() ? outlineOf(points) : std::vector<std::pair<double, double>>{};
     const PointIndex index(points);
     const auto failed = QStringLiteral("สร้างกริดไม่ได้: การประมาณค่าของ GDAL ล้มเหลว");
     GridResult result;

@@ -286,6 +286,14 @@ TEST_P(OutlinedEarthwork, CountsOnlyTheGroundInside)
     ASSERT_TRUE(g.mask);
     EXPECT_NEAR(g.area(), c.area, 1e-6);
     EXPECT_NEAR(g.mask->insideArea() + g.mask->outsideArea(), 60 * 50, 1e-6);
+    // Measured without clipping every cell, the same area and nodes.
+    const auto measured = OutlineMask::measure(g.rows, g.cols, g.spacing, c.outline);
+    ASSERT_TRUE(measured);
+    EXPECT_NEAR(measured->insideArea, c.area, 1e-6);
+    int outside = 0;
+    for (int n = 0; n < g.rows * g.cols; ++n)
+        outside += !g.mask->nodeInside(n);
+    EXPECT_EQ(measured->nodesOutside, outside);
     for (const double platform : {96.0, 100.0, 103.5}) {
         const CutFill exact = grossCutFill(g, platform);
         const CutFill fine = integrate(g, platform, 400, c.outline);
