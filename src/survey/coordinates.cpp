@@ -319,17 +319,15 @@ bool looksLikeDegrees(const std::vector<SurveyPoint>& points)
 {
     if (points.empty())
         return false;
-    double xMin = 1e300, xMax = -1e300, yMin = 1e300, yMax = -1e300;
     bool finer = false;
     for (const SurveyPoint& p : points) {
         if (std::abs(p.x) > 180 || std::abs(p.y) > 90)
             return false;
-        xMin = std::min(xMin, p.x), xMax = std::max(xMax, p.x);
-        yMin = std::min(yMin, p.y), yMax = std::max(yMax, p.y);
         for (const double v : {p.x, p.y})
             finer = finer || std::abs(v * 1000 - std::round(v * 1000)) > 1e-6;
     }
-    return finer && xMax - xMin < 1 && yMax - yMin < 1;
+    const PointsExtent e = extentOf(points);
+    return finer && e.east - e.west < 1 && e.north - e.south < 1;
 }
 
 std::vector<int> thaiUtmZonesFitting(const std::vector<SurveyPoint>& points)
@@ -337,12 +335,9 @@ std::vector<int> thaiUtmZonesFitting(const std::vector<SurveyPoint>& points)
     std::vector<int> zones;
     if (points.empty())
         return zones;
-    const auto [west, east] = std::minmax_element(
-        points.begin(), points.end(), [](const auto& a, const auto& b) { return a.x < b.x; });
-    const auto [south, north] = std::minmax_element(
-        points.begin(), points.end(), [](const auto& a, const auto& b) { return a.y < b.y; });
+    const PointsExtent e = extentOf(points);
     const double corners[4][2] = {
-        {west->x, south->y}, {east->x, south->y}, {west->x, north->y}, {east->x, north->y}};
+        {e.west, e.south}, {e.east, e.south}, {e.west, e.north}, {e.east, e.north}};
     // Thailand's extent, and each zone's own six degrees with half a degree either side, where
     // surveys near the boundary may still use it.
     constexpr double LatMin = 5.5, LatMax = 20.6, LonMin = 97.3, LonMax = 105.7;

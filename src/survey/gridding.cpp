@@ -184,14 +184,11 @@ GridFrame frameAround(const std::vector<SurveyPoint>& points, int spacing)
     f.spacing = std::max(1, spacing);
     if (points.empty())
         return f;
-    const auto [xMin, xMax] = std::minmax_element(
-        points.begin(), points.end(), [](const auto& a, const auto& b) { return a.x < b.x; });
-    const auto [yMin, yMax] = std::minmax_element(
-        points.begin(), points.end(), [](const auto& a, const auto& b) { return a.y < b.y; });
-    f.x0 = std::floor(xMin->x / f.spacing) * f.spacing;
-    f.y0 = std::floor(yMin->y / f.spacing) * f.spacing;
-    f.cols = int(std::ceil((xMax->x - f.x0) / f.spacing)) + 1;
-    f.rows = int(std::ceil((yMax->y - f.y0) / f.spacing)) + 1;
+    const PointsExtent e = extentOf(points);
+    f.x0 = std::floor(e.west / f.spacing) * f.spacing;
+    f.y0 = std::floor(e.south / f.spacing) * f.spacing;
+    f.cols = int(std::ceil((e.east - f.x0) / f.spacing)) + 1;
+    f.rows = int(std::ceil((e.north - f.y0) / f.spacing)) + 1;
     return f;
 }
 

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <algorithm>
 #include <optional>
 #include <variant>
 #include <vector>
@@ -23,6 +24,23 @@ struct SurveyPoint
     double z = 0;
     bool operator==(const SurveyPoint&) const = default;
 };
+
+// The rectangle the points cover (nothing inside when there are none).
+struct PointsExtent
+{
+    double west = 0, east = 0, south = 0, north = 0;
+};
+inline PointsExtent extentOf(const std::vector<SurveyPoint>& points)
+{
+    if (points.empty())
+        return {};
+    PointsExtent e{points[0].x, points[0].x, points[0].y, points[0].y};
+    for (const SurveyPoint& p : points) {
+        e.west = std::min(e.west, p.x), e.east = std::max(e.east, p.x);
+        e.south = std::min(e.south, p.y), e.north = std::max(e.north, p.y);
+    }
+    return e;
+}
 
 // Points as read; crs is what the file says of its coordinates ("EPSG:4326" or WKT), empty when
 // it says nothing. geographic: the file names no system, but its header names latitude and

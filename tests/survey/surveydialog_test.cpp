@@ -81,7 +81,6 @@ struct HeldWorkers
     ~HeldWorkers() { go.release(), pool->waitForDone(), pool->setMaxThreadCount(threads); }
 };
 
-// An L of shots every 5 m over 100 m: the north-east quarter was never surveyed.
 // One feature in UTM 47N metres, as the site's drawings give them.
 QByteArray geoJson(const char* geometry)
 {
@@ -193,8 +192,8 @@ TEST_P(SurveyMake, ChoicesShapeTheProject)
     EXPECT_TRUE(d.dialog.reportHeading().join('\n').contains(c.heading));
 }
 
-// The concave outline leaves the L's missing quarter out but for the node by its inner
-// corner, which GEOS's outline cuts across; the hull only the corner beyond its diagonal.
+// The concave outline leaves the L's missing quarter out; the hull only the corner beyond its
+// diagonal.
 const GridFrame L{652000, 1524000, 10, 11, 11};
 
 // A second survey of the site takes the first project's grid; latitude/longitude lands in

@@ -49,12 +49,8 @@ void readSurveyPoints(QPromise<PointsMade>& promise, const PointsWork& work)
     auto points = std::make_shared<std::vector<SurveyPoint>>(std::move(made.prepared.points));
     made.prepared.points.clear();
     if (!points->empty()) {
-        double xMin = 1e300, xMax = -1e300, yMin = 1e300, yMax = -1e300;
-        for (const SurveyPoint& p : *points) {
-            xMin = std::min(xMin, p.x), xMax = std::max(xMax, p.x);
-            yMin = std::min(yMin, p.y), yMax = std::max(yMax, p.y);
-        }
-        made.extent = QRectF(xMin, yMin, xMax - xMin, yMax - yMin);
+        const PointsExtent e = extentOf(*points);
+        made.extent = QRectF(e.west, e.south, e.east - e.west, e.north - e.south);
         // Every k-th shot: a file's order follows the survey, so the sample spreads over it.
         const std::size_t every = points->size() / MostPointsDrawn + 1;
         for (std::size_t i = 0; i < points->size(); i += every)
