@@ -212,7 +212,8 @@ int gridFromPoints(const QStringList& args, QTextStream& out, QTextStream& err, 
     for (const auto& [e, n] : site)
         local.emplace_back(e - frame.x0, n - frame.y0);
     // Measured, not clipped cell by cell: the volumes clip when they are asked for.
-    const auto measured = OutlineMask::measure(frame.rows, frame.cols, frame.spacing, local);
+    const auto measured =
+        OutlineMask::measure(frame.rows, frame.cols, frame.spacing, local, false);
     if (!site.empty() && !measured) {
         fail(err) << "the site outline is no polygon the grid can be clipped by\n";
         return 1;
@@ -231,7 +232,7 @@ int gridFromPoints(const QStringList& args, QTextStream& out, QTextStream& err, 
         << "crs " << (points.epsg > 0 ? QStringLiteral("EPSG:%1").arg(points.epsg) : "none")
         << "   datum-shift " << (points.shift.key.isEmpty() ? "none" : points.shift.key) << '\n';
     out << areaWords(measured ? measured->insideArea : earthworkGrid(p).area()) << "   outside "
-        << (measured ? measured->nodesOutside : 0) << '\n';
+        << (measured ? grid.outsideOutline : 0) << '\n';
     for (const QString& d : q.differing)
         out << "duplicate " << d << '\n';
     for (std::size_t i = 0; i < grid.estimated.size(); ++i)

@@ -163,7 +163,7 @@ OutlineMask::build(int rows, int cols, double spacing,
 
 std::optional<OutlineMask::Measure>
 OutlineMask::measure(int rows, int cols, double spacing,
-                     const std::vector<std::pair<double, double>>& outline)
+                     const std::vector<std::pair<double, double>>& outline, bool countNodes)
 {
     if (rows < 2 || cols < 2 || !(spacing > 0) || outline.size() < 3)
         return std::nullopt;
@@ -178,6 +178,8 @@ OutlineMask::measure(int rows, int cols, double spacing,
     Measure m;
     if (GEOSGeometry* inside = geos.own(GEOSIntersection_r(c, area, grid)))
         GEOSArea_r(c, inside, &m.insideArea);
+    if (!countNodes)
+        return m;
     const GEOSPreparedGeometry* prepared = GEOSPrepare_r(c, area);
     for (int i = 0; i < rows; ++i)
         for (int j = 0; j < cols; ++j) {

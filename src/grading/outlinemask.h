@@ -34,15 +34,17 @@ public:
     build(int rows, int cols, double spacing,
           const std::vector<std::pair<double, double>>& outline);
 
-    // The area inside the outline and within the grid, and how many nodes lie outside it,
-    // without the pieces of every cell; nothing where build() would give nothing.
+    // The area inside the outline and within the grid, and (unless the caller knows it) how
+    // many nodes lie outside it, without the pieces of every cell; nothing where build() would
+    // give nothing.
     struct Measure
     {
         double insideArea = 0;
         int nodesOutside = 0;
     };
     static std::optional<Measure> measure(int rows, int cols, double spacing,
-                                          const std::vector<std::pair<double, double>>& outline);
+                                          const std::vector<std::pair<double, double>>& outline,
+                                          bool countNodes = true);
 
     Cover cover(int cell) const { return m_cover[std::size_t(cell)]; }
     std::span<const Piece> pieces(int cell) const;

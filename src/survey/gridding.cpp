@@ -7,9 +7,6 @@
 #include <QSet>
 #include <algorithm>
 #include <cmath>
-#include <cpl_conv.h>
-#include <gdal_alg.h>
-#include <gdalgrid.h>
 #include <geos/algorithm/locate/IndexedPointInAreaLocator.h>
 #include <geos/geom/CoordinateArraySequence.h>
 #include <geos/geom/GeometryFactory.h>
@@ -25,29 +22,6 @@ namespace {
 
 constexpr double NoValue = -1.0e30;
 constexpr int MaxNodes = 32767;
-
-// One run of GDAL's gridding over the frame's nodes (each node is a cell centre for GDAL).
-std::optional<std::vector<double>> gdalGrid(const std::string& algorithm,
-                                            const std::vector<double>& x,
-                                            const std::vector<double>& y,
-                                            const std::vector<double>& z, const GridFrame& f)
-{
-    GDALGridAlgorithm kind;
-    void* options = nullptr;
-    if (ParseAlgorithmAndOptions(algorithm.c_str(), &kind, &options) != CE_None)
-        return std::nullopt;
-    std::vector<double> out(std::size_t(f.rows) * f.cols);
-    const double half = f.spacing / 2.0;
-    CPLErrorHandlerPusher quiet(CPLQuietErrorHandler);
-    const CPLErr e = GDALGridCreate(kind, options, GUInt32(x.size()), x.data(), y.data(), z.data(),
-                                    f.x0 - half, f.x0 + f.cols * f.spacing - half, f.y0 - half,
-                                    f.y0 + f.rows * f.spacing - half, f.cols, f.rows, GDT_Float64,
-                                    out.data(), nullptr, nullptr);
-    CPLFree(options);
-    if (e != CE_None)
-        return std::nullopt;
-    return out;
-}
 
 // Inverse distance squared to the 12 nearest shots at any distance; a node on a shot takes
 // its height, as GDAL's invdistnn does.
@@ -111,19 +85,43 @@ MergedPoints mergeDuplicates(const std::vector<SurveyPoint>& points)
     std::vector<std::size_t> rank(points.size());
     for (std::size_t i = 0; i < order.size(); ++i)
         rank[order[i]] = i;
-    const PointIndex index(points);
+    // Millimetre cells, sorted, so a shot's neighbours are a few binary searches away even
+    // where thousands share one easting.
+    using Cell = std::pair<std::int64_t, std::int64_t>;
+    const auto cellOf = [&](const SurveyPoint& p) {
+        return Cell{std::int64_t(std::floor(p.x / Tolerance)),
+                    std::int64_t(std::floor(p.y / Tolerance))};
+    };
+    std::vector<std::pair<Cell, std::size_t>> cells;
+    cells.reserve(points.size());
+    for (std::size_t j = 0; j < points.size(); ++j)
+        cells.emplace_back(cellOf(points[j]), j);
+    std::sort(cells.begin(), cells.end());
     std::vector<bool> taken(points.size(), false);
     MergedPoints out;
+    std::vector<std::size_t> group;
     for (std::size_t i = 0; i < order.size(); ++i) {
         if (taken[order[i]])
             continue;
         const SurveyPoint& first = points[order[i]];
         // Within a millimetre east and north of the westernmost of the group.
-        std::vector<std::size_t> group;
-        for (const std::uint32_t j : index.within(first.x, first.y, Tolerance * std::sqrt(2.0)))
-            if (rank[j] > i && !taken[j] && points[j].x - first.x <= Tolerance &&
-                std::abs(points[j].y - first.y) <= Tolerance)
-                group.push_back(rank[j]);
+        group.clear();
+        const Cell at = cellOf(first);
+        for (std::int64_t cx = at.first; cx <= at.first + 1; ++cx) {
+            auto j = std::lower_bound(cells.begin(), cells.end(),
+                                      std::pair{Cell{cx, at.second - 1}, std::size_t(0)});
+            for (; j != cells.end() && j->first.first == cx && j->first.second <= at.second + 1;
+                 ++j) {
+                const std::size_t k = j->second;
+                if (rank[k] > i && !taken[k] && points[k].x - first.x <= Tolerance &&
+                    std::abs(points[k].y - first.y) <= Tolerance)
+                    group.push_back(rank[k]);
+            }
+        }
+        if (group.empty()) {
+            out.points.push_back(first);
+            continue;
+        }
         std::sort(group.begin(), group.end());
         SurveyPoint mean = first;
         QStringList names{first.name}, heights{QString::number(first.z, 'f', 3)};
@@ -233,8 +231,7 @@ std::variant<GridResult, QString> makeGrid(const std::vector<SurveyPoint>& point
             .arg(*s);
     if (pointsOutside(points, frame) == int(points.size()))
         return QStringLiteral("ไม่มีจุดสำรวจอยู่ในกริดเลย ตรวจสอบจุดกริดแรกและขนาดกริด");
-    // Qhull cannot triangulate shots on one line, and says so only in English on the console:
-    // the spread across the shots' main direction, against the spread along it, says whether
+    // Shots on one line make no triangles: the spread across the shots' main direction, against the spread along it, says whether
     // they lie on one.
     double mx = 0, my = 0;
     for (const SurveyPoint& p : points)
@@ -251,11 +248,12 @@ std::variant<GridResult, QString> makeGrid(const std::vector<SurveyPoint>& point
     // Without an outline given, the shots' own convex hull says which nodes are estimates.
     const auto hull =
         options.outline.empty() ? outlineOf(points) : std::vector<std::pair<double, double>>{};
-    const PointIndex index(points);
-    const auto failed = QStringLiteral("สร้างกริดไม่ได้: การประมาณค่าของ GDAL ล้มเหลว");
     GridResult result;
+    result.index = std::make_shared<const PointIndex>(points);
+    const PointIndex& index = *result.index;
     std::vector<double> heights(std::size_t(frame.rows) * frame.cols, NoValue);
-    if (method == GridMethod::Linear && !options.breaklines.empty()) {
+    if (method == GridMethod::Linear) {
+        // One triangulation serves the nodes and, later, the leave-one-out residuals.
         const auto lines = noded(options.breaklines);
         if (const auto* reason = std::get_if<QString>(&lines))
             return *reason;
@@ -263,21 +261,9 @@ std::variant<GridResult, QString> makeGrid(const std::vector<SurveyPoint>& point
         if (const auto* reason = std::get_if<QString>(&made))
             return *reason;
         result.surface = std::move(std::get<std::unique_ptr<SurveyTin>>(made));
-        forEachNode(frame, [&](std::size_t i, double x, double y) {
-            heights[i] = result.surface->heightAt(x, y).value_or(NoValue);
-        });
-    } else if (method == GridMethod::Linear) {
-        // Radius 0 leaves the nodes outside the points' hull empty for the fill below.
-        std::vector<double> x, y, z;
-        for (const SurveyPoint& p : points) {
-            x.push_back(p.x);
-            y.push_back(p.y);
-            z.push_back(p.z);
-        }
-        auto linear = gdalGrid("linear:radius=0:nodata=-1e30", x, y, z, frame);
-        if (!linear)
-            return failed;
-        heights = std::move(*linear);
+        // Outside the shots' hull the surface has no height: those nodes are filled below.
+        result.surface->heightsOnGrid(frame.x0, frame.y0, frame.spacing, frame.rows, frame.cols,
+                                      heights);
     } else if (method == GridMethod::Nearest) {
         forEachNode(frame, [&](std::size_t i, double x, double y) {
             std::uint32_t nearest = 0;
@@ -291,6 +277,9 @@ std::variant<GridResult, QString> makeGrid(const std::vector<SurveyPoint>& point
         });
     }
     result.estimated = outsideOutline(options.outline.empty() ? hull : options.outline, frame);
+    if (!options.outline.empty())
+        result.outsideOutline =
+            int(std::count(result.estimated.begin(), result.estimated.end(), true));
     forEachNode(frame, [&](std::size_t i, double x, double y) {
         if (heights[i] == NoValue) {
             heights[i] = inverseDistanceAt(index, points, x, y);
@@ -366,12 +355,12 @@ GridQuality gridQuality(const std::vector<SurveyPoint>& used, const GridFrame& f
 
     if (used.empty())
         return q;
-    const PointIndex index(used);
+    const auto index = grid.index ? grid.index : std::make_shared<const PointIndex>(used);
     double farthest = 0;
     forEachNode(frame, [&](std::size_t, double x, double y) {
         std::uint32_t nearest = 0;
         double squared = 0;
-        index.nearest(x, y, 1, &nearest, &squared);
+        index->nearest(x, y, 1, &nearest, &squared);
         farthest = std::max(farthest, squared);
     });
     q.farthestNode = std::sqrt(farthest);

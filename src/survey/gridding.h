@@ -13,12 +13,13 @@
 namespace tervan {
 
 // Survey points onto a grid of nodes: the points merged where they share a position, the grid
-// laid out in world coordinates, heights made by the chosen method (GDAL's triangulation, or
-// with breaklines the survey's own triangulated surface; inverse distance and nearest shot
+// laid out in world coordinates, heights made by the chosen method (linear over GEOS's
+// Delaunay triangulation of the shots and any breaklines; inverse distance and nearest shot
 // through a k-d tree), nodes outside the site's outline marked estimated, and a report of how
 // well the grid honours the shots and which shots look like blunders.
 
 class SurveyTin;
+class PointIndex;
 
 enum class GridMethod { Linear, InverseDistance, Nearest };
 
@@ -82,12 +83,14 @@ struct GridResult
     std::vector<double> z;       // row-major from node 1
     std::vector<bool> estimated; // nodes outside the outline, or outside the shots
     int estimatedCount = 0;
+    int outsideOutline = 0; // of them, those outside the outline given
     std::shared_ptr<const SurveyTin> surface; // the shots' triangulation, when one was made
+    std::shared_ptr<const PointIndex> index;  // of the shots, for the quality report
 };
 
 // Fewer than 3 points, points all on one line, a frame that holds none of them, heights a
-// project cannot hold, breaklines crossing at different heights, or GDAL refusing, gives the
-// reason in Thai.
+// project cannot hold, breaklines crossing at different heights, or the triangulation failing,
+// gives the reason in Thai.
 std::variant<GridResult, QString> makeGrid(const std::vector<SurveyPoint>& points,
                                            const GridFrame& frame, GridMethod method,
                                            const GridOptions& options = {});

@@ -1,11 +1,13 @@
 #include "survey/surface.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <geos/geom/Envelope.h>
 #include <geos/triangulate/IncrementalDelaunayTriangulator.h>
 #include <geos/triangulate/quadedge/QuadEdge.h>
 #include <geos/triangulate/quadedge/QuadEdgeSubdivision.h>
+#include <geos/triangulate/quadedge/TriangleVisitor.h>
 #include <geos/triangulate/quadedge/Vertex.h>
 #include <geos/util/GEOSException.h>
 #include <map>
@@ -197,6 +199,53 @@ std::optional<double> SurveyTin::heightAt(double x, double y) const
     } catch (const geos::util::GEOSException&) {
         return std::nullopt;
     }
+}
+
+void SurveyTin::heightsOnGrid(double x0, double y0, double spacing, int rows, int cols,
+                              std::vector<double>& heights) const
+{
+    // Walking to each node from the last costs more than the whole triangulation; covering
+    // the nodes triangle by triangle costs one pass over each.
+    struct Cover final : geos::triangulate::quadedge::TriangleVisitor
+    {
+        double x0, y0, spacing;
+        int rows, cols;
+        std::vector<double>& heights;
+        Cover(double x, double y, double s, int r, int c, std::vector<double>& h)
+            : x0(x), y0(y), spacing(s), rows(r), cols(c), heights(h)
+        {
+        }
+        void visit(std::array<QuadEdge*, 3>& edges) override
+        {
+            const Vertex& a = edges[0]->orig();
+            const Vertex& b = edges[1]->orig();
+            const Vertex& c = edges[2]->orig();
+            const double abx = b.getX() - a.getX(), aby = b.getY() - a.getY();
+            const double acx = c.getX() - a.getX(), acy = c.getY() - a.getY();
+            const double area = abx * acy - aby * acx;
+            if (area == 0)
+                return;
+            // A node on an edge belongs to both triangles; the slack keeps hull edges in.
+            const double slack = -1e-12;
+            const auto [xl, xh] = std::minmax({a.getX(), b.getX(), c.getX()});
+            const auto [yl, yh] = std::minmax({a.getY(), b.getY(), c.getY()});
+            const int c0 = std::max(0, int(std::ceil((xl - x0) / spacing - 1e-9)));
+            const int c1 = std::min(cols - 1, int(std::floor((xh - x0) / spacing + 1e-9)));
+            const int r0 = std::max(0, int(std::ceil((yl - y0) / spacing - 1e-9)));
+            const int r1 = std::min(rows - 1, int(std::floor((yh - y0) / spacing + 1e-9)));
+            for (int r = r0; r <= r1; ++r)
+                for (int k = c0; k <= c1; ++k) {
+                    const double vx = x0 + k * spacing - a.getX(), vy = y0 + r * spacing - a.getY();
+                    const double wb = (vx * acy - vy * acx) / area;
+                    const double wc = (abx * vy - aby * vx) / area;
+                    if (wb < slack || wc < slack || wb + wc > 1 - slack)
+                        continue;
+                    heights[std::size_t(r) * cols + k] =
+                        a.getZ() + wb * (b.getZ() - a.getZ()) + wc * (c.getZ() - a.getZ());
+                }
+        }
+    } cover(x0 - m_x0, y0 - m_y0, spacing, rows, cols, heights);
+    m_subdivision->visitTriangles(&cover, false);
 }
 
 std::vector<std::optional<double>> SurveyTin::leaveOneOut() const

@@ -30,6 +30,10 @@ public:
     ~SurveyTin();
 
     std::optional<double> heightAt(double x, double y) const;
+    // The heights of a grid's nodes, row by row from (x0, y0), rows north: each triangle sets
+    // the nodes it covers, so nodes outside the shots' hull keep what `heights` held.
+    void heightsOnGrid(double x0, double y0, double spacing, int rows, int cols,
+                       std::vector<double>& heights) const;
 
     // Each shot's height less the surface the other shots make at its place: the Delaunay of
     // its natural neighbours, which is the triangulation with the shot taken out. Nothing for
