@@ -91,10 +91,9 @@ BENCHMARK(BM_DxfBytesVsOgr2ogr)->Arg(10)->Unit(benchmark::kSecond)->Iterations(1
 std::pair<double, double> cliPeak(const QString& project, const QString& out, const QString& step)
 {
     const QByteArray exe(TERVAN_CLI_EXE), base = QFile::encodeName(project),
-        file = QFile::encodeName(out), interval = step.toLatin1();
-    const char* argv[] = {exe.constData(),  "contours",          base.constData(), "-o",
-                          file.constData(), "--interval",        interval.constData(),
-                          nullptr};
+                                          file = QFile::encodeName(out), interval = step.toLatin1();
+    const char* argv[] = {exe.constData(),  "contours",   base.constData(),     "-o",
+                          file.constData(), "--interval", interval.constData(), nullptr};
     const auto start = std::chrono::steady_clock::now();
     pid_t pid = 0;
     if (posix_spawn(&pid, argv[0], nullptr, nullptr, const_cast<char**>(argv), environ) != 0)

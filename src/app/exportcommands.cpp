@@ -14,9 +14,9 @@
 #include <QLabel>
 #include <QMenu>
 #include <QProgressBar>
+#include <QPromise>
 #include <QPushButton>
 #include <QStatusBar>
-#include <QPromise>
 #include <QtConcurrent/QtConcurrentRun>
 
 namespace tervan {

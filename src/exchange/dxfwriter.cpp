@@ -373,8 +373,8 @@ QString writeDxf(const ExportJob& job, QIODevice& device)
 
     // The two layouts' blocks are empty: their drawing is in ENTITIES.
     d.begin("SECTION", "BLOCKS");
-    for (const auto& [record, name] : {std::pair{modelSpace, "*Model_Space"},
-                                       std::pair{paperSpace, "*Paper_Space"}}) {
+    for (const auto& [record, name] :
+         {std::pair{modelSpace, "*Model_Space"}, std::pair{paperSpace, "*Paper_Space"}}) {
         d.object("BLOCK", record, "AcDbEntity");
         if (record == paperSpace)
             d.integer(67, 1);
@@ -396,8 +396,8 @@ QString writeDxf(const ExportJob& job, QIODevice& device)
 
     d.begin("SECTION", "ENTITIES");
     // A closed line does not repeat its first point.
-    const auto polyline = [&d](const char* layer, const std::vector<QPointF>& points,
-                               bool closed, float elevation, auto toWorld) {
+    const auto polyline = [&d](const char* layer, const std::vector<QPointF>& points, bool closed,
+                               float elevation, auto toWorld) {
         const std::size_t count = points.size() - (closed ? 1 : 0);
         d.entity("LWPOLYLINE", layer, "AcDbPolyline");
         d.integer(90, int(count));

@@ -72,21 +72,21 @@ bool eachContourLevel(const ExportJob& job,
                       const std::function<bool(const std::vector<ContourLine>&)>& take)
 {
     std::vector<ContourLine> clipped;
-    return traceContourLevels(
-        job.project, job.contours.interval, [&](std::vector<ContourLine>& lines, double done) {
-            if (job.cancelled && *job.cancelled)
-                return false;
-            if (job.outline) {
-                clipped.clear();
-                for (const ContourLine& line : lines)
-                    job.outline->clip(line, clipped);
-            }
-            if (!take(job.outline ? clipped : lines))
-                return false;
-            if (job.progress)
-                job.progress(done);
-            return true;
-        });
+    return traceContourLevels(job.project, job.contours.interval,
+                              [&](std::vector<ContourLine>& lines, double done) {
+                                  if (job.cancelled && *job.cancelled)
+                                      return false;
+                                  if (job.outline) {
+                                      clipped.clear();
+                                      for (const ContourLine& line : lines)
+                                          job.outline->clip(line, clipped);
+                                  }
+                                  if (!take(job.outline ? clipped : lines))
+                                      return false;
+                                  if (job.progress)
+                                      job.progress(done);
+                                  return true;
+                              });
 }
 
 QString exportProject(const Project& p, const ExportFormat& format, const QString& fileName,

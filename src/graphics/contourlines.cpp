@@ -6,8 +6,8 @@
 #include <array>
 #include <cmath>
 #include <iterator>
-#include <tuple>
 #include <span>
+#include <tuple>
 #include <unordered_map>
 
 namespace tervan {
@@ -251,9 +251,8 @@ bool traceContourLevels(const Project& p, float interval, const TakeLevel& take)
                 {p.Nodes[n].Z, p.Nodes[n + 1].Z, p.Nodes[n + cols].Z, p.Nodes[n + cols + 1].Z});
             byLow[std::size_t(cell)] = cell;
         }
-    std::stable_sort(byLow.begin(), byLow.end(), [&low](int a, int b) {
-        return low[std::size_t(a)] < low[std::size_t(b)];
-    });
+    std::stable_sort(byLow.begin(), byLow.end(),
+                     [&low](int a, int b) { return low[std::size_t(a)] < low[std::size_t(b)]; });
     // The cells of the level in the grid's order, as the lines have always been joined.
     std::vector<int> active;
     std::size_t next = 0;
