@@ -514,7 +514,6 @@ class FillingDevice final : public QIODevice
 {
 public:
     explicit FillingDevice(qint64 room) : m_room(room) { open(WriteOnly | Unbuffered); }
-    qint64 taken = 0;
 
 protected:
     qint64 readData(char*, qint64) override { return -1; }
@@ -524,7 +523,6 @@ protected:
             setErrorString(QStringLiteral("No space left on device"));
             return -1;
         }
-        taken = std::max(taken, pos() + size);
         return size;
     }
 
@@ -542,7 +540,6 @@ TEST(DxfStreamed, AFullDiskIsAFailure)
         job.contours.interval = 0.002f; // a file of several megabytes
         FillingDevice device(room);
         EXPECT_EQ(writeDxf(job, device), QStringLiteral("No space left on device")) << room;
-        EXPECT_LE(device.taken, room);
     }
 }
 
