@@ -14,11 +14,16 @@
 #include <QLabel>
 #include <QMenu>
 #include <QProgressBar>
+#include <QPromise>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QtConcurrent/QtConcurrentRun>
 
 namespace tervan {
+
+namespace {
+constexpr int ProgressSteps = 1000;
+}
 
 ExportCommands::ExportCommands(QMenu* fileMenu, Project& project, Prompts& prompts,
                                QStatusBar* status, QWidget* parent)
@@ -92,10 +97,15 @@ void ExportCommands::run(int kindIndex)
     m_shown = shown;
     m_cancel = std::make_shared<std::atomic<bool>>(false);
     const auto snapshot = std::make_shared<const Project>(m_project);
-    m_writing.setFuture(QtConcurrent::run([snapshot, format, picked, cancel = m_cancel] {
-        return exportProject(*snapshot, *format, picked, snapshot->ContourInterval,
-                             QDate::currentDate(), cancel.get());
-    }));
+    // A format that traces as it writes says how far it is; the bar is busy until it does.
+    m_writing.setFuture(QtConcurrent::run(
+        [snapshot, format, picked, cancel = m_cancel](QPromise<QString>& promise) {
+            promise.setProgressRange(0, ProgressSteps);
+            promise.addResult(exportProject(
+                *snapshot, *format, picked, snapshot->ContourInterval, QDate::currentDate(),
+                cancel.get(),
+                [&promise](double done) { promise.setProgressValue(int(done * ProgressSteps)); }));
+        }));
     m_busy = new QWidget;
     auto* row = new QHBoxLayout(m_busy);
     row->setContentsMargins(0, 0, 0, 0);
@@ -109,6 +119,10 @@ void ExportCommands::run(int kindIndex)
     row->addWidget(bar);
     row->addWidget(stop);
     connect(stop, &QPushButton::clicked, this, [this] { *m_cancel = true; });
+    connect(&m_writing, &QFutureWatcher<QString>::progressValueChanged, bar, [bar](int value) {
+        if (value > 0)
+            bar->setRange(0, ProgressSteps), bar->setValue(value);
+    });
     m_status->addPermanentWidget(m_busy);
 }
 

@@ -1,4 +1,4 @@
-// DXF R12 by hand: GDAL's DXF writer cannot carry Thai text, and CAD programs read Thai only
+// DXF by hand: GDAL's DXF writer cannot carry Thai text, and CAD programs read Thai only
 // through the drawing's code page.
 #include "common/numbertext.h"
 #include "exchange/exchange.h"
@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <optional>
+#include <string_view>
 #include <vector>
 
 namespace tervan {
@@ -31,16 +33,28 @@ constexpr DxfLayer Layers[] = {
 // Only in a drawing of a site with an outline, so a grid without one draws as it always did.
 constexpr DxfLayer OutlineLayer{"SITE-OUTLINE", 6};
 
+// Group codes and values into a megabyte of memory, then out to the device: the file's size
+// never lives in memory. Every object gets the next handle; they all have HandleDigits hex
+// digits, so the header's $HANDSEED, written before the lines are traced, is overwritten in
+// place once the last handle is known.
 class Dxf
 {
 public:
-    Dxf() : m_thai("windows-874") { m_out.reserve(1 << 20); }
+    static constexpr quint64 FirstHandle = 0x10000000;
+    static constexpr int HandleDigits = 8;
+    static constexpr qsizetype Chunk = 1 << 20;
+
+    explicit Dxf(QIODevice& device) : m_device(device), m_thai("windows-874")
+    {
+        m_out.reserve(Chunk + (Chunk >> 2));
+    }
 
     void code(int group, const char* value)
     {
         number(group);
         m_out += value;
         m_out += '\n';
+        spill();
     }
     // A section, table or table entry and its name.
     void begin(const char* kind, const char* name)
@@ -70,12 +84,89 @@ public:
         real(group + 10, y);
         real(group + 20, z);
     }
+
+    // The next handle, written under `group` (5, or 105 for a dimension style).
+    quint64 handle(int group = 5)
+    {
+        const quint64 h = m_next++;
+        code(group, hex(h));
+        return h;
+    }
+    void owner(quint64 h) { code(330, h ? hex(h) : QByteArray("0")); }
+    // An object's handle, owner and first subclass.
+    quint64 object(const char* kind, quint64 ownedBy, const char* subclass)
+    {
+        code(0, kind);
+        const quint64 h = handle();
+        owner(ownedBy);
+        code(100, subclass);
+        return h;
+    }
+    // A drawing object in model space on `layer`, then its own subclass.
+    void entity(const char* kind, const char* layer, const char* subclass)
+    {
+        object(kind, m_modelSpace, "AcDbEntity");
+        code(8, layer);
+        code(100, subclass);
+    }
+    void setModelSpace(quint64 h) { m_modelSpace = h; }
+    quint64 nextHandle() const { return m_next; }
+    void reference(int group, quint64 h) { code(group, hex(h)); }
+
+    // A table's head; its entries are owned by the handle returned.
+    quint64 table(const char* name, int count)
+    {
+        begin("TABLE", name);
+        const quint64 h = handle();
+        owner(0);
+        code(100, "AcDbSymbolTable");
+        integer(70, count);
+        return h;
+    }
+    // An entry of `table` named `name`, with flags 0.
+    quint64 entry(const char* kind, quint64 table, const char* subclass, const char* name,
+                  int handleGroup = 5)
+    {
+        code(0, kind);
+        const quint64 h = handle(handleGroup);
+        owner(table);
+        code(100, "AcDbSymbolTableRecord");
+        code(100, subclass);
+        code(2, name);
+        integer(70, 0);
+        return h;
+    }
+
+    // The header's seed, filled in by finish().
+    void handleSeed()
+    {
+        code(9, "$HANDSEED");
+        number(5);
+        m_seedAt = m_written + m_out.size();
+        m_out += QByteArray(HandleDigits, '0') + '\n';
+    }
+
+    // Writes what is left and the seed; the device's reason when something could not be.
+    QString finish()
+    {
+        flush();
+        if (!m_failed.isEmpty())
+            return m_failed;
+        if (m_next >= FirstHandle * 16)
+            return QStringLiteral("เส้นและข้อความมากเกินกว่าที่แฟ้ม DXF หนึ่งแฟ้มจะเก็บได้");
+        if (!m_device.seek(m_seedAt) || m_device.write(hex(m_next)) != HandleDigits ||
+            !m_device.seek(m_written))
+            m_failed = m_device.errorString();
+        return m_failed;
+    }
+    bool failed() const { return !m_failed.isEmpty(); }
+
     // A position to a tenth of a micrometre: the float crossings carry no more, and shortest digits
     // of a world coordinate would run to 17.
     // A vertex has millions of these: formatted on the stack and appended once.
-    void position(double x, double y, float z)
+    void position(double x, double y)
     {
-        char text[128];
+        char text[96];
         char* at = text;
         auto put = [&at](const char* word) {
             while (*word)
@@ -85,10 +176,9 @@ public:
         at = fixed(at, x);
         put("\n 20\n");
         at = fixed(at, y);
-        put("\n 30\n");
-        at = std::to_chars(at, text + sizeof text, z).ptr;
         *at++ = '\n';
         m_out.append(text, at - text);
+        spill();
     }
     // Whole ten-millionths printed as integers: far quicker than formatting a double.
     static char* fixed(char* at, double value)
@@ -113,16 +203,12 @@ public:
         return at;
     }
 
-    // Text in the drawing's code page; what it cannot hold becomes '?'.
-    QByteArray local(const QString& text) { return m_thai.encode(text); }
-
     // Horizontal alignment 0 left, 1 centre, 2 right; vertical 0 baseline, 1 bottom, 2 middle,
     // 3 top.
     void text(const char* layer, double x, double y, double height, const QString& value,
               int horizontal = 0, int vertical = 0, double rotation = 0)
     {
-        code(0, "TEXT");
-        code(8, layer);
+        entity("TEXT", layer, "AcDbText");
         xyz(10, x, y, 0);
         real(40, height);
         code(1, local(value));
@@ -133,16 +219,21 @@ public:
             std::all_of(value.cbegin(), value.cend(), [](QChar c) { return c.unicode() < 0x80; });
         if (!latin)
             code(7, ThaiStyle);
-        if (horizontal || vertical) {
+        if (horizontal)
             integer(72, horizontal);
+        if (horizontal || vertical)
             xyz(11, x, y, 0);
+        code(100, "AcDbText");
+        if (vertical)
             integer(73, vertical);
-        }
     }
 
-    QByteArray m_out;
+    // Text in the drawing's code page; what it cannot hold becomes '?'.
+    QByteArray local(const QString& text) { return m_thai.encode(text); }
 
 private:
+    static QByteArray hex(quint64 h) { return QByteArray::number(h, 16).toUpper(); }
+
     void number(int group)
     {
         char digits[8];
@@ -151,13 +242,32 @@ private:
         m_out.append(digits, end - digits);
         m_out += '\n';
     }
+    void spill()
+    {
+        if (m_out.size() >= Chunk)
+            flush();
+    }
+    void flush()
+    {
+        if (m_failed.isEmpty() && m_device.write(m_out) != m_out.size())
+            m_failed = m_device.errorString();
+        m_written += m_out.size();
+        m_out.resize(0); // keeps the megabyte for the next chunk
+    }
 
+    QByteArray m_out;
+    QIODevice& m_device;
+    qint64 m_written = 0;
+    qint64 m_seedAt = 0;
+    quint64 m_next = FirstHandle;
+    quint64 m_modelSpace = 0;
+    QString m_failed;
     QStringEncoder m_thai;
 };
 
 } // namespace
 
-QByteArray dxfBytes(const ExportJob& job)
+QString writeDxf(const ExportJob& job, QIODevice& device)
 {
     const Project& p = job.project;
     const auto& g = p.Georef;
@@ -177,49 +287,64 @@ QByteArray dxfBytes(const ExportJob& job)
             bottom = std::min(bottom, outline.back().y()), top = std::max(top, outline.back().y());
         }
 
-    Dxf d;
+    // R2000, which every CAD program of the last twenty years reads, for LWPOLYLINE: a line's
+    // vertices without a VERTEX entity each. Its texts are still in the code page.
+    Dxf d(device);
     d.begin("SECTION", "HEADER");
     d.code(9, "$ACADVER");
-    d.code(1, "AC1009");
+    d.code(1, "AC1015");
     d.code(9, "$DWGCODEPAGE");
     d.code(3, "ANSI_874");
+    d.handleSeed();
     d.code(9, "$INSBASE");
     d.xyz(10, 0, 0, 0);
     d.code(9, "$EXTMIN");
     d.xyz(10, left, bottom, std::min(0.0, double(p.ElevMin)));
     d.code(9, "$EXTMAX");
     d.xyz(10, right, top, std::max(0.0, double(p.ElevMax)));
+    d.code(9, "$INSUNITS");
+    d.integer(70, 6); // metres
+    d.code(0, "ENDSEC");
+    d.begin("SECTION", "CLASSES");
     d.code(0, "ENDSEC");
 
     d.begin("SECTION", "TABLES");
-    d.begin("TABLE", "LTYPE");
-    d.integer(70, 1);
-    d.begin("LTYPE", "CONTINUOUS");
-    d.integer(70, 0);
-    d.code(3, "Solid line");
-    d.integer(72, 65);
-    d.integer(73, 0);
-    d.real(40, 0.0);
+    // Opened on the whole drawing.
+    quint64 t = d.table("VPORT", 1);
+    d.entry("VPORT", t, "AcDbViewportTableRecord", "*ACTIVE");
+    d.real(10, 0.0);
+    d.real(20, 0.0);
+    d.real(11, 1.0);
+    d.real(21, 1.0);
+    d.real(12, (left + right) / 2);
+    d.real(22, (bottom + top) / 2);
+    d.real(40, (top - bottom) * 1.1);
+    d.real(41, std::max(1.0, (right - left) / std::max(top - bottom, 1e-9)));
     d.code(0, "ENDTAB");
-    d.begin("TABLE", "LAYER");
+    t = d.table("LTYPE", 3);
+    for (const char* name : {"ByBlock", "ByLayer", "Continuous"}) {
+        d.entry("LTYPE", t, "AcDbLinetypeTableRecord", name);
+        d.code(3, name == std::string_view("Continuous") ? "Solid line" : "");
+        d.integer(72, 65);
+        d.integer(73, 0);
+        d.real(40, 0.0);
+    }
+    d.code(0, "ENDTAB");
     std::vector<DxfLayer> layers(std::begin(Layers), std::end(Layers));
     if (!outline.empty())
         layers.push_back(OutlineLayer);
-    d.integer(70, int(layers.size()));
+    t = d.table("LAYER", int(layers.size()));
     for (const DxfLayer& layer : layers) {
-        d.begin("LAYER", layer.name);
-        d.integer(70, 0);
+        d.entry("LAYER", t, "AcDbLayerTableRecord", layer.name);
         d.integer(62, layer.colour);
-        d.code(6, "CONTINUOUS");
+        d.code(6, "Continuous");
     }
     d.code(0, "ENDTAB");
-    d.begin("TABLE", "STYLE");
-    d.integer(70, 2);
+    t = d.table("STYLE", 2);
     // STANDARD keeps the shape font for Latin texts; Thai ones use Tahoma, a TrueType font
     // every Thai Windows has.
     for (const auto& [name, font] : {std::pair{"STANDARD", "txt"}, {ThaiStyle, "tahoma.ttf"}}) {
-        d.begin("STYLE", name);
-        d.integer(70, 0);
+        d.entry("STYLE", t, "AcDbTextStyleTableRecord", name);
         d.real(40, 0.0);
         d.real(41, 1.0);
         d.real(50, 0.0);
@@ -229,44 +354,90 @@ QByteArray dxfBytes(const ExportJob& job)
         d.code(4, "");
     }
     d.code(0, "ENDTAB");
+    d.table("VIEW", 0);
+    d.code(0, "ENDTAB");
+    d.table("UCS", 0);
+    d.code(0, "ENDTAB");
+    t = d.table("APPID", 1);
+    d.entry("APPID", t, "AcDbRegAppTableRecord", "ACAD");
+    d.code(0, "ENDTAB");
+    t = d.table("DIMSTYLE", 1);
+    d.code(100, "AcDbDimStyleTable");
+    d.entry("DIMSTYLE", t, "AcDbDimStyleTableRecord", "STANDARD", 105);
+    d.code(0, "ENDTAB");
+    t = d.table("BLOCK_RECORD", 2);
+    const quint64 modelSpace = d.entry("BLOCK_RECORD", t, "AcDbBlockTableRecord", "*Model_Space");
+    const quint64 paperSpace = d.entry("BLOCK_RECORD", t, "AcDbBlockTableRecord", "*Paper_Space");
+    d.code(0, "ENDTAB");
     d.code(0, "ENDSEC");
 
-    d.begin("SECTION", "ENTITIES");
-    std::size_t vertices = 0;
-    for (const ContourLine& line : job.contours.lines)
-        vertices += line.points.size();
-    d.m_out.reserve(d.m_out.size() + qsizetype(vertices) * 80);
-    for (const ContourLine& line : job.contours.lines) {
-        const char* layer = line.whole ? "CONTOUR-INDEX" : "CONTOUR";
-        // The same words open every vertex of the line: written once, copied per vertex.
-        const QByteArray vertex = QByteArray("  0\nVERTEX\n  8\n") + layer + "\n";
-        const std::size_t count = line.points.size() - (line.closed ? 1 : 0);
-        d.code(0, "POLYLINE");
-        d.code(8, layer);
-        d.integer(66, 1);
-        d.position(0, 0, line.level);
-        d.integer(70, line.closed ? 1 : 0);
-        for (std::size_t i = 0; i < count; ++i) {
-            d.m_out += vertex;
-            d.position(worldX(g, line.points[i].x()), worldY(g, line.points[i].y()), line.level);
-        }
-        d.code(0, "SEQEND");
-        d.code(8, layer);
+    // The two layouts' blocks are empty: their drawing is in ENTITIES.
+    d.begin("SECTION", "BLOCKS");
+    for (const auto& [record, name] :
+         {std::pair{modelSpace, "*Model_Space"}, std::pair{paperSpace, "*Paper_Space"}}) {
+        d.object("BLOCK", record, "AcDbEntity");
+        if (record == paperSpace)
+            d.integer(67, 1);
+        d.code(8, "0");
+        d.code(100, "AcDbBlockBegin");
+        d.code(2, name);
+        d.integer(70, 0);
+        d.xyz(10, 0, 0, 0);
+        d.code(3, name);
+        d.code(1, "");
+        d.object("ENDBLK", record, "AcDbEntity");
+        if (record == paperSpace)
+            d.integer(67, 1);
+        d.code(8, "0");
+        d.code(100, "AcDbBlockEnd");
     }
+    d.code(0, "ENDSEC");
+    d.setModelSpace(modelSpace);
+
+    d.begin("SECTION", "ENTITIES");
+    // A closed line does not repeat its first point.
+    const auto polyline = [&d](const char* layer, const std::vector<QPointF>& points, bool closed,
+                               float elevation, auto toWorld) {
+        const std::size_t count = points.size() - (closed ? 1 : 0);
+        d.entity("LWPOLYLINE", layer, "AcDbPolyline");
+        d.integer(90, int(count));
+        d.integer(70, closed ? 1 : 0);
+        d.real(38, elevation);
+        for (std::size_t i = 0; i < count; ++i) {
+            const QPointF at = toWorld(points[i]);
+            d.position(at.x(), at.y());
+        }
+    };
+    const auto world = [&g](QPointF at) { return QPointF(worldX(g, at.x()), worldY(g, at.y())); };
+    // Along the lines the polylines stay whole, so their lengths and elevations stay those
+    // traced; the texts sit over them as the window places them, placed level by level.
+    std::optional<AlongLabelPlacer> along;
+    if (p.ContourLabelsAlong) {
+        AlongLabelStyle style;
+        style.textHeight = h;
+        style.textWidth = [h](const QString& t) { return 0.8 * h * double(t.size()); };
+        style.text = [](float level) { return generalForm(level); };
+        style.spacing = 36 * h;
+        style.inside = QRectF(QPointF(p.NodeXMin, p.NodeYMin), QPointF(p.NodeXMax, p.NodeYMax));
+        along.emplace(std::move(style));
+    }
+    const bool complete = eachContourLevel(job, [&](const std::vector<ContourLine>& lines) {
+        for (const ContourLine& line : lines)
+            if (line.points.size() >= 2)
+                polyline(line.whole ? "CONTOUR-INDEX" : "CONTOUR", line.points, line.closed,
+                         line.level, world);
+        if (along)
+            for (const AlongLabel& label : along->place(lines))
+                d.text("CONTOUR-LABEL", worldX(g, label.at.x()), worldY(g, label.at.y()), h,
+                       label.text, 1, 2, label.angle);
+        return !d.failed();
+    });
+    if (!complete)
+        return d.failed() ? d.finish() : ExportCancelled;
     // The site's edge, flat: beyond it the contours stop.
     if (!outline.empty()) {
-        d.code(0, "POLYLINE");
-        d.code(8, OutlineLayer.name);
-        d.integer(66, 1);
-        d.position(0, 0, 0);
-        d.integer(70, 1);
-        for (const QPointF& corner : outline) {
-            d.code(0, "VERTEX");
-            d.code(8, OutlineLayer.name);
-            d.position(corner.x(), corner.y(), 0);
-        }
-        d.code(0, "SEQEND");
-        d.code(8, OutlineLayer.name);
+        outline.push_back(outline.front());
+        polyline(OutlineLayer.name, outline, true, 0, [](QPointF at) { return at; });
     }
     // The window's border labels, just outside the grid.
     for (const ContourLabel& label : job.contours.labels) {
@@ -287,36 +458,20 @@ QByteArray dxfBytes(const ExportJob& job)
             break;
         }
     }
-    // Along the lines the polylines stay whole, so their lengths and elevations stay those
-    // traced; the texts sit over them as the window places them.
-    if (p.ContourLabelsAlong) {
-        AlongLabelStyle style;
-        style.textHeight = h;
-        style.textWidth = [h](const QString& t) { return 0.8 * h * double(t.size()); };
-        style.text = [](float level) { return generalForm(level); };
-        style.spacing = 36 * h;
-        style.inside = QRectF(QPointF(p.NodeXMin, p.NodeYMin), QPointF(p.NodeXMax, p.NodeYMax));
-        for (const AlongLabel& label : placeAlongLabels(job.contours.lines, style))
-            d.text("CONTOUR-LABEL", worldX(g, label.at.x()), worldY(g, label.at.y()), h, label.text,
-                   1, 2, label.angle);
-    }
     for (int i = 1; i <= rows; ++i) {
-        d.code(0, "LINE");
-        d.code(8, "GRID");
+        d.entity("LINE", "GRID", "AcDbLine");
         d.xyz(10, worldX(g, node(i, 1).X), worldY(g, node(i, 1).Y), 0);
         d.xyz(11, worldX(g, node(i, cols).X), worldY(g, node(i, cols).Y), 0);
     }
     for (int k = 1; k <= cols; ++k) {
-        d.code(0, "LINE");
-        d.code(8, "GRID");
+        d.entity("LINE", "GRID", "AcDbLine");
         d.xyz(10, worldX(g, node(1, k).X), worldY(g, node(1, k).Y), 0);
         d.xyz(11, worldX(g, node(rows, k).X), worldY(g, node(rows, k).Y), 0);
     }
     for (int n = 1; n <= rows * cols; ++n) {
         const NodePoint& at = p.Nodes[n];
         const double x = worldX(g, at.X), y = worldY(g, at.Y);
-        d.code(0, "POINT");
-        d.code(8, "NODES");
+        d.entity("POINT", "NODES", "AcDbPoint");
         d.xyz(10, x, y, at.Z);
         d.text("NODES", x + gap / 2, y + gap / 2, h / 2, formatPicture(at.Z, 2));
     }
@@ -327,8 +482,18 @@ QByteArray dxfBytes(const ExportJob& job)
     for (qsizetype i = 0; i < title.size(); ++i)
         d.text("TITLE", x0, titleTop - double(i) * 1.6 * h, i == 0 ? 1.5 * h : h, title[i]);
     d.code(0, "ENDSEC");
+
+    // The root dictionary, with the one entry a drawing must have.
+    d.begin("SECTION", "OBJECTS");
+    const quint64 root = d.object("DICTIONARY", 0, "AcDbDictionary");
+    d.integer(281, 1);
+    d.code(3, "ACAD_GROUP");
+    d.reference(350, d.nextHandle());
+    d.object("DICTIONARY", root, "AcDbDictionary");
+    d.integer(281, 1);
+    d.code(0, "ENDSEC");
     d.code(0, "EOF");
-    return d.m_out;
+    return d.finish();
 }
 
 } // namespace tervan

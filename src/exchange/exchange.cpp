@@ -16,7 +16,7 @@ namespace tervan {
 const std::vector<ExportFormat>& exportFormats()
 {
     static const std::vector<ExportFormat> formats{
-        {ExportKind::Contours, "dxf", "DXF (*.dxf)", writeDxf},
+        {ExportKind::Contours, "dxf", "DXF (*.dxf)", writeDxf, true},
         {ExportKind::Contours, "gpkg", "GeoPackage (*.gpkg)", writeGeoPackage},
         {ExportKind::Contours, "shp", "Shapefile (*.shp)", writeShapefile},
         {ExportKind::Contours, "geojson", "GeoJSON (*.geojson)", writeGeoJson},
@@ -68,28 +68,60 @@ QString headingText(const QString& field)
     return field.left(end);
 }
 
+bool eachContourLevel(const ExportJob& job,
+                      const std::function<bool(const std::vector<ContourLine>&)>& take)
+{
+    std::vector<ContourLine> clipped;
+    return traceContourLevels(job.project, job.contours.interval,
+                              [&](std::vector<ContourLine>& lines, double done) {
+                                  if (job.cancelled && *job.cancelled)
+                                      return false;
+                                  if (job.outline) {
+                                      clipped.clear();
+                                      for (const ContourLine& line : lines)
+                                          job.outline->clip(line, clipped);
+                                  }
+                                  if (!take(job.outline ? clipped : lines))
+                                      return false;
+                                  if (job.progress)
+                                      job.progress(done);
+                                  return true;
+                              });
+}
+
 QString exportProject(const Project& p, const ExportFormat& format, const QString& fileName,
-                      float interval, QDate date, const std::atomic<bool>* cancelled)
+                      float interval, QDate date, const std::atomic<bool>* cancelled,
+                      const std::function<void(double)>& progress)
 {
     if (!p.HasNodes() || p.GridRows < 2 || p.GridCols < 2 ||
         qint64(p.Nodes.size()) <= qint64(p.GridRows) * p.GridCols)
         return msg::DataIncomplete;
     ExportJob job{p, {}, date, ExportOutline::of(p)};
+    job.cancelled = cancelled;
+    job.progress = progress;
     if (format.kind == ExportKind::Contours) {
         if (const QString notice = contourNotice(contourLevels(p, interval)); !notice.isEmpty())
             return notice;
-        job.contours = traceContourLines(p, interval);
-        if (job.outline)
-            job.contours = clippedToOutline(job.contours, *job.outline);
+        if (format.traces) {
+            job.contours.interval = interval;
+            for (const ContourLabel& label : contourBorderLabels(p, interval))
+                if (!job.outline || job.outline->covers(label.at))
+                    job.contours.labels.push_back(label);
+        } else {
+            job.contours = traceContourLines(p, interval);
+            if (job.outline)
+                job.contours = clippedToOutline(job.contours, *job.outline);
+        }
     }
     // Written under a temporary name and renamed over the old file only when complete.
     OutputFile out(fileName);
     if (!out.problem().isEmpty())
         return out.problem();
-    if (const QString failed = format.write(job, out.path()); !failed.isEmpty())
-        return out.aboutTarget(failed);
+    const QString failed = format.write(job, out.path());
     if (cancelled && *cancelled)
         return ExportCancelled;
+    if (!failed.isEmpty())
+        return out.aboutTarget(failed);
     const QString suffix = QFileInfo(fileName).suffix().toLower();
     const QStringList sides = suffix == QLatin1String("shp")
                                   ? QStringList{"shx", "dbf", "prj", "cpg"}
@@ -132,7 +164,20 @@ QString writeAsciiGrid(const ExportJob& job, const QString& fileName)
 
 QString writeDxf(const ExportJob& job, const QString& fileName)
 {
-    return saveBytes(dxfBytes(job), fileName);
+    // Straight to the file, a level at a time; the OutputFile around it keeps the old file
+    // until this one is whole.
+    QFile file(fileName);
+    QString reason;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        reason = file.errorString();
+    else if (reason = writeDxf(job, file); reason.isEmpty() && !file.flush())
+        reason = file.errorString();
+    file.close();
+    if (reason.isEmpty() && file.error() != QFileDevice::NoError)
+        reason = file.errorString();
+    if (reason.isEmpty() || (job.cancelled && *job.cancelled))
+        return reason;
+    return msg::cannotSaveFile(QDir::toNativeSeparators(fileName)) + QStringLiteral(": ") + reason;
 }
 
 } // namespace tervan

@@ -3,9 +3,11 @@
 #include "graphics/contourlines.h"
 
 #include <QDate>
+#include <QIODevice>
 #include <QString>
 #include <QTime>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -15,8 +17,9 @@ struct Project;
 class ExportOutline;
 
 // What a writer gets: the project, its contours joined once and cut at the site's outline
-// (empty for a surface format), the day the title block names, and the outline (none: the
-// whole grid is ground).
+// (empty for a surface format; for a format that traces as it writes, only the interval and
+// the border labels), the day the title block names, and the outline (none: the whole grid is
+// ground).
 struct ExportJob
 {
     const Project& project;
@@ -24,7 +27,15 @@ struct ExportJob
     QDate date;
     std::shared_ptr<const ExportOutline> outline;
     QTime time = QTime::currentTime(); // of writing, for LandXML
+    const std::atomic<bool>* cancelled = nullptr;
+    std::function<void(double)> progress = {}; // the share done, from a writer that traces
 };
+
+// The job's contours a level at a time, cut at the outline, for a writer that writes each
+// level as it comes; `take` returns false to stop. False when stopped, by `take` or by the
+// job's cancel flag (checked between levels).
+bool eachContourLevel(const ExportJob& job,
+                      const std::function<bool(const std::vector<ContourLine>&)>& take);
 
 // Writes the file; returns the reason in Thai when it could not, empty when done.
 using ExportWriter = QString (*)(const ExportJob& job, const QString& fileName);
@@ -38,6 +49,7 @@ struct ExportFormat
     const char* suffix; // lower case, no dot
     const char* filter; // the file dialog's filter
     ExportWriter write;
+    bool traces = false; // traces the levels itself through eachContourLevel
 };
 
 const std::vector<ExportFormat>& exportFormats();
@@ -51,8 +63,10 @@ QString exportFilters(ExportKind kind);
 // the window would refuse is refused with the window's notice. An export `cancelled` before
 // it is complete leaves the old file as it was and says ExportCancelled.
 inline const QString ExportCancelled = QStringLiteral("หยุดส่งออกแล้ว แฟ้มเดิมยังอยู่เหมือนเดิม");
+// A format that traces as it writes reports the share done to `progress`, level by level.
 QString exportProject(const Project& p, const ExportFormat& format, const QString& fileName,
-                      float interval, QDate date, const std::atomic<bool>* cancelled = nullptr);
+                      float interval, QDate date, const std::atomic<bool>* cancelled = nullptr,
+                      const std::function<void(double)>& progress = {});
 
 // The writers.
 QString writeDxf(const ExportJob& job, const QString& fileName);
@@ -71,8 +85,11 @@ QString headingText(const QString& field);
 QString writeProjectionFile(const Project& p, const QString& fileName);
 QString saveBytes(const QByteArray& bytes, const QString& fileName);
 
+// The DXF onto a device that can seek back (the header's $HANDSEED is filled in at the end),
+// in chunks of a megabyte as the levels are traced. Empty when done, else the device's reason.
+QString writeDxf(const ExportJob& job, QIODevice& out);
+
 // Bytes of the text formats, for the writers above.
-QByteArray dxfBytes(const ExportJob& job);
 QByteArray landXmlBytes(const ExportJob& job);
 QByteArray asciiGridBytes(const Project& p, const ExportOutline* outline = nullptr);
 

@@ -173,16 +173,37 @@ std::optional<Candidate> stretchAt(const Shown& line, double s, double need, dou
 
 } // namespace
 
+struct AlongLabelPlacer::Taken
+{
+    TakenBoxes boxes;
+};
+
+AlongLabelPlacer::AlongLabelPlacer(AlongLabelStyle style)
+    : m_style(std::move(style)),
+      m_taken(new Taken{TakenBoxes(std::max(4 * m_style.textHeight, 1e-9))})
+{
+    const double sx = m_style.scaleX, sy = m_style.scaleY;
+    const auto shown = [sx, sy](QPointF p) { return QPointF(p.x() * sx, p.y() * sy); };
+    for (const QRectF& r : m_style.keepOut)
+        m_taken->boxes.add(quadOf(QRectF(shown(r.topLeft()), shown(r.bottomRight())).normalized()));
+}
+
+AlongLabelPlacer::~AlongLabelPlacer() = default;
+
 std::vector<AlongLabel> placeAlongLabels(const std::vector<ContourLine>& lines,
                                          const AlongLabelStyle& style)
 {
+    return AlongLabelPlacer(style).place(lines);
+}
+
+std::vector<AlongLabel> AlongLabelPlacer::place(const std::vector<ContourLine>& lines)
+{
+    const AlongLabelStyle& style = m_style;
     const double sx = style.scaleX, sy = style.scaleY;
     const auto shown = [sx, sy](QPointF p) { return QPointF(p.x() * sx, p.y() * sy); };
     const QRectF inside =
         QRectF(shown(style.inside.topLeft()), shown(style.inside.bottomRight())).normalized();
-    TakenBoxes taken(std::max(4 * style.textHeight, 1e-9));
-    for (const QRectF& r : style.keepOut)
-        taken.add(quadOf(QRectF(shown(r.topLeft()), shown(r.bottomRight())).normalized()));
+    TakenBoxes& taken = m_taken->boxes;
 
     struct Due
     {

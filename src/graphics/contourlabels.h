@@ -6,6 +6,7 @@
 #include <QRectF>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace tervan {
@@ -44,6 +45,24 @@ struct AlongLabel
 // and none where its box would meet another label's box, leave `inside` or touch `keepOut`.
 std::vector<AlongLabel> placeAlongLabels(const std::vector<ContourLine>& lines,
                                          const AlongLabelStyle& style);
+
+// The same placing for lines handed over a level at a time, by a writer that does not keep
+// them: the boxes of earlier levels stay taken, so no label meets another.
+class AlongLabelPlacer final
+{
+public:
+    explicit AlongLabelPlacer(AlongLabelStyle style);
+    ~AlongLabelPlacer();
+    AlongLabelPlacer(const AlongLabelPlacer&) = delete;
+    AlongLabelPlacer& operator=(const AlongLabelPlacer&) = delete;
+    // The labels of `lines`; each label's `line` indexes `lines`.
+    std::vector<AlongLabel> place(const std::vector<ContourLine>& lines);
+
+private:
+    struct Taken;
+    AlongLabelStyle m_style;
+    std::unique_ptr<Taken> m_taken;
+};
 
 // The parts of `line` left to draw once the labels on it have their gaps.
 std::vector<std::vector<QPointF>> linePieces(const ContourLine& line, std::size_t index,

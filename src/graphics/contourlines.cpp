@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <iterator>
 #include <span>
+#include <tuple>
 #include <unordered_map>
 
 namespace tervan {
@@ -222,36 +224,69 @@ private:
 
 } // namespace
 
+std::vector<ContourLabel> contourBorderLabels(const Project& p, float interval)
+{
+    ContourSet out;
+    LabelSink labels(out);
+    TraceContours(p, interval, -1, labels);
+    return std::move(out.labels);
+}
+
+bool traceContourLevels(const Project& p, float interval, const TakeLevel& take)
+{
+    const ContourLevels levels = contourLevels(p, interval);
+    if (levels.problem != ContourLevels::None || p.GridRows < 2 || p.GridCols < 2 ||
+        p.NodeCount != p.GridRows * p.GridCols || qsizetype(p.Nodes.size()) <= p.NodeCount)
+        return true;
+    // A level visits only the cells its value lies within. They are found by a sweep up the
+    // levels over the cells ordered by their lowest corner: a list per level would grow with
+    // the number of levels, past the lines of the one level being written.
+    const int cols = p.GridCols, cells = (p.GridRows - 1) * (cols - 1);
+    std::vector<float> low(static_cast<std::size_t>(cells)), high(low.size());
+    std::vector<int> byLow(low.size());
+    for (int r = 0; r + 1 < p.GridRows; ++r)
+        for (int c = 0; c + 1 < cols; ++c) {
+            const int n = r * cols + c + 1, cell = r * (cols - 1) + c;
+            std::tie(low[std::size_t(cell)], high[std::size_t(cell)]) = std::minmax(
+                {p.Nodes[n].Z, p.Nodes[n + 1].Z, p.Nodes[n + cols].Z, p.Nodes[n + cols + 1].Z});
+            byLow[std::size_t(cell)] = cell;
+        }
+    std::stable_sort(byLow.begin(), byLow.end(),
+                     [&low](int a, int b) { return low[std::size_t(a)] < low[std::size_t(b)]; });
+    // The cells of the level in the grid's order, as the lines have always been joined.
+    std::vector<int> active;
+    std::size_t next = 0;
+    LevelSet set(p);
+    std::vector<ContourLine> lines;
+    for (qint64 k = 0; k < levels.count; ++k) {
+        const float level = levels.level(k);
+        const auto below = [&](int cell) { return high[std::size_t(cell)] < level; };
+        std::erase_if(active, below);
+        const std::size_t kept = active.size();
+        for (; next < byLow.size() && low[std::size_t(byLow[next])] <= level; ++next)
+            if (!below(byLow[next]))
+                active.push_back(byLow[next]);
+        std::sort(active.begin() + std::ptrdiff_t(kept), active.end());
+        std::inplace_merge(active.begin(), active.begin() + std::ptrdiff_t(kept), active.end());
+        if (active.empty())
+            continue;
+        lines.clear();
+        set.trace(level, isIndexLevel(p, interval, level), active, lines);
+        if (!take(lines, double(k + 1) / double(levels.count)))
+            return false;
+    }
+    return true;
+}
+
 ContourSet traceContourLines(const Project& p, float interval)
 {
     ContourSet out;
     out.interval = interval;
-    LabelSink labels(out);
-    TraceContours(p, interval, -1, labels);
-    const ContourLevels levels = contourLevels(p, interval);
-    if (levels.problem != ContourLevels::None || p.GridRows < 2 || p.GridCols < 2 ||
-        p.NodeCount != p.GridRows * p.GridCols || qsizetype(p.Nodes.size()) <= p.NodeCount)
-        return out;
-    // Each cell listed under every level its corners span, so a level visits only its cells.
-    std::vector<std::vector<int>> cellsAt(std::size_t(levels.count));
-    const int cols = p.GridCols;
-    for (int r = 0; r + 1 < p.GridRows; ++r)
-        for (int c = 0; c + 1 < cols; ++c) {
-            const int n = r * cols + c + 1;
-            const auto [low, high] = std::minmax(
-                {p.Nodes[n].Z, p.Nodes[n + 1].Z, p.Nodes[n + cols].Z, p.Nodes[n + cols + 1].Z});
-            qint64 k = std::max<qint64>(
-                0, qint64(std::floor((double(low) - levels.base) / levels.interval)) -
-                       levels.first - 1);
-            for (; k < levels.count && levels.level(k) <= high; ++k)
-                if (levels.level(k) >= low)
-                    cellsAt[std::size_t(k)].push_back(r * (cols - 1) + c);
-        }
-    LevelSet set(p);
-    for (qint64 k = 0; k < levels.count; ++k)
-        if (!cellsAt[std::size_t(k)].empty())
-            set.trace(levels.level(k), isIndexLevel(p, interval, levels.level(k)),
-                      cellsAt[std::size_t(k)], out.lines);
+    out.labels = contourBorderLabels(p, interval);
+    traceContourLevels(p, interval, [&out](std::vector<ContourLine>& lines, double) {
+        std::move(lines.begin(), lines.end(), std::back_inserter(out.lines));
+        return true;
+    });
     return out;
 }
 

@@ -3,6 +3,7 @@
 #include "graphics/contourtracer.h"
 
 #include <QPointF>
+#include <functional>
 #include <vector>
 
 namespace tervan {
@@ -36,5 +37,14 @@ struct ContourSet
 // Traces the project as the window draws it and joins the segments of each level into
 // polylines, in grid coordinates.
 ContourSet traceContourLines(const Project& p, float interval);
+
+// The same lines a level at a time, lowest first: `take` gets each level that has lines as soon
+// as they are joined, with the share of levels done, and may keep them (move them out). A
+// writer that streams holds one level, never the set. False when `take` stopped the trace.
+using TakeLevel = std::function<bool(std::vector<ContourLine>& lines, double done)>;
+bool traceContourLevels(const Project& p, float interval, const TakeLevel& take);
+
+// The border labels of the window's picture alone.
+std::vector<ContourLabel> contourBorderLabels(const Project& p, float interval);
 
 } // namespace tervan

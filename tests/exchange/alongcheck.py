@@ -9,8 +9,9 @@ import sys
 import ezdxf
 
 msp = ezdxf.readfile(sys.argv[1]).modelspace()
-lines = [(round(p.dxf.elevation.z, 6), [v.dxf.location for v in p.vertices])
-         for p in msp.query("POLYLINE")]
+lines = [(round(p.dxf.elevation, 6), [ezdxf.math.Vec2(v) for v in p.get_points("xy")] +
+          ([ezdxf.math.Vec2(p[0][:2])] if p.closed else []))
+         for p in msp.query("LWPOLYLINE")]
 problems, checked = [], 0
 for t in msp.query("TEXT[layer=='CONTOUR-LABEL']"):
     if t.dxf.halign != 1 or t.dxf.valign != 2:

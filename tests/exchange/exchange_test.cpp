@@ -3,6 +3,7 @@
 #include "project/controldata.h"
 #include "project/project.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QRectF>
@@ -455,6 +456,39 @@ TEST_P(ContoursOut, ReadsBackAsTraced)
     EXPECT_EQ(pythonCheck(args), QString());
 }
 
+// Per level, as ezdxf reads the DXF and GDAL the GeoPackage of the same project: as many lines,
+// as many closed, as long. The GeoPackage's lines are traced whole before they are written,
+// the DXF's a level at a time. The DXF's handles all lie below its $HANDSEED.
+class DxfLevels : public testing::TestWithParam<SiteCase>
+{
+};
+
+TEST_P(DxfLevels, MatchTheGeoPackage)
+{
+    const SiteCase c = GetParam();
+    QTemporaryDir dir;
+    const QString dxf = dir.filePath(QStringLiteral("site.dxf"));
+    const QString gpkg = dir.filePath(QStringLiteral("site.gpkg"));
+    writeOnASite(c, ExportKind::Contours, dxf);
+    writeOnASite(c, ExportKind::Contours, gpkg);
+    std::map<float, std::array<double, 3>> want; // lines, closed ones, length
+    Dataset ds = open(gpkg, GDAL_OF_VECTOR);
+    ASSERT_TRUE(ds);
+    for (auto& feature : *ds->GetLayer(0)) {
+        const auto* line = feature->GetGeometryRef()->toLineString();
+        auto& w = want[float(feature->GetFieldAsDouble("elev"))];
+        w[0] += 1, w[1] += line->get_IsClosed(), w[2] += line->get_Length();
+    }
+    QStringList args{QStringLiteral(DXF_LEVELS), dxf};
+    for (const auto& [level, w] : want)
+        args << QStringLiteral("%1:%2:%3:%4")
+                    .arg(level, 0, 'g', 9)
+                    .arg(w[0])
+                    .arg(w[1])
+                    .arg(w[2], 0, 'g', 12);
+    EXPECT_EQ(pythonCheck(args), QString());
+}
+
 INSTANTIATE_TEST_SUITE_P(Sites, ContoursOut,
                          testing::Values(SiteCase{"dxf", nullptr, 0, 0, 0},
                                          SiteCase{"dxf", nullptr, 0, 0, 32647},
@@ -468,5 +502,81 @@ INSTANTIATE_TEST_SUITE_P(Sites, ContoursOut,
                                          SiteCase{"gpkg", &BorderL, 0.0625, -0.125, 32647},
                                          SiteCase{"shp", &InsetL, -0.125, 0.0625, 32647},
                                          SiteCase{"shp", &BowTie, 0.125, 0.125, 0}));
+
+INSTANTIATE_TEST_SUITE_P(Sites, DxfLevels,
+                         testing::Values(SiteCase{"dxf", nullptr, 0, 0, 32647},
+                                         SiteCase{"dxf", &InsetL, 0.125, 0.0625, 32647},
+                                         SiteCase{"dxf", &BorderL, 0.125, 0, 0},
+                                         SiteCase{"dxf", &BowTie, 0.125, 0.0625, 0}));
+
+// A device that takes `room` bytes and refuses the rest, as a disk that fills.
+class FillingDevice final : public QIODevice
+{
+public:
+    explicit FillingDevice(qint64 room) : m_room(room) { open(WriteOnly | Unbuffered); }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char*, qint64 size) override
+    {
+        if (pos() + size > m_room) {
+            setErrorString(QStringLiteral("No space left on device"));
+            return -1;
+        }
+        return size;
+    }
+
+private:
+    qint64 m_room;
+};
+
+// A disk that fills, before the first chunk or after it, fails the DXF with the device's reason
+// and stops writing; never a success.
+TEST(DxfStreamed, AFullDiskIsAFailure)
+{
+    const Project p = hillProject(false);
+    for (const qint64 room : {qint64(0), qint64(3) << 19}) {
+        ExportJob job{p, {}, {}, nullptr};
+        job.contours.interval = 0.002f; // a file of several megabytes
+        FillingDevice device(room);
+        EXPECT_EQ(writeDxf(job, device), QStringLiteral("No space left on device")) << room;
+    }
+}
+
+// Stopped between levels, an export leaves the old file as it was and no temporary; let run,
+// it replaces it, having said how far it was level by level up to the whole.
+TEST(DxfStreamed, CancelBetweenLevelsKeepsTheOldFile)
+{
+    const Project p = hillProject(true);
+    for (const int stopAt : {1, 5, 0}) {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("hill.dxf"));
+        QFile old(file);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("the drawing that was there\n");
+        old.close();
+        std::atomic<bool> cancelled{false};
+        std::vector<double> done;
+        const QString result = exportProject(p, *exportFormatOf(ExportKind::Contours, file), file,
+                                             0.1f, {}, &cancelled, [&](double share) {
+                                                 done.push_back(share);
+                                                 cancelled = int(done.size()) == stopAt;
+                                             });
+        QFile now(file);
+        ASSERT_TRUE(now.open(QIODevice::ReadOnly));
+        const QByteArray bytes = now.readAll();
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1) << stopAt;
+        EXPECT_TRUE(std::is_sorted(done.begin(), done.end()));
+        if (stopAt) {
+            EXPECT_EQ(result, ExportCancelled);
+            EXPECT_EQ(bytes, "the drawing that was there\n");
+            EXPECT_EQ(int(done.size()), stopAt);
+        } else {
+            EXPECT_EQ(result, QString());
+            EXPECT_TRUE(bytes.startsWith("  0\nSECTION\n")) << bytes.left(40).toStdString();
+            EXPECT_EQ(done.back(), 1.0);
+        }
+    }
+}
 
 } // namespace
