@@ -24,6 +24,7 @@
 #include "graphics/ui/colourdialog.h"
 #include "graphics/ui/plotwidget.h"
 #include "graphics/viewwindow.h"
+#include "printing/earthworkreports.h"
 #include "printing/reports.h"
 #include "printing/ui/printjobs.h"
 #include "project/nodetablemodel.h"
@@ -536,6 +537,11 @@ void MainWindow::projectFromSurvey()
                  .arg(ground.mask ? QStringLiteral("ในขอบเขต") : QStringLiteral("ทั้งกริด"),
                       formatPicture(ground.area(), 2), raiNganWa(ground.area()));
     SurveyReportDialog report(lines, this);
+    connect(&report, &SurveyReportDialog::printRequested, this, [this, lines] {
+        printReport([p = m_project, lines](PageSurface& page) {
+            PrintLinesReport(page, p, SurveyReportDialog::Title, lines);
+        });
+    });
     m_prompts->runModal(report);
 }
 

@@ -102,6 +102,28 @@ void PrintBalance(PageSurface& page, const Project& p, const Balance& b,
     page.setUnitTwips();
 }
 
+void PrintLinesReport(PageSurface& page, const Project& p, const QString& title,
+                      const QStringList& lines)
+{
+    page.beginReport(title);
+    page.setPaperA4();
+    PrintHeading(page, p);
+    PrintTitle(page, title);
+    // A line that would reach the bottom margin starts the next page.
+    const double bottom = page.pageHeight() - 1.5;
+    for (const QString& text : lines) {
+        if (page.y() + page.textHeight() > bottom) {
+            page.endDocument();
+            PrintHeading(page, p);
+            PrintTitle(page, title);
+        }
+        page.setX(2.5);
+        page.printLine(text);
+    }
+    page.endDocument();
+    page.setUnitTwips();
+}
+
 void PrintSuspects(PageSurface& page, const Project& p, const SuspectCheck& c, double factor,
                    double floor)
 {

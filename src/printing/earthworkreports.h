@@ -25,6 +25,10 @@ void PrintEarthwork(PageSurface& page, const Project& p, const Earthwork& e, boo
 // The summary and the balance curve picture on one A4 page.
 void PrintBalance(PageSurface& page, const Project& p, const Balance& b,
                   std::optional<double> fixedPlatform, std::optional<double> fixedNet);
+// A report of plain lines (the survey quality report) under the common heading and its title,
+// A4, continued on as many pages as the lines need.
+void PrintLinesReport(PageSurface& page, const Project& p, const QString& title,
+                      const QStringList& lines);
 void PrintSuspects(PageSurface& page, const Project& p, const SuspectCheck& c, double factor,
                    double floor);
 

@@ -7,6 +7,7 @@
 #include "project/projectedit.h"
 #include "project/projectfile.h"
 #include "project/ui/nodeentrydialog.h"
+#include "support/recordedprints.h"
 #include "support/fakeprompts.h"
 #include "support/printto.h"
 #include "survey/surveysites.h"
@@ -560,12 +561,18 @@ TEST(SurveyProject, PointsBecomeANewUnsavedProjectWithItsReport)
     surveysites::writeFile(w.path("shots.csv"), surveysites::lShapedSite());
 
     QStringList report;
+    // The report prints through the window's printer choice, as every other report does.
+    RecordingPage printed;
+    w.window.setPrintOutput(
+        [&](Prompts&) { return std::make_unique<ForwardingPage>(printed); });
     w.prompts->onModal = [&](QDialog& d) {
         d.show();
         if (d.objectName() == "frmSurveyReport") {
             auto* list = d.findChild<QListWidget*>("lstSurveyReport");
             for (int i = 0; i < list->count(); ++i)
                 report << list->item(i)->text();
+            QTest::mouseClick(d.findChild<QPushButton*>("cmdPrintReport"), Qt::LeftButton);
+            w.window.waitForPrints();
             d.accept();
             return;
         }
@@ -599,6 +606,14 @@ TEST(SurveyProject, PointsBecomeANewUnsavedProjectWithItsReport)
     EXPECT_FALSE(p.Georef->outline.empty());
     EXPECT_TRUE(report.filter(QStringLiteral("พื้นที่ที่คำนวณปริมาตรในขอบเขต")).size() == 1)
         << report.join('\n').toStdString();
+    // Every line of the report on paper, under the common heading, continued on later pages.
+    QStringList paper;
+    for (int d = 0; d < printed.documents(); ++d)
+        paper << printed.texts(d);
+    EXPECT_GT(printed.documents(), 1);
+    EXPECT_EQ(paper.count(QStringLiteral("รายงานคุณภาพกริดจากจุดสำรวจ")), printed.documents());
+    for (const QString& line : report)
+        EXPECT_TRUE(paper.contains(line.trimmed()) || paper.contains(line)) << line.toStdString();
     // Edited from the Edit menu: typed over node 1's easting.
     w.prompts->onModal = [&](QDialog& d) {
         d.show();

@@ -1,5 +1,6 @@
 #include "grading/grading.h"
 #include "printing/cairopdfbackend.h"
+#include "printing/earthworkreports.h"
 #include "printing/pagesurface.h"
 #include "printing/painterbackend.h"
 #include "printing/reports.h"
@@ -389,4 +390,31 @@ TEST(PdfContours, PaperResolutionLooksTheSameAt600Dpi)
             apart += std::abs(int(quint8(a.pixels[i])) - int(quint8(b.pixels[i]))) > 64;
         EXPECT_LE(double(apart) / (a.width * a.height), 0.005) << interval;
     }
+}
+
+// The survey quality report on the PDF route: each Thai line reads back whole, on as many
+// pages as it needs, each under the heading.
+TEST(PdfText, LinesReportReadsBackWholeOnEveryPage)
+{
+    if (tool("pdftotext").isEmpty())
+        GTEST_SKIP() << "poppler-utils (pdftotext) not installed";
+    QTemporaryDir dir;
+    const Project p = terrain(3, 4, 10);
+    QStringList lines;
+    for (int i = 1; i <= 60; ++i)
+        lines << QStringLiteral("    จุด น้ำท่วม-%1   ผลต่าง %2 ม.").arg(i).arg(i * 0.01, 0, 'f', 3);
+    const QString file = dir.filePath("lines.pdf");
+    CairoPdfBackend pdf(file);
+    {
+        PageSurface page(pdf);
+        PrintLinesReport(page, p, QStringLiteral("รายงานคุณภาพกริดจากจุดสำรวจ"), lines);
+    }
+    ASSERT_TRUE(pdf.finish());
+    EXPECT_GT(pdf.pageCount(), 1);
+    // Runs of blanks read back as one; a word split by a mark would read back with a blank.
+    const QString text =
+        QString::fromUtf8(run(tool("pdftotext"), {file, "-"})).simplified() + QLatin1Char(' ');
+    EXPECT_EQ(text.count(QStringLiteral("รายงานคุณภาพกริดจากจุดสำรวจ")), pdf.pageCount());
+    for (const QString& line : lines)
+        EXPECT_EQ(text.count(line.simplified() + QLatin1Char(' ')), 1) << line.toStdString();
 }

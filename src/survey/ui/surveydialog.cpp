@@ -16,13 +16,10 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QPainterPath>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableWidget>
-#include <QTextDocument>
 #include <QThreadPool>
 #include <QVBoxLayout>
 #include <QtConcurrent>
@@ -758,7 +755,7 @@ void SurveyDialog::done(int result)
 SurveyReportDialog::SurveyReportDialog(const QStringList& lines, QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmSurveyReport"));
-    setWindowTitle(QStringLiteral("รายงานคุณภาพกริดจากจุดสำรวจ"));
+    setWindowTitle(Title);
     auto* list = named(new QListWidget, "lstSurveyReport");
     list->addItems(lines);
     auto* buttons = new QDialogButtonBox;
@@ -770,15 +767,7 @@ SurveyReportDialog::SurveyReportDialog(const QStringList& lines, QWidget* parent
     all->addWidget(buttons);
     resize(720, 460);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(print, &QPushButton::clicked, this, [this, lines] {
-        QPrinter printer;
-        QPrintDialog dialog(&printer, this);
-        if (dialog.exec() != QDialog::Accepted)
-            return;
-        QTextDocument text;
-        text.setPlainText(windowTitle() + QStringLiteral("\n\n") + lines.join(QLatin1Char('\n')));
-        text.print(&printer);
-    });
+    connect(print, &QPushButton::clicked, this, &SurveyReportDialog::printRequested);
 }
 
 } // namespace tervan
