@@ -6,9 +6,9 @@
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <cmath>
+#include <fcntl.h>
 #include <map>
 #include <random>
-#include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -170,19 +170,40 @@ void BM_GridCommandAgainstGdalGrid(benchmark::State& state)
                    "encoding=\"PointFromColumns\" x=\"x\" y=\"y\" z=\"z\"/></OGRVRTLayer>"
                    "</OGRVRTDataSource>");
     }
-    const std::vector<QByteArray> ours = {
-        TERVAN_CLI, "grid", csv, "-o", dir.filePath(QStringLiteral("p")).toUtf8(), "--spacing",
-        "10", "--from-crs", "EPSG:32647", "--method", linear ? "linear" : "idw"};
+    const std::vector<QByteArray> ours = {TERVAN_CLI,
+                                          "grid",
+                                          csv,
+                                          "-o",
+                                          dir.filePath(QStringLiteral("p")).toUtf8(),
+                                          "--spacing",
+                                          "10",
+                                          "--from-crs",
+                                          "EPSG:32647",
+                                          "--method",
+                                          linear ? "linear" : "idw"};
     const std::vector<QByteArray> theirs = {
-        gdal.toUtf8(), "-q", "-a",
+        gdal.toUtf8(),
+        "-q",
+        "-a",
         linear ? "linear:radius=0:nodata=-1e30"
                // Without a radius GDAL's search takes minutes at 100,000 shots: three mean
                // spacings holds the 12 nearest nearly everywhere.
                : (state.range(0) >= 100000
                       ? "invdistnn:power=2:smoothing=0:max_points=12:min_points=1:radius=17"
                       : "invdistnn:power=2:smoothing=0:max_points=12:min_points=1:radius=54"),
-        "-txe", "659995", "661805", "-tye", "1519995", "1521805", "-outsize", "181", "181",
-        "-ot", "Float64", vrt, dir.filePath(QStringLiteral("g.tif")).toUtf8()};
+        "-txe",
+        "659995",
+        "661805",
+        "-tye",
+        "1519995",
+        "1521805",
+        "-outsize",
+        "181",
+        "181",
+        "-ot",
+        "Float64",
+        vrt,
+        dir.filePath(QStringLiteral("g.tif")).toUtf8()};
     double mine = 0, tool = 0;
     for (auto _ : state) {
         const double a = processSeconds(ours), b = processSeconds(theirs);

@@ -3,12 +3,15 @@
 #include "cli/batchwords.h"
 #include "common/messages.h"
 #include "common/numbertext.h"
+#include "common/outputfile.h"
 #include "grading/cutfillmap.h"
 #include "grading/designsurface.h"
 #include "grading/designtexts.h"
+#include "grading/stakeout.h"
 #include "graphics/imagesurface.h"
 #include "printing/cairopdfbackend.h"
 #include "printing/cutfillreport.h"
+#include "printing/earthworkreports.h"
 #include "printing/pagesurface.h"
 
 #include <QDir>
@@ -220,6 +223,66 @@ int renderOrPrint(const QStringList& args, bool print, QTextStream& err, const c
     return 0;
 }
 
+int stakeout(const QStringList& args, QTextStream& out, QTextStream& err, const char* usage)
+{
+    QString problem;
+    QStringList valued = PadOptions;
+    valued << "-o"
+           << "--every";
+    const auto w = readWords(args, valued, {"--balance", "--corners"}, problem);
+    const QString output = w ? w->values.value("-o") : QString();
+    const QString suffix = QFileInfo(output).suffix().toLower();
+    if (!w || output.isEmpty())
+        return usageError(err, usage,
+                          w && problem.isEmpty() ? QStringLiteral("needs -o OUT") : problem);
+    if (!QStringList{"csv", "txt", "pdf"}.contains(suffix)) {
+        w->refuse("-o", "a name ending .csv, .txt or .pdf");
+        return usageError(err, usage, w->problem);
+    }
+    bool bad = false;
+    const double every = w->number("--every", bad).value_or(1);
+    if (!bad && (every != std::floor(every) || every < 1 || every > 32767))
+        bad = !w->refuse("--every", "a whole number of nodes, 1 or more");
+    if (!bad && w->has("--corners") && !w->values.contains(QStringLiteral("--pad")))
+        bad = !w->refuse("--corners", "a pad's: give --pad");
+    if (bad)
+        return usageError(err, usage, w->problem);
+    int status = 0;
+    const auto r = designRun(*w, 1, err, usage, status);
+    if (!r)
+        return status;
+    const EarthworkGrid ground = earthworkGrid(r->project);
+    EarthworkGrid design = ground;
+    if (r->pad)
+        design = r->pad->pad.design;
+    else
+        for (std::size_t i = 0; i < design.h.size(); ++i)
+            design.h[i] -= r->map.depth.h[i];
+    const std::vector<StakePoint> stakes =
+        w->has("--corners")
+            ? padOutlineStakes(r->project, ground, *r->pad)
+            : nodeStakes(r->project, ground, design,
+                         r->pad ? std::optional(r->pad->rect) : std::nullopt, int(every));
+    const QString failed =
+        suffix == QLatin1String("pdf")
+            ? savePdf(output,
+                      [&](PageSurface& page) {
+                          PrintTableReport(page, r->project, StakeSheetTitle, stakeSummary(stakes),
+                                           stakeTable(stakes));
+                      })
+            : writeOutputBytes(output, suffix == QLatin1String("csv")
+                                           ? stakeCsv(stakes)
+                                           : stakeTotalStationText(stakes));
+    if (!failed.isEmpty()) {
+        fail(err) << failed << '\n';
+        return 1;
+    }
+    const auto summary = stakeSummary(stakes);
+    out << "stakes " << stakes.size() << "   deepest-cut " << summary[1].value << "   deepest-fill "
+        << summary[2].value << '\n';
+    return 0;
+}
+
 } // namespace
 
 int runDesignCommand(const QStringList& args, QTextStream& out, QTextStream& err, const char* usage)
@@ -230,6 +293,8 @@ int runDesignCommand(const QStringList& args, QTextStream& out, QTextStream& err
     if ((command == QLatin1String("render") || command == QLatin1String("print")) &&
         args.value(1) == QLatin1String("cutfill"))
         return renderOrPrint(args.mid(2), command == QLatin1String("print"), err, usage);
+    if (command == QLatin1String("stakeout"))
+        return stakeout(args.mid(1), out, err, usage);
     return -1;
 }
 

@@ -17,7 +17,8 @@ int main(int argc, char** argv)
     int appArgc = 1;
     std::unique_ptr<QCoreApplication> app;
     if (!args.isEmpty() &&
-        (args[0] == QLatin1String("render") || args[0] == QLatin1String("print"))) {
+        (args[0] == QLatin1String("render") || args[0] == QLatin1String("print") ||
+         args[0] == QLatin1String("stakeout"))) {
         setenv("QT_QPA_PLATFORM", "offscreen", 0);
         app = std::make_unique<QGuiApplication>(appArgc, argv);
     } else {

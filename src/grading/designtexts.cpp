@@ -61,7 +61,8 @@ TableTexts designCells(const Earthwork& e, double k)
                 const CutFill& c = e.cells[std::size_t(row)];
                 return QStringList{QString::number(row + 1), volumeText(c.cut), volumeText(c.fill),
                                    volumeText(compactedNet(c, k))};
-            }};
+            },
+            {}};
 }
 
 } // namespace tervan

@@ -87,7 +87,8 @@ TableTexts earthworkCells(const Earthwork& e)
                 const CutFill& c = e.cells[std::size_t(row)];
                 return QStringList{QString::number(row + 1), volumeText(c.cut), volumeText(c.fill),
                                    volumeText(c.net())};
-            }};
+            },
+            {}};
 }
 
 std::vector<SummaryLine> balanceSummary(const Balance& b, std::optional<double> fixedPlatform,
@@ -129,7 +130,8 @@ TableTexts suspectRows(const SuspectCheck& c)
                 const SuspectHeight& s = c.suspects[std::size_t(row)];
                 return QStringList{QString::number(s.node), elevation(s.elevation),
                                    elevation(s.median), elevation(s.elevation - s.median)};
-            }};
+            },
+            {}};
 }
 
 } // namespace tervan

@@ -31,6 +31,7 @@ struct TableTexts
     QStringList headings;
     int rows = 0;
     std::function<QStringList(int row)> row;
+    std::vector<double> columns; // where each column starts, cm; empty for the usual four
 };
 
 namespace earthworktitle {

@@ -32,12 +32,17 @@ void PrintSummaryLines(PageSurface& page, const std::vector<SummaryLine>& lines)
 
 namespace {
 
-void headings(PageSurface& page, const QStringList& texts)
+double columnX(const TableTexts& table, int c)
+{
+    return table.columns.empty() ? ColumnX[c] : table.columns[std::size_t(c)];
+}
+
+void headings(PageSurface& page, const TableTexts& table)
 {
     page.setBold(true);
-    for (int c = 0; c < texts.size(); ++c) {
-        page.setX(ColumnX[c]);
-        page.print(texts[c]);
+    for (int c = 0; c < table.headings.size(); ++c) {
+        page.setX(columnX(table, c));
+        page.print(table.headings[c]);
     }
     page.printLine();
     page.setBold(false);
@@ -54,7 +59,7 @@ void PrintTableReport(PageSurface& page, const Project& p, const QString& title,
     PrintSummaryLines(page, lines);
     page.printLine();
     const double top = page.y();
-    headings(page, table.headings);
+    headings(page, table);
     // The first page's rows end where those of the grade reports do (19 rows below headings
     // at 11 cm), however long the summary above them.
     const double line = page.y() - top;
@@ -62,7 +67,7 @@ void PrintTableReport(PageSurface& page, const Project& p, const QString& title,
     for (int r = 0, onPage = 0; r < table.rows; ++r) {
         const QStringList texts = table.row(r);
         for (int c = 0; c < texts.size(); ++c) {
-            page.setX(ColumnX[c]);
+            page.setX(columnX(table, c));
             page.print(texts[c]);
         }
         page.printLine();
@@ -70,7 +75,7 @@ void PrintTableReport(PageSurface& page, const Project& p, const QString& title,
             page.endDocument();
             PrintHeading(page, p);
             PrintTitle(page, title);
-            headings(page, table.headings);
+            headings(page, table);
             onPage = 0;
             pageRows = RowsPerPage;
         }

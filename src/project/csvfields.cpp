@@ -148,7 +148,9 @@ Role roleOf(const QString& name)
                          u"พิกัดตะวันออก", u"ค่าพิกัดตะวันออก", u"ทิศตะวันออก", u"ค่าe"});
         add(Role::Elevation,
             {u"z", u"h", u"el", u"elev", u"elevation", u"height", u"rl", u"level", u"alt",
-             u"altitude", u"ค่าระดับ", u"ระดับ", u"ความสูง", u"ค่าความสูง", u"ระดับความสูง", u"ค่าz"});
+             u"altitude", u"ค่าระดับ", u"ระดับ", u"ความสูง", u"ค่าความสูง", u"ระดับความสูง", u"ค่าz",
+             // A stake-out file's design level is the surface it sets out.
+             u"design", u"designlevel", u"ระดับออกแบบ"});
         add(Role::Latitude, {u"lat", u"latitude", u"ละติจูด", u"ค่าละติจูด"});
         add(Role::Longitude, {u"lon", u"long", u"lng", u"longitude", u"ลองจิจูด", u"ค่าลองจิจูด"});
         add(Role::Description, {u"d", u"desc", u"descr", u"description", u"code", u"remark",

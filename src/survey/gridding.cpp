@@ -231,8 +231,8 @@ std::variant<GridResult, QString> makeGrid(const std::vector<SurveyPoint>& point
             .arg(*s);
     if (pointsOutside(points, frame) == int(points.size()))
         return QStringLiteral("ไม่มีจุดสำรวจอยู่ในกริดเลย ตรวจสอบจุดกริดแรกและขนาดกริด");
-    // Shots on one line make no triangles: the spread across the shots' main direction, against the spread along it, says whether
-    // they lie on one.
+    // Shots on one line make no triangles: the spread across the shots' main direction, against the
+    // spread along it, says whether they lie on one.
     double mx = 0, my = 0;
     for (const SurveyPoint& p : points)
         mx += p.x, my += p.y;

@@ -7,9 +7,9 @@
 #include "project/projectedit.h"
 #include "project/projectfile.h"
 #include "project/ui/nodeentrydialog.h"
-#include "support/recordedprints.h"
 #include "support/fakeprompts.h"
 #include "support/printto.h"
+#include "support/recordedprints.h"
 #include "survey/surveysites.h"
 
 #include <QAction>
@@ -563,8 +563,7 @@ TEST(SurveyProject, PointsBecomeANewUnsavedProjectWithItsReport)
     QStringList report;
     // The report prints through the window's printer choice, as every other report does.
     RecordingPage printed;
-    w.window.setPrintOutput(
-        [&](Prompts&) { return std::make_unique<ForwardingPage>(printed); });
+    w.window.setPrintOutput([&](Prompts&) { return std::make_unique<ForwardingPage>(printed); });
     w.prompts->onModal = [&](QDialog& d) {
         d.show();
         if (d.objectName() == "frmSurveyReport") {

@@ -1,0 +1,169 @@
+#include "project/projectfile.h"
+#include "support/clirun.h"
+#include "survey/surveysites.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace tervan;
+using namespace surveysites;
+
+namespace {
+
+// A georeferenced 200 x 150 m site on a plane, gridded at 10 m, and a design 0.8 m below it.
+struct Site
+{
+    QTemporaryDir dir;
+    QString existing = dir.filePath("existing"), lowered = dir.filePath("lowered");
+
+    Site()
+    {
+        writeFile(dir.filePath("shots.csv"), pnezd(scattered(300, 200, 150, plane)));
+        EXPECT_EQ(run({"grid", dir.filePath("shots.csv"), "-o", existing, "--spacing", "10",
+                       "--from-crs", "EPSG:32647"})
+                      .status,
+                  0);
+        auto below = scattered(300, 200, 150, plane);
+        for (auto& p : below)
+            p.z -= 0.8;
+        writeFile(dir.filePath("below.csv"), pnezd(below));
+        EXPECT_EQ(run({"grid", dir.filePath("below.csv"), "-o", lowered, "--like", existing,
+                       "--from-crs", "EPSG:32647"})
+                      .status,
+                  0);
+    }
+};
+
+struct Stake
+{
+    QString name;
+    double e, n, ground, design, cutFill;
+};
+
+std::vector<Stake> readStakes(const QString& file, QString* header)
+{
+    QFile f(file);
+    f.open(QIODevice::ReadOnly);
+    const QStringList lines = QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts);
+    *header = lines.value(0);
+    std::vector<Stake> out;
+    for (const QString& line : lines.mid(1)) {
+        const QStringList v = line.split(',');
+        out.push_back({v[0], v[1].toDouble(), v[2].toDouble(), v[3].toDouble(), v[4].toDouble(),
+                       v[5].toDouble()});
+    }
+    return out;
+}
+
+struct StakeCase
+{
+    const char* what;
+    QStringList design; // after EXISTING
+    double level;       // on the pad, NAN when not known beforehand
+};
+
+class Stakeout : public testing::TestWithParam<StakeCase>
+{
+};
+
+const QStringList PadOn{"--pad", "4,4,12,10", "--cut-slope", "1.5", "--fill-slope", "2"};
+
+} // namespace
+
+// Each stake stands on the ground where it says, carries the design there and the cut or fill
+// between them; read back as survey points onto the same grid, the stakes make the design again.
+TEST_P(Stakeout, StakesRebuildTheDesignAndCarryTheGround)
+{
+    const StakeCase& c = GetParam();
+    Site site;
+    QStringList design = c.design;
+    design.replaceInStrings("LOWERED", site.lowered);
+    const QString csv = site.dir.filePath("stakes.csv"), txt = site.dir.filePath("stakes.txt");
+    CliRun r = run(QStringList{"stakeout", site.existing, "-o", csv} + design);
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    ASSERT_EQ(run(QStringList{"stakeout", site.existing, "-o", txt} + design).status, 0);
+    QString header;
+    const auto stakes = readStakes(csv, &header);
+    EXPECT_EQ(header, "name,e,n,ground,design,cutfill");
+    ASSERT_GT(stakes.size(), 10u) << c.what;
+    EXPECT_TRUE(r.out.startsWith(QStringLiteral("stakes %1 ").arg(stakes.size())));
+    for (const Stake& s : stakes) {
+        EXPECT_NEAR(s.ground, plane(s.e, s.n), 0.0011) << c.what << ' ' << s.name.toStdString();
+        EXPECT_NEAR(s.cutFill, s.ground - s.design, 0.0011) << s.name.toStdString();
+        if (!std::isnan(c.level) && s.e >= East + 40 && s.e <= East + 120 && s.n >= North + 40 &&
+            s.n <= North + 100) {
+            EXPECT_NEAR(s.design, c.level, 0.0005) << s.name.toStdString();
+        }
+    }
+    // The total-station file: the same stakes, Z the design level.
+    QFile points(txt);
+    points.open(QIODevice::ReadOnly);
+    const QStringList lines = QString::fromUtf8(points.readAll()).split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), qsizetype(stakes.size()));
+    for (std::size_t i = 0; i < stakes.size(); ++i) {
+        const QStringList v = lines[qsizetype(i)].split(',');
+        EXPECT_EQ(v[0], stakes[i].name);
+        EXPECT_NEAR(v[1].toDouble(), stakes[i].n, 1e-9);
+        EXPECT_NEAR(v[3].toDouble(), stakes[i].design, 1e-9);
+    }
+    // Gridded back onto the same nodes, each stake's node holds its design level.
+    const QString rebuilt = site.dir.filePath("rebuilt");
+    r = run({"grid", csv, "-o", rebuilt, "--like", site.existing, "--from-crs", "EPSG:32647",
+             "--boundary", "none"});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const auto data = std::get<ProjectFileData>(loadProjectFiles(projectFileNames(rebuilt)));
+    for (const Stake& s : stakes)
+        EXPECT_NEAR(data.Nodes[std::size_t(s.name.mid(1).toInt())].Z, s.design, 0.001)
+            << s.name.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cli, Stakeout,
+    testing::Values(StakeCase{"pad at a level", PadOn + QStringList{"--level", "101"}, 101},
+                    StakeCase{"balanced pad", PadOn + QStringList{"--balance"}, NAN},
+                    StakeCase{"every second node",
+                              PadOn + QStringList{"--level", "100", "--every", "2"}, 100},
+                    StakeCase{"design surface", {"LOWERED"}, NAN}));
+
+// A pad's corners carry its level; its daylight points lie on the ground, beyond the pad.
+TEST(StakeoutCorners, CornersAtTheLevelAndDaylightOnTheGround)
+{
+    Site site;
+    const QString csv = site.dir.filePath("corners.csv");
+    const CliRun r = run(
+        QStringList{"stakeout", site.existing, "-o", csv, "--corners", "--level", "101.5"} + PadOn);
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    QString header;
+    const auto stakes = readStakes(csv, &header);
+    ASSERT_GT(stakes.size(), 4u);
+    const double corners[4][2] = {{40, 40}, {120, 40}, {120, 100}, {40, 100}};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(stakes[std::size_t(i)].name, QStringLiteral("C%1").arg(i + 1));
+        EXPECT_NEAR(stakes[std::size_t(i)].e, East + corners[i][0], 1e-9);
+        EXPECT_NEAR(stakes[std::size_t(i)].n, North + corners[i][1], 1e-9);
+        EXPECT_NEAR(stakes[std::size_t(i)].design, 101.5, 1e-9);
+    }
+    for (std::size_t i = 4; i < stakes.size(); ++i) {
+        const Stake& s = stakes[i];
+        EXPECT_TRUE(s.name.startsWith('D'));
+        EXPECT_NEAR(s.ground, plane(s.e, s.n), 0.0011) << s.name.toStdString();
+        EXPECT_EQ(s.cutFill, 0);
+        EXPECT_FALSE(s.e > East + 40 && s.e < East + 120 && s.n > North + 40 && s.n < North + 100)
+            << s.name.toStdString() << " inside the pad";
+    }
+}
+
+TEST(StakeoutCorners, RefusesWhatItCannotWrite)
+{
+    Site site;
+    for (const QStringList& args :
+         {QStringList{"-o", site.dir.filePath("s.doc"), "--level", "1"} + PadOn,
+          QStringList{"-o", site.dir.filePath("s.csv"), "--corners", site.lowered},
+          QStringList{"-o", site.dir.filePath("s.csv"), "--every", "0", "--level", "1"} + PadOn}) {
+        const CliRun r = run(QStringList{"stakeout", site.existing} + args);
+        EXPECT_EQ(r.status, 2) << args.join(' ').toStdString();
+        EXPECT_TRUE(r.err.startsWith("tervan-cli: ")) << r.err.toStdString();
+        EXPECT_FALSE(QFile::exists(site.dir.filePath("s.csv")));
+    }
+}
