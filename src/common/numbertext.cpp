@@ -418,18 +418,21 @@ std::optional<qint16> roundToInt16(double value)
     return qint16(rounded);
 }
 
-QString raiNganWa(double squareMetres, int decimals)
+QString raiNganWa(double squareMetres)
 {
-    const double scale = std::pow(10.0, decimals);
-    const double wa = std::round(std::abs(squareMetres) / 4 * scale) / scale;
+    const double wa = std::round(std::abs(squareMetres) / 4 * 100) / 100;
     const double rai = std::floor(wa / 400);
     const double ngan = std::floor((wa - rai * 400) / 100);
-    const double rest = wa - rai * 400 - ngan * 100;
+    QString rest = QString::number(wa - rai * 400 - ngan * 100, 'f', 2);
+    while (rest.endsWith(QLatin1Char('0')))
+        rest.chop(1);
+    if (rest.endsWith(QLatin1Char('.')))
+        rest.chop(1);
     return QStringLiteral("%1%2-%3-%4")
         .arg(squareMetres < 0 && wa > 0 ? QStringLiteral("-") : QString())
         .arg(rai, 0, 'f', 0)
         .arg(ngan, 0, 'f', 0)
-        .arg(rest, 0, 'f', decimals);
+        .arg(rest);
 }
 
 } // namespace tervan

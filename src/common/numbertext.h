@@ -55,8 +55,9 @@ std::optional<double> readLocaleNumber(QStringView text, const QLocale& locale =
 // std::nullopt instead of wrapping.
 std::optional<qint16> roundToInt16(double value);
 
-// An area in the Thai land units, rai-ngan-square wa ("1-2-95.0"): 1 rai = 4 ngan = 400 square
-// wa = 1,600 m2. Rounded in square wa first, so 1,599.99 m2 is "1-0-0.0", never "0-3-100.0".
-QString raiNganWa(double squareMetres, int decimals = 1);
+// An area in the Thai land units, rai-ngan-square wa ("1-2-95", "0-0-12.5"): 1 rai = 4 ngan =
+// 400 square wa = 1,600 m2. Square wa to the hundredth, trailing zeros dropped, as a land
+// office writes them; rounded in square wa first, so 1,599.999 m2 is "1-0-0", never "0-3-100".
+QString raiNganWa(double squareMetres);
 
 } // namespace tervan

@@ -132,7 +132,7 @@ TEST(EarthworkLauncher, ComputesTypedPlatformAndPrintsWhatTheDialogShows)
     };
     w.trigger("mnuEarthworkGross");
     w.window.waitForPrints();
-    EXPECT_EQ(summary, (QStringList{"100", "0-0-25.0", "1.000", "1.00", "112.50", "-12.50",
+    EXPECT_EQ(summary, (QStringList{"100", "0-0-25", "1.000", "1.00", "112.50", "-12.50",
                                     "100.00", "0.00"}));
     EXPECT_EQ(cell, (QStringList{"1", "112.50", "-12.50", "100.00"}));
     const QStringList texts = w.printed.texts(0);

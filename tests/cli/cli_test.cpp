@@ -272,24 +272,24 @@ TEST(Cli, EarthworkCommandsPrintTheDialogsLines)
     } cases[] = {
         {{"earthwork", ramp},
          "platform 2.000\nfour-corner-cut 0.00\nfour-corner-fill 0.00\ngross-cut 50.00\n"
-         "gross-fill -50.00\ncompacted-cut 50.00\nnet 0.00\narea 100.00 0-0-25.0\ncell 1 50.00 "
+         "gross-fill -50.00\ncompacted-cut 50.00\nnet 0.00\narea 100.00 0-0-25\ncell 1 50.00 "
          "-50.00 0.00\n"},
         // K moves the balance and, at a given platform, what is left over.
         {{"earthwork", ramp, "--k", "1.2", "--platform", "1"},
          "platform 1.000\nfour-corner-cut 100.00\nfour-corner-fill 0.00\ngross-cut 112.50\n"
-         "gross-fill -12.50\ncompacted-cut 135.00\nnet 122.50\narea 100.00 0-0-25.0\ncell 1 112.50 "
+         "gross-fill -12.50\ncompacted-cut 135.00\nnet 122.50\narea 100.00 0-0-25\ncell 1 112.50 "
          "-12.50 100.00\n"},
         {{"earthwork", ramp, "--platform", "1", "--csv"},
          "cell,gross_cut_m3,gross_fill_m3,net_m3\n1,112.50,-12.50,100.00\n"},
         // The plane rises 20 % towards +X, as the ground does: nothing to move at its centre.
         {{"earthwork", ramp, "--platform", "2", "--slope-x", "40"},
          "platform 2.000\nfour-corner-cut 0.00\nfour-corner-fill 0.00\ngross-cut 0.00\n"
-         "gross-fill 0.00\ncompacted-cut 0.00\nnet 0.00\narea 100.00 0-0-25.0\ncell 1 0.00 0.00 "
+         "gross-fill 0.00\ncompacted-cut 0.00\nnet 0.00\narea 100.00 0-0-25\ncell 1 0.00 0.00 "
          "0.00\n"},
         {{"balance", ramp, "--curve", "3"},
-         "balanced 2.000\nper-cm 1.00\narea 100.00 0-0-25.0\ncurve 0.000 200.00 0.00 200.00\n"
+         "balanced 2.000\nper-cm 1.00\narea 100.00 0-0-25\ncurve 0.000 200.00 0.00 200.00\n"
          "curve 2.000 50.00 -50.00 0.00\ncurve 4.000 0.00 -200.00 -200.00\n"},
-        {{"balance", ramp, "--k", "4"}, "balanced 2.667\nper-cm 2.00\narea 100.00 0-0-25.0\n"},
+        {{"balance", ramp, "--k", "4"}, "balanced 2.667\nper-cm 2.00\narea 100.00 0-0-25\n"},
         {{"check", typo}, "suspect 13 1001.920 101.000\nsuspects 1\n"},
         {{"check", typo, "--floor", "1000"}, "suspects 0\n"},
     };
@@ -484,7 +484,7 @@ TEST(Cli, CompareAndPadPrintTheirFigures)
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_TRUE(r.out.startsWith(
         "cut 0.00   fill -200.00   net -200.00   four-corner-cut 0.00"
-        "   four-corner-fill -200.00\narea 400.00 0-1-0.0\ncell 1 0.00 -50.00 -50.00\n"));
+        "   four-corner-fill -200.00\narea 400.00 0-1-0\ncell 1 0.00 -50.00 -50.00\n"));
     r = run({"compare", before, wide});
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.err.contains(QStringLiteral("จำนวนคอลัมน์"))) << r.err.toStdString();
@@ -494,7 +494,7 @@ TEST(Cli, CompareAndPadPrintTheirFigures)
     r = run(pad + QStringList{"--level", "1"});
     EXPECT_EQ(r.out.section('\n', 0, 3),
               "level 1.000   per-cm 4.00\ncut 0.00   fill -200.00   "
-              "net -200.00   open-edge 0\narea 400.00 0-1-0.0\ncell 1 0.00 -50.00 -50.00");
+              "net -200.00   open-edge 0\narea 400.00 0-1-0\ncell 1 0.00 -50.00 -50.00");
     r = run(pad + QStringList{"--balance", "--csv"});
     EXPECT_EQ(r.out.section('\n', 0, 1), "cell,cut_m3,fill_m3,net_m3\n1,0.00,0.00,0.00");
     r = run(
@@ -599,12 +599,12 @@ INSTANTIATE_TEST_SUITE_P(
                  "^points 300   used 300   duplicates 0   rows 16   cols 21   estimated 0\n"
                  "residual-rms 0\\.000   residual-max 0\\.00\\d \\d+\n"
                  "crs EPSG:32647   datum-shift none\n"
-                 "area 30000\\.00 18-3-0\\.0   outside 0\n$"},
+                 "area 30000\\.00 18-3-0   outside 0\n$"},
         GridCase{"a corner left out",
                  "x,y,z\n652000,1524000,1\n652020,1524000,2\n652000,1524020,3\n", "site.csv",
                  "--spacing 10 --method linear", 0,
                  "estimated 3\n.*\ncrs none   datum-shift none\n"
-                 "area 200\\.00 0-0-50\\.0   outside 3\n"
+                 "area 200\\.00 0-0-50   outside 3\n"
                  "estimated-node 6\nestimated-node 8\nestimated-node 9\n$"},
         GridCase{"GPS waypoints land in their UTM zone", Gps, "walk.gpx", "--spacing 5", 0,
                  "^points 3   used 3 .*\n.*\ncrs EPSG:32647   datum-shift none\n"},

@@ -263,8 +263,9 @@ TEST_P(ThaiArea, InRaiNganWa)
 }
 
 INSTANTIATE_TEST_SUITE_P(Areas, ThaiArea,
-                         testing::Values(AreaCase{2780, "1-2-95.0"}, AreaCase{1600, "1-0-0.0"},
-                                         AreaCase{10000, "6-1-0.0"}, AreaCase{0.04, "0-0-0.0"},
-                                         AreaCase{0.2, "0-0-0.1"}, AreaCase{1599.99, "1-0-0.0"},
-                                         AreaCase{399.8, "0-1-0.0"},
-                                         AreaCase{10000000, "6250-0-0.0"}));
+                         testing::Values(AreaCase{2780, "1-2-95"}, AreaCase{1600, "1-0-0"},
+                                         AreaCase{10000, "6-1-0"}, AreaCase{0.04, "0-0-0.01"},
+                                         AreaCase{0.01, "0-0-0"}, AreaCase{0.2, "0-0-0.05"},
+                                         AreaCase{50, "0-0-12.5"}, AreaCase{1599.99, "1-0-0"},
+                                         AreaCase{399.96, "0-0-99.99"}, AreaCase{-2780, "-1-2-95"},
+                                         AreaCase{10000000, "6250-0-0"}));

@@ -253,7 +253,7 @@ TEST(GradingReport, SaysTheAreaOutsideTheSiteItIncludes)
         const auto note = texts.filter(QStringLiteral("รวมพื้นที่นอกขอบเขตที่สำรวจ"));
         ASSERT_EQ(note.size(), outlined ? 1 : 0);
         if (outlined) {
-            EXPECT_TRUE(note[0].contains(QStringLiteral(" 200.00 ตารางเมตร (0-0-50.0 ไร่")))
+            EXPECT_TRUE(note[0].contains(QStringLiteral(" 200.00 ตารางเมตร (0-0-50 ไร่")))
                 << note[0].toStdString();
             EXPECT_LT(find(r, note[0])->at.y(), 11 * Cm);
         }
