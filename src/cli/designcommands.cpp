@@ -62,7 +62,7 @@ std::optional<DesignRun> designRun(const Words& w, qsizetype names, QTextStream&
     bool bad = false;
     const double k = w.number("--k", bad).value_or(1);
     if (!bad && !isCompactionFactor(k))
-        bad = !w.refuse("--k", "a compaction factor above 0");
+        bad = !w.refuse("--k", "a compaction factor above 0, at most 10");
     const bool isPad = w.values.contains(QStringLiteral("--pad"));
     const auto level = w.number("--level", bad);
     const double hc = w.number("--cut-slope", bad).value_or(0);

@@ -11,9 +11,12 @@ namespace tervan {
 struct Project;
 
 // What the earthwork takes as inputs: a positive compaction factor, slopes within 100 %.
+// Cut compacts or swells to K times its volume in the fill. Beyond 10 no ground behaves so,
+// and no level can balance to the half cubic metre the figures show.
+constexpr double MaxCompactionFactor = 10;
 inline bool isCompactionFactor(double k)
 {
-    return std::isfinite(k) && k > 0;
+    return std::isfinite(k) && k > 0 && k <= MaxCompactionFactor;
 }
 inline bool isSlopePercent(double s)
 {

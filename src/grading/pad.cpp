@@ -93,13 +93,18 @@ PadResult balancedPad(const EarthworkGrid& ground, const PadRect& rect, PadSlope
     int evaluations = 0;
     // The design only rises with zp, so the net falls: positive at the lowest ground (all
     // cut), negative or zero at the highest. A micrometre is far below what the figures show.
-    while (b - a > 1e-6 && evaluations < 60) {
+    // Halved until the bracket stops shrinking: a micrometre of level is still cubic metres
+    // on a large site with a large K.
+    while (evaluations < 200) {
         const double mid = a + (b - a) / 2;
+        if (mid <= a || mid >= b)
+            break;
         ++evaluations;
         (padNet(ground, rect, mid, s, k) > 0 ? a : b) = mid;
     }
     PadResult r = padAt(ground, rect, a + (b - a) / 2, s, k);
-    r.balanced = true;
+    // Said balanced only when the figures show it so.
+    r.balanced = std::abs(r.net) <= 0.5;
     r.evaluations = evaluations;
     return r;
 }
