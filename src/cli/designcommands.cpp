@@ -13,6 +13,8 @@
 #include "printing/cutfillreport.h"
 #include "printing/earthworkreports.h"
 #include "printing/pagesurface.h"
+#include "project/projectfile.h"
+#include "survey/padsfile.h"
 
 #include <QDir>
 #include <QFile>
@@ -143,9 +145,90 @@ void cellLines(const DesignRun& r, bool csv, QTextStream& out)
     }
 }
 
+// pad PROJECT --pads FILE: pads of any outline, several at once.
+int padsCommand(const QStringList& args, QTextStream& out, QTextStream& err, const char* usage)
+{
+    QString problem;
+    const auto w = readWords(args, {"--k", "--pads", "--balance", "--design"}, {"--csv"}, problem);
+    if (!w || w->names.size() != 1)
+        return usageError(err, usage, w ? problem : problem);
+    bool bad = false;
+    const double k = w->number("--k", bad).value_or(1);
+    if (!bad && !isCompactionFactor(k))
+        bad = !w->refuse("--k", "a compaction factor above 0, at most 10");
+    const QString how = w->values.value(QStringLiteral("--balance"));
+    if (!bad && w->values.contains(QStringLiteral("--balance")) &&
+        how != QLatin1String("together") && how != QLatin1String("each"))
+        bad = !w->refuse("--balance", "together or each");
+    if (bad)
+        return usageError(err, usage, w->problem);
+    const auto p = openProject(w->names[0], err);
+    if (!p)
+        return 1;
+    const EarthworkGrid ground = earthworkGrid(*p);
+    if (!p->HasNodes() || ground.cellCount() == 0) {
+        fail(err) << msg::DataIncomplete << '\n';
+        return 1;
+    }
+    const QString file = w->values.value(QStringLiteral("--pads"));
+    auto read = readPadsFile(file, *p);
+    if (const auto* reason = std::get_if<QString>(&read)) {
+        fail(err) << *reason << '\n';
+        return 1;
+    }
+    const auto& pads = std::get<std::vector<PadShape>>(read);
+    const PadBalance balance = how == QLatin1String("together") ? PadBalance::Together
+                               : how == QLatin1String("each")   ? PadBalance::Each
+                                                                : PadBalance::None;
+    for (const PadShape& pad : pads) {
+        QString why = padShapeProblem(pad, ground);
+        if (why.isEmpty() && !pad.level && balance == PadBalance::None)
+            why = QStringLiteral("แท่น %1: ไม่มีค่าระดับ ใช้ --balance together หรือ each").arg(pad.name);
+        if (!why.isEmpty()) {
+            fail(err) << QDir::toNativeSeparators(file) << ": " << why << '\n';
+            return 1;
+        }
+    }
+    const PadsResult r = designPads(ground, pads, balance, k);
+    if (balance != PadBalance::None && !r.balanced)
+        fail(err) << "warning: no level balances the pads within 0.5 m3; net "
+                  << formatPicture(r.net, 2) << '\n';
+    if (w->values.contains(QStringLiteral("--design"))) {
+        Project design = *p;
+        for (std::size_t n = 0; n < r.design.h.size(); ++n)
+            design.Nodes[n + 1].Z = float(r.design.h[n]);
+        design.ComputeElevationRange();
+        const ProjectFileNames target =
+            projectFileNames(w->values.value(QStringLiteral("--design")));
+        if (const auto failed = saveProjectPair(design, target)) {
+            fail(err) << saveFailureText(*failed, target) << '\n';
+            return 1;
+        }
+    }
+    if (!w->has("--csv")) {
+        const CutFill& g = r.earthwork.gross;
+        out << (r.balanced ? "balanced " : "level ") << formatPicture(r.pads.front().level, 3)
+            << "   per-cm " << formatPicture(r.perCentimetre, 2) << '\n'
+            << "cut " << formatPicture(g.cut, 2) << "   fill " << formatPicture(g.fill, 2)
+            << "   net " << formatPicture(r.net, 2) << "   open-edge " << r.openEdge.size()
+            << "   conflicts " << r.conflicts.size() << '\n'
+            << areaWords(r.earthwork.area) << '\n';
+        for (std::size_t i = 0; i < pads.size(); ++i)
+            out << "pad " << pads[i].name << " level " << formatPicture(r.pads[i].level, 3)
+                << " cut " << formatPicture(r.pads[i].cutFill.cut, 2) << " fill "
+                << formatPicture(r.pads[i].cutFill.fill, 2) << " area "
+                << formatPicture(r.pads[i].area, 2) << '\n';
+    }
+    DesignRun run{*p, designtitle::Pad, k, r.earthwork, {}, {}, {}};
+    cellLines(run, w->has("--csv"), out);
+    return 0;
+}
+
 int compareOrPad(const QStringList& args, bool pad, QTextStream& out, QTextStream& err,
                  const char* usage)
 {
+    if (pad && args.contains(QStringLiteral("--pads")))
+        return padsCommand(args, out, err, usage);
     QString problem;
     const auto w = readWords(args, PadOptions, {"--csv", "--balance"}, problem);
     if (!w || (pad != w->values.contains(QStringLiteral("--pad"))))

@@ -270,6 +270,14 @@ PadsResult designPads(const EarthworkGrid& ground, const std::vector<PadShape>& 
                 own.h[n] = 0;
         r.pads.push_back({levels[i], grossCutFill(own, 0), reach[i].area});
     }
+    for (std::size_t n = 0; n < e.owner.size(); ++n) {
+        const int row = int(n) / ground.cols, col = int(n) % ground.cols;
+        const bool border =
+            row == 0 || col == 0 || row + 1 == ground.rows || col + 1 == ground.cols;
+        if (border && e.owner[n] >= 0 && reach[std::size_t(e.owner[n])].nodes[n].d > 0 &&
+            e.design.h[n] != ground.h[n])
+            r.openEdge.push_back(int(n));
+    }
     r.design = std::move(e.design);
     r.conflicts = std::move(e.conflicts);
     return r;

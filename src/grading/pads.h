@@ -42,6 +42,7 @@ struct PadsResult
 {
     EarthworkGrid design;
     std::vector<int> conflicts; // node indexes from 0
+    std::vector<int> openEdge;  // border nodes where a slope has not reached the ground
     Earthwork earthwork;        // ground against the design
     std::vector<PadFigures> pads;
     double k = 1;

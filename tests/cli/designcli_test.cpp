@@ -1,5 +1,6 @@
 #include "project/projectfile.h"
 #include "support/clirun.h"
+#include "survey/padsfile.h"
 #include "survey/surveysites.h"
 
 #include <QFile>
@@ -165,5 +166,101 @@ TEST(StakeoutCorners, RefusesWhatItCannotWrite)
         EXPECT_EQ(r.status, 2) << args.join(' ').toStdString();
         EXPECT_TRUE(r.err.startsWith("tervan-cli: ")) << r.err.toStdString();
         EXPECT_FALSE(QFile::exists(site.dir.filePath("s.csv")));
+    }
+}
+
+namespace {
+
+Project openedProject(const QString& base)
+{
+    Project p = startupProject();
+    applyOpenedProject(p, std::get<ProjectFileData>(loadProjectFiles(projectFileNames(base))),
+                       projectFileNames(base));
+    return p;
+}
+
+// The cut, fill and net words of a pad command's second line.
+QString volumes(const CliRun& r)
+{
+    return r.out.section('\n', 1, 1).section("   open-edge", 0, 0);
+}
+
+} // namespace
+
+// The pads file keeps every property, Thai names and unlevelled pads included, in world
+// coordinates; a rectangle read from it is the pad of node columns and rows, and the design it
+// makes, saved as a project, compares to the same figures.
+TEST(PadsFile, RoundTripAndTheRectangularPadAgain)
+{
+    Site site;
+    const Project p = openedProject(site.existing);
+    ASSERT_TRUE(p.Georef);
+    PadShape factory{QStringLiteral("โรงงาน"), {{40, 40}, {120, 40}, {120, 100}, {40, 100}}, 100.5};
+    PadShape yard{
+        QStringLiteral("ลาน"), {{150, 20}, {190, 20}, {170, 60}}, std::nullopt, 1, 3, 1.5, 200};
+    const QString file = padsFileName(site.dir.filePath("site"));
+    ASSERT_EQ(writePadsFile({factory, yard}, p, file), QString());
+    const auto read = readPadsFile(file, p);
+    ASSERT_TRUE(std::holds_alternative<std::vector<PadShape>>(read))
+        << std::get<QString>(read).toStdString();
+    const auto& pads = std::get<std::vector<PadShape>>(read);
+    ASSERT_EQ(pads.size(), 2u);
+    for (std::size_t i = 0; i < 2; ++i) {
+        const PadShape& want = i == 0 ? factory : yard;
+        EXPECT_EQ(pads[i].name, want.name);
+        EXPECT_EQ(pads[i].level, want.level);
+        EXPECT_EQ(pads[i].corners, want.corners);
+        EXPECT_EQ(pads[i].cutSlope, want.cutSlope);
+        EXPECT_EQ(pads[i].fillSlope, want.fillSlope);
+        EXPECT_EQ(pads[i].fall, want.fall);
+        EXPECT_EQ(pads[i].fallBearing, want.fallBearing);
+    }
+    QFile text(file);
+    text.open(QIODevice::ReadOnly);
+    EXPECT_TRUE(text.readAll().contains(QByteArray::number(East + 40, 'f', 1)))
+        << "world coordinates";
+
+    ASSERT_EQ(writePadsFile({factory}, p, file), QString());
+    const QString design = site.dir.filePath("design");
+    const CliRun outline =
+        run({"pad", site.existing, "--pads", file, "--design", design, "--k", "1.2"});
+    ASSERT_EQ(outline.status, 0) << outline.err.toStdString();
+    const CliRun rect = run({"pad", site.existing, "--pad", "4,4,12,10", "--level", "100.5",
+                             "--cut-slope", "1.5", "--fill-slope", "2", "--k", "1.2"});
+    EXPECT_EQ(volumes(outline), volumes(rect));
+    EXPECT_TRUE(outline.out.contains(QStringLiteral("pad โรงงาน level 100.500 cut ")));
+    EXPECT_TRUE(outline.out.contains(QStringLiteral(" area 4800.00\n")));
+    const CliRun compared = run({"compare", site.existing, design, "--k", "1.2"});
+    EXPECT_EQ(compared.out.section('\n', 0, 0).section("   four-corner", 0, 0), volumes(rect));
+}
+
+TEST(PadsFile, RefusalsSayWhich)
+{
+    Site site;
+    const Project p = openedProject(site.existing);
+    const QString bow = site.dir.filePath("bow.geojson");
+    ASSERT_EQ(
+        writePadsFile({PadShape{"bow", {{10, 10}, {50, 50}, {50, 10}, {10, 50}}, 100}}, p, bow),
+        QString());
+    const QString open = site.dir.filePath("open.geojson");
+    ASSERT_EQ(
+        writePadsFile({PadShape{"open", {{10, 10}, {50, 10}, {50, 50}}, std::nullopt}}, p, open),
+        QString());
+    const struct
+    {
+        QStringList args;
+        int status;
+        const char* says;
+    } cases[] = {
+        {{"--pads", bow}, 1, "bow"},
+        {{"--pads", open}, 1, "--balance"},
+        {{"--pads", open, "--balance", "sideways"}, 2, "together or each"},
+        {{"--pads", open, "--balance", "each", "--k", "1e9"}, 2, "at most 10"},
+        {{"--pads", site.dir.filePath("none.geojson")}, 1, "none.geojson"},
+    };
+    for (const auto& c : cases) {
+        const CliRun r = run(QStringList{"pad", site.existing} + c.args);
+        EXPECT_EQ(r.status, c.status) << c.args.join(' ').toStdString();
+        EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.says))) << r.err.toStdString();
     }
 }
