@@ -7,6 +7,7 @@
 #include "grading/cutfillmap.h"
 #include "grading/designsurface.h"
 #include "grading/designtexts.h"
+#include "grading/sections.h"
 #include "grading/stakeout.h"
 #include "graphics/imagesurface.h"
 #include "printing/cairopdfbackend.h"
@@ -146,37 +147,18 @@ void cellLines(const DesignRun& r, bool csv, QTextStream& out)
 }
 
 // pad PROJECT --pads FILE: pads of any outline, several at once.
-int padsCommand(const QStringList& args, QTextStream& out, QTextStream& err, const char* usage)
+// The pads --pads names, checked against the grid and designed; the reason on stderr when not.
+std::optional<PadsResult> padsOfWords(const Words& w, const Project& p, const EarthworkGrid& ground,
+                                      double k, QTextStream& err)
 {
-    QString problem;
-    const auto w = readWords(args, {"--k", "--pads", "--balance", "--design"}, {"--csv"}, problem);
-    if (!w || w->names.size() != 1)
-        return usageError(err, usage, w ? problem : problem);
-    bool bad = false;
-    const double k = w->number("--k", bad).value_or(1);
-    if (!bad && !isCompactionFactor(k))
-        bad = !w->refuse("--k", "a compaction factor above 0, at most 10");
-    const QString how = w->values.value(QStringLiteral("--balance"));
-    if (!bad && w->values.contains(QStringLiteral("--balance")) &&
-        how != QLatin1String("together") && how != QLatin1String("each"))
-        bad = !w->refuse("--balance", "together or each");
-    if (bad)
-        return usageError(err, usage, w->problem);
-    const auto p = openProject(w->names[0], err);
-    if (!p)
-        return 1;
-    const EarthworkGrid ground = earthworkGrid(*p);
-    if (!p->HasNodes() || ground.cellCount() == 0) {
-        fail(err) << msg::DataIncomplete << '\n';
-        return 1;
-    }
-    const QString file = w->values.value(QStringLiteral("--pads"));
-    auto read = readPadsFile(file, *p);
+    const QString file = w.values.value(QStringLiteral("--pads"));
+    auto read = readPadsFile(file, p);
     if (const auto* reason = std::get_if<QString>(&read)) {
         fail(err) << *reason << '\n';
-        return 1;
+        return std::nullopt;
     }
     const auto& pads = std::get<std::vector<PadShape>>(read);
+    const QString how = w.values.value(QStringLiteral("--balance"));
     const PadBalance balance = how == QLatin1String("together") ? PadBalance::Together
                                : how == QLatin1String("each")   ? PadBalance::Each
                                                                 : PadBalance::None;
@@ -186,13 +168,59 @@ int padsCommand(const QStringList& args, QTextStream& out, QTextStream& err, con
             why = QStringLiteral("แท่น %1: ไม่มีค่าระดับ ใช้ --balance together หรือ each").arg(pad.name);
         if (!why.isEmpty()) {
             fail(err) << QDir::toNativeSeparators(file) << ": " << why << '\n';
-            return 1;
+            return std::nullopt;
         }
     }
-    const PadsResult r = designPads(ground, pads, balance, k);
+    PadsResult r = designPads(ground, pads, balance, k);
     if (balance != PadBalance::None && !r.balanced)
         fail(err) << "warning: no level balances the pads within 0.5 m3; net "
                   << formatPicture(r.net, 2) << '\n';
+    return r;
+}
+
+// --k and --balance together|each as the pads take them; false with the problem set.
+bool padsWordsFit(Words& w, double& k)
+{
+    bool bad = false;
+    k = w.number("--k", bad).value_or(1);
+    if (!bad && !isCompactionFactor(k))
+        bad = !w.refuse("--k", "a compaction factor above 0, at most 10");
+    const QString how = w.values.value(QStringLiteral("--balance"));
+    if (!bad && w.values.contains(QStringLiteral("--balance")) &&
+        how != QLatin1String("together") && how != QLatin1String("each"))
+        bad = !w.refuse("--balance", "together or each");
+    return !bad;
+}
+
+// The project the design commands grade: one with cells. Says why not on stderr.
+std::optional<Project> openWithCells(const QString& name, QTextStream& err)
+{
+    auto p = openProject(name, err);
+    if (p && (!p->HasNodes() || earthworkGrid(*p).cellCount() == 0)) {
+        fail(err) << msg::DataIncomplete << '\n';
+        return std::nullopt;
+    }
+    return p;
+}
+
+int padsCommand(const QStringList& args, QTextStream& out, QTextStream& err, const char* usage)
+{
+    QString problem;
+    auto w = readWords(args, {"--k", "--pads", "--balance", "--design"}, {"--csv"}, problem);
+    if (!w || w->names.size() != 1)
+        return usageError(err, usage, problem);
+    double k = 1;
+    if (!padsWordsFit(*w, k))
+        return usageError(err, usage, w->problem);
+    const auto p = openWithCells(w->names[0], err);
+    if (!p)
+        return 1;
+    const EarthworkGrid ground = earthworkGrid(*p);
+    const auto designed = padsOfWords(*w, *p, ground, k, err);
+    if (!designed)
+        return 1;
+    const PadsResult& r = *designed;
+    const auto& pads = r.pads;
     if (w->values.contains(QStringLiteral("--design"))) {
         Project design = *p;
         for (std::size_t n = 0; n < r.design.h.size(); ++n)
@@ -366,6 +394,155 @@ int stakeout(const QStringList& args, QTextStream& out, QTextStream& err, const 
     return 0;
 }
 
+// E1,N1,E2,N2,... in the project's coordinates, as grid metres; none when the text is no
+// list of pairs.
+std::optional<std::vector<QPointF>> lineOf(const QString& text, const Project& p)
+{
+    const QStringList parts = text.split(QLatin1Char(','));
+    if (parts.size() < 2 || parts.size() % 2 != 0)
+        return std::nullopt;
+    std::vector<QPointF> line;
+    for (qsizetype i = 0; i < parts.size(); i += 2) {
+        bool ok = false, ok2 = false;
+        const double e = parts[i].trimmed().toDouble(&ok),
+                     n = parts[i + 1].trimmed().toDouble(&ok2);
+        if (!ok || !ok2)
+            return std::nullopt;
+        line.emplace_back(e - worldX(p.Georef, 0), n - worldY(p.Georef, 0));
+    }
+    return line;
+}
+
+QStringList sectionRow(const SectionsResult& r, std::size_t i)
+{
+    const Section& s = r.stations[i];
+    QStringList row{formatPicture(s.chainage, 3), formatPicture(s.cutArea, 2),
+                    formatPicture(s.fillArea, 2)};
+    if (i == 0)
+        return row << QString() << QString() << QString() << QString();
+    const SectionVolume& v = r.volumes[i - 1];
+    return row << formatPicture(v.cutEndAreas, 2) << formatPicture(v.fillEndAreas, 2)
+               << formatPicture(v.cutPrismoidal, 2) << formatPicture(v.fillPrismoidal, 2);
+}
+
+int sectionsCommand(const QStringList& args, QTextStream& out, QTextStream& err, const char* usage)
+{
+    QString problem;
+    QStringList valued = PadOptions;
+    valued << "-o"
+           << "--line"
+           << "--every"
+           << "--width"
+           << "--pads"
+           << "--design";
+    const bool pads = args.contains(QStringLiteral("--pads"));
+    if (pads)
+        valued << "--balance";
+    auto w = readWords(args, valued, pads ? QStringList{} : QStringList{"--balance"}, problem);
+    if (!w || !w->values.contains(QStringLiteral("--line")))
+        return usageError(
+            err, usage,
+            w && problem.isEmpty() ? QStringLiteral("sections needs --line E1,N1,E2,N2") : problem);
+    bool bad = false;
+    const double every = w->number("--every", bad).value_or(10);
+    const double width = w->number("--width", bad).value_or(20);
+    const QString output = w->values.value(QStringLiteral("-o"));
+    const QString suffix = QFileInfo(output).suffix().toLower();
+    if (!bad && !output.isEmpty() && suffix != QLatin1String("csv") &&
+        suffix != QLatin1String("pdf"))
+        bad = !w->refuse("-o", "a name ending .csv or .pdf");
+    if (bad)
+        return usageError(err, usage, w->problem);
+    std::optional<Project> p;
+    EarthworkGrid design;
+    if (pads) {
+        double k = 1;
+        if (!padsWordsFit(*w, k) || w->names.size() != 1)
+            return usageError(err, usage, w->problem);
+        if (!(p = openWithCells(w->names[0], err)))
+            return 1;
+        const auto designed = padsOfWords(*w, *p, earthworkGrid(*p), k, err);
+        if (!designed)
+            return 1;
+        design = designed->design;
+    } else {
+        int status = 0;
+        const auto r = designRun(*w, 1, err, usage, status);
+        if (!r)
+            return status;
+        p = r->project;
+        design = r->pad ? r->pad->pad.design : earthworkGrid(*p);
+        if (!r->pad)
+            for (std::size_t n = 0; n < design.h.size(); ++n)
+                design.h[n] -= r->map.depth.h[n];
+    }
+    const EarthworkGrid ground = earthworkGrid(*p);
+    const auto line = lineOf(w->values.value(QStringLiteral("--line")), *p);
+    if (!line) {
+        w->refuse("--line", "E1,N1,E2,N2[,...] in the project's coordinates");
+        return usageError(err, usage, w->problem);
+    }
+    if (const QString why = sectionLineProblem(*line, every, width, ground); !why.isEmpty()) {
+        fail(err) << "--line: " << why << '\n';
+        return 1;
+    }
+    const SectionsResult r = crossSections(ground, design, *line, every, width);
+    const CutFill grid = stripGross(ground, design, r.strip);
+    TableTexts table;
+    table.headings = {QStringLiteral("ระยะสะสม"), QStringLiteral("พื้นที่ตัด"),
+                      QStringLiteral("พื้นที่ถม"),    QStringLiteral("ตัด เฉลี่ย"),
+                      QStringLiteral("ถม เฉลี่ย"),  QStringLiteral("ตัด ปริซึม"),
+                      QStringLiteral("ถม ปริซึม")};
+    table.columns = {2.0, 4.3, 6.6, 8.9, 11.3, 13.7, 16.1};
+    table.rows = int(r.stations.size());
+    table.row = [&r](int i) { return sectionRow(r, std::size_t(i)); };
+    QString failed;
+    if (suffix == QLatin1String("csv")) {
+        QByteArray csv = "chainage,cut_area,fill_area,cut_aea,fill_aea,cut_prism,fill_prism\n";
+        for (std::size_t i = 0; i < r.stations.size(); ++i)
+            csv += sectionRow(r, i).join(QLatin1Char(',')).toUtf8() + '\n';
+        failed = writeOutputBytes(output, csv);
+    } else if (suffix == QLatin1String("pdf")) {
+        const std::vector<SummaryLine> summary = {
+            {QStringLiteral("ระยะห่างหน้าตัด"), formatPicture(every, 2), QStringLiteral("เมตร")},
+            {QStringLiteral("ความกว้างหน้าตัด"), formatPicture(width, 2), QStringLiteral("เมตร")},
+            {QStringLiteral("ดินตัด (เฉลี่ยพื้นที่ปลาย)"), formatPicture(r.total.cutEndAreas, 2),
+             QStringLiteral("ลบ.ม.")},
+            {QStringLiteral("ดินถม (เฉลี่ยพื้นที่ปลาย)"), formatPicture(r.total.fillEndAreas, 2),
+             QStringLiteral("ลบ.ม.")},
+            {QStringLiteral("ดินตัด (ปริซึม)"), formatPicture(r.total.cutPrismoidal, 2),
+             QStringLiteral("ลบ.ม.")},
+            {QStringLiteral("ดินถม (ปริซึม)"), formatPicture(r.total.fillPrismoidal, 2),
+             QStringLiteral("ลบ.ม.")}};
+        failed = savePdf(output, [&](PageSurface& page) {
+            PrintTableReport(page, *p, QStringLiteral("ปริมาตรดินจากหน้าตัดขวาง"), summary, table);
+        });
+    }
+    if (!failed.isEmpty()) {
+        fail(err) << failed << '\n';
+        return 1;
+    }
+    for (std::size_t i = 0; i < r.stations.size(); ++i) {
+        if (i > 0) {
+            const SectionVolume& v = r.volumes[i - 1];
+            out << "between " << formatPicture(v.from, 3) << ' ' << formatPicture(v.to, 3)
+                << " cut-aea " << formatPicture(v.cutEndAreas, 2) << " fill-aea "
+                << formatPicture(v.fillEndAreas, 2) << " cut-prism "
+                << formatPicture(v.cutPrismoidal, 2) << " fill-prism "
+                << formatPicture(v.fillPrismoidal, 2) << '\n';
+        }
+        const Section& s = r.stations[i];
+        out << "station " << formatPicture(s.chainage, 3) << " cut-area "
+            << formatPicture(s.cutArea, 2) << " fill-area " << formatPicture(s.fillArea, 2) << '\n';
+    }
+    out << "total cut-aea " << formatPicture(r.total.cutEndAreas, 2) << " fill-aea "
+        << formatPicture(r.total.fillEndAreas, 2) << " cut-prism "
+        << formatPicture(r.total.cutPrismoidal, 2) << " fill-prism "
+        << formatPicture(r.total.fillPrismoidal, 2) << "   grid-gross cut "
+        << formatPicture(grid.cut, 2) << " fill " << formatPicture(-grid.fill, 2) << '\n';
+    return 0;
+}
+
 } // namespace
 
 int runDesignCommand(const QStringList& args, QTextStream& out, QTextStream& err, const char* usage)
@@ -378,6 +555,8 @@ int runDesignCommand(const QStringList& args, QTextStream& out, QTextStream& err
         return renderOrPrint(args.mid(2), command == QLatin1String("print"), err, usage);
     if (command == QLatin1String("stakeout"))
         return stakeout(args.mid(1), out, err, usage);
+    if (command == QLatin1String("sections"))
+        return sectionsCommand(args.mid(1), out, err, usage);
     return -1;
 }
 

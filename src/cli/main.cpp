@@ -18,7 +18,7 @@ int main(int argc, char** argv)
     std::unique_ptr<QCoreApplication> app;
     if (!args.isEmpty() &&
         (args[0] == QLatin1String("render") || args[0] == QLatin1String("print") ||
-         args[0] == QLatin1String("stakeout"))) {
+         args[0] == QLatin1String("stakeout") || args[0] == QLatin1String("sections"))) {
         setenv("QT_QPA_PLATFORM", "offscreen", 0);
         app = std::make_unique<QGuiApplication>(appArgc, argv);
     } else {

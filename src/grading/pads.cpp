@@ -268,7 +268,7 @@ PadsResult designPads(const EarthworkGrid& ground, const std::vector<PadShape>& 
         for (std::size_t n = 0; n < own.h.size(); ++n)
             if (e.owner[n] != int(i))
                 own.h[n] = 0;
-        r.pads.push_back({levels[i], grossCutFill(own, 0), reach[i].area});
+        r.pads.push_back({pads[i].name, levels[i], grossCutFill(own, 0), reach[i].area});
     }
     for (std::size_t n = 0; n < e.owner.size(); ++n) {
         const int row = int(n) / ground.cols, col = int(n) % ground.cols;

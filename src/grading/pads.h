@@ -33,6 +33,7 @@ QString padShapeProblem(const PadShape& pad, const EarthworkGrid& ground);
 // the floor holds and the node is listed in `conflicts`.
 struct PadFigures
 {
+    QString name;
     double level = 0; // at the centroid
     CutFill cutFill;  // over the nodes whose design this pad sets
     double area = 0;  // of the outline, m2

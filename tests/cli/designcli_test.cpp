@@ -4,6 +4,7 @@
 #include "survey/surveysites.h"
 
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -261,6 +262,71 @@ TEST(PadsFile, RefusalsSayWhich)
     for (const auto& c : cases) {
         const CliRun r = run(QStringList{"pad", site.existing} + c.args);
         EXPECT_EQ(r.status, c.status) << c.args.join(' ').toStdString();
+        EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.says))) << r.err.toStdString();
+    }
+}
+
+// Sections along a line against a pad: the printed table reads back as the CSV, and the
+// totals come near the grid's own figures for the strip.
+TEST(SectionsCommand, TableAsCsvAndPrinted)
+{
+    Site site;
+    const QString csv = site.dir.filePath("s.csv"), pdf = site.dir.filePath("s.pdf");
+    const QString line = QStringLiteral("%1,%2,%3,%4")
+                             .arg(East + 20)
+                             .arg(North + 70)
+                             .arg(East + 180)
+                             .arg(North + 70);
+    const QStringList words = QStringList{"sections", site.existing, "--line", line,      "--every",
+                                          "10",       "--width",     "40",     "--level", "100.3"} +
+                              PadOn;
+    CliRun r = run(words + QStringList{"-o", csv});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    ASSERT_EQ(run(words + QStringList{"-o", pdf}).status, 0);
+    QFile file(csv);
+    file.open(QIODevice::ReadOnly);
+    QStringList rows = QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+    EXPECT_EQ(rows.takeFirst(),
+              "chainage,cut_area,fill_area,cut_aea,fill_aea,cut_prism,fill_prism");
+    ASSERT_EQ(rows.size(), 17);
+    QProcess text;
+    text.start("pdftotext", {"-layout", pdf, "-"});
+    if (!text.waitForFinished())
+        GTEST_SKIP() << "pdftotext is not installed";
+    const QString printed = QString::fromUtf8(text.readAllStandardOutput()).simplified();
+    for (const QString& row : rows)
+        EXPECT_TRUE(printed.contains(QStringList(row.split(',', Qt::SkipEmptyParts)).join(' ')))
+            << row.toStdString();
+    // The fill against the grid's figure for the strip, within half a percent.
+    const QStringList total = r.out.section('\n', -2, -2).split(' ', Qt::SkipEmptyParts);
+    ASSERT_EQ(total.value(0), "total");
+    const double fill = total.value(4).toDouble(), gridFill = total.value(13).toDouble();
+    EXPECT_GT(gridFill, 100);
+    EXPECT_NEAR(fill, gridFill, 0.005 * gridFill) << r.out.toStdString();
+}
+
+TEST(SectionsCommand, BadLinesAreRefused)
+{
+    Site site;
+    const struct
+    {
+        QString line;
+        int status;
+        const char* says;
+    } cases[] = {
+        {QStringLiteral("%1,%2").arg(East + 20).arg(North + 70), 1, "2 จุด"},
+        {QStringLiteral("%1,%2,%3,%4")
+             .arg(East + 20)
+             .arg(North + 70)
+             .arg(East + 900)
+             .arg(North + 70),
+         1, "นอกกริด"},
+        {QStringLiteral("1,2,3"), 2, "--line"},
+    };
+    for (const auto& c : cases) {
+        const CliRun r =
+            run(QStringList{"sections", site.existing, site.lowered, "--line", c.line});
+        EXPECT_EQ(r.status, c.status) << c.line.toStdString();
         EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.says))) << r.err.toStdString();
     }
 }
