@@ -514,9 +514,8 @@ int sectionsCommand(const QStringList& args, QTextStream& out, QTextStream& err,
              QStringLiteral("ลบ.ม.")},
             {QStringLiteral("ดินถม (ปริซึม)"), formatPicture(r.total.fillPrismoidal, 2),
              QStringLiteral("ลบ.ม.")}};
-        failed = savePdf(output, [&](PageSurface& page) {
-            PrintTableReport(page, *p, QStringLiteral("ปริมาตรดินจากหน้าตัดขวาง"), summary, table);
-        });
+        failed =
+            savePdf(output, [&](PageSurface& page) { PrintSections(page, *p, r, summary, table); });
     }
     if (!failed.isEmpty()) {
         fail(err) << failed << '\n';

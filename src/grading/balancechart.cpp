@@ -16,7 +16,8 @@ namespace {
 constexpr int Grey = 7;
 constexpr int Brown = 6;
 
-// A step of 1, 2 or 5 times a power of ten giving about `count` intervals over `span`.
+} // namespace
+
 double tickStep(double span, int count)
 {
     const double raw = span / count;
@@ -31,8 +32,6 @@ int decimalsFor(double step)
 {
     return step >= 1 ? 0 : std::min(6, int(std::ceil(-std::log10(step) - 1e-9)));
 }
-
-} // namespace
 
 void DrawBalanceChart(Surface& s, const Balance& b, std::optional<double> fixedPlatform,
                       double points)

@@ -14,4 +14,9 @@ class Surface;
 void DrawBalanceChart(Surface& s, const Balance& b, std::optional<double> fixedPlatform,
                       double points);
 
+// A step of 1, 2 or 5 times a power of ten giving about `count` intervals over `span`, and the
+// decimals its labels need.
+double tickStep(double span, int count);
+int decimalsFor(double step);
+
 } // namespace tervan

@@ -1,8 +1,10 @@
 #include "printing/earthworkreports.h"
 
+#include "common/numbertext.h"
 #include "grading/balancechart.h"
 #include "grading/earthwork.h"
 #include "grading/earthworktexts.h"
+#include "grading/sectionchart.h"
 #include "printing/pagechartsurface.h"
 #include "printing/pageframe.h"
 #include "printing/pagesurface.h"
@@ -127,6 +129,52 @@ void PrintLinesReport(PageSurface& page, const Project& p, const QString& title,
     }
     page.endDocument();
     page.setUnitTwips();
+}
+
+void PrintSections(PageSurface& page, const Project& p, const SectionsResult& r,
+                   const std::vector<SummaryLine>& summary, const TableTexts& table)
+{
+    const QString title = QStringLiteral("หน้าตัดขวาง");
+    const auto [lowest, highest] = levelRange(r.stations);
+    constexpr int PerPage = 3;
+    double first = 0, tall = 0;
+    for (std::size_t i = 0; i < r.stations.size(); ++i) {
+        if (i % PerPage == 0) {
+            if (i > 0)
+                page.endDocument();
+            else
+                page.beginReport(title);
+            page.setPaperA4();
+            PrintHeading(page, p);
+            PrintTitle(page, title);
+        }
+        if (i % PerPage == 0)
+            first = page.y() + 0.2, tall = (page.pageHeight() - first - 1) / PerPage;
+        const Section& s = r.stations[i];
+        PageChartSurface chart(page, QRectF(2, first + double(i % PerPage) * tall, 17, tall - 0.3));
+        DrawProfileChart(chart, s.profile, lowest, highest,
+                         QStringLiteral("ระยะสะสม %1   พื้นที่ตัด %2 ตร.ม.   พื้นที่ถม %3 ตร.ม.")
+                             .arg(formatPicture(s.chainage, 3), formatPicture(s.cutArea, 2),
+                                  formatPicture(s.fillArea, 2)),
+                         QStringLiteral("ระยะจากแนว (ม.)"), 12);
+    }
+    if (!r.stations.empty()) {
+        page.endDocument();
+        page.setPaperA4();
+        PrintHeading(page, p);
+        PrintTitle(page, QStringLiteral("รูปตัดตามยาว"));
+        std::vector<SectionPoint> along;
+        for (const Section& s : r.longProfile)
+            along.push_back({s.chainage, s.profile.front().ground, s.profile.front().design});
+        const auto [low, high] = levelRange(r.longProfile);
+        PageChartSurface chart(page, QRectF(2, page.y() + 0.5, 17, 12));
+        DrawProfileChart(chart, along, low, high, QStringLiteral("ดินเดิมและแบบตามแนว"),
+                         QStringLiteral("ระยะสะสม (ม.)"), 14);
+    }
+    page.setFont(PrintFace, 16, false);
+    page.endDocument();
+    page.setUnitTwips();
+    PrintTableReport(page, p, QStringLiteral("ปริมาตรดินจากหน้าตัดขวาง"), summary, table);
 }
 
 void PrintSuspects(PageSurface& page, const Project& p, const SuspectCheck& c, double factor,

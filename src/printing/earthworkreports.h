@@ -10,6 +10,7 @@ struct Balance;
 struct Earthwork;
 struct Project;
 struct SuspectCheck;
+struct SectionsResult;
 class PageSurface;
 
 // Summary lines, caption / value / unit, from the current line down.
@@ -29,6 +30,10 @@ void PrintBalance(PageSurface& page, const Project& p, const Balance& b,
 // A4, continued on as many pages as the lines need.
 void PrintLinesReport(PageSurface& page, const Project& p, const QString& title,
                       const QStringList& lines);
+// The section sheets: three sections to an A4 page on one level scale, each with its chainage
+// and areas; then the long profile; then the volume table `table` with `summary` above it.
+void PrintSections(PageSurface& page, const Project& p, const SectionsResult& r,
+                   const std::vector<SummaryLine>& summary, const TableTexts& table);
 void PrintSuspects(PageSurface& page, const Project& p, const SuspectCheck& c, double factor,
                    double floor);
 
