@@ -68,7 +68,14 @@ void DesignLauncher::showCompare()
                                         : QFileInfo(m_project.GndFileName).absolutePath());
     if (name.isEmpty())
         return;
-    const auto loaded = loadDesignSurface(m_project, name);
+    int missing = 0;
+    auto loaded = loadDesignSurface(m_project, name, false, &missing);
+    // A file that leaves nodes out is used only when the user says those keep the ground.
+    if (missing > 0 && m_prompts.ask(std::get<QStringList>(loaded).join(QLatin1Char('\n')) +
+                                     QStringLiteral("\nใช้ค่าระดับดินเดิมที่จุดเหล่านี้หรือไม่")))
+        loaded = loadDesignSurface(m_project, name, true);
+    else if (missing > 0)
+        return;
     if (const auto* reasons = std::get_if<QStringList>(&loaded)) {
         m_prompts.notice(reasons->join(QLatin1Char('\n')));
         return;

@@ -207,6 +207,8 @@ const char Help[] =
     "      then each cell's cut, fill and net. Net is cut x K + fill.\n"
     "      --k K         compaction factor (default 1)\n"
     "      --csv         one line per cell: cell,cut_m3,fill_m3,net_m3\n"
+    "      --missing-ground  nodes a DESIGN heights file leaves out keep the ground\n"
+    "                    (else such a file is refused, naming how many and the first)\n"
     "  pad PROJECT\n"
     "      A level pad on a rectangle of nodes whose edges run out to the ground on\n"
     "      side slopes: its level and the volume one centimetre of it moves, cut, fill,\n"

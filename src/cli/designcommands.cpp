@@ -116,7 +116,7 @@ std::optional<DesignRun> designRun(const Words& w, qsizetype names, QTextStream&
         run.map = padMap(ground, *run.pad, p->ContourInterval);
         return run;
     }
-    const auto loaded = loadDesignSurface(*p, w.names[1]);
+    const auto loaded = loadDesignSurface(*p, w.names[1], w.has("--missing-ground"));
     if (const auto* reasons = std::get_if<QStringList>(&loaded)) {
         for (const QString& reason : *reasons)
             fail(err) << reason << '\n';
@@ -258,7 +258,7 @@ int compareOrPad(const QStringList& args, bool pad, QTextStream& out, QTextStrea
     if (pad && args.contains(QStringLiteral("--pads")))
         return padsCommand(args, out, err, usage);
     QString problem;
-    const auto w = readWords(args, PadOptions, {"--csv", "--balance"}, problem);
+    const auto w = readWords(args, PadOptions, {"--csv", "--balance", "--missing-ground"}, problem);
     if (!w || (pad != w->values.contains(QStringLiteral("--pad"))))
         return usageError(err, usage,
                           w && problem.isEmpty() ? QStringLiteral("pad needs --pad C0,R0,C1,R1")
@@ -296,7 +296,8 @@ int renderOrPrint(const QStringList& args, bool print, QTextStream& err, const c
     QStringList valued = PadOptions;
     valued << "-o"
            << "--size";
-    const auto w = readWords(args, valued, {"--balance", "--contours"}, problem);
+    const auto w =
+        readWords(args, valued, {"--balance", "--contours", "--missing-ground"}, problem);
     if (!w || w->values.value("-o").isEmpty())
         return usageError(err, usage,
                           w && problem.isEmpty() ? QStringLiteral("needs -o OUT") : problem);
@@ -340,7 +341,7 @@ int stakeout(const QStringList& args, QTextStream& out, QTextStream& err, const 
     QStringList valued = PadOptions;
     valued << "-o"
            << "--every";
-    const auto w = readWords(args, valued, {"--balance", "--corners"}, problem);
+    const auto w = readWords(args, valued, {"--balance", "--corners", "--missing-ground"}, problem);
     const QString output = w ? w->values.value("-o") : QString();
     const QString suffix = QFileInfo(output).suffix().toLower();
     if (!w || output.isEmpty())
@@ -438,7 +439,8 @@ int sectionsCommand(const QStringList& args, QTextStream& out, QTextStream& err,
     const bool pads = args.contains(QStringLiteral("--pads"));
     if (pads)
         valued << "--balance";
-    auto w = readWords(args, valued, pads ? QStringList{} : QStringList{"--balance"}, problem);
+    auto w = readWords(
+        args, valued, pads ? QStringList{} : QStringList{"--balance", "--missing-ground"}, problem);
     if (!w || !w->values.contains(QStringLiteral("--line")))
         return usageError(
             err, usage,

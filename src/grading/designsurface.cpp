@@ -1,5 +1,7 @@
 #include "grading/designsurface.h"
 
+#include <algorithm>
+
 #include "common/messages.h"
 #include "project/heightscsv.h"
 #include "project/project.h"
@@ -53,8 +55,11 @@ Earthwork depthEarthwork(const EarthworkGrid& depth)
 }
 
 std::variant<EarthworkGrid, QStringList> loadDesignSurface(const Project& existing,
-                                                           const QString& fileName)
+                                                           const QString& fileName,
+                                                           bool missingTakeGround, int* missing)
 {
+    if (missing)
+        *missing = 0;
     const QString shown = QDir::toNativeSeparators(fileName);
     if (!fileName.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive)) {
         const ProjectFileNames names = projectFileNames(fileName);
@@ -89,9 +94,25 @@ std::variant<EarthworkGrid, QStringList> loadDesignSurface(const Project& existi
     }
     if (std::holds_alternative<ColumnOrderUnknown>(read))
         return QStringList{QStringLiteral("%1: %2").arg(shown, columnOrderQuestion())};
-    // Nodes the file leaves out keep the existing ground.
+    const auto& heights = std::get<HeightsTaken>(read).heights;
+    std::vector<bool> given(std::size_t(existing.NodeCount) + 1, false);
+    for (const NodeHeight& h : heights)
+        if (h.node > 0 && h.node <= existing.NodeCount)
+            given[std::size_t(h.node)] = true;
+    const auto first = std::find(given.begin() + 1, given.end(), false);
+    const int left = int(std::count(given.begin() + 1, given.end(), false));
+    // A design that names some nodes says nothing of the others: taking the ground there
+    // silently would hide a short file.
+    if (left > 0 && !missingTakeGround) {
+        if (missing)
+            *missing = left;
+        return QStringList{QStringLiteral("%1: ไม่มีค่าระดับออกแบบของจุด %2 จุด จุดแรกคือจุดที่ %3")
+                               .arg(shown)
+                               .arg(left)
+                               .arg(first - given.begin())};
+    }
     Project design = existing;
-    applyHeights(design, std::get<HeightsTaken>(read).heights);
+    applyHeights(design, heights);
     return earthworkGrid(design);
 }
 

@@ -30,9 +30,13 @@ inline double compactedNet(const CutFill& c, double k)
 }
 
 // A design surface from a file beside the project: a project pair (".gnd") or a heights CSV
-// in any of its layouts, read onto the existing project's grid. On failure the reasons the
-// user reads, one a line.
+// in any of its layouts, read onto the existing project's grid. A CSV that leaves nodes out is
+// refused, naming how many and the first, unless `missingTakeGround`: then they keep the
+// existing ground. On failure the reasons the user reads, one a line; `missing`, when given,
+// says how many nodes the refused file left out (0 for any other reason).
 std::variant<EarthworkGrid, QStringList> loadDesignSurface(const Project& existing,
-                                                           const QString& fileName);
+                                                           const QString& fileName,
+                                                           bool missingTakeGround = false,
+                                                           int* missing = nullptr);
 
 } // namespace tervan

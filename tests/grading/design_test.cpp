@@ -402,3 +402,29 @@ TEST(PadMap, MarksTheOpenEdgeAndDrawsTheDaylightLine)
         daylight = daylight || op.value == 2;
     EXPECT_TRUE(daylight);
 }
+
+// A design file naming some nodes only is refused with how many it leaves out and the first;
+// asked to, the others keep the ground.
+TEST(DesignFile, NodesLeftOutAreNamedOrKeepTheGround)
+{
+    const Project site = flatSite();
+    QTemporaryDir dir;
+    const QString name = dir.filePath(QStringLiteral("part.csv"));
+    QFile f(name);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("node,z\n1,4\n2,4\n4,4\n");
+    f.close();
+    int missing = -1;
+    const auto refused = loadDesignSurface(site, name, false, &missing);
+    ASSERT_TRUE(std::holds_alternative<QStringList>(refused));
+    EXPECT_EQ(missing, 6);
+    EXPECT_TRUE(
+        std::get<QStringList>(refused).join(' ').contains(QStringLiteral("6 จุด จุดแรกคือจุดที่ 3")))
+        << std::get<QStringList>(refused).join(' ').toStdString();
+    const auto taken = loadDesignSurface(site, name, true, &missing);
+    ASSERT_TRUE(std::holds_alternative<EarthworkGrid>(taken));
+    EXPECT_EQ(missing, 0);
+    const auto& h = std::get<EarthworkGrid>(taken).h;
+    EXPECT_EQ(std::count(h.begin(), h.end(), 4.0), 3);
+    EXPECT_EQ(std::count(h.begin(), h.end(), 5.0), 6);
+}
