@@ -1,5 +1,7 @@
 #include "survey/ui/surveydialog.h"
 
+#include "common/numbertext.h"
+
 #include "project/projectfile.h"
 #include "survey/coordinates.h"
 
@@ -637,8 +639,9 @@ void SurveyDialog::showStatus()
         const GridQuality& q = m_made->quality;
         QString made = QStringLiteral("จุดกริดที่ประมาณค่า %1 จุด").arg(q.nodesEstimated);
         if (!m_made->outline.empty())
-            made += QStringLiteral(" พื้นที่ในขอบเขต %L1 ตร.ม.")
-                        .arg(outlineArea(m_made->outline), 0, 'f', 0);
+            made += QStringLiteral(" พื้นที่ในขอบเขต %L1 ตร.ม. (%2 ไร่-งาน-ตารางวา)")
+                        .arg(outlineArea(m_made->outline), 0, 'f', 0)
+                        .arg(raiNganWa(outlineArea(m_made->outline)));
         if (q.breaklines > 0)
             made += QStringLiteral(" เส้นแนวหัก %1 เส้น").arg(q.breaklines);
         lines << made;
