@@ -153,6 +153,11 @@ struct MakeCase
     int estimated = -1; // nodes outside the outline; -1: not checked
     double area = -1;   // of the kept outline, to 5 %; 0: none kept; -1: not checked
     int breaklines = 0; // used
+    // The heading and interval the project carries: the points file's name, and the interval
+    // chosen for the heights, unless the user typed others.
+    const char* name = "shots";
+    const char* engineer = "Noname";
+    float interval = 0; // 0: not checked
 };
 
 class SurveyMake : public testing::TestWithParam<MakeCase>
@@ -190,6 +195,25 @@ TEST_P(SurveyMake, ChoicesShapeTheProject)
     }
     EXPECT_EQ(d.dialog.quality().breaklines, c.breaklines);
     EXPECT_TRUE(d.dialog.reportHeading().join('\n').contains(c.heading));
+    EXPECT_EQ(p.ProjectName.text().trimmed(), QString::fromUtf8(c.name));
+    EXPECT_EQ(p.EngineerName.text().trimmed(), QString::fromUtf8(c.engineer));
+    if (c.interval > 0) {
+        EXPECT_EQ(p.ContourInterval, c.interval);
+    }
+}
+
+// Whose project it is, typed as the dialog is filled in.
+void whose(Dialog& d)
+{
+    // Thai keys carry their text; QTest's key names cover Latin letters only.
+    for (const auto& [box, text] : {std::pair{"txtProjectName", QStringLiteral("ไร่นายสมชาย")},
+                                    {"txtEngineer", QStringLiteral("นายวิชัย รักดี")}}) {
+        d.press(box, Qt::Key_A, 1, Qt::ControlModifier);
+        for (const QChar c : text)
+            QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), Qt::Key_unknown,
+                                QString(c), Qt::NoModifier);
+    }
+    d.type("spnInterval", QStringLiteral("0.25"));
 }
 
 // The concave outline leaves the L's missing quarter out; the hull only the corner beyond its
@@ -227,7 +251,9 @@ INSTANTIATE_TEST_SUITE_P(
                  breaklines(R"([[652010,1524002],[652010,1524048]])"), "ไม่มีค่าระดับ", "EPSG:32647",
                  false},
         MakeCase{"no breaklines file", surveysites::lShapedSite(), breaklines(nullptr),
-                 "ditch.geojson", "EPSG:32647", false}));
+                 "ditch.geojson", "EPSG:32647", false},
+        MakeCase{"whose project", surveysites::lShapedSite(), whose, "", "EPSG:32647", true, "", L,
+                 -1, -1, 0, "ไร่นายสมชาย", "นายวิชัย รักดี", 0.25f}));
 
 // A shot raised 10 m is listed first among the suspects; unticked, the grid is made again
 // without it, equal to the grid of the clean shots, and the report names it.

@@ -1,6 +1,7 @@
 #include "survey/ui/surveydialog.h"
 
 #include "common/numbertext.h"
+#include "project/fixedtext.h"
 
 #include "project/projectfile.h"
 #include "survey/coordinates.h"
@@ -142,6 +143,20 @@ SurveyDialog::SurveyDialog(Picker pickFile, QWidget* parent)
     m_method->addItems({QStringLiteral("เชิงเส้นบนโครงข่ายสามเหลี่ยม (TIN)"),
                         QStringLiteral("ระยะผกผัน 12 จุดที่ใกล้ที่สุด"), QStringLiteral("จุดที่ใกล้ที่สุด")});
 
+    // Whose project: the headings of every printed page.
+    m_projectName = named(new QLineEdit, "txtProjectName");
+    m_projectName->setMaxLength(FixedText40::length);
+    m_engineer = named(new QLineEdit, "txtEngineer");
+    m_engineer->setMaxLength(FixedText40::length);
+    m_interval = named(new QDoubleSpinBox, "spnInterval");
+    m_interval->setRange(0, 10000);
+    m_interval->setDecimals(3);
+    m_interval->setSuffix(QStringLiteral(" ม."));
+    m_interval->setSpecialValueText(QStringLiteral("อัตโนมัติ"));
+    m_interval->setToolTip(QStringLiteral("ช่วงชั้นความสูงของเส้นชั้นความสูง "
+                                          "อัตโนมัติ: ค่ากลม ๆ ที่ให้เส้นไม่เกิน 60 ระดับ"));
+    connect(m_projectName, &QLineEdit::textEdited, this, [this] { m_nameTyped = true; });
+
     auto* form = new QFormLayout;
     form->setLabelAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     form->addRow(QStringLiteral("แฟ้มจุดสำรวจ"), fileRow);
@@ -160,6 +175,9 @@ SurveyDialog::SurveyDialog(Picker pickFile, QWidget* parent)
     form->addRow(QStringLiteral("จุดกริดแรก"), originRow);
     form->addRow(QStringLiteral("ขนาดกริด"), sizeRow);
     form->addRow(QStringLiteral("วิธีประมาณค่า"), m_method);
+    form->addRow(QStringLiteral("ชื่อโครงการ"), m_projectName);
+    form->addRow(QStringLiteral("วิศวกร"), m_engineer);
+    form->addRow(QStringLiteral("ช่วงชั้นความสูง"), m_interval);
 
     m_picture = named(new QLabel, "picSurvey");
     m_picture->setFixedSize(420, 340);
@@ -349,8 +367,21 @@ bool SurveyDialog::isWorking() const
     return m_work != Work::None || m_settle.isActive();
 }
 
+void SurveyDialog::setEngineer(const QString& name)
+{
+    m_engineer->setText(name.trimmed());
+}
+
+QString SurveyDialog::engineer() const
+{
+    return m_engineer->text().trimmed();
+}
+
 void SurveyDialog::reload()
 {
+    if (!m_nameTyped)
+        m_projectName->setText(
+            clusterPrefix(QFileInfo(m_file->text()).completeBaseName(), FixedText40::length));
     m_reading.future().cancel();
     m_gridding.future().cancel();
     m_settle.stop();
@@ -733,8 +764,14 @@ void SurveyDialog::finish()
     m_frame = m_made->frame;
     m_quality = m_made->quality;
     const int epsg = projectEpsg().value_or(0);
-    m_project =
-        projectFromGrid(m_frame, m_made->grid, QFileInfo(m_file->text()).completeBaseName(), epsg);
+    const QString name = m_projectName->text().trimmed();
+    m_project = projectFromGrid(
+        m_frame, m_made->grid,
+        clusterPrefix(name.isEmpty() ? QFileInfo(m_file->text()).completeBaseName() : name,
+                      FixedText40::length),
+        epsg, float(m_interval->value()));
+    if (!engineer().isEmpty())
+        m_project.EngineerName = clusterPrefix(engineer(), FixedText40::length);
     const PreparedPoints& prepared = m_read.prepared;
     m_project.Georef->datumShift = prepared.shift.key;
     m_project.Georef->outline = m_made->outline;

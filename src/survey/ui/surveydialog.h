@@ -47,6 +47,10 @@ public:
     // Reads the file as the boxes say; on a problem the status line says why.
     void loadPoints(const QString& fileName);
 
+    // Whose the project is: the engineer last named, offered again; the name the user typed.
+    void setEngineer(const QString& name);
+    QString engineer() const;
+
     const Project& project() const { return m_project; }
     const GridQuality& quality() const { return m_quality; }
     const GridFrame& frame() const { return m_frame; }
@@ -94,6 +98,10 @@ private:
     QComboBox* m_shift;
     QLabel* m_like;
     QSpinBox* m_spacing;
+    QLineEdit* m_projectName;
+    QLineEdit* m_engineer;
+    QDoubleSpinBox* m_interval;
+    bool m_nameTyped = false; // else the name follows the points file
     QDoubleSpinBox* m_originX;
     QDoubleSpinBox* m_originY;
     QSpinBox* m_rows;
