@@ -3,6 +3,7 @@
 #include "cli/batchwords.h"
 #include "common/messages.h"
 #include "grading/earthwork.h"
+#include "project/fixedtext.h"
 #include "project/projectfile.h"
 #include "survey/gridding.h"
 #include "survey/siteoutline.h"
@@ -43,7 +44,8 @@ int gridFromPoints(const QStringList& args, QTextStream& out, QTextStream& err, 
                                 QStringLiteral("--crs"),      QStringLiteral("--from-crs"),
                                 QStringLiteral("--interval"), QStringLiteral("--datum-shift"),
                                 QStringLiteral("--like"),     QStringLiteral("--breaklines"),
-                                QStringLiteral("--exclude"),  QStringLiteral("--boundary")};
+                                QStringLiteral("--exclude"),  QStringLiteral("--boundary"),
+                                QStringLiteral("--name"),     QStringLiteral("--engineer")};
     const auto w = readWords(args, valued, {}, problem);
     const bool like = w && w->values.contains(QStringLiteral("--like"));
     if (!w || w->names.size() != 1 || !w->values.contains(QStringLiteral("-o")) ||
@@ -204,16 +206,22 @@ int gridFromPoints(const QStringList& args, QTextStream& out, QTextStream& err, 
     q.excluded = kept.left;
     if (q.outsideGrid > 0)
         warn(err) << q.outsideGrid << " points lie outside the grid and are not honoured by it\n";
-    Project p = projectFromGrid(frame, grid, QFileInfo(source).completeBaseName(), points.epsg,
-                                float(interval.value_or(0)));
+    const QString name = w->values.value(QStringLiteral("--name")).trimmed();
+    Project p =
+        projectFromGrid(frame, grid,
+                        clusterPrefix(name.isEmpty() ? QFileInfo(source).completeBaseName() : name,
+                                      FixedText40::length),
+                        points.epsg, float(interval.value_or(0)));
+    if (const QString engineer = w->values.value(QStringLiteral("--engineer")).trimmed();
+        !engineer.isEmpty())
+        p.EngineerName = clusterPrefix(engineer, FixedText40::length);
     p.Georef->datumShift = points.shift.key;
     p.Georef->outline = site;
     std::vector<std::pair<double, double>> local;
     for (const auto& [e, n] : site)
         local.emplace_back(e - frame.x0, n - frame.y0);
     // Measured, not clipped cell by cell: the volumes clip when they are asked for.
-    const auto measured =
-        OutlineMask::measure(frame.rows, frame.cols, frame.spacing, local, false);
+    const auto measured = OutlineMask::measure(frame.rows, frame.cols, frame.spacing, local, false);
     if (!site.empty() && !measured) {
         fail(err) << "the site outline is no polygon the grid can be clipped by\n";
         return 1;

@@ -766,3 +766,26 @@ TEST(GridCommand, ATargetHeldElsewhereIsNamed)
     EXPECT_TRUE(r.err.contains(QString::number(QCoreApplication::applicationPid())))
         << r.err.toStdString();
 }
+
+// The heading a project made from points carries: the points file's name unless another is
+// given, and the engineer named.
+TEST(GridCommand, NameAndEngineerGoIntoTheHeading)
+{
+    QTemporaryDir dir;
+    surveysites::writeFile(dir.filePath("ไร่.csv"), surveysites::lShapedSite());
+    for (const auto& [extra, name, engineer] :
+         {std::tuple{QStringList{}, "ไร่", "Noname"},
+          std::tuple{QStringList{"--name", "ไร่นายสมชาย", "--engineer", "นายวิชัย"}, "ไร่นายสมชาย",
+                     "นายวิชัย"}}) {
+        const QString made = dir.filePath("made");
+        ASSERT_EQ(
+            run(QStringList{"grid", dir.filePath("ไร่.csv"), "-o", made, "--spacing", "10"} + extra)
+                .status,
+            0);
+        const CliRun info = run({"info", made});
+        EXPECT_TRUE(
+            info.out.startsWith(QStringLiteral("project: %1\nengineer: %2\n")
+                                    .arg(QString::fromUtf8(name), QString::fromUtf8(engineer))))
+            << info.out.toStdString();
+    }
+}
