@@ -4,6 +4,7 @@
 #include "common/messages.h"
 #include "common/numbertext.h"
 #include "common/outputfile.h"
+#include "exchange/exchange.h"
 #include "grading/cutfillmap.h"
 #include "grading/designsurface.h"
 #include "grading/designtexts.h"
@@ -451,8 +452,8 @@ int sectionsCommand(const QStringList& args, QTextStream& out, QTextStream& err,
     const QString output = w->values.value(QStringLiteral("-o"));
     const QString suffix = QFileInfo(output).suffix().toLower();
     if (!bad && !output.isEmpty() && suffix != QLatin1String("csv") &&
-        suffix != QLatin1String("pdf"))
-        bad = !w->refuse("-o", "a name ending .csv or .pdf");
+        suffix != QLatin1String("pdf") && suffix != QLatin1String("dxf"))
+        bad = !w->refuse("-o", "a name ending .csv, .pdf or .dxf");
     if (bad)
         return usageError(err, usage, w->problem);
     std::optional<Project> p;
@@ -504,6 +505,8 @@ int sectionsCommand(const QStringList& args, QTextStream& out, QTextStream& err,
         for (std::size_t i = 0; i < r.stations.size(); ++i)
             csv += sectionRow(r, i).join(QLatin1Char(',')).toUtf8() + '\n';
         failed = writeOutputBytes(output, csv);
+    } else if (suffix == QLatin1String("dxf")) {
+        failed = writeSectionsDxf(*p, r, output);
     } else if (suffix == QLatin1String("pdf")) {
         const std::vector<SummaryLine> summary = {
             {QStringLiteral("ระยะห่างหน้าตัด"), formatPicture(every, 2), QStringLiteral("เมตร")},

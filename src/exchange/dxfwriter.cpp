@@ -1,11 +1,16 @@
 // DXF by hand: GDAL's DXF writer cannot carry Thai text, and CAD programs read Thai only
 // through the drawing's code page.
+#include "common/messages.h"
 #include "common/numbertext.h"
+#include "common/outputfile.h"
 #include "exchange/exchange.h"
 #include "exchange/exportoutline.h"
+#include "grading/sections.h"
 #include "graphics/contourlabels.h"
 #include "project/project.h"
 
+#include <QDir>
+#include <QFile>
 #include <QStringEncoder>
 #include <algorithm>
 #include <charconv>
@@ -265,31 +270,14 @@ private:
     QStringEncoder m_thai;
 };
 
-} // namespace
-
-QString writeDxf(const ExportJob& job, QIODevice& device)
+// Everything before the drawing's entities: the header (R2000, code page 874, the extent in
+// world metres with y growing north, levels from `low` to `high`), the tables with `layers`
+// and the two text styles, the blocks; then the ENTITIES section is open.
+void openDrawing(Dxf& d, const QRectF& extent, double low, double high,
+                 const std::vector<DxfLayer>& layers, double textHeight)
 {
-    const Project& p = job.project;
-    const auto& g = p.Georef;
-    const int rows = p.GridRows, cols = p.GridCols;
-    auto node = [&](int i, int k) -> const NodePoint& { return p.Nodes[(i - 1) * cols + k]; };
-    const double x0 = worldX(g, node(1, 1).X), y0 = worldY(g, node(1, 1).Y);
-    const double x1 = worldX(g, node(rows, cols).X), y1 = worldY(g, node(rows, cols).Y);
-    const double h = std::max(0.2, p.GridSpacing * 0.2); // label height
-    const double gap = h * 0.4;
-    const double titleTop = y0 - 3 * h;
-    double left = x0 - 4 * h, bottom = titleTop - 5 * h, right = x1 + 4 * h, top = y1 + 2 * h;
-    std::vector<QPointF> outline;
-    if (job.outline)
-        for (const QPointF& corner : job.outline->corners()) {
-            outline.emplace_back(worldX(g, corner.x()), worldY(g, corner.y()));
-            left = std::min(left, outline.back().x()), right = std::max(right, outline.back().x());
-            bottom = std::min(bottom, outline.back().y()), top = std::max(top, outline.back().y());
-        }
-
     // R2000, which every CAD program of the last twenty years reads, for LWPOLYLINE: a line's
     // vertices without a VERTEX entity each. Its texts are still in the code page.
-    Dxf d(device);
     d.begin("SECTION", "HEADER");
     d.code(9, "$ACADVER");
     d.code(1, "AC1015");
@@ -299,9 +287,9 @@ QString writeDxf(const ExportJob& job, QIODevice& device)
     d.code(9, "$INSBASE");
     d.xyz(10, 0, 0, 0);
     d.code(9, "$EXTMIN");
-    d.xyz(10, left, bottom, std::min(0.0, double(p.ElevMin)));
+    d.xyz(10, extent.left(), extent.top(), low);
     d.code(9, "$EXTMAX");
-    d.xyz(10, right, top, std::max(0.0, double(p.ElevMax)));
+    d.xyz(10, extent.right(), extent.bottom(), high);
     d.code(9, "$INSUNITS");
     d.integer(70, 6); // metres
     d.code(0, "ENDSEC");
@@ -316,10 +304,10 @@ QString writeDxf(const ExportJob& job, QIODevice& device)
     d.real(20, 0.0);
     d.real(11, 1.0);
     d.real(21, 1.0);
-    d.real(12, (left + right) / 2);
-    d.real(22, (bottom + top) / 2);
-    d.real(40, (top - bottom) * 1.1);
-    d.real(41, std::max(1.0, (right - left) / std::max(top - bottom, 1e-9)));
+    d.real(12, extent.center().x());
+    d.real(22, extent.center().y());
+    d.real(40, extent.height() * 1.1);
+    d.real(41, std::max(1.0, extent.width() / std::max(extent.height(), 1e-9)));
     d.code(0, "ENDTAB");
     t = d.table("LTYPE", 3);
     for (const char* name : {"ByBlock", "ByLayer", "Continuous"}) {
@@ -330,9 +318,6 @@ QString writeDxf(const ExportJob& job, QIODevice& device)
         d.real(40, 0.0);
     }
     d.code(0, "ENDTAB");
-    std::vector<DxfLayer> layers(std::begin(Layers), std::end(Layers));
-    if (!outline.empty())
-        layers.push_back(OutlineLayer);
     t = d.table("LAYER", int(layers.size()));
     for (const DxfLayer& layer : layers) {
         d.entry("LAYER", t, "AcDbLayerTableRecord", layer.name);
@@ -349,7 +334,7 @@ QString writeDxf(const ExportJob& job, QIODevice& device)
         d.real(41, 1.0);
         d.real(50, 0.0);
         d.integer(71, 0);
-        d.real(42, h);
+        d.real(42, textHeight);
         d.code(3, font);
         d.code(4, "");
     }
@@ -395,18 +380,75 @@ QString writeDxf(const ExportJob& job, QIODevice& device)
     d.setModelSpace(modelSpace);
 
     d.begin("SECTION", "ENTITIES");
-    // A closed line does not repeat its first point.
+}
+
+// The entities closed, the root dictionary, the end; the device's reason when it failed.
+QString closeDrawing(Dxf& d)
+{
+    d.code(0, "ENDSEC");
+    // The root dictionary, with the one entry a drawing must have.
+    d.begin("SECTION", "OBJECTS");
+    const quint64 root = d.object("DICTIONARY", 0, "AcDbDictionary");
+    d.integer(281, 1);
+    d.code(3, "ACAD_GROUP");
+    d.reference(350, d.nextHandle());
+    d.object("DICTIONARY", root, "AcDbDictionary");
+    d.integer(281, 1);
+    d.code(0, "ENDSEC");
+    d.code(0, "EOF");
+    return d.finish();
+}
+
+// A polyline of (x, y) points at one elevation; a closed one does not repeat its first point.
+void lwPolyline(Dxf& d, const char* layer, const std::vector<QPointF>& points, bool closed,
+                double elevation)
+{
+    const std::size_t count = points.size() - (closed ? 1 : 0);
+    d.entity("LWPOLYLINE", layer, "AcDbPolyline");
+    d.integer(90, int(count));
+    d.integer(70, closed ? 1 : 0);
+    d.real(38, elevation);
+    for (std::size_t i = 0; i < count; ++i)
+        d.position(points[i].x(), points[i].y());
+}
+
+} // namespace
+
+QString writeDxf(const ExportJob& job, QIODevice& device)
+{
+    const Project& p = job.project;
+    const auto& g = p.Georef;
+    const int rows = p.GridRows, cols = p.GridCols;
+    auto node = [&](int i, int k) -> const NodePoint& { return p.Nodes[(i - 1) * cols + k]; };
+    const double x0 = worldX(g, node(1, 1).X), y0 = worldY(g, node(1, 1).Y);
+    const double x1 = worldX(g, node(rows, cols).X), y1 = worldY(g, node(rows, cols).Y);
+    const double h = std::max(0.2, p.GridSpacing * 0.2); // label height
+    const double gap = h * 0.4;
+    const double titleTop = y0 - 3 * h;
+    double left = x0 - 4 * h, bottom = titleTop - 5 * h, right = x1 + 4 * h, top = y1 + 2 * h;
+    std::vector<QPointF> outline;
+    if (job.outline)
+        for (const QPointF& corner : job.outline->corners()) {
+            outline.emplace_back(worldX(g, corner.x()), worldY(g, corner.y()));
+            left = std::min(left, outline.back().x()), right = std::max(right, outline.back().x());
+            bottom = std::min(bottom, outline.back().y()), top = std::max(top, outline.back().y());
+        }
+
+    Dxf d(device);
+    std::vector<DxfLayer> layers(std::begin(Layers), std::end(Layers));
+    if (!outline.empty())
+        layers.push_back(OutlineLayer);
+    // R2000, which every CAD program of the last twenty years reads, for LWPOLYLINE: a line's
+    // vertices without a VERTEX entity each. Its texts are still in the code page.
+    openDrawing(d, QRectF(QPointF(left, bottom), QPointF(right, top)),
+                std::min(0.0, double(p.ElevMin)), std::max(0.0, double(p.ElevMax)), layers, h);
     const auto polyline = [&d](const char* layer, const std::vector<QPointF>& points, bool closed,
                                float elevation, auto toWorld) {
-        const std::size_t count = points.size() - (closed ? 1 : 0);
-        d.entity("LWPOLYLINE", layer, "AcDbPolyline");
-        d.integer(90, int(count));
-        d.integer(70, closed ? 1 : 0);
-        d.real(38, elevation);
-        for (std::size_t i = 0; i < count; ++i) {
-            const QPointF at = toWorld(points[i]);
-            d.position(at.x(), at.y());
-        }
+        std::vector<QPointF> world;
+        world.reserve(points.size());
+        for (const QPointF& at : points)
+            world.push_back(toWorld(at));
+        lwPolyline(d, layer, world, closed, elevation);
     };
     const auto world = [&g](QPointF at) { return QPointF(worldX(g, at.x()), worldY(g, at.y())); };
     // Along the lines the polylines stay whole, so their lengths and elevations stay those
@@ -481,19 +523,96 @@ QString writeDxf(const ExportJob& job, QIODevice& device)
         QStringLiteral("วันที่ %1").arg(job.date.toString(Qt::ISODate))};
     for (qsizetype i = 0; i < title.size(); ++i)
         d.text("TITLE", x0, titleTop - double(i) * 1.6 * h, i == 0 ? 1.5 * h : h, title[i]);
-    d.code(0, "ENDSEC");
+    return closeDrawing(d);
+}
 
-    // The root dictionary, with the one entry a drawing must have.
-    d.begin("SECTION", "OBJECTS");
-    const quint64 root = d.object("DICTIONARY", 0, "AcDbDictionary");
-    d.integer(281, 1);
-    d.code(3, "ACAD_GROUP");
-    d.reference(350, d.nextHandle());
-    d.object("DICTIONARY", root, "AcDbDictionary");
-    d.integer(281, 1);
-    d.code(0, "ENDSEC");
-    d.code(0, "EOF");
-    return d.finish();
+QString writeSectionsDxf(const Project& p, const SectionsResult& r, QIODevice& device)
+{
+    double low = INFINITY, high = -INFINITY, wide = 1;
+    const auto spread = [&](const std::vector<Section>& sections) {
+        for (const Section& s : sections)
+            for (const SectionPoint& q : s.profile)
+                low = std::min({low, q.ground, q.design}),
+                high = std::max({high, q.ground, q.design});
+    };
+    spread(r.stations);
+    spread(r.longProfile);
+    if (!(high >= low))
+        low = 0, high = 1;
+    for (const Section& s : r.stations)
+        if (!s.profile.empty())
+            wide = std::max({wide, -s.profile.front().offset, s.profile.back().offset});
+    // Each section in a row of its own, level as height above the lowest level of them all.
+    const double row = (high - low) * 1.5 + 2, h = std::max(0.2, row / 12);
+    const double length = r.longProfile.empty() ? 1 : r.longProfile.back().chainage;
+    const double rows = double(r.stations.size());
+    const QRectF extent(QPointF(-wide - h, -row - 2 * h),
+                        QPointF(std::max(wide, length) + h, rows * row + h));
+    const std::vector<DxfLayer> layers = {{"0", 7},
+                                          {"SECTION-GROUND", 30},
+                                          {"SECTION-DESIGN", 1},
+                                          {"SECTION-GRID", 8},
+                                          {"SECTION-TEXT", 7}};
+    Dxf d(device);
+    openDrawing(d, extent, 0, 0, layers, h);
+    const auto profileLines = [&](const std::vector<SectionPoint>& profile, double baseY) {
+        std::vector<QPointF> ground, design;
+        for (const SectionPoint& q : profile) {
+            ground.emplace_back(q.offset, baseY + q.ground - low);
+            design.emplace_back(q.offset, baseY + q.design - low);
+        }
+        if (ground.size() >= 2) {
+            lwPolyline(d, "SECTION-GROUND", ground, false, 0);
+            lwPolyline(d, "SECTION-DESIGN", design, false, 0);
+        }
+    };
+    for (std::size_t i = 0; i < r.stations.size(); ++i) {
+        const Section& s = r.stations[i];
+        const double base = double(r.stations.size() - 1 - i) * row;
+        // The datum line across, the line's own place upright.
+        d.entity("LINE", "SECTION-GRID", "AcDbLine");
+        d.xyz(10, -wide, base, 0);
+        d.xyz(11, wide, base, 0);
+        d.entity("LINE", "SECTION-GRID", "AcDbLine");
+        d.xyz(10, 0, base, 0);
+        d.xyz(11, 0, base + high - low, 0);
+        profileLines(s.profile, base);
+        d.text("SECTION-TEXT", -wide, base + high - low + h, h,
+               QStringLiteral("ระยะสะสม %1  ตัด %2 ตร.ม.  ถม %3 ตร.ม.  ระดับอ้างอิง %4")
+                   .arg(formatPicture(s.chainage, 3), formatPicture(s.cutArea, 2),
+                        formatPicture(s.fillArea, 2), formatPicture(low, 3)));
+    }
+    std::vector<SectionPoint> along;
+    for (const Section& s : r.longProfile)
+        along.push_back({s.chainage, s.profile.front().ground, s.profile.front().design});
+    profileLines(along, -row);
+    d.text("SECTION-TEXT", 0, -row - 1.5 * h, h,
+           QStringLiteral("รูปตัดตามยาว ระยะสะสม 0 ถึง %1 ม.").arg(formatPicture(length, 3)));
+    d.text("SECTION-TEXT", -wide, rows * row, 1.5 * h,
+           QStringLiteral("หน้าตัดขวาง %1").arg(headingText(p.ProjectName)));
+    return closeDrawing(d);
+}
+
+QString writeSectionsDxf(const Project& p, const SectionsResult& r, const QString& fileName)
+{
+    OutputFile out(fileName);
+    if (!out.problem().isEmpty())
+        return out.problem();
+    QFile file(out.path());
+    QString reason;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        reason = file.errorString();
+    else if (reason = writeSectionsDxf(p, r, file); reason.isEmpty() && !file.flush())
+        reason = file.errorString();
+    file.close();
+    if (reason.isEmpty() && file.error() != QFileDevice::NoError)
+        reason = file.errorString();
+    if (!reason.isEmpty())
+        return out.aboutTarget(msg::cannotSaveFile(QDir::toNativeSeparators(out.path())) +
+                               QStringLiteral(": ") + reason);
+    if (!out.commit())
+        return out.problem();
+    return {};
 }
 
 } // namespace tervan

@@ -14,6 +14,7 @@
 namespace tervan {
 
 struct Project;
+struct SectionsResult;
 class ExportOutline;
 
 // What a writer gets: the project, its contours joined once and cut at the site's outline
@@ -88,6 +89,11 @@ QString saveBytes(const QByteArray& bytes, const QString& fileName);
 // The DXF onto a device that can seek back (the header's $HANDSEED is filled in at the end),
 // in chunks of a megabyte as the levels are traced. Empty when done, else the device's reason.
 QString writeDxf(const ExportJob& job, QIODevice& out);
+// The cross-sections as a DXF drawing: each section's ground and design as polylines (offset
+// across the line as x, level as y), stacked one above the other with their chainage and
+// areas, and the long profile (chainage as x) below them. Through an OutputFile.
+QString writeSectionsDxf(const Project& p, const SectionsResult& r, const QString& fileName);
+QString writeSectionsDxf(const Project& p, const SectionsResult& r, QIODevice& out);
 
 // Bytes of the text formats, for the writers above.
 QByteArray landXmlBytes(const ExportJob& job);

@@ -297,6 +297,27 @@ TEST(SectionsCommand, TableAsCsvAndPrinted)
     for (const QString& row : rows)
         EXPECT_TRUE(printed.contains(QStringList(row.split(',', Qt::SkipEmptyParts)).join(' ')))
             << row.toStdString();
+    // The DXF as ezdxf reads it: clean, a ground and a design line a section and for the
+    // long profile, each section named by its chainage.
+    const QString dxf = site.dir.filePath("s.dxf");
+    ASSERT_EQ(run(words + QStringList{"-o", dxf}).status, 0);
+    if (QFile::exists("/usr/bin/python3")) {
+        QProcess check;
+        check.start("/usr/bin/python3", {"-c",
+                                         "import sys, ezdxf\n"
+                                         "d = ezdxf.readfile(sys.argv[1]); a = d.audit()\n"
+                                         "m = d.modelspace()\n"
+                                         "print(len(a.errors) + len(a.fixes), "
+                                         "len(m.query('LWPOLYLINE[layer==\"SECTION-GROUND\"]')),"
+                                         " len(m.query('LWPOLYLINE[layer==\"SECTION-DESIGN\"]')),"
+                                         " sum(t.dxf.text.startswith('\\u0e23\\u0e30\\u0e22\\u0e30'"
+                                         ") for t in m.query('TEXT')))\n",
+                                         dxf});
+        ASSERT_TRUE(check.waitForFinished(60000));
+        if (check.exitCode() == 0) {
+            EXPECT_EQ(QString::fromUtf8(check.readAllStandardOutput()).trimmed(), "0 18 18 17");
+        }
+    }
     // The fill against the grid's figure for the strip, within half a percent.
     const QStringList total = r.out.section('\n', -2, -2).split(' ', Qt::SkipEmptyParts);
     ASSERT_EQ(total.value(0), "total");
