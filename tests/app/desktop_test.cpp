@@ -123,12 +123,16 @@ QStringList fileMenuOf(const MainWindow& window)
 // A window with its settings in a file of the test's own, as the program has after a start.
 struct Session
 {
-    explicit Session(const QString& file) : settings(file, QSettings::IniFormat) {}
+    explicit Session(const QString& file) : settings(file, QSettings::IniFormat)
+    {
+        window.rememberIn(settings);
+    }
 
     QSettings settings;
     FakePrompts* prompts = new FakePrompts;
     MainWindow window{std::unique_ptr<Prompts>(prompts)};
-    AppSettings remembered{window, settings};
+
+    RecentProjects& recent() { return *window.recentProjects(); }
 
     QStringList fileMenu() const { return fileMenuOf(window); }
     QList<bool> labelMarks() const
@@ -193,7 +197,7 @@ TEST(Settings, SurviveARestart)
     EXPECT_EQ(second.window.project().BoldWholeContours, 0);
     EXPECT_TRUE(second.window.project().ContourLabelsAlong);
     EXPECT_TRUE(second.window.project().ContourLevelsFromZero);
-    ASSERT_TRUE(second.remembered.restoreWindow());
+    ASSERT_TRUE(second.window.restoreShape());
     EXPECT_EQ(second.window.size(), QSize(700, 500));
 
     // The file dialog starts in the folder used last.
@@ -206,7 +210,7 @@ TEST(Settings, RecentEntryOpensLikeOpenAndLeavesWhenItsFilesAreGone)
     QTemporaryDir dir;
     const QString site = saveProject(dir, "site");
     Session s(dir.filePath("tervan.ini"));
-    s.remembered.recentProjects().setFiles({site, dir.filePath("gone.gnd")});
+    s.recent().setFiles({site, dir.filePath("gone.gnd")});
 
     s.window.menuItem("mnuFileRecent_1")->trigger();
     EXPECT_TRUE(
@@ -224,19 +228,19 @@ TEST(Settings, RecentEntryOpensLikeOpenAndLeavesWhenItsFilesAreGone)
     s.window.menuItem("mnuFileRecent_2")->trigger();
     EXPECT_EQ(s.prompts->saveQuestions.size(), 1);
     EXPECT_TRUE(s.prompts->messages.isEmpty());
-    EXPECT_EQ(s.remembered.recentProjects().files().size(), 2);
+    EXPECT_EQ(s.recent().files().size(), 2);
 
     // Without saving this time: the missing project is refused as Open refuses it.
     s.window.menuItem("mnuFileRecent_2")->trigger();
     EXPECT_EQ(s.prompts->messages,
               QStringList{msg::cannotOpenFile(QDir::toNativeSeparators(dir.filePath("gone.gnd")))});
-    EXPECT_EQ(s.remembered.recentProjects().files(), QStringList{site});
+    EXPECT_EQ(s.recent().files(), QStringList{site});
 
     // Nine projects keep the newest eight, newest first.
     for (int i = 1; i <= 9; ++i)
-        s.remembered.recentProjects().add(dir.filePath(QStringLiteral("p%1.gnd").arg(i)));
-    EXPECT_EQ(s.remembered.recentProjects().files().size(), RecentProjects::MaxCount);
-    EXPECT_EQ(s.remembered.recentProjects().files().first(), dir.filePath("p9.gnd"));
+        s.recent().add(dir.filePath(QStringLiteral("p%1.gnd").arg(i)));
+    EXPECT_EQ(s.recent().files().size(), RecentProjects::MaxCount);
+    EXPECT_EQ(s.recent().files().first(), dir.filePath("p9.gnd"));
 }
 
 TEST(Settings, GarbageIsIgnored)
@@ -267,7 +271,7 @@ TEST(Settings, GarbageIsIgnored)
                                    s.window.menuItem("mnuViewLevelsFromZero")}));
         EXPECT_FALSE(s.window.project().ContourLabelsAlong);
         EXPECT_FALSE(s.window.project().ContourLevelsFromZero);
-        EXPECT_FALSE(s.remembered.restoreWindow());
+        EXPECT_FALSE(s.window.restoreShape());
         s.window.mnuFileOpen_Click();
         EXPECT_EQ(s.prompts->pickedFrom.value(0), QString());
     }
@@ -285,7 +289,7 @@ TEST(Settings, OddOrHugeFilesAreLeftAlone)
     for (const QString& path : {fifo, folder, huge}) {
         SettingsFile file(path);
         EXPECT_TRUE(file.refused().contains(QDir::toNativeSeparators(path)));
-        Session(file.settings().fileName()).remembered.saveWindow();
+        AppSettings(file.settings()).writeWindow("geometry", "state");
         const QFileInfo after(path);
         EXPECT_EQ(after.isFile() ? after.size() : -1, path == huge ? big.size() : -1);
     }
