@@ -8,6 +8,7 @@
 #include <QStandardPaths>
 #include <algorithm>
 #include <optional>
+#include <tuple>
 
 namespace tervan {
 
@@ -100,6 +101,17 @@ RememberedValues AppSettings::read() const
     v.contourLabelsAlong = flag(m_settings.value(LabelsAlong));
     v.contourLevelsFromZero = flag(m_settings.value(LevelsFromZero));
     return v;
+}
+
+ViewChoices RememberedValues::viewOver(ViewChoices shown) const
+{
+    if (labels)
+        std::tie(shown.labels, shown.everyContour) = *labels;
+    shown.surfaceBaseLowest = surfaceBaseLowest.value_or(shown.surfaceBaseLowest);
+    shown.exaggeration = exaggeration.value_or(shown.exaggeration);
+    shown.contourLabelsAlong = contourLabelsAlong.value_or(shown.contourLabelsAlong);
+    shown.contourLevelsFromZero = contourLevelsFromZero.value_or(shown.contourLevelsFromZero);
+    return shown;
 }
 
 void AppSettings::writeLastFolder(const QString& folder)

@@ -62,6 +62,9 @@ struct RememberedValues
     std::optional<int> exaggeration; // one of SurfaceExaggerations
     std::optional<bool> contourLabelsAlong;
     std::optional<bool> contourLevelsFromZero;
+
+    // The view choices remembered, the others as in `shown`.
+    ViewChoices viewOver(ViewChoices shown) const;
 };
 
 // What the program remembers between runs: the folder of the last Open or Save, the recent

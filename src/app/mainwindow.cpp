@@ -11,6 +11,7 @@
 #include "app/printerchoice.h"
 #include "app/recentprojects.h"
 #include "app/undocommands.h"
+#include "app/viewoptions.h"
 #include "app/windowmenus.h"
 #include "common/messages.h"
 #include "graphics/surfacemesh.h"
@@ -66,6 +67,8 @@ MainWindow::MainWindow(std::unique_ptr<Prompts> prompts, QWidget* parent)
 
     buildMenuBar(menuBar());
     addMenuKeys(*this);
+    m_view = new ViewOptions(this, m_project);
+    connect(m_view, &ViewOptions::changed, this, &MainWindow::Form_Activate);
     QMenu* file = findChild<QMenu*>(QStringLiteral("mnuFile"));
     QMenu* edit = findChild<QMenu*>(QStringLiteral("mnuEdit"));
     QMenu* grading = findChild<QMenu*>(QStringLiteral("mnuGradeElev"));
@@ -82,7 +85,6 @@ MainWindow::MainWindow(std::unique_ptr<Prompts> prompts, QWidget* parent)
     m_history->addMenuItems(edit);
     buildToolBar(this);
     connectCommands();
-    connectViewOptions();
     startup();
 }
 
@@ -139,44 +141,13 @@ void MainWindow::connectCommands()
     for (int index : {1, 2, 4}) {
         on(cmd::print("DataPrint", index), [this, index] { m_grades->printData(index); });
         on(cmd::print("GraphicPrint", index),
-           [this, index] { m_grades->printGraphics(index, nodeLabels()); });
+           [this, index] { m_grades->printGraphics(index, m_view->nodeLabels()); });
         on(cmd::print("GradePrint", index), [this, index] { m_grades->printGrades(index); });
     }
     on(cmd::HelpAbout, [this] {
         AboutDialog dialog(this);
         m_prompts->runModal(dialog);
     });
-}
-
-void MainWindow::connectViewOptions()
-{
-    const auto option = [this](const char* name, auto&& apply) {
-        connect(menuItem(QLatin1String(name)), &QAction::triggered, this, [this, apply](bool on) {
-            apply(on);
-            Form_Activate();
-            emit viewChoicesChanged();
-        });
-    };
-    // Coordinates leave no room for numbers or elevations beside a node.
-    option(cmd::LabelCoordinates, [this](bool on) {
-        if (on) {
-            menuItem(cmd::LabelNumbers)->setChecked(false);
-            menuItem(cmd::LabelElevations)->setChecked(false);
-        }
-    });
-    for (const char* name : {cmd::LabelNumbers, cmd::LabelElevations})
-        option(name, [this](bool on) {
-            if (on)
-                menuItem(cmd::LabelCoordinates)->setChecked(false);
-        });
-    option(cmd::ContourLabelsEvery, [this](bool) { m_project.BoldWholeContours = 0; });
-    option(cmd::ContourLabelsSome, [this](bool) { m_project.BoldWholeContours = -1; });
-    option(cmd::SurfaceBaseLowest, [this](bool on) { m_project.SurfaceBaseLowest = on; });
-    option(cmd::ContourLabelsAlong, [this](bool on) { m_project.ContourLabelsAlong = on; });
-    option(cmd::ContourLevelsFromZero, [this](bool on) { m_project.ContourLevelsFromZero = on; });
-    for (int times : SurfaceExaggerations)
-        option(cmd::exaggeration(times).toLatin1().constData(),
-               [this, times](bool) { m_project.SurfaceExaggeration = qint16(times); });
 }
 
 void MainWindow::buildCentralArea()
@@ -217,7 +188,7 @@ void MainWindow::startup()
 {
     m_project = startupProject();
     setEditingEnabled(false);
-    setViewChoices(ViewChoices{});
+    m_view->setChoices(ViewChoices{});
     for (const char* name : {cmd::LineColour, cmd::RotatePlus, cmd::RotateMinus})
         menuItem(name)->setEnabled(false);
     setWindowTitle(QStringLiteral("TERVAN[*]"));
@@ -252,41 +223,6 @@ NodeEntryDialog* MainWindow::nodeEntryDialog() const
     return m_nodeEntry;
 }
 
-NodeLabels MainWindow::nodeLabels() const
-{
-    return {menuItem(cmd::LabelCoordinates)->isChecked(), menuItem(cmd::LabelNumbers)->isChecked(),
-            menuItem(cmd::LabelElevations)->isChecked()};
-}
-
-ViewChoices MainWindow::viewChoices() const
-{
-    return {nodeLabels(),
-            menuItem(cmd::ContourLabelsEvery)->isChecked(),
-            menuItem(cmd::SurfaceBaseLowest)->isChecked(),
-            m_project.SurfaceExaggeration,
-            menuItem(cmd::ContourLabelsAlong)->isChecked(),
-            menuItem(cmd::ContourLevelsFromZero)->isChecked()};
-}
-
-void MainWindow::setViewChoices(const ViewChoices& view)
-{
-    menuItem(cmd::LabelCoordinates)->setChecked(view.labels.coordinates);
-    menuItem(cmd::LabelNumbers)->setChecked(view.labels.numbers);
-    menuItem(cmd::LabelElevations)->setChecked(view.labels.elevations);
-    menuItem(view.everyContour ? cmd::ContourLabelsEvery : cmd::ContourLabelsSome)
-        ->setChecked(true);
-    menuItem(cmd::SurfaceBaseLowest)->setChecked(view.surfaceBaseLowest);
-    menuItem(cmd::exaggeration(view.exaggeration))->setChecked(true);
-    menuItem(cmd::ContourLabelsAlong)->setChecked(view.contourLabelsAlong);
-    menuItem(cmd::ContourLevelsFromZero)->setChecked(view.contourLevelsFromZero);
-    Project& p = m_project;
-    p.BoldWholeContours = view.everyContour ? 0 : -1;
-    p.SurfaceBaseLowest = view.surfaceBaseLowest;
-    p.SurfaceExaggeration = qint16(view.exaggeration);
-    p.ContourLabelsAlong = view.contourLabelsAlong;
-    p.ContourLevelsFromZero = view.contourLevelsFromZero;
-}
-
 void MainWindow::rememberIn(QSettings& settings)
 {
     m_settings = std::make_unique<AppSettings>(settings);
@@ -305,17 +241,10 @@ void MainWindow::rememberIn(QSettings& settings)
     });
     connect(m_files, &FileCommands::refused, m_recent, &RecentProjects::refused);
 
-    ViewChoices view = viewChoices();
-    if (v.labels)
-        std::tie(view.labels, view.everyContour) = *v.labels;
-    view.surfaceBaseLowest = v.surfaceBaseLowest.value_or(view.surfaceBaseLowest);
-    view.exaggeration = v.exaggeration.value_or(view.exaggeration);
-    view.contourLabelsAlong = v.contourLabelsAlong.value_or(view.contourLabelsAlong);
-    view.contourLevelsFromZero = v.contourLevelsFromZero.value_or(view.contourLevelsFromZero);
-    setViewChoices(view);
+    m_view->setChoices(v.viewOver(m_view->choices()));
     Form_Activate();
-    connect(this, &MainWindow::viewChoicesChanged, this,
-            [this] { m_settings->writeView(viewChoices()); });
+    connect(m_view, &ViewOptions::changed, this,
+            [this] { m_settings->writeView(m_view->choices()); });
 }
 
 bool MainWindow::restoreShape()
@@ -366,7 +295,7 @@ void MainWindow::Form_Activate()
 {
     Project& p = m_project;
     m_plot->setWorldWindow(p.ViewXMin, p.ViewYMax, p.ViewXMax, p.ViewYMin);
-    m_picture->request(nodeLabels());
+    m_picture->request(m_view->nodeLabels());
 
     // The colour command suits contours and the surface; rotation only the surface.
     menuItem(cmd::LineColour)->setEnabled(p.DisplayMode == 2 || p.DisplayMode == 3);
@@ -560,7 +489,7 @@ void MainWindow::DataPrint_Click(int index)
 
 void MainWindow::GraphicPrint_Click(int index)
 {
-    m_grades->printGraphics(index, nodeLabels());
+    m_grades->printGraphics(index, m_view->nodeLabels());
 }
 
 void MainWindow::GradePrint_Click(int index)

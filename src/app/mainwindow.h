@@ -27,6 +27,7 @@ class PlotWidget;
 class PrintJobs;
 class ProjectHistory;
 class RecentProjects;
+class ViewOptions;
 
 // frmMain: the program's one top-level window and the place where its parts meet. It owns the
 // project and its history, builds the menu bar and toolbar (one action per command), hands
@@ -61,9 +62,6 @@ public:
     // Where the file dialogs start.
     void setFileDialogStart(const QString& start);
 
-    // The View menu's lasting choices, as the menu shows them; set without a redraw.
-    ViewChoices viewChoices() const;
-    void setViewChoices(const ViewChoices& view);
     // Takes the remembered folder, recent projects and view choices from the settings and
     // keeps them up to date there; the window's shape is written as it closes.
     void rememberIn(QSettings& settings);
@@ -92,8 +90,6 @@ signals:
     void projectFileUsed(const QString& gnd);
     // Open refused the project after saying why.
     void projectRefused(const QString& gnd);
-    // A choice of the View menu that lasts between runs changed.
-    void viewChoicesChanged();
 
 protected:
     bool event(QEvent* event) override;
@@ -102,7 +98,6 @@ protected:
 
 private:
     void connectCommands();
-    void connectViewOptions();
     void buildCentralArea();
     void startup();
     void editHeading();
@@ -115,7 +110,6 @@ private:
     // its node when asked to.
     void projectReplaced(bool sameNode = false);
     void setEditingEnabled(bool enabled);
-    NodeLabels nodeLabels() const;
     // Changes the view window by one of the view rules, then redraws.
     void changeView(void (*rule)(Project&));
     void hsbMain_Change(int value);
@@ -137,6 +131,7 @@ private:
     FileCommands* m_files = nullptr;
     GradeCommands* m_grades = nullptr;
     HeightsCommands* m_heights = nullptr;
+    ViewOptions* m_view = nullptr;
     std::unique_ptr<AppSettings> m_settings;
     RecentProjects* m_recent = nullptr;
     // Exit has asked already; closing the window must not ask again.

@@ -348,3 +348,44 @@ TEST(PlotWheel, ZoomsByTheViewSteps)
 }
 
 } // namespace
+
+namespace {
+
+// What a settings file gives the View menu: its values where they make sense, the choices
+// shown for the rest.
+TEST(Settings, ViewChoicesRoundTripAndFillGapsFromWhatIsShown)
+{
+    QTemporaryDir dir;
+    const ViewChoices shown;
+    {
+        QSettings ini(dir.filePath("written.ini"), QSettings::IniFormat);
+        const ViewChoices written{{true, false, false}, true, true, 5, true, false};
+        AppSettings(ini).writeView(written);
+        EXPECT_EQ(AppSettings(ini).read().viewOver(shown), written);
+    }
+    const struct
+    {
+        const char* text;
+        ViewChoices expected;
+    } cases[] = {
+        {"[view]\nsurfaceExaggeration=3\n", shown}, // not one of the scales offered
+        {"[view]\nsurfaceExaggeration=10\nsurfaceBaseLowest=true\n",
+         {shown.labels, false, true, 10, false, false}},
+        // The label set is taken whole or not at all.
+        {"[view]\nlabel5=false\nlabel6=false\nlabel7=true\n", shown},
+        {"[view]\nlabel5=false\nlabel6=false\nlabel7=true\nlabel9=true\n",
+         {{false, false, true}, true, false, 1, false, false}},
+        {"[view]\ncontourLevelsFromZero=true\ncontourLabelsAlong=1\n",
+         {shown.labels, false, false, 1, false, true}},
+    };
+    for (const auto& c : cases) {
+        QFile file(dir.filePath("case.ini"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(c.text);
+        file.close();
+        QSettings ini(file.fileName(), QSettings::IniFormat);
+        EXPECT_EQ(AppSettings(ini).read().viewOver(shown), c.expected) << c.text;
+    }
+}
+
+} // namespace

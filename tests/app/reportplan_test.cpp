@@ -82,8 +82,9 @@ TEST_P(ReportPlans, WindowAndBatchAgree)
     const bool written = file.open(QIODevice::ReadOnly);
     EXPECT_EQ(written, !row.refused);
     static const QRegularExpression page(QStringLiteral("/Type\\s*/Page[^s]"));
-    if (written)
+    if (written) {
         EXPECT_EQ(QString::fromLatin1(file.readAll()).count(page), row.documents);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Reports, ReportPlans, ::testing::ValuesIn(PlanRows),
