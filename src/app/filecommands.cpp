@@ -45,6 +45,7 @@ FileCommands::FileCommands(Project& project, Prompts& prompts, ProjectHistory& h
       m_print(std::move(print)), m_window(window), m_guard(std::make_unique<ProjectGuard>(prompts))
 {
     m_unsaved = new UnsavedChanges(window, prompts, history, [this] { return save(); });
+    setCaption();
 }
 
 FileCommands::~FileCommands() = default;

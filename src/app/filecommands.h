@@ -25,8 +25,8 @@ void carryPictureChoices(const Project& shown, Project& made);
 // survey points. Each asks first about changes not yet saved; Open reads everything before it
 // changes anything and names the file it refuses; a save asks before it replaces either file of
 // the pair, holds the pair's lock and reports a failed write without taking the project as
-// saved. The window's caption names the pair open. The file dialogs start where the last one
-// picked.
+// saved. The window's caption names the pair open, from the start. The file dialogs start where
+// the last one picked.
 class FileCommands final : public QObject
 {
     Q_OBJECT

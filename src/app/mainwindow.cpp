@@ -113,8 +113,6 @@ void MainWindow::connectCommands()
         setEditingEnabled(false);
         m_picture->clear();
     });
-    connect(m_files, &FileCommands::fileUsed, this, &MainWindow::projectFileUsed);
-    connect(m_files, &FileCommands::refused, this, &MainWindow::projectRefused);
     connect(m_heights, &HeightsCommands::imported, this, [this] {
         m_history->commitImported();
         projectReplaced();
@@ -191,7 +189,6 @@ void MainWindow::startup()
     m_view->setChoices(ViewChoices{});
     for (const char* name : {cmd::LineColour, cmd::RotatePlus, cmd::RotateMinus})
         menuItem(name)->setEnabled(false);
-    setWindowTitle(QStringLiteral("TERVAN[*]"));
     setWindowState(Qt::WindowMaximized);
     m_history->startOver();
 

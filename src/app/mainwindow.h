@@ -86,10 +86,6 @@ public:
 
 signals:
     void redrawn();
-    // A project's ".gnd" file was opened or saved.
-    void projectFileUsed(const QString& gnd);
-    // Open refused the project after saying why.
-    void projectRefused(const QString& gnd);
 
 protected:
     bool event(QEvent* event) override;
