@@ -14,9 +14,9 @@ QAction* ViewOptions::action(const QString& name) const
     return m_window->findChild<QAction*>(name);
 }
 
-template <class Apply> void ViewOptions::onPicked(const char* name, Apply apply)
+template <class Apply> void ViewOptions::onPicked(const QString& name, Apply apply)
 {
-    connect(action(QLatin1String(name)), &QAction::triggered, this, [this, apply](bool on) {
+    connect(action(name), &QAction::triggered, this, [this, apply](bool on) {
         apply(on);
         emit changed();
     });
@@ -25,6 +25,7 @@ template <class Apply> void ViewOptions::onPicked(const char* name, Apply apply)
 ViewOptions::ViewOptions(QWidget* window, Project& project)
     : QObject(window), m_window(window), m_project(project)
 {
+    // Coordinates leave no room for numbers or elevations beside a node.
     onPicked(cmd::LabelCoordinates, [this](bool on) {
         if (on) {
             action(cmd::LabelNumbers)->setChecked(false);
@@ -42,7 +43,7 @@ ViewOptions::ViewOptions(QWidget* window, Project& project)
     onPicked(cmd::ContourLabelsAlong, [this](bool on) { m_project.ContourLabelsAlong = on; });
     onPicked(cmd::ContourLevelsFromZero, [this](bool on) { m_project.ContourLevelsFromZero = on; });
     for (int times : SurfaceExaggerations)
-        onPicked(cmd::exaggeration(times).toLatin1().constData(),
+        onPicked(cmd::exaggeration(times),
                  [this, times](bool) { m_project.SurfaceExaggeration = qint16(times); });
 }
 
@@ -54,10 +55,14 @@ NodeLabels ViewOptions::nodeLabels() const
 
 ViewChoices ViewOptions::choices() const
 {
+    int exaggeration = 1;
+    for (int times : SurfaceExaggerations)
+        if (action(cmd::exaggeration(times))->isChecked())
+            exaggeration = times;
     return {nodeLabels(),
             action(cmd::ContourLabelsEvery)->isChecked(),
             action(cmd::SurfaceBaseLowest)->isChecked(),
-            m_project.SurfaceExaggeration,
+            exaggeration,
             action(cmd::ContourLabelsAlong)->isChecked(),
             action(cmd::ContourLevelsFromZero)->isChecked()};
 }

@@ -35,7 +35,7 @@ signals:
 private:
     QAction* action(const QString& name) const;
     // Runs `apply` with the option's new state whenever the user picks it.
-    template <class Apply> void onPicked(const char* name, Apply apply);
+    template <class Apply> void onPicked(const QString& name, Apply apply);
 
     QWidget* m_window;
     Project& m_project;

@@ -178,6 +178,8 @@ TEST(Settings, SurviveARestart)
         first.window.menuItem("ViewChoice_9")->trigger();
         first.window.menuItem("mnuViewLabelsAlong")->trigger();
         first.window.menuItem("mnuViewLevelsFromZero")->trigger();
+        first.window.menuItem("mnuViewExaggeration_5")->trigger();
+        first.window.menuItem("mnuViewBaseLowest")->trigger();
         first.window.resize(700, 500);
         first.window.show();
         first.window.close();
@@ -197,6 +199,9 @@ TEST(Settings, SurviveARestart)
     EXPECT_EQ(second.window.project().BoldWholeContours, 0);
     EXPECT_TRUE(second.window.project().ContourLabelsAlong);
     EXPECT_TRUE(second.window.project().ContourLevelsFromZero);
+    EXPECT_EQ(second.window.project().SurfaceExaggeration, 5);
+    EXPECT_TRUE(second.window.menuItem("mnuViewExaggeration_5")->isChecked());
+    EXPECT_TRUE(second.window.project().SurfaceBaseLowest);
     ASSERT_TRUE(second.window.restoreShape());
     EXPECT_EQ(second.window.size(), QSize(700, 500));
 
