@@ -3,6 +3,7 @@
 #include "app/aboutdialog.h"
 #include "app/designlauncher.h"
 #include "app/earthworklauncher.h"
+#include "app/editcommands.h"
 #include "app/exportcommands.h"
 #include "app/filecommands.h"
 #include "app/heightscommands.h"
@@ -20,34 +21,22 @@
 #include "graphics/viewwindow.h"
 #include "printing/ui/printjobs.h"
 #include "project/ui/centreddialog.h"
-#include "project/ui/controldialog.h"
-#include "project/ui/headingdialog.h"
-#include "project/ui/nodeentrydialog.h"
 #include "survey/coordinates.h"
-#include "survey/ui/georeferencedialog.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QGridLayout>
-#include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScrollBar>
 #include <QSettings>
 #include <QStatusBar>
-#include <QTableView>
 #include <cmath>
 
 namespace tervan {
-
-namespace {
-
-const QString ControlStep = QStringLiteral("แก้ข้อมูลควบคุม");
-
-} // namespace
 
 MainWindow::MainWindow(std::unique_ptr<Prompts> prompts, QWidget* parent)
     : QMainWindow(parent), m_prompts(std::move(prompts))
@@ -64,6 +53,7 @@ MainWindow::MainWindow(std::unique_ptr<Prompts> prompts, QWidget* parent)
         m_project, *m_prompts, *m_history,
         [this](const GradeCommands::Report& report) { m_grades->printReport(report); }, this);
     m_heights = new HeightsCommands(m_project, *m_prompts, m_stbMain, this);
+    m_edit = new EditCommands(m_project, *m_prompts, *m_history, m_grades->earthwork(), this);
 
     buildMenuBar(menuBar());
     addMenuKeys(*this);
@@ -118,11 +108,13 @@ void MainWindow::connectCommands()
         projectReplaced();
     });
 
-    on(cmd::EditHeading, [this] { editHeading(); });
-    on(cmd::EditControl, [this] { editControl(); });
-    on(cmd::ControlModeless, [this] { showControlModeless(); });
-    on(cmd::EditHeights, [this] { mnuEditChoice_Click(4); });
-    on(cmd::EditGeoreference, [this] { editGeoreference(); });
+    EditCommands* edit = m_edit;
+    on(cmd::EditHeading, [edit] { edit->editHeading(); });
+    on(cmd::EditControl, [edit] { edit->editControl(); });
+    on(cmd::ControlModeless, [edit] { edit->showControlModeless(); });
+    on(cmd::EditHeights, [edit] { edit->editHeights(); });
+    on(cmd::EditGeoreference, [edit] { edit->editGeoreference(); });
+    connect(m_edit, &EditCommands::gridChanged, this, [this] { projectReplaced(); });
 
     for (int mode = 1; mode <= 3; ++mode)
         on(QStringLiteral("GraphicShow_%1").arg(mode), [this, mode] { GraphicShow_Click(mode); });
@@ -217,7 +209,7 @@ QAction* MainWindow::menuItem(const QString& name) const
 
 NodeEntryDialog* MainWindow::nodeEntryDialog() const
 {
-    return m_nodeEntry;
+    return m_edit->nodeList();
 }
 
 void MainWindow::rememberIn(QSettings& settings)
@@ -301,49 +293,6 @@ void MainWindow::Form_Activate()
     emit redrawn();
 }
 
-void MainWindow::editHeading()
-{
-    HeadingDialog dialog(m_project, this);
-    m_prompts->runModal(dialog);
-    m_history->commit(QStringLiteral("แก้ส่วนหัว"));
-}
-
-void MainWindow::editControl()
-{
-    ControlDialog dialog(m_project, *m_prompts, this);
-    if (m_prompts->runModal(dialog) == QDialog::Accepted) {
-        m_history->commit(ControlStep);
-        projectReplaced();
-    }
-}
-
-void MainWindow::editGeoreference()
-{
-    GeoreferenceDialog dialog(m_project.Georef, this);
-    if (m_prompts->runModal(dialog) != QDialog::Accepted)
-        return;
-    if (const auto g = dialog.georeference(); g != m_project.Georef) {
-        m_project.Georef = g;
-        m_history->commit(QStringLiteral("แก้พิกัดอ้างอิง"));
-    }
-}
-
-void MainWindow::showControlModeless()
-{
-    if (m_controlModeless) {
-        m_controlModeless->raise();
-        m_controlModeless->activateWindow();
-        return;
-    }
-    m_controlModeless = new ControlDialog(m_project, *m_prompts, this);
-    m_controlModeless->setAttribute(Qt::WA_DeleteOnClose);
-    connect(m_controlModeless, &QDialog::accepted, this, [this] {
-        m_history->commit(ControlStep);
-        projectReplaced();
-    });
-    m_controlModeless->show();
-}
-
 void MainWindow::showColourDialog()
 {
     ColourDialog dialog(m_project, this);
@@ -351,34 +300,9 @@ void MainWindow::showColourDialog()
     Form_Activate();
 }
 
-void MainWindow::showNodeEntry()
-{
-    if (m_nodeEntry) {
-        m_nodeEntry->raise();
-        m_nodeEntry->activateWindow();
-        return;
-    }
-    m_nodeEntry = new NodeEntryDialog(m_project, this);
-    m_nodeEntry->setAttribute(Qt::WA_DeleteOnClose);
-    connect(m_nodeEntry, &NodeEntryDialog::typed, m_history, &ProjectHistory::commitTyped);
-    connect(m_nodeEntry, &NodeEntryDialog::pasted, m_history,
-            [this](int, int count) { m_history->commitPasted(count); });
-    connect(m_nodeEntry->grid()->selectionModel(), &QItemSelectionModel::currentChanged, m_history,
-            &ProjectHistory::endTyping);
-    m_grades->earthwork().watchNodeList(m_nodeEntry->model());
-    m_nodeEntry->show();
-}
-
 void MainWindow::projectReplaced(bool sameNode)
 {
-    if (m_nodeEntry) {
-        if (m_project.HasNodes() && sameNode)
-            m_nodeEntry->refresh();
-        else if (m_project.HasNodes())
-            m_nodeEntry->reloadFromProject();
-        else
-            m_nodeEntry->close();
-    }
+    m_edit->followProject(sameNode);
     Form_Activate();
 }
 
@@ -444,13 +368,11 @@ void MainWindow::mnuFileExit_Click()
 void MainWindow::mnuEditChoice_Click(int index)
 {
     if (index == 1)
-        editHeading();
+        m_edit->editHeading();
     else if (index == 2)
-        editControl();
-    else if (index == 4 && !m_project.HasNodes())
-        m_prompts->notice(msg::EnterRowsColsFirst);
+        m_edit->editControl();
     else if (index == 4)
-        showNodeEntry();
+        m_edit->editHeights();
 }
 
 bool MainWindow::GraphicShow_Click(int index)

@@ -7,7 +7,6 @@
 #include "project/ui/prompts.h"
 
 #include <QMainWindow>
-#include <QPointer>
 #include <memory>
 
 class QAction;
@@ -18,7 +17,7 @@ class QStatusBar;
 
 namespace tervan {
 
-class ControlDialog;
+class EditCommands;
 class FileCommands;
 class HeightsCommands;
 class NodeEntryDialog;
@@ -31,8 +30,8 @@ class ViewOptions;
 
 // frmMain: the program's one top-level window and the place where its parts meet. It owns the
 // project and its history, builds the menu bar and toolbar (one action per command), hands
-// each action to the command object that runs it (files, grading and reports, heights, export,
-// earthwork, design) and redraws the picture of the current display mode whenever it is
+// each action to the command object that runs it (files, editing, grading and reports, heights,
+// export, earthwork, design) and redraws the picture of the current display mode whenever it is
 // activated or a command changes what is shown. Commands test their preconditions first and
 // report a failed test through the prompts, doing nothing else.
 class MainWindow final : public QMainWindow
@@ -96,12 +95,7 @@ private:
     void connectCommands();
     void buildCentralArea();
     void startup();
-    void editHeading();
-    void editControl();
-    void showControlModeless();
-    void showNodeEntry();
     void showColourDialog();
-    void editGeoreference();
     // The grid or the whole project changed under the modeless dialogs; the node list stays on
     // its node when asked to.
     void projectReplaced(bool sameNode = false);
@@ -119,14 +113,13 @@ private:
     QScrollBar* m_vsbMain = nullptr;
     QStatusBar* m_stbMain = nullptr;
     QLabel* m_readout = nullptr;
-    QPointer<ControlDialog> m_controlModeless;
-    QPointer<NodeEntryDialog> m_nodeEntry;
     // A redraw from the state shown, as on every window activation, keeps the picture.
     PictureDrawing* m_picture = nullptr;
     ProjectHistory* m_history = nullptr;
     FileCommands* m_files = nullptr;
     GradeCommands* m_grades = nullptr;
     HeightsCommands* m_heights = nullptr;
+    EditCommands* m_edit = nullptr;
     ViewOptions* m_view = nullptr;
     std::unique_ptr<AppSettings> m_settings;
     RecentProjects* m_recent = nullptr;
