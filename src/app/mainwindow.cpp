@@ -116,8 +116,9 @@ void MainWindow::connectCommands()
     on(cmd::EditGeoreference, [edit] { edit->editGeoreference(); });
     connect(m_edit, &EditCommands::gridChanged, this, [this] { projectReplaced(); });
 
-    for (int mode = 1; mode <= 3; ++mode)
-        on(QStringLiteral("GraphicShow_%1").arg(mode), [this, mode] { GraphicShow_Click(mode); });
+    on(cmd::ShowGrid, [this] { GraphicShow_Click(1); });
+    on(cmd::ShowContours, [this] { GraphicShow_Click(2); });
+    on(cmd::ShowSurface, [this] { GraphicShow_Click(3); });
     on(cmd::NormalView, [this] { changeView(&applyNormalView); });
     on(cmd::FitScreen, [this] { changeView(&fitScreen); });
     on(cmd::ZoomIn, [this] { changeView(&zoomIn); });
