@@ -1,18 +1,14 @@
 #include "app/appsettings.h"
 
-#include "app/mainwindow.h"
-#include "app/recentprojects.h"
 #include "graphics/surfacemesh.h"
 
-#include <QAction>
 #include <QDir>
-#include <QEvent>
 #include <QFileInfo>
-#include <QMenu>
 #include <QSettings>
 #include <QStandardPaths>
 #include <algorithm>
 #include <optional>
+#include <tuple>
 
 namespace tervan {
 
@@ -22,7 +18,8 @@ const QString LastFolder = QStringLiteral("files/lastFolder");
 const QString Recent = QStringLiteral("files/recent");
 const QString Geometry = QStringLiteral("window/geometry");
 const QString State = QStringLiteral("window/state");
-// The View menu's label items by index: node coordinates, numbers, elevations, every contour.
+// The View menu's label items by their index there: node coordinates, numbers, elevations,
+// every contour.
 const int LabelItems[] = {5, 6, 7, 9};
 QString labelKey(int item)
 {
@@ -33,16 +30,6 @@ const QString BaseLowest = QStringLiteral("view/surfaceBaseLowest");
 const QString Exaggeration = QStringLiteral("view/surfaceExaggeration");
 const QString LabelsAlong = QStringLiteral("view/contourLabelsAlong");
 const QString LevelsFromZero = QStringLiteral("view/contourLevelsFromZero");
-
-QAction* exaggerationItem(MainWindow& window, int times)
-{
-    return window.menuItem(QStringLiteral("mnuViewExaggeration_%1").arg(times));
-}
-
-QAction* viewChoice(MainWindow& window, int index)
-{
-    return window.menuItem(QStringLiteral("ViewChoice_%1").arg(index));
-}
 
 // A flag as QSettings writes one; anything else is no answer.
 std::optional<bool> flag(const QVariant& value)
@@ -80,119 +67,80 @@ QString SettingsFile::defaultFileName()
            QStringLiteral("/tervan/tervan.ini");
 }
 
-AppSettings::AppSettings(MainWindow& window, QSettings& settings, QObject* parent)
-    : QObject(parent), m_window(window), m_settings(settings)
+RememberedValues AppSettings::read() const
 {
-    auto* file = window.findChild<QMenu*>(QStringLiteral("mnuFile"));
-    m_recent = new RecentProjects(
-        file, window.menuItem(QStringLiteral("mnuFileExit")),
-        [&window](const QString& gnd) { window.mnuFileOpen_Click(gnd); }, this);
-    const QVariant recent = m_settings.value(Recent);
-    if (recent.typeId() == QMetaType::QStringList || recent.typeId() == QMetaType::QString)
-        m_recent->setFiles(recent.toStringList());
-    connect(m_recent, &RecentProjects::changed, this,
-            [this](const QStringList& files) { m_settings.setValue(Recent, files); });
-
+    RememberedValues v;
     const QString folder = m_settings.value(LastFolder).toString();
     if (!folder.isEmpty() && QFileInfo(folder).isAbsolute() && QFileInfo(folder).isDir())
-        window.setFileDialogStart(folder);
-    connect(&window, &MainWindow::projectFileUsed, this, &AppSettings::fileUsed);
-    connect(&window, &MainWindow::projectRefused, m_recent, &RecentProjects::refused);
+        v.lastFolder = folder;
+    const QVariant recent = m_settings.value(Recent);
+    if (recent.typeId() == QMetaType::QStringList || recent.typeId() == QMetaType::QString)
+        v.recent = recent.toStringList();
+    if (const QVariant g = m_settings.value(Geometry); g.typeId() == QMetaType::QByteArray)
+        v.geometry = g.toByteArray();
+    if (const QVariant s = m_settings.value(State); s.typeId() == QMetaType::QByteArray)
+        v.state = s.toByteArray();
 
-    restoreLabels();
-    for (int item : LabelItems)
-        connect(viewChoice(window, item), &QAction::toggled, this, &AppSettings::saveLabels);
-    restoreSurfaceScale();
-    connect(window.menuItem(QStringLiteral("mnuViewBaseLowest")), &QAction::toggled, this,
-            [this](bool on) { m_settings.setValue(BaseLowest, on); });
-    for (int times : SurfaceExaggerations)
-        connect(exaggerationItem(window, times), &QAction::toggled, this, [this, times](bool on) {
-            if (on)
-                m_settings.setValue(Exaggeration, times);
-        });
-    QAction* along = window.menuItem(QStringLiteral("mnuViewLabelsAlong"));
-    if (const auto on = flag(m_settings.value(LabelsAlong)))
-        along->setChecked(*on);
-    connect(along, &QAction::toggled, this,
-            [this](bool on) { m_settings.setValue(LabelsAlong, on); });
-    QAction* fromZero = window.menuItem(QStringLiteral("mnuViewLevelsFromZero"));
-    if (const auto on = flag(m_settings.value(LevelsFromZero)))
-        fromZero->setChecked(*on);
-    connect(fromZero, &QAction::toggled, this,
-            [this](bool on) { m_settings.setValue(LevelsFromZero, on); });
-    window.installEventFilter(this);
-}
-
-AppSettings::~AppSettings() = default;
-
-void AppSettings::fileUsed(const QString& gnd)
-{
-    m_settings.setValue(LastFolder, QFileInfo(gnd).absolutePath());
-    m_recent->add(gnd);
-}
-
-void AppSettings::restoreLabels()
-{
-    bool on[15] = {};
+    bool on[10] = {};
+    bool complete = true;
     for (int item : LabelItems) {
-        if (!m_settings.contains(labelKey(item)))
-            return;
         const auto value = flag(m_settings.value(labelKey(item)));
-        if (!value)
-            return;
-        on[item] = *value;
+        complete = complete && value;
+        on[item] = value.value_or(false);
     }
     // Coordinates leave no room for numbers or elevations: such a set was never saved.
-    if (on[5] && (on[6] || on[7]))
-        return;
-    for (int item : {5, 6, 7})
-        viewChoice(m_window, item)->setChecked(on[item]);
-    if (on[9])
-        m_window.ViewChoice_Click(9);
-    m_window.Form_Activate();
-}
+    if (complete && !(on[5] && (on[6] || on[7])))
+        v.labels = std::pair{NodeLabels{on[5], on[6], on[7]}, on[9]};
 
-void AppSettings::restoreSurfaceScale()
-{
-    if (const auto base = flag(m_settings.value(BaseLowest)))
-        m_window.menuItem(QStringLiteral("mnuViewBaseLowest"))->setChecked(*base);
+    v.surfaceBaseLowest = flag(m_settings.value(BaseLowest));
     bool ok = false;
     const int times = m_settings.value(Exaggeration).toInt(&ok);
     if (ok && std::find(std::begin(SurfaceExaggerations), std::end(SurfaceExaggerations), times) !=
                   std::end(SurfaceExaggerations))
-        exaggerationItem(m_window, times)->setChecked(true);
+        v.exaggeration = times;
+    v.contourLabelsAlong = flag(m_settings.value(LabelsAlong));
+    v.contourLevelsFromZero = flag(m_settings.value(LevelsFromZero));
+    return v;
 }
 
-void AppSettings::saveLabels()
+ViewChoices RememberedValues::viewOver(ViewChoices shown) const
 {
-    for (int item : LabelItems)
-        m_settings.setValue(labelKey(item), viewChoice(m_window, item)->isChecked());
+    if (labels)
+        std::tie(shown.labels, shown.everyContour) = *labels;
+    shown.surfaceBaseLowest = surfaceBaseLowest.value_or(shown.surfaceBaseLowest);
+    shown.exaggeration = exaggeration.value_or(shown.exaggeration);
+    shown.contourLabelsAlong = contourLabelsAlong.value_or(shown.contourLabelsAlong);
+    shown.contourLevelsFromZero = contourLevelsFromZero.value_or(shown.contourLevelsFromZero);
+    return shown;
 }
 
-bool AppSettings::restoreWindow()
+void AppSettings::writeLastFolder(const QString& folder)
 {
-    const QVariant geometry = m_settings.value(Geometry);
-    if (geometry.typeId() != QMetaType::QByteArray ||
-        !m_window.restoreGeometry(geometry.toByteArray()))
-        return false;
-    const QVariant state = m_settings.value(State);
-    if (state.typeId() == QMetaType::QByteArray)
-        m_window.restoreState(state.toByteArray());
-    return true;
+    m_settings.setValue(LastFolder, folder);
 }
 
-void AppSettings::saveWindow()
+void AppSettings::writeRecent(const QStringList& files)
 {
-    m_settings.setValue(Geometry, m_window.saveGeometry());
-    m_settings.setValue(State, m_window.saveState());
+    m_settings.setValue(Recent, files);
+}
+
+void AppSettings::writeView(const ViewChoices& view)
+{
+    const bool on[] = {view.labels.coordinates, view.labels.numbers, view.labels.elevations,
+                       view.everyContour};
+    for (int i = 0; i < 4; ++i)
+        m_settings.setValue(labelKey(LabelItems[i]), on[i]);
+    m_settings.setValue(BaseLowest, view.surfaceBaseLowest);
+    m_settings.setValue(Exaggeration, view.exaggeration);
+    m_settings.setValue(LabelsAlong, view.contourLabelsAlong);
+    m_settings.setValue(LevelsFromZero, view.contourLevelsFromZero);
+}
+
+void AppSettings::writeWindow(const QByteArray& geometry, const QByteArray& state)
+{
+    m_settings.setValue(Geometry, geometry);
+    m_settings.setValue(State, state);
     m_settings.sync();
-}
-
-bool AppSettings::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == &m_window && event->type() == QEvent::Close)
-        saveWindow();
-    return QObject::eventFilter(watched, event);
 }
 
 } // namespace tervan

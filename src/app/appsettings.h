@@ -1,14 +1,16 @@
 #pragma once
 
+#include "graphics/gridplot.h"
+
+#include <QByteArray>
 #include <QObject>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <memory>
+#include <optional>
+#include <utility>
 
 namespace tervan {
-
-class MainWindow;
-class RecentProjects;
 
 // The settings store of one run. The file is used when it is missing or a regular file of at
 // most MaxBytes; anything else is left alone, since a FIFO would block the start for ever and
@@ -32,35 +34,56 @@ private:
     QString m_refused;
 };
 
-// What the program remembers between runs: the folder of the last Open or Save, the recent
-// projects, the window's geometry and state, and the View menu's label and surface choices. Values
-// are written as they change (the window's shape when it closes) and read back only when they make
-// sense, so a damaged or foreign settings file gives the first-start behaviour.
-class AppSettings final : public QObject
+// The View menu's choices that last between runs.
+struct ViewChoices
 {
-    Q_OBJECT
+    NodeLabels labels;
+    // Every contour labelled, else only the whole levels.
+    bool everyContour = false;
+    bool surfaceBaseLowest = false;
+    int exaggeration = 1;
+    bool contourLabelsAlong = false;
+    bool contourLevelsFromZero = false;
+    bool operator==(const ViewChoices&) const = default;
+};
+
+// What a settings file holds. A value is there only when the file's makes sense, so a damaged
+// or foreign file gives the first-start behaviour piece by piece.
+struct RememberedValues
+{
+    QString lastFolder; // an existing folder, absolute; else empty
+    QStringList recent;
+    QByteArray geometry;
+    QByteArray state;
+    // The node and contour label choices are kept as one set, never a set with coordinates
+    // beside numbers or elevations.
+    std::optional<std::pair<NodeLabels, bool>> labels;
+    std::optional<bool> surfaceBaseLowest;
+    std::optional<int> exaggeration; // one of SurfaceExaggerations
+    std::optional<bool> contourLabelsAlong;
+    std::optional<bool> contourLevelsFromZero;
+
+    // The view choices remembered, the others as in `shown`.
+    ViewChoices viewOver(ViewChoices shown) const;
+};
+
+// What the program remembers between runs: the folder of the last Open or Save, the recent
+// projects, the window's geometry and state, and the View menu's choices. Reads plain values
+// and writes them as the caller hands them over.
+class AppSettings final
+{
 public:
-    // Restores the folder, the recent list and the label choices into the window at once.
-    AppSettings(MainWindow& window, QSettings& settings, QObject* parent = nullptr);
-    ~AppSettings() override;
+    explicit AppSettings(QSettings& settings) : m_settings(settings) {}
 
-    // Gives the window its remembered shape; false when there is none to give.
-    bool restoreWindow();
-    void saveWindow();
-    RecentProjects& recentProjects() { return *m_recent; }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    RememberedValues read() const;
+    void writeLastFolder(const QString& folder);
+    void writeRecent(const QStringList& files);
+    void writeView(const ViewChoices& view);
+    // Written as the window closes; the file is brought up to date at once.
+    void writeWindow(const QByteArray& geometry, const QByteArray& state);
 
 private:
-    void restoreLabels();
-    void saveLabels();
-    void restoreSurfaceScale();
-    void fileUsed(const QString& gnd);
-
-    MainWindow& m_window;
     QSettings& m_settings;
-    RecentProjects* m_recent;
 };
 
 } // namespace tervan

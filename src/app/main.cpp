@@ -58,8 +58,8 @@ int main(int argc, char** argv)
     if (!settings.refused().isEmpty())
         QTextStream(stderr) << "tervan: " << settings.refused() << '\n';
     tervan::MainWindow window;
-    tervan::AppSettings remembered(window, settings.settings());
-    if (remembered.restoreWindow()) {
+    window.rememberIn(settings.settings());
+    if (window.restoreShape()) {
         window.show();
     } else {
         // Fill the screen even where no window manager honours the maximised state.

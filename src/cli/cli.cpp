@@ -11,6 +11,7 @@
 #include "common/outputfile.h"
 #include "common/version.h"
 #include "grading/grading.h"
+#include "grading/reportplan.h"
 #include "graphics/contourtracer.h"
 #include "graphics/imagesurface.h"
 #include "graphics/redraw.h"
@@ -120,7 +121,9 @@ const char Help[] =
     "      --platform Z  platform elevation in metres (default: the balanced platform)\n"
     "      --csv         one line per cell: cell,mean_elevation_m,volume_m3\n"
     "  print REPORT PROJECT -o OUT.pdf\n"
-    "      Prints the report's pages into one A4 PDF file.\n"
+    "      Prints the report's pages into one A4 PDF file. On a grid without cells,\n"
+    "      grades holds the fixed report alone, says the balanced one is missing on\n"
+    "      stderr and ends with status 1.\n"
     "      --platform Z  platform elevation in metres for the fixed grade (default 0)\n"
     "      --no-node-labels  grid and contour pages without node labels\n"
     "      --along-labels    contour pages with whole levels labelled along their lines\n"
@@ -567,30 +570,31 @@ int print(const QStringList& args, QTextStream& err)
     if (!project)
         return 1;
     Project& p = *project;
-    const bool balanced = family == 'r' && index != 2;
-    const bool fixed = family == 'r' && index != 1;
     if (platform)
         p.FixGradeElevation = float(*platform);
     p.ContourLabelsAlong = w->has("--along-labels");
     p.ContourLevelsFromZero = w->has("--levels-from-zero");
-    if ((family == 'g' && !p.HasGrid()) || (family != 'g' && !p.HasNodes()) ||
-        (balanced && (p.GridRows < 2 || p.GridCols < 2)) ||
-        (family == 'r' && !ElevationsGradeable(p)) ||
-        (fixed && !PlatformGradeable(p, p.FixGradeElevation))) {
+    const ReportPlan plan = planReport(p,
+                                       family == 'd'   ? ReportFamily::Data
+                                       : family == 'g' ? ReportFamily::Graphics
+                                                       : ReportFamily::Grades,
+                                       index);
+    if (plan.refused) {
         fail(err) << msg::DataIncomplete << '\n';
         return 1;
     }
 
-    QString notice;
+    // A report left out is told as the window tells it, once the rest is written.
+    QString notice = plan.leftOut ? msg::DataIncomplete : QString();
     if (const QString failed = savePdf(output,
                                        [&](PageSurface& page) {
                                            if (family == 'd')
-                                               DataPrint(page, p, index);
+                                               DataPrint(page, p, plan.index);
                                            else if (family == 'g')
-                                               notice =
-                                                   GraphicPrint(page, p, index, nodeLabelsOf(*w));
+                                               notice = GraphicPrint(page, p, plan.index,
+                                                                     nodeLabelsOf(*w));
                                            else
-                                               GradePrint(page, p, index);
+                                               GradePrint(page, p, plan.index);
                                        });
         !failed.isEmpty()) {
         fail(err) << failed << '\n';

@@ -123,12 +123,16 @@ QStringList fileMenuOf(const MainWindow& window)
 // A window with its settings in a file of the test's own, as the program has after a start.
 struct Session
 {
-    explicit Session(const QString& file) : settings(file, QSettings::IniFormat) {}
+    explicit Session(const QString& file) : settings(file, QSettings::IniFormat)
+    {
+        window.rememberIn(settings);
+    }
 
     QSettings settings;
     FakePrompts* prompts = new FakePrompts;
     MainWindow window{std::unique_ptr<Prompts>(prompts)};
-    AppSettings remembered{window, settings};
+
+    RecentProjects& recent() { return *window.recentProjects(); }
 
     QStringList fileMenu() const { return fileMenuOf(window); }
     QList<bool> labelMarks() const
@@ -174,6 +178,8 @@ TEST(Settings, SurviveARestart)
         first.window.menuItem("ViewChoice_9")->trigger();
         first.window.menuItem("mnuViewLabelsAlong")->trigger();
         first.window.menuItem("mnuViewLevelsFromZero")->trigger();
+        first.window.menuItem("mnuViewExaggeration_5")->trigger();
+        first.window.menuItem("mnuViewBaseLowest")->trigger();
         first.window.resize(700, 500);
         first.window.show();
         first.window.close();
@@ -193,7 +199,10 @@ TEST(Settings, SurviveARestart)
     EXPECT_EQ(second.window.project().BoldWholeContours, 0);
     EXPECT_TRUE(second.window.project().ContourLabelsAlong);
     EXPECT_TRUE(second.window.project().ContourLevelsFromZero);
-    ASSERT_TRUE(second.remembered.restoreWindow());
+    EXPECT_EQ(second.window.project().SurfaceExaggeration, 5);
+    EXPECT_TRUE(second.window.menuItem("mnuViewExaggeration_5")->isChecked());
+    EXPECT_TRUE(second.window.project().SurfaceBaseLowest);
+    ASSERT_TRUE(second.window.restoreShape());
     EXPECT_EQ(second.window.size(), QSize(700, 500));
 
     // The file dialog starts in the folder used last.
@@ -206,7 +215,7 @@ TEST(Settings, RecentEntryOpensLikeOpenAndLeavesWhenItsFilesAreGone)
     QTemporaryDir dir;
     const QString site = saveProject(dir, "site");
     Session s(dir.filePath("tervan.ini"));
-    s.remembered.recentProjects().setFiles({site, dir.filePath("gone.gnd")});
+    s.recent().setFiles({site, dir.filePath("gone.gnd")});
 
     s.window.menuItem("mnuFileRecent_1")->trigger();
     EXPECT_TRUE(
@@ -224,19 +233,19 @@ TEST(Settings, RecentEntryOpensLikeOpenAndLeavesWhenItsFilesAreGone)
     s.window.menuItem("mnuFileRecent_2")->trigger();
     EXPECT_EQ(s.prompts->saveQuestions.size(), 1);
     EXPECT_TRUE(s.prompts->messages.isEmpty());
-    EXPECT_EQ(s.remembered.recentProjects().files().size(), 2);
+    EXPECT_EQ(s.recent().files().size(), 2);
 
     // Without saving this time: the missing project is refused as Open refuses it.
     s.window.menuItem("mnuFileRecent_2")->trigger();
     EXPECT_EQ(s.prompts->messages,
               QStringList{msg::cannotOpenFile(QDir::toNativeSeparators(dir.filePath("gone.gnd")))});
-    EXPECT_EQ(s.remembered.recentProjects().files(), QStringList{site});
+    EXPECT_EQ(s.recent().files(), QStringList{site});
 
     // Nine projects keep the newest eight, newest first.
     for (int i = 1; i <= 9; ++i)
-        s.remembered.recentProjects().add(dir.filePath(QStringLiteral("p%1.gnd").arg(i)));
-    EXPECT_EQ(s.remembered.recentProjects().files().size(), RecentProjects::MaxCount);
-    EXPECT_EQ(s.remembered.recentProjects().files().first(), dir.filePath("p9.gnd"));
+        s.recent().add(dir.filePath(QStringLiteral("p%1.gnd").arg(i)));
+    EXPECT_EQ(s.recent().files().size(), RecentProjects::MaxCount);
+    EXPECT_EQ(s.recent().files().first(), dir.filePath("p9.gnd"));
 }
 
 TEST(Settings, GarbageIsIgnored)
@@ -267,7 +276,7 @@ TEST(Settings, GarbageIsIgnored)
                                    s.window.menuItem("mnuViewLevelsFromZero")}));
         EXPECT_FALSE(s.window.project().ContourLabelsAlong);
         EXPECT_FALSE(s.window.project().ContourLevelsFromZero);
-        EXPECT_FALSE(s.remembered.restoreWindow());
+        EXPECT_FALSE(s.window.restoreShape());
         s.window.mnuFileOpen_Click();
         EXPECT_EQ(s.prompts->pickedFrom.value(0), QString());
     }
@@ -285,7 +294,7 @@ TEST(Settings, OddOrHugeFilesAreLeftAlone)
     for (const QString& path : {fifo, folder, huge}) {
         SettingsFile file(path);
         EXPECT_TRUE(file.refused().contains(QDir::toNativeSeparators(path)));
-        Session(file.settings().fileName()).remembered.saveWindow();
+        AppSettings(file.settings()).writeWindow("geometry", "state");
         const QFileInfo after(path);
         EXPECT_EQ(after.isFile() ? after.size() : -1, path == huge ? big.size() : -1);
     }
@@ -340,6 +349,47 @@ TEST(PlotWheel, ZoomsByTheViewSteps)
             EXPECT_EQ(window.findChild<QLabel*>("stbMainText")->text(), coordinateReadout(x, y))
                 << c.deltas.first();
         }
+    }
+}
+
+} // namespace
+
+namespace {
+
+// What a settings file gives the View menu: its values where they make sense, the choices
+// shown for the rest.
+TEST(Settings, ViewChoicesRoundTripAndFillGapsFromWhatIsShown)
+{
+    QTemporaryDir dir;
+    const ViewChoices shown;
+    {
+        QSettings ini(dir.filePath("written.ini"), QSettings::IniFormat);
+        const ViewChoices written{{true, false, false}, true, true, 5, true, false};
+        AppSettings(ini).writeView(written);
+        EXPECT_EQ(AppSettings(ini).read().viewOver(shown), written);
+    }
+    const struct
+    {
+        const char* text;
+        ViewChoices expected;
+    } cases[] = {
+        {"[view]\nsurfaceExaggeration=3\n", shown}, // not one of the scales offered
+        {"[view]\nsurfaceExaggeration=10\nsurfaceBaseLowest=true\n",
+         {shown.labels, false, true, 10, false, false}},
+        // The label set is taken whole or not at all.
+        {"[view]\nlabel5=false\nlabel6=false\nlabel7=true\n", shown},
+        {"[view]\nlabel5=false\nlabel6=false\nlabel7=true\nlabel9=true\n",
+         {{false, false, true}, true, false, 1, false, false}},
+        {"[view]\ncontourLevelsFromZero=true\ncontourLabelsAlong=1\n",
+         {shown.labels, false, false, 1, false, true}},
+    };
+    for (const auto& c : cases) {
+        QFile file(dir.filePath("case.ini"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(c.text);
+        file.close();
+        QSettings ini(file.fileName(), QSettings::IniFormat);
+        EXPECT_EQ(AppSettings(ini).read().viewOver(shown), c.expected) << c.text;
     }
 }
 

@@ -1,4 +1,5 @@
 #include "app/exportcommands.h"
+#include "app/filecommands.h"
 #include "app/mainwindow.h"
 #include "app/undocommands.h"
 #include "common/messages.h"
@@ -661,4 +662,33 @@ TEST(ExportFiles, FormatFollowsTheNamePicked)
         EXPECT_EQ(w.prompts->messages.size(), c.starts.isEmpty() ? 1 : 0) << c.file;
     }
     EXPECT_TRUE(w.prompts->lastFilter.contains("LandXML (*.xml)"));
+}
+
+// A project made from survey points keeps the picture choices of the one shown before it.
+TEST(SurveyProject, KeepsThePictureChoicesShown)
+{
+    for (qint16 mode : {0, 1, 3}) {
+        Project shown = startupProject();
+        shown.DisplayMode = mode;
+        shown.UseChosenColor = -1;
+        shown.ChosenColorIndex = 4;
+        shown.RotationAngle = 75;
+        shown.BoldWholeContours = 0;
+        shown.ContourLabelsAlong = true;
+        shown.ContourLevelsFromZero = true;
+        Project made = startupProject();
+        applyControlData(made, {5, 3, 3, 1});
+        const Project grid = made;
+        carryPictureChoices(shown, made);
+        EXPECT_EQ(made.DisplayMode, mode == 0 ? 2 : mode);
+        EXPECT_EQ(made.UseChosenColor, -1);
+        EXPECT_EQ(made.ChosenColorIndex, 4);
+        EXPECT_EQ(made.RotationAngle, 75);
+        EXPECT_EQ(made.BoldWholeContours, 0);
+        EXPECT_TRUE(made.ContourLabelsAlong && made.ContourLevelsFromZero);
+        // The grid and its view window stay the made project's own.
+        EXPECT_EQ(made.Nodes, grid.Nodes);
+        EXPECT_EQ(made.ViewXMax, grid.ViewXMax);
+        EXPECT_EQ(made.ViewYMax, grid.ViewYMax);
+    }
 }
