@@ -15,6 +15,7 @@ namespace tervan {
 namespace {
 
 const QString LastFolder = QStringLiteral("files/lastFolder");
+const QString Engineer = QStringLiteral("project/engineer");
 const QString Recent = QStringLiteral("files/recent");
 const QString Geometry = QStringLiteral("window/geometry");
 const QString State = QStringLiteral("window/state");
@@ -67,6 +68,11 @@ QString SettingsFile::defaultFileName()
            QStringLiteral("/tervan/tervan.ini");
 }
 
+void AppSettings::writeEngineer(const QString& name)
+{
+    m_settings.setValue(Engineer, name);
+}
+
 RememberedValues AppSettings::read() const
 {
     RememberedValues v;
@@ -100,6 +106,8 @@ RememberedValues AppSettings::read() const
         v.exaggeration = times;
     v.contourLabelsAlong = flag(m_settings.value(LabelsAlong));
     v.contourLevelsFromZero = flag(m_settings.value(LevelsFromZero));
+    if (const QVariant e = m_settings.value(Engineer); e.typeId() == QMetaType::QString)
+        v.engineer = e.toString().trimmed().left(40);
     return v;
 }
 

@@ -62,6 +62,7 @@ struct RememberedValues
     std::optional<int> exaggeration; // one of SurfaceExaggerations
     std::optional<bool> contourLabelsAlong;
     std::optional<bool> contourLevelsFromZero;
+    QString engineer; // the last one named for a project made from points
 
     // The view choices remembered, the others as in `shown`.
     ViewChoices viewOver(ViewChoices shown) const;
@@ -77,6 +78,7 @@ public:
 
     RememberedValues read() const;
     void writeLastFolder(const QString& folder);
+    void writeEngineer(const QString& name);
     void writeRecent(const QStringList& files);
     void writeView(const ViewChoices& view);
     // Written as the window closes; the file is brought up to date at once.

@@ -57,10 +57,11 @@ bool FileCommands::settle()
 
 void FileCommands::setCaption(const QString& gnd)
 {
-    m_window->setWindowTitle(gnd.isEmpty()
-                                 ? Caption + ModifiedMark
-                                 : Caption + QLatin1Char('[') + QDir::toNativeSeparators(gnd) +
-                                       QLatin1Char(']') + ModifiedMark);
+    m_window->setWindowTitle(
+        gnd.isEmpty()
+            ? Caption + ModifiedMark
+            : Caption + QLatin1Char('[') + QDir::toNativeSeparators(gnd) + QLatin1Char(']') +
+                  (m_readOnly ? QStringLiteral(" (อ่านอย่างเดียว)") : QString()) + ModifiedMark);
 }
 
 void FileCommands::newProject()
@@ -68,6 +69,7 @@ void FileCommands::newProject()
     if (!settle())
         return;
     resetForNew(m_project);
+    m_readOnly = false;
     m_history.startOver();
     // The save dialog starts in the last folder, never on the last project's name.
     if (!m_lastFileName.isEmpty())
@@ -84,8 +86,12 @@ void FileCommands::projectFromSurvey()
     SurveyDialog dialog(
         [this](const QString& filter) { return m_prompts.pickOpenName(filter, m_lastFileName); },
         m_window);
+    dialog.setEngineer(m_engineer);
     if (m_prompts.runModal(dialog) != QDialog::Accepted)
         return;
+    if (!dialog.engineer().isEmpty() && dialog.engineer() != m_engineer)
+        emit engineerNamed(m_engineer = dialog.engineer());
+    m_readOnly = false;
     // Nodes, names and view window all come new; the picture choices stay.
     Project made = dialog.project();
     carryPictureChoices(m_project, made);
@@ -119,7 +125,14 @@ void FileCommands::open(const QString& fileName)
         return;
     m_lastFileName = picked;
     const ProjectFileNames names = projectFileNames(picked);
-    m_guard->opening(names);
+    // Held by another window or program: said at once, and opened only to read.
+    const auto holder = m_guard->opening(names);
+    if (holder && !m_prompts.ask(msg::projectLocked(QDir::toNativeSeparators(names.gnd), *holder) +
+                                 QStringLiteral(" ต้องการเปิดแบบอ่านอย่างเดียวหรือไม่ "
+                                                "(เมื่อบันทึกจะถามชื่อแฟ้มใหม่)"))) {
+        m_guard->refused();
+        return;
+    }
     // Everything is read before anything changes, so a bad file leaves the project as it was.
     auto loaded = loadProjectFiles(names);
     if (const auto* error = std::get_if<FileError>(&loaded)) {
@@ -139,7 +152,11 @@ void FileCommands::open(const QString& fileName)
         m_prompts.notice(msg::georeferenceDamaged(
             QDir::toNativeSeparators(georeferenceFileName(names.base)), data.GeorefProblem));
     applyOpenedProject(m_project, std::move(data), names);
-    m_guard->settled(names);
+    m_readOnly = holder.has_value();
+    if (m_readOnly)
+        m_guard->release();
+    else
+        m_guard->settled(names);
     setCaption(names.gnd);
     m_history.startOver();
     emit replaced();
@@ -149,7 +166,7 @@ void FileCommands::open(const QString& fileName)
 bool FileCommands::save(bool askName)
 {
     ProjectFileNames names{m_project.DataFileBase, m_project.GndFileName, m_project.NodFileName};
-    if (askName || names.gnd.isEmpty()) {
+    if (askName || names.gnd.isEmpty() || m_readOnly) {
         const QString picked = m_prompts.pickSaveName(FileFilter, m_lastFileName);
         if (picked.isEmpty())
             return false;
@@ -173,6 +190,7 @@ bool FileCommands::save(bool askName)
         return false;
     }
     m_guard->settled(names);
+    m_readOnly = false;
     m_project.DataFileBase = names.base;
     m_project.GndFileName = names.gnd;
     m_project.NodFileName = names.nod;

@@ -52,6 +52,10 @@ public:
     // True when the project may be replaced or the program left (see UnsavedChanges).
     bool settle();
     void setDialogStart(const QString& start) { m_lastFileName = start; }
+    // The engineer a project made from points is offered.
+    void setEngineer(const QString& name) { m_engineer = name; }
+    // Opened while another window or program held it: Save asks for another name.
+    bool readOnly() const { return m_readOnly; }
     const QString& dialogStart() const { return m_lastFileName; }
 
 signals:
@@ -64,6 +68,8 @@ signals:
     void fileUsed(const QString& gnd);
     // Open refused the project after saying why.
     void refused(const QString& gnd);
+    // The engineer named for a project made from points, to offer next time.
+    void engineerNamed(const QString& name);
 
 private:
     void setCaption(const QString& gnd = QString());
@@ -76,6 +82,8 @@ private:
     UnsavedChanges* m_unsaved;
     std::unique_ptr<ProjectGuard> m_guard;
     QString m_lastFileName;
+    QString m_engineer;
+    bool m_readOnly = false;
 };
 
 } // namespace tervan

@@ -225,6 +225,9 @@ void MainWindow::rememberIn(QSettings& settings)
             [this](const QStringList& files) { m_settings->writeRecent(files); });
     if (!v.lastFolder.isEmpty())
         m_files->setDialogStart(v.lastFolder);
+    m_files->setEngineer(v.engineer);
+    connect(m_files, &FileCommands::engineerNamed, this,
+            [this](const QString& name) { m_settings->writeEngineer(name); });
     connect(m_files, &FileCommands::fileUsed, this, [this](const QString& gnd) {
         m_settings->writeLastFolder(QFileInfo(gnd).absolutePath());
         m_recent->add(gnd);

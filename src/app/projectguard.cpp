@@ -9,18 +9,22 @@ namespace tervan {
 
 ProjectGuard::ProjectGuard(Prompts& prompts) : m_prompts(prompts) {}
 
-void ProjectGuard::opening(const ProjectFileNames& names)
+std::optional<QString> ProjectGuard::opening(const ProjectFileNames& names)
 {
+    // This window's own hold is no other's.
+    if (m_held && m_held->covers(names))
+        return std::nullopt;
     m_pending = std::make_unique<ProjectLock>(names.gnd);
     const ProjectLock::State state = m_pending->take();
     if (state == ProjectLock::State::HeldElsewhere)
-        return; // a save may be under way there
+        return m_pending->holder(); // a save may be under way there
     if (inspectPair(names) == PairLeftover::Interrupted &&
         m_prompts.ask(
             msg::restorePrevious(msg::saveWasInterrupted(QDir::toNativeSeparators(names.gnd)))))
         restorePair(names);
     if (state == ProjectLock::State::Held)
         tidyPair(names);
+    return std::nullopt;
 }
 
 std::optional<bool> ProjectGuard::beforeSave(const ProjectFileNames& names)

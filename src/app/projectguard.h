@@ -18,8 +18,9 @@ public:
     explicit ProjectGuard(Prompts& prompts);
 
     // Before the pair is read: takes its lock when free and, with it, puts back the old pair
-    // of a half-done save when the user wants that.
-    void opening(const ProjectFileNames& names);
+    // of a half-done save when the user wants that. Who holds it when another window or
+    // program does.
+    std::optional<QString> opening(const ProjectFileNames& names);
     // Whether a save to names may go on, and whether the lock is then held for it.
     std::optional<bool> beforeSave(const ProjectFileNames& names);
     // After a successful open or save of names.

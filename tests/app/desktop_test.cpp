@@ -367,6 +367,9 @@ TEST(Settings, ViewChoicesRoundTripAndFillGapsFromWhatIsShown)
         const ViewChoices written{{true, false, false}, true, true, 5, true, false};
         AppSettings(ini).writeView(written);
         EXPECT_EQ(AppSettings(ini).read().viewOver(shown), written);
+        // The engineer named last is offered for the next project made from points.
+        AppSettings(ini).writeEngineer(QStringLiteral("นายวิชัย รักดี"));
+        EXPECT_EQ(AppSettings(ini).read().engineer, QStringLiteral("นายวิชัย รักดี"));
     }
     const struct
     {

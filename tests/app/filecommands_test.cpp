@@ -110,6 +110,8 @@ TEST(FileCommands, SaveThenOpenRestoresTheProject)
               QByteArray("00 00 00 00 00 00 a0 40 00 80 ca 42"));
     const Project saved = w.project();
 
+    // The first window lets go of the pair, so the second opens it as its own.
+    w.window.mnuFileNew_Click();
     Window other;
     other.window.mnuFileClose_Click();
     other.open(w.path("site.gnd"));
@@ -192,6 +194,33 @@ TEST(FileCommands, SavingOverAPairHeldOrChangedElsewhereAsksFirst)
     EXPECT_EQ(w.prompts->questions.last(),
               msg::pairChangedOnDisk(QDir::toNativeSeparators(w.path("site.gnd"))));
     EXPECT_EQ(bytesOf(w.path("site.nod")).size(), 6 * 12 + 1);
+}
+
+// A pair another window holds: Open says so at once, naming the holder, and opens it only to
+// read when the user agrees; Save then asks for another name. No leaves the project as it was.
+TEST(FileCommands, OpeningAHeldPairOffersToReadIt)
+{
+    for (const bool agree : {true, false}) {
+        Window w, other;
+        w.makeProject();
+        w.save(w.path("site"));
+        other.makeProject();
+        other.prompts->answers << agree;
+        other.open(w.path("site.gnd"));
+        ASSERT_EQ(other.prompts->questions.size(), 1);
+        EXPECT_TRUE(other.prompts->questions[0].contains(QStringLiteral("กำลังถูกใช้งานโดย")) &&
+                    other.prompts->questions[0].contains(QStringLiteral("อ่านอย่างเดียว")));
+        EXPECT_EQ(other.project().GndFileName.isEmpty(), !agree) << agree;
+        EXPECT_EQ(other.window.windowTitle().contains(QStringLiteral("อ่านอย่างเดียว")), agree);
+        if (!agree)
+            continue;
+        // Save asks for a name, and the copy saved there is this window's own.
+        other.prompts->saveAnswers << w.path("copy");
+        other.window.mnuFileSave_Click();
+        EXPECT_TRUE(other.prompts->saveAnswers.isEmpty()) << "the save dialog was not shown";
+        EXPECT_EQ(other.project().GndFileName, w.path("copy.gnd"));
+        EXPECT_FALSE(other.window.windowTitle().contains(QStringLiteral("อ่านอย่างเดียว")));
+    }
 }
 
 TEST(FileCommands, NodeListFollowsTheProjectItWasOpenedFor)
