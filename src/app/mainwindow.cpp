@@ -330,7 +330,12 @@ void MainWindow::vsbMain_Change(int value)
 
 void MainWindow::Form_MouseMove(float x, float y)
 {
-    m_readout->setText(coordinateReadout(worldX(m_project.Georef, x), worldY(m_project.Georef, y)));
+    // The plan views' own coordinates; the surface view's are no place on the ground.
+    const bool plan = m_project.DisplayMode != 3;
+    const double e = worldX(m_project.Georef, x), n = worldY(m_project.Georef, y);
+    m_readout->setText(
+        withHeight(m_project.Georef && plan ? worldReadout(e, n) : coordinateReadout(e, n),
+                   plan ? heightUnder(m_project, x, y) : std::nullopt));
 }
 
 // The design's procedure names, for the callers that run a command by them.

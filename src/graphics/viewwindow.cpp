@@ -3,6 +3,7 @@
 #include "common/numbertext.h"
 #include "project/project.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace tervan {
@@ -80,6 +81,37 @@ QString coordinateReadout(double x, double y)
 {
     return QStringLiteral("พิกัดแกน X = ") + formatPicture(x, 0) + QStringLiteral(", พิกัดแกน Y = ") +
            formatPicture(y, 0);
+}
+
+QString worldReadout(double e, double n)
+{
+    return QStringLiteral("E = ") + formatPicture(e, 2) + QStringLiteral(", N = ") +
+           formatPicture(n, 2);
+}
+
+QString withHeight(const QString& readout, std::optional<double> height)
+{
+    return height ? readout + QStringLiteral(", ระดับ = %1 ม.").arg(formatPicture(*height, 2))
+                  : readout;
+}
+
+std::optional<double> heightUnder(const Project& p, double x, double y)
+{
+    const int rows = p.GridRows, cols = p.GridCols;
+    const double s = p.GridSpacing;
+    if (rows < 2 || cols < 2 || !(s > 0) || !p.HasNodes() ||
+        std::size_t(rows) * cols >= p.Nodes.size())
+        return std::nullopt;
+    const double u = x / s, v = y / s;
+    if (!(u >= 0 && v >= 0 && u <= cols - 1 && v <= rows - 1))
+        return std::nullopt;
+    const int c = std::min(int(u), cols - 2), r = std::min(int(v), rows - 2);
+    const double fu = u - c, fv = v - r;
+    const auto at = [&](int rr, int cc) {
+        return double(p.Nodes[std::size_t(rr) * cols + cc + 1].Z);
+    };
+    const double ll = at(r, c), lr = at(r, c + 1), ur = at(r + 1, c + 1), ul = at(r + 1, c);
+    return fu >= fv ? ll + fu * (lr - ll) + fv * (ur - lr) : ll + fv * (ul - ll) + fu * (ur - ul);
 }
 
 } // namespace tervan

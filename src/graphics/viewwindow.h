@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 namespace tervan {
 
@@ -17,5 +18,13 @@ bool panVertical(Project& p, int barValue);
 
 // Status bar text for the mouse at world (x, y).
 QString coordinateReadout(double x, double y);
+// The same where the project is georeferenced, E and N to the centimetre; and either with the
+// height of the surface under the mouse, when there is one.
+QString worldReadout(double e, double n);
+QString withHeight(const QString& readout, std::optional<double> height);
+
+// The two-triangle surface of the grid (cells split from south-west to north-east, as the
+// contours are drawn) at grid metres (x, y); nothing off the grid.
+std::optional<double> heightUnder(const Project& p, double x, double y);
 
 } // namespace tervan

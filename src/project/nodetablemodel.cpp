@@ -23,12 +23,13 @@ int NodeTableModel::rowCount(const QModelIndex& parent) const
 
 int NodeTableModel::columnCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : ColumnCount;
+    return parent.isValid() ? 0 : m_project.Georef ? WorldColumnCount : ColumnCount;
 }
 
 QString NodeTableModel::cellText(int row, int column) const
 {
-    if (const auto it = m_typed.constFind(key(row, column)); it != m_typed.cend())
+    if (const auto it = column < ColumnCount ? m_typed.constFind(key(row, column)) : m_typed.cend();
+        it != m_typed.cend())
         return *it;
     const int n = row + 1;
     if (n > m_project.NodeCount || std::size_t(n) >= m_project.Nodes.size())
@@ -43,6 +44,10 @@ QString NodeTableModel::cellText(int row, int column) const
         return formatPicture(node.Y, 0);
     case Elevation:
         return formatPicture(node.Z, 2);
+    case East:
+        return m_project.Georef ? formatPicture(worldX(m_project.Georef, node.X), 3) : QString();
+    case North:
+        return m_project.Georef ? formatPicture(worldY(m_project.Georef, node.Y), 3) : QString();
     default:
         return {};
     }
@@ -132,6 +137,10 @@ QVariant NodeTableModel::headerData(int section, Qt::Orientation orientation, in
         return QStringLiteral("พิกัด Y (ม.)");
     case Elevation:
         return QStringLiteral("ค่าระดับ (ม.)");
+    case East:
+        return QStringLiteral("E (ม.)");
+    case North:
+        return QStringLiteral("N (ม.)");
     default:
         return {};
     }

@@ -9,7 +9,8 @@ namespace tervan {
 struct Project;
 
 // The node list as a table over the project's node table, without a copy: row r shows node
-// r + 1 with its number, X, Y and elevation. Texts typed into a cell are shown as typed; only
+// r + 1 with its number, X, Y and elevation, and its E and N to the millimetre when the project
+// is georeferenced. Texts typed into a cell are shown as typed; only
 // the elevation column writes through to the node, read the lenient way. A typed elevation
 // whose stored value is not what the text plainly says ("100,878" stores 100), or one too
 // large for the node's float (the old value stays), is shown in red with a note saying what
@@ -18,7 +19,17 @@ class NodeTableModel final : public QAbstractTableModel
 {
     Q_OBJECT
 public:
-    enum Column { Number, X, Y, Elevation, ColumnCount };
+    // E and N follow the other columns when the project is georeferenced.
+    enum Column {
+        Number,
+        X,
+        Y,
+        Elevation,
+        ColumnCount,
+        East = ColumnCount,
+        North,
+        WorldColumnCount
+    };
 
     explicit NodeTableModel(Project& project, QObject* parent = nullptr);
 

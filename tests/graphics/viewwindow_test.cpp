@@ -96,3 +96,28 @@ TEST(ViewWindow, ReadoutRoundsToWholeMetres)
     EXPECT_EQ(coordinateReadout(35.2f, -4.1f), QStringLiteral("พิกัดแกน X = 35, พิกัดแกน Y = -4"));
     EXPECT_EQ(coordinateReadout(-0.3f, 0.5f), QStringLiteral("พิกัดแกน X = 0, พิกัดแกน Y = 1"));
 }
+
+// Under the mouse: the surface the contours are drawn on, exact on a plane and on each
+// triangle of a saddle cell; nothing off the grid. Georeferenced, E and N to the centimetre.
+TEST(ViewWindow, ReadoutGivesTheHeightUnderTheMouse)
+{
+    Project p = startupProject();
+    p.GridRows = 3, p.GridCols = 4, p.GridSpacing = 10;
+    p.NodeCount = 12;
+    p.Nodes.assign(13, {});
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 4; ++c)
+            p.Nodes[std::size_t(r * 4 + c + 1)] = {float(c * 10), float(r * 10),
+                                                   float(100 + 0.5 * c + 0.25 * r)};
+    for (const auto& [x, y] : {std::pair{0.0, 0.0}, {12.5, 3.0}, {29.9, 19.9}, {7.0, 15.0}})
+        EXPECT_NEAR(*heightUnder(p, x, y), 100 + 0.05 * x + 0.025 * y, 1e-5) << x << ", " << y;
+    for (const auto& [x, y] : {std::pair{-0.1, 5.0}, {30.1, 5.0}, {5.0, 20.5}})
+        EXPECT_FALSE(heightUnder(p, x, y)) << x << ", " << y;
+    p.Nodes[1].Z = 101; // a saddle: the cell's two triangles split south-west to north-east
+    EXPECT_NEAR(*heightUnder(p, 8, 2), 101 + 0.8 * (100.5 - 101) + 0.2 * (100.75 - 100.5), 1e-5);
+    EXPECT_NEAR(*heightUnder(p, 2, 8), 101 + 0.8 * (100.25 - 101) + 0.2 * (100.75 - 100.25), 1e-5);
+    EXPECT_EQ(withHeight(worldReadout(652012.346, 1524003.999), heightUnder(p, 10, 10)),
+              QStringLiteral("E = 652012.35, N = 1524004.00, ระดับ = 100.75 ม."));
+    EXPECT_EQ(withHeight(coordinateReadout(35, 7), std::nullopt),
+              QStringLiteral("พิกัดแกน X = 35, พิกัดแกน Y = 7"));
+}

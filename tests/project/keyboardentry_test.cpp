@@ -210,3 +210,34 @@ TEST(KeyboardEntry, NumberColumnShowsTheLargestNodeNumberWhole)
     EXPECT_GE(view->columnWidth(NodeTableModel::Number),
               view->fontMetrics().horizontalAdvance(QStringLiteral("32761")) + 8);
 }
+
+// Ctrl+G and a number: straight to that node, its value selected in the box to type over.
+TEST(KeyboardEntry, ControlGGoesToANodeByNumber)
+{
+    Project p = grid(30, 30);
+    for (int n = 1; n <= 900; ++n)
+        p.Nodes[n].Z = 100 + n * 0.001f;
+    OpenList l(p);
+    l.key(Qt::Key_G, Qt::ControlModifier);
+    l.key(Qt::Key_A, Qt::ControlModifier);
+    l.type(QStringLiteral("777"));
+    l.key(Qt::Key_Return);
+    EXPECT_EQ(l.currentNode(), 777);
+    EXPECT_EQ(OpenList::focus(), l.box());
+    EXPECT_EQ(l.box()->selectedText(), shortestText(l.project.Nodes[777].Z));
+    EXPECT_EQ(l.project, p);
+}
+
+// A georeferenced grid lists each node's E and N to the millimetre after the other columns.
+TEST(NodeEntry, GeoreferencedNodesShowEastingAndNorthing)
+{
+    Project p = grid(3, 4);
+    NodeTableModel plain(p);
+    EXPECT_EQ(plain.columnCount(), 4);
+    p.Georef = Georeference{652000.125, 1524000.5, 32647, {}};
+    NodeTableModel world(p);
+    ASSERT_EQ(world.columnCount(), 6);
+    EXPECT_EQ(world.cellText(6, NodeTableModel::East), "652020.125"); // node 7: column 2, row 1
+    EXPECT_EQ(world.cellText(6, NodeTableModel::North), "1524010.500");
+    EXPECT_EQ(world.headerData(NodeTableModel::East, Qt::Horizontal, Qt::DisplayRole), "E (ม.)");
+}

@@ -15,6 +15,8 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollBar>
+#include <QShortcut>
+#include <QSpinBox>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -23,7 +25,7 @@ namespace tervan {
 namespace {
 
 // Column widths as laid out in twips, at 15 twips a pixel, widened for the header text.
-constexpr int ColumnTwips[NodeTableModel::ColumnCount] = {600, 1000, 1000, 1000};
+constexpr int ColumnTwips[NodeTableModel::WorldColumnCount] = {600, 1000, 1000, 1000, 1600, 1600};
 
 // The values of a pasted text; blank trailing fields (a final line end) are not values.
 QStringList pastedValues(const QString& text)
@@ -64,10 +66,12 @@ NodeEntryDialog::NodeEntryDialog(Project& project, QWidget* parent)
     columns->setSectionResizeMode(QHeaderView::Fixed);
     columns->setDefaultAlignment(Qt::AlignCenter);
     int tableWidth = 0;
-    for (int c = 0; c < NodeTableModel::ColumnCount; ++c) {
+    for (int c = 0; c < m_model->columnCount(); ++c) {
         const QString header = m_model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
-        // The number column also fits the largest node number.
-        const QString widest = c == NodeTableModel::Number ? QStringLiteral("32767") : QString();
+        // The number column also fits the largest node number, E and N a UTM coordinate.
+        const QString widest = c == NodeTableModel::Number ? QStringLiteral("32767")
+                               : c >= NodeTableModel::East ? QStringLiteral("1520000.000")
+                                                           : QString();
         const int text = std::max(columns->fontMetrics().horizontalAdvance(header),
                                   m_grdNodes->fontMetrics().horizontalAdvance(widest));
         const int width = std::max(ColumnTwips[c] / 15, text + 16);
@@ -84,9 +88,29 @@ NodeEntryDialog::NodeEntryDialog(Project& project, QWidget* parent)
     cmdExit->setAutoDefault(false);
     cmdExit->setDefault(false);
 
+    // Ctrl+G or the box: straight to a node by its number.
+    auto* goTo = new QSpinBox(this);
+    goTo->setObjectName(QStringLiteral("spnGoToNode"));
+    goTo->setRange(1, std::max<int>(1, m_project.NodeCount));
+    goTo->setToolTip(QStringLiteral("ไปที่จุดหมายเลข (Ctrl+G)"));
+    auto* shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_G), this);
+    connect(shortcut, &QShortcut::activated, this, [goTo, this] {
+        goTo->setRange(1, std::max<int>(1, m_model->rowCount()));
+        goTo->setFocus();
+        goTo->selectAll();
+    });
+    connect(goTo, &QSpinBox::editingFinished, this, [goTo, this] {
+        if (!goTo->hasFocus())
+            return;
+        moveToRow(goTo->value() - 1);
+        m_txtNodes->setFocus();
+    });
+
     auto* input = new QHBoxLayout;
     input->addWidget(new QLabel(QStringLiteral("ป้อนข้อมูล"), this));
     input->addWidget(m_txtNodes, 1);
+    input->addWidget(new QLabel(QStringLiteral("ไปที่จุด"), this));
+    input->addWidget(goTo);
     input->addWidget(cmdExit);
     auto* hint = new QLabel(QStringLiteral("คลิ๊กที่ช่องตัวเลข ใส่ค่าที่ช่องป้อนข้อมูล"), this);
     hint->setObjectName(QStringLiteral("lblHint"));
