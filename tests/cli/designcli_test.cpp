@@ -156,20 +156,6 @@ TEST(StakeoutCorners, CornersAtTheLevelAndDaylightOnTheGround)
     }
 }
 
-TEST(StakeoutCorners, RefusesWhatItCannotWrite)
-{
-    Site site;
-    for (const QStringList& args :
-         {QStringList{"-o", site.dir.filePath("s.doc"), "--level", "1"} + PadOn,
-          QStringList{"-o", site.dir.filePath("s.csv"), "--corners", site.lowered},
-          QStringList{"-o", site.dir.filePath("s.csv"), "--every", "0", "--level", "1"} + PadOn}) {
-        const CliRun r = run(QStringList{"stakeout", site.existing} + args);
-        EXPECT_EQ(r.status, 2) << args.join(' ').toStdString();
-        EXPECT_TRUE(r.err.startsWith("tervan-cli: ")) << r.err.toStdString();
-        EXPECT_FALSE(QFile::exists(site.dir.filePath("s.csv")));
-    }
-}
-
 namespace {
 
 Project openedProject(const QString& base)
@@ -235,37 +221,6 @@ TEST(PadsFile, RoundTripAndTheRectangularPadAgain)
     EXPECT_EQ(compared.out.section('\n', 0, 0).section("   four-corner", 0, 0), volumes(rect));
 }
 
-TEST(PadsFile, RefusalsSayWhich)
-{
-    Site site;
-    const Project p = openedProject(site.existing);
-    const QString bow = site.dir.filePath("bow.geojson");
-    ASSERT_EQ(
-        writePadsFile({PadShape{"bow", {{10, 10}, {50, 50}, {50, 10}, {10, 50}}, 100}}, p, bow),
-        QString());
-    const QString open = site.dir.filePath("open.geojson");
-    ASSERT_EQ(
-        writePadsFile({PadShape{"open", {{10, 10}, {50, 10}, {50, 50}}, std::nullopt}}, p, open),
-        QString());
-    const struct
-    {
-        QStringList args;
-        int status;
-        const char* says;
-    } cases[] = {
-        {{"--pads", bow}, 1, "bow"},
-        {{"--pads", open}, 1, "--balance"},
-        {{"--pads", open, "--balance", "sideways"}, 2, "together or each"},
-        {{"--pads", open, "--balance", "each", "--k", "1e9"}, 2, "at most 10"},
-        {{"--pads", site.dir.filePath("none.geojson")}, 1, "none.geojson"},
-    };
-    for (const auto& c : cases) {
-        const CliRun r = run(QStringList{"pad", site.existing} + c.args);
-        EXPECT_EQ(r.status, c.status) << c.args.join(' ').toStdString();
-        EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.says))) << r.err.toStdString();
-    }
-}
-
 // Sections along a line against a pad: the printed table reads back as the CSV, and the
 // totals come near the grid's own figures for the strip.
 TEST(SectionsCommand, TableAsCsvAndPrinted)
@@ -326,28 +281,48 @@ TEST(SectionsCommand, TableAsCsvAndPrinted)
     EXPECT_NEAR(fill, gridFill, 0.005 * gridFill) << r.out.toStdString();
 }
 
-TEST(SectionsCommand, BadLinesAreRefused)
+// Bad pads, lines and words are refused saying which, and nothing is written.
+TEST(DesignCommands, RefusalsSayWhich)
 {
     Site site;
+    const Project p = openedProject(site.existing);
+    const QString bow = site.dir.filePath("bow.geojson"), open = site.dir.filePath("open.geojson");
+    ASSERT_EQ(writePadsFile({{"bow", {{10, 10}, {50, 50}, {50, 10}, {10, 50}}, 100}}, p, bow), "");
+    ASSERT_EQ(writePadsFile({{"open", {{10, 10}, {50, 10}, {50, 50}}, std::nullopt}}, p, open), "");
+    const QString out = site.dir.filePath("s.csv");
+    const auto at = [](double e, double n) {
+        return QStringLiteral("%1,%2").arg(East + e).arg(North + n);
+    };
     const struct
     {
-        QString line;
+        QStringList args;
         int status;
         const char* says;
     } cases[] = {
-        {QStringLiteral("%1,%2").arg(East + 20).arg(North + 70), 1, "2 จุด"},
-        {QStringLiteral("%1,%2,%3,%4")
-             .arg(East + 20)
-             .arg(North + 70)
-             .arg(East + 900)
-             .arg(North + 70),
-         1, "นอกกริด"},
-        {QStringLiteral("1,2,3"), 2, "--line"},
+        {{"pad", site.existing, "--pads", bow}, 1, "bow"},
+        {{"pad", site.existing, "--pads", open}, 1, "--balance"},
+        {{"pad", site.existing, "--pads", open, "--balance", "sideways"}, 2, "together or each"},
+        {{"pad", site.existing, "--pads", open, "--balance", "each", "--k", "1e9"},
+         2,
+         "at most 10"},
+        {{"pad", site.existing, "--pads", site.dir.filePath("none.geojson")}, 1, "none.geojson"},
+        {QStringList{"stakeout", site.existing, "-o", site.dir.filePath("s.doc"), "--level", "1"} +
+             PadOn,
+         2, ".txt"},
+        {{"stakeout", site.existing, "-o", out, "--corners", site.lowered}, 2, "--corners"},
+        {QStringList{"stakeout", site.existing, "-o", out, "--every", "0", "--level", "1"} + PadOn,
+         2, "--every"},
+        {{"sections", site.existing, site.lowered, "--line", at(20, 70), "-o", out}, 1, "2 จุด"},
+        {{"sections", site.existing, site.lowered, "--line", at(20, 70) + ',' + at(900, 70), "-o",
+          out},
+         1,
+         "นอกกริด"},
+        {{"sections", site.existing, site.lowered, "--line", "1,2,3", "-o", out}, 2, "--line"},
     };
     for (const auto& c : cases) {
-        const CliRun r =
-            run(QStringList{"sections", site.existing, site.lowered, "--line", c.line});
-        EXPECT_EQ(r.status, c.status) << c.line.toStdString();
+        const CliRun r = run(c.args);
+        EXPECT_EQ(r.status, c.status) << c.args.join(' ').toStdString();
         EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.says))) << r.err.toStdString();
+        EXPECT_FALSE(QFile::exists(out)) << c.args.join(' ').toStdString();
     }
 }
