@@ -1,4 +1,5 @@
 #include "app/exportcommands.h"
+#include "app/heightscommands.h"
 #include "app/mainwindow.h"
 #include "app/picturedrawing.h"
 #include "benchsupport.h"
@@ -9,6 +10,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QMouseEvent>
+#include <QSignalSpy>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <benchmark/benchmark.h>
@@ -183,5 +186,50 @@ void BM_WindowWhileExportingDxf(benchmark::State& state)
     state.counters["export_ms"] = working;
 }
 BENCHMARK(BM_WindowWhileExportingDxf)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// A heights file of a million bad lines imported beside a window, a timer asking for a turn of
+// the event loop every 5 ms: the longest wait is the freeze a user would feel.
+void BM_WindowWhileImportingHeights(benchmark::State& state)
+{
+    benchApplication();
+    QTemporaryDir dir;
+    const QString name = dir.filePath(QStringLiteral("heights.csv"));
+    QFile file(name);
+    if (!file.open(QIODevice::WriteOnly))
+        return state.SkipWithError("cannot write the heights file");
+    file.write(QByteArray("1,1O1.4\n").repeated(1'000'000));
+    file.close();
+    double longestGap = 0, working = 0;
+    for (auto _ : state) {
+        Project project = benchGrid(2, 3);
+        OpenOnly prompts(name);
+        QWidget window;
+        auto* status = new QStatusBar(&window);
+        HeightsCommands commands(project, prompts, status, &window);
+        window.show();
+        QCoreApplication::processEvents();
+        QSignalSpy finished(&commands, &HeightsCommands::importFinished);
+        QElapsedTimer clock, sinceLast;
+        double gap = 0;
+        QTimer tick;
+        QObject::connect(&tick, &QTimer::timeout, [&] {
+            gap = std::max(gap, double(sinceLast.nsecsElapsed()) / 1e6);
+            sinceLast.restart();
+        });
+        tick.start(5);
+        clock.start();
+        sinceLast.start();
+        commands.importHeights();
+        gap = std::max(gap, double(sinceLast.nsecsElapsed()) / 1e6);
+        sinceLast.restart();
+        while (finished.isEmpty())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        working = double(clock.nsecsElapsed()) / 1e6;
+        longestGap = std::max(longestGap, gap);
+    }
+    state.counters["longest_gap_ms"] = longestGap;
+    state.counters["import_ms"] = working;
+}
+BENCHMARK(BM_WindowWhileImportingHeights)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 } // namespace
