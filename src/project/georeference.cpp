@@ -1,5 +1,7 @@
 #include "project/georeference.h"
 
+#include "common/boundedread.h"
+
 #include <QIODevice>
 #include <QLocale>
 #include <QRegularExpression>
@@ -103,9 +105,10 @@ std::variant<Georeference, QString> readGeoreference(QIODevice& in, const GeoGri
     // A georeference is a few lines, the longest listing every node or an outline's corners;
     // anything longer is not one.
     constexpr qint64 Longest = 4 * 1024 * 1024;
-    const QByteArray bytes = in.read(Longest + 1);
-    if (bytes.size() > Longest)
+    const std::optional<QByteArray> read = readAtMost(in, Longest);
+    if (!read)
         return QStringLiteral("แฟ้มใหญ่เกินไป");
+    const QByteArray& bytes = *read;
     Georeference g;
     std::optional<GeoGrid> savedWith;
     int estimatedLine = 0;

@@ -1,5 +1,6 @@
 #include "project/heightscsv.h"
 
+#include "common/boundedread.h"
 #include "common/numbertext.h"
 
 #include <QIODevice>
@@ -224,9 +225,10 @@ QString andMore(qsizetype count)
 HeightsRead readHeightsCsv(QIODevice& in, const Project& p, const HeightsCsvOptions& options)
 {
     using Errors = std::vector<HeightLineError>;
-    const QByteArray bytes = in.read(MaxBytes + 1);
-    if (bytes.size() > MaxBytes)
+    const std::optional<QByteArray> read = readAtMost(in, MaxBytes);
+    if (!read)
         return Errors{{0, QStringLiteral("แฟ้มใหญ่เกินไป")}};
+    const QByteArray& bytes = *read;
     if (isUtf16(bytes))
         return Errors{{0, QStringLiteral("ไม่อ่านแฟ้ม UTF-16: โปรดบันทึกแฟ้มเป็น UTF-8")}};
     const QString text = decodeCsvText(bytes);
@@ -285,7 +287,9 @@ HeightsRead readHeightsCsv(QIODevice& in, const Project& p, const HeightsCsvOpti
     int pass = 0;
     if (fields >= 3 && !columns) {
         // Without a header the grid decides the order when only one way fits it.
-        const auto [eastFirst, northFirst] = *ordersFor(fields);
+        // Named copies, not a structured binding: clang before 16 cannot capture bindings.
+        const auto orders = *ordersFor(fields);
+        const CsvColumns eastFirst = orders.first, northFirst = orders.second;
         bool eastFits = true, northFits = true, differ = false;
         QStringList shown;
         progress.setPasses(2);

@@ -147,7 +147,8 @@ std::variant<std::vector<Breakline>, QString> noded(const std::vector<Breakline>
     geos::algorithm::LineIntersector meet;
     for (std::size_t i = 0; i < segments.size(); ++i) {
         const Segment& s = segments[i];
-        const auto [a, b] = ends(s);
+        const auto ab = ends(s); // not a binding: clang before 16 cannot capture one
+        const Coordinate &a = ab.first, &b = ab.second;
         std::optional<QString> refused;
         tree.query(geos::geom::Envelope(a, b), [&](std::size_t j) {
             const Segment& o = segments[j];

@@ -93,8 +93,9 @@ std::vector<std::size_t> stripOrder(const std::vector<SurveyPoint>& p)
     std::iota(order.begin(), order.end(), 0);
     if (p.empty())
         return order;
-    const auto [xMin, xMax] = std::minmax_element(
-        p.begin(), p.end(), [](const auto& a, const auto& b) { return a.x < b.x; });
+    const auto range = std::minmax_element(p.begin(), p.end(),
+                                           [](const auto& a, const auto& b) { return a.x < b.x; });
+    const auto xMin = range.first, xMax = range.second;
     const int strips = std::max(1, int(std::sqrt(double(p.size()) / 4)));
     const double width = (xMax->x - xMin->x) / strips + 1e-9;
     const auto strip = [&](std::size_t i) {

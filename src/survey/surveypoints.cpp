@@ -1,6 +1,7 @@
 #include "survey/surveypoints.h"
 #include "survey/vectorfile.h"
 
+#include "common/boundedread.h"
 #include "common/numbertext.h"
 #include "survey/coordinates.h"
 
@@ -49,10 +50,10 @@ TextRows splitRows(const QByteArray& bytes)
 
 PointsRead readPointsText(QIODevice& in, std::optional<CsvColumns> columns)
 {
-    const QByteArray bytes = in.read(MaxBytes + 1);
-    if (bytes.size() > MaxBytes)
+    const std::optional<QByteArray> bytes = readAtMost(in, MaxBytes);
+    if (!bytes)
         return std::vector<HeightLineError>{{0, QStringLiteral("แฟ้มใหญ่เกินไป")}};
-    TextRows text = splitRows(bytes);
+    TextRows text = splitRows(*bytes);
     auto& rows = text.rows;
     const auto isNumber = [&](const QString& f) {
         return readCsvNumber(f, text.separator).kind == CsvNumber::Kind::Number;

@@ -4,6 +4,7 @@
 #include "surveysites.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QStringEncoder>
@@ -103,6 +104,34 @@ INSTANTIATE_TEST_SUITE_P(Survey, RefusedPoints,
                                          RefusedCase{"1,2,3\n4,5\n7,8,9\n", 2},
                                          RefusedCase{"1,2,3\n4,5,6\n", 0},
                                          RefusedCase{"p,n,e,z\n1,2,3,\"4\n", 2}));
+
+// A text file past 64 MiB is not a survey; one byte less is read as usual.
+TEST(TextPointsSize, RefusesAFileOverTheLimit)
+{
+    constexpr qint64 Limit = 64 * 1024 * 1024;
+    QTemporaryDir dir;
+    for (const qint64 size : {Limit + 1, Limit}) {
+        QFile file(dir.filePath(QStringLiteral("points.txt")));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        const QByteArray lines = "1,2,3\n4,5,6\n7,8,9\n";
+        file.write(lines);
+        const QByteArray blanks(1024 * 1024, ' '); // a last line of blanks, which is skipped
+        for (qint64 left = size - lines.size(); left > 0; left -= blanks.size())
+            file.write(blanks.left(qsizetype(std::min<qint64>(left, blanks.size()))));
+        file.close();
+        ASSERT_EQ(file.size(), size);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const auto read = readPointsText(file);
+        if (size > Limit) {
+            ASSERT_TRUE(std::holds_alternative<std::vector<HeightLineError>>(read));
+            EXPECT_EQ(std::get<std::vector<HeightLineError>>(read).front().reason,
+                      QStringLiteral("แฟ้มใหญ่เกินไป"));
+        } else {
+            ASSERT_TRUE(std::holds_alternative<PointsFile>(read));
+            EXPECT_EQ(std::get<PointsFile>(read).points.size(), 3u);
+        }
+    }
+}
 
 struct ShiftCase
 {
