@@ -28,7 +28,7 @@ void BM_ContoursOutVsGdalContour(benchmark::State& state)
     const float interval = 0.1f;
     QTemporaryDir dir;
     const QString asc = dir.filePath(QStringLiteral("terrain.asc"));
-    saveBytes(asciiGridBytes(p), asc);
+    writeAsciiGrid(ExportJob{p, {}, {}, {}}, asc);
     const QString dxf = dir.filePath(QStringLiteral("c.dxf"));
     const QString gpkg = dir.filePath(QStringLiteral("c.gpkg"));
     const QString gdal = dir.filePath(QStringLiteral("g.gpkg"));

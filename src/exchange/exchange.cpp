@@ -154,14 +154,6 @@ QString writeLandXml(const ExportJob& job, const QString& fileName)
     return saveBytes(landXmlBytes(job), fileName);
 }
 
-QString writeAsciiGrid(const ExportJob& job, const QString& fileName)
-{
-    if (QString failed = saveBytes(asciiGridBytes(job.project, job.outline.get()), fileName);
-        !failed.isEmpty())
-        return failed;
-    return writeProjectionFile(job.project, fileName);
-}
-
 QString writeDxf(const ExportJob& job, const QString& fileName)
 {
     // Straight to the file, a level at a time; the OutputFile around it keeps the old file

@@ -82,8 +82,6 @@ QString writeCsvHeights(const ExportJob& job, const QString& fileName);
 // A heading field without the blanks that pad it to its fixed width.
 QString headingText(const QString& field);
 
-// The .prj beside a file that cannot hold its coordinate system; none for a grid without one.
-QString writeProjectionFile(const Project& p, const QString& fileName);
 QString saveBytes(const QByteArray& bytes, const QString& fileName);
 
 // The DXF onto a device that can seek back (the header's $HANDSEED is filled in at the end),
@@ -97,6 +95,5 @@ QString writeSectionsDxf(const Project& p, const SectionsResult& r, QIODevice& o
 
 // Bytes of the text formats, for the writers above.
 QByteArray landXmlBytes(const ExportJob& job);
-QByteArray asciiGridBytes(const Project& p, const ExportOutline* outline = nullptr);
 
 } // namespace tervan

@@ -32,9 +32,10 @@ std::shared_ptr<const ExportOutline> ExportOutline::of(const Project& p)
     OGRPolygon& polygon = s->m_geometry->polygon;
     polygon.addRingDirectly(ring.release());
     // GEOS says why a polygon is invalid as a warning; here it only means "no outline".
-    CPLPushErrorHandler(CPLQuietErrorHandler);
-    const bool valid = polygon.IsValid() && polygon.get_Area() > 0;
-    CPLPopErrorHandler();
+    const bool valid = [&] {
+        CPLErrorHandlerPusher quiet(CPLQuietErrorHandler);
+        return polygon.IsValid() && polygon.get_Area() > 0;
+    }();
     if (!valid)
         return nullptr;
     s->m_geometry->prepared.reset(OGRCreatePreparedGeometry(OGRGeometry::ToHandle(&polygon)));

@@ -1,4 +1,5 @@
 // The GIS formats through GDAL/OGR.
+#include "common/gdaldrivers.h"
 #include "common/messages.h"
 #include "exchange/exchange.h"
 #include "exchange/exportoutline.h"
@@ -7,6 +8,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <atomic>
+#include <charconv>
 #include <cpl_vsi.h>
 #include <gdal_priv.h>
 #include <memory>
@@ -26,34 +29,29 @@ QString failed(const QString& fileName)
     return reason;
 }
 
-struct DatasetClose
-{
-    void operator()(GDALDataset* d) const { GDALClose(d); }
-};
-using Dataset = std::unique_ptr<GDALDataset, DatasetClose>;
-
 // A new dataset of the driver, replacing what was there.
-Dataset create(const char* driverName, const QString& fileName, int cols = 0, int rows = 0,
-               GDALDataType type = GDT_Unknown, char** options = nullptr)
+GDALDatasetUniquePtr create(const char* driverName, const QString& fileName, int cols = 0,
+                            int rows = 0, GDALDataType type = GDT_Unknown, char** options = nullptr)
 {
-    GDALAllRegister();
+    registerGdalDrivers();
     CPLErrorReset();
     GDALDriver* driver = GetGDALDriverManager()->GetDriverByName(driverName);
     if (!driver)
         return nullptr;
     const QByteArray path = QFile::encodeName(fileName);
     if (QFileInfo::exists(fileName)) {
-        CPLPushErrorHandler(CPLQuietErrorHandler);
+        // What the driver says about the old file is not this export's failure.
+        CPLErrorStateBackuper keepState;
+        CPLErrorHandlerPusher quiet(CPLQuietErrorHandler);
         if (driver->Delete(path.constData()) != CE_None)
             QFile::remove(fileName);
-        CPLPopErrorHandler();
-        CPLErrorReset();
     }
-    return Dataset(driver->Create(path.constData(), cols, rows, type ? 1 : 0, type, options));
+    return GDALDatasetUniquePtr(
+        driver->Create(path.constData(), cols, rows, type ? 1 : 0, type, options));
 }
 
 // Closing writes what the driver still holds; a failure there is a failed export.
-QString close(Dataset ds, const QString& fileName)
+QString close(GDALDatasetUniquePtr ds, const QString& fileName)
 {
     CPLErrorReset();
     ds.reset();
@@ -83,7 +81,7 @@ QString writeLines(const ExportJob& job, const char* driver, const QString& file
         srs->SetLocalCS("grid");
         srs->SetLinearUnits(SRS_UL_METER, 1.0);
     }
-    Dataset ds = create(driver, fileName);
+    GDALDatasetUniquePtr ds = create(driver, fileName);
     if (!ds)
         return failed(fileName);
     OGRLayer* layer = ds->CreateLayer("contours", srs.get(), wkbLineString, layerOptions);
@@ -115,21 +113,87 @@ QString writeLines(const ExportJob& job, const char* driver, const QString& file
 
 } // namespace
 
-QString writeProjectionFile(const Project& p, const QString& fileName)
+QString writeAsciiGrid(const ExportJob& job, const QString& fileName)
 {
-    const QString prj = QFileInfo(fileName).path() + u'/' + QFileInfo(fileName).completeBaseName() +
-                        QStringLiteral(".prj");
-    auto srs = crsOf(p);
-    if (!srs) {
-        QFile::remove(prj);
+    const Project& p = job.project;
+    const int rows = p.GridRows, cols = p.GridCols;
+    registerGdalDrivers();
+    CPLErrorReset();
+    GDALDriver* memory = GetGDALDriverManager()->GetDriverByName("MEM");
+    GDALDriver* grid = GetGDALDriverManager()->GetDriverByName("AAIGrid");
+    if (!memory || !grid)
+        return failed(fileName);
+    GDALDatasetUniquePtr heights(memory->Create("", cols, rows, 1, GDT_Float64, nullptr));
+    if (!heights)
+        return failed(fileName);
+    // Each cell's centre is a node.
+    const double s = p.GridSpacing;
+    const NodePoint& first = p.Nodes[1];
+    double transform[6] = {worldX(p.Georef, first.X) - s / 2,
+                           s,
+                           0,
+                           worldY(p.Georef, first.Y) + (rows - 1) * s + s / 2,
+                           0,
+                           -s};
+    heights->SetGeoTransform(transform);
+    if (const auto srs = crsOf(p))
+        heights->SetSpatialRef(srs.get());
+    constexpr double NoData = -9999;
+    GDALRasterBand* band = heights->GetRasterBand(1);
+    band->SetNoDataValue(NoData);
+    // Each height as its shortest decimal, which nine significant digits print back exactly and
+    // a float reads back as the same height.
+    std::vector<double> z(std::size_t(rows) * std::size_t(cols));
+    for (int i = 0; i < rows; ++i)
+        for (int k = 0; k < cols; ++k) {
+            const int n = (rows - 1 - i) * cols + k + 1;
+            double& out = z[std::size_t(i) * cols + k];
+            if (job.outline && !job.outline->nodeInside(n)) {
+                out = NoData;
+                continue;
+            }
+            char digits[32];
+            const auto end = std::to_chars(digits, digits + sizeof digits, p.Nodes[n].Z).ptr;
+            std::from_chars(digits, end, out);
+        }
+    if (band->RasterIO(GF_Write, 0, 0, cols, rows, z.data(), cols, rows, GDT_Float64, 0, 0) !=
+        CE_None)
+        return failed(fileName);
+
+    // Written in memory, then through the caller's file: the driver writes beside the grid
+    // what an export has no use for (an .aux.xml), and does not see every failed write.
+    static std::atomic<int> exports = 0;
+    const QByteArray folder = QStringLiteral("/vsimem/tervan-asc-%1-%2")
+                                  .arg(QCoreApplication::applicationPid())
+                                  .arg(++exports)
+                                  .toUtf8();
+    const QByteArray ascPath = folder + "/grid.asc", prjPath = folder + "/grid.prj";
+    const char* options[] = {"SIGNIFICANT_DIGITS=9", nullptr};
+    GDALDatasetUniquePtr written(grid->CreateCopy(ascPath.constData(), heights.get(), FALSE,
+                                                  const_cast<char**>(options), nullptr, nullptr));
+    const bool complete = written && CPLGetLastErrorType() < CE_Failure;
+    written.reset();
+    const auto take = [](const QByteArray& path) {
+        vsi_l_offset size = 0;
+        GByte* bytes = VSIGetMemFileBuffer(path.constData(), &size, FALSE);
+        return bytes ? QByteArray(reinterpret_cast<const char*>(bytes), qsizetype(size))
+                     : QByteArray();
+    };
+    const QByteArray asc = take(ascPath), prj = take(prjPath);
+    VSIRmdirRecursive(folder.constData());
+    if (!complete || asc.isEmpty())
+        return failed(fileName);
+
+    if (QString failure = saveBytes(asc, fileName); !failure.isEmpty())
+        return failure;
+    // The .prj beside the grid, when the grid has a coordinate system.
+    const QString prjName = QFileInfo(fileName).path() + u'/' +
+                            QFileInfo(fileName).completeBaseName() + QStringLiteral(".prj");
+    if (prj.isEmpty()) {
+        QFile::remove(prjName);
         return {};
     }
-    char* wkt = nullptr;
-    srs->morphToESRI();
-    srs->exportToWkt(&wkt);
-    const QByteArray text(wkt);
-    CPLFree(wkt);
-    return saveBytes(text, prj);
+    return saveBytes(prj, prjName);
 }
 
 QString writeGeoPackage(const ExportJob& job, const QString& fileName)
@@ -165,7 +229,7 @@ QString writeGeoTiff(const ExportJob& job, const QString& fileName)
 {
     const Project& p = job.project;
     const int rows = p.GridRows, cols = p.GridCols;
-    Dataset ds = create("GTiff", fileName, cols, rows, GDT_Float32);
+    GDALDatasetUniquePtr ds = create("GTiff", fileName, cols, rows, GDT_Float32);
     if (!ds)
         return failed(fileName);
     // Each pixel is a node; GDAL keeps the transform on pixel corners and shifts it for Point.

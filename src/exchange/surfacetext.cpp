@@ -1,4 +1,4 @@
-// The surface as text: LandXML for stake-out instruments and the ESRI ASCII grid.
+// The surface as LandXML, for stake-out instruments.
 #include "common/version.h"
 #include "exchange/exchange.h"
 #include "exchange/exportoutline.h"
@@ -124,34 +124,6 @@ QByteArray landXmlBytes(const ExportJob& job)
         xml.writeTextElement(QStringLiteral("F"), QStringLiteral("%1 %2 %3").arg(a).arg(b).arg(c));
     xml.writeEndDocument();
     return bytes;
-}
-
-QByteArray asciiGridBytes(const Project& p, const ExportOutline* outline)
-{
-    const NodePoint& first = p.Nodes[1];
-    QByteArray out;
-    out += "ncols " + QByteArray::number(p.GridCols) + '\n';
-    out += "nrows " + QByteArray::number(p.GridRows) + '\n';
-    // Centres, so each cell's centre is a node.
-    out += "xllcenter " + shortest(worldX(p.Georef, first.X)) + '\n';
-    out += "yllcenter " + shortest(worldY(p.Georef, first.Y)) + '\n';
-    out += "cellsize " + QByteArray::number(p.GridSpacing) + '\n';
-    out += "NODATA_value -9999\n";
-    out.reserve(out.size() + qsizetype(p.GridRows) * p.GridCols * 10);
-    // Rows from the north down.
-    for (int i = p.GridRows; i >= 1; --i) {
-        for (int k = 1; k <= p.GridCols; ++k) {
-            if (k > 1)
-                out += ' ';
-            const int n = (i - 1) * p.GridCols + k;
-            if (outline && !outline->nodeInside(n))
-                out += "-9999";
-            else
-                out += shortest(p.Nodes[n].Z);
-        }
-        out += '\n';
-    }
-    return out;
 }
 
 } // namespace tervan

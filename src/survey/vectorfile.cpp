@@ -1,18 +1,14 @@
 #include "survey/vectorfile.h"
 
-#include <gdal_priv.h>
+#include "common/gdaldrivers.h"
+
 #include <ogrsf_frmts.h>
 
 namespace tervan {
 
-void DatasetClose::operator()(GDALDataset* d) const
-{
-    GDALClose(d);
-}
-
 VectorFile openVectorFile(const QString& fileName)
 {
-    GDALAllRegister();
+    registerGdalDrivers();
     CPLErrorReset();
     CPLErrorHandlerPusher quiet(CPLQuietErrorHandler);
     return VectorFile(GDALDataset::Open(fileName.toUtf8().constData(),

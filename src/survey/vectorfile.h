@@ -1,20 +1,15 @@
 #pragma once
 
 #include <QString>
-#include <memory>
+#include <gdal_priv.h>
 
-class GDALDataset;
 class OGRLayer;
 
 namespace tervan {
 
 // A vector file the survey reads (points, breaklines, a boundary), opened read-only through
 // GDAL with its English messages kept for a detail; empty when GDAL cannot open it.
-struct DatasetClose
-{
-    void operator()(GDALDataset* d) const;
-};
-using VectorFile = std::unique_ptr<GDALDataset, DatasetClose>;
+using VectorFile = GDALDatasetUniquePtr;
 
 VectorFile openVectorFile(const QString& fileName);
 

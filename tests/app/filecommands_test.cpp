@@ -675,7 +675,7 @@ TEST(ExportFiles, FormatFollowsTheNamePicked)
     } cases[] = {{"mnuFileExportContours", "c.dxf", "  0\nSECTION\n"},
                  {"mnuFileExportContours", "c.xml", {}},
                  {"mnuFileExportSurface", "s.xml", "<?xml"},
-                 {"mnuFileExportSurface", "s.asc", "ncols 3\nnrows 2\n"},
+                 {"mnuFileExportSurface", "s.asc", "ncols        3\nnrows        2\n"},
                  {"mnuFileExportSurface", "s.dxf", {}}};
     for (const auto& c : cases) {
         w.prompts->messages.clear();

@@ -1,3 +1,4 @@
+#include "common/gdaldrivers.h"
 #include "exchange/exchange.h"
 #include "exchange/exportoutline.h"
 #include "project/controldata.h"
@@ -69,15 +70,11 @@ struct ReadLine
     double length;
 };
 
-struct DatasetClose
-{
-    void operator()(GDALDataset* d) const { GDALClose(d); }
-};
-using Dataset = std::unique_ptr<GDALDataset, DatasetClose>;
+using Dataset = GDALDatasetUniquePtr;
 
 Dataset open(const QString& file, unsigned kind)
 {
-    GDALAllRegister();
+    registerGdalDrivers();
     return Dataset(GDALDataset::Open(QFile::encodeName(file).constData(), kind | GDAL_OF_READONLY));
 }
 
