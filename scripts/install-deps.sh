@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  qt6-tools-dev qt6-l10n-tools libqt6svg6 file
+  qt6-tools-dev qt6-l10n-tools libqt6svg6 qt6-svg-dev file
   libpango1.0-dev libcairo2-dev
   libgdal-dev gdal-bin libproj-dev proj-bin libgeos-dev libgeos++-dev libnanoflann-dev
   libgtest-dev libbenchmark-dev

@@ -6,8 +6,8 @@
 
 namespace tervan {
 
-// The picture of a toolbar button, drawn at 32x32 device pixels (also good at 24 and 16), by key.
-// Unknown keys give a null QIcon.
+// The picture of a toolbar button by key: the icon theme's where it has a standard one, else the
+// program's own SVG, sharp at any size. Unknown keys give a null QIcon.
 QIcon toolbarIcon(const QString& key);
 
 // The keys toolbarIcon() knows, in toolbar order.

@@ -2,7 +2,10 @@
 
 #include "support/printto.h"
 
+#include <QDir>
+#include <QFile>
 #include <QImage>
+#include <QTemporaryDir>
 #include <algorithm>
 #include <gtest/gtest.h>
 
@@ -66,6 +69,57 @@ TEST(ToolbarIcons, ClockwiseRotationIsTheMirrorOfAnticlockwise)
         ASSERT_EQ(plus.size(), QSize(n, n));
         EXPECT_LE(visibleDifference(plus.mirrored(true, false), minus), n * n / 100) << n;
     }
+}
+
+// An icon theme whose every picture is a plain red square, for the standard names the toolbar
+// could take from a theme; the test's own theme is put back afterwards.
+class RedTheme : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        const QDir theme(m_dir.filePath("red"));
+        ASSERT_TRUE(theme.mkpath("scalable"));
+        QFile index(theme.filePath("index.theme"));
+        ASSERT_TRUE(index.open(QIODevice::WriteOnly));
+        index.write("[Icon Theme]\nName=red\nDirectories=scalable\n\n"
+                    "[scalable]\nSize=24\nMinSize=8\nMaxSize=512\nType=Scalable\n");
+        index.close();
+        for (const char* name : {"document-new", "document-open", "document-save", "document-print",
+                                 "zoom-in", "zoom-out", "zoom-fit-best", "zoom-original",
+                                 "object-rotate-left", "object-rotate-right", "edit-undo"}) {
+            QFile svg(theme.filePath(QStringLiteral("scalable/%1.svg").arg(name)));
+            ASSERT_TRUE(svg.open(QIODevice::WriteOnly));
+            svg.write(R"(<svg xmlns="http://www.w3.org/2000/svg" width="24" height="24">)"
+                      R"(<rect width="24" height="24" fill="#ff0000"/></svg>)");
+        }
+        m_paths = QIcon::themeSearchPaths();
+        m_name = QIcon::themeName();
+        QIcon::setThemeSearchPaths({m_dir.path()});
+        QIcon::setThemeName("red");
+    }
+    void TearDown() override
+    {
+        QIcon::setThemeSearchPaths(m_paths);
+        QIcon::setThemeName(m_name);
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QStringList m_paths;
+    QString m_name;
+};
+
+// The buttons with a standard meaning take the desktop theme's picture; the others, and the
+// three print and two turn buttons that a theme would draw alike, keep their own.
+TEST_F(RedTheme, GivesStandardButtonsTheThemePicture)
+{
+    const QStringList themed{"New", "Open", "Save", "NormalView", "FitScreen", "ZoomIn", "ZoomOut"};
+    QImage red(24, 24, QImage::Format_ARGB32);
+    red.fill(Qt::red);
+    for (const QString& key : Keys)
+        EXPECT_EQ(visibleDifference(render(key, 24), red) == 0, themed.contains(key))
+            << key.toStdString();
 }
 
 TEST(ToolbarIcons, UnknownKeysGiveANullIcon)
