@@ -2,6 +2,7 @@
 // of the rest belong to the ".gnd" file; the remainder is the ".nod" file. Whatever the reader
 // accepts must survive the way back through a Project and the writers.
 
+#include "fuzzcheck.h"
 #include "project/projectfile.h"
 
 #include <QBuffer>
@@ -11,20 +12,10 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 
 using namespace tervan;
 
 namespace {
-
-#define FUZZ_CHECK(cond)                                                                           \
-    do {                                                                                           \
-        if (!(cond)) {                                                                             \
-            std::fprintf(stderr, "check failed: %s (line %d)\n", #cond, __LINE__);                 \
-            std::abort();                                                                          \
-        }                                                                                          \
-    } while (false)
 
 // Bytes the code page maps to a character that maps back to the same byte. Only these are
 // bound to come back unchanged in the heading texts.
