@@ -1,5 +1,6 @@
 #include "survey/padsfile.h"
 
+#include "common/gdaldrivers.h"
 #include "common/outputfile.h"
 #include "project/project.h"
 #include "survey/vectorfile.h"
@@ -49,9 +50,11 @@ std::variant<std::vector<PadShape>, QString> readPadsFile(const QString& fileNam
                 continue; // points and texts are no pad
             PadShape pad;
             const int nameField = feature->GetFieldIndex("name");
-            pad.name = nameField >= 0 && feature->IsFieldSetAndNotNull(nameField)
-                           ? QString::fromUtf8(feature->GetFieldAsString(nameField))
-                           : QString::number(pads.size() + 1);
+            if (nameField >= 0 && feature->IsFieldSetAndNotNull(nameField))
+                pad.name = QString::fromUtf8(feature->GetFieldAsString(nameField));
+            // A blank name could not say which pad a message is about; its number can.
+            if (pad.name.trimmed().isEmpty())
+                pad.name = QString::number(pads.size() + 1);
             if (flat == wkbLineString && !ring->get_IsClosed())
                 return QStringLiteral("แท่น %1: เส้นขอบไม่ปิด").arg(pad.name);
             const int levelField = feature->GetFieldIndex("level");
@@ -73,7 +76,7 @@ std::variant<std::vector<PadShape>, QString> readPadsFile(const QString& fileNam
 
 QString writePadsFile(const std::vector<PadShape>& pads, const Project& p, const QString& fileName)
 {
-    GDALAllRegister();
+    registerGdalDrivers();
     CPLErrorHandlerPusher quiet(CPLQuietErrorHandler);
     const QString failed =
         QStringLiteral("บันทึกแฟ้มแท่น %1 ไม่ได้").arg(QDir::toNativeSeparators(fileName));
