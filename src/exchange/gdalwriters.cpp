@@ -160,8 +160,8 @@ QString writeAsciiGrid(const ExportJob& job, const QString& fileName)
         CE_None)
         return failed(fileName);
 
-    // Written in memory, then through the caller's file: the driver writes beside the grid
-    // what an export has no use for (an .aux.xml), and does not see every failed write.
+    // Written in memory and taken from there as a whole, the grid and its .prj only: beside a
+    // file the driver would also leave an .aux.xml the export has no use for.
     static std::atomic<int> exports = 0;
     const QByteArray folder = QStringLiteral("/vsimem/tervan-asc-%1-%2")
                                   .arg(QCoreApplication::applicationPid())
@@ -169,6 +169,7 @@ QString writeAsciiGrid(const ExportJob& job, const QString& fileName)
                                   .toUtf8();
     const QByteArray ascPath = folder + "/grid.asc", prjPath = folder + "/grid.prj";
     const char* options[] = {"SIGNIFICANT_DIGITS=9", nullptr};
+    CPLErrorReset();
     GDALDatasetUniquePtr written(grid->CreateCopy(ascPath.constData(), heights.get(), FALSE,
                                                   const_cast<char**>(options), nullptr, nullptr));
     const bool complete = written && CPLGetLastErrorType() < CE_Failure;
