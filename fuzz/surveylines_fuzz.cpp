@@ -1,10 +1,12 @@
 // Feeds arbitrary bytes to the survey's vector readers as a file GDAL opens: the breaklines
-// (then noded, as the surface takes them) or the site boundary. The first byte chooses the
-// reader (bit 0) and the file's suffix, GeoJSON, DXF or KML (bits 1 and 2); the rest is the file.
+// (then noded, as the surface takes them), the site boundary or the shots of a drawing. The
+// first byte chooses the reader (its value mod 3) and the file's suffix, GeoJSON, DXF or KML
+// (its third mod 3); the rest is the file.
 
 #include "fuzzcheck.h"
 #include "survey/breaklines.h"
 #include "survey/siteoutline.h"
+#include "survey/surveypoints.h"
 
 #include <array>
 #include <cmath>
@@ -42,14 +44,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size < 1)
         return 0;
-    const bool boundary = data[0] & 1;
-    const char* name = std::array{"/vsimem/fuzz.geojson", "/vsimem/fuzz.dxf",
-                                  "/vsimem/fuzz.kml"}[(data[0] >> 1) % 3];
+    const int reader = data[0] % 3;
+    const char* name =
+        std::array{"/vsimem/fuzz.geojson", "/vsimem/fuzz.dxf", "/vsimem/fuzz.kml"}[data[0] / 3 % 3];
     // GDAL reads the file from memory; the buffer stays the fuzzer's.
     VSIFCloseL(
         VSIFileFromMemBuffer(name, const_cast<GByte*>(data + 1), vsi_l_offset(size - 1), FALSE));
     const QString file = QString::fromLatin1(name);
-    if (boundary) {
+    if (reader == 2) {
+        const auto read = readPointsFile(file);
+        if (const auto* shots = std::get_if<PointsFile>(&read)) {
+            for (const SurveyPoint& p : shots->points)
+                FUZZ_CHECK(std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z));
+        } else {
+            FUZZ_CHECK(!std::get<std::vector<HeightLineError>>(read).empty());
+        }
+    } else if (reader == 1) {
         const auto read = readBoundaryFile(file);
         if (const auto* b = std::get_if<BoundaryFile>(&read)) {
             FUZZ_CHECK(b->outline.size() >= 3);

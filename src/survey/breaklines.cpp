@@ -79,8 +79,15 @@ std::variant<BreaklinesFile, QString> readBreaklines(const QString& fileName)
                     return QStringLiteral("เส้นแนวหัก %1 ที่ %2 ไม่มีค่าระดับ (ต้องเป็นเส้น 3 มิติ)")
                         .arg(partName, at);
                 Breakline b{partName, {}};
-                for (const OGRPoint& p : line)
+                for (const OGRPoint& p : line) {
+                    // A number too large for a double reads as infinite; no surface holds it.
+                    if (!std::isfinite(p.getX()) || !std::isfinite(p.getY()) ||
+                        !std::isfinite(p.getZ()))
+                        return QStringLiteral("เส้นแนวหัก %1 ที่ %2: จุดยอดที่ %3 มีพิกัดหรือค่าระดับที่ไม่ใช่ตัวเลข")
+                            .arg(partName, at)
+                            .arg(b.vertices.size() + 1);
                     b.vertices.push_back({p.getX(), p.getY(), p.getZ()});
+                }
                 file.lines.push_back(std::move(b));
             }
         }

@@ -201,6 +201,14 @@ PointsRead readPointsFile(const QString& fileName, std::optional<CsvColumns> col
                 continue;
             const auto flat = wkbFlatten(g->getGeometryType());
             const QString name = nameOf(*feature);
+            // A number too large for a double reads as infinite; no grid holds it.
+            const auto take = [&](const QString& shot, double x, double y, double z) {
+                if (std::isfinite(x) && std::isfinite(y) && std::isfinite(z))
+                    file.points.push_back({shot, x, y, z});
+                else
+                    errors.push_back({int(feature->GetFID()),
+                                      QStringLiteral("จุด %1 มีพิกัดหรือค่าระดับที่ไม่ใช่ตัวเลข").arg(shot)});
+            };
             if (flat == wkbPoint) {
                 const auto* p = g->toPoint();
                 const auto z = g->Is3D() ? std::optional(p->getZ()) : elevationField(*feature);
@@ -209,7 +217,7 @@ PointsRead readPointsFile(const QString& fileName, std::optional<CsvColumns> col
                         {int(feature->GetFID()), QStringLiteral("จุด %1 ไม่มีค่าระดับ").arg(name)});
                     continue;
                 }
-                file.points.push_back({name, p->getX(), p->getY(), *z});
+                take(name, p->getX(), p->getY(), *z);
             } else if (g->Is3D() && (flat == wkbLineString || flat == wkbMultiLineString)) {
                 // The vertices of a 3D polyline are shots along a break line; a line lying
                 // wholly at 0 is a drawing's (grid, frame), not ground.
@@ -232,8 +240,8 @@ PointsRead readPointsFile(const QString& fileName, std::optional<CsvColumns> col
                 int vertex = 0;
                 for (const OGRLineString* line : lines)
                     for (const OGRPoint& p : *line)
-                        file.points.push_back({QStringLiteral("%1.%2").arg(name).arg(++vertex),
-                                               p.getX(), p.getY(), p.getZ()});
+                        take(QStringLiteral("%1.%2").arg(name).arg(++vertex), p.getX(), p.getY(),
+                             p.getZ());
             }
         }
     }

@@ -118,7 +118,13 @@ INSTANTIATE_TEST_SUITE_P(
                              "0\nVERTEX\n8\n0\n10\n652000\n20\n1524000\n30\n100.5\n70\n32\n"
                              "0\nVERTEX\n8\n0\n10\n652020\n20\n1524010\n30\n102\n70\n32\n"
                              "0\nSEQEND\n0\nENDSEC\n0\nEOF\n"),
-                  "2: 652000 1524000 100.5, 652020 1524010 102"}));
+                  "2: 652000 1524000 100.5, 652020 1524010 102"},
+        // A coordinate beyond a double reads as infinite.
+        std::pair{
+            QByteArray("0\nSECTION\n2\nENTITIES\n"
+                       "0\nLWPOLYLINE\n8\nDITCH\n90\n2\n70\n0\n38\n100.5\n"
+                       "10\n652000\n20\n1524000\n10\n6e2010\n20\n1524000\n0\nENDSEC\n0\nEOF\n"),
+            "จุดยอดที่ 2 มีพิกัดหรือค่าระดับที่ไม่ใช่ตัวเลข"}));
 
 // Each shot against GDAL's linear gridding of the other shots at its place: n whole
 // triangulations by another library against the local one.

@@ -105,6 +105,60 @@ INSTANTIATE_TEST_SUITE_P(Survey, RefusedPoints,
                                          RefusedCase{"1,2,3\n4,5,6\n", 0},
                                          RefusedCase{"p,n,e,z\n1,2,3,\"4\n", 2}));
 
+struct DrawingCase
+{
+    const char* what;
+    QByteArray entities; // of a DXF's ENTITIES section
+    std::size_t points;  // read, or none when refused
+    const char* says;    // in the first reason when refused
+};
+
+void PrintTo(const DrawingCase& c, std::ostream* os)
+{
+    *os << c.what;
+}
+
+class DrawingPoints : public testing::TestWithParam<DrawingCase>
+{
+};
+
+// Shots from a drawing through GDAL: points and 3D polyline vertices, and only numbers.
+TEST_P(DrawingPoints, TakesOnlyShotsThatAreNumbers)
+{
+    QTemporaryDir dir;
+    QFile file(dir.filePath("shots.dxf"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("0\nSECTION\n2\nENTITIES\n" + GetParam().entities + "0\nENDSEC\n0\nEOF\n");
+    file.close();
+    const auto read = readPointsFile(file.fileName());
+    if (GetParam().points > 0) {
+        ASSERT_TRUE(std::holds_alternative<PointsFile>(read)) << GetParam().what;
+        EXPECT_EQ(std::get<PointsFile>(read).points.size(), GetParam().points);
+    } else {
+        ASSERT_TRUE(std::holds_alternative<std::vector<HeightLineError>>(read)) << GetParam().what;
+        EXPECT_TRUE(std::get<std::vector<HeightLineError>>(read).front().reason.contains(
+            QString::fromUtf8(GetParam().says)))
+            << GetParam().what;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Survey, DrawingPoints,
+    testing::Values(DrawingCase{"two points",
+                                "0\nPOINT\n8\n0\n10\n652001\n20\n1524002\n30\n101\n"
+                                "0\nPOINT\n8\n0\n10\n652011\n20\n1524012\n30\n102\n",
+                                2, ""},
+                    DrawingCase{"an easting beyond a double",
+                                "0\nPOINT\n8\n0\n10\n652001\n20\n1524002\n30\n101\n"
+                                "0\nPOINT\n8\n0\n10\n6e2010\n20\n1524012\n30\n102\n",
+                                0, "มีพิกัดหรือค่าระดับที่ไม่ใช่ตัวเลข"},
+                    DrawingCase{"a height beyond a double on a 3D polyline",
+                                "0\nPOLYLINE\n8\n0\n66\n1\n70\n8\n10\n0\n20\n0\n30\n0\n"
+                                "0\nVERTEX\n8\n0\n10\n652000\n20\n1524000\n30\n100.5\n70\n32\n"
+                                "0\nVERTEX\n8\n0\n10\n652020\n20\n1524010\n30\n-1e999\n70\n32\n"
+                                "0\nSEQEND\n",
+                                0, "มีพิกัดหรือค่าระดับที่ไม่ใช่ตัวเลข"}));
+
 // A text file past 64 MiB is not a survey; one byte less is read as usual.
 TEST(TextPointsSize, RefusesAFileOverTheLimit)
 {
