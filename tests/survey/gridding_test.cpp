@@ -1,3 +1,4 @@
+#include "common/gdaldrivers.h"
 #include "support/printto.h"
 #include "survey/gridding.h"
 #include "surveysites.h"
@@ -5,7 +6,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <gdal.h>
+#include <gdal_priv.h>
 #include <gtest/gtest.h>
 
 using namespace tervan;
@@ -45,14 +46,14 @@ std::vector<double> gdalGridTool(const std::vector<SurveyPoint>& points, const G
                        "-tye", n(f.y0 - h), n(f.y0 + f.rows * f.spacing - h), "-outsize",
                        QString::number(f.cols), QString::number(f.rows), "-ot", "Float64",
                        dir.filePath("p.geojson"), dir.filePath("g.tif")});
-    GDALAllRegister();
-    GDALDatasetH data = GDALOpen(dir.filePath("g.tif").toUtf8().constData(), GA_ReadOnly);
+    registerGdalDrivers();
+    const GDALDatasetUniquePtr data(
+        GDALDataset::Open(dir.filePath("g.tif").toUtf8().constData(), GDAL_OF_RASTER));
     if (!data)
         return {};
     std::vector<double> z(std::size_t(f.rows) * f.cols);
-    const CPLErr e = GDALRasterIO(GDALGetRasterBand(data, 1), GF_Read, 0, 0, f.cols, f.rows,
-                                  z.data(), f.cols, f.rows, GDT_Float64, 0, 0);
-    GDALClose(data);
+    const CPLErr e = data->GetRasterBand(1)->RasterIO(GF_Read, 0, 0, f.cols, f.rows, z.data(),
+                                                      f.cols, f.rows, GDT_Float64, 0, 0);
     return e == CE_None ? z : std::vector<double>{};
 }
 
