@@ -138,8 +138,12 @@ std::variant<std::vector<Breakline>, QString> noded(const std::vector<Breakline>
     };
     for (std::size_t l = 0; l < lines.size(); ++l)
         for (std::size_t i = 0; i + 1 < lines[l].vertices.size(); ++i) {
+            const auto [a, b] = ends({l, i});
+            // A vertex given twice makes a segment of no length: it meets nothing that its
+            // neighbours do not, and no place along it can be told.
+            if (a.equals2D(b))
+                continue;
             segments.push_back({l, i});
-            const auto [a, b] = ends(segments.back());
             tree.insert(geos::geom::Envelope(a, b), segments.size() - 1);
         }
     // Where along each segment another one meets it, and the height agreed there.

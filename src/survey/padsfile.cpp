@@ -55,7 +55,9 @@ std::variant<std::vector<PadShape>, QString> readPadsFile(const QString& fileNam
             // A blank name could not say which pad a message is about; its number can.
             if (pad.name.trimmed().isEmpty())
                 pad.name = QString::number(pads.size() + 1);
-            if (flat == wkbLineString && !ring->get_IsClosed())
+            // GDAL cannot tell whether a line without points is closed; it has no outline.
+            const bool closed = !ring->IsEmpty() && ring->get_IsClosed();
+            if (flat == wkbLineString && !closed)
                 return QStringLiteral("แท่น %1: เส้นขอบไม่ปิด").arg(pad.name);
             const int levelField = feature->GetFieldIndex("level");
             if (levelField >= 0 && feature->IsFieldSetAndNotNull(levelField))
@@ -64,7 +66,7 @@ std::variant<std::vector<PadShape>, QString> readPadsFile(const QString& fileNam
             pad.fillSlope = fieldOr(*feature, "fill_slope", pad.fillSlope);
             pad.fall = fieldOr(*feature, "fall", 0);
             pad.fallBearing = fieldOr(*feature, "fall_bearing", 0);
-            const int last = ring->getNumPoints() - (ring->get_IsClosed() ? 1 : 0);
+            const int last = ring->getNumPoints() - (closed ? 1 : 0);
             for (int i = 0; i < last; ++i)
                 pad.corners.emplace_back(ring->getX(i) - x0, ring->getY(i) - y0);
             pads.push_back(std::move(pad));

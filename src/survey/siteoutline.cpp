@@ -83,6 +83,8 @@ std::variant<BoundaryFile, QString> readBoundaryFile(const QString& fileName)
                 ring = g->toPolygon()->getExteriorRing();
             } else if (flat == wkbLineString) {
                 ring = g->toLineString();
+                if (ring->IsEmpty())
+                    return QStringLiteral("ขอบเขต%1 ไม่มีจุด").arg(where(*feature));
                 if (!ring->get_IsClosed())
                     return QStringLiteral("เส้นขอบเขต%1 ไม่ปิด: ปลายอยู่ที่ E %2 N %3 ต้นอยู่ที่ E %4 N %5")
                         .arg(where(*feature))
@@ -93,11 +95,13 @@ std::variant<BoundaryFile, QString> readBoundaryFile(const QString& fileName)
             } else {
                 continue; // points and texts are no boundary
             }
+            if (!ring || ring->getNumPoints() < 4)
+                return QStringLiteral("ขอบเขต%1 ตัดกันเอง หรือมีมุมไม่ถึง 3 มุม").arg(where(*feature));
             OGRPolygon polygon;
             auto* closed = new OGRLinearRing;
             closed->addSubLineString(ring);
             polygon.addRingDirectly(closed);
-            if (!polygon.IsValid() || ring->getNumPoints() < 4)
+            if (!polygon.IsValid())
                 return QStringLiteral("ขอบเขต%1 ตัดกันเอง หรือมีมุมไม่ถึง 3 มุม").arg(where(*feature));
             SiteOutline outline;
             for (int i = 0; i + 1 < ring->getNumPoints(); ++i)
