@@ -37,23 +37,25 @@ int main(int argc, char** argv)
     QDir().mkpath(dir);
 
     Project grid = benchGrid(181, 181);
-    grid.DisplayMode = 1;
+    grid.DisplayMode = PictureKind::Grid;
     save(dir, QStringLiteral("grid-all-labels"), grid, NodeLabels{true, true, true});
     save(dir, QStringLiteral("grid"), grid, NodeLabels{});
 
     Project p = benchTerrain();
-    p.DisplayMode = 2;
+    p.DisplayMode = PictureKind::GridWithContours;
     for (const float interval : {10.0f, 1.0f, 0.1f, 0.01f}) {
         p.ContourInterval = interval;
-        for (const qint16 bold : {qint16(0), qint16(-1)}) {
-            p.BoldWholeContours = bold;
+        for (const ContourEmphasis emphasis :
+             {ContourEmphasis::EveryLevel, ContourEmphasis::WholeLevels}) {
+            p.BoldWholeContours = emphasis;
+            const bool bold = emphasis == ContourEmphasis::WholeLevels;
             const QString name =
                 QStringLiteral("contour-%1%2").arg(interval).arg(bold ? "-bold" : "-labels");
             save(dir, name, p, NodeLabels{});
             save(dir, name + QStringLiteral("-lines"), p, NodeLabels{}, true);
         }
     }
-    p.DisplayMode = 3;
+    p.DisplayMode = PictureKind::Surface;
     save(dir, QStringLiteral("mesh"), p, NodeLabels{});
     return 0;
 }

@@ -46,7 +46,7 @@ void BM_ContourTrace(benchmark::State& state)
     CountingSink last;
     for (auto _ : state) {
         CountingSink sink;
-        benchmark::DoNotOptimize(TraceContours(p, interval, -1, sink));
+        benchmark::DoNotOptimize(TraceContours(p, interval, ContourEmphasis::WholeLevels, sink));
         last = sink;
     }
     state.counters["levels"] = double(last.levels);
@@ -62,7 +62,7 @@ BENCHMARK(BM_ContourTrace)->Arg(10)->Arg(100)->Arg(1000)->Arg(10000)->Unit(bench
 void BM_ContourRedraw(benchmark::State& state)
 {
     Project p = benchTerrain();
-    p.DisplayMode = 2;
+    p.DisplayMode = PictureKind::GridWithContours;
     p.ContourInterval = intervalFor(state.range(0));
     fitScreen(p);
     redrawLoop(state, p);
@@ -78,7 +78,7 @@ void BM_ContourRedrawInLines(benchmark::State& state)
 {
     benchApplication();
     Project p = benchTerrain();
-    p.DisplayMode = 2;
+    p.DisplayMode = PictureKind::GridWithContours;
     p.ContourInterval = intervalFor(state.range(0));
     fitScreen(p);
     QImage image(1600, 1000, QImage::Format_RGB32);
@@ -95,7 +95,7 @@ BENCHMARK(BM_ContourRedrawInLines)->Arg(1000)->Arg(10000)->Unit(benchmark::kMill
 void BM_SurfaceMeshRedraw(benchmark::State& state)
 {
     Project p = benchTerrain();
-    p.DisplayMode = 3;
+    p.DisplayMode = PictureKind::Surface;
     fitScreen(p);
     redrawLoop(state, p);
 }

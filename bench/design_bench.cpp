@@ -97,7 +97,8 @@ void BM_DesignYardstickContourTrace(benchmark::State& state)
     const Project p = benchTerrain();
     for (auto _ : state) {
         Discard sink;
-        benchmark::DoNotOptimize(TraceContours(p, p.ContourInterval, -1, sink));
+        benchmark::DoNotOptimize(
+            TraceContours(p, p.ContourInterval, ContourEmphasis::WholeLevels, sink));
     }
 }
 BENCHMARK(BM_DesignYardstickContourTrace)->Unit(benchmark::kMillisecond);

@@ -14,8 +14,8 @@ struct Project;
 class PageSurface;
 class Prompts;
 
-// The earthwork commands beside the specified grading: their menu items (after the grading
-// menu's and the Edit menu's own items, behind a separator), the dialogs they open, the
+// The earthwork commands beside the balanced and fixed grades: their menu items (after the
+// grading menu's and the Edit menu's own items, behind a separator), the dialogs they open, the
 // dialogs' print buttons, and the suspect marks of the node list, kept up to date while the
 // user types.
 class EarthworkLauncher final : public QObject

@@ -30,7 +30,8 @@ const QString ModifiedMark = QStringLiteral("[*]");
 
 void carryPictureChoices(const Project& shown, Project& made)
 {
-    made.DisplayMode = shown.DisplayMode != 0 ? shown.DisplayMode : 2;
+    made.DisplayMode =
+        shown.DisplayMode != PictureKind::None ? shown.DisplayMode : PictureKind::GridWithContours;
     made.UseChosenColor = shown.UseChosenColor;
     made.ChosenColorIndex = shown.ChosenColorIndex;
     made.RotationAngle = shown.RotationAngle;

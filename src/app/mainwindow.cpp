@@ -291,9 +291,11 @@ void MainWindow::Form_Activate()
     m_picture->request(m_view->nodeLabels());
 
     // The colour command suits contours and the surface; rotation only the surface.
-    menuItem(cmd::LineColour)->setEnabled(p.DisplayMode == 2 || p.DisplayMode == 3);
+    menuItem(cmd::LineColour)
+        ->setEnabled(p.DisplayMode == PictureKind::GridWithContours ||
+                     p.DisplayMode == PictureKind::Surface);
     for (const char* name : {cmd::RotatePlus, cmd::RotateMinus})
-        menuItem(name)->setEnabled(p.DisplayMode == 3);
+        menuItem(name)->setEnabled(p.DisplayMode == PictureKind::Surface);
     emit redrawn();
 }
 
@@ -331,7 +333,7 @@ void MainWindow::vsbMain_Change(int value)
 void MainWindow::Form_MouseMove(float x, float y)
 {
     // The plan views' own coordinates; the surface view's are no place on the ground.
-    const bool plan = m_project.DisplayMode != 3;
+    const bool plan = m_project.DisplayMode != PictureKind::Surface;
     const double e = worldX(m_project.Georef, x), n = worldY(m_project.Georef, y);
     m_readout->setText(
         withHeight(m_project.Georef && plan ? worldReadout(e, n) : coordinateReadout(e, n),
@@ -391,7 +393,7 @@ bool MainWindow::GraphicShow_Click(int index)
         return false;
     }
     if (index >= 1 && index <= 3)
-        m_project.DisplayMode = qint16(index);
+        m_project.DisplayMode = PictureKind(index);
     Form_Activate();
     return true;
 }

@@ -49,7 +49,7 @@ public:
     QAction* menuItem(const QString& name) const;
     NodeEntryDialog* nodeEntryDialog() const;
 
-    // Redraw: world window, scroll bars, dot counts, then the picture of DisplayMode.
+    // Redraw: world window, scroll bars, then the picture of DisplayMode.
     void Form_Activate();
 
     // Where print commands send their pages; the printer chosen in the File menu (at first the

@@ -20,13 +20,6 @@ constexpr int QuickDrawMs = 20;
 constexpr int ProgressDelayMs = 150;
 constexpr int ProgressPollMs = 50;
 
-// The fields a redraw computes; a state that differs only in these was drawn as it is.
-Project withoutDrawnFields(Project p)
-{
-    p.GridDotCols = p.GridDotRows = p.ContourLevel = 0;
-    return p;
-}
-
 } // namespace
 
 PictureDrawing::PictureDrawing(Project& project, PlotWidget* plot, QStatusBar* bar, QObject* parent)
@@ -57,12 +50,14 @@ PictureDrawing::~PictureDrawing() = default;
 
 bool PictureDrawing::showsOrDraws(const std::optional<State>& state, const NodeLabels& labels) const
 {
-    return state && state->labels == labels && state->size == m_plot->pictureSize() &&
-           withoutDrawnFields(state->project) == withoutDrawnFields(m_project);
+    return state && state->project == m_snapshot && state->labels == labels &&
+           state->size == m_plot->pictureSize();
 }
 
 void PictureDrawing::request(const NodeLabels& labels)
 {
+    if (!m_snapshot || !(*m_snapshot == m_project))
+        m_snapshot = std::make_shared<const Project>(m_project);
     if (showsOrDraws(m_drawing, labels))
         return;
     if (showsOrDraws(m_shown, labels)) {
@@ -72,8 +67,8 @@ void PictureDrawing::request(const NodeLabels& labels)
         m_progress->hide();
         return;
     }
-    m_drawing = State{m_project, labels, m_plot->pictureSize()};
-    m_worker->start(m_project, labels, m_drawing->size, m_plot->devicePixelRatioF());
+    m_drawing = State{m_snapshot, labels, m_plot->pictureSize()};
+    m_worker->start(m_snapshot, labels, m_drawing->size, m_plot->devicePixelRatioF());
     m_progress->setValue(0);
     if (m_worker->wait(QuickDrawMs))
         return;
@@ -91,6 +86,7 @@ void PictureDrawing::clear()
     m_worker->cancel();
     m_drawing.reset();
     m_shown.reset();
+    m_snapshot.reset();
     m_progressTimer->stop();
     m_progress->hide();
     m_notice->clear();
@@ -107,22 +103,16 @@ void PictureDrawing::waitForPicture()
     m_worker->wait();
 }
 
-void PictureDrawing::finished(const QImage& image, const Project& drawn)
+void PictureDrawing::finished(const QImage& image, const ProjectSnapshot& drawn)
 {
     if (!m_drawing)
         return;
     m_plot->setImage(image);
-    // The drawing's own results, unless the project has moved on meanwhile.
-    if (withoutDrawnFields(drawn) == withoutDrawnFields(m_project)) {
-        m_project.GridDotCols = drawn.GridDotCols;
-        m_project.GridDotRows = drawn.GridDotRows;
-        m_project.ContourLevel = drawn.ContourLevel;
-    }
     m_shown = State{drawn, m_drawing->labels, m_drawing->size};
     m_drawing.reset();
     m_progressTimer->stop();
     m_progress->hide();
-    setNotice(drawn);
+    setNotice(*drawn);
     emit shown();
 }
 
@@ -133,8 +123,9 @@ void PictureDrawing::showProgress()
 
 void PictureDrawing::setNotice(const Project& p)
 {
-    m_notice->setText(p.DisplayMode == 2 ? contourNotice(contourLevels(p, p.ContourInterval))
-                                         : QString());
+    m_notice->setText(p.DisplayMode == PictureKind::GridWithContours
+                          ? contourNotice(contourLevels(p, p.ContourInterval))
+                          : QString());
 }
 
 } // namespace tervan

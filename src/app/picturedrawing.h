@@ -18,7 +18,8 @@ class BackgroundRedraw;
 class PlotWidget;
 
 // Keeps the plot widget's picture in step with the project. A picture already shown for the
-// same state is kept; a new one is drawn by a worker. Quick pictures are waited for and swap
+// same state is kept; a new one is drawn by a worker from a snapshot of the project, made only
+// when the project differs from the last snapshot. Quick pictures are waited for and swap
 // in at once; a long one leaves the previous picture up, with progress in the status bar after
 // a moment, and gives way to any newer request. When contours cannot be drawn the status bar
 // says why. The status bar keeps one height whatever it shows.
@@ -43,12 +44,12 @@ signals:
 private:
     struct State
     {
-        Project project;
+        ProjectSnapshot project;
         NodeLabels labels;
         QSize size;
     };
     bool showsOrDraws(const std::optional<State>& state, const NodeLabels& labels) const;
-    void finished(const QImage& image, const Project& drawn);
+    void finished(const QImage& image, const ProjectSnapshot& drawn);
     void showProgress();
     void setNotice(const Project& p);
 
@@ -58,6 +59,8 @@ private:
     QProgressBar* m_progress;
     QLabel* m_notice;
     QTimer* m_progressTimer;
+    // The project as last handed to a drawing; states drawn or shown hold this same pointer.
+    ProjectSnapshot m_snapshot;
     std::optional<State> m_shown;
     std::optional<State> m_drawing;
 };

@@ -37,8 +37,10 @@ ViewOptions::ViewOptions(QWidget* window, Project& project)
             if (on)
                 action(cmd::LabelCoordinates)->setChecked(false);
         });
-    onPicked(cmd::ContourLabelsEvery, [this](bool) { m_project.BoldWholeContours = 0; });
-    onPicked(cmd::ContourLabelsSome, [this](bool) { m_project.BoldWholeContours = -1; });
+    onPicked(cmd::ContourLabelsEvery,
+             [this](bool) { m_project.BoldWholeContours = ContourEmphasis::EveryLevel; });
+    onPicked(cmd::ContourLabelsSome,
+             [this](bool) { m_project.BoldWholeContours = ContourEmphasis::WholeLevels; });
     onPicked(cmd::SurfaceBaseLowest, [this](bool on) { m_project.SurfaceBaseLowest = on; });
     onPicked(cmd::ContourLabelsAlong, [this](bool on) { m_project.ContourLabelsAlong = on; });
     onPicked(cmd::ContourLevelsFromZero, [this](bool on) { m_project.ContourLevelsFromZero = on; });
@@ -77,7 +79,8 @@ void ViewOptions::setChoices(const ViewChoices& view)
     action(cmd::exaggeration(view.exaggeration))->setChecked(true);
     action(cmd::ContourLabelsAlong)->setChecked(view.contourLabelsAlong);
     action(cmd::ContourLevelsFromZero)->setChecked(view.contourLevelsFromZero);
-    m_project.BoldWholeContours = view.everyContour ? 0 : -1;
+    m_project.BoldWholeContours =
+        view.everyContour ? ContourEmphasis::EveryLevel : ContourEmphasis::WholeLevels;
     m_project.SurfaceBaseLowest = view.surfaceBaseLowest;
     m_project.SurfaceExaggeration = qint16(view.exaggeration);
     m_project.ContourLabelsAlong = view.contourLabelsAlong;

@@ -377,7 +377,7 @@ int render(const RenderOptions& o, QTextStream& err)
     if (!project)
         return 1;
     Project& p = *project;
-    p.DisplayMode = qint16(QStringList{"grid", "contour", "surface"}.indexOf(o.picture) + 1);
+    p.DisplayMode = PictureKind(QStringList{"grid", "contour", "surface"}.indexOf(o.picture) + 1);
     p.RotationAngle = o.angle;
     p.SurfaceExaggeration = o.exaggeration;
     p.SurfaceBaseLowest = o.baseLowest;
@@ -395,7 +395,7 @@ int render(const RenderOptions& o, QTextStream& err)
     if (!savePng(*image, o.output, err))
         return 1;
     // The picture is saved without its contours, as the window shows it, and the run fails.
-    if (p.DisplayMode == 2) {
+    if (p.DisplayMode == PictureKind::GridWithContours) {
         if (const QString notice = contourNotice(contourLevels(p, p.ContourInterval));
             !notice.isEmpty())
             return fail(err) << notice << '\n', 1;
@@ -486,7 +486,8 @@ int contours(const QStringList& args, QTextStream& out, QTextStream& err)
     if (const QString notice = contourNotice(contourLevels(*project, step)); !notice.isEmpty())
         return fail(err) << notice << '\n', 1;
     PrintedContours sink(out, summary);
-    TraceContours(*project, step, allLabels ? 0 : -1, sink);
+    TraceContours(*project, step,
+                  allLabels ? ContourEmphasis::EveryLevel : ContourEmphasis::WholeLevels, sink);
     sink.finish();
     return 0;
 }

@@ -154,11 +154,11 @@ Earthwork computeEarthwork(const Project& p, const GradePlane& plane)
         e.gross.fill += c.fill;
     }
     e.area = g.area();
-    Project fixed = p;
+    GradingResults fixed;
     fixed.FixGradeElevation = float(plane.zc);
-    // Where the specified grade's floats overflow, its figures in double rather than its zeros.
+    // Where the fixed grade's floats overflow, its figures in double rather than its zeros.
     // Clipped at an outline, the prisms are the inside's; the grade's own figures cover every cell.
-    if (!g.mask && plane.isLevel() && g.cellCount() > 0 && FixGradeElev(fixed))
+    if (!g.mask && plane.isLevel() && g.cellCount() > 0 && FixGradeElev(p, fixed))
         e.fourCorner = {fixed.FixCutVolume, fixed.FixFillVolume};
     else
         e.fourCorner = fourCornerCutFill(g, plane.zc);

@@ -13,23 +13,23 @@ namespace tervan {
 namespace {
 
 // Cell count, cell area and total area, shared by both grades.
-float cellGeometry(Project& p)
+float cellGeometry(const Project& p, GradingResults& r)
 {
     // Formed in 16 bits as always; a project without nodes has no cells.
     const auto cells = qint16((p.GridCols - 1) * (p.GridRows - 1));
-    p.CellCount =
+    r.CellCount =
         p.NodeCount > 0 && p.GridCols > 0 && p.GridRows > 0 ? std::max<qint32>(cells, 0) : 0;
     const float cellArea = float(std::pow(double(p.GridSpacing), 2));
-    p.TotalArea = float(double(cellArea) * p.CellCount);
+    r.TotalArea = float(double(cellArea) * r.CellCount);
     return cellArea;
 }
 
-std::vector<float> cellMeans(const Project& p)
+std::vector<float> cellMeans(const Project& p, qint32 count)
 {
-    std::vector<float> means(std::size_t(p.CellCount) + 1, 0.0f);
+    std::vector<float> means(std::size_t(count) + 1, 0.0f);
     const int cols = p.GridCols;
     int n = 0;
-    for (int i = 1; i < p.GridRows && n < p.CellCount; ++i) {
+    for (int i = 1; i < p.GridRows && n < count; ++i) {
         for (int j = 1; j < cols; ++j) {
             const int k = (i - 1) * cols + j;
             const auto& z = p.Nodes;
@@ -72,69 +72,79 @@ bool finite(const std::vector<float>& values)
 
 } // namespace
 
-bool AutoGradeElev(Project& p)
+bool AutoGradeElev(const Project& p, GradingResults& r)
 {
     clearUpperVectorState();
-    const float cellArea = cellGeometry(p);
-    p.AutoCellMeanElev = cellMeans(p);
-    const auto& means = p.AutoCellMeanElev;
-    const auto undefined = [&p] {
-        p.AutoGradeElevation = 0;
-        p.AutoCutVolume = p.AutoFillVolume = 0;
-        p.AutoCellVolume.assign(1, 0.0f);
+    const float cellArea = cellGeometry(p, r);
+    r.AutoCellMeanElev = cellMeans(p, r.CellCount);
+    const auto& means = r.AutoCellMeanElev;
+    const auto undefined = [&r] {
+        r.AutoGradeElevation = 0;
+        r.AutoCutVolume = r.AutoFillVolume = 0;
+        r.AutoCellVolume.assign(1, 0.0f);
         return false;
     };
-    if (p.CellCount == 0 || p.TotalArea == 0)
+    if (r.CellCount == 0 || r.TotalArea == 0)
         return undefined();
 
     float sum = 0;
-    for (qint32 n = 1; n <= p.CellCount; ++n)
+    for (qint32 n = 1; n <= r.CellCount; ++n)
         sum = float(double(sum) + means[n]);
-    const float mean = float(double(sum) / p.CellCount);
+    const float mean = float(double(sum) / r.CellCount);
 
     // The net of the float sums, spread over the area, corrects the plain mean.
     float positive = 0, negative = 0;
-    totals(means, p.CellCount, cellArea, mean, positive, negative);
+    totals(means, r.CellCount, cellArea, mean, positive, negative);
     const float net = float(double(negative) + positive);
-    const float spread = float(double(net) / p.TotalArea);
-    p.AutoGradeElevation = float(double(spread) + mean);
+    const float spread = float(double(net) / r.TotalArea);
+    r.AutoGradeElevation = float(double(spread) + mean);
 
-    totals(means, p.CellCount, cellArea, p.AutoGradeElevation, p.AutoCutVolume, p.AutoFillVolume);
-    p.AutoCellVolume = cellVolumes(means, p.CellCount, cellArea, p.AutoGradeElevation);
-    if (!std::isfinite(p.AutoGradeElevation) || !std::isfinite(p.AutoCutVolume) ||
-        !std::isfinite(p.AutoFillVolume) || !finite(means) || !finite(p.AutoCellVolume))
+    totals(means, r.CellCount, cellArea, r.AutoGradeElevation, r.AutoCutVolume, r.AutoFillVolume);
+    r.AutoCellVolume = cellVolumes(means, r.CellCount, cellArea, r.AutoGradeElevation);
+    if (!std::isfinite(r.AutoGradeElevation) || !std::isfinite(r.AutoCutVolume) ||
+        !std::isfinite(r.AutoFillVolume) || !finite(means) || !finite(r.AutoCellVolume))
         return undefined();
     return true;
 }
 
-bool FixGradeElev(Project& p)
+bool AutoGradeElev(Project& p)
+{
+    return AutoGradeElev(p, p);
+}
+
+bool FixGradeElev(const Project& p, GradingResults& r)
 {
     clearUpperVectorState();
-    const float cellArea = cellGeometry(p);
-    p.FixCellMeanElev = cellMeans(p);
-    totals(p.FixCellMeanElev, p.CellCount, cellArea, p.FixGradeElevation, p.FixCutVolume,
-           p.FixFillVolume);
-    p.FixCellVolume = cellVolumes(p.FixCellMeanElev, p.CellCount, cellArea, p.FixGradeElevation);
-    if ((p.CellCount > 0 && p.TotalArea == 0) || !std::isfinite(p.FixCutVolume) ||
-        !std::isfinite(p.FixFillVolume) || !finite(p.FixCellMeanElev) || !finite(p.FixCellVolume)) {
-        p.FixCutVolume = p.FixFillVolume = 0;
-        p.FixCellVolume.assign(1, 0.0f);
+    const float cellArea = cellGeometry(p, r);
+    r.FixCellMeanElev = cellMeans(p, r.CellCount);
+    totals(r.FixCellMeanElev, r.CellCount, cellArea, r.FixGradeElevation, r.FixCutVolume,
+           r.FixFillVolume);
+    r.FixCellVolume = cellVolumes(r.FixCellMeanElev, r.CellCount, cellArea, r.FixGradeElevation);
+    if ((r.CellCount > 0 && r.TotalArea == 0) || !std::isfinite(r.FixCutVolume) ||
+        !std::isfinite(r.FixFillVolume) || !finite(r.FixCellMeanElev) || !finite(r.FixCellVolume)) {
+        r.FixCutVolume = r.FixFillVolume = 0;
+        r.FixCellVolume.assign(1, 0.0f);
         return false;
     }
     return true;
 }
 
+bool FixGradeElev(Project& p)
+{
+    return FixGradeElev(p, p);
+}
+
 bool ElevationsGradeable(const Project& p)
 {
-    Project trial = p;
-    return AutoGradeElev(trial) || trial.CellCount == 0;
+    GradingResults trial;
+    return AutoGradeElev(p, trial) || trial.CellCount == 0;
 }
 
 bool PlatformGradeable(const Project& p, float platform)
 {
-    Project trial = p;
+    GradingResults trial;
     trial.FixGradeElevation = platform;
-    return FixGradeElev(trial);
+    return FixGradeElev(p, trial);
 }
 
 } // namespace tervan

@@ -1,8 +1,8 @@
 #include "graphics/backgroundredraw.h"
 
 #include "graphics/imagesurface.h"
-#include "graphics/redraw.h"
 
+#include <QThread>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -11,10 +11,11 @@ namespace tervan {
 
 struct BackgroundRedraw::Job
 {
-    Project project;
+    ProjectSnapshot project;
     NodeLabels labels;
     QImage image;
     RedrawProgress progress;
+    RedrawMeasures measured;
     std::mutex mutex;
     std::condition_variable doneChanged;
     bool done = false;
@@ -22,41 +23,53 @@ struct BackgroundRedraw::Job
 
     void run()
     {
-        {
+        // A drawing dropped before its turn came draws nothing.
+        if (!progress.cancelled) {
             ImageSurface surface(image);
-            Redraw(surface, project, labels, &progress);
+            measured = Redraw(surface, *project, labels, &progress);
         }
         const std::lock_guard lock(mutex);
         done = true;
         doneChanged.notify_all();
     }
+
+    bool finished()
+    {
+        const std::lock_guard lock(mutex);
+        return done;
+    }
 };
 
-BackgroundRedraw::BackgroundRedraw(QObject* parent) : QObject(parent) {}
+BackgroundRedraw::BackgroundRedraw(QObject* parent) : QObject(parent)
+{
+    // A dropped drawing runs on to its next contour level; the newest must not queue behind it.
+    m_pool.setMaxThreadCount(std::max(2, QThread::idealThreadCount()));
+}
 
 BackgroundRedraw::~BackgroundRedraw()
 {
-    for (auto& [job, thread] : m_threads) {
+    for (const auto& job : m_jobs)
         job->progress.cancelled = true;
-        thread.join();
-    }
+    m_pool.waitForDone();
 }
 
-void BackgroundRedraw::start(const Project& p, const NodeLabels& labels, QSize size, qreal ratio)
+void BackgroundRedraw::start(ProjectSnapshot project, const NodeLabels& labels, QSize size,
+                             qreal ratio)
 {
     cancel();
-    reapStopped();
+    forgetFinished();
     auto job = std::make_shared<Job>();
-    job->project = p;
+    job->project = std::move(project);
     job->labels = labels;
     job->image = QImage(size.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
     job->image.setDevicePixelRatio(ratio);
     m_newest = job;
-    m_threads.emplace_back(job, std::thread([this, job] {
-                               job->run();
-                               QMetaObject::invokeMethod(
-                                   this, [this, job] { deliver(job); }, Qt::QueuedConnection);
-                           }));
+    m_jobs.push_back(job);
+    m_pool.start([this, job] {
+        job->run();
+        QMetaObject::invokeMethod(
+            this, [this, job] { deliver(job); }, Qt::QueuedConnection);
+    });
 }
 
 void BackgroundRedraw::cancel()
@@ -95,26 +108,17 @@ bool BackgroundRedraw::wait(int ms)
 
 void BackgroundRedraw::deliver(const std::shared_ptr<Job>& job)
 {
-    reapStopped();
+    forgetFinished();
     if (job != m_newest || job->delivered)
         return;
     job->delivered = true;
     m_newest.reset();
-    emit finished(job->image, job->project);
+    emit finished(job->image, job->project, job->measured);
 }
 
-// Threads whose drawing has ended are joined; a join never waits for a running drawing.
-void BackgroundRedraw::reapStopped()
+void BackgroundRedraw::forgetFinished()
 {
-    std::erase_if(m_threads, [](auto& entry) {
-        {
-            const std::lock_guard lock(entry.first->mutex);
-            if (!entry.first->done)
-                return false;
-        }
-        entry.second.join();
-        return true;
-    });
+    std::erase_if(m_jobs, [](const auto& job) { return job->finished(); });
 }
 
 } // namespace tervan

@@ -228,7 +228,7 @@ std::vector<ContourLabel> contourBorderLabels(const Project& p, float interval)
 {
     ContourSet out;
     LabelSink labels(out);
-    TraceContours(p, interval, -1, labels);
+    TraceContours(p, interval, ContourEmphasis::WholeLevels, labels);
     return std::move(out.labels);
 }
 

@@ -110,7 +110,7 @@ AlongLabelStyle alongLabelStyle(Surface& s, const Project& p, const NodeLabels* 
     return style;
 }
 
-void PlotContour(Surface& s, Project& p, RedrawProgress* progress, const NodeLabels* nodes)
+float PlotContour(Surface& s, const Project& p, RedrawProgress* progress, const NodeLabels* nodes)
 {
     const int colour = lineColourIndex(p);
     ScreenContours sink(s, colour, p, progress);
@@ -118,16 +118,17 @@ void PlotContour(Surface& s, Project& p, RedrawProgress* progress, const NodeLab
     if (const auto raster = s.pixelRaster()) {
         const ContourLevels levels = contourLevels(p, p.ContourInterval);
         if (levelsDenserThanLines(p, levels, *raster)) {
-            DrawLevelPixels(p, levels, p.BoldWholeContours == -1, paletteRgb(colour), *raster);
+            DrawLevelPixels(p, levels, p.BoldWholeContours == ContourEmphasis::WholeLevels,
+                            paletteRgb(colour), *raster);
             sink.leaveOutLines();
         }
     }
-    p.ContourLevel = TraceContours(p, p.ContourInterval, p.BoldWholeContours, sink);
+    const float end = TraceContours(p, p.ContourInterval, p.BoldWholeContours, sink);
     if (p.ContourLabelsAlong && !sink.cancelled()) {
         const ContourSet set = traceContourLines(p, p.ContourInterval);
         const AlongLabelStyle style = alongLabelStyle(s, p, nodes);
         const std::vector<AlongLabel> labels = placeAlongLabels(set.lines, style);
-        s.setLineWidth(p.BoldWholeContours == -1 ? 2 : 1);
+        s.setLineWidth(p.BoldWholeContours == ContourEmphasis::WholeLevels ? 2 : 1);
         for (std::size_t i = 0; i < set.lines.size(); ++i) {
             if (!set.lines[i].whole)
                 continue;
@@ -142,6 +143,7 @@ void PlotContour(Surface& s, Project& p, RedrawProgress* progress, const NodeLab
                           colour::Red);
     }
     s.setLineWidth(1);
+    return end;
 }
 
 } // namespace tervan

@@ -274,7 +274,7 @@ QString contourNotice(const ContourLevels& levels)
     return {};
 }
 
-float TraceContours(const Project& p, float interval, qint16 boldWhole, ContourSink& sink,
+float TraceContours(const Project& p, float interval, ContourEmphasis emphasis, ContourSink& sink,
                     bool pageCoordinates)
 {
     const ContourLevels levels = contourLevels(p, interval);
@@ -313,13 +313,14 @@ float TraceContours(const Project& p, float interval, qint16 boldWhole, ContourS
     std::vector<int> active, added, merged;
 
     CellTracer tracer(p, sink, pageCoordinates);
+    const bool wholeOnly = emphasis == ContourEmphasis::WholeLevels;
     for (qint64 index = 0; index < levels.count; ++index) {
         // The sink may have drawn text through Qt since the last level.
         clearUpperVectorState();
         const float level = levels.level(index);
         const bool whole = isIndexLevel(p, interval, level);
-        sink.level(level, boldWhole == -1 && whole ? 2 : 1);
-        const bool labelled = boldWhole == 0 || (boldWhole == -1 && whole);
+        sink.level(level, wholeOnly && whole ? 2 : 1);
+        const bool labelled = !wholeOnly || whole;
         tracer.startLevel();
 
         added.clear();

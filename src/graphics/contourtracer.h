@@ -6,6 +6,7 @@
 namespace tervan {
 
 struct Project;
+enum class ContourEmphasis : qint16;
 
 // The grid border a contour label belongs to.
 enum class Border { Bottom, Right, Top, Left };
@@ -67,9 +68,9 @@ bool continuesLevelStretch(const Project& p, Border border, int before, int at, 
 // ElevMax over the cells of the grid, each cell split into two triangles by its diagonal from
 // lower left to upper right, and reports points, segments and border labels. Levels and
 // crossings are 32-bit floats stored at each step. Labels are reported for every level when
-// `boldWhole` is 0, and only for whole levels when it is -1 (whole levels are then 2 pixels
-// wide). A triangle whose corners all lie at a level draws nothing for it, and a border
-// stretch along a level is labelled once (continuesLevelStretch). Levels with a problem (see
+// `emphasis` is EveryLevel, and only for whole levels when it is WholeLevels (whole levels are
+// then 2 pixels wide). A triangle whose corners all lie at a level draws nothing for it, and a
+// border stretch along a level is labelled once (continuesLevelStretch). Levels with a problem (see
 // ContourLevels) trace nothing. Returns the level after the last one.
 //
 // Only cells whose corner elevations span a level are visited for it, in cell order, so the
@@ -77,7 +78,7 @@ bool continuesLevelStretch(const Project& p, Border border, int before, int at, 
 //
 // On a printed page Y points down: with `pageCoordinates` every node Y enters negated, so the
 // crossings come out in page coordinates and the top border lies at minus the grid height.
-float TraceContours(const Project& p, float interval, qint16 boldWhole, ContourSink& sink,
+float TraceContours(const Project& p, float interval, ContourEmphasis emphasis, ContourSink& sink,
                     bool pageCoordinates = false);
 
 } // namespace tervan

@@ -36,13 +36,19 @@ qint64 nearestCount(float v)
     return qint64(std::nearbyint(std::clamp(double(v), -1e7, 1e7)));
 }
 
-void plotDots(Surface& s, const Project& p)
+void plotDots(Surface& s, const Project& p, const GridDots& dots)
 {
-    s.setLattice(steps(p.ViewXMin, p.ViewStepX, nearestCount(p.GridDotCols)),
-                 steps(p.ViewYMin, p.ViewStepY, nearestCount(p.GridDotRows)), colour::Magenta);
+    s.setLattice(steps(p.ViewXMin, p.ViewStepX, nearestCount(dots.GridDotCols)),
+                 steps(p.ViewYMin, p.ViewStepY, nearestCount(dots.GridDotRows)), colour::Magenta);
 }
 
 } // namespace
+
+GridDots gridDots(const Project& p)
+{
+    return {float(std::fabs(double(p.ViewXMax) - p.ViewXMin) / p.ViewStepX + 1),
+            float(std::fabs(double(p.ViewYMax) - p.ViewYMin) / p.ViewStepY + 1)};
+}
 
 // At most one case applies: coordinates exclude numbers and elevations.
 QString nodeLabelText(const Project& p, const NodeLabels& labels, int j)
@@ -79,9 +85,9 @@ bool nodeLabelsFit(double labelWidth, double cellWidth)
     return labelWidth <= std::fabs(cellWidth);
 }
 
-void PlotGrid(Surface& s, const Project& p, const NodeLabels& labels)
+void PlotGrid(Surface& s, const Project& p, const NodeLabels& labels, const GridDots& dots)
 {
-    plotDots(s, p);
+    plotDots(s, p, dots);
 
     s.line(0, 0, p.ViewStepX, 0, colour::Red);
     s.line(0, 0, 0, p.ViewStepY, colour::Red);

@@ -24,10 +24,19 @@ QString longestNodeLabel(const Project& p, const NodeLabels& labels);
 // whole they would bury the picture. Both widths in one unit.
 bool nodeLabelsFit(double labelWidth, double cellWidth);
 
+// How many background dots the world window holds across and up, one every view step.
+struct GridDots
+{
+    float GridDotCols = 0;
+    float GridDotRows = 0;
+    bool operator==(const GridDots&) const = default;
+};
+GridDots gridDots(const Project& p);
+
 // Background dots every view step, red axis marks at the origin, the grid lines, the node
 // labels where they fit (see nodeLabelsFit) and two caption lines right of the grid. The caller has
-// cleared the surface, set the world window and the dot counts. Widths and heights are computed in
-// 32 bits, so grids wider than 32767 m draw where they are.
-void PlotGrid(Surface& surface, const Project& p, const NodeLabels& labels);
+// cleared the surface and set the world window; `dots` are gridDots(p). Widths and heights are
+// computed in 32 bits, so grids wider than 32767 m draw where they are.
+void PlotGrid(Surface& surface, const Project& p, const NodeLabels& labels, const GridDots& dots);
 
 } // namespace tervan

@@ -7,31 +7,30 @@
 #include "graphics/surfacemesh.h"
 #include "project/project.h"
 
-#include <cmath>
-
 namespace tervan {
 
-void Redraw(Surface& s, Project& p, const NodeLabels& labels, RedrawProgress* progress)
+RedrawMeasures Redraw(Surface& s, const Project& p, const NodeLabels& labels,
+                      RedrawProgress* progress)
 {
     clearUpperVectorState();
     s.setWorld(p.ViewXMin, p.ViewYMax, p.ViewXMax, p.ViewYMin);
-    p.GridDotCols = std::fabs(double(p.ViewXMax) - p.ViewXMin) / p.ViewStepX + 1;
-    p.GridDotRows = std::fabs(double(p.ViewYMax) - p.ViewYMin) / p.ViewStepY + 1;
+    RedrawMeasures measured{gridDots(p)};
     s.clear();
     switch (p.DisplayMode) {
-    case 1:
-        PlotGrid(s, p, labels);
+    case PictureKind::Grid:
+        PlotGrid(s, p, labels, measured.dots);
         break;
-    case 2:
-        PlotGrid(s, p, labels);
-        PlotContour(s, p, progress, &labels);
+    case PictureKind::GridWithContours:
+        PlotGrid(s, p, labels, measured.dots);
+        measured.contoursEnd = PlotContour(s, p, progress, &labels);
         break;
-    case 3:
+    case PictureKind::Surface:
         PlotSurfaceMesh(s, p);
         break;
-    default:
+    case PictureKind::None:
         break;
     }
+    return measured;
 }
 
 } // namespace tervan

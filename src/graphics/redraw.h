@@ -17,9 +17,18 @@ struct RedrawProgress
     std::atomic<int> permille{0};
 };
 
+// What a redraw measured on its way: the background dot counts of the world window, and the
+// level after the last contour traced (0 when the picture has no contours).
+struct RedrawMeasures
+{
+    GridDots dots;
+    float contoursEnd = 0;
+    bool operator==(const RedrawMeasures&) const = default;
+};
+
 // The whole picture of the current display mode: the world window as the surface's scale,
-// the background dot counts, a cleared surface and the picture on it.
-void Redraw(Surface& surface, Project& p, const NodeLabels& labels,
-            RedrawProgress* progress = nullptr);
+// a cleared surface and the picture on it.
+RedrawMeasures Redraw(Surface& surface, const Project& p, const NodeLabels& labels,
+                      RedrawProgress* progress = nullptr);
 
 } // namespace tervan

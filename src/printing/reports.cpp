@@ -69,7 +69,7 @@ void cellHeadings(PageSurface& page)
     page.setBold(false);
 }
 
-void printGrade(PageSurface& page, const Project& p, const GradeFigures& g)
+void printGrade(PageSurface& page, const Project& p, const GradingResults& r, const GradeFigures& g)
 {
     page.beginReport(g.title);
     PrintHeading(page, p);
@@ -80,7 +80,7 @@ void printGrade(PageSurface& page, const Project& p, const GradeFigures& g)
         QString value;
         const char16_t* unit;
     } summary[] = {
-        {u"พื้นที่ทั้งหมด", printForm(p.TotalArea), u"ตารางเมตร"},
+        {u"พื้นที่ทั้งหมด", printForm(r.TotalArea), u"ตารางเมตร"},
         {u"ค่าระดับในการปรับพื้นที่", formatPicture(g.platform, 3), u"เมตร"},
         {u"ปริมาตรดินตัด", formatPicture(g.cut, 2), u"ลูกบาศก์เมตร"},
         {u"ปริมาตรดินถม", formatPicture(g.fill, 2), u"ลูกบาศก์เมตร"},
@@ -100,7 +100,7 @@ void printGrade(PageSurface& page, const Project& p, const GradeFigures& g)
     PrintIndent(page, 2);
     page.setY(11);
     cellHeadings(page);
-    const int count = std::min<qint64>(p.CellCount, qint64(g.means.size()) - 1);
+    const int count = std::min<qint64>(r.CellCount, qint64(g.means.size()) - 1);
     for (int k = 1; k <= count; ++k) {
         PrintIndent(page, 0);
         page.print(plain(k));
@@ -280,7 +280,7 @@ void printLabelledLines(PageSurface& page, const Project& p, int colour, const N
         }
     }
     const std::vector<AlongLabel> labels = placeAlongLabels(set.lines, style);
-    page.setLineWidth(p.BoldWholeContours == -1 ? 2 : 1);
+    page.setLineWidth(p.BoldWholeContours == ContourEmphasis::WholeLevels ? 2 : 1);
     for (std::size_t i = 0; i < set.lines.size(); ++i) {
         if (!set.lines[i].whole)
             continue;
@@ -554,19 +554,29 @@ void PrintNodeElev(PageSurface& page, const Project& p)
     endReport(page);
 }
 
+void PrintAutoGrade(PageSurface& page, const Project& p, const GradingResults& r)
+{
+    printGrade(page, p, r,
+               {QStringLiteral("ผลลัพธ์การปรับระดับพื้นที่ แบบพื้นที่เรียบเสมอกัน"), r.AutoGradeElevation,
+                r.AutoCutVolume, r.AutoFillVolume, r.AutoCellMeanElev, r.AutoCellVolume});
+}
+
 void PrintAutoGrade(PageSurface& page, const Project& p)
 {
-    printGrade(page, p,
-               {QStringLiteral("ผลลัพธ์การปรับระดับพื้นที่ แบบพื้นที่เรียบเสมอกัน"), p.AutoGradeElevation,
-                p.AutoCutVolume, p.AutoFillVolume, p.AutoCellMeanElev, p.AutoCellVolume});
+    PrintAutoGrade(page, p, p);
+}
+
+void PrintFixGrade(PageSurface& page, const Project& p, const GradingResults& r)
+{
+    printGrade(page, p, r,
+               {QStringLiteral("ผลลัพธ์การปรับระดับพื้นที่ แบบพื้นที่เรียบเสมอกัน ผู้ใช้กำหนดค่าระดับ"),
+                r.FixGradeElevation, r.FixCutVolume, r.FixFillVolume, r.FixCellMeanElev,
+                r.FixCellVolume});
 }
 
 void PrintFixGrade(PageSurface& page, const Project& p)
 {
-    printGrade(page, p,
-               {QStringLiteral("ผลลัพธ์การปรับระดับพื้นที่ แบบพื้นที่เรียบเสมอกัน ผู้ใช้กำหนดค่าระดับ"),
-                p.FixGradeElevation, p.FixCutVolume, p.FixFillVolume, p.FixCellMeanElev,
-                p.FixCellVolume});
+    PrintFixGrade(page, p, p);
 }
 
 void PrintGraphicGrid(PageSurface& page, const Project& p, const NodeLabels& labels)
@@ -576,7 +586,7 @@ void PrintGraphicGrid(PageSurface& page, const Project& p, const NodeLabels& lab
     nodeLabels(page, p, labels);
 }
 
-QString PrintGraphicContour(PageSurface& page, Project& p, const NodeLabels& labels)
+QString PrintGraphicContour(PageSurface& page, const Project& p, const NodeLabels& labels)
 {
     gridLines(page, p);
     siteLines(page, p);
@@ -584,7 +594,7 @@ QString PrintGraphicContour(PageSurface& page, Project& p, const NodeLabels& lab
     PrintedContours sink(page, lineColourIndex(p));
     sink.m_skipWhole = p.ContourLabelsAlong;
     sink.m_project = &p;
-    p.ContourLevel = TraceContours(p, p.ContourInterval, p.BoldWholeContours, sink, true);
+    TraceContours(p, p.ContourInterval, p.BoldWholeContours, sink, true);
     sink.flushLevel();
     if (p.ContourLabelsAlong && levels.problem == ContourLevels::None)
         printLabelledLines(page, p, lineColourIndex(p), labels);
@@ -601,7 +611,7 @@ void DataPrint(PageSurface& page, const Project& p, int index)
         PrintNodeElev(page, p);
 }
 
-QString GraphicPrint(PageSurface& page, Project& p, int index, const NodeLabels& labels)
+QString GraphicPrint(PageSurface& page, const Project& p, int index, const NodeLabels& labels)
 {
     QString notice;
     if (index == 1 || index == 4) {
@@ -621,17 +631,19 @@ QString GraphicPrint(PageSurface& page, Project& p, int index, const NodeLabels&
     return notice;
 }
 
-bool GradePrint(PageSurface& page, Project& p, int index)
+bool GradePrint(PageSurface& page, const Project& p, int index)
 {
+    GradingResults graded;
+    graded.FixGradeElevation = p.FixGradeElevation;
     if (index == 1 || index == 4) {
-        if (!AutoGradeElev(p))
+        if (!AutoGradeElev(p, graded))
             return false;
-        PrintAutoGrade(page, p);
+        PrintAutoGrade(page, p, graded);
     }
     if (index == 2 || index == 4) {
-        if (!FixGradeElev(p))
+        if (!FixGradeElev(p, graded))
             return false;
-        PrintFixGrade(page, p);
+        PrintFixGrade(page, p, graded);
     }
     return true;
 }

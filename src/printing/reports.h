@@ -6,6 +6,7 @@
 
 namespace tervan {
 
+struct GradingResults;
 struct Project;
 class PageSurface;
 
@@ -14,8 +15,11 @@ class PageSurface;
 // its title.
 void PrintControl(PageSurface& page, const Project& p);
 void PrintNodeElev(PageSurface& page, const Project& p);
+// The grading reports print the project's own results, or `graded` for the project.
 void PrintAutoGrade(PageSurface& page, const Project& p);
+void PrintAutoGrade(PageSurface& page, const Project& p, const GradingResults& graded);
 void PrintFixGrade(PageSurface& page, const Project& p);
+void PrintFixGrade(PageSurface& page, const Project& p, const GradingResults& graded);
 
 // The grid or contour picture on an A4 page of its own, in a world window fitted to the node
 // extents (or, where that window would put the picture, its labels or its title off the paper
@@ -23,15 +27,16 @@ void PrintFixGrade(PageSurface& page, const Project& p);
 // in the window and the title centred below the picture.
 void PrintGraphicGrid(PageSurface& page, const Project& p, const NodeLabels& labels);
 // The contour picture returns the notice of levels it could not draw (empty when it drew them).
-QString PrintGraphicContour(PageSurface& page, Project& p, const NodeLabels& labels);
+QString PrintGraphicContour(PageSurface& page, const Project& p, const NodeLabels& labels);
 
 // The Print menu items by index (1, 2 and 4 print; 4 is "all"). The callers have checked that
-// the project holds what the report needs. Grading reports recompute their grades first;
+// the project holds what the report needs. Grading reports grade the project afresh for the
+// page, leaving its own results as they are;
 // returns false, printing no further report, when a grade comes out in no numbers (no cells
 // or no area for the balanced grade, overflowing sums or volumes).
 void DataPrint(PageSurface& page, const Project& p, int index);
 // The graphics pages return the contour page's notice, printed on the page below its title.
-QString GraphicPrint(PageSurface& page, Project& p, int index, const NodeLabels& labels);
-bool GradePrint(PageSurface& page, Project& p, int index);
+QString GraphicPrint(PageSurface& page, const Project& p, int index, const NodeLabels& labels);
+bool GradePrint(PageSurface& page, const Project& p, int index);
 
 } // namespace tervan

@@ -80,18 +80,17 @@ Project startupProject()
     p.FileTitle = UntitledFileTitle;
     p.setNormalWindow(10);
     p.RotationAngle = 35;
-    p.DisplayMode = 1;
-    p.BoldWholeContours = -1;
+    p.DisplayMode = PictureKind::Grid;
+    p.BoldWholeContours = ContourEmphasis::WholeLevels;
     return p;
 }
 
 void resetForNew(Project& p)
 {
     applyNormalView(p);
+    p.header() = ProjectHeader{};
     p.ProjectName = DefaultProjectName;
     p.EngineerName = DefaultEngineerName;
-    p.GridRows = p.GridCols = p.GridSpacing = p.NodeCount = 0;
-    p.ContourInterval = 0;
     p.FileTitle = UntitledFileTitle;
     // A new project owes nothing to the last one: no heights to come back with the next grid,
     // no file that Save would write over.
@@ -102,7 +101,7 @@ void resetForNew(Project& p)
     p.NodeXMin = p.NodeXMax = p.NodeYMin = p.NodeYMax = p.NodeXRange = p.NodeYRange = 0;
     p.ElevMin = p.ElevMax = 0;
     p.Georef.reset();
-    p.DisplayMode = 1;
+    p.DisplayMode = PictureKind::Grid;
 }
 
 } // namespace tervan

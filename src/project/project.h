@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QtGlobal>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -19,13 +20,9 @@ struct NodePoint
     bool operator==(const NodePoint&) const = default;
 };
 
-// The whole state of the one open project, owned by the main window and passed by reference to
-// every command, dialog and plot. Fields keep their established names because file layout,
-// reports and dialogs refer to them. Invariants: counts are 16-bit; when Nodes exists it holds
-// indices 0..NodeCount (index 0 is never read); arrays of cell results hold 0..CellCount.
-struct Project
+// The ".gnd" header record's fields, in file order.
+struct ProjectHeader
 {
-    // Header, in file order.
     FixedText40 ProjectName;
     FixedText40 EngineerName;
     qint16 GridRows = 0;
@@ -34,23 +31,59 @@ struct Project
     qint16 NodeCount = 0;
     float ContourInterval = 0;
 
-    // Empty until the first grid is defined or opened.
-    std::vector<NodePoint> Nodes;
+    ProjectHeader& header() { return *this; }
+    const ProjectHeader& header() const { return *this; }
+    bool operator==(const ProjectHeader&) const = default;
+};
 
-    float ElevMin = 0;
-    float ElevMax = 0;
+// The picture the window shows; the numbers are those the picture commands and menus use.
+enum class PictureKind : qint16 {
+    None = 0,
+    Grid = 1,
+    GridWithContours = 2,
+    Surface = 3,
+};
 
-    float NodeXMin = 0;
-    float NodeXMax = 0;
-    float NodeYMin = 0;
-    float NodeYMax = 0;
-    float NodeXRange = 0;
-    float NodeYRange = 0;
+// How contour levels are told apart: every level labelled, or only whole levels, drawn bold.
+enum class ContourEmphasis : qint16 {
+    EveryLevel = 0,
+    WholeLevels = -1,
+};
 
-    // Working level of contour tracing; meaningless between commands.
-    float ContourLevel = 0;
+// What the window shows and how: the world window in metres, the line colour, the picture and
+// its choices.
+struct ViewState
+{
+    float ViewXMin = 0;
+    float ViewXMax = 0;
+    float ViewYMin = 0;
+    float ViewYMax = 0;
+    float ViewStepX = 0;
+    float ViewStepY = 0;
 
-    // Grading results; each grading command overwrites its own set.
+    // Line colour choice: -1 once the user picked a colour.
+    qint16 UseChosenColor = 0;
+    std::optional<qint16> ChosenColorIndex;
+
+    PictureKind DisplayMode = PictureKind::None;
+    // Surface picture: its angle, its base at the lowest node rather than at 0 m, and how many
+    // times elevations are stretched.
+    qint16 RotationAngle = 0;
+    ContourEmphasis BoldWholeContours = ContourEmphasis::EveryLevel;
+    bool SurfaceBaseLowest = false;
+    qint16 SurfaceExaggeration = 1;
+    // Contour picture: whole levels labelled along their lines as well.
+    bool ContourLabelsAlong = false;
+    // Contour levels at whole multiples of the interval (95, 100, 105), index levels every five
+    // intervals, as CAD and GIS draw them; off, the picture's own levels and whole metres.
+    bool ContourLevelsFromZero = false;
+
+    bool operator==(const ViewState&) const = default;
+};
+
+// Grading results; each grading command overwrites its own set. Cell arrays hold 0..CellCount.
+struct GradingResults
+{
     qint32 CellCount = 0;
     float TotalArea = 0;
     float AutoGradeElevation = 0;
@@ -66,45 +99,49 @@ struct Project
     float FixCutVolume = 0;
     float FixFillVolume = 0;
 
-    // World window in metres.
-    float ViewXMin = 0;
-    float ViewXMax = 0;
-    float ViewYMin = 0;
-    float ViewYMax = 0;
-    float ViewStepX = 0;
-    float ViewStepY = 0;
+    bool operator==(const GradingResults&) const = default;
+};
 
-    // Line colour choice: -1 once the user picked a colour.
-    qint16 UseChosenColor = 0;
-    std::optional<qint16> ChosenColorIndex;
+// The window's last scroll bar values.
+struct ScrollPositions
+{
+    qint16 HScrollPos = 0;
+    qint16 VScrollPos = 0;
+    bool operator==(const ScrollPositions&) const = default;
+};
 
-    // Where node 1 lies on the ground; none for a grid in its own coordinates.
-    std::optional<Georeference> Georef;
-
+// The project's files and the title reports print.
+struct ProjectFiles
+{
     QString FileTitle;
     QString DataFileBase;
     QString GndFileName;
     QString NodFileName;
+    bool operator==(const ProjectFiles&) const = default;
+};
 
-    // Kept by the main window: picture shown (1 grid, 2 grid with contours, 3 surface),
-    // surface angle, contour labelling (-1 only whole levels), last scroll bar values and the
-    // background dot counts of the last redraw.
-    qint16 DisplayMode = 0;
-    qint16 RotationAngle = 0;
-    qint16 BoldWholeContours = 0;
-    // Surface picture: its base at the lowest node rather than at 0 m, and how many times
-    // elevations are stretched.
-    bool SurfaceBaseLowest = false;
-    qint16 SurfaceExaggeration = 1;
-    // Contour picture: whole levels labelled along their lines as well.
-    bool ContourLabelsAlong = false;
-    // Contour levels at whole multiples of the interval (95, 100, 105), index levels every five
-    // intervals, as CAD and GIS draw them; off, the picture's own levels and whole metres.
-    bool ContourLevelsFromZero = false;
-    qint16 HScrollPos = 0;
-    qint16 VScrollPos = 0;
-    float GridDotCols = 0;
-    float GridDotRows = 0;
+// The whole state of the one open project, owned by the main window. Commands change it;
+// drawing and printing read it, and a drawing on a worker reads an immutable copy. Fields keep
+// their established names because file layout, reports and dialogs refer to them; the parts
+// group them without renaming. Invariants: counts are 16-bit; when Nodes exists it holds
+// indices 0..NodeCount (index 0 is never read).
+struct Project : ProjectHeader, ViewState, GradingResults, ScrollPositions, ProjectFiles
+{
+    // Empty until the first grid is defined or opened.
+    std::vector<NodePoint> Nodes;
+
+    float ElevMin = 0;
+    float ElevMax = 0;
+
+    float NodeXMin = 0;
+    float NodeXMax = 0;
+    float NodeYMin = 0;
+    float NodeYMax = 0;
+    float NodeXRange = 0;
+    float NodeYRange = 0;
+
+    // Where node 1 lies on the ground; none for a grid in its own coordinates.
+    std::optional<Georeference> Georef;
 
     void ComputeElevationRange();
     void ComputeNodeExtents();
@@ -118,6 +155,9 @@ struct Project
 
     bool operator==(const Project&) const = default;
 };
+
+// A state drawn or printed away from the window: shared, never changed.
+using ProjectSnapshot = std::shared_ptr<const Project>;
 
 inline const QString DefaultProjectName = QStringLiteral("Project01");
 inline const QString DefaultEngineerName = QStringLiteral("Noname");

@@ -31,13 +31,7 @@ void followHeights(Project& p)
 ProjectContent contentOf(const Project& p)
 {
     ProjectContent c;
-    c.ProjectName = p.ProjectName;
-    c.EngineerName = p.EngineerName;
-    c.GridRows = p.GridRows;
-    c.GridCols = p.GridCols;
-    c.GridSpacing = p.GridSpacing;
-    c.NodeCount = p.NodeCount;
-    c.ContourInterval = p.ContourInterval;
+    c.header() = p.header();
     c.Nodes = p.Nodes;
     c.Georef = p.Georef;
     return c;

@@ -243,17 +243,17 @@ bool isRegularFileTarget(const QString& fileName)
     return info.isFile();
 }
 
-QByteArray encodeHeader(const Project& p)
+QByteArray encodeHeader(const ProjectHeader& h)
 {
     QByteArray out;
     out.reserve(HeaderBytes);
-    appendText(out, p.ProjectName);
-    appendText(out, p.EngineerName);
-    appendInt16(out, p.GridRows);
-    appendInt16(out, p.GridCols);
-    appendInt16(out, p.GridSpacing);
-    appendInt16(out, p.NodeCount);
-    appendFloat(out, p.ContourInterval);
+    appendText(out, h.ProjectName);
+    appendText(out, h.EngineerName);
+    appendInt16(out, h.GridRows);
+    appendInt16(out, h.GridCols);
+    appendInt16(out, h.GridSpacing);
+    appendInt16(out, h.NodeCount);
+    appendFloat(out, h.ContourInterval);
     return out;
 }
 
@@ -534,13 +534,7 @@ QString saveFailureText(const SaveError& failure, const ProjectFileNames& names)
 
 void takeFileData(Project& p, ProjectFileData data)
 {
-    p.ProjectName = data.ProjectName;
-    p.EngineerName = data.EngineerName;
-    p.GridRows = data.GridRows;
-    p.GridCols = data.GridCols;
-    p.GridSpacing = data.GridSpacing;
-    p.NodeCount = data.NodeCount;
-    p.ContourInterval = data.ContourInterval;
+    p.header() = data.header();
     p.Nodes = std::move(data.Nodes);
 }
 

@@ -38,15 +38,8 @@ QString fileTitleOf(const QString& gndFileName);
 bool isRegularFileTarget(const QString& fileName);
 
 // Everything a pair of project files holds.
-struct ProjectFileData
+struct ProjectFileData : ProjectHeader
 {
-    FixedText40 ProjectName;
-    FixedText40 EngineerName;
-    qint16 GridRows = 0;
-    qint16 GridCols = 0;
-    qint16 GridSpacing = 0;
-    qint16 NodeCount = 0;
-    float ContourInterval = 0;
     std::vector<NodePoint> Nodes; // indices 0..NodeCount, index 0 zero
     // The first node whose X, Y is not its place on the header's grid (0: none), as when the
     // two files come from different saves.
@@ -76,7 +69,7 @@ struct FileError
     bool operator==(const FileError&) const = default;
 };
 
-QByteArray encodeHeader(const Project& p);
+QByteArray encodeHeader(const ProjectHeader& h);
 // Records of nodes 1..NodeCount.
 QByteArray encodeNodes(const Project& p);
 

@@ -196,7 +196,7 @@ TEST(Settings, SurviveARestart)
     EXPECT_EQ(second.fileMenu(), expected);
     EXPECT_EQ(second.window.menuItem("mnuFileRecent_1")->text(), "&1 road.gnd");
     EXPECT_EQ(second.labelMarks(), QList<bool>({true, false, false, true, false}));
-    EXPECT_EQ(second.window.project().BoldWholeContours, 0);
+    EXPECT_EQ(second.window.project().BoldWholeContours, ContourEmphasis::EveryLevel);
     EXPECT_TRUE(second.window.project().ContourLabelsAlong);
     EXPECT_TRUE(second.window.project().ContourLevelsFromZero);
     EXPECT_EQ(second.window.project().SurfaceExaggeration, 5);
@@ -268,7 +268,7 @@ TEST(Settings, GarbageIsIgnored)
         Session s(file.fileName());
         EXPECT_EQ(s.fileMenu(), firstStartFileMenu());
         EXPECT_EQ(s.labelMarks(), FirstStartMarks);
-        EXPECT_EQ(s.window.project().BoldWholeContours, -1);
+        EXPECT_EQ(s.window.project().BoldWholeContours, ContourEmphasis::WholeLevels);
         // Labels along the contour lines and levels from zero come last in the View menu, off.
         const auto view = s.window.findChild<QMenu*>("munView")->actions();
         EXPECT_EQ(view.mid(view.size() - 2),

@@ -415,7 +415,7 @@ TEST(HeightsFiles, ImportFromTheFileMenuTakesAllOrListsEveryBadLine)
 {
     Window w;
     w.makeProject(); // 2 x 3 at 5 m
-    // The additions stand together behind the specified items, before Exit; Save As beside Save.
+    // The additions stand together behind the menu's first items, before Exit; Save As beside Save.
     EXPECT_EQ(menuNames(w.window).mid(3, 2), (QStringList{"mnuFileSave", "mnuFileSaveAs"}));
     EXPECT_EQ(menuNames(w.window).mid(6),
               (QStringList{"mnuFileFree2", "mnuFileImportHeights", "mnuFileExportHeights",
@@ -696,24 +696,25 @@ TEST(ExportFiles, FormatFollowsTheNamePicked)
 // A project made from survey points keeps the picture choices of the one shown before it.
 TEST(SurveyProject, KeepsThePictureChoicesShown)
 {
-    for (qint16 mode : {0, 1, 3}) {
+    for (PictureKind mode : {PictureKind::None, PictureKind::Grid, PictureKind::Surface}) {
         Project shown = startupProject();
         shown.DisplayMode = mode;
         shown.UseChosenColor = -1;
         shown.ChosenColorIndex = 4;
         shown.RotationAngle = 75;
-        shown.BoldWholeContours = 0;
+        shown.BoldWholeContours = ContourEmphasis::EveryLevel;
         shown.ContourLabelsAlong = true;
         shown.ContourLevelsFromZero = true;
         Project made = startupProject();
         applyControlData(made, {5, 3, 3, 1});
         const Project grid = made;
         carryPictureChoices(shown, made);
-        EXPECT_EQ(made.DisplayMode, mode == 0 ? 2 : mode);
+        EXPECT_EQ(made.DisplayMode,
+                  mode == PictureKind::None ? PictureKind::GridWithContours : mode);
         EXPECT_EQ(made.UseChosenColor, -1);
         EXPECT_EQ(made.ChosenColorIndex, 4);
         EXPECT_EQ(made.RotationAngle, 75);
-        EXPECT_EQ(made.BoldWholeContours, 0);
+        EXPECT_EQ(made.BoldWholeContours, ContourEmphasis::EveryLevel);
         EXPECT_TRUE(made.ContourLabelsAlong && made.ContourLevelsFromZero);
         // The grid and its view window stay the made project's own.
         EXPECT_EQ(made.Nodes, grid.Nodes);

@@ -389,10 +389,8 @@ TEST(MainWindow, StartsWithCaptionMarksAndStartupWindow)
     for (int pos : {5, 16, 17, 18})
         EXPECT_FALSE(buttonEnabled(f.window, pos)) << pos;
     // The window starts the project's defaults and draws the startup view once.
-    Project expected = startupProject();
-    expected.GridDotCols = 15;
-    expected.GridDotRows = 11.5f;
-    EXPECT_TRUE(p == expected);
+    EXPECT_TRUE(p == startupProject());
+    EXPECT_EQ(gridDots(p), (GridDots{15, 11.5f}));
     auto* hsb = f.window.findChild<QScrollBar*>(QStringLiteral("hsbMain"));
     auto* vsb = f.window.findChild<QScrollBar*>(QStringLiteral("vsbMain"));
     EXPECT_EQ(hsb->minimum(), -20);
@@ -514,7 +512,7 @@ TEST(MainWindow, NewAndCloseSwitchEditingAndKeepTheData)
     // A view command after Close still finds the data.
     QSignalSpy redraws(&f.window, &MainWindow::redrawn);
     EXPECT_TRUE(f.window.GraphicShow_Click(2));
-    EXPECT_EQ(f.window.project().DisplayMode, 2);
+    EXPECT_EQ(f.window.project().DisplayMode, PictureKind::GridWithContours);
     EXPECT_EQ(redraws.size(), 1);
     EXPECT_TRUE(f.prompts->messages.isEmpty());
 
@@ -524,7 +522,7 @@ TEST(MainWindow, NewAndCloseSwitchEditingAndKeepTheData)
     EXPECT_TRUE(f.item("tbrmain_Control")->isEnabled());
     EXPECT_FALSE(p.HasData());
     EXPECT_EQ(p.FileTitle, QStringLiteral("********"));
-    EXPECT_EQ(p.DisplayMode, 1);
+    EXPECT_EQ(p.DisplayMode, PictureKind::Grid);
     // The same grid again starts without the old heights.
     applyControlData(f.window.project(), {10, 4, 5, 1});
     EXPECT_EQ(p.Nodes[7].Z, 0);
@@ -550,12 +548,12 @@ TEST(MainWindow, LabelMarksFollowTheirRules)
     EXPECT_EQ(marks(), "01001");
     f.item("ViewChoice_9")->trigger();
     EXPECT_EQ(marks(), "01010");
-    EXPECT_EQ(f.window.project().BoldWholeContours, 0);
+    EXPECT_EQ(f.window.project().BoldWholeContours, ContourEmphasis::EveryLevel);
     f.item("ViewChoice_9")->trigger(); // already marked: stays marked
     EXPECT_EQ(marks(), "01010");
     f.item("ViewChoice_10")->trigger();
     EXPECT_EQ(marks(), "01001");
-    EXPECT_EQ(f.window.project().BoldWholeContours, -1);
+    EXPECT_EQ(f.window.project().BoldWholeContours, ContourEmphasis::WholeLevels);
 }
 
 TEST(MainWindow, PictureCommandsFollowTheDisplayMode)

@@ -16,7 +16,10 @@
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
+#include <cctype>
+#include <functional>
 #include <gtest/gtest.h>
+#include <string>
 
 using namespace tervan;
 
@@ -31,7 +34,7 @@ Project terrain(qint16 rows, qint16 cols, float relief, float interval)
         p.Nodes[n].Z = relief * float(n) / float(p.NodeCount) + float(n % 7) * 0.3f;
     p.ComputeElevationRange();
     p.ComputeNodeExtents();
-    p.DisplayMode = 2;
+    p.DisplayMode = PictureKind::GridWithContours;
     fitScreen(p);
     return p;
 }
@@ -60,8 +63,8 @@ TEST(BackgroundRedraw, OnlyTheNewestDrawingArrivesAndMatchesADirectOne)
 {
     BackgroundRedraw worker;
     QSignalSpy finished(&worker, &BackgroundRedraw::finished);
-    const Project slow = endless();
-    const Project quick = terrain(6, 8, 10, 0.5f);
+    const auto slow = std::make_shared<const Project>(endless());
+    const auto quick = std::make_shared<const Project>(terrain(6, 8, 10, 0.5f));
     worker.start(slow, NodeLabels{}, QSize(400, 300));
     worker.start(quick, NodeLabels{}, QSize(400, 300));
     EXPECT_TRUE(worker.running());
@@ -70,11 +73,84 @@ TEST(BackgroundRedraw, OnlyTheNewestDrawingArrivesAndMatchesADirectOne)
     QTest::qWait(20); // the dropped drawing's queued delivery, if any, must stay dropped
     ASSERT_EQ(finished.size(), 1);
     const auto image = finished[0][0].value<QImage>();
-    const auto drawn = finished[0][1].value<Project>();
-    EXPECT_EQ(image, drawnAtOnce(quick, QSize(400, 300)));
-    EXPECT_EQ(drawn.ContourInterval, quick.ContourInterval);
-    EXPECT_GT(drawn.ContourLevel, quick.ElevMax);
+    const auto drawn = finished[0][1].value<ProjectSnapshot>();
+    const auto measured = finished[0][2].value<RedrawMeasures>();
+    EXPECT_EQ(image, drawnAtOnce(*quick, QSize(400, 300)));
+    EXPECT_EQ(drawn, quick); // the snapshot itself, not a copy
+    EXPECT_GT(measured.contoursEnd, quick->ElevMax);
+    EXPECT_EQ(measured.dots, gridDots(*quick));
 }
+
+// The window's project changing after a drawing started leaves that drawing's snapshot alone.
+TEST(BackgroundRedraw, DrawsTheSnapshotWhateverTheProjectBecomes)
+{
+    BackgroundRedraw worker;
+    QSignalSpy finished(&worker, &BackgroundRedraw::finished);
+    Project window = terrain(6, 8, 10, 0.5f);
+    const auto snapshot = std::make_shared<const Project>(window);
+    worker.start(snapshot, NodeLabels{}, QSize(400, 300));
+    window.Nodes[5].Z = 1000;
+    window.ComputeElevationRange();
+    zoomIn(window);
+    ASSERT_TRUE(worker.wait());
+    ASSERT_EQ(finished.size(), 1);
+    EXPECT_EQ(finished[0][0].value<QImage>(), drawnAtOnce(*snapshot, QSize(400, 300)));
+}
+
+// Which changes between two requests draw a new picture: the project's own snapshot is reused
+// while the project stays as it was.
+struct RequestRow
+{
+    const char* what;
+    std::function<void(Project&, NodeLabels&)> change;
+    bool redraws;
+};
+
+class PictureRequests : public ::testing::TestWithParam<RequestRow>
+{
+};
+
+TEST_P(PictureRequests, DrawOnlyWhatChanged)
+{
+    const RequestRow& row = GetParam();
+    MainWindow window{std::make_unique<FakePrompts>()};
+    window.resize(900, 700);
+    window.show();
+    auto* drawing = window.findChild<PictureDrawing*>();
+    Project& p = window.project();
+    p = terrain(6, 8, 10, 0.5f);
+    NodeLabels labels;
+    drawing->request(labels);
+    drawing->waitForPicture();
+    QSignalSpy shown(drawing, &PictureDrawing::shown);
+    row.change(p, labels);
+    drawing->request(labels);
+    drawing->waitForPicture();
+    EXPECT_EQ(shown.size(), row.redraws ? 1 : 0) << row.what;
+    EXPECT_FALSE(drawing->drawing()) << row.what;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Changes, PictureRequests,
+    ::testing::Values(
+        RequestRow{"nothing", [](Project&, NodeLabels&) {}, false},
+        RequestRow{"an equal project put back", [](Project& p, NodeLabels&) { p = Project(p); },
+                   false},
+        RequestRow{"zoomed in", [](Project& p, NodeLabels&) { zoomIn(p); }, true},
+        RequestRow{"one height", [](Project& p, NodeLabels&) { p.Nodes[3].Z += 0.25f; }, true},
+        RequestRow{
+            "whole levels only",
+            [](Project& p, NodeLabels&) { p.BoldWholeContours = ContourEmphasis::EveryLevel; },
+            true},
+        RequestRow{"node labels", [](Project&, NodeLabels& l) { l.numbers = !l.numbers; }, true},
+        RequestRow{"the picture already shown chosen",
+                   [](Project& p, NodeLabels&) { p.DisplayMode = PictureKind::GridWithContours; },
+                   false}),
+    [](const auto& info) {
+        std::string name = info.param.what;
+        std::erase_if(name, [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); });
+        return name;
+    });
 
 TEST(PictureDrawing, LongPictureKeepsThePreviousOneAndShowsProgress)
 {

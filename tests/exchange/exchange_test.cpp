@@ -59,7 +59,7 @@ struct TracedLengths final : ContourSink
 std::map<float, double> traced(const Project& p)
 {
     TracedLengths sink;
-    TraceContours(p, p.ContourInterval, -1, sink);
+    TraceContours(p, p.ContourInterval, ContourEmphasis::WholeLevels, sink);
     return sink.length;
 }
 

@@ -199,14 +199,14 @@ TEST_P(SuspectOnSurveyedLot, OnlyTheMistypedHeight)
 
 INSTANTIATE_TEST_SUITE_P(Nodes, SuspectOnSurveyedLot, ::testing::Values(1, 6, 60, 108, 119, 120));
 
-// Where the specified grade's floats overflow, the four-corner figures still come out, in double.
+// Where the fixed grade's floats overflow, the four-corner figures still come out, in double.
 TEST(Earthwork, FourCornerFiguresBeyondTheFloatRange)
 {
     const Project p = grid(2, 3, 10, {0, 0, 0, 4, 4, 8});
     for (const double platform : {10.0, 3e38, -1e36}) {
         const Earthwork e = computeEarthwork(p, {platform, 0, 0});
         // No cell is crossed: the four-corner and the gross figures agree.
-        // (in float where the specified grade's floats hold them)
+        // (in float where the fixed grade's floats hold them)
         EXPECT_NEAR(e.fourCorner.cut, e.gross.cut, 1e-6 * std::abs(e.gross.cut) + 1e-3) << platform;
         EXPECT_NEAR(e.fourCorner.fill, e.gross.fill, 1e-6 * std::abs(e.gross.fill) + 1e-3)
             << platform;

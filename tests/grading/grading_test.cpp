@@ -162,6 +162,20 @@ TEST_P(Ungradeable, RefusedWithoutNonNumbers)
             EXPECT_TRUE(std::isfinite(v)) << c.what;
 }
 
+// Graded into results of their own, as printing and the checks grade, the figures are those
+// the project itself gets, to the bit.
+TEST_P(Ungradeable, GradesTheSameIntoResultsOfTheirOwn)
+{
+    const auto& c = GetParam();
+    Project p = grid(3, 3, c.spacing, std::vector<float>(9, c.z));
+    p.FixGradeElevation = c.platform;
+    GradingResults own;
+    own.FixGradeElevation = c.platform;
+    EXPECT_EQ(AutoGradeElev(p, own), AutoGradeElev(p)) << c.what;
+    EXPECT_EQ(FixGradeElev(p, own), FixGradeElev(p)) << c.what;
+    EXPECT_TRUE(own == static_cast<const GradingResults&>(p)) << c.what;
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Cases, Ungradeable,
     ::testing::Values(UngradeableCase{"ordinary", 10, 5, 2, true, true},

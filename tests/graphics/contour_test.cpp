@@ -51,7 +51,8 @@ Project terrain(qint16 rows, qint16 cols, std::vector<float> z, float interval =
     return p;
 }
 
-Recorded trace(const Project& p, float interval, qint16 bold = -1)
+Recorded trace(const Project& p, float interval,
+               ContourEmphasis bold = ContourEmphasis::WholeLevels)
 {
     Recorded r;
     TraceContours(p, interval, bold, r);
@@ -60,7 +61,7 @@ Recorded trace(const Project& p, float interval, qint16 bold = -1)
 
 // The tracing rules written out plainly, every cell at every level: the reference the
 // indexed walk must match item for item. A triangle lying at the level draws nothing.
-Recorded plainTrace(const Project& p, float interval, qint16 bold)
+Recorded plainTrace(const Project& p, float interval, ContourEmphasis bold)
 {
     Recorded r;
     const double base = std::floor(double(p.ElevMin));
@@ -72,8 +73,8 @@ Recorded plainTrace(const Project& p, float interval, qint16 bold)
     const float top = float((p.GridRows - 1) * p.GridSpacing);
     do {
         const bool whole = float(std::floor(L)) == L;
-        r.level(L, bold == -1 && whole ? 2 : 1);
-        const bool labelled = bold == 0 || whole;
+        r.level(L, bold == ContourEmphasis::WholeLevels && whole ? 2 : 1);
+        const bool labelled = bold == ContourEmphasis::EveryLevel || whole;
         int last[4] = {-1, -1, -1, -1}; // per border: node last labelled, -1 between nodes
         const auto label = [&](Border b, float x, float y, float L) {
             const float u = b == Border::Bottom || b == Border::Top ? x : y;
@@ -232,7 +233,7 @@ TEST(ContourTracer, WholeLevelsStayWholeAtDecimalIntervals)
             void segment(float, float, float, float) override {}
             void label(Border, float, float, float l) override { texts << generalForm(l); }
         } labels;
-        TraceContours(p, interval, 0, labels);
+        TraceContours(p, interval, ContourEmphasis::EveryLevel, labels);
         const QRegularExpression typed(QStringLiteral("^10[0-3](\\.\\d{1,%1})?$").arg(digits));
         ASSERT_FALSE(labels.texts.isEmpty());
         for (const QString& text : labels.texts)
@@ -244,7 +245,7 @@ TEST(ContourTracer, WholeLevelsAreBoldAndLabelledAtHalfMetreIntervals)
 {
     // A slope rising to the right: every level crosses the bottom and top borders.
     const Project p = terrain(2, 3, {100, 101, 102, 100, 101, 102});
-    const Recorded bold = trace(p, 0.5f, -1);
+    const Recorded bold = trace(p, 0.5f, ContourEmphasis::WholeLevels);
     EXPECT_EQ(bold.starting("level"),
               (QStringList{"level 100.5 w1", "level 101 w2", "level 101.5 w1", "level 102 w2"}));
     // Level 101 runs through border nodes, so both cells beside it label it.
@@ -252,7 +253,7 @@ TEST(ContourTracer, WholeLevelsAreBoldAndLabelledAtHalfMetreIntervals)
               (QStringList{"label 0 10 0 101", "label 2 10 10 101", "label 0 10 0 101",
                            "label 2 10 10 101", "label 0 20 0 102", "label 1 20 0 102",
                            "label 2 20 10 102"}));
-    const Recorded all = trace(p, 0.5f, 0);
+    const Recorded all = trace(p, 0.5f, ContourEmphasis::EveryLevel);
     EXPECT_EQ(all.starting("level 10[12] w2").size(), 0);
     EXPECT_TRUE(all.starting("label").contains("label 0 5 0 100.5"));
 }
@@ -306,8 +307,9 @@ TEST(ContourTracer, IndexedWalkMatchesThePlainRulesOnRandomTerrain)
             // Whole and half metres make levels land on nodes and flat edges often.
             z.push_back(float(rng.bounded(12)) * 0.5f + (round % 3 == 0 ? 0.25f : 0));
         const Project p = terrain(rows, cols, z);
-        for (const auto& [interval, bold] :
-             {std::pair{1.0f, qint16(-1)}, {0.5f, qint16(0)}, {0.3f, qint16(-1)}})
+        for (const auto& [interval, bold] : {std::pair{1.0f, ContourEmphasis::WholeLevels},
+                                             {0.5f, ContourEmphasis::EveryLevel},
+                                             {0.3f, ContourEmphasis::WholeLevels}})
             ASSERT_EQ(trace(p, interval, bold).items, plainTrace(p, interval, bold).items)
                 << "round " << round << " interval " << interval;
     }
@@ -319,8 +321,7 @@ TEST(ContourPlot, DrawsInTheLineColourWithRedLabelsOutsideTheBorder)
     p.UseChosenColor = -1;
     p.ChosenColorIndex = 9;
     RecordingSurface s(1, 2); // text 1 m a character wide, 2 m high
-    PlotContour(s, p);
-    EXPECT_EQ(p.ContourLevel, 103);
+    EXPECT_EQ(PlotContour(s, p), 103);
     for (const auto& op : s.ops(RecordingSurface::Kind::Line))
         EXPECT_EQ(op.value, 9);
     const auto labels = s.ops(RecordingSurface::Kind::Text);

@@ -31,7 +31,7 @@ struct Picture
 
 Picture draw(Project p, float interval, QSize size, qreal ratio)
 {
-    p.DisplayMode = 2;
+    p.DisplayMode = PictureKind::GridWithContours;
     p.ContourInterval = interval;
     fitScreen(p);
     Picture out{QImage(size * ratio, QImage::Format_RGB32), 0, {}};

@@ -114,7 +114,7 @@ TEST_P(HeadingName, EndsBeforeTheTitle)
     ASSERT_NE(name, items.end());
     const double inkEnd = name->at.x() + name->points * 10 * name->text.trimmed().size();
     EXPECT_LT(inkEnd, title->at.x());
-    // Names that fit keep the specified size.
+    // Names that fit keep the heading's 16 points.
     EXPECT_EQ(name->points == 16, 2.5 * Cm + 16 * 10 * (3 + 14 + length) < title->at.x());
     EXPECT_EQ(title->points, 16);
 }
@@ -441,7 +441,7 @@ TEST(GraphicsPrint, ContourLevelsArePrintedAsJoinedLines)
     EXPECT_TRUE(notice.isEmpty());
     SegmentCount traced;
     const ContourLevels levels = contourLevels(p, p.ContourInterval);
-    TraceContours(p, p.ContourInterval, -1, traced, true);
+    TraceContours(p, p.ContourInterval, ContourEmphasis::WholeLevels, traced, true);
     std::size_t printed = 0, closed = 0;
     for (const auto& line : r.polylines) {
         printed += line.size() - 1;

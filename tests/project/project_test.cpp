@@ -1,6 +1,8 @@
 #include "project/project.h"
+#include "project/projectedit.h"
 #include "support/printto.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace tervan;
@@ -61,8 +63,8 @@ TEST(ProjectState, StartsWithDefaultHeadingAndStartupWindow)
     EXPECT_EQ(p.ViewXMin, -20);
     EXPECT_EQ(p.ViewYMax, 85);
     EXPECT_EQ(p.RotationAngle, 35);
-    EXPECT_EQ(p.DisplayMode, 1);
-    EXPECT_EQ(p.BoldWholeContours, -1);
+    EXPECT_EQ(p.DisplayMode, PictureKind::Grid);
+    EXPECT_EQ(p.BoldWholeContours, ContourEmphasis::WholeLevels);
     EXPECT_FALSE(p.HasData());
     EXPECT_FALSE(p.HasNodes());
     EXPECT_TRUE(p.Nodes.empty());
@@ -179,7 +181,7 @@ TEST(ProjectState, NewKeepsResultsButEmptiesTheGridTheNodesAndTheFileNames)
     p.RotationAngle = 90;
     p.setNormalWindow(5);
     p.ViewXMin = 300; // zoomed and panned away
-    p.DisplayMode = 3;
+    p.DisplayMode = PictureKind::Surface;
 
     resetForNew(p);
     EXPECT_FALSE(p.HasData());
@@ -193,8 +195,51 @@ TEST(ProjectState, NewKeepsResultsButEmptiesTheGridTheNodesAndTheFileNames)
     EXPECT_TRUE(p.GndFileName.isEmpty());
     EXPECT_EQ(p.ChosenColorIndex, 4);
     EXPECT_EQ(p.RotationAngle, 90);
-    EXPECT_EQ(p.DisplayMode, 1);
+    EXPECT_EQ(p.DisplayMode, PictureKind::Grid);
     // Normal window for the steps in force.
     EXPECT_EQ(p.ViewXMin, -10);
     EXPECT_EQ(p.ViewYMax, 42);
 }
+
+// Every field of the file's heading travels with a project's content: a change to any one of
+// them is more than a change of heights, and putting the content back undoes it.
+struct HeaderFieldRow
+{
+    const char* field;
+    std::function<void(ProjectHeader&)> change;
+};
+
+class HeaderField : public ::testing::TestWithParam<HeaderFieldRow>
+{
+};
+
+TEST_P(HeaderField, IsKeptAndPutBackByTheContent)
+{
+    Project p = withElevations({1, 2, 3, 4});
+    p.ProjectName = QStringLiteral("สะพาน");
+    p.EngineerName = QStringLiteral("สมชาย");
+    p.GridRows = p.GridCols = 2;
+    p.GridSpacing = 5;
+    p.ContourInterval = 0.5f;
+    const ProjectContent before = contentOf(p);
+    GetParam().change(p.header());
+    EXPECT_FALSE(p.header() == before.header()) << GetParam().field;
+    EXPECT_FALSE(heightChanges(before, contentOf(p)).has_value()) << GetParam().field;
+    restoreContent(p, before);
+    EXPECT_TRUE(p.header() == before.header()) << GetParam().field;
+    EXPECT_TRUE(sameContent(contentOf(p), before)) << GetParam().field;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fields, HeaderField,
+    ::testing::Values(
+        HeaderFieldRow{"ProjectName",
+                       [](ProjectHeader& h) { h.ProjectName = QStringLiteral("ถนน"); }},
+        HeaderFieldRow{"EngineerName",
+                       [](ProjectHeader& h) { h.EngineerName = QStringLiteral("Noname"); }},
+        HeaderFieldRow{"GridRows", [](ProjectHeader& h) { h.GridRows = 4; }},
+        HeaderFieldRow{"GridCols", [](ProjectHeader& h) { h.GridCols = 1; }},
+        HeaderFieldRow{"GridSpacing", [](ProjectHeader& h) { h.GridSpacing = 10; }},
+        HeaderFieldRow{"NodeCount", [](ProjectHeader& h) { h.NodeCount = 3; }},
+        HeaderFieldRow{"ContourInterval", [](ProjectHeader& h) { h.ContourInterval = -0.5f; }}),
+    [](const auto& info) { return std::string(info.param.field); });

@@ -247,7 +247,7 @@ void GradeResultDialog::warnOfSuspects(int count, std::function<void()> showList
 {
     if (count <= 0)
         return;
-    // Below everything else, so the specified layout stays as it is.
+    // Below everything else, so the rows above keep their places.
     auto* warning = new SuspectWarning(count, std::move(showList), this);
     const int top = height();
     warning->setGeometry(px(360), top, width() - px(720), warning->sizeHint().height());
