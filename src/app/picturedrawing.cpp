@@ -56,8 +56,13 @@ bool PictureDrawing::showsOrDraws(const std::optional<State>& state, const NodeL
 
 void PictureDrawing::request(const NodeLabels& labels)
 {
-    if (!m_snapshot || !(*m_snapshot == m_project))
-        m_snapshot = std::make_shared<const Project>(m_project);
+    // A project back at the picture shown takes that picture's snapshot, so nothing is drawn.
+    if (!m_snapshot || !(*m_snapshot == m_project)) {
+        if (m_shown && *m_shown->project == m_project)
+            m_snapshot = m_shown->project;
+        else
+            m_snapshot = std::make_shared<const Project>(m_project);
+    }
     if (showsOrDraws(m_drawing, labels))
         return;
     if (showsOrDraws(m_shown, labels)) {

@@ -180,6 +180,36 @@ TEST(PictureDrawing, LongPictureKeepsThePreviousOneAndShowsProgress)
     EXPECT_EQ(plot->image(), drawnAtOnce(p, plot->pictureSize()));
 }
 
+// Going back to the state shown while a long drawing runs stops it and keeps the picture.
+TEST(PictureDrawing, BackToThePictureShownStopsTheLongDrawing)
+{
+    MainWindow window{std::make_unique<FakePrompts>()};
+    window.resize(900, 700);
+    window.show();
+    auto* plot = window.findChild<PlotWidget*>("picPlot");
+    auto* drawing = window.findChild<PictureDrawing*>();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QTest::qWait(50); // the window's own resizes and their pictures
+    Project& p = window.project();
+    p = terrain(6, 8, 10, 0.5f);
+    const Project shownState = p;
+    window.Form_Activate();
+    drawing->waitForPicture();
+    const QImage shownImage = plot->image();
+    QSignalSpy shown(drawing, &PictureDrawing::shown);
+
+    p = endless();
+    window.Form_Activate();
+    ASSERT_TRUE(drawing->drawing());
+    p = shownState;
+    window.Form_Activate();
+    EXPECT_FALSE(drawing->drawing());
+    QTest::qWait(20); // the stopped drawing's delivery, if any, must stay dropped
+    EXPECT_EQ(shown.size(), 0);
+    EXPECT_FALSE(drawing->drawing());
+    EXPECT_EQ(plot->image(), shownImage);
+}
+
 struct NoticeCase
 {
     float interval;
