@@ -31,9 +31,9 @@ QString PrintGraphicContour(PageSurface& page, const Project& p, const NodeLabel
 
 // The Print menu items by index (1, 2 and 4 print; 4 is "all"). The callers have checked that
 // the project holds what the report needs. Grading reports grade the project afresh for the
-// page, leaving its own results as they are;
-// returns false, printing no further report, when a grade comes out in no numbers (no cells
-// or no area for the balanced grade, overflowing sums or volumes).
+// page, leaving its own results as they are; returns false, printing no further report, when
+// a grade comes out in no numbers (no cells or no area for the balanced grade, overflowing
+// sums or volumes).
 void DataPrint(PageSurface& page, const Project& p, int index);
 // The graphics pages return the contour page's notice, printed on the page below its title.
 QString GraphicPrint(PageSurface& page, const Project& p, int index, const NodeLabels& labels);
