@@ -72,8 +72,9 @@ TEST_P(OutputReplaced, OldFileSurvivesAFullDiskAndAKill)
         reset(out);
         EXPECT_NE(runCli(args, inject), 0) << inject.toStdString();
         EXPECT_EQ(bytesOf(out), old) << inject.toStdString();
-        if (inject.contains("ENOSPC"))
+        if (inject.contains("ENOSPC")) {
             EXPECT_EQ(leftovers(), QStringList()) << inject.toStdString();
+        }
     }
     // Through a link: the file it names gets the output, the link stays a link.
     QDir(dir.path()).removeRecursively();
