@@ -6,6 +6,11 @@
 
 namespace tervan {
 
+void DatasetClose::operator()(GDALDataset* d) const
+{
+    GDALClose(d);
+}
+
 VectorFile openVectorFile(const QString& fileName)
 {
     registerGdalDrivers();

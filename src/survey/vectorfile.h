@@ -1,15 +1,20 @@
 #pragma once
 
 #include <QString>
-#include <gdal_priv.h>
+#include <memory>
 
+class GDALDataset;
 class OGRLayer;
 
 namespace tervan {
 
 // A vector file the survey reads (points, breaklines, a boundary), opened read-only through
 // GDAL with its English messages kept for a detail; empty when GDAL cannot open it.
-using VectorFile = GDALDatasetUniquePtr;
+struct DatasetClose
+{
+    void operator()(GDALDataset* d) const;
+};
+using VectorFile = std::unique_ptr<GDALDataset, DatasetClose>;
 
 VectorFile openVectorFile(const QString& fileName);
 
