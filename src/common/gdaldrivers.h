@@ -1,17 +1,10 @@
 #pragma once
 
-// For the libraries that link GDAL (survey, exchange) and their tests.
-#include <gdal.h>
-#include <mutex>
-
 namespace tervan {
 
 // Registers GDAL's drivers the first time any reader or writer needs them; registering scans
-// the plug-in folders, which is too slow to repeat on every file.
-inline void registerGdalDrivers()
-{
-    static std::once_flag once;
-    std::call_once(once, [] { GDALAllRegister(); });
-}
+// the plug-in folders, which is too slow to repeat on every file. In the gdaldrivers library,
+// which the libraries that use GDAL (survey, exchange) link.
+void registerGdalDrivers();
 
 } // namespace tervan
