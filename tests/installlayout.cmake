@@ -5,7 +5,7 @@ execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD} --prefix ${STAGE}
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "cmake --install failed: ${status}")
 endif()
-foreach(file bin/tervan bin/tervan-cli share/applications/tervan.desktop
+foreach(file bin/tervan bin/tervan-cli lib/tervan/libtervan-gis.so share/applications/tervan.desktop
              share/icons/hicolor/scalable/apps/tervan.svg share/mime/packages/tervan.xml
              share/tervan/samples/housing-lot.gnd share/tervan/samples/housing-lot.nod)
   if(NOT EXISTS ${STAGE}/${file})

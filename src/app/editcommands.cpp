@@ -3,12 +3,12 @@
 #include "app/earthworklauncher.h"
 #include "app/undocommands.h"
 #include "common/messages.h"
+#include "gis/gis.h"
 #include "project/project.h"
 #include "project/ui/controldialog.h"
 #include "project/ui/headingdialog.h"
 #include "project/ui/nodeentrydialog.h"
 #include "project/ui/prompts.h"
-#include "survey/ui/georeferencedialog.h"
 
 #include <QItemSelectionModel>
 #include <QTableView>
@@ -79,11 +79,9 @@ void EditCommands::editHeights()
 
 void EditCommands::editGeoreference()
 {
-    GeoreferenceDialog dialog(m_project.Georef, m_window);
-    if (m_prompts.runModal(dialog) != QDialog::Accepted)
-        return;
-    if (const auto g = dialog.georeference(); g != m_project.Georef) {
-        m_project.Georef = g;
+    const auto g = gis().editGeoreference(m_project.Georef, m_prompts, m_window);
+    if (g && *g != m_project.Georef) {
+        m_project.Georef = *g;
         m_history.commit(QStringLiteral("แก้พิกัดอ้างอิง"));
     }
 }

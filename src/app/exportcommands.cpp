@@ -1,7 +1,7 @@
 #include "app/exportcommands.h"
 
 #include "common/messages.h"
-#include "exchange/exchange.h"
+#include "gis/gis.h"
 #include "project/project.h"
 #include "project/projectfile.h"
 #include "project/ui/prompts.h"
@@ -75,13 +75,13 @@ void ExportCommands::run(int kindIndex)
         m_prompts.notice(msg::EnterRowsColsFirst);
         return;
     }
-    QString picked = m_prompts.pickSaveName(exportFilters(kind), m_lastName);
+    QString picked = m_prompts.pickSaveName(gis().exportFilters(kind), m_lastName);
     if (picked.isEmpty())
         return;
-    const ExportFormat* format = exportFormatOf(kind, picked);
+    const ExportFormat* format = gis().exportFormatOf(kind, picked);
     if (!format) {
         m_prompts.notice(QStringLiteral("ไม่รู้จักชนิดของแฟ้ม %1 กรุณาตั้งชื่อแฟ้มให้ลงท้ายด้วย %2")
-                             .arg(QDir::toNativeSeparators(picked), exportSuffixes(kind)));
+                             .arg(QDir::toNativeSeparators(picked), gis().exportSuffixes(kind)));
         return;
     }
     m_lastName = picked;
@@ -101,7 +101,7 @@ void ExportCommands::run(int kindIndex)
     m_writing.setFuture(QtConcurrent::run(
         [snapshot, format, picked, cancel = m_cancel](QPromise<QString>& promise) {
             promise.setProgressRange(0, ProgressSteps);
-            promise.addResult(exportProject(
+            promise.addResult(gis().exportProject(
                 *snapshot, *format, picked, snapshot->ContourInterval, QDate::currentDate(),
                 cancel.get(),
                 [&promise](double done) { promise.setProgressValue(int(done * ProgressSteps)); }));

@@ -1,16 +1,16 @@
 #include "app/filecommands.h"
 
 #include "app/projectguard.h"
+#include "app/surveyreportdialog.h"
 #include "app/undocommands.h"
 #include "app/unsavedchanges.h"
 #include "common/messages.h"
 #include "common/numbertext.h"
+#include "gis/gis.h"
 #include "grading/earthwork.h"
 #include "printing/earthworkreports.h"
 #include "project/projectfile.h"
 #include "project/ui/prompts.h"
-#include "survey/coordinates.h"
-#include "survey/ui/surveydialog.h"
 
 #include <QDialog>
 #include <QDir>
@@ -84,24 +84,22 @@ void FileCommands::projectFromSurvey()
 {
     if (!settle())
         return;
-    SurveyDialog dialog(
+    auto made = gis().projectFromSurvey(
         [this](const QString& filter) { return m_prompts.pickOpenName(filter, m_lastFileName); },
-        m_window);
-    dialog.setEngineer(m_engineer);
-    if (m_prompts.runModal(dialog) != QDialog::Accepted)
+        m_engineer, m_prompts, m_window);
+    if (!made)
         return;
-    if (!dialog.engineer().isEmpty() && dialog.engineer() != m_engineer)
-        emit engineerNamed(m_engineer = dialog.engineer());
+    if (!made->engineer.isEmpty() && made->engineer != m_engineer)
+        emit engineerNamed(m_engineer = made->engineer);
     m_readOnly = false;
     // Nodes, names and view window all come new; the picture choices stay.
-    Project made = dialog.project();
-    carryPictureChoices(m_project, made);
-    m_project = std::move(made);
+    carryPictureChoices(m_project, made->project);
+    m_project = std::move(made->project);
     m_guard->release();
     setCaption();
     m_history.commit(QStringLiteral("สร้างโครงการจากจุดสำรวจ"));
     emit replaced();
-    QStringList lines = qualityLines(dialog.quality(), dialog.frame(), dialog.reportHeading());
+    QStringList lines = std::move(made->reportLines);
     // The ground every volume of the project will count: inside the outline, else the grid.
     const EarthworkGrid ground = earthworkGrid(m_project);
     lines << QStringLiteral("พื้นที่ที่คำนวณปริมาตร%1 %2 ตร.ม. (%3 ไร่-งาน-ตารางวา)")
@@ -148,7 +146,7 @@ void FileCommands::open(const QString& fileName)
     auto& data = std::get<ProjectFileData>(loaded);
     if (data.MisplacedNode != 0)
         m_prompts.notice(misplacedNodeText(data, names));
-    checkGeoreferenceSystem(data);
+    checkGeoreferenceOf(data);
     if (!data.GeorefProblem.isEmpty())
         m_prompts.notice(msg::georeferenceDamaged(
             QDir::toNativeSeparators(georeferenceFileName(names.base)), data.GeorefProblem));

@@ -21,7 +21,6 @@
 #include "graphics/viewwindow.h"
 #include "printing/ui/printjobs.h"
 #include "project/ui/centreddialog.h"
-#include "survey/coordinates.h"
 
 #include <QAction>
 #include <QApplication>

@@ -3,11 +3,11 @@
 #include "common/messages.h"
 #include "common/numbertext.h"
 #include "common/outputfile.h"
+#include "gis/gis.h"
 #include "printing/cairopdfbackend.h"
 #include "printing/pagesurface.h"
 #include "project/projectfile.h"
 #include "project/projectpair.h"
-#include "survey/coordinates.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -187,7 +187,7 @@ std::optional<Project> openProject(const QString& name, QTextStream& err, Projec
     auto& data = std::get<ProjectFileData>(loaded);
     if (data.MisplacedNode != 0)
         err << misplacedNodeText(data, names) << '\n';
-    checkGeoreferenceSystem(data);
+    checkGeoreferenceOf(data);
     if (!data.GeorefProblem.isEmpty()) {
         const QString damaged = msg::georeferenceDamaged(
             QDir::toNativeSeparators(georeferenceFileName(names.base)), data.GeorefProblem);

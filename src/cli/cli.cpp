@@ -3,8 +3,7 @@
 #include "cli/batchwords.h"
 #include "cli/designcommands.h"
 #include "cli/earthworkcommands.h"
-#include "cli/exchangecommands.h"
-#include "cli/gridcommand.h"
+#include "gis/gis.h"
 
 #include "common/messages.h"
 #include "common/numbertext.h"
@@ -723,8 +722,12 @@ int runCli(const QStringList& args, QTextStream& out, QTextStream& err)
         return print(rest, err);
     if (command == QLatin1String("grade"))
         return grade(rest, out, err);
-    if (const int status = runExchangeCommand(args, out, err, Usage); status >= 0)
-        return status;
+    // Contours and surfaces written to a file go through GDAL; a summary does not.
+    if ((command == QLatin1String("contours") || command == QLatin1String("export")) &&
+        args.contains(QLatin1String("-o"))) {
+        if (const int status = gis().runExchangeCommand(args, out, err, Usage); status >= 0)
+            return status;
+    }
     if (command == QLatin1String("contours"))
         return contours(rest, out, err);
     if (command == QLatin1String("import"))
@@ -732,7 +735,7 @@ int runCli(const QStringList& args, QTextStream& out, QTextStream& err)
     if (command == QLatin1String("export"))
         return exportHeights(rest, out, err);
     if (command == QLatin1String("grid"))
-        return gridFromPoints(rest, out, err, Usage);
+        return gis().gridFromPoints(rest, out, err, Usage);
     if (const int status = runEarthworkCommand(args, out, err, Usage); status >= 0)
         return status;
     if (command == QLatin1String("render")) {

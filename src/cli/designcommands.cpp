@@ -4,7 +4,7 @@
 #include "common/messages.h"
 #include "common/numbertext.h"
 #include "common/outputfile.h"
-#include "exchange/exchange.h"
+#include "gis/gis.h"
 #include "grading/cutfillmap.h"
 #include "grading/designsurface.h"
 #include "grading/designtexts.h"
@@ -16,7 +16,6 @@
 #include "printing/earthworkreports.h"
 #include "printing/pagesurface.h"
 #include "project/projectfile.h"
-#include "survey/padsfile.h"
 
 #include <QDir>
 #include <QFile>
@@ -153,7 +152,7 @@ std::optional<PadsResult> padsOfWords(const Words& w, const Project& p, const Ea
                                       double k, QTextStream& err)
 {
     const QString file = w.values.value(QStringLiteral("--pads"));
-    auto read = readPadsFile(file, p);
+    auto read = gis().readPadsFile(file, p);
     if (const auto* reason = std::get_if<QString>(&read)) {
         fail(err) << *reason << '\n';
         return std::nullopt;
@@ -506,7 +505,7 @@ int sectionsCommand(const QStringList& args, QTextStream& out, QTextStream& err,
             csv += sectionRow(r, i).join(QLatin1Char(',')).toUtf8() + '\n';
         failed = writeOutputBytes(output, csv);
     } else if (suffix == QLatin1String("dxf")) {
-        failed = writeSectionsDxf(*p, r, output);
+        failed = gis().writeSectionsDxf(*p, r, output);
     } else if (suffix == QLatin1String("pdf")) {
         const std::vector<SummaryLine> summary = {
             {QStringLiteral("ระยะห่างหน้าตัด"), formatPicture(every, 2), QStringLiteral("เมตร")},

@@ -93,3 +93,43 @@ INSTANTIATE_TEST_SUITE_P(Kinds, OutputReplaced,
                                          "contours c.geojson", "export s.xml", "export s.asc",
                                          "export s.tif", "export s.csv", "print contour p.pdf",
                                          "render contour p.png"));
+
+// GDAL is loaded only by a command that reads or writes through it, and then it works.
+TEST(GisModule, LoadedOnlyByTheCommandsThatNeedIt)
+{
+    QTemporaryDir dir;
+    Project p = startupProject();
+    applyControlData(p, {10, 8, 9, 0.5f});
+    for (int n = 1; n <= p.NodeCount; ++n)
+        p.Nodes[n].Z = 100 + 0.3f * float(n % 9);
+    const ProjectFileNames names = projectFileNames(dir.filePath("site"));
+    ASSERT_FALSE(saveProjectFiles(p, names));
+    QFile shots(dir.filePath("shots.csv"));
+    ASSERT_TRUE(shots.open(QIODevice::WriteOnly));
+    shots.write("x,y,z\n0,0,10\n40,0,11\n0,40,12\n40,40,13\n20,20,11.5\n");
+    shots.close();
+    const struct
+    {
+        QStringList args;
+        bool needsGdal;
+    } cases[] = {
+        {{"--version"}, false},
+        {{"info", names.base}, false},
+        {{"contours", names.base, "--summary"}, false},
+        {{"grade", names.base}, false},
+        {{"contours", names.base, "-o", dir.filePath("c.gpkg")}, true},
+        {{"grid", shots.fileName(), "-o", dir.filePath("made"), "--spacing", "10"}, true},
+    };
+    for (const auto& c : cases) {
+        QProcess run;
+        auto env = QProcessEnvironment::systemEnvironment();
+        env.insert("LD_DEBUG", "files");
+        run.setProcessEnvironment(env);
+        run.start(TERVAN_CLI_EXE, c.args);
+        ASSERT_TRUE(run.waitForFinished(60000));
+        const QString what = c.args.join(' ');
+        EXPECT_EQ(run.exitCode(), 0) << what.toStdString();
+        EXPECT_EQ(run.readAllStandardError().contains("libgdal.so"), c.needsGdal)
+            << what.toStdString();
+    }
+}

@@ -792,22 +792,4 @@ void SurveyDialog::done(int result)
     QDialog::done(result);
 }
 
-SurveyReportDialog::SurveyReportDialog(const QStringList& lines, QWidget* parent) : QDialog(parent)
-{
-    setObjectName(QStringLiteral("frmSurveyReport"));
-    setWindowTitle(Title);
-    auto* list = named(new QListWidget, "lstSurveyReport");
-    list->addItems(lines);
-    auto* buttons = new QDialogButtonBox;
-    auto* print = named(buttons->addButton(QStringLiteral("พิมพ์"), QDialogButtonBox::ActionRole),
-                        "cmdPrintReport");
-    named(buttons->addButton(QStringLiteral("ปิด"), QDialogButtonBox::AcceptRole), "cmdClose");
-    auto* all = new QVBoxLayout(this);
-    all->addWidget(list);
-    all->addWidget(buttons);
-    resize(720, 460);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(print, &QPushButton::clicked, this, &SurveyReportDialog::printRequested);
-}
-
 } // namespace tervan

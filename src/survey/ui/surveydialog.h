@@ -139,17 +139,4 @@ private:
     GridQuality m_quality;
 };
 
-// The quality report in a scrollable list, with a button that asks for it to be printed
-// (through the printer choice the other reports use).
-class SurveyReportDialog final : public QDialog
-{
-    Q_OBJECT
-public:
-    explicit SurveyReportDialog(const QStringList& lines, QWidget* parent = nullptr);
-    static inline const QString Title = QStringLiteral("รายงานคุณภาพกริดจากจุดสำรวจ");
-
-signals:
-    void printRequested();
-};
-
 } // namespace tervan
