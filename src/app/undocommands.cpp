@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QScopedValueRollback>
 
 namespace tervan {
 
@@ -66,8 +67,16 @@ ProjectHistory::ProjectHistory(Project& project, QObject* parent)
     // Commands pushed by others move the "before" of the next step too.
     connect(&m_stack, &QUndoStack::indexChanged, this, [this] {
         m_settled = contentOf(m_project);
-        updateMenuItems();
+        // A step undone or redone changed the project; one just recorded or cleared did not.
+        if (!m_recording) {
+            endTyping();
+            emit projectChanged();
+        }
     });
+    for (auto changed : {&QUndoStack::canUndoChanged, &QUndoStack::canRedoChanged})
+        connect(&m_stack, changed, this, &ProjectHistory::updateMenuItems);
+    for (auto changed : {&QUndoStack::undoTextChanged, &QUndoStack::redoTextChanged})
+        connect(&m_stack, changed, this, &ProjectHistory::updateMenuItems);
 }
 
 ProjectHistory::~ProjectHistory()
@@ -79,17 +88,25 @@ ProjectHistory::~ProjectHistory()
 void ProjectHistory::addMenuItems(QMenu* edit)
 {
     edit->addSeparator()->setObjectName(QStringLiteral("mnuEditFreeUndo"));
-    m_undo = edit->addAction(QString());
+    // The stack's own actions; their texts and enabled state are settled in updateMenuItems.
+    m_undo = m_stack.createUndoAction(edit, QStringLiteral("เลิกทำ:"));
     m_undo->setObjectName(QStringLiteral("mnuEditUndo"));
-    m_undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-    m_redo = edit->addAction(QString());
+    m_redo = m_stack.createRedoAction(edit, QStringLiteral("ทำซ้ำ:"));
     m_redo->setObjectName(QStringLiteral("mnuEditRedo"));
-    m_redo->setShortcuts(
-        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
-    for (QAction* action : {m_undo.data(), m_redo.data()})
+    const auto keys = [](QList<QKeySequence> own, QKeySequence::StandardKey standard) {
+        for (const QKeySequence& key : QKeySequence::keyBindings(standard))
+            if (!own.contains(key))
+                own << key;
+        return own;
+    };
+    m_undo->setShortcuts(keys({QKeySequence(Qt::CTRL | Qt::Key_Z)}, QKeySequence::Undo));
+    m_redo->setShortcuts(keys({QKeySequence(Qt::CTRL | Qt::Key_Y),
+                               QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)},
+                              QKeySequence::Redo));
+    for (QAction* action : {m_undo.data(), m_redo.data()}) {
         action->setShortcutContext(Qt::ApplicationShortcut);
-    connect(m_undo, &QAction::triggered, this, &ProjectHistory::undo);
-    connect(m_redo, &QAction::triggered, this, &ProjectHistory::redo);
+        edit->addAction(action);
+    }
     updateMenuItems();
 }
 
@@ -101,21 +118,22 @@ void ProjectHistory::setAvailable(bool available)
 
 void ProjectHistory::updateMenuItems()
 {
-    const auto name = [](const QString& verb, const QString& step) {
-        return step.isEmpty() ? verb : verb + QStringLiteral(": ") + step;
-    };
+    // With no step to name, the verb alone; only while the project is open for editing.
     if (m_undo) {
-        m_undo->setText(name(QStringLiteral("เลิกทำ"), m_stack.undoText()));
+        if (m_stack.undoText().isEmpty())
+            m_undo->setText(QStringLiteral("เลิกทำ"));
         m_undo->setEnabled(m_available && m_stack.canUndo());
     }
     if (m_redo) {
-        m_redo->setText(name(QStringLiteral("ทำซ้ำ"), m_stack.redoText()));
+        if (m_stack.redoText().isEmpty())
+            m_redo->setText(QStringLiteral("ทำซ้ำ"));
         m_redo->setEnabled(m_available && m_stack.canRedo());
     }
 }
 
 void ProjectHistory::push(QUndoCommand* command)
 {
+    const QScopedValueRollback recording(m_recording, true);
     m_stack.push(command);
     m_settled = contentOf(m_project);
 }
@@ -155,6 +173,7 @@ void ProjectHistory::commitImported()
 
 void ProjectHistory::startOver()
 {
+    const QScopedValueRollback recording(m_recording, true);
     m_stack.clear();
     m_settled = contentOf(m_project);
     endTyping();
@@ -169,16 +188,12 @@ void ProjectHistory::setSaved()
 
 void ProjectHistory::undo()
 {
-    endTyping();
     m_stack.undo();
-    emit projectChanged();
 }
 
 void ProjectHistory::redo()
 {
-    endTyping();
     m_stack.redo();
-    emit projectChanged();
 }
 
 } // namespace tervan

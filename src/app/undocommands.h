@@ -101,6 +101,7 @@ private:
     ProjectContent m_settled;
     int m_typingRun = 1;
     bool m_available = false;
+    bool m_recording = false; // a step being recorded, not undone or redone
     QPointer<QAction> m_undo;
     QPointer<QAction> m_redo;
 };
