@@ -126,24 +126,39 @@ QString OutputFile::aboutTarget(QString message) const
                            QDir::toNativeSeparators(m_target));
 }
 
-QString writeOutputBytes(const QString& target, const QByteArray& bytes)
+QString OutputFile::write(const Writer& writer)
+{
+    if (!m_problem.isEmpty())
+        return m_problem;
+    QFile file(m_temporary);
+    QString reason;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        reason = file.errorString();
+    else if (reason = writer(file); reason.isEmpty() && !file.flush())
+        reason = file.errorString();
+    file.close();
+    if (reason.isEmpty() && file.error() != QFileDevice::NoError)
+        reason = file.errorString();
+    if (reason.isEmpty())
+        return {};
+    return msg::cannotSaveFile(QDir::toNativeSeparators(m_target)) + QStringLiteral(": ") + reason;
+}
+
+QString writeOutput(const QString& target, const OutputFile::Writer& writer)
 {
     OutputFile out(target);
-    if (!out.problem().isEmpty())
+    if (const QString failed = out.write(writer); !failed.isEmpty())
+        return failed;
+    if (!out.commit())
         return out.problem();
-    QFile file(out.path());
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly) ||
-        file.write(bytes) != bytes.size() || !file.flush()) {
-        const QString reason = file.errorString();
-        file.close();
-        return msg::cannotSaveFile(QDir::toNativeSeparators(target)) + QStringLiteral(": ") +
-               reason;
-    }
-    file.close();
-    if (file.error() != QFileDevice::NoError || !out.commit())
-        return out.problem().isEmpty() ? msg::cannotSaveFile(QDir::toNativeSeparators(target))
-                                       : out.problem();
     return {};
+}
+
+QString writeOutputBytes(const QString& target, const QByteArray& bytes)
+{
+    return writeOutput(target, [&bytes](QIODevice& file) {
+        return file.write(bytes) == bytes.size() ? QString() : file.errorString();
+    });
 }
 
 } // namespace tervan

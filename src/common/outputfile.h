@@ -2,6 +2,9 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
+
+class QIODevice;
 
 namespace tervan {
 
@@ -24,6 +27,10 @@ public:
     const QString& path() const { return m_temporary; }
     // Why nothing can be written there (Thai, with the system's reason); empty when it can.
     const QString& problem() const { return m_problem; }
+    // Hands the temporary, opened afresh, to `writer` (its reason, empty when done), then flushes
+    // and closes it; the Thai reason naming the target when any of that fails.
+    using Writer = std::function<QString(QIODevice&)>;
+    QString write(const Writer& writer);
     // Syncs the new files and renames them over the old ones; false, with problem() set and
     // the temporaries removed, when that fails.
     bool commit(const QStringList& sideSuffixes = {});
@@ -40,7 +47,8 @@ private:
     bool m_committed = false;
 };
 
-// All of `bytes` or nothing, through an OutputFile; the Thai reason when it fails.
+// All of what `writer` writes or nothing, through an OutputFile; the Thai reason when it fails.
+QString writeOutput(const QString& target, const OutputFile::Writer& writer);
 QString writeOutputBytes(const QString& target, const QByteArray& bytes);
 
 } // namespace tervan

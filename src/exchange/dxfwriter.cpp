@@ -1,6 +1,5 @@
 // DXF by hand: GDAL's DXF writer cannot carry Thai text, and CAD programs read Thai only
 // through the drawing's code page.
-#include "common/messages.h"
 #include "common/numbertext.h"
 #include "common/outputfile.h"
 #include "exchange/exchange.h"
@@ -9,8 +8,6 @@
 #include "graphics/contourlabels.h"
 #include "project/project.h"
 
-#include <QDir>
-#include <QFile>
 #include <QStringEncoder>
 #include <algorithm>
 #include <charconv>
@@ -595,24 +592,7 @@ QString writeSectionsDxf(const Project& p, const SectionsResult& r, QIODevice& d
 
 QString writeSectionsDxf(const Project& p, const SectionsResult& r, const QString& fileName)
 {
-    OutputFile out(fileName);
-    if (!out.problem().isEmpty())
-        return out.problem();
-    QFile file(out.path());
-    QString reason;
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        reason = file.errorString();
-    else if (reason = writeSectionsDxf(p, r, file); reason.isEmpty() && !file.flush())
-        reason = file.errorString();
-    file.close();
-    if (reason.isEmpty() && file.error() != QFileDevice::NoError)
-        reason = file.errorString();
-    if (!reason.isEmpty())
-        return out.aboutTarget(msg::cannotSaveFile(QDir::toNativeSeparators(out.path())) +
-                               QStringLiteral(": ") + reason);
-    if (!out.commit())
-        return out.problem();
-    return {};
+    return writeOutput(fileName, [&](QIODevice& file) { return writeSectionsDxf(p, r, file); });
 }
 
 } // namespace tervan

@@ -16,7 +16,7 @@ namespace tervan {
 const std::vector<ExportFormat>& exportFormats()
 {
     static const std::vector<ExportFormat> formats{
-        {ExportKind::Contours, "dxf", "DXF (*.dxf)", writeDxf, true},
+        {ExportKind::Contours, "dxf", "DXF (*.dxf)", nullptr, true, writeDxf},
         {ExportKind::Contours, "gpkg", "GeoPackage (*.gpkg)", writeGeoPackage},
         {ExportKind::Contours, "shp", "Shapefile (*.shp)", writeShapefile},
         {ExportKind::Contours, "geojson", "GeoJSON (*.geojson)", writeGeoJson},
@@ -117,7 +117,9 @@ QString exportProject(const Project& p, const ExportFormat& format, const QStrin
     OutputFile out(fileName);
     if (!out.problem().isEmpty())
         return out.problem();
-    const QString failed = format.write(job, out.path());
+    const QString failed =
+        format.write ? format.write(job, out.path())
+                     : out.write([&](QIODevice& file) { return format.writeTo(job, file); });
     if (cancelled && *cancelled)
         return ExportCancelled;
     if (!failed.isEmpty())
@@ -152,24 +154,6 @@ QString writeCsvHeights(const ExportJob& job, const QString& fileName)
 QString writeLandXml(const ExportJob& job, const QString& fileName)
 {
     return saveBytes(landXmlBytes(job), fileName);
-}
-
-QString writeDxf(const ExportJob& job, const QString& fileName)
-{
-    // Straight to the file, a level at a time; the OutputFile around it keeps the old file
-    // until this one is whole.
-    QFile file(fileName);
-    QString reason;
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        reason = file.errorString();
-    else if (reason = writeDxf(job, file); reason.isEmpty() && !file.flush())
-        reason = file.errorString();
-    file.close();
-    if (reason.isEmpty() && file.error() != QFileDevice::NoError)
-        reason = file.errorString();
-    if (reason.isEmpty() || (job.cancelled && *job.cancelled))
-        return reason;
-    return msg::cannotSaveFile(QDir::toNativeSeparators(fileName)) + QStringLiteral(": ") + reason;
 }
 
 } // namespace tervan

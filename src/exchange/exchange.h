@@ -51,6 +51,8 @@ struct ExportFormat
     const char* filter; // the file dialog's filter
     ExportWriter write;
     bool traces = false; // traces the levels itself through eachContourLevel
+    // A writer onto a device instead (write is null): the export hands it the temporary.
+    QString (*writeTo)(const ExportJob& job, QIODevice& out) = nullptr;
 };
 
 const std::vector<ExportFormat>& exportFormats();
@@ -70,7 +72,6 @@ QString exportProject(const Project& p, const ExportFormat& format, const QStrin
                       const std::function<void(double)>& progress = {});
 
 // The writers.
-QString writeDxf(const ExportJob& job, const QString& fileName);
 QString writeGeoPackage(const ExportJob& job, const QString& fileName);
 QString writeShapefile(const ExportJob& job, const QString& fileName);
 QString writeGeoJson(const ExportJob& job, const QString& fileName);

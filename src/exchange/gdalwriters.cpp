@@ -69,6 +69,22 @@ std::unique_ptr<OGRSpatialReference> crsOf(const Project& p)
     return srs;
 }
 
+// A raster of one pixel a node, north up, on the ground where the grid lies.
+void placeNodes(GDALDataset& ds, const Project& p)
+{
+    const double s = p.GridSpacing;
+    const NodePoint& first = p.Nodes[1];
+    double transform[6] = {worldX(p.Georef, first.X) - s / 2,
+                           s,
+                           0,
+                           worldY(p.Georef, first.Y) + (p.GridRows - 1) * s + s / 2,
+                           0,
+                           -s};
+    ds.SetGeoTransform(transform);
+    if (const auto srs = crsOf(p))
+        ds.SetSpatialRef(srs.get());
+}
+
 // A line layer "contours" with fields elev and index, one feature per polyline.
 QString writeLines(const ExportJob& job, const char* driver, const QString& fileName,
                    char** layerOptions = nullptr)
@@ -127,17 +143,7 @@ QString writeAsciiGrid(const ExportJob& job, const QString& fileName)
     if (!heights)
         return failed(fileName);
     // Each cell's centre is a node.
-    const double s = p.GridSpacing;
-    const NodePoint& first = p.Nodes[1];
-    double transform[6] = {worldX(p.Georef, first.X) - s / 2,
-                           s,
-                           0,
-                           worldY(p.Georef, first.Y) + (rows - 1) * s + s / 2,
-                           0,
-                           -s};
-    heights->SetGeoTransform(transform);
-    if (const auto srs = crsOf(p))
-        heights->SetSpatialRef(srs.get());
+    placeNodes(*heights, p);
     constexpr double NoData = -9999;
     GDALRasterBand* band = heights->GetRasterBand(1);
     band->SetNoDataValue(NoData);
@@ -235,17 +241,7 @@ QString writeGeoTiff(const ExportJob& job, const QString& fileName)
         return failed(fileName);
     // Each pixel is a node; GDAL keeps the transform on pixel corners and shifts it for Point.
     ds->SetMetadataItem(GDALMD_AREA_OR_POINT, GDALMD_AOP_POINT);
-    const double s = p.GridSpacing;
-    const NodePoint& first = p.Nodes[1];
-    double transform[6] = {worldX(p.Georef, first.X) - s / 2,
-                           s,
-                           0,
-                           worldY(p.Georef, first.Y) + (rows - 1) * s + s / 2,
-                           0,
-                           -s};
-    ds->SetGeoTransform(transform);
-    if (const auto srs = crsOf(p))
-        ds->SetSpatialRef(srs.get());
+    placeNodes(*ds, p);
     // Outside the site's outline there is no ground: NoData, as the ASCII grid writes it.
     constexpr float NoData = -9999;
     GDALRasterBand* band = ds->GetRasterBand(1);

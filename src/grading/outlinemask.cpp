@@ -1,48 +1,12 @@
 #include "grading/outlinemask.h"
 
+#include "grading/geosscope.h"
+
 #include <cmath>
-#include <geos_c.h>
 
 namespace tervan {
 
 namespace {
-
-// One GEOS context for one build; its geometries die with it.
-class Geos
-{
-public:
-    Geos() : m_ctx(GEOS_init_r()) {}
-    ~Geos()
-    {
-        for (GEOSGeometry* g : m_owned)
-            GEOSGeom_destroy_r(m_ctx, g);
-        GEOS_finish_r(m_ctx);
-    }
-    Geos(const Geos&) = delete;
-    Geos& operator=(const Geos&) = delete;
-
-    GEOSContextHandle_t ctx() const { return m_ctx; }
-    GEOSGeometry* own(GEOSGeometry* g)
-    {
-        if (g)
-            m_owned.push_back(g);
-        return g;
-    }
-    GEOSGeometry* polygon(const std::vector<std::pair<double, double>>& ring)
-    {
-        GEOSCoordSequence* s = GEOSCoordSeq_create_r(m_ctx, unsigned(ring.size() + 1), 2);
-        for (std::size_t i = 0; i <= ring.size(); ++i) {
-            const auto& [x, y] = ring[i % ring.size()];
-            GEOSCoordSeq_setXY_r(m_ctx, s, unsigned(i), x, y);
-        }
-        GEOSGeometry* shell = GEOSGeom_createLinearRing_r(m_ctx, s);
-        return shell ? own(GEOSGeom_createPolygon_r(m_ctx, shell, nullptr, 0)) : nullptr;
-    }
-
-private:
-    GEOSContextHandle_t m_ctx;
-    std::vector<GEOSGeometry*> m_owned;
-};
 
 // Corners of a triangle in order, with their weights on the cell's four corners.
 struct Corner
@@ -73,11 +37,10 @@ OutlineMask::build(int rows, int cols, double spacing,
 {
     if (rows < 2 || cols < 2 || !(spacing > 0) || outline.size() < 3)
         return nullptr;
-    Geos geos;
+    GeosScope geos;
     GEOSContextHandle_t c = geos.ctx();
     GEOSGeometry* area = geos.polygon(outline);
-    double size = 0;
-    if (!area || GEOSisValid_r(c, area) != 1 || GEOSArea_r(c, area, &size) != 1 || !(size > 0))
+    if (!geos.validArea(area))
         return nullptr;
     const GEOSPreparedGeometry* prepared = GEOSPrepare_r(c, area);
     std::shared_ptr<OutlineMask> mask(new OutlineMask);
@@ -91,7 +54,8 @@ OutlineMask::build(int rows, int cols, double spacing,
             const int cell = i * (cols - 1) + j;
             mask->m_first[std::size_t(cell)] = int(mask->m_pieces.size());
             const double x0 = j * spacing, y0 = i * spacing, x1 = x0 + spacing, y1 = y0 + spacing;
-            GEOSGeometry* box = geos.polygon({{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}});
+            GEOSGeometry* box =
+                geos.polygon(std::vector<QPointF>{{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}});
             if (GEOSPreparedContains_r(c, prepared, box) == 1) {
                 mask->m_cover[std::size_t(cell)] = Cover::Inside;
                 mask->m_inside += cellArea;
@@ -104,8 +68,8 @@ OutlineMask::build(int rows, int cols, double spacing,
                 centre{(x0 + x1) / 2, (y0 + y1) / 2, {0.25, 0.25, 0.25, 0.25}};
             for (const auto& t : {std::array{ll, lr, centre}, std::array{lr, ur, centre},
                                   std::array{ur, ul, centre}, std::array{ul, ll, centre}}) {
-                GEOSGeometry* tri =
-                    geos.polygon({{t[0].x, t[0].y}, {t[1].x, t[1].y}, {t[2].x, t[2].y}});
+                GEOSGeometry* tri = geos.polygon(
+                    std::vector<QPointF>{{t[0].x, t[0].y}, {t[1].x, t[1].y}, {t[2].x, t[2].y}});
                 const GEOSGeometry* piece = geos.own(GEOSIntersection_r(c, tri, area));
                 if (!piece || GEOSisEmpty_r(c, piece) == 1)
                     continue;
@@ -167,14 +131,13 @@ OutlineMask::measure(int rows, int cols, double spacing,
 {
     if (rows < 2 || cols < 2 || !(spacing > 0) || outline.size() < 3)
         return std::nullopt;
-    Geos geos;
+    GeosScope geos;
     GEOSContextHandle_t c = geos.ctx();
     GEOSGeometry* area = geos.polygon(outline);
-    double size = 0;
-    if (!area || GEOSisValid_r(c, area) != 1 || GEOSArea_r(c, area, &size) != 1 || !(size > 0))
+    if (!geos.validArea(area))
         return std::nullopt;
     const double w = (cols - 1) * spacing, h = (rows - 1) * spacing;
-    GEOSGeometry* grid = geos.polygon({{0, 0}, {w, 0}, {w, h}, {0, h}});
+    GEOSGeometry* grid = geos.polygon(std::vector<QPointF>{{0, 0}, {w, 0}, {w, h}, {0, h}});
     Measure m;
     if (GEOSGeometry* inside = geos.own(GEOSIntersection_r(c, area, grid)))
         GEOSArea_r(c, inside, &m.insideArea);

@@ -1,8 +1,9 @@
 #include "grading/pads.h"
 
+#include "grading/geosscope.h"
+
 #include <algorithm>
 #include <cmath>
-#include <geos_c.h>
 #include <limits>
 #include <numeric>
 
@@ -11,42 +12,6 @@ namespace tervan {
 namespace {
 
 constexpr double Pi = 3.14159265358979323846;
-
-// One GEOS context; its geometries die with it.
-class Geos
-{
-public:
-    Geos() : m_ctx(GEOS_init_r()) {}
-    ~Geos()
-    {
-        for (GEOSGeometry* g : m_owned)
-            GEOSGeom_destroy_r(m_ctx, g);
-        GEOS_finish_r(m_ctx);
-    }
-    Geos(const Geos&) = delete;
-    Geos& operator=(const Geos&) = delete;
-
-    GEOSContextHandle_t ctx() const { return m_ctx; }
-    GEOSGeometry* own(GEOSGeometry* g)
-    {
-        if (g)
-            m_owned.push_back(g);
-        return g;
-    }
-    GEOSGeometry* polygon(const std::vector<QPointF>& ring)
-    {
-        GEOSCoordSequence* s = GEOSCoordSeq_create_r(m_ctx, unsigned(ring.size() + 1), 2);
-        for (std::size_t i = 0; i <= ring.size(); ++i)
-            GEOSCoordSeq_setXY_r(m_ctx, s, unsigned(i), ring[i % ring.size()].x(),
-                                 ring[i % ring.size()].y());
-        GEOSGeometry* shell = GEOSGeom_createLinearRing_r(m_ctx, s);
-        return shell ? own(GEOSGeom_createPolygon_r(m_ctx, shell, nullptr, 0)) : nullptr;
-    }
-
-private:
-    GEOSContextHandle_t m_ctx;
-    std::vector<GEOSGeometry*> m_owned;
-};
 
 // How a pad reaches one node: the plan distance to its outline (0 inside or on it) and its
 // surface there relative to its level, at the nearest point of the outline.
@@ -65,7 +30,7 @@ struct PadReach
 
 std::vector<PadReach> reachOf(const EarthworkGrid& g, const std::vector<PadShape>& pads)
 {
-    Geos geos;
+    GeosScope geos;
     GEOSContextHandle_t c = geos.ctx();
     std::vector<PadReach> out;
     for (const PadShape& pad : pads) {
@@ -197,11 +162,8 @@ QString padShapeProblem(const PadShape& pad, const EarthworkGrid& ground)
             p.x() > w + 1e-9 || p.y() > h + 1e-9)
             return name + QStringLiteral("มุมที่ %1 อยู่นอกกริด").arg(i + 1);
     }
-    Geos geos;
-    GEOSGeometry* shape = geos.polygon(pad.corners);
-    double area = 0;
-    if (!shape || GEOSisValid_r(geos.ctx(), shape) != 1 ||
-        GEOSArea_r(geos.ctx(), shape, &area) != 1 || !(area > 0))
+    GeosScope geos;
+    if (!geos.validArea(geos.polygon(pad.corners)))
         return name + QStringLiteral("เส้นขอบตัดกันเองหรือไม่มีพื้นที่");
     if (!isBatterRun(pad.cutSlope))
         return name + QStringLiteral("ลาดดินตัดต้องมากกว่า 0");

@@ -4,6 +4,7 @@
 #include "project/projectfile.h"
 #include "support/clirun.h"
 #include "support/fakeprompts.h"
+#include "support/files.h"
 #include "support/printto.h"
 #include "support/recordedprints.h"
 #include "support/terrain.h"
@@ -78,13 +79,9 @@ TEST_P(ReportPlans, WindowAndBatchAgree)
                               QString::number(double(row.platform), 'g', 9)});
     EXPECT_EQ(batch.status, told.isEmpty() ? 0 : 1);
     EXPECT_EQ(batch.err, told.isEmpty() ? QString() : "tervan-cli: " + told[0] + "\n");
-    QFile file(pdf);
-    const bool written = file.open(QIODevice::ReadOnly);
-    EXPECT_EQ(written, !row.refused);
+    EXPECT_EQ(QFile::exists(pdf), !row.refused);
     static const QRegularExpression page(QStringLiteral("/Type\\s*/Page[^s]"));
-    if (written) {
-        EXPECT_EQ(QString::fromLatin1(file.readAll()).count(page), row.documents);
-    }
+    EXPECT_EQ(QString::fromLatin1(readBytes(pdf)).count(page), row.refused ? 0 : row.documents);
 }
 
 INSTANTIATE_TEST_SUITE_P(Reports, ReportPlans, ::testing::ValuesIn(PlanRows),

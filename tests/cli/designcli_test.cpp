@@ -1,5 +1,6 @@
 #include "project/projectfile.h"
 #include "support/clirun.h"
+#include "support/files.h"
 #include "survey/padsfile.h"
 #include "survey/surveysites.h"
 
@@ -7,6 +8,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <tuple>
 
 using namespace tervan;
 using namespace surveysites;
@@ -45,9 +47,7 @@ struct Stake
 
 std::vector<Stake> readStakes(const QString& file, QString* header)
 {
-    QFile f(file);
-    f.open(QIODevice::ReadOnly);
-    const QStringList lines = QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts);
+    const QStringList lines = readLines(file);
     *header = lines.value(0);
     std::vector<Stake> out;
     for (const QString& line : lines.mid(1)) {
@@ -99,9 +99,7 @@ TEST_P(Stakeout, StakesRebuildTheDesignAndCarryTheGround)
         }
     }
     // The total-station file: the same stakes, Z the design level.
-    QFile points(txt);
-    points.open(QIODevice::ReadOnly);
-    const QStringList lines = QString::fromUtf8(points.readAll()).split('\n', Qt::SkipEmptyParts);
+    const QStringList lines = readLines(txt);
     ASSERT_EQ(lines.size(), qsizetype(stakes.size()));
     for (std::size_t i = 0; i < stakes.size(); ++i) {
         const QStringList v = lines[qsizetype(i)].split(',');
@@ -192,19 +190,13 @@ TEST(PadsFile, RoundTripAndTheRectangularPadAgain)
         << std::get<QString>(read).toStdString();
     const auto& pads = std::get<std::vector<PadShape>>(read);
     ASSERT_EQ(pads.size(), 2u);
-    for (std::size_t i = 0; i < 2; ++i) {
-        const PadShape& want = i == 0 ? factory : yard;
-        EXPECT_EQ(pads[i].name, want.name);
-        EXPECT_EQ(pads[i].level, want.level);
-        EXPECT_EQ(pads[i].corners, want.corners);
-        EXPECT_EQ(pads[i].cutSlope, want.cutSlope);
-        EXPECT_EQ(pads[i].fillSlope, want.fillSlope);
-        EXPECT_EQ(pads[i].fall, want.fall);
-        EXPECT_EQ(pads[i].fallBearing, want.fallBearing);
-    }
-    QFile text(file);
-    text.open(QIODevice::ReadOnly);
-    EXPECT_TRUE(text.readAll().contains(QByteArray::number(East + 40, 'f', 1)))
+    const auto fields = [](const PadShape& s) {
+        return std::tuple(s.name, s.level, s.corners, s.cutSlope, s.fillSlope, s.fall,
+                          s.fallBearing);
+    };
+    EXPECT_TRUE(fields(pads[0]) == fields(factory));
+    EXPECT_TRUE(fields(pads[1]) == fields(yard));
+    EXPECT_TRUE(readBytes(file).contains(QByteArray::number(East + 40, 'f', 1)))
         << "world coordinates";
 
     ASSERT_EQ(writePadsFile({factory}, p, file), QString());
@@ -238,9 +230,7 @@ TEST(SectionsCommand, TableAsCsvAndPrinted)
     CliRun r = run(words + QStringList{"-o", csv});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     ASSERT_EQ(run(words + QStringList{"-o", pdf}).status, 0);
-    QFile file(csv);
-    file.open(QIODevice::ReadOnly);
-    QStringList rows = QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+    QStringList rows = readLines(csv);
     EXPECT_EQ(rows.takeFirst(),
               "chainage,cut_area,fill_area,cut_aea,fill_aea,cut_prism,fill_prism");
     ASSERT_EQ(rows.size(), 17);

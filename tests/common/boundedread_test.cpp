@@ -59,16 +59,13 @@ protected:
     }
 };
 
-TEST_P(ReadAtMost, TakesTheRestUpToTheLimitFromAFile)
+// From a file and from a pipe alike.
+TEST_P(ReadAtMost, TakesTheRestUpToTheLimit)
 {
     QByteArray bytes = data();
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     check(buffer);
-}
-
-TEST_P(ReadAtMost, TakesTheRestUpToTheLimitFromAPipe)
-{
     Trickle pipe(data());
     check(pipe);
 }

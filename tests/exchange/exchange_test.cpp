@@ -3,6 +3,7 @@
 #include "exchange/exportoutline.h"
 #include "project/controldata.h"
 #include "project/project.h"
+#include "support/files.h"
 
 #include <QDir>
 #include <QFile>
@@ -548,10 +549,7 @@ TEST(DxfStreamed, CancelBetweenLevelsKeepsTheOldFile)
     for (const int stopAt : {1, 5, 0}) {
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("hill.dxf"));
-        QFile old(file);
-        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-        old.write("the drawing that was there\n");
-        old.close();
+        ASSERT_TRUE(writeBytes(file, "the drawing that was there\n"));
         std::atomic<bool> cancelled{false};
         std::vector<double> done;
         const QString result = exportProject(p, *exportFormatOf(ExportKind::Contours, file), file,
@@ -559,9 +557,7 @@ TEST(DxfStreamed, CancelBetweenLevelsKeepsTheOldFile)
                                                  done.push_back(share);
                                                  cancelled = int(done.size()) == stopAt;
                                              });
-        QFile now(file);
-        ASSERT_TRUE(now.open(QIODevice::ReadOnly));
-        const QByteArray bytes = now.readAll();
+        const QByteArray bytes = readBytes(file);
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1) << stopAt;
         EXPECT_TRUE(std::is_sorted(done.begin(), done.end()));
         if (stopAt) {

@@ -6,6 +6,7 @@
 #include "project/controldata.h"
 #include "project/project.h"
 #include "project/projectfile.h"
+#include "support/files.h"
 #include "support/printto.h"
 
 #include "graphics/palette.h"
@@ -410,10 +411,7 @@ TEST(DesignFile, NodesLeftOutAreNamedOrKeepTheGround)
     const Project site = flatSite();
     QTemporaryDir dir;
     const QString name = dir.filePath(QStringLiteral("part.csv"));
-    QFile f(name);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("node,z\n1,4\n2,4\n4,4\n");
-    f.close();
+    ASSERT_TRUE(writeBytes(name, "node,z\n1,4\n2,4\n4,4\n"));
     int missing = -1;
     const auto refused = loadDesignSurface(site, name, false, &missing);
     ASSERT_TRUE(std::holds_alternative<QStringList>(refused));

@@ -1,3 +1,4 @@
+#include "support/files.h"
 #include "support/printto.h"
 #include "survey/coordinates.h"
 #include "survey/surveypoints.h"
@@ -126,11 +127,10 @@ class DrawingPoints : public testing::TestWithParam<DrawingCase>
 TEST_P(DrawingPoints, TakesOnlyShotsThatAreNumbers)
 {
     QTemporaryDir dir;
-    QFile file(dir.filePath("shots.dxf"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("0\nSECTION\n2\nENTITIES\n" + GetParam().entities + "0\nENDSEC\n0\nEOF\n");
-    file.close();
-    const auto read = readPointsFile(file.fileName());
+    const QString file = dir.filePath("shots.dxf");
+    ASSERT_TRUE(writeBytes(file, "0\nSECTION\n2\nENTITIES\n" + GetParam().entities +
+                                     "0\nENDSEC\n0\nEOF\n"));
+    const auto read = readPointsFile(file);
     if (GetParam().points > 0) {
         ASSERT_TRUE(std::holds_alternative<PointsFile>(read)) << GetParam().what;
         EXPECT_EQ(std::get<PointsFile>(read).points.size(), GetParam().points);
