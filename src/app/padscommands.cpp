@@ -47,7 +47,8 @@ QString nextPadName(const std::vector<PadShape>& pads)
 {
     for (int n = int(pads.size()) + 1;; ++n) {
         const QString name = QStringLiteral("แท่น %1").arg(n);
-        if (std::none_of(pads.begin(), pads.end(), [&](const PadShape& p) { return p.name == name; }))
+        if (std::none_of(pads.begin(), pads.end(),
+                         [&](const PadShape& p) { return p.name == name; }))
             return name;
     }
 }
@@ -110,8 +111,9 @@ PadsCommands::PadsCommands(Project& project, Prompts& prompts, ProjectHistory& h
 
 PadsCommands::~PadsCommands()
 {
-    m_plot->setOverlay({});
-    m_history.stack().disconnect(this);
+    // The plot may outlive this in the window's teardown; it must not draw through it then.
+    if (m_plot)
+        m_plot->setOverlay({});
 }
 
 void PadsCommands::addMenuItems(QMenu* grading)
@@ -178,7 +180,7 @@ void PadsCommands::recompute()
     if (!m_design.pads.empty() && m_problem.isEmpty())
         m_result = designPads(ground, m_design.pads, m_design.balance, m_design.k);
     m_panel->showDesign(m_design, m_result ? &*m_result : nullptr, m_problem,
-                  [](int node) { return QString::number(node + 1); });
+                        [](int node) { return QString::number(node + 1); });
     m_plot->update();
 }
 
@@ -254,7 +256,8 @@ void PadsCommands::drawPad()
     if (!usable())
         return;
     // Pads are drawn on a plan.
-    if (m_project.DisplayMode == PictureKind::Surface || m_project.DisplayMode == PictureKind::None) {
+    if (m_project.DisplayMode == PictureKind::Surface ||
+        m_project.DisplayMode == PictureKind::None) {
         m_project.DisplayMode = PictureKind::GridWithContours;
         emit redrawNeeded();
     }
@@ -336,7 +339,8 @@ bool PadsCommands::projectSaved(const QString& gnd)
         }
         return true;
     }
-    if (const QString failed = padsfiles::write(m_design.pads, m_project, file); !failed.isEmpty()) {
+    if (const QString failed = padsfiles::write(m_design.pads, m_project, file);
+        !failed.isEmpty()) {
         m_prompts.notice(failed);
         return false;
     }
@@ -369,8 +373,8 @@ void PadsCommands::paintOverlay(QPainter& painter) const
         const EarthworkGrid g = m_result->design;
         painter.setPen(QPen(wrong, 2));
         for (int node : m_result->conflicts) {
-            const QPointF at = m_plot->toPixel(
-                QPointF((node % g.cols) * g.spacing, (node / g.cols) * g.spacing));
+            const QPointF at =
+                m_plot->toPixel(QPointF((node % g.cols) * g.spacing, (node / g.cols) * g.spacing));
             painter.drawLine(at + QPointF(-5, -5), at + QPointF(5, 5));
             painter.drawLine(at + QPointF(-5, 5), at + QPointF(5, -5));
         }

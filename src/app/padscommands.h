@@ -1,8 +1,10 @@
 #pragma once
 
 #include "grading/ui/padspanel.h"
+#include "graphics/ui/plotwidget.h"
 
 #include <QObject>
+#include <QPointer>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -16,7 +18,6 @@ namespace tervan {
 struct Project;
 class PageSurface;
 class PlotPicker;
-class PlotWidget;
 class Prompts;
 class ProjectHistory;
 
@@ -77,7 +78,7 @@ private:
     Project& m_project;
     Prompts& m_prompts;
     ProjectHistory& m_history;
-    PlotWidget* m_plot;
+    QPointer<PlotWidget> m_plot;
     PrintReport m_print;
     QMainWindow* m_window;
     PadsPanel* m_panel;

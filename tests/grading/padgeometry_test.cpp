@@ -1,8 +1,8 @@
 #include "grading/padgeometry.h"
 #include "support/printto.h"
 
-#include <gtest/gtest.h>
 #include <cmath>
+#include <gtest/gtest.h>
 
 using namespace tervan;
 
@@ -68,7 +68,8 @@ INSTANTIATE_TEST_SUITE_P(
         EdgeFall{{{20, 20}, {60, 20}, {60, 50}, {20, 50}}, 3, 1.5, 180},
         // A triangle with a diagonal edge 3-4-5 (south-west) and its closing edge.
         EdgeFall{{{20, 20}, {80, 20}, {50, 60}}, 1, 2, 360 - std::atan2(30.0, 40.0) * 180 / M_PI},
-        EdgeFall{{{20, 20}, {80, 20}, {50, 60}}, 2, 2.5, 180 + std::atan2(30.0, 40.0) * 180 / M_PI}));
+        EdgeFall{
+            {{20, 20}, {80, 20}, {50, 60}}, 2, 2.5, 180 + std::atan2(30.0, 40.0) * 180 / M_PI}));
 
 TEST(PadGeometry, EdgesThatAreNoneAndBearingsAroundTheCircle)
 {
@@ -90,7 +91,9 @@ TEST(PadGeometry, NearestNodeStaysOnTheGrid)
     const struct
     {
         QPointF at, node;
-    } cases[] = {{{44.9, 45.1}, {40, 50}}, {{-3, 104}, {0, 100}}, {{1000, -1000}, {100, 0}},
+    } cases[] = {{{44.9, 45.1}, {40, 50}},
+                 {{-3, 104}, {0, 100}},
+                 {{1000, -1000}, {100, 0}},
                  {{5.01, 0}, {10, 0}}};
     for (const auto& c : cases)
         EXPECT_EQ(nearestNode(c.at, 11, 11, 10), c.node) << c.at.x() << ' ' << c.at.y();

@@ -118,14 +118,17 @@ void PadEditDialog::showCorners(const std::vector<QPointF>& corners)
 void PadEditDialog::cornersChanged()
 {
     // One edge a corner; the list follows the corners typed.
-    const int count = int(m_corners->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts).size());
+    const int count =
+        int(m_corners->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts).size());
     const int keep = m_direction->currentIndex();
     const QSignalBlocker b(m_direction);
     m_direction->clear();
     m_direction->addItem(QStringLiteral("ตามมุมทิศ"));
     for (int i = 0; i < count; ++i)
-        m_direction->addItem(
-            QStringLiteral("ตามขอบ %1 (มุม %2 ไป %3)").arg(i + 1).arg(i + 1).arg((i + 1) % count + 1));
+        m_direction->addItem(QStringLiteral("ตามขอบ %1 (มุม %2 ไป %3)")
+                                 .arg(i + 1)
+                                 .arg(i + 1)
+                                 .arg((i + 1) % count + 1));
     m_direction->setCurrentIndex(std::min(keep, m_direction->count() - 1));
     m_bearing->setEnabled(m_direction->currentIndex() <= 0);
 }

@@ -123,8 +123,8 @@ void PadsPanel::askBalance()
         emit balanceRequested(balance, k);
 }
 
-void PadsPanel::showDesign(const PadsDesign& design, const PadsResult* result, const QString& problem,
-                     const std::function<QString(int)>& nodeName)
+void PadsPanel::showDesign(const PadsDesign& design, const PadsResult* result,
+                           const QString& problem, const std::function<QString(int)>& nodeName)
 {
     m_shown = design;
     const int keep = m_table->currentRow();
@@ -166,10 +166,10 @@ void PadsPanel::showDesign(const PadsDesign& design, const PadsResult* result, c
         return;
     }
     const CutFill& g = result->earthwork.gross;
-    QString totals = QStringLiteral("รวม %1 แท่น   ดินตัด %2 ลบ.ม.   ดินถม %3 ลบ.ม.   สุทธิ %4 ลบ.ม.")
-                         .arg(design.pads.size())
-                         .arg(formatPicture(g.cut, 2), formatPicture(-g.fill, 2),
-                              formatPicture(result->net, 2));
+    QString totals =
+        QStringLiteral("รวม %1 แท่น   ดินตัด %2 ลบ.ม.   ดินถม %3 ลบ.ม.   สุทธิ %4 ลบ.ม.")
+            .arg(design.pads.size())
+            .arg(formatPicture(g.cut, 2), formatPicture(-g.fill, 2), formatPicture(result->net, 2));
     if (design.balance != PadBalance::None)
         totals += result->balanced ? QStringLiteral("   สมดุลแล้ว")
                                    : QStringLiteral("   ไม่มีระดับที่ทำให้สมดุลได้");

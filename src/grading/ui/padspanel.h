@@ -35,7 +35,7 @@ public:
     // `result` is none when the pads cannot be designed, `problem` then says why. `nodeName`
     // names a node (index from 0) as the window shows nodes.
     void showDesign(const PadsDesign& design, const PadsResult* result, const QString& problem,
-              const std::function<QString(int)>& nodeName);
+                    const std::function<QString(int)>& nodeName);
     int currentPad() const;
 
 signals:

@@ -179,12 +179,12 @@ void SectionsDialog::drawPreview()
     const auto [lowest, highest] = levelRange(r.stations);
     for (std::size_t i = 0; i < r.stations.size() && int(i) < MostCharts; ++i) {
         const Section& s = r.stations[i];
-        charts.push_back(chartImage(
-            s.profile, lowest, highest,
-            QStringLiteral("ระยะสะสม %1   พื้นที่ตัด %2 ตร.ม.   พื้นที่ถม %3 ตร.ม.")
-                .arg(formatPicture(s.chainage, 3), formatPicture(s.cutArea, 2),
-                     formatPicture(s.fillArea, 2)),
-            QStringLiteral("ระยะจากแนว (ม.)")));
+        charts.push_back(
+            chartImage(s.profile, lowest, highest,
+                       QStringLiteral("ระยะสะสม %1   พื้นที่ตัด %2 ตร.ม.   พื้นที่ถม %3 ตร.ม.")
+                           .arg(formatPicture(s.chainage, 3), formatPicture(s.cutArea, 2),
+                                formatPicture(s.fillArea, 2)),
+                       QStringLiteral("ระยะจากแนว (ม.)")));
     }
     QImage sheet(ChartWidth, int(charts.size()) * (ChartHeight + 8), QImage::Format_RGB32);
     sheet.fill(QColor(200, 200, 200));
@@ -199,8 +199,7 @@ void SectionsDialog::saveCsv()
 {
     if (!compute())
         return;
-    const QString name =
-        m_prompts.pickSaveName(QStringLiteral("ตารางปริมาตร (*.csv)"), QString());
+    const QString name = m_prompts.pickSaveName(QStringLiteral("ตารางปริมาตร (*.csv)"), QString());
     if (name.isEmpty())
         return;
     if (const QString failed = writeOutputBytes(name, sectionsCsv(*m_result)); !failed.isEmpty())

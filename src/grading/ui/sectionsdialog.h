@@ -29,8 +29,8 @@ public:
     using SaveDxf = std::function<QString(const SectionsResult&, const QString& fileName)>;
 
     SectionsDialog(const EarthworkGrid& ground, const EarthworkGrid& design, QPointF origin,
-                   const std::vector<QPointF>& line, Prompts& prompts, Print print,
-                   SaveDxf saveDxf, QWidget* parent = nullptr);
+                   const std::vector<QPointF>& line, Prompts& prompts, Print print, SaveDxf saveDxf,
+                   QWidget* parent = nullptr);
 
     // The sections last computed; none before or after a refused line.
     const std::optional<SectionsResult>& result() const { return m_result; }
