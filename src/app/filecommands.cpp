@@ -195,6 +195,7 @@ bool FileCommands::save(bool askName)
     m_project.NodFileName = names.nod;
     setCaption(names.gnd);
     m_history.setSaved();
+    emit saved(names.gnd);
     emit fileUsed(names.gnd);
     return true;
 }

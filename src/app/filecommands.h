@@ -66,6 +66,8 @@ signals:
     void closed();
     // A project's ".gnd" file was opened or saved.
     void fileUsed(const QString& gnd);
+    // The project was saved as `gnd`: what is kept beside it follows.
+    void saved(const QString& gnd);
     // Open refused the project after saying why.
     void refused(const QString& gnd);
     // The engineer named for a project made from points, to offer next time.

@@ -8,6 +8,7 @@
 #include "app/filecommands.h"
 #include "app/heightscommands.h"
 #include "app/menukeys.h"
+#include "app/padscommands.h"
 #include "app/picturedrawing.h"
 #include "app/printerchoice.h"
 #include "app/recentprojects.h"
@@ -69,6 +70,11 @@ MainWindow::MainWindow(std::unique_ptr<Prompts> prompts, QWidget* parent)
          m_project, *m_prompts,
          [this](const GradeCommands::Report& report) { m_grades->printReport(report); }, this))
         ->addMenuItems(grading);
+    m_pads = new PadsCommands(
+        m_project, *m_prompts, *m_history, m_plot,
+        [this](const GradeCommands::Report& report) { m_grades->printReport(report); }, this);
+    m_pads->addMenuItems(grading);
+    connect(m_pads, &PadsCommands::redrawNeeded, this, &MainWindow::Form_Activate);
     // Where the grid lies on the ground, after the Edit menu's other items.
     addMenuItem(edit, QLatin1String(cmd::EditGeoreference), QStringLiteral("พิกัดอ้างอิง…"));
     m_history->addMenuItems(edit);
@@ -95,9 +101,12 @@ void MainWindow::connectCommands()
     on(cmd::FileExportHeights, [this] { m_heights->exportHeights(); });
     on(cmd::FileExit, [this] { mnuFileExit_Click(); });
     connect(m_files, &FileCommands::replaced, this, [this] {
+        m_pads->projectOpened(m_project.GndFileName);
         setEditingEnabled(true);
         projectReplaced();
     });
+    connect(m_files, &FileCommands::saved, this,
+            [this](const QString& gnd) { m_pads->projectSaved(gnd); });
     connect(m_files, &FileCommands::closed, this, [this] {
         setEditingEnabled(false);
         m_picture->clear();

@@ -21,6 +21,7 @@ class EditCommands;
 class FileCommands;
 class HeightsCommands;
 class NodeEntryDialog;
+class PadsCommands;
 class PictureDrawing;
 class PlotWidget;
 class PrintJobs;
@@ -48,6 +49,7 @@ public:
     // A command's action, a menu's title action, by object name (see cmd::).
     QAction* menuItem(const QString& name) const;
     NodeEntryDialog* nodeEntryDialog() const;
+    PadsCommands& pads() { return *m_pads; }
 
     // Redraw: world window, scroll bars, then the picture of DisplayMode.
     void Form_Activate();
@@ -119,6 +121,7 @@ private:
     FileCommands* m_files = nullptr;
     GradeCommands* m_grades = nullptr;
     HeightsCommands* m_heights = nullptr;
+    PadsCommands* m_pads = nullptr;
     EditCommands* m_edit = nullptr;
     ViewOptions* m_view = nullptr;
     std::unique_ptr<AppSettings> m_settings;

@@ -9,6 +9,7 @@
 #include "grading/designsurface.h"
 #include "grading/designtexts.h"
 #include "grading/sections.h"
+#include "grading/sectiontexts.h"
 #include "grading/stakeout.h"
 #include "graphics/imagesurface.h"
 #include "printing/cairopdfbackend.h"
@@ -414,18 +415,6 @@ std::optional<std::vector<QPointF>> lineOf(const QString& text, const Project& p
     return line;
 }
 
-QStringList sectionRow(const SectionsResult& r, std::size_t i)
-{
-    const Section& s = r.stations[i];
-    QStringList row{formatPicture(s.chainage, 3), formatPicture(s.cutArea, 2),
-                    formatPicture(s.fillArea, 2)};
-    if (i == 0)
-        return row << QString() << QString() << QString() << QString();
-    const SectionVolume& v = r.volumes[i - 1];
-    return row << formatPicture(v.cutEndAreas, 2) << formatPicture(v.fillEndAreas, 2)
-               << formatPicture(v.cutPrismoidal, 2) << formatPicture(v.fillPrismoidal, 2);
-}
-
 int sectionsCommand(const QStringList& args, QTextStream& out, QTextStream& err, const char* usage)
 {
     QString problem;
@@ -490,36 +479,15 @@ int sectionsCommand(const QStringList& args, QTextStream& out, QTextStream& err,
     }
     const SectionsResult r = crossSections(ground, design, *line, every, width);
     const CutFill grid = stripGross(ground, design, r.strip);
-    TableTexts table;
-    table.headings = {QStringLiteral("ระยะสะสม"), QStringLiteral("พื้นที่ตัด"),
-                      QStringLiteral("พื้นที่ถม"),    QStringLiteral("ตัด เฉลี่ย"),
-                      QStringLiteral("ถม เฉลี่ย"),  QStringLiteral("ตัด ปริซึม"),
-                      QStringLiteral("ถม ปริซึม")};
-    table.columns = {2.0, 4.3, 6.6, 8.9, 11.3, 13.7, 16.1};
-    table.rows = int(r.stations.size());
-    table.row = [&r](int i) { return sectionRow(r, std::size_t(i)); };
     QString failed;
     if (suffix == QLatin1String("csv")) {
-        QByteArray csv = "chainage,cut_area,fill_area,cut_aea,fill_aea,cut_prism,fill_prism\n";
-        for (std::size_t i = 0; i < r.stations.size(); ++i)
-            csv += sectionRow(r, i).join(QLatin1Char(',')).toUtf8() + '\n';
-        failed = writeOutputBytes(output, csv);
+        failed = writeOutputBytes(output, sectionsCsv(r));
     } else if (suffix == QLatin1String("dxf")) {
         failed = gis().writeSectionsDxf(*p, r, output);
     } else if (suffix == QLatin1String("pdf")) {
-        const std::vector<SummaryLine> summary = {
-            {QStringLiteral("ระยะห่างหน้าตัด"), formatPicture(every, 2), QStringLiteral("เมตร")},
-            {QStringLiteral("ความกว้างหน้าตัด"), formatPicture(width, 2), QStringLiteral("เมตร")},
-            {QStringLiteral("ดินตัด (เฉลี่ยพื้นที่ปลาย)"), formatPicture(r.total.cutEndAreas, 2),
-             QStringLiteral("ลบ.ม.")},
-            {QStringLiteral("ดินถม (เฉลี่ยพื้นที่ปลาย)"), formatPicture(r.total.fillEndAreas, 2),
-             QStringLiteral("ลบ.ม.")},
-            {QStringLiteral("ดินตัด (ปริซึม)"), formatPicture(r.total.cutPrismoidal, 2),
-             QStringLiteral("ลบ.ม.")},
-            {QStringLiteral("ดินถม (ปริซึม)"), formatPicture(r.total.fillPrismoidal, 2),
-             QStringLiteral("ลบ.ม.")}};
-        failed =
-            savePdf(output, [&](PageSurface& page) { PrintSections(page, *p, r, summary, table); });
+        failed = savePdf(output, [&](PageSurface& page) {
+            PrintSections(page, *p, r, sectionsSummary(r, every, width), sectionsTable(r));
+        });
     }
     if (!failed.isEmpty()) {
         fail(err) << failed << '\n';

@@ -24,11 +24,6 @@ double fieldOr(const OGRFeature& f, const char* name, double otherwise)
 
 } // namespace
 
-QString padsFileName(const QString& projectBase)
-{
-    return projectBase + QStringLiteral(".pads.geojson");
-}
-
 std::variant<std::vector<PadShape>, QString> readPadsFile(const QString& fileName, const Project& p)
 {
     const VectorFile data = openVectorFile(fileName);

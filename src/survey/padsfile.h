@@ -16,7 +16,10 @@ struct Project;
 // fall (% cross-fall, 0 for level) and fall_bearing (degrees clockwise from north, downhill).
 // The reader takes that file or any polygon layer GDAL opens (GPKG, SHP, DXF) with those fields;
 // a missing field takes its usual value (slopes 1.5 and 2, no fall, a null level).
-QString padsFileName(const QString& projectBase);
+inline QString padsFileName(const QString& projectBase)
+{
+    return projectBase + QStringLiteral(".pads.geojson");
+}
 
 // The pads in grid metres; the reason in Thai, naming the feature, when one cannot be used.
 std::variant<std::vector<PadShape>, QString> readPadsFile(const QString& fileName,

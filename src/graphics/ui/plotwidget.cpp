@@ -40,6 +40,27 @@ void PlotWidget::setWorldWindow(float left, float top, float right, float bottom
     m_bottom = bottom;
 }
 
+QPointF PlotWidget::toWorld(QPointF pixel) const
+{
+    const double w = std::max(1, width());
+    const double h = std::max(1, height());
+    return {m_left + pixel.x() / w * (double(m_right) - m_left),
+            m_top + pixel.y() / h * (double(m_bottom) - m_top)};
+}
+
+QPointF PlotWidget::toPixel(QPointF world) const
+{
+    const double dx = double(m_right) - m_left, dy = double(m_bottom) - m_top;
+    return {dx == 0 ? 0 : (world.x() - m_left) / dx * std::max(1, width()),
+            dy == 0 ? 0 : (world.y() - m_top) / dy * std::max(1, height())};
+}
+
+void PlotWidget::setOverlay(std::function<void(QPainter&)> overlay)
+{
+    m_overlay = std::move(overlay);
+    update();
+}
+
 void PlotWidget::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
@@ -49,6 +70,8 @@ void PlotWidget::paintEvent(QPaintEvent* event)
         QRegion(event->rect()) - QRegion(QRect(QPoint(), m_image.deviceIndependentSize().toSize()));
     for (const QRect& r : uncovered)
         painter.fillRect(r, Qt::white);
+    if (m_overlay)
+        m_overlay(painter);
 }
 
 void PlotWidget::resizeEvent(QResizeEvent* event)
@@ -80,11 +103,8 @@ void PlotWidget::mouseMoveEvent(QMouseEvent* event)
 
 void PlotWidget::emitPointerAt(QPointF pos)
 {
-    const double w = std::max(1, width());
-    const double h = std::max(1, height());
-    const float x = m_left + pos.x() / w * (double(m_right) - m_left);
-    const float y = m_top + pos.y() / h * (double(m_bottom) - m_top);
-    emit mouseMovedTo(x, y);
+    const QPointF at = toWorld(pos);
+    emit mouseMovedTo(float(at.x()), float(at.y()));
 }
 
 } // namespace tervan

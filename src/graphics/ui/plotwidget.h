@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QWidget>
+#include <functional>
 
 namespace tervan {
 
@@ -26,6 +27,12 @@ public:
     void clear();
     // World corners: top-left (left, top), bottom-right (right, bottom), Y up.
     void setWorldWindow(float left, float top, float right, float bottom);
+    // Between widget pixels and the world of the view last set.
+    QPointF toWorld(QPointF pixel) const;
+    QPointF toPixel(QPointF world) const;
+    // Drawn over the picture on every paint, in widget pixels: marks that change with the
+    // pointer (a pad being drawn) without a new picture.
+    void setOverlay(std::function<void(QPainter&)> overlay);
 
 signals:
     void mouseMovedTo(float x, float y);
@@ -45,6 +52,7 @@ private:
     void emitPointerAt(QPointF pos);
 
     QImage m_image;
+    std::function<void(QPainter&)> m_overlay;
     float m_left = 0, m_top = 1, m_right = 1, m_bottom = 0;
     int m_wheelTurn = 0;
 };

@@ -1,0 +1,304 @@
+#include "app/mainwindow.h"
+#include "app/padscommands.h"
+#include "common/numbertext.h"
+#include "grading/sections.h"
+#include "grading/sectiontexts.h"
+#include "graphics/ui/plotpicker.h"
+#include "graphics/ui/plotwidget.h"
+#include "graphics/viewwindow.h"
+#include "support/fakeprompts.h"
+#include "support/printto.h"
+#include "support/recordedprints.h"
+#include "support/terrain.h"
+#include "survey/padsfile.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace tervan;
+
+namespace {
+
+// The window over an 11 x 11 grid 10 m apart on a rising, swelling terrain, shown as a plan
+// with the whole grid in view, printing to a recorder.
+struct PadsWindow
+{
+    QTemporaryDir dir; // outlives the window's lock on the project in it
+    FakePrompts* prompts = new FakePrompts;
+    MainWindow window{std::unique_ptr<Prompts>(prompts)};
+    RecordingPage printed;
+
+    PadsWindow()
+    {
+        window.setPrintOutput(
+            [this](Prompts&) { return std::make_unique<ForwardingPage>(printed); });
+        window.mnuFileNew_Click();
+        window.project() = terrain(11, 11, 10);
+        window.GraphicShow_Click(1);
+        fitScreen(window.project());
+        window.resize(1200, 900);
+        window.show();
+        window.activateWindow();
+        window.Form_Activate();
+    }
+    PadsCommands& pads() { return window.pads(); }
+    PlotWidget* plot() { return window.findChild<PlotWidget*>("picPlot"); }
+    void trigger(const char* item) { window.menuItem(QLatin1String(item))->trigger(); }
+    QWidget* keys() { return QApplication::focusWidget() ? QApplication::focusWidget() : plot(); }
+
+    // Clicks the corners in grid metres, a little off each, Shift held so that they snap to
+    // the nodes; a double click on the last ends the outline.
+    void drawOnPlan(const char* item, const std::vector<QPointF>& corners)
+    {
+        trigger(item);
+        for (std::size_t i = 0; i < corners.size(); ++i) {
+            const QPoint at = plot()->toPixel(corners[i] + QPointF(1.3, -1.1)).toPoint();
+            QTest::mouseClick(plot(), Qt::LeftButton, Qt::ShiftModifier, at);
+            if (i + 1 == corners.size())
+                QTest::mouseDClick(plot(), Qt::LeftButton, Qt::ShiftModifier, at);
+        }
+    }
+};
+
+void typeInto(QDialog& d, const char* box, const QString& text)
+{
+    QWidget* edit = d.findChild<QWidget*>(QLatin1String(box));
+    edit->setFocus();
+    if (auto* line = qobject_cast<QLineEdit*>(edit))
+        line->selectAll();
+    else if (auto* plain = qobject_cast<QPlainTextEdit*>(edit))
+        plain->selectAll();
+    // One line at a time, Return between, as typed.
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (i > 0)
+            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : edit,
+                            Qt::Key_Return);
+        QTest::keyClicks(QApplication::focusWidget() ? QApplication::focusWidget() : edit,
+                         lines[i]);
+    }
+}
+
+// Where a key goes: the focused widget, or the one given focus when no window is active.
+QWidget* focused(QWidget* given)
+{
+    return QApplication::focusWidget() ? QApplication::focusWidget() : given;
+}
+
+void ok(QDialog& d)
+{
+    d.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+}
+
+QStringList padRow(const PadsPanel* panel, int row)
+{
+    const auto* table = panel->findChild<QTableWidget*>("grdPads");
+    QStringList cells;
+    for (int c = 0; c < table->columnCount(); ++c)
+        cells << table->item(row, c)->text();
+    return cells;
+}
+
+const std::vector<QPointF> Rectangle{{20, 20}, {60, 20}, {60, 50}, {20, 50}};
+
+} // namespace
+
+TEST(PadsWindow, PadDrawnOnThePlanIsUndoableSavedBesideTheProjectAndReadBack)
+{
+    PadsWindow w;
+    w.prompts->onModal = [](QDialog& d) {
+        typeInto(d, "txtPadLevel", QStringLiteral("104.5"));
+        typeInto(d, "txtPadFall", QStringLiteral("2"));
+        // Downhill along the second edge, from the second corner to the third.
+        auto* along = d.findChild<QComboBox*>("cboPadFallAlong");
+        along->setFocus();
+        QTest::keyClick(focused(along), Qt::Key_Down);
+        QTest::keyClick(focused(along), Qt::Key_Down);
+        ok(d);
+    };
+    w.drawOnPlan("mnuPadDraw", Rectangle);
+    ASSERT_EQ(w.prompts->modalRuns, 1);
+    ASSERT_EQ(w.pads().design().pads.size(), 1u);
+    const PadShape drawn = w.pads().design().pads[0];
+    EXPECT_EQ(drawn.corners, Rectangle);
+    EXPECT_DOUBLE_EQ(drawn.fallBearing, 0); // the second edge runs north
+    EXPECT_DOUBLE_EQ(*drawn.level, 104.5);
+
+    // The panel's figures are the batch front end's.
+    const PadsResult expected =
+        designPads(earthworkGrid(w.window.project()), {drawn}, PadBalance::None, 1);
+    const QStringList row = padRow(w.pads().panel(), 0);
+    EXPECT_EQ(row[5], formatPicture(expected.pads[0].cutFill.cut, 2));
+    EXPECT_EQ(row[6], formatPicture(-expected.pads[0].cutFill.fill, 2));
+    EXPECT_EQ(row[7], formatPicture(1200, 2));
+    EXPECT_EQ(row[8], raiNganWa(1200));
+
+    w.trigger("mnuEditUndo");
+    EXPECT_TRUE(w.pads().design().pads.empty());
+    w.trigger("mnuEditRedo");
+    ASSERT_EQ(w.pads().design().pads.size(), 1u);
+
+    const QString gnd = w.dir.filePath("site.gnd");
+    w.prompts->saveAnswers << gnd;
+    w.window.mnuFileSaveAs_Click();
+    const QString padsFile = w.dir.filePath("site.pads.geojson");
+    ASSERT_TRUE(QFile::exists(padsFile)) << w.prompts->messages.join(QLatin1Char(10)).toStdString();
+    const auto kept = readPadsFile(padsFile, w.window.project());
+    ASSERT_TRUE(std::holds_alternative<std::vector<PadShape>>(kept));
+    EXPECT_EQ(std::get<std::vector<PadShape>>(kept)[0].corners, Rectangle);
+
+    PadsWindow again;
+    again.prompts->answers << true; // the first window holds the pair: open to read
+    again.window.mnuFileOpen_Click(gnd);
+    ASSERT_EQ(again.pads().design().pads.size(), 1u);
+    EXPECT_EQ(again.pads().design().pads[0].name, drawn.name);
+    EXPECT_NEAR(again.pads().design().pads[0].fall, 2, 1e-9);
+
+    // All pads deleted and saved: the file goes, so they do not come back.
+    w.pads().panel()->findChild<QTableWidget*>("grdPads")->selectRow(0);
+    w.pads().panel()->findChild<QPushButton*>("cmdPadDelete")->click();
+    w.window.mnuFileSave_Click();
+    EXPECT_FALSE(QFile::exists(padsFile));
+}
+
+TEST(PadsWindow, EscapeAndBackspaceWhileDrawing)
+{
+    PadsWindow w;
+    w.trigger("mnuPadDraw");
+    ASSERT_TRUE(w.pads().picker()->active());
+    for (const QPointF& c : {QPointF(20, 20), QPointF(60, 20)})
+        QTest::mouseClick(w.plot(), Qt::LeftButton, Qt::NoModifier, w.plot()->toPixel(c).toPoint());
+    QTest::keyClick(w.keys(), Qt::Key_Escape);
+    EXPECT_FALSE(w.pads().picker()->active());
+    EXPECT_EQ(w.prompts->modalRuns, 0);
+
+    // Two corners and one taken back: a double click there cannot close an outline yet.
+    w.trigger("mnuPadDraw");
+    for (const QPointF& c : {QPointF(20, 20), QPointF(60, 20), QPointF(90, 90)})
+        QTest::mouseClick(w.plot(), Qt::LeftButton, Qt::NoModifier, w.plot()->toPixel(c).toPoint());
+    QTest::keyClick(w.keys(), Qt::Key_Backspace);
+    QTest::mouseDClick(w.plot(), Qt::LeftButton, Qt::NoModifier,
+                       w.plot()->toPixel(QPointF(60, 20)).toPoint());
+    EXPECT_TRUE(w.pads().picker()->active());
+    EXPECT_EQ(w.prompts->modalRuns, 0);
+    QTest::keyClick(w.keys(), Qt::Key_Escape);
+    EXPECT_TRUE(w.pads().design().pads.empty());
+}
+
+// Every balance the panel offers shows the figures the batch front end computes.
+TEST(PadsWindow, PanelFiguresFollowTheBalance)
+{
+    PadsWindow w;
+    PadShape low, high;
+    low.name = QStringLiteral("ลาน");
+    low.corners = {{10, 10}, {40, 10}, {40, 40}, {10, 40}};
+    low.level = 103;
+    high.name = QStringLiteral("อาคาร");
+    high.corners = {{60, 60}, {90, 60}, {90, 90}, {60, 90}};
+    high.fall = 1.5;
+    high.fallBearing = 200;
+    const struct
+    {
+        PadBalance balance;
+        double k;
+        std::optional<double> highLevel;
+    } rows[] = {{PadBalance::None, 1, 108},
+                {PadBalance::Together, 1.2, 108},
+                {PadBalance::Each, 0.9, std::nullopt}};
+    for (const auto& r : rows) {
+        high.level = r.highLevel;
+        w.pads().change({{low, high}, r.balance, r.k}, QStringLiteral("ทดสอบ"));
+        const PadsResult expected =
+            designPads(earthworkGrid(w.window.project()), {low, high}, r.balance, r.k);
+        for (int i = 0; i < 2; ++i) {
+            const QStringList row = padRow(w.pads().panel(), i);
+            EXPECT_EQ(row[5], formatPicture(expected.pads[std::size_t(i)].cutFill.cut, 2)) << i;
+            EXPECT_EQ(row[6], formatPicture(-expected.pads[std::size_t(i)].cutFill.fill, 2)) << i;
+        }
+        const QString totals = w.pads().panel()->findChild<QLabel*>("lblPadTotals")->text();
+        EXPECT_TRUE(totals.contains(formatPicture(expected.earthwork.gross.cut, 2)))
+            << totals.toStdString();
+        EXPECT_TRUE(totals.contains(formatPicture(expected.net, 2))) << totals.toStdString();
+        EXPECT_EQ(w.pads().panel()->findChild<QComboBox*>("cboPadBalance")->currentIndex(),
+                  int(r.balance));
+    }
+    // The balance picked in the panel is a step of its own.
+    auto* balance = w.pads().panel()->findChild<QComboBox*>("cboPadBalance");
+    balance->setFocus();
+    QTest::keyClick(focused(balance), Qt::Key_Up);
+    EXPECT_EQ(w.pads().design().balance, PadBalance::Together);
+    w.trigger("mnuEditUndo");
+    EXPECT_EQ(w.pads().design().balance, PadBalance::Each);
+}
+
+TEST(PadsWindow, TypedPadRefusedUntilItCanBeUsed)
+{
+    PadsWindow w;
+    QStringList problems;
+    w.prompts->onModal = [&](QDialog& d) {
+        typeInto(d, "txtPadLevel", QStringLiteral("103"));
+        const auto* problem = d.findChild<QLabel*>("lblPadProblem");
+        for (const char* corners :
+             {"10,10\n40,40\n40,10\n10,40", "10,10\n400,10\n40,40", "10,10\n40"}) {
+            typeInto(d, "txtPadCorners", QString::fromLatin1(corners));
+            ok(d);
+            problems << problem->text();
+        }
+        typeInto(d, "txtPadCorners", QStringLiteral("10,10\n40,10\n40,40"));
+        ok(d);
+    };
+    w.pads().panel()->findChild<QPushButton*>("cmdPadAdd")->click();
+    ASSERT_EQ(problems.size(), 3);
+    for (const QString& p : problems)
+        EXPECT_FALSE(p.isEmpty());
+    EXPECT_EQ(problems.removeDuplicates(), 0) << problems.join(QLatin1Char(10)).toStdString();
+    ASSERT_EQ(w.pads().design().pads.size(), 1u);
+    EXPECT_EQ(w.pads().design().pads[0].corners.size(), 3u);
+}
+
+TEST(PadsWindow, SectionsAlongALineDrawnOnThePlan)
+{
+    PadsWindow w;
+    PadShape pad;
+    pad.name = QStringLiteral("ลาน");
+    pad.corners = Rectangle;
+    pad.level = 104;
+    w.pads().change({{pad}, PadBalance::None, 1}, QStringLiteral("ทดสอบ"));
+    const QString csv = w.dir.filePath("sections.csv"), dxf = w.dir.filePath("sections.dxf");
+    w.prompts->saveAnswers << csv << dxf;
+    int stations = 0;
+    w.prompts->onModal = [&](QDialog& d) {
+        stations = d.findChild<QTableView*>("grdSections")->model()->rowCount();
+        typeInto(d, "txtSectionEvery", QStringLiteral("10"));
+        typeInto(d, "txtSectionWidth", QStringLiteral("30"));
+        for (const char* button :
+             {"cmdSectionsCompute", "cmdSectionsCsv", "cmdSectionsDxf", "cmdSectionsPrint"})
+            d.findChild<QPushButton*>(button)->click();
+    };
+    w.drawOnPlan("mnuSectionLineDraw", {{10, 30}, {80, 30}});
+    ASSERT_EQ(w.prompts->modalRuns, 1);
+    // Stations every 10 m over 70 m, with the dialog's first width of 20 m.
+    EXPECT_EQ(stations, 8);
+    const EarthworkGrid ground = earthworkGrid(w.window.project());
+    const SectionsResult r =
+        crossSections(ground, w.pads().result()->design, {{10, 30}, {80, 30}}, 10, 30);
+    QFile written(csv);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly))
+        << w.prompts->messages.join(QLatin1Char(10)).toStdString();
+    EXPECT_EQ(written.readAll(), sectionsCsv(r));
+    EXPECT_GT(QFileInfo(dxf).size(), 0);
+    w.window.waitForPrints();
+    EXPECT_GT(w.printed.documents(), 1);
+}
