@@ -21,6 +21,7 @@
 #include <QPainter>
 #include <QStatusBar>
 #include <QUndoCommand>
+#include <algorithm>
 
 namespace tervan {
 
@@ -54,6 +55,14 @@ QString nextPadName(const std::vector<PadShape>& pads)
 }
 
 } // namespace
+
+void PadsCommands::showPanel()
+{
+    m_panel->show();
+    // Every column in view, up to half the window.
+    m_window->resizeDocks({m_panel}, {std::min(m_panel->tableWidth(), m_window->width() / 2)},
+                          Qt::Horizontal);
+}
 
 PadsCommands::PadsCommands(Project& project, Prompts& prompts, ProjectHistory& history,
                            PlotWidget* plot, PrintReport print, QMainWindow* window)
@@ -204,7 +213,7 @@ void PadsCommands::addPad()
         PadsDesign after = m_design;
         after.pads.push_back(*made);
         change(std::move(after), QStringLiteral("เพิ่มแท่น %1").arg(made->name));
-        m_panel->show();
+        showPanel();
     }
 }
 
@@ -248,7 +257,7 @@ void PadsCommands::padsFromFile()
     for (PadShape& pad : std::get<std::vector<PadShape>>(read))
         after.pads.push_back(std::move(pad));
     change(std::move(after), QStringLiteral("แท่นจาก %1").arg(QFileInfo(name).fileName()));
-    m_panel->show();
+    showPanel();
 }
 
 void PadsCommands::drawPad()
@@ -264,7 +273,7 @@ void PadsCommands::drawPad()
     m_pickingLine = false;
     const EarthworkGrid g = earthworkGrid(m_project);
     m_picker->start(true, [g](QPointF at) { return nearestNode(at, g.cols, g.rows, g.spacing); });
-    m_panel->show();
+    showPanel();
     m_window->statusBar()->showMessage(
         QStringLiteral("คลิกที่มุมแท่นทีละมุม ดับเบิลคลิกเพื่อปิดรูป  กด Shift ค้างไว้เพื่อจับจุดกริด  "
                        "Backspace ลบมุมล่าสุด  Esc ยกเลิก"));
@@ -325,7 +334,7 @@ void PadsCommands::projectOpened(const QString& gnd)
     }
     setDesign(std::move(loaded));
     if (!m_design.pads.empty())
-        m_panel->show();
+        showPanel();
 }
 
 bool PadsCommands::projectSaved(const QString& gnd)

@@ -68,6 +68,7 @@ signals:
     void redrawNeeded();
 
 private:
+    void showPanel();
     void recompute();
     void paintOverlay(QPainter& painter) const;
     QPointF origin() const;

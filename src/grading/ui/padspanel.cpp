@@ -11,9 +11,11 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace tervan {
 
@@ -102,6 +104,19 @@ PadsPanel::PadsPanel(QWidget* parent) : QDockWidget(QStringLiteral("แท่น
     m_conflicts->setMaximumHeight(90);
     column->addWidget(m_conflicts);
     setWidget(body);
+}
+
+int PadsPanel::tableWidth() const
+{
+    int width = m_table->verticalHeader()->isVisible() ? m_table->verticalHeader()->width() : 0;
+    // What the columns will take once laid out, before they are.
+    const QAbstractItemView* view = m_table;
+    for (int c = 0; c < m_table->columnCount(); ++c)
+        width += std::max(view->sizeHintForColumn(c),
+                          m_table->horizontalHeader()->sectionSizeHint(c));
+    // The table's frame, the dock's margins and a scroll bar's room.
+    return width + 2 * m_table->frameWidth() + m_table->verticalScrollBar()->sizeHint().width() +
+           24;
 }
 
 int PadsPanel::currentPad() const

@@ -37,6 +37,8 @@ public:
     void showDesign(const PadsDesign& design, const PadsResult* result, const QString& problem,
                     const std::function<QString(int)>& nodeName);
     int currentPad() const;
+    // Wide enough for every column of the table without scrolling.
+    int tableWidth() const;
 
 signals:
     void addRequested();
