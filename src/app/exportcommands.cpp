@@ -1,6 +1,7 @@
 #include "app/exportcommands.h"
 
 #include "common/messages.h"
+#include "common/progress.h"
 #include "gis/gis.h"
 #include "project/project.h"
 #include "project/projectfile.h"
@@ -14,21 +15,24 @@
 #include <QLabel>
 #include <QMenu>
 #include <QProgressBar>
-#include <QPromise>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
 
 namespace tervan {
 
 namespace {
-constexpr int ProgressSteps = 1000;
+// How often the bar looks at the share written.
+constexpr int PollMs = 100;
 }
 
 ExportCommands::ExportCommands(QMenu* fileMenu, Project& project, Prompts& prompts,
                                QStatusBar* status, QWidget* parent)
-    : QObject(parent), m_project(project), m_prompts(prompts), m_status(status)
+    : QObject(parent), m_project(project), m_prompts(prompts), m_status(status),
+      m_poll(new QTimer(this))
 {
+    m_poll->setInterval(PollMs);
     QAction* before = fileMenu->findChild<QAction*>(QStringLiteral("mnuFileFree3"));
     auto add = [&](const char* name, const QString& text, void (ExportCommands::*slot)()) {
         auto* action = new QAction(text, fileMenu);
@@ -95,17 +99,12 @@ void ExportCommands::run(int kindIndex)
     // Written off the window's thread from a copy, so a large file never freezes the window
     // and later edits cannot reach a half-written one.
     m_shown = shown;
-    m_cancel = std::make_shared<std::atomic<bool>>(false);
+    m_progress = std::make_shared<Progress>();
     const auto snapshot = std::make_shared<const Project>(m_project);
-    // A format that traces as it writes says how far it is; the bar is busy until it does.
-    m_writing.setFuture(QtConcurrent::run(
-        [snapshot, format, picked, cancel = m_cancel](QPromise<QString>& promise) {
-            promise.setProgressRange(0, ProgressSteps);
-            promise.addResult(gis().exportProject(
-                *snapshot, *format, picked, snapshot->ContourInterval, QDate::currentDate(),
-                cancel.get(),
-                [&promise](double done) { promise.setProgressValue(int(done * ProgressSteps)); }));
-        }));
+    m_writing.setFuture(QtConcurrent::run([snapshot, format, picked, progress = m_progress] {
+        return gis().exportProject(*snapshot, *format, picked, snapshot->ContourInterval,
+                                   QDate::currentDate(), progress.get());
+    }));
     m_busy = new QWidget;
     auto* row = new QHBoxLayout(m_busy);
     row->setContentsMargins(0, 0, 0, 0);
@@ -118,16 +117,20 @@ void ExportCommands::run(int kindIndex)
     row->addWidget(new QLabel(QStringLiteral("กำลังส่งออก %1").arg(QFileInfo(picked).fileName())));
     row->addWidget(bar);
     row->addWidget(stop);
-    connect(stop, &QPushButton::clicked, this, [this] { *m_cancel = true; });
-    connect(&m_writing, &QFutureWatcher<QString>::progressValueChanged, bar, [bar](int value) {
-        if (value > 0)
-            bar->setRange(0, ProgressSteps), bar->setValue(value);
+    connect(stop, &QPushButton::clicked, this, [this] { m_progress->cancel(); });
+    // A format that traces as it writes says how far it is; the bar is busy until it does.
+    m_poll->disconnect();
+    connect(m_poll, &QTimer::timeout, bar, [bar, progress = m_progress] {
+        if (const int done = progress->permille(); done > 0)
+            bar->setRange(0, 1000), bar->setValue(done);
     });
+    m_poll->start();
     m_status->addPermanentWidget(m_busy);
 }
 
 void ExportCommands::finished()
 {
+    m_poll->stop();
     delete m_busy;
     m_busy = nullptr;
     const QString failed = m_writing.result();

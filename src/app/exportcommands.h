@@ -2,15 +2,16 @@
 
 #include <QFutureWatcher>
 #include <QObject>
-#include <atomic>
 #include <memory>
 
 class QMenu;
 class QStatusBar;
+class QTimer;
 class QWidget;
 
 namespace tervan {
 
+class Progress;
 class Prompts;
 struct Project;
 
@@ -39,7 +40,8 @@ private:
     QString m_lastName;
     // The file being written off the window's thread, and the status bar's word of it.
     QFutureWatcher<QString> m_writing;
-    std::shared_ptr<std::atomic<bool>> m_cancel;
+    std::shared_ptr<Progress> m_progress;
+    QTimer* m_poll;
     QString m_shown;
     QWidget* m_busy = nullptr;
 };

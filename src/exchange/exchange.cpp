@@ -74,7 +74,7 @@ bool eachContourLevel(const ExportJob& job,
     std::vector<ContourLine> clipped;
     return traceContourLevels(job.project, job.contours.interval,
                               [&](std::vector<ContourLine>& lines, double done) {
-                                  if (job.cancelled && *job.cancelled)
+                                  if (cancelled(job.progress))
                                       return false;
                                   if (job.outline) {
                                       clipped.clear();
@@ -83,21 +83,18 @@ bool eachContourLevel(const ExportJob& job,
                                   }
                                   if (!take(job.outline ? clipped : lines))
                                       return false;
-                                  if (job.progress)
-                                      job.progress(done);
+                                  report(job.progress, done);
                                   return true;
                               });
 }
 
 QString exportProject(const Project& p, const ExportFormat& format, const QString& fileName,
-                      float interval, QDate date, const std::atomic<bool>* cancelled,
-                      const std::function<void(double)>& progress)
+                      float interval, QDate date, Progress* progress)
 {
     if (!p.HasNodes() || p.GridRows < 2 || p.GridCols < 2 ||
         qint64(p.Nodes.size()) <= qint64(p.GridRows) * p.GridCols)
         return msg::DataIncomplete;
     ExportJob job{p, {}, date, ExportOutline::of(p)};
-    job.cancelled = cancelled;
     job.progress = progress;
     if (format.kind == ExportKind::Contours) {
         if (const QString notice = contourNotice(contourLevels(p, interval)); !notice.isEmpty())
@@ -120,7 +117,7 @@ QString exportProject(const Project& p, const ExportFormat& format, const QStrin
     const QString failed =
         format.write ? format.write(job, out.path())
                      : out.write([&](QIODevice& file) { return format.writeTo(job, file); });
-    if (cancelled && *cancelled)
+    if (cancelled(progress))
         return ExportCancelled;
     if (!failed.isEmpty())
         return out.aboutTarget(failed);

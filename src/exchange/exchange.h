@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/progress.h"
 #include "graphics/contourlines.h"
 
 #include <QDate>
@@ -28,8 +29,8 @@ struct ExportJob
     QDate date;
     std::shared_ptr<const ExportOutline> outline;
     QTime time = QTime::currentTime(); // of writing, for LandXML
-    const std::atomic<bool>* cancelled = nullptr;
-    std::function<void(double)> progress = {}; // the share done, from a writer that traces
+    // Hears the share done from a writer that traces, and stops it between levels.
+    Progress* progress = nullptr;
 };
 
 // The job's contours a level at a time, cut at the outline, for a writer that writes each
@@ -68,8 +69,7 @@ QString exportFilters(ExportKind kind);
 inline const QString ExportCancelled = QStringLiteral("หยุดส่งออกแล้ว แฟ้มเดิมยังอยู่เหมือนเดิม");
 // A format that traces as it writes reports the share done to `progress`, level by level.
 QString exportProject(const Project& p, const ExportFormat& format, const QString& fileName,
-                      float interval, QDate date, const std::atomic<bool>* cancelled = nullptr,
-                      const std::function<void(double)>& progress = {});
+                      float interval, QDate date, Progress* progress = nullptr);
 
 // The writers.
 QString writeGeoPackage(const ExportJob& job, const QString& fileName);

@@ -46,8 +46,7 @@ struct GisModule
     const ExportFormat* (*exportFormatOf)(ExportKind kind, const QString& fileName);
     QString (*exportProject)(const Project& p, const ExportFormat& format,
                              const QString& fileName, float interval, QDate date,
-                             const std::atomic<bool>* cancelled,
-                             const std::function<void(double)>& progress);
+                             Progress* progress);
 
     // Pads and sections.
     std::variant<std::vector<PadShape>, QString> (*readPadsFile)(const QString& fileName,

@@ -1,5 +1,6 @@
 #include "graphics/backgroundredraw.h"
 
+#include "common/progress.h"
 #include "graphics/imagesurface.h"
 
 #include <QThread>
@@ -14,7 +15,7 @@ struct BackgroundRedraw::Job
     ProjectSnapshot project;
     NodeLabels labels;
     QImage image;
-    RedrawProgress progress;
+    Progress progress;
     RedrawMeasures measured;
     std::mutex mutex;
     std::condition_variable doneChanged;
@@ -24,7 +25,7 @@ struct BackgroundRedraw::Job
     void run()
     {
         // A drawing dropped before its turn came draws nothing.
-        if (!progress.cancelled) {
+        if (!progress.cancelled()) {
             ImageSurface surface(image);
             measured = Redraw(surface, *project, labels, &progress);
         }
@@ -49,7 +50,7 @@ BackgroundRedraw::BackgroundRedraw(QObject* parent) : QObject(parent)
 BackgroundRedraw::~BackgroundRedraw()
 {
     for (const auto& job : m_jobs)
-        job->progress.cancelled = true;
+        job->progress.cancel();
     m_pool.waitForDone();
 }
 
@@ -75,7 +76,7 @@ void BackgroundRedraw::start(ProjectSnapshot project, const NodeLabels& labels, 
 void BackgroundRedraw::cancel()
 {
     if (m_newest)
-        m_newest->progress.cancelled = true;
+        m_newest->progress.cancel();
     m_newest.reset();
 }
 
@@ -86,7 +87,7 @@ bool BackgroundRedraw::running() const
 
 int BackgroundRedraw::permille() const
 {
-    return m_newest ? m_newest->progress.permille.load() : 0;
+    return m_newest ? m_newest->progress.permille() : 0;
 }
 
 bool BackgroundRedraw::wait(int ms)

@@ -1,6 +1,7 @@
 #include "graphics/contourplot.h"
 
 #include "common/numbertext.h"
+#include "common/progress.h"
 #include "graphics/contourlabels.h"
 #include "graphics/contourtracer.h"
 #include "graphics/denselevels.h"
@@ -20,7 +21,7 @@ namespace {
 class ScreenContours final : public ContourSink
 {
 public:
-    ScreenContours(Surface& s, int colour, const Project& p, RedrawProgress* progress)
+    ScreenContours(Surface& s, int colour, const Project& p, Progress* progress)
         : m_s(s), m_colour(colour), m_progress(progress), m_low(p.ElevMin), m_high(p.ElevMax),
           m_project(p)
     {
@@ -31,10 +32,9 @@ public:
         m_s.setLineWidth(lineWidth);
         m_whole = isIndexLevel(m_project, m_project.ContourInterval, level);
         if (m_progress && m_high > m_low)
-            m_progress->permille =
-                int(std::clamp(1000 * (level - m_low) / (m_high - m_low), 0.0, 1000.0));
+            m_progress->report((level - m_low) / (m_high - m_low));
     }
-    bool cancelled() const override { return m_progress && m_progress->cancelled; }
+    bool cancelled() const override { return tervan::cancelled(m_progress); }
     // The levels are on the surface already, drawn pixel by pixel: only the labels are left.
     void leaveOutLines() { m_lines = false; }
     bool bordersOnly() const override { return !m_lines; }
@@ -78,7 +78,7 @@ public:
 private:
     Surface& m_s;
     int m_colour;
-    RedrawProgress* m_progress;
+    Progress* m_progress;
     double m_low, m_high;
     const Project& m_project;
     bool m_lines = true;
@@ -110,7 +110,7 @@ AlongLabelStyle alongLabelStyle(Surface& s, const Project& p, const NodeLabels* 
     return style;
 }
 
-float PlotContour(Surface& s, const Project& p, RedrawProgress* progress, const NodeLabels* nodes)
+float PlotContour(Surface& s, const Project& p, Progress* progress, const NodeLabels* nodes)
 {
     const int colour = lineColourIndex(p);
     ScreenContours sink(s, colour, p, progress);

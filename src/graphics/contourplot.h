@@ -5,7 +5,7 @@ namespace tervan {
 struct AlongLabelStyle;
 struct NodeLabels;
 struct Project;
-struct RedrawProgress;
+class Progress;
 class Surface;
 
 // The contour lines over the grid picture: every level in the line colour, whole levels
@@ -15,7 +15,7 @@ class Surface;
 // wide are drawn pixel by pixel instead (see DrawLevelPixels).
 // With ContourLabelsAlong, whole levels are drawn from their joined lines, broken under labels
 // laid along them, clear of the node labels the grid picture wrote with `nodes`.
-float PlotContour(Surface& surface, const Project& p, RedrawProgress* progress = nullptr,
+float PlotContour(Surface& surface, const Project& p, Progress* progress = nullptr,
                   const NodeLabels* nodes = nullptr);
 
 // How labels along the lines look on a screen surface over the project's grid.

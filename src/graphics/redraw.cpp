@@ -10,7 +10,7 @@
 namespace tervan {
 
 RedrawMeasures Redraw(Surface& s, const Project& p, const NodeLabels& labels,
-                      RedrawProgress* progress)
+                      Progress* progress)
 {
     clearUpperVectorState();
     s.setWorld(p.ViewXMin, p.ViewYMax, p.ViewXMax, p.ViewYMin);

@@ -2,20 +2,11 @@
 
 #include "graphics/gridplot.h"
 
-#include <atomic>
-
 namespace tervan {
 
+class Progress;
 struct Project;
 class Surface;
-
-// Shared with a drawing on another thread: how far it got (per mille of the contour levels)
-// and whether it should stop at the next level because nobody waits for it any more.
-struct RedrawProgress
-{
-    std::atomic<bool> cancelled{false};
-    std::atomic<int> permille{0};
-};
 
 // What a redraw measured on its way: the background dot counts of the world window, and the
 // level after the last contour traced (0 when the picture has no contours).
@@ -27,8 +18,9 @@ struct RedrawMeasures
 };
 
 // The whole picture of the current display mode: the world window as the surface's scale,
-// a cleared surface and the picture on it.
+// a cleared surface and the picture on it. `progress` hears the share of the contour levels
+// drawn and stops the drawing at the next level once cancelled.
 RedrawMeasures Redraw(Surface& surface, const Project& p, const NodeLabels& labels,
-                      RedrawProgress* progress = nullptr);
+                      Progress* progress = nullptr);
 
 } // namespace tervan

@@ -550,13 +550,16 @@ TEST(DxfStreamed, CancelBetweenLevelsKeepsTheOldFile)
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("hill.dxf"));
         ASSERT_TRUE(writeBytes(file, "the drawing that was there\n"));
-        std::atomic<bool> cancelled{false};
+        bool stop = false;
         std::vector<double> done;
+        Progress progress(
+            [&](double share) {
+                done.push_back(share);
+                stop = int(done.size()) == stopAt;
+            },
+            [&] { return stop; });
         const QString result = exportProject(p, *exportFormatOf(ExportKind::Contours, file), file,
-                                             0.1f, {}, &cancelled, [&](double share) {
-                                                 done.push_back(share);
-                                                 cancelled = int(done.size()) == stopAt;
-                                             });
+                                             0.1f, {}, &progress);
         const QByteArray bytes = readBytes(file);
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1) << stopAt;
         EXPECT_TRUE(std::is_sorted(done.begin(), done.end()));
