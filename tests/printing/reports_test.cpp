@@ -92,6 +92,40 @@ TEST(PageFrame, HeadingBlockAndTitle)
     EXPECT_DOUBLE_EQ(find(r, "body")->at.y(), heading->at.y() + line20 + line16);
 }
 
+// The heading names the file a project was opened from or saved to, Thai names included, and
+// takes that file's name for a project made without one; only a project with no file yet shows
+// the stars.
+TEST(PageFrame, HeadingNamesTheProjectFile)
+{
+    const struct
+    {
+        const char* what;
+        const char* name;
+        const char* gnd;
+        const char* projectShown;
+        const char* fileShown;
+    } rows[] = {
+        {"never saved", "ไร่นายสมชาย", "", "ไร่นายสมชาย", "********"},
+        {"saved under a Thai name", "", "/งาน/ไร่นายสมชาย.gnd", "ไร่นายสมชาย", "ไร่นายสมชาย.gnd"},
+        {"named, then saved", "อาคาร 2", "/งาน/แปลง.ก.gnd", "อาคาร 2", "แปลง.ก.gnd"},
+        {"unnamed and never saved", "", "", "", "********"},
+    };
+    for (const auto& row : rows) {
+        RecordingPage r;
+        PageSurface page(r);
+        Project p = startupProject();
+        p.ProjectName = QString::fromUtf8(row.name);
+        p.GndFileName = QString::fromUtf8(row.gnd);
+        PrintHeading(page, p);
+        const QStringList texts = r.texts(0);
+        EXPECT_TRUE(texts.contains("แฟ้ม : " + QString::fromUtf8(row.fileShown))) << row.what;
+        const QString shown = "ชื่อโครงการ : " + QString::fromUtf8(row.projectShown);
+        EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [&](const QString& t) {
+            return t.trimmed() == shown.trimmed();
+        })) << row.what;
+    }
+}
+
 // The wider substitute face must not run a long project name into the centred title.
 class HeadingName : public ::testing::TestWithParam<int>
 {
