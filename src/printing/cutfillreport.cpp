@@ -22,7 +22,10 @@ void PrintCutFill(PageSurface& page, const Project& p, const QString& title,
     std::vector<SummaryLine> figures = lines;
     const CutFillAreas areas = cutFillAreas(map);
     appendWorkedAreaLines(figures, areas.cut, areas.fill);
+    // In a size smaller than the heading's, so that the map keeps half the page.
+    page.setFontSize(13);
     PrintFigureLines(page, figures);
+    page.setFontSize(16);
     page.setUnitCentimetres();
     const double top = page.y() + 0.3;
     const QRectF area(1.0, top, std::min(19.0, page.pageWidth() - 1.0),
