@@ -124,11 +124,32 @@ CutFillRamp cutFillRamp(const EarthworkGrid& depth)
     return r;
 }
 
+namespace {
+
+// A cell's corners counter-clockwise from its lower left and its centre, with the depth as v
+// and, for a pad, minus the daylight value as w (at least 0 inside the works); the centre takes
+// the corners' means.
+void cellCorners(const CutFillMap& m, int i, int j, BandCorner (&c)[5])
+{
+    const EarthworkGrid& g = m.depth;
+    const bool hasDaylight = m.daylight.size() == g.h.size();
+    const double sp = g.spacing;
+    const std::size_t k = std::size_t(i) * std::size_t(g.cols) + std::size_t(j);
+    const std::size_t up = k + std::size_t(g.cols);
+    const std::size_t at[4] = {k, k + 1, up + 1, up};
+    for (int t = 0; t < 4; ++t)
+        c[t] = {(j + (t == 1 || t == 2)) * sp, (i + (t >= 2)) * sp, g.h[at[t]],
+                hasDaylight ? -m.daylight[at[t]] : 0};
+    c[4] = {(j + 0.5) * sp, (i + 0.5) * sp, (c[0].v + c[1].v + c[2].v + c[3].v) / 4,
+            (c[0].w + c[1].w + c[2].w + c[3].w) / 4};
+}
+
+} // namespace
+
 void cutFillPieces(const CutFillMap& m, const CutFillRamp& ramp,
                    const std::function<void(int cls, std::vector<QPointF>&& corners)>& piece)
 {
     const EarthworkGrid& g = m.depth;
-    const bool hasDaylight = m.daylight.size() == g.h.size();
     const std::vector<double> levels = ramp.boundaries();
     const double sp = g.spacing;
     const auto polygon = [&](const BandPolygon& p, int cls) {
@@ -149,20 +170,13 @@ void cutFillPieces(const CutFillMap& m, const CutFillRamp& ramp,
             inRun = false;
         };
         for (int j = 0; j + 1 < g.cols; ++j) {
-            const std::size_t k = std::size_t(i) * std::size_t(g.cols) + std::size_t(j);
-            const std::size_t up = k + std::size_t(g.cols);
-            const std::size_t at[4] = {k, k + 1, up + 1, up};
             // Ground outside the site is no earthwork: left uncoloured.
             if (g.mask && g.mask->cover(i * (g.cols - 1) + j) == OutlineMask::Cover::Outside) {
                 endRun(j);
                 continue;
             }
             BandCorner c[5];
-            for (int t = 0; t < 4; ++t)
-                c[t] = {(j + (t == 1 || t == 2)) * sp, t < 2 ? y0 : y1, g.h[at[t]],
-                        hasDaylight ? -m.daylight[at[t]] : 0};
-            c[4] = {(j + 0.5) * sp, (i + 0.5) * sp, (c[0].v + c[1].v + c[2].v + c[3].v) / 4,
-                    (c[0].w + c[1].w + c[2].w + c[3].w) / 4};
+            cellCorners(m, i, j, c);
             int cls = ramp.classOf(c[4].v);
             bool worked = true, untouched = true;
             for (const BandCorner& corner : c) {
@@ -234,15 +248,44 @@ void swatch(Surface& s, double x, double y, double w, double h, QRgb rgb)
     s.line(float(x), float(y - h), float(x), float(y));
 }
 
-// Zero lines of v minus level over every triangle, in one colour and width.
-void zeroLines(Surface& s, const EarthworkGrid& g, const std::vector<double>& v, double level)
+// The depth contour at `level` over every triangle, as triangleZeroLine finds it, inside the
+// works only: beyond a pad's daylight line the ground is untouched.
+void depthLine(Surface& s, const CutFillMap& m, double level, int colour)
 {
-    forEachTriangle(
-        g, v, level, [&](const double(&x)[3], const double(&y)[3], const double(&val)[3]) {
-            triangleZeroLine(x, y, val, [&](double x1, double y1, double x2, double y2) {
-                s.line(float(x1), float(y1), float(x2), float(y2), s.ForeColour);
-            });
-        });
+    const EarthworkGrid& g = m.depth;
+    for (int i = 0; i + 1 < g.rows; ++i)
+        for (int j = 0; j + 1 < g.cols; ++j) {
+            BandCorner c[5];
+            cellCorners(m, i, j, c);
+            for (int t = 0; t < 4; ++t) {
+                const BandCorner tri[3] = {c[t], c[(t + 1) % 4], c[4]};
+                const double x[3] = {tri[0].x, tri[1].x, tri[2].x};
+                const double y[3] = {tri[0].y, tri[1].y, tri[2].y};
+                const double v[3] = {tri[0].v - level, tri[1].v - level, tri[2].v - level};
+                triangleZeroLine(x, y, v, [&](double x1, double y1, double x2, double y2) {
+                    // w is linear over the triangle: its value at a point from the corners'.
+                    const auto wAt = [&](double px, double py) {
+                        const double d =
+                            (y[1] - y[2]) * (x[0] - x[2]) + (x[2] - x[1]) * (y[0] - y[2]);
+                        const double a =
+                            ((y[1] - y[2]) * (px - x[2]) + (x[2] - x[1]) * (py - y[2])) / d;
+                        const double b =
+                            ((y[2] - y[0]) * (px - x[2]) + (x[0] - x[2]) * (py - y[2])) / d;
+                        return a * tri[0].w + b * tri[1].w + (1 - a - b) * tri[2].w;
+                    };
+                    const double w1 = wAt(x1, y1), w2 = wAt(x2, y2);
+                    if (w1 < 0 && w2 < 0)
+                        return;
+                    if (w1 < 0 || w2 < 0) {
+                        const double f = w1 / (w1 - w2);
+                        const double cx = x1 + f * (x2 - x1), cy = y1 + f * (y2 - y1);
+                        (w1 < 0 ? x1 : x2) = cx;
+                        (w1 < 0 ? y1 : y2) = cy;
+                    }
+                    s.line(float(x1), float(y1), float(x2), float(y2), colour);
+                });
+            }
+        }
 }
 
 } // namespace
@@ -295,19 +338,11 @@ void DrawCutFillMap(Surface& s, const CutFillMap& m, double aspect, double fontP
         if (levels <= MaxContourLevels)
             for (int n = 1; n <= int(levels); ++n)
                 for (double level : {n * m.contourInterval, -n * m.contourInterval})
-                    forEachTriangle(
-                        g, g.h, level,
-                        [&](const double(&x)[3], const double(&y)[3], const double(&v)[3]) {
-                            triangleZeroLine(x, y, v,
-                                             [&](double x1, double y1, double x2, double y2) {
-                                                 s.line(float(x1), float(y1), float(x2), float(y2),
-                                                        ContourColour);
-                                             });
-                        });
+                    depthLine(s, m, level, ContourColour);
     }
 
     s.setLineWidth(3);
-    zeroLines(s, g, g.h, 0);
+    depthLine(s, m, 0, Surface::ForeColour);
     if (!m.daylight.empty()) {
         s.setLineWidth(2);
         forEachTriangle(
