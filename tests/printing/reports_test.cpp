@@ -97,32 +97,21 @@ TEST(PageFrame, HeadingBlockAndTitle)
 // the stars.
 TEST(PageFrame, HeadingNamesTheProjectFile)
 {
-    const struct
-    {
-        const char* what;
-        const char* name;
-        const char* gnd;
-        const char* projectShown;
-        const char* fileShown;
-    } rows[] = {
-        {"never saved", "ไร่นายสมชาย", "", "ไร่นายสมชาย", "********"},
-        {"saved under a Thai name", "", "/งาน/ไร่นายสมชาย.gnd", "ไร่นายสมชาย", "ไร่นายสมชาย.gnd"},
-        {"named, then saved", "อาคาร 2", "/งาน/แปลง.ก.gnd", "อาคาร 2", "แปลง.ก.gnd"},
-        {"unnamed and never saved", "", "", "", "********"},
-    };
+    // Project name, file name; the project and the file the heading shows.
+    const char* rows[][4] = {{"ไร่นายสมชาย", "", "ไร่นายสมชาย", "********"},
+                             {"", "/งาน/ไร่นายสมชาย.gnd", "ไร่นายสมชาย", "ไร่นายสมชาย.gnd"},
+                             {"อาคาร 2", "/งาน/แปลง.ก.gnd", "อาคาร 2", "แปลง.ก.gnd"},
+                             {"", "", "", "********"}};
     for (const auto& row : rows) {
         RecordingPage r;
         PageSurface page(r);
         Project p = startupProject();
-        p.ProjectName = QString::fromUtf8(row.name);
-        p.GndFileName = QString::fromUtf8(row.gnd);
+        p.ProjectName = QString::fromUtf8(row[0]);
+        p.GndFileName = QString::fromUtf8(row[1]);
         PrintHeading(page, p);
         const QStringList texts = r.texts(0);
-        EXPECT_TRUE(texts.contains("แฟ้ม : " + QString::fromUtf8(row.fileShown))) << row.what;
-        const QString shown = "ชื่อโครงการ : " + QString::fromUtf8(row.projectShown);
-        EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [&](const QString& t) {
-            return t.trimmed() == shown.trimmed();
-        })) << row.what;
+        EXPECT_EQ(texts[3].trimmed(), QStringLiteral("ชื่อโครงการ : %1").arg(row[2]).trimmed());
+        EXPECT_EQ(texts[5], QStringLiteral("แฟ้ม : %1").arg(row[3]));
     }
 }
 
