@@ -48,9 +48,9 @@ void runWithPrint(DesignDialogBase& dialog, const Project& project, Prompts& pro
     // The pages are drawn on a worker that may outlive the dialog: it gets copies.
     QObject::connect(&dialog, &EarthworkDialogFrame::printRequested, &dialog, [&] {
         print([p = project, title = dialog.title(), lines = dialog.summaryLines(),
-               map = dialog.map(), e = dialog.earthwork(),
-               k = dialog.compaction()](PageSurface& page) {
-            PrintCutFill(page, p, title, lines, map, designCells(e, k));
+               map = dialog.map(), e = dialog.earthwork(), k = dialog.compaction(),
+               every = dialog.printEveryCell()](PageSurface& page) {
+            PrintCutFill(page, p, title, lines, map, printedDesignCells(e, k, every));
         });
     });
     prompts.runModal(dialog);

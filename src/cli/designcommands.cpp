@@ -297,8 +297,8 @@ int renderOrPrint(const QStringList& args, bool print, QTextStream& err, const c
     QStringList valued = PadOptions;
     valued << "-o"
            << "--size";
-    const auto w =
-        readWords(args, valued, {"--balance", "--contours", "--missing-ground"}, problem);
+    const auto w = readWords(
+        args, valued, {"--balance", "--contours", "--missing-ground", "--all-cells"}, problem);
     if (!w || w->values.value("-o").isEmpty())
         return usageError(err, usage,
                           w && problem.isEmpty() ? QStringLiteral("needs -o OUT") : problem);
@@ -324,11 +324,12 @@ int renderOrPrint(const QStringList& args, bool print, QTextStream& err, const c
         }
         return savePng(image, output, err) ? 0 : 1;
     }
-    if (const QString failed = savePdf(output,
-                                       [&](PageSurface& page) {
-                                           PrintCutFill(page, r->project, r->title, summaryOf(*r),
-                                                        r->map, designCells(r->earthwork, r->k));
-                                       });
+    if (const QString failed =
+            savePdf(output,
+                    [&](PageSurface& page) {
+                        PrintCutFill(page, r->project, r->title, summaryOf(*r), r->map,
+                                     printedDesignCells(r->earthwork, r->k, w->has("--all-cells")));
+                    });
         !failed.isEmpty()) {
         fail(err) << failed << '\n';
         return 1;

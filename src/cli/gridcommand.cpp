@@ -207,14 +207,16 @@ int gridFromPoints(const QStringList& args, QTextStream& out, QTextStream& err, 
     if (q.outsideGrid > 0)
         warn(err) << q.outsideGrid << " points lie outside the grid and are not honoured by it\n";
     const QString name = w->values.value(QStringLiteral("--name")).trimmed();
-    Project p =
-        projectFromGrid(frame, grid,
-                        clusterPrefix(name.isEmpty() ? QFileInfo(source).completeBaseName() : name,
-                                      FixedText40::length),
-                        points.epsg, float(interval.value_or(0)));
-    if (const QString engineer = w->values.value(QStringLiteral("--engineer")).trimmed();
-        !engineer.isEmpty())
-        p.EngineerName = clusterPrefix(engineer, FixedText40::length);
+    Project p = projectFromGrid(
+        frame, grid,
+        clusterPrefix(name.isEmpty()
+                          ? QFileInfo(w->values.value(QStringLiteral("-o"))).completeBaseName()
+                          : name,
+                      FixedText40::length),
+        points.epsg, float(interval.value_or(0)));
+    // No name stands in for an engineer not given: the heading would say something untrue.
+    p.EngineerName =
+        clusterPrefix(w->values.value(QStringLiteral("--engineer")).trimmed(), FixedText40::length);
     p.Georef->datumShift = points.shift.key;
     p.Georef->outline = site;
     std::vector<std::pair<double, double>> local;

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <functional>
 
 namespace tervan {
 
@@ -61,6 +62,48 @@ QRgb CutFillRamp::colour(int cls)
     return colours[std::size_t(std::clamp(cls, -Classes, Classes) + Classes)];
 }
 
+std::vector<double> CutFillRamp::boundaries() const
+{
+    std::vector<double> out;
+    for (int c = -(Classes - 1); c <= Classes - 1; ++c)
+        out.push_back(c * step);
+    return out;
+}
+
+double BandPolygon::area() const
+{
+    double twice = 0;
+    for (int i = 0; i < count; ++i) {
+        const BandCorner &a = c[i], &b = c[(i + 1) % count];
+        twice += a.x * b.y - b.x * a.y;
+    }
+    return std::abs(twice) / 2;
+}
+
+BandPolygon keepAtLeast(const BandPolygon& p, double BandCorner::*field, double level, double sign)
+{
+    BandPolygon out;
+    const auto push = [&](const BandCorner& corner) {
+        if (out.count < 8)
+            out.c[out.count++] = corner;
+    };
+    for (int i = 0; i < p.count; ++i) {
+        const BandCorner &a = p.c[i], &b = p.c[(i + 1) % p.count];
+        const double fa = sign * (a.*field - level), fb = sign * (b.*field - level);
+        if (fa >= 0)
+            push(a);
+        if ((fa > 0 && fb < 0) || (fa < 0 && fb > 0)) {
+            const double t = fa / (fa - fb);
+            BandCorner cut{a.x + t * (b.x - a.x), a.y + t * (b.y - a.y), a.v + t * (b.v - a.v),
+                           a.w + t * (b.w - a.w)};
+            // On the line exactly, so that neighbouring bands share the corner.
+            cut.*field = level;
+            push(cut);
+        }
+    }
+    return out;
+}
+
 CutFillRamp cutFillRamp(const EarthworkGrid& depth)
 {
     double deepest = 0;
@@ -83,80 +126,166 @@ CutFillRamp cutFillRamp(const EarthworkGrid& depth)
 
 namespace {
 
+// A cell's corners counter-clockwise from its lower left and its centre, with the depth as v
+// and, for a pad, minus the daylight value as w (at least 0 inside the works); the centre takes
+// the corners' means.
+void cellCorners(const CutFillMap& m, int i, int j, BandCorner (&c)[5])
+{
+    const EarthworkGrid& g = m.depth;
+    const bool hasDaylight = m.daylight.size() == g.h.size();
+    const double sp = g.spacing;
+    const std::size_t k = std::size_t(i) * std::size_t(g.cols) + std::size_t(j);
+    const std::size_t up = k + std::size_t(g.cols);
+    const std::size_t at[4] = {k, k + 1, up + 1, up};
+    for (int t = 0; t < 4; ++t)
+        c[t] = {(j + (t == 1 || t == 2)) * sp, (i + (t >= 2)) * sp, g.h[at[t]],
+                hasDaylight ? -m.daylight[at[t]] : 0};
+    c[4] = {(j + 0.5) * sp, (i + 0.5) * sp, (c[0].v + c[1].v + c[2].v + c[3].v) / 4,
+            (c[0].w + c[1].w + c[2].w + c[3].w) / 4};
+}
+
+} // namespace
+
+void cutFillPieces(const CutFillMap& m, const CutFillRamp& ramp,
+                   const std::function<void(int cls, std::vector<QPointF>&& corners)>& piece)
+{
+    const EarthworkGrid& g = m.depth;
+    const std::vector<double> levels = ramp.boundaries();
+    const double sp = g.spacing;
+    const auto polygon = [&](const BandPolygon& p, int cls) {
+        std::vector<QPointF> corners;
+        corners.reserve(std::size_t(p.count));
+        for (int i = 0; i < p.count; ++i)
+            corners.emplace_back(p.c[i].x, p.c[i].y);
+        piece(cls, std::move(corners));
+    };
+    for (int i = 0; i + 1 < g.rows; ++i) {
+        const double y0 = i * sp, y1 = (i + 1) * sp;
+        int runStart = 0, runClass = 0;
+        bool inRun = false;
+        const auto endRun = [&](int j) {
+            if (inRun)
+                piece(runClass,
+                      {{runStart * sp, y0}, {j * sp, y0}, {j * sp, y1}, {runStart * sp, y1}});
+            inRun = false;
+        };
+        for (int j = 0; j + 1 < g.cols; ++j) {
+            // Ground outside the site is no earthwork: left uncoloured.
+            if (g.mask && g.mask->cover(i * (g.cols - 1) + j) == OutlineMask::Cover::Outside) {
+                endRun(j);
+                continue;
+            }
+            BandCorner c[5];
+            cellCorners(m, i, j, c);
+            int cls = ramp.classOf(c[4].v);
+            bool worked = true, untouched = true;
+            for (const BandCorner& corner : c) {
+                cls = ramp.classOf(corner.v) == cls ? cls : 99;
+                worked = worked && corner.w >= 0;
+                untouched = untouched && corner.v == 0;
+            }
+            const bool whole = (cls != 99 && cls != 0 && worked) || (untouched && cls == 0);
+            if (whole) {
+                if (inRun && runClass != cls)
+                    endRun(j);
+                if (!inRun) {
+                    inRun = true;
+                    runStart = j;
+                    runClass = cls;
+                }
+                continue;
+            }
+            endRun(j);
+            for (int t = 0; t < 4; ++t) {
+                const BandCorner tri[3] = {c[t], c[(t + 1) % 4], c[4]};
+                if (tri[0].v == 0 && tri[1].v == 0 && tri[2].v == 0) {
+                    BandPolygon p;
+                    p.count = 3;
+                    std::copy(tri, tri + 3, p.c);
+                    polygon(p, 0);
+                    continue;
+                }
+                triangleBands(tri, levels, [&](int band, const BandPolygon& p) {
+                    polygon(p, CutFillRamp::bandClass(band));
+                });
+                // The untouched side of the daylight line, where there is one.
+                if (tri[0].w >= 0 && tri[1].w >= 0 && tri[2].w >= 0)
+                    continue;
+                BandPolygon rest;
+                rest.count = 3;
+                std::copy(tri, tri + 3, rest.c);
+                rest = keepAtLeast(rest, &BandCorner::w, 0, -1);
+                if (rest.count >= 3 && rest.area() > 0)
+                    polygon(rest, 0);
+            }
+        }
+        endRun(g.cols - 1);
+    }
+}
+
+CutFillAreas cutFillAreas(const CutFillMap& m)
+{
+    CutFillAreas out;
+    cutFillPieces(m, cutFillRamp(m.depth), [&](int cls, std::vector<QPointF>&& corners) {
+        double twice = 0;
+        for (std::size_t i = 0; i < corners.size(); ++i) {
+            const QPointF &a = corners[i], &b = corners[(i + 1) % corners.size()];
+            twice += a.x() * b.y() - b.x() * a.y();
+        }
+        (cls > 0 ? out.cut : cls < 0 ? out.fill : out.untouched) += std::abs(twice) / 2;
+    });
+    return out;
+}
+
+namespace {
+
 void swatch(Surface& s, double x, double y, double w, double h, QRgb rgb)
 {
-    s.fillTriangle(float(x), float(y), float(x + w), float(y), float(x + w), float(y - h), rgb);
-    s.fillTriangle(float(x), float(y), float(x + w), float(y - h), float(x), float(y - h), rgb);
+    s.fillPolygon({{x, y}, {x + w, y}, {x + w, y - h}, {x, y - h}}, rgb);
     s.line(float(x), float(y), float(x + w), float(y));
     s.line(float(x + w), float(y), float(x + w), float(y - h));
     s.line(float(x + w), float(y - h), float(x), float(y - h));
     s.line(float(x), float(y - h), float(x), float(y));
 }
 
-// Zero lines of v minus level over every triangle, in one colour and width.
-void zeroLines(Surface& s, const EarthworkGrid& g, const std::vector<double>& v, double level)
+// The depth contour at `level` over every triangle, as triangleZeroLine finds it, inside the
+// works only: beyond a pad's daylight line the ground is untouched.
+void depthLine(Surface& s, const CutFillMap& m, double level, int colour)
 {
-    forEachTriangle(
-        g, v, level, [&](const double(&x)[3], const double(&y)[3], const double(&val)[3]) {
-            triangleZeroLine(x, y, val, [&](double x1, double y1, double x2, double y2) {
-                s.line(float(x1), float(y1), float(x2), float(y2), s.ForeColour);
-            });
-        });
-}
-
-// Each triangle in the colour of its mean depth. Runs of cells along a row whose four
-// triangles share one colour are filled as one rectangle: the same pixels, far fewer calls
-// on smooth ground.
-void fillTriangles(Surface& s, const EarthworkGrid& g, const CutFillRamp& ramp)
-{
-    const double sp = g.spacing;
-    for (int i = 0; i + 1 < g.rows; ++i) {
-        const float y0 = float(i * sp), y1 = float((i + 1) * sp);
-        int runStart = 0, runClass = 0;
-        bool inRun = false;
-        const auto endRun = [&](int j) {
-            if (inRun) {
-                const float x0 = float(runStart * sp), x1 = float(j * sp);
-                const QRgb rgb = CutFillRamp::colour(runClass);
-                s.fillTriangle(x0, y0, x1, y0, x1, y1, rgb);
-                s.fillTriangle(x0, y0, x1, y1, x0, y1, rgb);
-            }
-            inRun = false;
-        };
+    const EarthworkGrid& g = m.depth;
+    for (int i = 0; i + 1 < g.rows; ++i)
         for (int j = 0; j + 1 < g.cols; ++j) {
-            const std::size_t k = std::size_t(i) * std::size_t(g.cols) + std::size_t(j);
-            const std::size_t up = k + std::size_t(g.cols);
-            // Ground outside the site is no earthwork: left uncoloured.
-            if (g.mask && g.mask->cover(i * (g.cols - 1) + j) == OutlineMask::Cover::Outside) {
-                endRun(j);
-                continue;
-            }
-            const double v[4] = {g.h[k], g.h[k + 1], g.h[up + 1], g.h[up]};
-            const double c = (v[0] + v[1] + v[2] + v[3]) / 4;
-            int cls[4];
-            for (int t = 0; t < 4; ++t)
-                cls[t] = ramp.classOf((v[t] + v[(t + 1) % 4] + c) / 3);
-            if (cls[0] == cls[1] && cls[1] == cls[2] && cls[2] == cls[3]) {
-                if (inRun && runClass != cls[0])
-                    endRun(j);
-                if (!inRun) {
-                    inRun = true;
-                    runStart = j;
-                    runClass = cls[0];
-                }
-                continue;
-            }
-            endRun(j);
-            const float x[5] = {float(j * sp), float((j + 1) * sp), float((j + 1) * sp),
-                                float(j * sp), float((j + 0.5) * sp)};
-            const float y[5] = {y0, y0, y1, y1, float((i + 0.5) * sp)};
+            BandCorner c[5];
+            cellCorners(m, i, j, c);
             for (int t = 0; t < 4; ++t) {
-                const int u = (t + 1) % 4;
-                s.fillTriangle(x[t], y[t], x[u], y[u], x[4], y[4], CutFillRamp::colour(cls[t]));
+                const BandCorner tri[3] = {c[t], c[(t + 1) % 4], c[4]};
+                const double x[3] = {tri[0].x, tri[1].x, tri[2].x};
+                const double y[3] = {tri[0].y, tri[1].y, tri[2].y};
+                const double v[3] = {tri[0].v - level, tri[1].v - level, tri[2].v - level};
+                triangleZeroLine(x, y, v, [&](double x1, double y1, double x2, double y2) {
+                    // w is linear over the triangle: its value at a point from the corners'.
+                    const auto wAt = [&](double px, double py) {
+                        const double d =
+                            (y[1] - y[2]) * (x[0] - x[2]) + (x[2] - x[1]) * (y[0] - y[2]);
+                        const double a =
+                            ((y[1] - y[2]) * (px - x[2]) + (x[2] - x[1]) * (py - y[2])) / d;
+                        const double b =
+                            ((y[2] - y[0]) * (px - x[2]) + (x[0] - x[2]) * (py - y[2])) / d;
+                        return a * tri[0].w + b * tri[1].w + (1 - a - b) * tri[2].w;
+                    };
+                    const double w1 = wAt(x1, y1), w2 = wAt(x2, y2);
+                    if (w1 < 0 && w2 < 0)
+                        return;
+                    if (w1 < 0 || w2 < 0) {
+                        const double f = w1 / (w1 - w2);
+                        const double cx = x1 + f * (x2 - x1), cy = y1 + f * (y2 - y1);
+                        (w1 < 0 ? x1 : x2) = cx;
+                        (w1 < 0 ? y1 : y2) = cy;
+                    }
+                    s.line(float(x1), float(y1), float(x2), float(y2), colour);
+                });
             }
         }
-        endRun(g.cols - 1);
-    }
 }
 
 } // namespace
@@ -183,7 +312,9 @@ void DrawCutFillMap(Surface& s, const CutFillMap& m, double aspect, double fontP
     if (g.cellCount() == 0)
         return;
 
-    fillTriangles(s, g, ramp);
+    cutFillPieces(m, ramp, [&](int cls, std::vector<QPointF>&& corners) {
+        s.fillPolygon(corners, CutFillRamp::colour(cls));
+    });
     // The grid's outline.
     s.setLineWidth(1);
     s.line(0, 0, float(w), 0);
@@ -207,19 +338,11 @@ void DrawCutFillMap(Surface& s, const CutFillMap& m, double aspect, double fontP
         if (levels <= MaxContourLevels)
             for (int n = 1; n <= int(levels); ++n)
                 for (double level : {n * m.contourInterval, -n * m.contourInterval})
-                    forEachTriangle(
-                        g, g.h, level,
-                        [&](const double(&x)[3], const double(&y)[3], const double(&v)[3]) {
-                            triangleZeroLine(x, y, v,
-                                             [&](double x1, double y1, double x2, double y2) {
-                                                 s.line(float(x1), float(y1), float(x2), float(y2),
-                                                        ContourColour);
-                                             });
-                        });
+                    depthLine(s, m, level, ContourColour);
     }
 
     s.setLineWidth(3);
-    zeroLines(s, g, g.h, 0);
+    depthLine(s, m, 0, Surface::ForeColour);
     if (!m.daylight.empty()) {
         s.setLineWidth(2);
         forEachTriangle(

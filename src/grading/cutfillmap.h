@@ -3,8 +3,12 @@
 #include "grading/earthwork.h"
 #include "grading/pad.h"
 
+#include <QPointF>
 #include <QRgb>
 #include <QString>
+#include <algorithm>
+#include <cmath>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -36,15 +40,81 @@ struct CutFillRamp
     // 0 for no depth, 1..Classes for cuts, -1..-Classes for fills.
     int classOf(double depth) const;
     static QRgb colour(int cls);
+    // The depths between classes, ascending: band b of triangleBands over them is class
+    // bandClass(b).
+    std::vector<double> boundaries() const;
+    static int bandClass(int band) { return band < Classes ? band - Classes : band - Classes + 1; }
 };
 
 CutFillRamp cutFillRamp(const EarthworkGrid& depth);
 
-// The plan of the grid in world metres (X to the right, Y up) with every cell's four
-// triangles filled by the ramp at their mean depth, the cut/fill contours, the zero line in
+// The map's pieces in the ramp's classes: each cell's four triangles (as in forEachTriangle)
+// cut at the class boundaries, so that colours change on depth contours, and at a pad's
+// daylight line, beyond which the ground is untouched whatever the depths between nodes say.
+// A cell wholly in one class comes as part of a rectangle with its neighbours along the row
+// that are too. Cells outside the site give nothing.
+void cutFillPieces(const CutFillMap& m, const CutFillRamp& ramp,
+                   const std::function<void(int cls, std::vector<QPointF>&& corners)>& piece);
+
+// The plan areas the map colours as cut and as fill, and leaves untouched, in m2.
+struct CutFillAreas
+{
+    double cut = 0, fill = 0, untouched = 0;
+};
+CutFillAreas cutFillAreas(const CutFillMap& m);
+
+// The plan of the grid in world metres (X to the right, Y up) with the pieces of
+// cutFillPieces filled in their classes' colours, the cut/fill contours, the zero line in
 // bold, the pad's outline, daylight line and open-edge nodes, and a legend to the right. The
 // world window keeps one scale for both axes on a target `aspect` (width / height) wide.
 void DrawCutFillMap(Surface& s, const CutFillMap& m, double aspect, double fontPoints);
+
+// A corner of a piece of a triangle with the values there of two functions linear over it.
+struct BandCorner
+{
+    double x, y, v, w;
+};
+
+// A convex polygon of at most eight corners (a triangle cut by a few lines has no more).
+struct BandPolygon
+{
+    int count = 0;
+    BandCorner c[8];
+    double area() const;
+};
+
+// The part of a convex polygon where `sign * (field - level)` is at least 0, field being `v` or
+// `w` of its corners; the new corners lie on the polygon's edges where that is 0.
+BandPolygon keepAtLeast(const BandPolygon& p, double BandCorner::*field, double level, double sign);
+
+// The pieces of a triangle between consecutive `levels` (ascending) of v, and where w is at
+// least 0: piece(band, polygon) with band b between levels[b - 1] and levels[b], the first and
+// last bands open. Pieces of no area are left out, so a triangle of one value yields nothing.
+template <typename Piece>
+void triangleBands(const BandCorner (&t)[3], const std::vector<double>& levels, Piece piece)
+{
+    const double lo = std::min({t[0].v, t[1].v, t[2].v}), hi = std::max({t[0].v, t[1].v, t[2].v});
+    const double size =
+        std::abs((t[1].x - t[0].x) * (t[2].y - t[0].y) - (t[2].x - t[0].x) * (t[1].y - t[0].y)) / 2;
+    BandPolygon whole;
+    whole.count = 3;
+    std::copy(t, t + 3, whole.c);
+    whole = keepAtLeast(whole, &BandCorner::w, 0, 1);
+    const int bands = int(levels.size()) + 1;
+    for (int b = 0; b < bands && whole.count >= 3; ++b) {
+        const bool hasBelow = b > 0, hasAbove = b < bands - 1;
+        if ((hasBelow && levels[std::size_t(b - 1)] >= hi) ||
+            (hasAbove && levels[std::size_t(b)] <= lo))
+            continue;
+        BandPolygon p = whole;
+        if (hasBelow)
+            p = keepAtLeast(p, &BandCorner::v, levels[std::size_t(b - 1)], 1);
+        if (hasAbove)
+            p = keepAtLeast(p, &BandCorner::v, levels[std::size_t(b)], -1);
+        if (p.count >= 3 && p.area() > 1e-9 * size)
+            piece(b, p);
+    }
+}
 
 // The one zero line of a linear function over a triangle: where the value changes sign, on
 // the triangle's edges. Calls `segment(x1, y1, x2, y2)` once where it crosses. A triangle

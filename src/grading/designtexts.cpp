@@ -4,6 +4,8 @@
 #include "grading/designsurface.h"
 #include "grading/pad.h"
 
+#include <memory>
+
 namespace tervan {
 
 namespace {
@@ -63,6 +65,43 @@ TableTexts designCells(const Earthwork& e, double k)
                                    volumeText(compactedNet(c, k))};
             },
             {}};
+}
+
+TableTexts printedDesignCells(const Earthwork& e, double k, bool everyCell)
+{
+    auto rows = std::make_shared<std::vector<int>>();
+    for (std::size_t n = 0; n < e.cells.size(); ++n)
+        if (everyCell || e.cells[n].cut != 0 || e.cells[n].fill != 0)
+            rows->push_back(int(n));
+    TableTexts t = designCells(e, k);
+    t.rows = int(rows->size()) + 1;
+    t.row = [&e, k, rows](int row) {
+        if (row < int(rows->size())) {
+            const int n = (*rows)[std::size_t(row)];
+            const CutFill& c = e.cells[std::size_t(n)];
+            return QStringList{QString::number(n + 1), volumeText(c.cut), volumeText(c.fill),
+                               volumeText(compactedNet(c, k))};
+        }
+        CutFill sum;
+        for (int n : *rows) {
+            sum.cut += e.cells[std::size_t(n)].cut;
+            sum.fill += e.cells[std::size_t(n)].fill;
+        }
+        return QStringList{QStringLiteral("รวม %1 ช่อง").arg(rows->size()), volumeText(sum.cut),
+                           volumeText(sum.fill), volumeText(compactedNet(sum, k))};
+    };
+    return t;
+}
+
+void appendWorkedAreaLines(std::vector<SummaryLine>& lines, double cut, double fill)
+{
+    const QString squareMetres = QStringLiteral("ตารางเมตร");
+    const QString rai = QStringLiteral("ไร่-งาน-ตารางวา");
+    lines.push_back({QStringLiteral("พื้นที่ดินตัด"), formatPicture(cut, 2), squareMetres});
+    lines.push_back({QStringLiteral("พื้นที่ดินถม"), formatPicture(fill, 2), squareMetres});
+    lines.push_back(
+        {QStringLiteral("พื้นที่ที่ใช้ (ตัดหรือถม)"), formatPicture(cut + fill, 2), squareMetres});
+    lines.push_back({QString(), raiNganWa(cut + fill), rai});
 }
 
 } // namespace tervan

@@ -3,6 +3,7 @@
 #include "graphics/surface.h"
 
 #include <QList>
+#include <algorithm>
 
 namespace tervan {
 
@@ -74,12 +75,27 @@ public:
         m_ops.append(op);
     }
 
-    // A fill is kept at its centroid, with the colour as value.
+    // A fill is kept at its centroid, with the colour as value, and whole in fills().
     void fillTriangle(float x1, float y1, float x2, float y2, float x3, float y3, QRgb rgb) override
     {
-        const float cx = (x1 + x2 + x3) / 3, cy = (y1 + y2 + y3) / 3;
-        m_ops.append(Op{Kind::Fill, cx, cy, cx, cy, int(rgb & 0xffffff)});
+        fillPolygon({{x1, y1}, {x2, y2}, {x3, y3}}, rgb);
     }
+    void fillPolygon(const std::vector<QPointF>& corners, QRgb rgb) override
+    {
+        QPointF c;
+        for (const QPointF& p : corners)
+            c += p / double(std::max<std::size_t>(corners.size(), 1));
+        m_ops.append(Op{Kind::Fill, float(c.x()), float(c.y()), float(c.x()), float(c.y()),
+                        int(rgb & 0xffffff)});
+        m_fills.push_back({corners, rgb});
+    }
+
+    struct Filled
+    {
+        std::vector<QPointF> corners;
+        QRgb rgb;
+    };
+    const std::vector<Filled>& fills() const { return m_fills; }
 
     const QList<Op>& ops() const { return m_ops; }
     QList<Op> ops(Kind kind) const
@@ -96,6 +112,7 @@ private:
     float m_charHeight;
     float m_x = 0, m_y = 0;
     QList<Op> m_ops;
+    std::vector<Filled> m_fills;
 };
 
 } // namespace tervan

@@ -75,6 +75,16 @@ public:
         (void)x1, (void)y1, (void)x2, (void)y2, (void)x3, (void)y3, (void)rgb;
     }
 
+    // A convex polygon filled in an RGB colour; surfaces without polygons of their own fill it
+    // as triangles fanned from its first corner.
+    virtual void fillPolygon(const std::vector<QPointF>& corners, QRgb rgb)
+    {
+        for (std::size_t i = 2; i < corners.size(); ++i)
+            fillTriangle(float(corners[0].x()), float(corners[0].y()), float(corners[i - 1].x()),
+                         float(corners[i - 1].y()), float(corners[i].x()), float(corners[i].y()),
+                         rgb);
+    }
+
     // Surfaces made of pixels finish what they hold back and hand out their pixels; the
     // others (paper, the recorder) keep every drawing in lines.
     virtual std::optional<PixelRaster> pixelRaster() { return std::nullopt; }

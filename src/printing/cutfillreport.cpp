@@ -1,6 +1,7 @@
 #include "printing/cutfillreport.h"
 
 #include "grading/cutfillmap.h"
+#include "grading/designtexts.h"
 #include "printing/earthworkreports.h"
 #include "printing/pagechartsurface.h"
 #include "printing/pageframe.h"
@@ -18,7 +19,13 @@ void PrintCutFill(PageSurface& page, const Project& p, const QString& title,
     page.setPaperA4();
     PrintHeading(page, p);
     PrintTitle(page, title);
-    PrintSummaryLines(page, lines);
+    std::vector<SummaryLine> figures = lines;
+    const CutFillAreas areas = cutFillAreas(map);
+    appendWorkedAreaLines(figures, areas.cut, areas.fill);
+    // In a size smaller than the heading's, so that the map keeps half the page.
+    page.setFontSize(13);
+    PrintFigureLines(page, figures);
+    page.setFontSize(16);
     page.setUnitCentimetres();
     const double top = page.y() + 0.3;
     const QRectF area(1.0, top, std::min(19.0, page.pageWidth() - 1.0),
@@ -29,7 +36,7 @@ void PrintCutFill(PageSurface& page, const Project& p, const QString& title,
     }
     page.setFont(PrintFace, 16, false);
     page.endDocument();
-    PrintTableReport(page, p, title, {}, cells);
+    PrintTableReport(page, p, title, {}, cells, TablePages::Full);
 }
 
 } // namespace tervan

@@ -9,6 +9,7 @@
 #include "printing/pageframe.h"
 #include "printing/pagesurface.h"
 
+#include <QTextBoundaryFinder>
 #include <algorithm>
 
 namespace tervan {
@@ -20,6 +21,44 @@ constexpr double ColumnX[] = {2.5, 6.5, 10.5, 15.5};
 
 } // namespace
 
+namespace {
+
+// A caption cut where a line may break (Thai words found by the text's own rules) into pieces
+// no wider than `width`; a word wider than that alone is cut between characters.
+QStringList brokenCaption(const PageSurface& page, const QString& text, double width)
+{
+    QStringList pieces;
+    QString current;
+    const auto add = [&](const QString& part) {
+        if (page.textWidth(current + part) <= width || current.isEmpty()) {
+            current += part;
+        } else {
+            pieces << current;
+            current = part;
+        }
+    };
+    QTextBoundaryFinder lines(QTextBoundaryFinder::Line, text);
+    qsizetype from = 0;
+    for (qsizetype to = lines.toNextBoundary(); to > 0; to = lines.toNextBoundary()) {
+        const QString word = text.mid(from, to - from);
+        from = to;
+        if (page.textWidth(word) <= width) {
+            add(word);
+            continue;
+        }
+        QTextBoundaryFinder letters(QTextBoundaryFinder::Grapheme, word);
+        qsizetype start = 0;
+        for (qsizetype end = letters.toNextBoundary(); end > 0; end = letters.toNextBoundary()) {
+            add(word.mid(start, end - start));
+            start = end;
+        }
+    }
+    pieces << current;
+    return pieces;
+}
+
+} // namespace
+
 void PrintSummaryLines(PageSurface& page, const std::vector<SummaryLine>& lines)
 {
     for (const SummaryLine& line : lines) {
@@ -28,6 +67,36 @@ void PrintSummaryLines(PageSurface& page, const std::vector<SummaryLine>& lines)
         page.setX(11);
         page.print(line.value);
         page.setX(14);
+        page.printLine(line.unit);
+    }
+}
+
+void PrintFigureLines(PageSurface& page, const std::vector<SummaryLine>& lines)
+{
+    constexpr double CaptionX = 2.5;
+    const double gap = page.textWidth(QStringLiteral("  "));
+    double caption = 0, value = 0, unit = 0;
+    for (const SummaryLine& line : lines) {
+        caption = std::max(caption, page.textWidth(line.label));
+        value = std::max(value, page.textWidth(line.value));
+        unit = std::max(unit, page.textWidth(line.unit));
+    }
+    // The usual columns, moved right for the widest caption and value but kept on the paper.
+    const double wanted = std::max(11.0, CaptionX + caption + gap);
+    const double unitX =
+        std::min(std::max(14.0, wanted + value + gap), std::max(14.0, page.pageWidth() - unit));
+    const double valueX = std::min(wanted, unitX - value - gap);
+    for (const SummaryLine& line : lines) {
+        const QStringList pieces = brokenCaption(page, line.label, valueX - gap - CaptionX);
+        for (qsizetype i = 0; i + 1 < pieces.size(); ++i) {
+            page.setX(CaptionX);
+            page.printLine(pieces[i]);
+        }
+        page.setX(CaptionX);
+        page.print(pieces.back());
+        page.setX(valueX);
+        page.print(line.value);
+        page.setX(unitX);
         page.printLine(line.unit);
     }
 }
@@ -53,19 +122,25 @@ void headings(PageSurface& page, const TableTexts& table)
 } // namespace
 
 void PrintTableReport(PageSurface& page, const Project& p, const QString& title,
-                      const std::vector<SummaryLine>& lines, const TableTexts& table)
+                      const std::vector<SummaryLine>& lines, const TableTexts& table,
+                      TablePages pages)
 {
     page.beginReport(title);
     PrintHeading(page, p);
     PrintTitle(page, title);
     PrintSummaryLines(page, lines);
     page.printLine();
+    // Full pages are for long tables: in 12 points (the printed face reads well at that size),
+    // so that fewer pages hold them.
+    const double rowPoints = pages == TablePages::Full ? 12 : 16;
+    page.setFontSize(rowPoints);
     const double top = page.y();
     headings(page, table);
     // The first page's rows end where those of the grade reports do (19 rows below headings
     // at 11 cm), however long the summary above them.
     const double line = page.y() - top;
     int pageRows = std::clamp(int((11 + 20 * line - page.y()) / line + 1e-9), 1, RowsPerPage);
+    const double bottom = page.pageHeight() - 1.5;
     for (int r = 0, onPage = 0; r < table.rows; ++r) {
         const QStringList texts = table.row(r);
         for (int c = 0; c < texts.size(); ++c) {
@@ -73,15 +148,19 @@ void PrintTableReport(PageSurface& page, const Project& p, const QString& title,
             page.print(texts[c]);
         }
         page.printLine();
-        if (++onPage == pageRows && r + 1 < table.rows) {
+        const bool full =
+            pages == TablePages::Full ? page.y() + line > bottom : ++onPage == pageRows;
+        if (full && r + 1 < table.rows) {
             page.endDocument();
             PrintHeading(page, p);
             PrintTitle(page, title);
+            page.setFontSize(rowPoints);
             headings(page, table);
             onPage = 0;
             pageRows = RowsPerPage;
         }
     }
+    page.setFontSize(16);
     page.endDocument();
     page.setUnitTwips();
 }

@@ -15,9 +15,16 @@ class PageSurface;
 
 // Summary lines, caption / value / unit, from the current line down.
 void PrintSummaryLines(PageSurface& page, const std::vector<SummaryLine>& lines);
+// The same with captions from the 2.5 cm margin, values from 11 cm and units from 14 cm, or
+// further right where a caption or value would reach them; a caption too long even so is
+// broken over lines of its own before its value's.
+void PrintFigureLines(PageSurface& page, const std::vector<SummaryLine>& lines);
+// How many rows a table page holds: as many as the grade reports' (19), or as the page does.
+enum class TablePages { Grade, Full };
 // Heading, title, summary, then the table below it, continued under heading and title.
 void PrintTableReport(PageSurface& page, const Project& p, const QString& title,
-                      const std::vector<SummaryLine>& lines, const TableTexts& table);
+                      const std::vector<SummaryLine>& lines, const TableTexts& table,
+                      TablePages pages = TablePages::Grade);
 
 // The earthwork reports, each under the common page heading, with the summary the dialog
 // shows and its table 19 rows a page; every page a document of its own, the unit back to

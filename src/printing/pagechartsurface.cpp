@@ -48,6 +48,15 @@ void PageChartSurface::fillTriangle(float x1, float y1, float x2, float y2, floa
     m_page.fillPolygon(corners, rgb);
 }
 
+void PageChartSurface::fillPolygon(const std::vector<QPointF>& corners, QRgb rgb)
+{
+    std::vector<QPointF> onPage;
+    onPage.reserve(corners.size());
+    for (const QPointF& c : corners)
+        onPage.emplace_back(pageX(c.x()), pageY(c.y()));
+    m_page.fillPolygon(onPage, rgb);
+}
+
 void PageChartSurface::setLineWidth(int pixels)
 {
     m_page.setLineWidth(pixels);

@@ -28,6 +28,7 @@ public:
     void setFont(const QString& family, double points, bool bold) override;
     void fillTriangle(float x1, float y1, float x2, float y2, float x3, float y3,
                       QRgb rgb) override;
+    void fillPolygon(const std::vector<QPointF>& corners, QRgb rgb) override;
 
 private:
     double pageX(double x) const;

@@ -2,6 +2,9 @@
 
 #include "printing/pagesurface.h"
 #include "project/project.h"
+#include "project/projectfile.h"
+
+#include <QFileInfo>
 
 namespace tervan {
 
@@ -14,7 +17,13 @@ const QString ProgramTitle = QStringLiteral("TERVAN");
 
 void PrintHeading(PageSurface& page, const Project& p)
 {
-    const QString fileTitle = p.FileTitle;
+    // The file the project was last opened from or saved to, Thai names included; the stored
+    // title only while it has none.
+    const QString fileTitle = p.GndFileName.isEmpty() ? p.FileTitle : fileTitleOf(p.GndFileName);
+    // A project made without a name takes its file's.
+    const QString projectName = p.ProjectName.text().trimmed().isEmpty() && !p.GndFileName.isEmpty()
+                                    ? QFileInfo(p.GndFileName).completeBaseName()
+                                    : p.ProjectName.text();
     page.setUnitCentimetres();
     page.setFont(PrintFace, 20, true);
     page.printLine(QStringLiteral(" "));
@@ -25,7 +34,7 @@ void PrintHeading(PageSurface& page, const Project& p)
     page.print(Rule);
     page.printLine();
     PrintIndent(page, 3);
-    page.print(QStringLiteral("ชื่อโครงการ : ") + p.ProjectName.text());
+    page.print(QStringLiteral("ชื่อโครงการ : ") + projectName);
     // Centred on the printable width, over whatever the name printed there.
     page.setFontSize(16);
     page.setBold(true);

@@ -187,7 +187,10 @@ void PainterBackend::fillPolygon(const std::vector<QPointF>& points, QRgb rgb)
     for (const QPointF& point : points)
         device << toDevice(point);
     m_painter.save();
-    m_painter.setPen(Qt::NoPen);
+    // Outlined by a device pixel in its own colour, so that pieces that meet leave no seam.
+    QPen seam{QColor(rgb), 0};
+    seam.setJoinStyle(Qt::BevelJoin);
+    m_painter.setPen(seam);
     m_painter.setBrush(QColor(rgb));
     m_painter.drawPolygon(device);
     m_painter.restore();

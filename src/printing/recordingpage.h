@@ -6,7 +6,7 @@
 
 namespace tervan {
 
-// A page of A4's printable size that keeps every item printed, in twips, and counts
+// A page of A4's printable size that keeps every item printed and every fill, in twips, and counts
 // documents, for checking layouts without a printer. A character is half the font size wide
 // and a line 1.2 times the font size high.
 class RecordingPage final : public PageBackend
@@ -48,11 +48,23 @@ public:
         item.angle = degrees;
         m_items.append(item);
     }
+    void fillPolygon(const std::vector<QPointF>& points, QRgb rgb) override
+    {
+        m_fills.append({m_documents, points, rgb});
+    }
     void setPaperA4() override { ++m_a4Requests; }
     void endDocument() override { ++m_documents; }
     bool failed() const override { return false; }
 
+    struct Fill
+    {
+        int document;
+        std::vector<QPointF> points; // twips
+        QRgb rgb;
+    };
+
     const QList<Item>& items() const { return m_items; }
+    const QList<Fill>& fills() const { return m_fills; }
     // The non-empty texts of one document, in order.
     QStringList texts(int document) const
     {
@@ -67,6 +79,7 @@ public:
 
 private:
     QList<Item> m_items;
+    QList<Fill> m_fills;
     int m_documents = 0;
     int m_a4Requests = 0;
 };

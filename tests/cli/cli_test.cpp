@@ -767,17 +767,17 @@ TEST(GridCommand, ATargetHeldElsewhereIsNamed)
         << r.err.toStdString();
 }
 
-// The heading a project made from points carries: the points file's name unless another is
-// given, and the engineer named.
+// The heading a project made from points carries: the project file's own name unless another
+// is given (never the points file's), and the engineer named, or none.
 TEST(GridCommand, NameAndEngineerGoIntoTheHeading)
 {
     QTemporaryDir dir;
     surveysites::writeFile(dir.filePath("ไร่.csv"), surveysites::lShapedSite());
     for (const auto& [extra, name, engineer] :
-         {std::tuple{QStringList{}, "ไร่", "Noname"},
+         {std::tuple{QStringList{}, "แปลงเหนือ", ""},
           std::tuple{QStringList{"--name", "ไร่นายสมชาย", "--engineer", "นายวิชัย"}, "ไร่นายสมชาย",
                      "นายวิชัย"}}) {
-        const QString made = dir.filePath("made");
+        const QString made = dir.filePath("แปลงเหนือ.gnd");
         ASSERT_EQ(
             run(QStringList{"grid", dir.filePath("ไร่.csv"), "-o", made, "--spacing", "10"} + extra)
                 .status,

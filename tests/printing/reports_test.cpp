@@ -92,6 +92,29 @@ TEST(PageFrame, HeadingBlockAndTitle)
     EXPECT_DOUBLE_EQ(find(r, "body")->at.y(), heading->at.y() + line20 + line16);
 }
 
+// The heading names the file a project was opened from or saved to, Thai names included, and
+// takes that file's name for a project made without one; only a project with no file yet shows
+// the stars.
+TEST(PageFrame, HeadingNamesTheProjectFile)
+{
+    // Project name, file name; the project and the file the heading shows.
+    const char* rows[][4] = {{"ไร่นายสมชาย", "", "ไร่นายสมชาย", "********"},
+                             {"", "/งาน/ไร่นายสมชาย.gnd", "ไร่นายสมชาย", "ไร่นายสมชาย.gnd"},
+                             {"อาคาร 2", "/งาน/แปลง.ก.gnd", "อาคาร 2", "แปลง.ก.gnd"},
+                             {"", "", "", "********"}};
+    for (const auto& row : rows) {
+        RecordingPage r;
+        PageSurface page(r);
+        Project p = startupProject();
+        p.ProjectName = QString::fromUtf8(row[0]);
+        p.GndFileName = QString::fromUtf8(row[1]);
+        PrintHeading(page, p);
+        const QStringList texts = r.texts(0);
+        EXPECT_EQ(texts[3].trimmed(), QStringLiteral("ชื่อโครงการ : %1").arg(row[2]).trimmed());
+        EXPECT_EQ(texts[5], QStringLiteral("แฟ้ม : %1").arg(row[3]));
+    }
+}
+
 // The wider substitute face must not run a long project name into the centred title.
 class HeadingName : public ::testing::TestWithParam<int>
 {

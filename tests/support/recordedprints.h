@@ -20,6 +20,14 @@ public:
         m_target.text(at, t, f, c);
     }
     void line(QPointF a, QPointF b, int c, int w) override { m_target.line(a, b, c, w); }
+    void rotatedText(QPointF at, double degrees, const QString& t, const QFont& f, int c) override
+    {
+        m_target.rotatedText(at, degrees, t, f, c);
+    }
+    void fillPolygon(const std::vector<QPointF>& points, QRgb rgb) override
+    {
+        m_target.fillPolygon(points, rgb);
+    }
     void setPaperA4() override { m_target.setPaperA4(); }
     void endDocument() override { m_target.endDocument(); }
     bool failed() const override { return false; }

@@ -153,10 +153,11 @@ struct MakeCase
     int estimated = -1; // nodes outside the outline; -1: not checked
     double area = -1;   // of the kept outline, to 5 %; 0: none kept; -1: not checked
     int breaklines = 0; // used
-    // The heading and interval the project carries: the points file's name, and the interval
-    // chosen for the heights, unless the user typed others.
-    const char* name = "shots";
-    const char* engineer = "Noname";
+    // The heading and interval the project carries: no name or engineer (the heading then
+    // takes the project file's name), and the interval chosen for the heights, unless the user
+    // typed others.
+    const char* name = "";
+    const char* engineer = "";
     float interval = 0; // 0: not checked
 };
 

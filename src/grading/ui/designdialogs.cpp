@@ -38,8 +38,10 @@ DesignDialogBase::DesignDialogBase(const Project& project, Prompts& prompts, con
                                    QWidget* parent)
     : EarthworkDialogFrame(project, prompts, title, parent), m_cells(new TextTableModel(this)),
       m_picMap(new QLabel(this)),
-      m_chkContours(new QCheckBox(QStringLiteral("เส้นความลึกดินตัด-ดินถม"), this))
+      m_chkContours(new QCheckBox(QStringLiteral("เส้นความลึกดินตัด-ดินถม"), this)),
+      m_chkAllCells(new QCheckBox(QStringLiteral("พิมพ์ทุกช่องกริด รวมช่องที่ไม่ตัดไม่ถม"), this))
 {
+    m_chkAllCells->setObjectName(QStringLiteral("chkAllCells"));
     m_picMap->setObjectName(QStringLiteral("picMap"));
     m_picMap->setFixedSize(700, 470);
     m_chkContours->setObjectName(QStringLiteral("chkContours"));
@@ -63,9 +65,15 @@ QWidget* DesignDialogBase::body(QWidget* above)
     auto* mapColumn = new QVBoxLayout;
     mapColumn->addWidget(m_picMap);
     mapColumn->addWidget(m_chkContours);
+    mapColumn->addWidget(m_chkAllCells);
     row->addLayout(mapColumn);
     column->addLayout(row, 1);
     return widget;
+}
+
+bool DesignDialogBase::printEveryCell() const
+{
+    return m_chkAllCells->isChecked();
 }
 
 double DesignDialogBase::contourInterval() const

@@ -9,7 +9,8 @@ class QCheckBox;
 namespace tervan {
 
 // What the two design dialogs share: the cut/fill map beside the per-cell table, a box to
-// draw the cut and fill contours, and the figures last computed, for printing.
+// draw the cut and fill contours, one to print every cell, and the figures last computed, for
+// printing.
 class DesignDialogBase : public EarthworkDialogFrame
 {
     Q_OBJECT
@@ -19,6 +20,8 @@ public:
     const CutFillMap& map() const { return m_map; }
     const std::vector<SummaryLine>& summaryLines() const { return m_lines; }
     QString title() const { return windowTitle(); }
+    // Whether the printed table lists every cell rather than those with cut or fill.
+    bool printEveryCell() const;
 
 protected:
     DesignDialogBase(const Project& project, Prompts& prompts, const QString& title,
@@ -38,6 +41,7 @@ private:
     TextTableModel* m_cells;
     QLabel* m_picMap;
     QCheckBox* m_chkContours;
+    QCheckBox* m_chkAllCells;
 };
 
 // The open project's ground against a design surface on the same grid.

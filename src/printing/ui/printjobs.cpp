@@ -13,8 +13,9 @@ namespace {
 
 constexpr int PollMs = 100;
 
-// Passes everything to the real output, counts the pages it finishes and, once cancelled,
-// keeps measuring but draws nothing, so that the report runs out quickly. Without a real
+// Passes everything to the real output (every drawing the page surface has, or the device's
+// defaults would quietly drop fills and turn text level), counts the pages it finishes and, once
+// cancelled, keeps measuring but draws nothing, so that the report runs out quickly. Without a real
 // output it only counts: a first run that finds how many pages are due.
 class PageCounter final : public PageBackend
 {
@@ -51,6 +52,17 @@ public:
     {
         if (draws())
             m_output->polyline(points, colour, width);
+    }
+    void rotatedText(QPointF centre, double degrees, const QString& text, const QFont& font,
+                     int colour) override
+    {
+        if (draws())
+            m_output->rotatedText(centre, degrees, text, font, colour);
+    }
+    void fillPolygon(const std::vector<QPointF>& points, QRgb rgb) override
+    {
+        if (draws())
+            m_output->fillPolygon(points, rgb);
     }
     void setPaperA4() override
     {

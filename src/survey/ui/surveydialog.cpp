@@ -146,6 +146,7 @@ SurveyDialog::SurveyDialog(Picker pickFile, QWidget* parent)
     // Whose project: the headings of every printed page.
     m_projectName = named(new QLineEdit, "txtProjectName");
     m_projectName->setMaxLength(FixedText40::length);
+    m_projectName->setPlaceholderText(QStringLiteral("ตามชื่อแฟ้มโครงการ"));
     m_engineer = named(new QLineEdit, "txtEngineer");
     m_engineer->setMaxLength(FixedText40::length);
     m_interval = named(new QDoubleSpinBox, "spnInterval");
@@ -155,7 +156,6 @@ SurveyDialog::SurveyDialog(Picker pickFile, QWidget* parent)
     m_interval->setSpecialValueText(QStringLiteral("อัตโนมัติ"));
     m_interval->setToolTip(QStringLiteral("ช่วงชั้นความสูงของเส้นชั้นความสูง "
                                           "อัตโนมัติ: ค่ากลม ๆ ที่ให้เส้นไม่เกิน 60 ระดับ"));
-    connect(m_projectName, &QLineEdit::textEdited, this, [this] { m_nameTyped = true; });
 
     auto* form = new QFormLayout;
     form->setLabelAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -379,9 +379,6 @@ QString SurveyDialog::engineer() const
 
 void SurveyDialog::reload()
 {
-    if (!m_nameTyped)
-        m_projectName->setText(
-            clusterPrefix(QFileInfo(m_file->text()).completeBaseName(), FixedText40::length));
     m_reading.future().cancel();
     m_gridding.future().cancel();
     m_settle.stop();
@@ -764,14 +761,12 @@ void SurveyDialog::finish()
     m_frame = m_made->frame;
     m_quality = m_made->quality;
     const int epsg = projectEpsg().value_or(0);
-    const QString name = m_projectName->text().trimmed();
-    m_project = projectFromGrid(
-        m_frame, m_made->grid,
-        clusterPrefix(name.isEmpty() ? QFileInfo(m_file->text()).completeBaseName() : name,
-                      FixedText40::length),
-        epsg, float(m_interval->value()));
-    if (!engineer().isEmpty())
-        m_project.EngineerName = clusterPrefix(engineer(), FixedText40::length);
+    // Left empty, the name and engineer stay so: the printed heading then names the project
+    // by the file it is saved to, never by the survey file.
+    m_project = projectFromGrid(m_frame, m_made->grid,
+                                clusterPrefix(m_projectName->text().trimmed(), FixedText40::length),
+                                epsg, float(m_interval->value()));
+    m_project.EngineerName = clusterPrefix(engineer(), FixedText40::length);
     const PreparedPoints& prepared = m_read.prepared;
     m_project.Georef->datumShift = prepared.shift.key;
     m_project.Georef->outline = m_made->outline;

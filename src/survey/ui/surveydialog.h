@@ -101,7 +101,6 @@ private:
     QLineEdit* m_projectName;
     QLineEdit* m_engineer;
     QDoubleSpinBox* m_interval;
-    bool m_nameTyped = false; // else the name follows the points file
     QDoubleSpinBox* m_originX;
     QDoubleSpinBox* m_originY;
     QSpinBox* m_rows;
