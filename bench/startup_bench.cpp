@@ -46,20 +46,26 @@ void BM_WindowStartsLikeABareQtWindow(benchmark::State& state)
     state.counters["bare_ms"] = median(bare);
     state.counters["ratio"] = median(ours) / median(bare);
 }
-BENCHMARK(BM_WindowStartsLikeABareQtWindow)->DenseRange(0, 1)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_WindowStartsLikeABareQtWindow)
+    ->DenseRange(0, 1)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(20);
 
 // The batch front end's commands that need no GDAL, against its version line.
 void BM_BatchCommandWithoutGdal(benchmark::State& state)
 {
-    const QStringList args = state.range(0) == 0   ? QStringList{"--version"}
-                             : state.range(0) == 1 ? QStringList{"info", TERVAN_SAMPLE}
-                                                   : QStringList{"contours", TERVAN_SAMPLE,
-                                                                 "--summary"};
+    const QStringList args = state.range(0) == 0 ? QStringList{"--version"}
+                             : state.range(0) == 1
+                                 ? QStringList{"info", TERVAN_SAMPLE}
+                                 : QStringList{"contours", TERVAN_SAMPLE, "--summary"};
     std::vector<double> times;
     for (auto _ : state)
         times.push_back(runMs(TERVAN_CLI_EXE, args));
     state.counters["median_ms"] = median(times);
 }
-BENCHMARK(BM_BatchCommandWithoutGdal)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_BatchCommandWithoutGdal)
+    ->DenseRange(0, 2)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(20);
 
 } // namespace

@@ -25,7 +25,7 @@ namespace tervan {
 namespace {
 // How often the bar looks at the share written.
 constexpr int PollMs = 100;
-}
+} // namespace
 
 ExportCommands::ExportCommands(QMenu* fileMenu, Project& project, Prompts& prompts,
                                QStatusBar* status, QWidget* parent)

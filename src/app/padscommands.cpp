@@ -3,6 +3,7 @@
 #include "app/padsfiles.h"
 #include "app/undocommands.h"
 #include "common/messages.h"
+#include "common/progress.h"
 #include "grading/padgeometry.h"
 #include "grading/sectiontexts.h"
 #include "grading/ui/padeditdialog.h"
@@ -14,18 +15,33 @@
 #include "project/ui/prompts.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QFutureWatcher>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
 #include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QStatusBar>
+#include <QThread>
+#include <QTimer>
 #include <QUndoCommand>
+#include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
 
 namespace tervan {
 
 namespace {
+
+// A design finished within this is shown at once; one still running after the second shows
+// its progress and a stop button.
+constexpr int QuickDesignMs = 40;
+constexpr int BusyDelayMs = 300;
 
 // One change of the pads, as the history keeps it: the whole design before and after.
 class PadsStep final : public QUndoCommand
@@ -67,8 +83,9 @@ void PadsCommands::showPanel()
 PadsCommands::PadsCommands(Project& project, Prompts& prompts, ProjectHistory& history,
                            PlotWidget* plot, PrintReport print, QMainWindow* window)
     : QObject(window), m_project(project), m_prompts(prompts), m_history(history), m_plot(plot),
-      m_print(std::move(print)), m_window(window)
+      m_print(std::move(print)), m_window(window), m_poll(new QTimer(this))
 {
+    m_poll->setInterval(100);
     m_panel = new PadsPanel(window);
     window->addDockWidget(Qt::RightDockWidgetArea, m_panel);
     m_panel->hide();
@@ -173,6 +190,11 @@ void PadsCommands::groundChanged()
 
 void PadsCommands::recompute()
 {
+    if (m_computing)
+        m_computing->cancel();
+    m_computing.reset();
+    delete m_busy;
+    m_busy = nullptr;
     m_result.reset();
     m_problem.clear();
     const EarthworkGrid ground = earthworkGrid(m_project);
@@ -186,11 +208,81 @@ void PadsCommands::recompute()
         if (m_problem.isEmpty() && !pad.level && m_design.balance == PadBalance::None)
             m_problem = QStringLiteral("แท่น %1: ไม่มีค่าระดับ เลือกการปรับระดับแบบสมดุล").arg(pad.name);
     }
-    if (!m_design.pads.empty() && m_problem.isEmpty())
-        m_result = designPads(ground, m_design.pads, m_design.balance, m_design.k);
+    if (m_design.pads.empty() || !m_problem.isEmpty())
+        return designed(std::nullopt);
+    // Balancing the largest grid takes a while: it runs on a worker, and a design done within
+    // a moment is shown at once, as if computed here.
+    auto progress = std::make_shared<Progress>();
+    m_computing = progress;
+    QFuture<std::optional<PadsResult>> future = QtConcurrent::run(
+        [ground, pads = m_design.pads, balance = m_design.balance, k = m_design.k, progress] {
+            PadsResult r = designPads(ground, pads, balance, k, progress.get());
+            return progress->cancelled() ? std::nullopt : std::optional(std::move(r));
+        });
+    QElapsedTimer waited;
+    waited.start();
+    while (!future.isFinished() && waited.elapsed() < QuickDesignMs)
+        QThread::msleep(1);
+    if (future.isFinished())
+        return designed(future.result());
+    m_panel->showDesign(m_design, nullptr, QStringLiteral("กำลังคำนวณ…"),
+                        [](int node) { return QString::number(node + 1); });
+    auto* watcher = new QFutureWatcher<std::optional<PadsResult>>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, progress] {
+        watcher->deleteLater();
+        // A later change started another computation; this one's answer is stale.
+        if (progress == m_computing)
+            designed(watcher->result());
+    });
+    watcher->setFuture(future);
+    QTimer::singleShot(BusyDelayMs, this, [this, progress] {
+        if (progress == m_computing)
+            showBusy();
+    });
+}
+
+void PadsCommands::designed(const std::optional<PadsResult>& result)
+{
+    const bool stopped = m_computing && m_computing->cancelled();
+    m_computing.reset();
+    delete m_busy;
+    m_busy = nullptr;
+    m_poll->stop();
+    m_result = result;
+    if (stopped && m_problem.isEmpty())
+        m_problem = QStringLiteral("หยุดคำนวณแท่นแล้ว เปลี่ยนแท่นหรือการปรับระดับเพื่อคำนวณใหม่");
     m_panel->showDesign(m_design, m_result ? &*m_result : nullptr, m_problem,
                         [](int node) { return QString::number(node + 1); });
     m_plot->update();
+}
+
+void PadsCommands::showBusy()
+{
+    m_busy = new QWidget;
+    auto* row = new QHBoxLayout(m_busy);
+    row->setContentsMargins(0, 0, 0, 0);
+    auto* bar = new QProgressBar;
+    bar->setObjectName(QStringLiteral("prgPads"));
+    bar->setRange(0, 1000);
+    bar->setMaximumWidth(160);
+    auto* stop = new QPushButton(QStringLiteral("หยุดคำนวณ"));
+    stop->setObjectName(QStringLiteral("cmdStopPads"));
+    row->addWidget(new QLabel(QStringLiteral("กำลังคำนวณแท่น")));
+    row->addWidget(bar);
+    row->addWidget(stop);
+    const std::shared_ptr<Progress> progress = m_computing;
+    connect(stop, &QPushButton::clicked, this, [progress] { progress->cancel(); });
+    m_poll->disconnect();
+    connect(m_poll, &QTimer::timeout, bar,
+            [bar, progress] { bar->setValue(progress->permille()); });
+    m_poll->start();
+    m_window->statusBar()->addPermanentWidget(m_busy);
+}
+
+void PadsCommands::waitForDesign()
+{
+    while (m_computing)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
 }
 
 std::optional<PadShape> PadsCommands::askPad(const PadShape& start)

@@ -12,9 +12,11 @@
 class QMenu;
 class QMainWindow;
 class QPainter;
+class QTimer;
 
 namespace tervan {
 
+class Progress;
 struct Project;
 class PageSurface;
 class PlotPicker;
@@ -62,6 +64,8 @@ public:
     bool projectSaved(const QString& gnd);
     // The ground changed: the figures follow.
     void groundChanged();
+    // Blocks until the figures of the pads as they are now have been computed and shown.
+    void waitForDesign();
 
 signals:
     // The picture must be drawn again (another display mode).
@@ -70,6 +74,8 @@ signals:
 private:
     void showPanel();
     void recompute();
+    void designed(const std::optional<PadsResult>& result);
+    void showBusy();
     void paintOverlay(QPainter& painter) const;
     QPointF origin() const;
     bool usable();
@@ -87,6 +93,11 @@ private:
     bool m_pickingLine = false;
     PadsDesign m_design;
     std::optional<PadsResult> m_result;
+    // The newest computation of the figures, off the window's thread; its progress is shown
+    // and its stop button offered when it takes long.
+    std::shared_ptr<Progress> m_computing;
+    QWidget* m_busy = nullptr;
+    QTimer* m_poll;
     QString m_problem;
     std::vector<double> m_groundUsed;
 };

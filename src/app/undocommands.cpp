@@ -100,9 +100,9 @@ void ProjectHistory::addMenuItems(QMenu* edit)
         return own;
     };
     m_undo->setShortcuts(keys({QKeySequence(Qt::CTRL | Qt::Key_Z)}, QKeySequence::Undo));
-    m_redo->setShortcuts(keys({QKeySequence(Qt::CTRL | Qt::Key_Y),
-                               QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)},
-                              QKeySequence::Redo));
+    m_redo->setShortcuts(
+        keys({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)},
+             QKeySequence::Redo));
     for (QAction* action : {m_undo.data(), m_redo.data()}) {
         action->setShortcutContext(Qt::ApplicationShortcut);
         edit->addAction(action);

@@ -44,17 +44,15 @@ struct GisModule
     QString (*exportFilters)(ExportKind kind);
     QString (*exportSuffixes)(ExportKind kind);
     const ExportFormat* (*exportFormatOf)(ExportKind kind, const QString& fileName);
-    QString (*exportProject)(const Project& p, const ExportFormat& format,
-                             const QString& fileName, float interval, QDate date,
-                             Progress* progress);
+    QString (*exportProject)(const Project& p, const ExportFormat& format, const QString& fileName,
+                             float interval, QDate date, Progress* progress);
 
     // Pads and sections.
     std::variant<std::vector<PadShape>, QString> (*readPadsFile)(const QString& fileName,
                                                                  const Project& p);
     QString (*writePadsFile)(const std::vector<PadShape>& pads, const Project& p,
                              const QString& fileName);
-    QString (*writeSectionsDxf)(const Project& p, const SectionsResult& r,
-                                const QString& fileName);
+    QString (*writeSectionsDxf)(const Project& p, const SectionsResult& r, const QString& fileName);
 
     // The window's dialogs. projectFromSurvey asks for the points and the grid (pickFile
     // answers the file buttons) and says nothing when cancelled; editGeoreference answers

@@ -39,11 +39,10 @@ const GisModule* loadModule()
             return entry(); // never unloaded: its code is in use until the program ends
         problems += QStringLiteral("\n  ") + library.errorString();
     }
-    const QByteArray text =
-        QStringLiteral("ไม่พบส่วนของโปรแกรมที่อ่านและเขียนแฟ้ม GIS (tervan-gis) "
-                       "กรุณาติดตั้งโปรแกรมใหม่%1\n")
-            .arg(problems)
-            .toLocal8Bit();
+    const QByteArray text = QStringLiteral("ไม่พบส่วนของโปรแกรมที่อ่านและเขียนแฟ้ม GIS (tervan-gis) "
+                                           "กรุณาติดตั้งโปรแกรมใหม่%1\n")
+                                .arg(problems)
+                                .toLocal8Bit();
     std::fputs(text.constData(), stderr);
     std::exit(1);
 }

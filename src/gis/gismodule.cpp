@@ -15,15 +15,16 @@ namespace tervan {
 namespace {
 
 std::optional<SurveyProjectMade>
-projectFromSurvey(const std::function<QString(const QString&)>& pickFile,
-                  const QString& engineer, Prompts& prompts, QWidget* parent)
+projectFromSurvey(const std::function<QString(const QString&)>& pickFile, const QString& engineer,
+                  Prompts& prompts, QWidget* parent)
 {
     SurveyDialog dialog(pickFile, parent);
     dialog.setEngineer(engineer);
     if (prompts.runModal(dialog) != QDialog::Accepted)
         return std::nullopt;
-    return SurveyProjectMade{dialog.project(), dialog.engineer(),
-                             qualityLines(dialog.quality(), dialog.frame(), dialog.reportHeading())};
+    return SurveyProjectMade{
+        dialog.project(), dialog.engineer(),
+        qualityLines(dialog.quality(), dialog.frame(), dialog.reportHeading())};
 }
 
 std::optional<std::optional<Georeference>>

@@ -121,7 +121,8 @@ double netOf(const EarthworkGrid& g, const EarthworkGrid& design, double k)
 // The shift of the used pads' levels at which the net is zero: the net only falls as the
 // pads rise, so halve the bracket until it no longer shrinks.
 double balancingShift(const EarthworkGrid& g, const std::vector<PadReach>& reach,
-                      const std::vector<double>& levels, const std::vector<bool>& used, double k)
+                      const std::vector<double>& levels, const std::vector<bool>& used, double k,
+                      const ProgressStep& step)
 {
     const auto [low, high] = std::minmax_element(g.h.begin(), g.h.end());
     double lowest = std::numeric_limits<double>::infinity(), highest = -lowest, rises = 0;
@@ -139,7 +140,9 @@ double balancingShift(const EarthworkGrid& g, const std::vector<PadReach>& reach
             l += shift;
         return netOf(g, evaluate(g, reach, moved, used).design, k);
     };
-    for (int i = 0; i < 200; ++i) {
+    // Halving a span of under a kilometre to a double's last bit takes about 60 steps.
+    for (int i = 0; i < 200 && !step.cancelled(); ++i) {
+        step.report(std::min(1.0, i / 60.0));
         const double mid = a + (b - a) / 2;
         if (mid <= a || mid >= b)
             break;
@@ -177,7 +180,7 @@ QString padShapeProblem(const PadShape& pad, const EarthworkGrid& ground)
 }
 
 PadsResult designPads(const EarthworkGrid& ground, const std::vector<PadShape>& pads,
-                      PadBalance balance, double k)
+                      PadBalance balance, double k, Progress* progress)
 {
     PadsResult r;
     r.k = k;
@@ -194,17 +197,21 @@ PadsResult designPads(const EarthworkGrid& ground, const std::vector<PadShape>& 
         levels.push_back(p.level.value_or(count ? given / count : 0));
     const std::vector<bool> all(pads.size(), true);
     if (balance == PadBalance::Together) {
-        const double shift = balancingShift(ground, reach, levels, all, k);
+        const double shift = balancingShift(ground, reach, levels, all, k, {progress, 0, 0.95});
         for (double& l : levels)
             l += shift;
     } else if (balance == PadBalance::Each) {
+        const double share = 0.95 / double(pads.size());
         for (std::size_t i = 0; i < pads.size(); ++i)
             if (!pads[i].level) {
                 std::vector<bool> alone(pads.size(), false);
                 alone[i] = true;
-                levels[i] += balancingShift(ground, reach, levels, alone, k);
+                levels[i] += balancingShift(ground, reach, levels, alone, k,
+                                            {progress, i * share, (i + 1) * share});
             }
     }
+    if (cancelled(progress))
+        return PadsResult{};
     Evaluated e = evaluate(ground, reach, levels, all);
     EarthworkGrid depth = ground;
     for (std::size_t n = 0; n < depth.h.size(); ++n)
@@ -242,6 +249,7 @@ PadsResult designPads(const EarthworkGrid& ground, const std::vector<PadShape>& 
     }
     r.design = std::move(e.design);
     r.conflicts = std::move(e.conflicts);
+    report(progress, 1);
     return r;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/progress.h"
 #include "grading/earthwork.h"
 #include "grading/pad.h"
 
@@ -58,7 +59,8 @@ enum class PadBalance { None, Together, Each };
 // (a pad without a level starts at the mean of the others', or 0) until k x cut + fill is 0;
 // `Each` balances every pad without a level on its own and keeps the others' levels. The
 // pads must have passed padShapeProblem(); with PadBalance::None every pad needs a level.
+// `progress` hears the share of the balancing done; once cancelled the result is empty.
 PadsResult designPads(const EarthworkGrid& ground, const std::vector<PadShape>& pads,
-                      PadBalance balance, double k);
+                      PadBalance balance, double k, Progress* progress = nullptr);
 
 } // namespace tervan

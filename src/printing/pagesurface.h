@@ -55,6 +55,8 @@ public:
     virtual QString fileName() const { return {}; }
     // True once the device refused or broke off; later output is dropped.
     virtual bool failed() const = 0;
+    // True once nobody waits for these pages any more: a report may stop its long work early.
+    virtual bool cancelled() const { return false; }
     // Ends whatever is still open; false when the output failed at any point.
     virtual bool finish() { return !failed(); }
     // Gives the output up: a file is left as it was before, a print job is withdrawn.
@@ -133,6 +135,7 @@ public:
     void beginReport(const QString& title);
     void endDocument();
     bool failed() const { return m_backend.failed(); }
+    bool cancelled() const { return m_backend.cancelled(); }
 
 private:
     struct RunItem

@@ -172,6 +172,8 @@ public:
     PrintedContours(PageSurface& page, int colour) : m_page(page), m_colour(colour) {}
     ~PrintedContours() override { flushLevel(); }
 
+    // A contour page at a fine interval traces for long: it stops once nobody waits for it.
+    bool cancelled() const override { return m_page.cancelled(); }
     void level(float level, int lineWidth) override
     {
         flushLevel();

@@ -375,7 +375,7 @@ GridQuality gridQuality(const std::vector<SurveyPoint>& used, const GridFrame& f
             surface = std::move(*tin);
     }
     if (surface)
-        q.suspects = suspectShots(used, surface->leaveOneOut());
+        q.suspects = suspectShots(used, surface->leaveOneOut(options.progress));
     return q;
 }
 

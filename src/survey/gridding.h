@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/progress.h"
 #include "project/project.h"
 #include "survey/breaklines.h"
 #include "survey/surveypoints.h"
@@ -76,6 +77,9 @@ struct GridOptions
     std::vector<Breakline> breaklines; // in the project's coordinates
     // The site: a closed polygon in world coordinates; empty is the shots' convex hull.
     std::vector<std::pair<double, double>> outline;
+    // Hears how far the leave-one-out of the quality report got, and stops it once cancelled
+    // (the report then lists no suspects).
+    Progress* progress = nullptr;
 };
 
 struct GridResult

@@ -249,7 +249,7 @@ void SurveyTin::heightsOnGrid(double x0, double y0, double spacing, int rows, in
     m_subdivision->visitTriangles(&cover, false);
 }
 
-std::vector<std::optional<double>> SurveyTin::leaveOneOut() const
+std::vector<std::optional<double>> SurveyTin::leaveOneOut(Progress* progress) const
 {
     std::vector<std::optional<double>> out(m_shots.size());
     std::vector<Vertex> neighbours;
@@ -263,6 +263,12 @@ std::vector<std::optional<double>> SurveyTin::leaveOneOut() const
         leaving.try_emplace(key(e->dest().getX(), e->dest().getY()), &e->sym());
     }
     for (std::size_t i = 0; i < m_shots.size(); ++i) {
+        // A look at the cancel and a word of progress every thousand shots costs nothing.
+        if (i % 1024 == 0) {
+            if (cancelled(progress))
+                break;
+            report(progress, double(i) / double(m_shots.size()));
+        }
         const SurveyPoint& p = m_shots[i];
         std::optional<double>& residual = out[m_order[i]];
         const Vertex v(p.x, p.y);

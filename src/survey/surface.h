@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/progress.h"
 #include "survey/breaklines.h"
 #include "survey/surveypoints.h"
 
@@ -37,8 +38,9 @@ public:
 
     // Each shot's height less the surface the other shots make at its place: the Delaunay of
     // its natural neighbours, which is the triangulation with the shot taken out. Nothing for
-    // a shot on the hull, where the others make no surface.
-    std::vector<std::optional<double>> leaveOneOut() const;
+    // a shot on the hull, where the others make no surface. `progress` hears the share done;
+    // once cancelled, the shots not yet reached get nothing.
+    std::vector<std::optional<double>> leaveOneOut(Progress* progress = nullptr) const;
 
     int pointsAdded() const { return m_added; } // along breaklines
 

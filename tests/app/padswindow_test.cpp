@@ -53,7 +53,12 @@ struct PadsWindow
         window.activateWindow();
         window.Form_Activate();
     }
-    PadsCommands& pads() { return window.pads(); }
+    // The figures as they stand once the design being computed is done.
+    PadsCommands& pads()
+    {
+        window.pads().waitForDesign();
+        return window.pads();
+    }
     PlotWidget* plot() { return window.findChild<PlotWidget*>("picPlot"); }
     void trigger(const char* item) { window.menuItem(QLatin1String(item))->trigger(); }
     QWidget* keys() { return QApplication::focusWidget() ? QApplication::focusWidget() : plot(); }

@@ -2,6 +2,7 @@
 #include "grading/pads.h"
 
 #include <QRectF>
+#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -109,6 +110,26 @@ TEST(Pads, CrossFallAndBalance)
         EXPECT_TRUE(b.balanced);
         EXPECT_NEAR(1.25 * b.earthwork.gross.cut, -b.earthwork.gross.fill, 1);
         EXPECT_GT(b.earthwork.gross.cut, 10);
+    }
+}
+
+// A balance is heard going to the whole; cancelled part way, it gives nothing.
+TEST(Pads, BalanceReportsProgressAndStopsWhenCancelled)
+{
+    const PadShape open = box("open", {40, 30, 60, 40}, std::nullopt);
+    for (const int stopAt : {0, 10}) {
+        std::vector<double> heard;
+        Progress progress([&](double share) { heard.push_back(share); },
+                          [&] { return stopAt && int(heard.size()) >= stopAt; });
+        const PadsResult r = designPads(slope(), {open}, PadBalance::Together, 1, &progress);
+        EXPECT_TRUE(std::is_sorted(heard.begin(), heard.end())) << stopAt;
+        if (stopAt) {
+            EXPECT_TRUE(r.design.h.empty());
+            EXPECT_EQ(int(heard.size()), stopAt);
+        } else {
+            EXPECT_TRUE(r.balanced);
+            EXPECT_EQ(heard.back(), 1.0);
+        }
     }
 }
 

@@ -8,6 +8,7 @@
 #include <cpl_conv.h>
 #include <gdal_alg.h>
 #include <gdalgrid.h>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using namespace tervan;
@@ -125,6 +126,17 @@ INSTANTIATE_TEST_SUITE_P(
                        "0\nLWPOLYLINE\n8\nDITCH\n90\n2\n70\n0\n38\n100.5\n"
                        "10\n652000\n20\n1524000\n10\n6e2010\n20\n1524000\n0\nENDSEC\n0\nEOF\n"),
             "จุดยอดที่ 2 มีพิกัดหรือค่าระดับที่ไม่ใช่ตัวเลข"}));
+
+// Cancelled before it starts, the leave-one-out measures no shot.
+TEST(LeaveOneOut, StopsWhenCancelled)
+{
+    const auto shots = scattered(120, 200, 150, curved);
+    Progress cancelled;
+    cancelled.cancel();
+    const auto loo =
+        std::get<std::unique_ptr<SurveyTin>>(SurveyTin::make(shots))->leaveOneOut(&cancelled);
+    EXPECT_TRUE(std::none_of(loo.begin(), loo.end(), [](const auto& r) { return r.has_value(); }));
+}
 
 // Each shot against GDAL's linear gridding of the other shots at its place: n whole
 // triangulations by another library against the local one.

@@ -112,8 +112,8 @@ int PadsPanel::tableWidth() const
     // What the columns will take once laid out, before they are.
     const QAbstractItemView* view = m_table;
     for (int c = 0; c < m_table->columnCount(); ++c)
-        width += std::max(view->sizeHintForColumn(c),
-                          m_table->horizontalHeader()->sectionSizeHint(c));
+        width +=
+            std::max(view->sizeHintForColumn(c), m_table->horizontalHeader()->sectionSizeHint(c));
     // The table's frame, the dock's margins and a scroll bar's room.
     return width + 2 * m_table->frameWidth() + m_table->verticalScrollBar()->sizeHint().width() +
            24;

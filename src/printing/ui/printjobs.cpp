@@ -1,5 +1,7 @@
 #include "printing/ui/printjobs.h"
 
+#include "common/progress.h"
+
 #include <QLabel>
 #include <QPushButton>
 #include <QStatusBar>
@@ -20,9 +22,9 @@ constexpr int PollMs = 100;
 class PageCounter final : public PageBackend
 {
 public:
-    PageCounter(PageBackend* output, QSizeF printable, const std::atomic<bool>& cancelled,
+    PageCounter(PageBackend* output, QSizeF printable, const Progress& progress,
                 std::atomic<int>& pages)
-        : m_output(output), m_printable(printable), m_cancelled(cancelled), m_pages(pages)
+        : m_output(output), m_printable(printable), m_progress(progress), m_pages(pages)
     {
     }
     QSizeF printableTwips() const override
@@ -66,12 +68,12 @@ public:
     }
     void setPaperA4() override
     {
-        if (m_output && !m_cancelled)
+        if (m_output && !m_progress.cancelled())
             m_output->setPaperA4();
     }
     void beginReport(const QString& title) override
     {
-        if (m_output && !m_cancelled)
+        if (m_output && !m_progress.cancelled())
             m_output->beginReport(title);
     }
     void endDocument() override
@@ -79,21 +81,22 @@ public:
         if (m_open)
             ++m_pages;
         m_open = false;
-        if (m_output && !m_cancelled)
+        if (m_output && !m_progress.cancelled())
             m_output->endDocument();
     }
     bool failed() const override { return m_output && m_output->failed(); }
+    bool cancelled() const override { return m_progress.cancelled(); }
 
 private:
     bool draws()
     {
         m_open = true;
-        return m_output && !m_cancelled;
+        return m_output && !m_progress.cancelled();
     }
 
     PageBackend* m_output;
     QSizeF m_printable;
-    const std::atomic<bool>& m_cancelled;
+    const Progress& m_progress;
     std::atomic<int>& m_pages;
     bool m_open = false;
 };
@@ -106,7 +109,7 @@ struct PrintJobs::Job
     Report report;
     std::atomic<int> due{0};
     std::atomic<int> done{0};
-    std::atomic<bool> cancelled{false};
+    Progress progress;
     std::atomic<bool> over{false};
     bool printed = false;
     bool gaveUp = false;
@@ -160,22 +163,22 @@ void PrintJobs::launchFront()
 
 void PrintJobs::run(Job& job)
 {
-    if (job.due <= 0 && !job.cancelled) {
+    if (job.due <= 0 && !job.progress.cancelled()) {
         std::atomic<int> pages{0};
-        PageCounter counter(nullptr, job.output->printableTwips(), job.cancelled, pages);
+        PageCounter counter(nullptr, job.output->printableTwips(), job.progress, pages);
         {
             PageSurface page(counter);
             job.report(page);
         }
         job.due = pages.load();
     }
-    if (!job.cancelled) {
-        PageCounter counter(job.output.get(), {}, job.cancelled, job.done);
+    if (!job.progress.cancelled()) {
+        PageCounter counter(job.output.get(), {}, job.progress, job.done);
         PageSurface page(counter);
         job.report(page);
     }
     // A cancel that comes after the last page is too late to matter.
-    job.gaveUp = job.cancelled;
+    job.gaveUp = job.progress.cancelled();
     if (job.gaveUp)
         job.output->abort();
     else
@@ -186,7 +189,7 @@ void PrintJobs::run(Job& job)
 void PrintJobs::cancel()
 {
     for (const auto& job : m_jobs)
-        job->cancelled = true;
+        job->progress.cancel();
 }
 
 std::pair<int, int> PrintJobs::progress() const

@@ -63,7 +63,9 @@ void readSurveyPoints(QPromise<PointsMade>& promise, const PointsWork& work)
 
 void makeSurveySurface(QPromise<SurfaceMade>& promise, const SurfaceWork& work)
 {
-    promise.setProgressRange(0, 4);
+    // Steps of a thousand each, so that the leave-one-out can say how far it is within its own.
+    constexpr int Step = 1000;
+    promise.setProgressRange(0, 4 * Step);
     SurfaceMade made;
     made.frame = work.frame;
     made.madeOn = QThread::currentThread();
@@ -88,7 +90,7 @@ void makeSurveySurface(QPromise<SurfaceMade>& promise, const SurfaceWork& work)
         if (const auto* reason = std::get_if<QString>(&read))
             return refuse(work.breaklinesFile, *reason);
     }
-    if (!step(promise, 1, QStringLiteral("กำลังหาขอบเขตพื้นที่…")))
+    if (!step(promise, 1 * Step, QStringLiteral("กำลังหาขอบเขตพื้นที่…")))
         return;
     const ExcludedShots kept = excludeShots(*work.points, work.excluded);
     const MergedPoints merged = mergeDuplicates(kept.kept);
@@ -102,16 +104,24 @@ void makeSurveySurface(QPromise<SurfaceMade>& promise, const SurfaceWork& work)
                                                             ? OutlineKind::Hull
                                                             : OutlineKind::Concave);
     }
-    if (!step(promise, 2, QStringLiteral("กำลังสร้างกริด…")))
+    if (!step(promise, 2 * Step, QStringLiteral("กำลังสร้างกริด…")))
         return;
     auto grid = makeGrid(merged.points, work.frame, work.method, options);
     if (const auto* reason = std::get_if<QString>(&grid))
         return refuse({}, *reason);
     made.grid = std::get<GridResult>(std::move(grid));
-    if (!step(promise, 3, QStringLiteral("กำลังตรวจคุณภาพและหาจุดที่น่าสงสัย…")))
+    if (!step(promise, 3 * Step, QStringLiteral("กำลังตรวจคุณภาพและหาจุดที่น่าสงสัย…")))
         return;
+    // The quality report's leave-one-out is the longest step: it fills the bar's last quarter
+    // and stops with the dialog's cancel.
+    Progress progress(
+        [&promise](double share) { promise.setProgressValue(3 * Step + int(share * Step)); },
+        [&promise] { return promise.isCanceled(); });
+    options.progress = &progress;
     made.quality =
         gridQuality(merged.points, work.frame, made.grid, work.pointsRead, merged, options);
+    if (promise.isCanceled())
+        return;
     made.quality.excluded = kept.left;
     QSet<QString> suspect;
     for (const Residual& r : made.quality.suspects)
@@ -125,7 +135,7 @@ void makeSurveySurface(QPromise<SurfaceMade>& promise, const SurfaceWork& work)
             made.suspects.push_back({r.name, p->x, p->y, r.value});
     made.outline = std::move(options.outline);
     made.breaklines = std::move(options.breaklines);
-    promise.setProgressValue(4);
+    promise.setProgressValue(4 * Step);
     promise.addResult(std::move(made));
 }
 
