@@ -1,6 +1,7 @@
 #include "app/exportcommands.h"
 #include "app/heightscommands.h"
 #include "app/mainwindow.h"
+#include "app/padscommands.h"
 #include "app/picturedrawing.h"
 #include "benchsupport.h"
 #include "graphics/ui/plotwidget.h"
@@ -185,6 +186,51 @@ void BM_WindowWhileExportingDxf(benchmark::State& state)
     state.counters["export_ms"] = working;
 }
 BENCHMARK(BM_WindowWhileExportingDxf)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// Two large pads balanced together on the largest project, from the pads panel's change, a
+// timer asking for a turn of the event loop every 5 ms.
+void BM_WindowWhileBalancingPads(benchmark::State& state)
+{
+    benchApplication();
+    QTemporaryDir dir;
+    const QString base = dir.filePath(QStringLiteral("terrain"));
+    saveProjectFiles(benchTerrain(), projectFileNames(base));
+    const auto box = [](const char* name, QRectF r) {
+        return PadShape{QString::fromLatin1(name),
+                        {r.bottomLeft(), r.bottomRight(), r.topRight(), r.topLeft()},
+                        std::nullopt};
+    };
+    double longestGap = 0, working = 0;
+    for (auto _ : state) {
+        MainWindow window{std::make_unique<OpenOnly>(base + QStringLiteral(".gnd"))};
+        window.show();
+        window.mnuFileOpen_Click();
+        window.findChild<PictureDrawing*>()->waitForPicture();
+        QCoreApplication::processEvents();
+        QElapsedTimer clock, sinceLast;
+        double gap = 0;
+        QTimer tick;
+        QObject::connect(&tick, &QTimer::timeout, [&] {
+            gap = std::max(gap, double(sinceLast.nsecsElapsed()) / 1e6);
+            sinceLast.restart();
+        });
+        tick.start(5);
+        clock.start();
+        sinceLast.start();
+        window.pads().change({{box("a", {100, 100, 700, 1500}), box("b", {1000, 100, 700, 1500})},
+                              PadBalance::Together,
+                              1},
+                             QStringLiteral("แท่น"));
+        gap = std::max(gap, double(sinceLast.nsecsElapsed()) / 1e6);
+        sinceLast.restart();
+        window.pads().waitForDesign();
+        working = double(clock.nsecsElapsed()) / 1e6;
+        longestGap = std::max(longestGap, gap);
+    }
+    state.counters["longest_gap_ms"] = longestGap;
+    state.counters["design_ms"] = working;
+}
+BENCHMARK(BM_WindowWhileBalancingPads)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 // A heights file of a million bad lines imported beside a window, a timer asking for a turn of
 // the event loop every 5 ms: the longest wait is the freeze a user would feel.

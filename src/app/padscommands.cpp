@@ -40,7 +40,7 @@ namespace {
 
 // A design finished within this is shown at once; one still running after the second shows
 // its progress and a stop button.
-constexpr int QuickDesignMs = 40;
+constexpr int QuickDesignMs = 30;
 constexpr int BusyDelayMs = 300;
 
 // One change of the pads, as the history keeps it: the whole design before and after.
