@@ -513,6 +513,11 @@ int grade(const QStringList& args, QTextStream& out, QTextStream& err)
         fail(err) << msg::DataIncomplete << '\n';
         return 1;
     }
+    // A platform so far off that the volumes overflow is refused as the window refuses it.
+    if (platform && !PlatformGradeable(p, float(*platform))) {
+        fail(err) << msg::InputError << '\n';
+        return 1;
+    }
     if (platform) {
         p.FixGradeElevation = float(*platform);
         if (!FixGradeElev(p)) {
@@ -573,6 +578,10 @@ int print(const QStringList& args, QTextStream& err)
     if (!project)
         return 1;
     Project& p = *project;
+    if (platform && p.HasNodes() && !PlatformGradeable(p, float(*platform))) {
+        fail(err) << msg::InputError << '\n';
+        return 1;
+    }
     if (platform)
         p.FixGradeElevation = float(*platform);
     p.ContourLabelsAlong = w->has("--along-labels");

@@ -316,6 +316,8 @@ TEST(Cli, EarthworkCommandsRefuseAsGradeDoes)
         {{"earthwork", ramp, "--platform", "1e39"}, 2},
         // A float, but the four-corner volumes overflow: refused as grade refuses it.
         {{"earthwork", ramp, "--platform", "3e38"}, 1},
+        {{"grade", ramp, "--platform", "3e38"}, 1},
+        {{"print", "grade-fixed", ramp, "--platform", "3e38", "-o", dir.filePath("g.pdf")}, 1},
         {{"earthwork", ramp, "--slope-y", "-101"}, 2},
         {{"balance", ramp, "--curve", "1"}, 2},
         {{"check", ramp, "--factor", "x"}, 2},
@@ -332,6 +334,9 @@ TEST(Cli, EarthworkCommandsRefuseAsGradeDoes)
         EXPECT_FALSE(r.err.isEmpty()) << c.args.join(' ').toStdString();
     }
     EXPECT_EQ(run({"earthwork", row}).err, "tervan-cli: " + msg::DataIncomplete + '\n');
+    // The window's own words for a platform whose volumes overflow.
+    EXPECT_EQ(run({"grade", ramp, "--platform", "3e38"}).err,
+              "tervan-cli: " + msg::InputError + '\n');
 
     const CliRun r = run({"render", "balance", ramp, "-o", out, "--size", "640x400"});
     EXPECT_EQ(r.status, 0);
