@@ -128,7 +128,10 @@ void MainWindow::connectCommands()
     on(cmd::ShowContours, [this] { GraphicShow_Click(2); });
     on(cmd::ShowSurface, [this] { GraphicShow_Click(3); });
     on(cmd::NormalView, [this] { changeView(&applyNormalView); });
-    on(cmd::FitScreen, [this] { changeView(&fitScreen); });
+    on(cmd::FitScreen, [this] {
+        m_picture->fitView();
+        Form_Activate();
+    });
     on(cmd::ZoomIn, [this] { changeView(&zoomIn); });
     on(cmd::ZoomOut, [this] { changeView(&zoomOut); });
     on(cmd::RotatePlus, [this] { changeView(&rotatePlus); });

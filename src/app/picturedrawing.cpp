@@ -2,7 +2,9 @@
 
 #include "graphics/backgroundredraw.h"
 #include "graphics/contourtracer.h"
+#include "graphics/imagesurface.h"
 #include "graphics/ui/plotwidget.h"
+#include "graphics/viewwindow.h"
 
 #include <QLabel>
 #include <QProgressBar>
@@ -131,6 +133,23 @@ void PictureDrawing::setNotice(const Project& p)
     m_notice->setText(p.DisplayMode == PictureKind::GridWithContours
                           ? contourNotice(contourLevels(p, p.ContourInterval))
                           : QString());
+}
+
+void PictureDrawing::fitView()
+{
+    // The captions measured as the picture will write them: a surface of the plot's size
+    // whose world units are its pixels.
+    const QSize size = m_plot->pictureSize();
+    QImage scratch(size, QImage::Format_RGB32);
+    scratch.setDevicePixelRatio(m_plot->devicePixelRatioF());
+    ImageSurface measure(scratch);
+    measure.setWorld(0, 0, float(size.width()), float(size.height()));
+    CaptionPixels captions;
+    for (const QString& line : gridCaptions(m_project)) {
+        captions.width = std::max(captions.width, double(measure.textWidth(line)));
+        captions.lineHeight = std::max(captions.lineHeight, double(measure.textHeight(line)));
+    }
+    fitPicture(m_project, size.width(), size.height(), captions);
 }
 
 } // namespace tervan

@@ -36,6 +36,9 @@ public:
     bool drawing() const;
     // Blocks until the requested picture is shown.
     void waitForPicture();
+    // Sets the project's window to show its picture whole in the plot as it is now, captions
+    // included (see fitPicture).
+    void fitView();
 
 signals:
     // A finished picture was swapped in.

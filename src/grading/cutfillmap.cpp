@@ -177,14 +177,14 @@ void cutFillPieces(const CutFillMap& m, const CutFillRamp& ramp,
             }
             BandCorner c[5];
             cellCorners(m, i, j, c);
-            int cls = ramp.classOf(c[4].v);
-            bool worked = true, untouched = true;
+            const int cls = ramp.classOf(c[4].v);
+            bool oneClass = true, worked = true;
             for (const BandCorner& corner : c) {
-                cls = ramp.classOf(corner.v) == cls ? cls : 99;
+                oneClass = oneClass && ramp.classOf(corner.v) == cls;
                 worked = worked && corner.w >= 0;
-                untouched = untouched && corner.v == 0;
             }
-            const bool whole = (cls != 99 && cls != 0 && worked) || (untouched && cls == 0);
+            // Depth 0 at every corner is untouched ground, daylight or not.
+            const bool whole = oneClass && (cls == 0 || worked);
             if (whole) {
                 if (inRun && runClass != cls)
                     endRun(j);

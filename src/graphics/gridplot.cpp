@@ -8,6 +8,7 @@
 #include "project/project.h"
 
 #include <QString>
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -119,18 +120,28 @@ void PlotGrid(Surface& s, const Project& p, const NodeLabels& labels, const Grid
         }
     }
 
-    if (p.GridSpacing == 0 && p.GridCols == 0) {
+    const QStringList captions = gridCaptions(p);
+    if (captions.isEmpty()) {
         s.moveTo(0, 0);
         return;
     }
     const float x0 = float(width) + 2 * p.ViewStepX;
-    const QString size = QString::number(p.GridSpacing);
     s.moveTo(x0, 2 * p.ViewStepY);
-    s.text(QStringLiteral("ตารางกริดขนาด ") + size + QStringLiteral(" x ") + size +
-           QStringLiteral(" เมตร"));
-    s.moveTo(x0, p.ViewStepY);
-    s.text(QStringLiteral("ค่าความต่างเส้นชั้นความสูง = ") + formatPicture(p.ContourInterval, 2) +
-           QStringLiteral(" เมตร"));
+    s.text(captions[0]);
+    // A view step apart, unless a whole grid on screen makes the step shorter than a line.
+    s.moveTo(x0, std::min(p.ViewStepY, 2 * p.ViewStepY - 1.1f * s.textHeight(captions[0])));
+    s.text(captions[1]);
+}
+
+QStringList gridCaptions(const Project& p)
+{
+    if (p.GridSpacing == 0 && p.GridCols == 0)
+        return {};
+    const QString size = QString::number(p.GridSpacing);
+    return {QStringLiteral("ตารางกริดขนาด ") + size + QStringLiteral(" x ") + size +
+                QStringLiteral(" เมตร"),
+            QStringLiteral("ค่าความต่างเส้นชั้นความสูง = ") + formatPicture(p.ContourInterval, 2) +
+                QStringLiteral(" เมตร")};
 }
 
 } // namespace tervan

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace tervan {
 
@@ -33,8 +34,13 @@ struct GridDots
 };
 GridDots gridDots(const Project& p);
 
+// The two caption lines the grid views write right of the grid: its spacing and the contour
+// interval; none without a grid.
+QStringList gridCaptions(const Project& p);
+
 // Background dots every view step, red axis marks at the origin, the grid lines, the node
-// labels where they fit (see nodeLabelsFit) and two caption lines right of the grid. The caller has
+// labels where they fit (see nodeLabelsFit) and the captions right of the grid, a line apart
+// however small the view step is on screen. The caller has
 // cleared the surface and set the world window; `dots` are gridDots(p). Widths and heights are
 // computed in 32 bits, so grids wider than 32767 m draw where they are.
 void PlotGrid(Surface& surface, const Project& p, const NodeLabels& labels, const GridDots& dots);

@@ -9,26 +9,71 @@
 
 namespace tervan {
 
+namespace {
+
+// The oblique projection of the mesh: h across, v up.
+struct MeshProjection
+{
+    explicit MeshProjection(const Project& p)
+        : c(std::cos(p.RotationAngle * (4 * std::atan(1.0)) / 180)),
+          sn(std::sin(p.RotationAngle * (4 * std::atan(1.0)) / 180)),
+          // Heights above the base, stretched; base 0 and 1x give the plain picture.
+          base(p.SurfaceBaseLowest ? double(p.ElevMin) : 0.0),
+          stretch(std::max<int>(p.SurfaceExaggeration, 1))
+    {
+    }
+    float h(float x, float y) const { return float(x + y * c); }
+    float v(float y, float elev) const { return float((elev - base) * stretch + y * sn); }
+
+    double c, sn, base, stretch;
+};
+
+// Elevations come straight from the node table; never past its end.
+bool meshDrawable(const Project& p)
+{
+    return p.GridCols > 0 && p.GridRows > 0 &&
+           qint64(p.GridCols) * p.GridRows < qint64(p.Nodes.size());
+}
+
+} // namespace
+
+std::optional<QRectF> surfaceMeshExtent(const Project& p)
+{
+    if (!meshDrawable(p))
+        return std::nullopt;
+    const MeshProjection m(p);
+    double left = 0, right = 0, bottom = 0, top = 0;
+    for (int i = 0; i < p.GridRows; ++i)
+        for (int j = 0; j < p.GridCols; ++j) {
+            const float x = float(double(j) * p.GridSpacing), y = float(double(i) * p.GridSpacing);
+            const double z = p.Nodes[std::size_t(i) * p.GridCols + j + 1].Z;
+            const double h = m.h(x, y);
+            // The skirts and base lines run down to the base.
+            const double low = std::min(m.v(y, float(z)), m.v(y, float(m.base)));
+            const double high = std::max(m.v(y, float(z)), m.v(y, float(m.base)));
+            const bool first = i == 0 && j == 0;
+            left = first ? h : std::min(left, h);
+            right = first ? h : std::max(right, h);
+            bottom = first ? low : std::min(bottom, low);
+            top = first ? high : std::max(top, high);
+        }
+    return QRectF(left, bottom, right - left, top - bottom);
+}
+
 void PlotSurfaceMesh(Surface& s, const Project& p)
 {
+    if (!meshDrawable(p))
+        return;
     const int cols = p.GridCols;
     const int rows = p.GridRows;
-    // Elevations come straight from the node table; never past its end.
-    if (cols <= 0 || rows <= 0 || qint64(cols) * rows >= qint64(p.Nodes.size()))
-        return;
-    const double theta = p.RotationAngle * (4 * std::atan(1.0)) / 180;
-    const double c = std::cos(theta), sn = std::sin(theta);
+    const MeshProjection m(p);
+    const double sn = m.sn, base = m.base;
     const float spacing = p.GridSpacing;
     const float xExt = float(double(cols - 1) * spacing);
     const float yExt = float(double(rows - 1) * spacing);
     auto z = [&p, cols](int j, int i) { return p.Nodes[std::size_t(i) * cols + j + 1].Z; };
-    auto h = [c](float x, float y) { return float(x + y * c); };
-    // Heights above the base, stretched; base 0 and 1x give the plain picture.
-    const double base = p.SurfaceBaseLowest ? double(p.ElevMin) : 0.0;
-    const double stretch = std::max<int>(p.SurfaceExaggeration, 1);
-    auto v = [sn, base, stretch](float y, float elev) {
-        return float((elev - base) * stretch + y * sn);
-    };
+    auto h = [&m](float x, float y) { return m.h(x, y); };
+    auto v = [&m](float y, float elev) { return m.v(y, elev); };
     const int mesh = lineColourIndex(p);
     s.setLineWidth(1);
 

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QRectF>
+#include <optional>
+
 namespace tervan {
 
 struct Project;
@@ -12,6 +15,10 @@ class Surface;
 // 0 m or, with SurfaceBaseLowest, at the lowest node; heights above it are multiplied by
 // SurfaceExaggeration.
 void PlotSurfaceMesh(Surface& surface, const Project& p);
+
+// Where PlotSurfaceMesh draws, in world units (left, bottom, width, height, Y up); none
+// without nodes.
+std::optional<QRectF> surfaceMeshExtent(const Project& p);
 
 // The vertical scales the window offers.
 inline constexpr int SurfaceExaggerations[] = {1, 2, 5, 10};

@@ -1,6 +1,7 @@
 #include "graphics/viewwindow.h"
 
 #include "common/numbertext.h"
+#include "graphics/surfacemesh.h"
 #include "project/project.h"
 
 #include <algorithm>
@@ -22,6 +23,56 @@ void fitScreen(Project& p)
     const auto q =
         static_cast<qint64>(std::nearbyint((std::fabs(p.ViewYMin) + double(p.ViewYMax)) * 4.0)) / 3;
     p.ViewXMax = double(q) - std::fabs(p.ViewXMin);
+}
+
+namespace {
+
+// The window of `wide` x `high` pixels at `perPixel` world units each, around the box from
+// (left, bottom) of `w` x `h` world units, centred on it.
+void centreWindow(Project& p, double left, double bottom, double w, double h, double wide,
+                  double high, double perPixel)
+{
+    p.ViewXMin = float(left - (wide * perPixel - w) / 2);
+    p.ViewXMax = float(p.ViewXMin + wide * perPixel);
+    p.ViewYMin = float(bottom - (high * perPixel - h) / 2);
+    p.ViewYMax = float(p.ViewYMin + high * perPixel);
+}
+
+} // namespace
+
+void fitPicture(Project& p, double wide, double high, CaptionPixels captions)
+{
+    const double lines = 2.2 * captions.lineHeight;
+    if (p.DisplayMode == PictureKind::Surface) {
+        const auto box = surfaceMeshExtent(p);
+        if (!box || !(wide > 0 && high > 0)) {
+            fitScreen(p);
+            return;
+        }
+        const double margin = 0.04 * std::max({box->width(), box->height(), 1.0});
+        const double w = box->width() + 2 * margin, h = box->height() + 2 * margin;
+        centreWindow(p, box->left() - margin, box->top() - margin, w, h, wide, high,
+                     std::max(w / wide, h / high));
+        return;
+    }
+    const double width = (qint32(p.GridCols) - 1) * double(p.GridSpacing);
+    const double height = (qint32(p.GridRows) - 1) * double(p.GridSpacing);
+    if (p.GridRows <= 0 || wide <= captions.width || high <= lines) {
+        fitScreen(p);
+        return;
+    }
+    const double margin =
+        std::max(2.0 * std::max(p.ViewStepX, p.ViewStepY), 0.03 * std::max(width, height));
+    // The captions start two steps right of the grid and hang from two steps up; their size
+    // in world units grows with the window, hence the pixels they take are set aside.
+    const double captionsLeft = width + 2 * p.ViewStepX;
+    const double acrossOnly = captionsLeft + margin / 2 + margin;
+    const double perPixel =
+        std::max({acrossOnly / (wide - captions.width), (height + 2 * margin) / high,
+                  (height + 1.5 * margin - 2 * p.ViewStepY) / (high - lines)});
+    const double bottom = std::min(-margin, 2 * p.ViewStepY - lines * perPixel - margin / 2);
+    const double w = acrossOnly + captions.width * perPixel, h = height + margin - bottom;
+    centreWindow(p, -margin, bottom, w, h, wide, high, perPixel);
 }
 
 void zoomIn(Project& p)

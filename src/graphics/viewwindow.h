@@ -10,6 +10,18 @@ struct Project;
 // Rules that move the world window over the terrain. Each changes only the six window values;
 // the caller redraws.
 void fitScreen(Project& p);
+
+// What a fitted picture must hold beside its drawing, in the picture's pixels: the grid
+// views' captions (see gridCaptions) and the height of one of their lines.
+struct CaptionPixels
+{
+    double width = 0;
+    double lineHeight = 0;
+};
+// The window that shows the picture of p's display mode whole in a picture `wide` x `high`
+// pixels at one scale on both axes: for the grid views the grid with a margin and the captions
+// right of it; for the surface view the mesh as it is drawn.
+void fitPicture(Project& p, double wide, double high, CaptionPixels captions);
 void zoomIn(Project& p);
 void zoomOut(Project& p);
 // One step per scroll event, whatever distance the bar moved; returns whether the window moved.

@@ -1,6 +1,9 @@
+#include "graphics/recordingsurface.h"
+#include "graphics/redraw.h"
 #include "graphics/viewwindow.h"
 #include "project/project.h"
 #include "support/printto.h"
+#include "support/terrain.h"
 
 #include <gtest/gtest.h>
 
@@ -120,4 +123,51 @@ TEST(ViewWindow, ReadoutGivesTheHeightUnderTheMouse)
               QStringLiteral("E = 652012.35, N = 1524004.00, ระดับ = 100.75 ม."));
     EXPECT_EQ(withHeight(coordinateReadout(35, 7), std::nullopt),
               QStringLiteral("พิกัดแกน X = 35, พิกัดแกน Y = 7"));
+}
+
+// The fitted window shows every line the picture draws and its captions whole, at one scale
+// on both axes, whatever the grid and the plot's shape; the captions stay a line apart.
+TEST(ViewWindow, FitPictureHoldsTheWholePictureAndItsCaptions)
+{
+    const struct
+    {
+        qint16 rows, cols, spacing;
+        PictureKind kind;
+        double wide, high;
+    } rows[] = {{5, 5, 10, PictureKind::Grid, 1200, 800},
+                {181, 181, 10, PictureKind::GridWithContours, 1200, 800},
+                {301, 11, 200, PictureKind::Grid, 800, 1000},
+                {181, 181, 10, PictureKind::Surface, 1200, 800},
+                {21, 16, 10, PictureKind::Surface, 600, 900}};
+    for (const auto& row : rows) {
+        Project p = terrain(row.rows, row.cols, row.spacing);
+        p.DisplayMode = row.kind;
+        p.SurfaceExaggeration = 5;
+        // Captions of 8-pixel characters, 16 pixels high.
+        CaptionPixels captions{0, 16};
+        for (const QString& line : gridCaptions(p))
+            captions.width = std::max(captions.width, 8.0 * line.size());
+        fitPicture(p, row.wide, row.high, captions);
+        const double perPixel = (p.ViewXMax - p.ViewXMin) / row.wide;
+        EXPECT_NEAR((p.ViewYMax - p.ViewYMin) / row.high, perPixel, 1e-4 * perPixel);
+        // Text measured in pixels, as the screen does.
+        RecordingSurface s(float(8 * perPixel), float(captions.lineHeight * perPixel));
+        Redraw(s, p, NodeLabels{}, nullptr);
+        float lastCaption = 1e30f;
+        for (const auto& op : s.ops()) {
+            if (op.kind == RecordingSurface::Kind::Line) {
+                for (const auto& [x, y] : {std::pair{op.x1, op.y1}, {op.x2, op.y2}}) {
+                    EXPECT_TRUE(x >= p.ViewXMin && x <= p.ViewXMax && y >= p.ViewYMin &&
+                                y <= p.ViewYMax)
+                        << row.rows << " " << x << ',' << y;
+                }
+            } else if (op.kind == RecordingSurface::Kind::Text && op.text.size() > 20) {
+                EXPECT_LE(op.x1 + s.textWidth(op.text), p.ViewXMax) << row.rows;
+                EXPECT_GE(op.y1 - captions.lineHeight * perPixel, p.ViewYMin) << row.rows;
+                EXPECT_LE(op.y1, std::min(p.ViewYMax,
+                                          lastCaption - float(captions.lineHeight * perPixel)));
+                lastCaption = op.y1;
+            }
+        }
+    }
 }
