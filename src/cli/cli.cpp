@@ -578,10 +578,6 @@ int print(const QStringList& args, QTextStream& err)
     if (!project)
         return 1;
     Project& p = *project;
-    if (platform && p.HasNodes() && !PlatformGradeable(p, float(*platform))) {
-        fail(err) << msg::InputError << '\n';
-        return 1;
-    }
     if (platform)
         p.FixGradeElevation = float(*platform);
     p.ContourLabelsAlong = w->has("--along-labels");

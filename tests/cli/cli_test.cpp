@@ -317,7 +317,6 @@ TEST(Cli, EarthworkCommandsRefuseAsGradeDoes)
         // A float, but the four-corner volumes overflow: refused as grade refuses it.
         {{"earthwork", ramp, "--platform", "3e38"}, 1},
         {{"grade", ramp, "--platform", "3e38"}, 1},
-        {{"print", "grade-fixed", ramp, "--platform", "3e38", "-o", dir.filePath("g.pdf")}, 1},
         {{"earthwork", ramp, "--slope-y", "-101"}, 2},
         {{"balance", ramp, "--curve", "1"}, 2},
         {{"check", ramp, "--factor", "x"}, 2},
