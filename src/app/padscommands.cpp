@@ -3,19 +3,25 @@
 #include "app/padsfiles.h"
 #include "app/undocommands.h"
 #include "common/messages.h"
+#include "common/outputfile.h"
 #include "common/progress.h"
+#include "grading/cutfillmap.h"
+#include "grading/designtexts.h"
 #include "grading/padgeometry.h"
 #include "grading/sectiontexts.h"
+#include "grading/stakeout.h"
 #include "grading/ui/padeditdialog.h"
 #include "grading/ui/sectionsdialog.h"
 #include "graphics/ui/plotpicker.h"
 #include "graphics/ui/plotwidget.h"
+#include "printing/cutfillreport.h"
 #include "printing/earthworkreports.h"
 #include "project/project.h"
 #include "project/ui/prompts.h"
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -95,6 +101,8 @@ PadsCommands::PadsCommands(Project& project, Prompts& prompts, ProjectHistory& h
     connect(m_panel, &PadsPanel::editRequested, this, &PadsCommands::editPad);
     connect(m_panel, &PadsPanel::deleteRequested, this, &PadsCommands::deletePad);
     connect(m_panel, &PadsPanel::sectionsRequested, this, [this] { showSections(); });
+    connect(m_panel, &PadsPanel::printRequested, this, &PadsCommands::printMap);
+    connect(m_panel, &PadsPanel::stakesRequested, this, &PadsCommands::saveStakes);
     connect(m_panel, &PadsPanel::balanceRequested, this, [this](PadBalance balance, double k) {
         PadsDesign after = m_design;
         after.balance = balance;
@@ -383,15 +391,64 @@ void PadsCommands::drawSectionLine()
                        "Esc ยกเลิก"));
 }
 
-void PadsCommands::showSections(const std::vector<QPointF>& line)
+bool PadsCommands::designedOrSaid()
 {
     if (!usable())
-        return;
-    if (!m_result) {
+        return false;
+    waitForDesign();
+    if (!m_result)
         m_prompts.notice(m_problem.isEmpty() ? QStringLiteral("ยังไม่มีแท่นออกแบบ เพิ่มแท่นก่อน")
                                              : m_problem);
+    return m_result.has_value();
+}
+
+void PadsCommands::printMap()
+{
+    if (!designedOrSaid())
+        return;
+    CutFillMap map;
+    map.depth = earthworkGrid(m_project);
+    for (std::size_t n = 0; n < map.depth.h.size(); ++n)
+        map.depth.h[n] -= m_result->design.h[n];
+    map.contourInterval = m_project.ContourInterval;
+    const QString what = QStringLiteral("แท่นออกแบบ %1 แท่น").arg(m_design.pads.size());
+    // The pages are drawn on a worker: it gets copies.
+    m_print(
+        [p = m_project, map, lines = comparisonSummary(m_result->earthwork, m_design.k, what),
+         cells = printedDesignCells(m_result->earthwork, m_design.k, false)](PageSurface& page) {
+            PrintCutFill(page, p, designtitle::Compare, lines, map, cells);
+        });
+}
+
+void PadsCommands::saveStakes()
+{
+    if (!designedOrSaid())
+        return;
+    const QString name = m_prompts.pickSaveName(
+        QStringLiteral("หมุดวางผัง CSV (*.csv);;หมุดวางผังสำหรับกล้องสำรวจ P,N,E,Z,D (*.txt)"),
+        QFileInfo(m_project.GndFileName).absolutePath());
+    if (name.isEmpty())
+        return;
+    const std::vector<StakePoint> stakes =
+        nodeStakes(m_project, earthworkGrid(m_project), m_result->design);
+    const bool text =
+        QFileInfo(name).suffix().compare(QLatin1String("txt"), Qt::CaseInsensitive) == 0;
+    if (const QString failed =
+            writeOutputBytes(name, text ? stakeTotalStationText(stakes) : stakeCsv(stakes));
+        !failed.isEmpty()) {
+        m_prompts.notice(failed);
         return;
     }
+    m_window->statusBar()->showMessage(QStringLiteral("บันทึกหมุดวางผัง %1 หมุดไปที่แฟ้ม %2 แล้ว")
+                                           .arg(stakes.size())
+                                           .arg(QDir::toNativeSeparators(name)),
+                                       10000);
+}
+
+void PadsCommands::showSections(const std::vector<QPointF>& line)
+{
+    if (!designedOrSaid())
+        return;
     const EarthworkGrid ground = earthworkGrid(m_project);
     const Project& p = m_project;
     SectionsDialog dialog(

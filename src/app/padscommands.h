@@ -76,6 +76,10 @@ private:
     void recompute();
     void designed(const std::optional<PadsResult>& result);
     void showBusy();
+    // True with a design to use; else says why.
+    bool designedOrSaid();
+    void printMap();
+    void saveStakes();
     void paintOverlay(QPainter& painter) const;
     QPointF origin() const;
     bool usable();

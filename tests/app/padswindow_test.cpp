@@ -307,3 +307,53 @@ TEST(PadsWindow, SectionsAlongALineDrawnOnThePlan)
     w.window.waitForPrints();
     EXPECT_GT(w.printed.documents(), 1);
 }
+
+// From the panel: the cut/fill map printed in colour, and the stakes of the design written as
+// CSV and for total stations, each stake's ground the node's own height and its cut the ground
+// less the design the batch front end's design gives there.
+TEST(PadsWindow, PanelPrintsTheMapAndWritesTheStakes)
+{
+    PadsWindow w;
+    PadShape pad;
+    pad.name = QStringLiteral("ลาน");
+    pad.corners = Rectangle;
+    pad.level = 104;
+    w.pads().change({{pad}, PadBalance::None, 1}, QStringLiteral("ทดสอบ"));
+    w.pads().panel()->findChild<QPushButton*>("cmdPadPrint")->click();
+    w.window.waitForPrints();
+    EXPECT_GT(w.printed.fills().size(), 10);
+
+    const Project& p = w.window.project();
+    const EarthworkGrid ground = earthworkGrid(p);
+    const PadsResult design = designPads(ground, {pad}, PadBalance::None, 1);
+    for (const char* name : {"stakes.csv", "stakes.txt"}) {
+        const QString file = w.dir.filePath(name);
+        w.prompts->saveAnswers << file;
+        w.pads().panel()->findChild<QPushButton*>("cmdPadStakes")->click();
+        QFile written(file);
+        ASSERT_TRUE(written.open(QIODevice::ReadOnly)) << name;
+        QStringList rows = QString::fromUtf8(written.readAll()).split('\n', Qt::SkipEmptyParts);
+        const bool csv = QString(name).endsWith("csv");
+        if (csv) {
+            EXPECT_EQ(rows.takeFirst(), "name,e,n,ground,design,cutfill");
+        }
+        int worked = 0;
+        for (std::size_t n = 0; n < ground.h.size(); ++n)
+            worked += std::abs(ground.h[n] - design.design.h[n]) >= 0.0005;
+        EXPECT_EQ(rows.size(), worked) << name;
+        for (const QString& row : rows) {
+            const QStringList f = row.split(',');
+            const std::size_t n = f[0].mid(1).toULong() - 1; // "N" and the node's number
+            ASSERT_LT(n, ground.h.size()) << row.toStdString();
+            const double node = p.Nodes[n + 1].Z, designed = design.design.h[n];
+            EXPECT_NEAR(f[csv ? 4 : 3].toDouble(), designed, 0.0006) << row.toStdString();
+            if (csv) {
+                EXPECT_NEAR(f[3].toDouble(), node, 0.0006) << row.toStdString();
+                EXPECT_NEAR(f[5].toDouble(), node - designed, 0.0011) << row.toStdString();
+            } else {
+                EXPECT_EQ(f[4].section(' ', 2, 2), node > designed ? "CUT" : "FILL")
+                    << row.toStdString();
+            }
+        }
+    }
+}

@@ -75,6 +75,8 @@ PadsPanel::PadsPanel(QWidget* parent) : QDockWidget(QStringLiteral("แท่น
             emit deleteRequested(currentPad());
     });
     button("cmdSections", QStringLiteral("หน้าตัด…"), [this] { emit sectionsRequested(); });
+    button("cmdPadPrint", QStringLiteral("พิมพ์แผนที่ตัดถม"), [this] { emit printRequested(); });
+    button("cmdPadStakes", QStringLiteral("หมุดวางผัง…"), [this] { emit stakesRequested(); });
     buttons->addStretch(1);
     column->addLayout(buttons);
 

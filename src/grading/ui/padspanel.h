@@ -47,6 +47,8 @@ signals:
     void editRequested(int pad);
     void deleteRequested(int pad);
     void sectionsRequested();
+    void printRequested();
+    void stakesRequested();
     void balanceRequested(PadBalance balance, double k);
 
 private:
