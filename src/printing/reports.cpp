@@ -92,6 +92,14 @@ void printGrade(PageSurface& page, const Project& p, const GradingResults& r, co
         page.print(line.value);
         page.setX(14);
         page.printLine(QString::fromUtf16(line.unit));
+        // The area in the units a Thai land office reads, under it.
+        if (line.label == summary[0].label) {
+            PrintIndent(page, 17);
+            page.setX(11);
+            page.print(raiNganWa(r.TotalArea));
+            page.setX(14);
+            page.printLine(QStringLiteral("ไร่-งาน-ตารางวา"));
+        }
     }
     if (const QString note = outsideAreaNote(p); !note.isEmpty()) {
         PrintIndent(page, 17);

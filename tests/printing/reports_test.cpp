@@ -252,6 +252,9 @@ TEST(GradingReport, RecomputesAndPrintsBothGrades)
     EXPECT_TRUE(fixed.contains("-500.00"));
     EXPECT_DOUBLE_EQ(find(r, "2.500")->at.x(), 11 * Cm);
     EXPECT_DOUBLE_EQ(find(r, "ตารางเมตร")->at.x(), 14 * Cm);
+    // 200 m2 is 0 rai 0 ngan 50 square wa, under the square metres.
+    EXPECT_TRUE(balanced.contains("0-0-50")) << balanced.join('|').toStdString();
+    EXPECT_GT(find(r, "0-0-50")->at.y(), find(r, "ตารางเมตร")->at.y());
 
     RecordingPage none;
     PageSurface empty(none);
