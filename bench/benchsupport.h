@@ -7,10 +7,13 @@
 #include "graphics/redraw.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
 #include <benchmark/benchmark.h>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <utility>
 
 namespace tervan {
 
@@ -113,6 +116,30 @@ inline void redrawLoop(benchmark::State& state, Project& p, const NodeLabels& la
         Redraw(surface, p, labels);
         benchmark::DoNotOptimize(image.constBits());
     }
+}
+
+// The window's event loop while a job runs: `start` begins it (itself one turn of the loop),
+// `wait` turns the loop until it is done, while a timer asks for a turn every 5 ms. The longest
+// wait between two turns is the freeze a user would feel. In milliseconds: that wait, and the
+// whole job.
+template <typename Start, typename Wait>
+std::pair<double, double> loopGapsWhile(Start start, Wait wait)
+{
+    QElapsedTimer clock, sinceLast;
+    double gap = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        gap = std::max(gap, double(sinceLast.nsecsElapsed()) / 1e6);
+        sinceLast.restart();
+    });
+    tick.start(5);
+    clock.start();
+    sinceLast.start();
+    start();
+    gap = std::max(gap, double(sinceLast.nsecsElapsed()) / 1e6);
+    sinceLast.restart();
+    wait();
+    return {gap, double(clock.nsecsElapsed()) / 1e6};
 }
 
 } // namespace tervan

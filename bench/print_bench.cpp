@@ -218,25 +218,18 @@ void BM_WindowWhilePrinting(benchmark::State& state)
         window.resize(1600, 1000);
         window.show();
         QCoreApplication::processEvents();
-        QElapsedTimer clock, sinceLast;
-        double gap = 0;
-        QTimer beat;
-        QObject::connect(&beat, &QTimer::timeout, [&] {
-            gap = std::max(gap, double(sinceLast.nsecsElapsed()) / 1e6);
-            sinceLast.restart();
-        });
-        clock.start();
-        beat.start(5);
-        sinceLast.start();
-        if (state.range(0) == 0)
-            window.GraphicPrint_Click(2);
-        else
-            window.GradePrint_Click(4);
-        gap = std::max(gap, double(sinceLast.nsecsElapsed()) / 1e6);
-        sinceLast.restart();
-        while (window.printJobs().busy())
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-        printing = double(clock.nsecsElapsed()) / 1e6;
+        const auto [gap, took] = loopGapsWhile(
+            [&] {
+                if (state.range(0) == 0)
+                    window.GraphicPrint_Click(2);
+                else
+                    window.GradePrint_Click(4);
+            },
+            [&] {
+                while (window.printJobs().busy())
+                    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+            });
+        printing = took;
         longestGap = std::max(longestGap, gap);
     }
     state.counters["longest_gap_ms"] = longestGap;

@@ -1,5 +1,6 @@
 #include "app/exportcommands.h"
 
+#include "app/jobstatus.h"
 #include "common/messages.h"
 #include "common/progress.h"
 #include "gis/gis.h"
@@ -11,28 +12,16 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QMenu>
-#include <QProgressBar>
-#include <QPushButton>
 #include <QStatusBar>
-#include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
 
 namespace tervan {
 
-namespace {
-// How often the bar looks at the share written.
-constexpr int PollMs = 100;
-} // namespace
-
 ExportCommands::ExportCommands(QMenu* fileMenu, Project& project, Prompts& prompts,
                                QStatusBar* status, QWidget* parent)
-    : QObject(parent), m_project(project), m_prompts(prompts), m_status(status),
-      m_poll(new QTimer(this))
+    : QObject(parent), m_project(project), m_prompts(prompts), m_status(status)
 {
-    m_poll->setInterval(PollMs);
     QAction* before = fileMenu->findChild<QAction*>(QStringLiteral("mnuFileFree3"));
     auto add = [&](const char* name, const QString& text, void (ExportCommands::*slot)()) {
         auto* action = new QAction(text, fileMenu);
@@ -105,32 +94,14 @@ void ExportCommands::run(int kindIndex)
         return gis().exportProject(*snapshot, *format, picked, snapshot->ContourInterval,
                                    QDate::currentDate(), progress.get());
     }));
-    m_busy = new QWidget;
-    auto* row = new QHBoxLayout(m_busy);
-    row->setContentsMargins(0, 0, 0, 0);
-    auto* bar = new QProgressBar;
-    bar->setObjectName(QStringLiteral("prgExport"));
-    bar->setRange(0, 0);
-    bar->setMaximumWidth(160);
-    auto* stop = new QPushButton(QStringLiteral("หยุดส่งออก"));
-    stop->setObjectName(QStringLiteral("cmdStopExport"));
-    row->addWidget(new QLabel(QStringLiteral("กำลังส่งออก %1").arg(QFileInfo(picked).fileName())));
-    row->addWidget(bar);
-    row->addWidget(stop);
-    connect(stop, &QPushButton::clicked, this, [this] { m_progress->cancel(); });
     // A format that traces as it writes says how far it is; the bar is busy until it does.
-    m_poll->disconnect();
-    connect(m_poll, &QTimer::timeout, bar, [bar, progress = m_progress] {
-        if (const int done = progress->permille(); done > 0)
-            bar->setRange(0, 1000), bar->setValue(done);
-    });
-    m_poll->start();
-    m_status->addPermanentWidget(m_busy);
+    m_busy = new JobStatus(m_status, QStringLiteral("Export"),
+                           QStringLiteral("กำลังส่งออก %1").arg(QFileInfo(picked).fileName()),
+                           QStringLiteral("หยุดส่งออก"), m_progress);
 }
 
 void ExportCommands::finished()
 {
-    m_poll->stop();
     delete m_busy;
     m_busy = nullptr;
     const QString failed = m_writing.result();

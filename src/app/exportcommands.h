@@ -6,7 +6,6 @@
 
 class QMenu;
 class QStatusBar;
-class QTimer;
 class QWidget;
 
 namespace tervan {
@@ -41,7 +40,6 @@ private:
     // The file being written off the window's thread, and the status bar's word of it.
     QFutureWatcher<QString> m_writing;
     std::shared_ptr<Progress> m_progress;
-    QTimer* m_poll;
     QString m_shown;
     QWidget* m_busy = nullptr;
 };

@@ -1,5 +1,6 @@
 #include "app/padscommands.h"
 
+#include "app/jobstatus.h"
 #include "app/padsfiles.h"
 #include "app/undocommands.h"
 #include "common/messages.h"
@@ -26,13 +27,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFutureWatcher>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
 #include <QPainter>
-#include <QProgressBar>
-#include <QPushButton>
 #include <QStatusBar>
 #include <QThread>
 #include <QTimer>
@@ -89,9 +86,8 @@ void PadsCommands::showPanel()
 PadsCommands::PadsCommands(Project& project, Prompts& prompts, ProjectHistory& history,
                            PlotWidget* plot, PrintReport print, QMainWindow* window)
     : QObject(window), m_project(project), m_prompts(prompts), m_history(history), m_plot(plot),
-      m_print(std::move(print)), m_window(window), m_poll(new QTimer(this))
+      m_print(std::move(print)), m_window(window)
 {
-    m_poll->setInterval(100);
     m_panel = new PadsPanel(window);
     window->addDockWidget(Qt::RightDockWidgetArea, m_panel);
     m_panel->hide();
@@ -255,7 +251,6 @@ void PadsCommands::designed(const std::optional<PadsResult>& result)
     m_computing.reset();
     delete m_busy;
     m_busy = nullptr;
-    m_poll->stop();
     m_result = result;
     if (stopped && m_problem.isEmpty())
         m_problem = QStringLiteral("หยุดคำนวณแท่นแล้ว เปลี่ยนแท่นหรือการปรับระดับเพื่อคำนวณใหม่");
@@ -266,25 +261,9 @@ void PadsCommands::designed(const std::optional<PadsResult>& result)
 
 void PadsCommands::showBusy()
 {
-    m_busy = new QWidget;
-    auto* row = new QHBoxLayout(m_busy);
-    row->setContentsMargins(0, 0, 0, 0);
-    auto* bar = new QProgressBar;
-    bar->setObjectName(QStringLiteral("prgPads"));
-    bar->setRange(0, 1000);
-    bar->setMaximumWidth(160);
-    auto* stop = new QPushButton(QStringLiteral("หยุดคำนวณ"));
-    stop->setObjectName(QStringLiteral("cmdStopPads"));
-    row->addWidget(new QLabel(QStringLiteral("กำลังคำนวณแท่น")));
-    row->addWidget(bar);
-    row->addWidget(stop);
-    const std::shared_ptr<Progress> progress = m_computing;
-    connect(stop, &QPushButton::clicked, this, [progress] { progress->cancel(); });
-    m_poll->disconnect();
-    connect(m_poll, &QTimer::timeout, bar,
-            [bar, progress] { bar->setValue(progress->permille()); });
-    m_poll->start();
-    m_window->statusBar()->addPermanentWidget(m_busy);
+    m_busy = new JobStatus(m_window->statusBar(), QStringLiteral("Pads"),
+                           QStringLiteral("กำลังคำนวณแท่น"), QStringLiteral("หยุดคำนวณ"),
+                           m_computing);
 }
 
 void PadsCommands::waitForDesign()

@@ -12,7 +12,6 @@
 class QMenu;
 class QMainWindow;
 class QPainter;
-class QTimer;
 
 namespace tervan {
 
@@ -101,7 +100,6 @@ private:
     // and its stop button offered when it takes long.
     std::shared_ptr<Progress> m_computing;
     QWidget* m_busy = nullptr;
-    QTimer* m_poll;
     QString m_problem;
     std::vector<double> m_groundUsed;
 };

@@ -33,6 +33,8 @@ namespace {
 
 // The window over an 11 x 11 grid 10 m apart on a rising, swelling terrain, shown as a plan
 // with the whole grid in view, printing to a recorder.
+const std::vector<QPointF> Rectangle{{20, 20}, {60, 20}, {60, 50}, {20, 50}};
+
 struct PadsWindow
 {
     QTemporaryDir dir; // outlives the window's lock on the project in it
@@ -54,6 +56,16 @@ struct PadsWindow
         window.Form_Activate();
     }
     // The figures as they stand once the design being computed is done.
+    // The rectangle at 104 m, given to the panel as the design.
+    PadShape levelPad()
+    {
+        PadShape pad;
+        pad.name = QStringLiteral("ลาน");
+        pad.corners = Rectangle;
+        pad.level = 104;
+        pads().change({{pad}, PadBalance::None, 1}, QStringLiteral("ทดสอบ"));
+        return pad;
+    }
     PadsCommands& pads()
     {
         window.pads().waitForDesign();
@@ -115,8 +127,6 @@ QStringList padRow(const PadsPanel* panel, int row)
         cells << table->item(row, c)->text();
     return cells;
 }
-
-const std::vector<QPointF> Rectangle{{20, 20}, {60, 20}, {60, 50}, {20, 50}};
 
 } // namespace
 
@@ -276,11 +286,7 @@ TEST(PadsWindow, TypedPadRefusedUntilItCanBeUsed)
 TEST(PadsWindow, SectionsAlongALineDrawnOnThePlan)
 {
     PadsWindow w;
-    PadShape pad;
-    pad.name = QStringLiteral("ลาน");
-    pad.corners = Rectangle;
-    pad.level = 104;
-    w.pads().change({{pad}, PadBalance::None, 1}, QStringLiteral("ทดสอบ"));
+    const PadShape pad = w.levelPad();
     const QString csv = w.dir.filePath("sections.csv"), dxf = w.dir.filePath("sections.dxf");
     w.prompts->saveAnswers << csv << dxf;
     int stations = 0;
@@ -314,11 +320,7 @@ TEST(PadsWindow, SectionsAlongALineDrawnOnThePlan)
 TEST(PadsWindow, PanelPrintsTheMapAndWritesTheStakes)
 {
     PadsWindow w;
-    PadShape pad;
-    pad.name = QStringLiteral("ลาน");
-    pad.corners = Rectangle;
-    pad.level = 104;
-    w.pads().change({{pad}, PadBalance::None, 1}, QStringLiteral("ทดสอบ"));
+    const PadShape pad = w.levelPad();
     w.pads().panel()->findChild<QPushButton*>("cmdPadPrint")->click();
     w.window.waitForPrints();
     EXPECT_GT(w.printed.fills().size(), 10);
