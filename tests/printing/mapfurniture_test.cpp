@@ -37,12 +37,6 @@ INSTANTIATE_TEST_SUITE_P(Series, MapScale,
                                            ScaleCase{100, 0, 0}, // no room
                                            ScaleCase{1e300, 17, 0}));
 
-TEST(MapScale, StatedInTheTitleBlock)
-{
-    EXPECT_EQ(scaleText(500), QStringLiteral("มาตราส่วน 1:500"));
-    EXPECT_EQ(scaleText(25000), QStringLiteral("มาตราส่วน 1:25000"));
-}
-
 struct TickCase
 {
     double from, to;
