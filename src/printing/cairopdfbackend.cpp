@@ -270,7 +270,9 @@ void CairoPdfBackend::abort()
 
 QSizeF CairoPdfBackend::printableTwips() const
 {
-    return {(PaperWidth - 2 * Margin) * TwipsPerPoint, (PaperHeight - 2 * Margin) * TwipsPerPoint};
+    const QSizeF along((PaperWidth - 2 * Margin) * TwipsPerPoint,
+                       (PaperHeight - 2 * Margin) * TwipsPerPoint);
+    return m_landscape ? along.transposed() : along;
 }
 
 void CairoPdfBackend::rotatedText(QPointF centre, double degrees, const QString& text,
@@ -310,6 +312,7 @@ bool CairoPdfBackend::openPage()
 {
     if (m_finished || failed())
         return false;
+    const bool starts = m_pages == 0 || m_newPageDue;
     if (m_pages == 0) {
         m_pages = 1;
     } else if (m_newPageDue) {
@@ -317,6 +320,9 @@ bool CairoPdfBackend::openPage()
         ++m_pages;
     }
     m_newPageDue = false;
+    if (starts)
+        cairo_pdf_surface_set_size(m->surface, m_landscape ? PaperHeight : PaperWidth,
+                                   m_landscape ? PaperWidth : PaperHeight);
     return true;
 }
 

@@ -30,6 +30,7 @@ public:
     void polyline(const std::vector<QPointF>& points, int colour, int widthPixels) override;
     void fillPolygon(const std::vector<QPointF>& points, QRgb rgb) override;
     void setPaperA4() override {}
+    void setLandscape(bool landscape) override { m_landscape = landscape; }
     void endDocument() override;
     int pageCount() const override { return m_pages; }
     QString fileName() const override { return m_fileName; }
@@ -46,6 +47,7 @@ private:
     double m_grid;
     int m_pages = 0;
     bool m_newPageDue = false;
+    bool m_landscape = false;
     bool m_finished = false;
     bool m_failed = false;
 };

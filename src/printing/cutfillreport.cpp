@@ -3,9 +3,11 @@
 #include "grading/cutfillmap.h"
 #include "grading/designtexts.h"
 #include "printing/earthworkreports.h"
+#include "printing/mapsheet.h"
 #include "printing/pagechartsurface.h"
 #include "printing/pageframe.h"
 #include "printing/pagesurface.h"
+#include "project/project.h"
 
 #include <algorithm>
 
@@ -28,11 +30,24 @@ void PrintCutFill(PageSurface& page, const Project& p, const QString& title,
     page.setFontSize(16);
     page.setUnitCentimetres();
     const double top = page.y() + 0.3;
-    const QRectF area(1.0, top, std::min(19.0, page.pageWidth() - 1.0),
-                      std::max(6.0, page.pageHeight() - top - 0.3));
+    const double labels = mapLabelRoomCm(page);
+    // The map's frame, with room for its coordinate labels and the furniture block below.
+    const double blockTop = page.pageHeight() - MapBlockCm - 0.05;
+    const QRectF area(QPointF(0.2 + labels, top),
+                      QPointF(page.pageWidth() - 0.2, std::max(top + 6, blockTop - 0.3 - labels)));
+    MapSheet sheet;
     {
         PageChartSurface chart(page, area);
+        chart.useSeriesScale();
         DrawCutFillMap(chart, map, area.width() / area.height(), 12);
+        sheet.scale = chart.scale();
+        sheet.origin = chart.toPage(0, 0);
+    }
+    if (sheet.scale > 0) {
+        sheet.frame = area;
+        sheet.georef = p.Georef;
+        sheet.legend = {QStringLiteral("ระยะกริด %1 ม.").arg(map.depth.spacing)};
+        PrintMapFurniture(page, sheet, blockTop);
     }
     page.setFont(PrintFace, 16, false);
     page.endDocument();

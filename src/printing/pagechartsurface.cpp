@@ -1,5 +1,6 @@
 #include "printing/pagechartsurface.h"
 
+#include "printing/mapfurniture.h"
 #include "printing/pagesurface.h"
 
 #include <cmath>
@@ -18,6 +19,17 @@ void PageChartSurface::setWorld(float left, float top, float right, float bottom
     m_top = top;
     m_xScale = m_rect.width() / (double(right) - left);
     m_yScale = m_rect.height() / (double(bottom) - top);
+    if (!m_series)
+        return;
+    m_scale = std::max(mapScale(std::abs(double(right) - left), m_rect.width()),
+                       mapScale(std::abs(double(bottom) - top), m_rect.height()));
+    if (m_scale == 0)
+        return;
+    const double k = 100.0 / double(m_scale);
+    m_xScale = std::copysign(k, m_xScale);
+    m_yScale = std::copysign(k, m_yScale);
+    m_left = (double(left) + right) / 2 - m_rect.width() / 2 / m_xScale;
+    m_top = (double(top) + bottom) / 2 - m_rect.height() / 2 / m_yScale;
 }
 
 double PageChartSurface::pageX(double x) const

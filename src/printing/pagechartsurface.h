@@ -16,6 +16,14 @@ class PageChartSurface final : public Surface
 public:
     PageChartSurface(PageSurface& page, const QRectF& centimetres);
 
+    // Draws the world at the largest scale of the map series that fits the rectangle, centred
+    // in it, rather than stretched to it.
+    void useSeriesScale() { m_series = true; }
+    // The series scale in use (its denominator), 0 when the picture is stretched.
+    long scale() const { return m_scale; }
+    // Where a world point lands on the page, in centimetres.
+    QPointF toPage(double x, double y) const { return {pageX(x), pageY(y)}; }
+
     void setWorld(float left, float top, float right, float bottom) override;
     void clear() override {}
     void setPixel(float x, float y, int colour) override;
@@ -38,6 +46,8 @@ private:
     QRectF m_rect;
     double m_left = 0, m_top = 0, m_xScale = 1, m_yScale = 1;
     double m_points = 12;
+    bool m_series = false;
+    long m_scale = 0;
     float m_x = 0, m_y = 0;
 };
 

@@ -43,6 +43,9 @@ public:
         (void)points, (void)rgb;
     }
     virtual void setPaperA4() = 0;
+    // Pages from the next one on lie across the paper, or along it again. A device that cannot
+    // turn its paper keeps it, and its printable size says which way the page lies.
+    virtual void setLandscape(bool landscape) { (void)landscape; }
     // A report starts: its pages form one print job, named after its title.
     virtual void beginReport(const QString& /*title*/) {}
     // The page is finished; the next output starts a new page.
@@ -132,9 +135,16 @@ public:
         m_backend.setPaperA4();
         m_printable = m_backend.printableTwips();
     }
+    void setLandscape(bool landscape)
+    {
+        m_backend.setLandscape(landscape);
+        m_printable = m_backend.printableTwips();
+    }
     void beginReport(const QString& title);
     void endDocument();
     bool failed() const { return m_backend.failed(); }
+    // The device behind the page, for trying a layout out on its measures.
+    PageBackend& backend() const { return m_backend; }
     bool cancelled() const { return m_backend.cancelled(); }
 
 private:

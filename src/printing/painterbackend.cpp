@@ -201,6 +201,11 @@ void PainterBackend::setPaperA4()
     m_device.setPageSize(QPageSize(QPageSize::A4));
 }
 
+void PainterBackend::setLandscape(bool landscape)
+{
+    m_device.setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+}
+
 void PainterBackend::beginReport(const QString& title)
 {
     if (m_failed)

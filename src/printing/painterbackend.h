@@ -38,6 +38,7 @@ public:
     void polyline(const std::vector<QPointF>& points, int colour, int widthPixels) override;
     void fillPolygon(const std::vector<QPointF>& points, QRgb rgb) override;
     void setPaperA4() override;
+    void setLandscape(bool landscape) override;
     void beginReport(const QString& title) override;
     void endDocument() override;
     int pageCount() const override { return m_pages; }

@@ -26,7 +26,10 @@ public:
         bool isLine() const { return text.isNull(); }
     };
 
-    QSizeF printableTwips() const override { return {11000, 15800}; }
+    QSizeF printableTwips() const override
+    {
+        return m_landscape ? QSizeF(15800, 11000) : QSizeF(11000, 15800);
+    }
     double textWidthTwips(const QFont& font, const QString& text) override
     {
         return font.pointSizeF() * 10 * text.size();
@@ -53,6 +56,11 @@ public:
         m_fills.append({m_documents, points, rgb});
     }
     void setPaperA4() override { ++m_a4Requests; }
+    void setLandscape(bool landscape) override
+    {
+        m_landscape = landscape;
+        m_landscapes += landscape;
+    }
     void endDocument() override { ++m_documents; }
     bool failed() const override { return false; }
 
@@ -76,12 +84,16 @@ public:
     }
     int documents() const { return m_documents; }
     int a4Requests() const { return m_a4Requests; }
+    // Requests to lay the paper across.
+    int landscapes() const { return m_landscapes; }
 
 private:
     QList<Item> m_items;
     QList<Fill> m_fills;
     int m_documents = 0;
     int m_a4Requests = 0;
+    int m_landscapes = 0;
+    bool m_landscape = false;
 };
 
 } // namespace tervan

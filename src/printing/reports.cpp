@@ -8,6 +8,8 @@
 #include "graphics/gridplot.h"
 #include "graphics/palette.h"
 #include "graphics/sitehatch.h"
+#include "printing/mapfurniture.h"
+#include "printing/mapsheet.h"
 #include "printing/pageframe.h"
 #include "printing/pagesurface.h"
 #include "project/project.h"
@@ -408,82 +410,102 @@ PictureRoom pictureRoom(PageSurface& page, const Project& p, const NodeLabels& l
 struct PageWindow
 {
     double left, top, right, bottom;
-    double titleY;
 };
 
-// Where the picture, its labels and its title land in centimetres under a window, and whether
-// that stays inside the printable area and below the heading block.
-bool fits(const PageWindow& w, const PictureRoom& room, double headingCm, double pageWidthCm,
-          double pageHeightCm)
+// A graphics page laid out as a map: the frame below the heading, the picture centred in it at
+// a scale of the usual series, the title and its notice below the frame's labels, and the
+// furniture block at the foot.
+struct MapLayout
 {
-    const double sx = (w.right - w.left) / pageWidthCm, sy = (w.bottom - w.top) / pageHeightCm;
-    if (!(sx > 0) || !(sy > 0) || !std::isfinite(sx) || !std::isfinite(sy))
-        return false;
-    const double eps = 1e-9;
-    return (room.x0 - w.left) / sx - room.left >= -eps &&
-           (room.x1 - w.left) / sx + room.right <= pageWidthCm + eps &&
-           (room.y0 - w.top) / sy - room.top >= headingCm - eps &&
-           (room.y1 - w.top) / sy + room.below <= (w.titleY - w.top) / sy + eps &&
-           (w.titleY - w.top) / sy + room.titleHeight <= pageHeightCm + eps;
+    PageWindow window{};
+    MapSheet sheet;
+    double blockTop = 0;
+    double titleTop = 0; // centimetres
+    double metresPerCm() const { return double(sheet.scale) / 100; }
+};
+
+constexpr double SideCm = 0.2;
+constexpr double PadCm = 0.3;
+
+// The layout on a printable area of `width` x `height` centimetres; none when no scale of the
+// series fits the picture there.
+std::optional<MapLayout> mapLayout(const PictureRoom& room, double headingCm, double titleCm,
+                                   double labelCm, double width, double height)
+{
+    MapLayout m;
+    m.blockTop = height - MapBlockCm - 0.05;
+    m.titleTop = m.blockTop - titleCm - GapCm;
+    const QRectF frame(QPointF(SideCm + labelCm, headingCm + GapCm),
+                       QPointF(width - SideCm, m.titleTop - GapCm - labelCm));
+    const double across = frame.width() - room.left - room.right - 2 * PadCm;
+    const double down = frame.height() - room.top - room.below - 2 * PadCm;
+    const long scale =
+        std::max(mapScale(room.x1 - room.x0, across), mapScale(room.y1 - room.y0, down));
+    if (across <= 0 || down <= 0 || mapScale(room.x1 - room.x0, across) == 0 ||
+        mapScale(room.y1 - room.y0, down) == 0)
+        return std::nullopt;
+    m.sheet.scale = scale;
+    m.sheet.frame = frame;
+    const double k = m.metresPerCm();
+    const double blockWidth = room.left + (room.x1 - room.x0) / k + room.right;
+    const double blockHeight = room.top + (room.y1 - room.y0) / k + room.below;
+    const double pictureLeft = frame.center().x() - blockWidth / 2 + room.left;
+    const double pictureTop = frame.center().y() - blockHeight / 2 + room.top;
+    m.window.left = room.x0 - pictureLeft * k;
+    m.window.top = room.y0 - pictureTop * k;
+    m.window.right = m.window.left + width * k;
+    m.window.bottom = m.window.top + height * k;
+    // Page y runs down while the grid's Y runs north.
+    m.sheet.origin = QPointF(-m.window.left / k, -m.window.top / k);
+    return m;
 }
 
-// The window fitted to the node extents, as long as it keeps the picture on the paper and off
-// the heading; otherwise one scale for both axes that fits the picture, its labels and its
-// title between the heading and the foot of the page, centred across.
-PageWindow pageWindow(const Project& p, const PictureRoom& room, double headingCm,
-                      double pageWidthCm, double pageHeightCm)
+// Draws nothing and measures through another device, so that a page can be tried out.
+class MeasuringPage final : public PageBackend
 {
-    const double w = p.NodeXRange, h = p.NodeYRange;
-    PageWindow fitted{};
-    if (w >= h) {
-        const double k = ((w + 40) * (4 / 1.8)) / 2;
-        fitted = {p.NodeXMin - 20.0, p.NodeYMin - k, p.NodeXMax + 20.0, k - h, 0};
-    } else {
-        fitted = {p.NodeXMin - w / 2, -(1.5 * h + 50), p.NodeXMax + w / 2, h, 0};
+public:
+    MeasuringPage(PageBackend& measure, QSizeF printable) : m_measure(measure), m_size(printable) {}
+    QSizeF printableTwips() const override { return m_size; }
+    double textWidthTwips(const QFont& font, const QString& text) override
+    {
+        return m_measure.textWidthTwips(font, text);
     }
-    fitted.titleY = double(p.NodeYMin) + 8;
-    if (fits(fitted, room, headingCm, pageWidthCm, pageHeightCm))
-        return fitted;
+    double lineHeightTwips(const QFont& font) override { return m_measure.lineHeightTwips(font); }
+    void text(QPointF, const QString&, const QFont&, int) override {}
+    void line(QPointF, QPointF, int, int) override {}
+    void setPaperA4() override {}
+    void endDocument() override {}
+    bool failed() const override { return false; }
 
-    const double across = std::max(pageWidthCm - room.left - room.right - 2 * GapCm, 1.0);
-    // A gap below the heading, between picture and title, and below the title.
-    const double down = std::max(
-        pageHeightCm - headingCm - room.top - room.below - room.titleHeight - 3 * GapCm, 1.0);
-    double scale = std::max((room.x1 - room.x0) / across, (room.y1 - room.y0) / down);
-    if (!(scale > 0) || !std::isfinite(scale))
-        scale = 1; // a picture without extent: one metre a centimetre
-    const double used = (room.x1 - room.x0) / scale + room.left + room.right;
-    PageWindow window;
-    window.left = room.x0 - (room.left + std::max(pageWidthCm - used, 0.0) / 2) * scale;
-    window.right = window.left + pageWidthCm * scale;
-    window.top = room.y0 - (headingCm + GapCm + room.top) * scale;
-    window.bottom = window.top + pageHeightCm * scale;
-    window.titleY = room.y1 + (room.below + GapCm) * scale;
-    return window;
-}
+private:
+    PageBackend& m_measure;
+    QSizeF m_size;
+};
 
-// Heading in centimetres, then a world window fitted to the picture; returns where the
-// title's top centre goes. Node labels too wide for a cell at that scale are dropped from
-// `labels`, and the picture takes their room.
-QPointF startGraphicPage(PageSurface& page, const Project& p, const QString& title,
-                         NodeLabels& labels, bool contour)
+// The layout on the page as it lies now, with the node labels dropped (and their room given
+// to the picture) where they would not fit a cell at its scale.
+std::optional<MapLayout> layoutFor(PageSurface& page, const Project& p, NodeLabels& labels,
+                                   bool contour, double heading)
 {
-    page.beginReport(title);
-    page.setPaperA4();
-    PrintHeading(page, p);
-    const double heading = page.y();
+    const double title = [&] {
+        page.setFont(PrintFace, 16, false);
+        return page.textHeight();
+    }();
+    const double labelRoom = mapLabelRoomCm(page);
     PictureRoom room = pictureRoom(page, p, labels, contour);
-    PageWindow w = pageWindow(p, room, heading, page.pageWidth(), page.pageHeight());
+    auto layout = mapLayout(room, heading, room.titleHeight + title, labelRoom, page.pageWidth(),
+                            page.pageHeight());
     const QString longest = longestNodeLabel(p, labels);
-    const double cellCm = p.GridSpacing * page.pageWidth() / (w.right - w.left);
-    if (!longest.isNull() && !nodeLabelsFit(page.textWidth(longest), cellCm)) {
+    if (!longest.isNull() && (!layout || !nodeLabelsFit(page.textWidth(longest),
+                                                        p.GridSpacing / layout->metresPerCm()))) {
         labels = {false, false, false};
         room = pictureRoom(page, p, labels, contour);
-        w = pageWindow(p, room, heading, page.pageWidth(), page.pageHeight());
+        layout = mapLayout(room, heading, room.titleHeight + title, labelRoom, page.pageWidth(),
+                           page.pageHeight());
     }
-    page.setUserScale(w.left, w.top, w.right, w.bottom);
-    page.setFont(PrintFace, PictureFontPoints, false);
-    return {(room.x0 + room.x1) / 2, w.titleY};
+    if (layout)
+        layout->sheet.georef = p.Georef;
+    return layout;
 }
 
 // Centred under the picture by the page's measure of the title; a page without its contours
@@ -501,6 +523,105 @@ void graphicTitle(PageSurface& page, const QString& title, QPointF topCentre,
         page.setX(topCentre.x() - page.textWidth(notice) / 2);
         page.printLine(notice);
     }
+}
+
+// Heading, then the layout of the page as a map, across the paper where the picture comes out
+// at a larger scale that way. Node labels too wide for a cell at that scale are dropped from
+// `labels`, and the picture takes their room. Leaves the page in the picture's world window.
+std::optional<MapLayout> startGraphicPage(PageSurface& page, const Project& p, const QString& title,
+                                          NodeLabels& labels, bool contour)
+{
+    PageBackend& device = page.backend();
+    page.beginReport(title);
+    page.setPaperA4();
+    page.setLandscape(false);
+    const QSizeF along = device.printableTwips();
+    std::optional<MapLayout> best;
+    bool across = false;
+    NodeLabels kept = labels;
+    for (const bool landscape : {false, true}) {
+        const QSizeF size = landscape ? along.transposed() : along;
+        MeasuringPage trial(device, size);
+        PageSurface tried(trial);
+        PrintHeading(tried, p);
+        NodeLabels shown = labels;
+        const auto layout = layoutFor(tried, p, shown, contour, tried.y());
+        if (layout && (!best || layout->sheet.scale < best->sheet.scale)) {
+            best = layout;
+            across = landscape;
+            kept = shown;
+        }
+    }
+    if (across) {
+        page.setLandscape(true);
+        // A device that cannot turn its paper keeps the page along it.
+        if (page.pageWidth() < page.pageHeight()) {
+            page.setLandscape(false);
+            across = false;
+        }
+    }
+    PrintHeading(page, p);
+    labels = kept;
+    NodeLabels shown = labels;
+    best = layoutFor(page, p, shown, contour, page.y());
+    labels = shown;
+    if (best)
+        page.setUserScale(best->window.left, best->window.top, best->window.right,
+                          best->window.bottom);
+    else
+        page.setUserScale(0, 0, page.pageWidth(), page.pageHeight());
+    page.setFont(PrintFace, PictureFontPoints, false);
+    return best;
+}
+
+QString metres(double v)
+{
+    return formatPicture(v, 2) + QStringLiteral(" ม.");
+}
+
+// What the contour picture shows: its interval, the index levels and the levels drawn.
+QStringList contourLegend(const Project& p)
+{
+    const ContourLevels levels = contourLevels(p, p.ContourInterval);
+    if (levels.problem != ContourLevels::None || levels.count <= 0)
+        return {QStringLiteral("ช่วงชั้นความสูง ") + metres(p.ContourInterval)};
+    const bool bold = p.BoldWholeContours == ContourEmphasis::WholeLevels;
+    const double index = p.ContourLevelsFromZero ? 5.0 * double(p.ContourInterval) : 1.0;
+    return {QStringLiteral("ช่วงชั้นความสูง ") + metres(p.ContourInterval),
+            QStringLiteral("เส้นชั้นหลัก%1ทุก ")
+                    .arg(bold ? QStringLiteral(" (เส้นหนา) ") : QStringLiteral(" ")) +
+                metres(index),
+            QStringLiteral("ระดับ ") + formatPicture(levels.level(levels.first), 2) +
+                QStringLiteral(" ถึง ") + metres(levels.level(levels.first + levels.count - 1))};
+}
+
+QStringList gridLegend(const Project& p)
+{
+    return {QStringLiteral("ระยะกริด %1 ม.").arg(p.GridSpacing),
+            QStringLiteral("ระดับ ") + formatPicture(p.ElevMin, 2) + QStringLiteral(" ถึง ") +
+                metres(p.ElevMax)};
+}
+
+// Title and notice under the frame, then the frame's ticks and the furniture block; the page
+// ends and the paper lies along again.
+void finishGraphicPage(PageSurface& page, const std::optional<MapLayout>& layout,
+                       const QString& title, const QStringList& legend, const QString& notice = {})
+{
+    if (layout) {
+        const double k = layout->metresPerCm();
+        graphicTitle(page, title,
+                     {layout->window.left + layout->sheet.frame.center().x() * k,
+                      layout->window.top + layout->titleTop * k},
+                     notice);
+        MapSheet sheet = layout->sheet;
+        sheet.legend = legend;
+        PrintMapFurniture(page, sheet, layout->blockTop);
+    } else {
+        graphicTitle(page, title, {page.pageWidth() / 2, page.pageHeight() / 2}, notice);
+    }
+    page.endDocument();
+    page.setLandscape(false);
+    page.setUnitTwips();
 }
 
 } // namespace
@@ -626,17 +747,15 @@ QString GraphicPrint(PageSurface& page, const Project& p, int index, const NodeL
     QString notice;
     if (index == 1 || index == 4) {
         NodeLabels shown = labels;
-        const QPointF title = startGraphicPage(page, p, GridTitle, shown, false);
+        const auto layout = startGraphicPage(page, p, GridTitle, shown, false);
         PrintGraphicGrid(page, p, shown);
-        graphicTitle(page, GridTitle, title);
-        page.endDocument();
+        finishGraphicPage(page, layout, GridTitle, gridLegend(p));
     }
     if (index == 2 || index == 4) {
         NodeLabels shown = labels;
-        const QPointF title = startGraphicPage(page, p, ContourTitle, shown, true);
+        const auto layout = startGraphicPage(page, p, ContourTitle, shown, true);
         notice = PrintGraphicContour(page, p, shown);
-        graphicTitle(page, ContourTitle, title, notice);
-        page.endDocument();
+        finishGraphicPage(page, layout, ContourTitle, contourLegend(p), notice);
     }
     return notice;
 }

@@ -98,3 +98,29 @@ TEST(CutFillReport, FigureCaptionsNeverReachTheirValues)
         }
     }
 }
+
+// The map on page one is drawn at the scale its block states, with the block's north arrow.
+TEST(CutFillReport, MapAtItsStatedScale)
+{
+    const Project p = terrain(16, 21, 10);
+    const EarthworkGrid ground = earthworkGrid(p);
+    const PadResult pad = balancedPad(ground, {6, 5, 14, 10}, {1.5, 2.0}, 1);
+    RecordingPage r;
+    {
+        PageSurface page(r);
+        PrintCutFill(page, p, designtitle::Pad, padSummary(pad), padMap(ground, pad, 0),
+                     printedDesignCells(pad.earthwork, 1, false));
+    }
+    long scale = 0;
+    for (const QString& text : r.texts(0))
+        if (text.startsWith(QStringLiteral("มาตราส่วน 1:")))
+            scale = text.section(':', 1).toLong();
+    ASSERT_GT(scale, 0);
+    EXPECT_TRUE(r.texts(0).contains(QStringLiteral("เหนือ")));
+    // The grid's outline starts along row 1, 200 m long.
+    const auto outline = std::find_if(r.items().begin(), r.items().end(),
+                                      [](const auto& i) { return i.document == 0 && i.isLine(); });
+    ASSERT_NE(outline, r.items().end());
+    EXPECT_NEAR(outline->to.x() - outline->at.x(), 200 * 100.0 / double(scale) * Cm, 1e-6);
+    EXPECT_NEAR(outline->to.y(), outline->at.y(), 1e-9);
+}

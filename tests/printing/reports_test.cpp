@@ -45,15 +45,6 @@ const Item* find(const RecordingPage& r, const QString& text, int document = 0)
     return nullptr;
 }
 
-// Page windows are given in world units: map a point back from twips.
-QPointF world(const RecordingPage& r, QPointF twips, double left, double top, double right,
-              double bottom)
-{
-    const QSizeF size = r.printableTwips();
-    return {left + twips.x() / size.width() * (right - left),
-            top + twips.y() / size.height() * (bottom - top)};
-}
-
 } // namespace
 
 TEST(PageFrame, HeadingBlockAndTitle)
@@ -286,54 +277,121 @@ TEST(GradingReport, SaysTheAreaOutsideTheSiteItIncludes)
     }
 }
 
-struct WindowCase
+struct MapCase
 {
     qint16 rows, cols, spacing;
-    bool opened; // extents from a file; otherwise New left them at 0
-    double left, top, right, bottom;
+    long scale;     // the largest of the series the recording page's frame takes
+    bool landscape; // the site fills the paper better across
 };
 
-class GraphicPageWindow : public ::testing::TestWithParam<WindowCase>
+class GraphicPageMap : public ::testing::TestWithParam<MapCase>
 {
 };
 
-TEST_P(GraphicPageWindow, FitsTheNodeExtents)
+// The printed picture measures right at its stated scale, and so does its scale bar.
+TEST_P(GraphicPageMap, DrawnAtTheStatedScale)
 {
     const auto& c = GetParam();
     Project p = gridOf(c.rows, c.cols, c.spacing);
-    if (c.opened)
-        p.ComputeNodeExtents();
+    p.ComputeNodeExtents();
+    p.ComputeElevationRange();
     RecordingPage r;
     PageSurface page(r);
     GraphicPrint(page, p, 1, {});
     EXPECT_EQ(r.documents(), 1);
-    EXPECT_EQ(r.a4Requests(), 1);
-    // The first grid line runs along Y = 0 from X = 0 to the grid's width.
-    const auto lines = [&r] {
-        QList<Item> out;
-        for (const Item& i : r.items())
-            if (i.isLine())
-                out << i;
-        return out;
-    }();
-    ASSERT_FALSE(lines.isEmpty());
-    const QPointF origin = world(r, lines[0].at, c.left, c.top, c.right, c.bottom);
-    const QPointF end = world(r, lines[0].to, c.left, c.top, c.right, c.bottom);
-    EXPECT_NEAR(origin.x(), 0, 1e-6);
-    EXPECT_NEAR(origin.y(), 0, 1e-6);
-    EXPECT_NEAR(end.x(), (c.cols - 1) * c.spacing, 1e-6);
-    // The title 8 m below row 1, centred on the grid by the page's measure of its text.
-    const Item* title = find(r, "กราฟิกกริด");
-    const QPointF at = world(r, title->at, c.left, c.top, c.right, c.bottom);
-    const double titleWidth = 20 * 10 * 10 * (c.right - c.left) / r.printableTwips().width();
-    EXPECT_NEAR(at.x(), (c.cols - 1) * c.spacing / 2.0 - titleWidth / 2, 1e-6);
-    EXPECT_NEAR(at.y(), 8, 1e-6);
+    EXPECT_EQ(r.landscapes(), c.landscape ? 1 : 0);
+    const QStringList texts = r.texts(0);
+    EXPECT_TRUE(texts.contains(QStringLiteral("มาตราส่วน 1:%1").arg(c.scale)))
+        << texts.join('|').toStdString();
+    EXPECT_TRUE(texts.contains(QStringLiteral("เหนือ")));
+    EXPECT_TRUE(texts.contains(QStringLiteral("ระยะกริด %1 ม.").arg(c.spacing)));
+    const double twipsPerMetre = 100.0 / double(c.scale) * Cm;
+    // The first grid line runs along Y = 0 across the grid's width.
+    const auto first =
+        std::find_if(r.items().begin(), r.items().end(), [](const Item& i) { return i.isLine(); });
+    ASSERT_NE(first, r.items().end());
+    EXPECT_NEAR(first->to.x() - first->at.x(), (c.cols - 1) * c.spacing * twipsPerMetre, 1e-6);
+    EXPECT_NEAR(first->to.y(), first->at.y(), 1e-9);
+    // The bar's first (black) segment is as long as its label says, at the stated scale; the
+    // labels stand centred on the segments' ends.
+    const auto black = std::find_if(r.fills().begin(), r.fills().end(), [](const auto& f) {
+        return f.rgb == 0xff000000 && f.points.size() == 4;
+    });
+    ASSERT_NE(black, r.fills().end());
+    const double left = black->points[0].x(), right = black->points[1].x();
+    const auto zero = std::find_if(r.items().begin(), r.items().end(),
+                                   [](const Item& i) { return i.text == QLatin1String("0"); });
+    ASSERT_NE(zero, r.items().end());
+    const Item& next =
+        *std::find_if(zero + 1, r.items().end(), [](const Item& i) { return !i.text.isEmpty(); });
+    const auto centre = [](const Item& i) { return i.at.x() + i.points * 10 * i.text.size() / 2; };
+    EXPECT_NEAR(centre(*zero), left, 1e-6);
+    EXPECT_NEAR(centre(next), right, 1e-6);
+    EXPECT_NEAR(right - left, next.text.toDouble() * twipsPerMetre, 0.05 * Cm)
+        << next.text.toStdString();
+    EXPECT_GT(next.text.toDouble(), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Extents, GraphicPageWindow,
-                         ::testing::Values(WindowCase{11, 11, 10, true, -20, -1400.0 / 9, 120,
-                                                      500.0 / 9},
-                                           WindowCase{4, 2, 50, true, -25, -275, 75, 150}));
+INSTANTIATE_TEST_SUITE_P(Sites, GraphicPageMap,
+                         ::testing::Values(MapCase{11, 11, 10, 1000, false},
+                                           MapCase{4, 2, 50, 1000, false},
+                                           MapCase{3, 26, 10, 1000, true},
+                                           MapCase{3, 3, 1, 100, false}));
+
+// Each coordinate label stands at its tick and names the world coordinate there, as node 1's
+// place on the ground and the drawn grid give it.
+TEST(GraphicsPrint, CoordinateLabelsAreTheWorldCoordinatesOfTheirTicks)
+{
+    Project p = gridOf(6, 8, 10);
+    p.ComputeNodeExtents();
+    p.ComputeElevationRange();
+    Georeference g;
+    g.easting = 654321.37;
+    g.northing = 1520987.6;
+    g.epsg = 32647;
+    p.Georef = g;
+    RecordingPage r;
+    PageSurface page(r);
+    GraphicPrint(page, p, 2, {});
+    // Grid X = 0 and Y = 0 from the first grid line, which runs along row 1.
+    const auto first =
+        std::find_if(r.items().begin(), r.items().end(), [](const Item& i) { return i.isLine(); });
+    ASSERT_NE(first, r.items().end());
+    const QPointF origin = first->at;
+    const double twipsPerMetre = (first->to.x() - first->at.x()) / 70;
+    const auto tickAt = [&](double x, double y, bool vertical) {
+        return std::any_of(r.items().begin(), r.items().end(), [&](const Item& i) {
+            return i.isLine() && (vertical ? std::abs(i.at.x() - x) < 1e-6 && i.to.x() == i.at.x()
+                                           : std::abs(i.at.y() - y) < 1e-6 && i.to.y() == i.at.y());
+        });
+    };
+    int eastings = 0, northings = 0;
+    for (const Item& i : r.items()) {
+        if (i.isLine() || i.text.size() < 3 || i.text[1] != u' ')
+            continue;
+        bool number = false;
+        const double value = i.text.mid(2).toDouble(&number);
+        if (!number)
+            continue;
+        if (i.text[0] == u'E') {
+            const double x = i.at.x() + i.points * 10 * i.text.size() / 2;
+            EXPECT_NEAR(value, 654321.37 + (x - origin.x()) / twipsPerMetre, 0.01)
+                << i.text.toStdString();
+            EXPECT_TRUE(tickAt(x, 0, true)) << i.text.toStdString();
+            ++eastings;
+        } else if (i.text[0] == u'N') {
+            EXPECT_EQ(i.angle, 90);
+            EXPECT_NEAR(value, 1520987.6 + (origin.y() - i.at.y()) / twipsPerMetre, 0.01)
+                << i.text.toStdString();
+            EXPECT_TRUE(tickAt(0, i.at.y(), false)) << i.text.toStdString();
+            ++northings;
+        }
+    }
+    EXPECT_GE(eastings, 3);
+    EXPECT_GE(northings, 3);
+    EXPECT_TRUE(r.texts(0).contains(QStringLiteral("ระบบพิกัด EPSG:32647")));
+    EXPECT_TRUE(r.texts(0).contains(QStringLiteral("ช่วงชั้นความสูง 1.00 ม.")));
+}
 
 TEST(GraphicsPrint, ContourPageLabelsInRedAtPageCoordinates)
 {
@@ -370,15 +428,19 @@ TEST(GraphicsPrint, BorderLabelsCentredOnTheirContour)
     RecordingPage r;
     PageSurface page(r);
     GraphicPrint(page, p, 2, {});
-    // World to twips from the grid's border lines: X 0 and 20, page Y 0 and -20.
+    // World to twips from the grid's border lines: X 0 and 20, page Y 0 and -20, drawn before
+    // the title and the map's frame.
     double x0 = 1e9, x1 = -1e9, y0 = -1e9, y1 = 1e9;
-    for (const Item& i : r.items())
+    for (const Item& i : r.items()) {
+        if (i.text == QStringLiteral("กราฟิกเส้นชั้นความสูง"))
+            break;
         if (i.isLine() && i.colour == PageSurface::ForeColour) {
             x0 = std::min(x0, i.at.x());
             x1 = std::max(x1, i.at.x());
             y0 = std::max(y0, i.at.y());
             y1 = std::min(y1, i.at.y());
         }
+    }
     const auto at = [&](double x, double y) {
         return QPointF(x0 + x / 20 * (x1 - x0), y0 + y / -20 * (y1 - y0));
     };

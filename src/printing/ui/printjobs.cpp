@@ -71,6 +71,11 @@ public:
         if (m_output && !m_progress.cancelled())
             m_output->setPaperA4();
     }
+    void setLandscape(bool landscape) override
+    {
+        if (m_output && !m_progress.cancelled())
+            m_output->setLandscape(landscape);
+    }
     void beginReport(const QString& title) override
     {
         if (m_output && !m_progress.cancelled())
