@@ -73,30 +73,6 @@ INSTANTIATE_TEST_SUITE_P(Spans, TickSteps,
                                            TickCase{10.01, 10.06, 0.01, {10.01, 10.02}},
                                            TickCase{2000, 0, 500, {0, 500}})); // either way round
 
-struct LabelCase
-{
-    char16_t axis;
-    double value, step;
-    const char* text;
-};
-
-class CoordinateLabels : public ::testing::TestWithParam<LabelCase>
-{
-};
-
-TEST_P(CoordinateLabels, ToTheMetreOrTheCentimetre)
-{
-    const auto& c = GetParam();
-    EXPECT_EQ(coordinateText(QChar(c.axis), c.value, c.step), QString::fromUtf8(c.text));
-}
-
-INSTANTIATE_TEST_SUITE_P(Texts, CoordinateLabels,
-                         ::testing::Values(LabelCase{u'E', 660500, 500, "E 660500"},
-                                           LabelCase{u'N', 1520000, 250, "N 1520000"},
-                                           LabelCase{u'E', 102.5, 2.5, "E 102.50"},
-                                           LabelCase{u'N', 10.02, 0.01, "N 10.02"},
-                                           LabelCase{u'E', -20, 20, "E -20"}));
-
 struct BarCase
 {
     long scale;
