@@ -10,6 +10,8 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QSemaphore>
 #include <QSignalSpy>
 #include <QSpinBox>
@@ -349,4 +351,22 @@ TEST(SurveyDialog, DestroyedWhileWorkingWithTheFileBoxFocused)
     ASSERT_EQ(QApplication::focusWidget()->objectName(), "txtPointsFile");
     d.reset();
     SUCCEED();
+}
+
+// On a screen shorter than its choices (the offscreen screen is 800 x 600), the dialog stays
+// on the screen and the choices scroll, the last of them reachable.
+TEST(SurveyDialog, FitsAShortScreen)
+{
+    SurveyDialog dialog{[](const QString&) { return QString(); }};
+    dialog.show();
+    const QRect screen = dialog.screen()->availableGeometry();
+    EXPECT_LE(dialog.height(), screen.height());
+    auto* choices = dialog.findChild<QScrollArea*>("scrChoices");
+    ASSERT_NE(choices, nullptr);
+    QWidget* last = dialog.findChild<QWidget*>("spnInterval");
+    ASSERT_NE(last, nullptr);
+    choices->ensureWidgetVisible(last);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(choices->viewport()->rect().contains(
+        last->mapTo(choices->viewport(), last->rect().bottomLeft())));
 }

@@ -21,6 +21,9 @@
 #include <QPainterPath>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QScrollArea>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QThreadPool>
@@ -222,13 +225,33 @@ SurveyDialog::SurveyDialog(Picker pickFile, QWidget* parent)
     right->addWidget(m_status);
     right->addStretch();
     right->addLayout(workRow);
+    // The choices scroll where the screen is short (a 768-pixel laptop), so the dialog's buttons
+    // and picture always stay on it.
+    auto* choices = new QWidget;
+    auto* packed = new QVBoxLayout(choices); // rows at their own height, the room below them
+    packed->setContentsMargins(0, 0, 0, 0);
+    packed->addLayout(form);
+    packed->addStretch(1);
+    auto* choicesArea = named(new QScrollArea, "scrChoices");
+    choicesArea->setFrameShape(QFrame::NoFrame);
+    choicesArea->setWidgetResizable(true);
+    choicesArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    choicesArea->setWidget(choices);
+    choicesArea->setMinimumWidth(choices->minimumSizeHint().width() +
+                                 choicesArea->verticalScrollBar()->sizeHint().width());
     auto* top = new QHBoxLayout;
     top->setSpacing(18);
-    top->addLayout(form, 1);
+    top->addWidget(choicesArea, 1);
     top->addLayout(right);
     auto* all = new QVBoxLayout(this);
     all->addLayout(top);
     all->addWidget(buttons);
+    // Every choice in view where the screen has room for them, else as tall as the screen.
+    QSize wanted = sizeHint().expandedTo(
+        QSize(width(), choices->sizeHint().height() + buttons->sizeHint().height() + 40));
+    if (const QScreen* screen = this->screen())
+        wanted = wanted.boundedTo(screen->availableGeometry().size() - QSize(0, 60));
+    resize(wanted);
 
     const auto pick = [this](const char* filter) {
         return m_pickFile ? m_pickFile(QString::fromUtf8(filter)) : QString();
