@@ -187,8 +187,31 @@ const std::vector<NamedCrs>& thaiCrsList()
     return list;
 }
 
+namespace {
+
+// A system the program names itself, given as "EPSG:N" or N: known without opening PROJ's
+// database, which is most of the time of gridding a small survey.
+std::optional<int> namedCode(const QString& text)
+{
+    QString code = text.trimmed();
+    if (code.startsWith(QLatin1String("EPSG:"), Qt::CaseInsensitive))
+        code = code.mid(5);
+    bool ok = false;
+    const int n = code.toInt(&ok);
+    const auto& named = thaiCrsList();
+    if (ok &&
+        (n == Wgs84 || n == Indian1975 ||
+         std::any_of(named.begin(), named.end(), [n](const NamedCrs& c) { return c.epsg == n; })))
+        return n;
+    return std::nullopt;
+}
+
+} // namespace
+
 std::optional<int> epsgOf(const QString& text)
 {
+    if (const auto named = namedCode(text))
+        return named;
     QString code = text.trimmed();
     if (code.startsWith(QLatin1String("EPSG:"), Qt::CaseInsensitive))
         code = code.mid(5);
@@ -201,6 +224,8 @@ std::optional<int> epsgOf(const QString& text)
 
 bool isGeographicCrs(const QString& crs)
 {
+    if (const auto named = namedCode(crs))
+        return *named == Wgs84 || *named == Indian1975;
     const auto srs = srsOf(crs);
     return srs && srs->IsGeographic();
 }
@@ -213,6 +238,8 @@ QString crsName(int epsg)
 
 int epsgCodeOf(const QString& crs)
 {
+    if (const auto named = namedCode(crs))
+        return *named;
     auto srs = srsOf(crs);
     if (!srs)
         return 0;
@@ -248,15 +275,18 @@ std::variant<DatumShiftUsed, QString> projectPoints(std::vector<SurveyPoint>& po
                                                     const QString& fromCrs, int toEpsg,
                                                     const QString& shift)
 {
+    const QString choice = shift.isEmpty() ? QString::fromLatin1(RtsdShift) : shift;
+    if (!isDatumShiftText(choice))
+        return QStringLiteral("\"%1\" ไม่ใช่การแปลงพื้นหลักฐาน (rtsd หรือ EPSG:N)").arg(choice);
+    // Points already in the project's own system stay as they are.
+    if (const auto named = namedCode(fromCrs); named && *named == toEpsg)
+        return DatumShiftUsed{};
     auto from = srsOf(fromCrs);
     auto to = srsOf(QString::number(toEpsg));
     if (!from)
         return QStringLiteral("ไม่รู้จักระบบพิกัดของจุดสำรวจ");
     if (!to)
         return QStringLiteral("ไม่รู้จักระบบพิกัด EPSG:%1").arg(toEpsg);
-    const QString choice = shift.isEmpty() ? QString::fromLatin1(RtsdShift) : shift;
-    if (!isDatumShiftText(choice))
-        return QStringLiteral("\"%1\" ไม่ใช่การแปลงพื้นหลักฐาน (rtsd หรือ EPSG:N)").arg(choice);
 
     const int a = geographicCode(*from), b = geographicCode(*to);
     DatumShiftUsed used;
