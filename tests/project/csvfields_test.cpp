@@ -52,6 +52,11 @@ INSTANTIATE_TEST_SUITE_P(
                       FieldCase{u"-1E+309", Comma, {"-1E+309"}, Problem::None, Kind::TooLarge},
                       FieldCase{u"-Infinity", Comma, {"-Infinity"}, Problem::None, Kind::Malformed},
                       FieldCase{u"1e-400", Comma, {"1e-400"}, Problem::None, Kind::Number, 0},
+                      // Plain decimals read in place must read as the general reading does.
+                      FieldCase{u"+3", Comma, {"+3"}, Problem::None, Kind::Number, 3},
+                      FieldCase{u".5", Comma, {".5"}, Problem::None, Kind::Number, 0.5},
+                      FieldCase{u"1.2.3", Comma, {"1.2.3"}, Problem::None, Kind::Malformed},
+                      FieldCase{u"-", Comma, {"-"}, Problem::None, Kind::Text},
                       FieldCase{u"Elevation", Comma, {"Elevation"}}));
 
 TEST(Separators, AreTakenFromTheFirstLinesOutsideQuotes)
