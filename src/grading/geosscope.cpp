@@ -1,5 +1,7 @@
 #include "grading/geosscope.h"
 
+#include <geos_c.h>
+
 namespace tervan {
 
 GeosScope::GeosScope() : m_ctx(GEOS_init_r()) {}

@@ -3,10 +3,14 @@
 // Private to grading's own sources: GEOS stays out of every public header.
 
 #include <QPointF>
-#include <geos_c.h>
 #include <optional>
 #include <utility>
 #include <vector>
+
+// GEOS's opaque handles, declared as geos_c.h declares them, so this header needs none of it.
+struct GEOSContextHandle_HS;
+struct GEOSGeom_t;
+struct GEOSCoordSeq_t;
 
 namespace tervan {
 
@@ -20,22 +24,22 @@ public:
     GeosScope(const GeosScope&) = delete;
     GeosScope& operator=(const GeosScope&) = delete;
 
-    GEOSContextHandle_t ctx() const { return m_ctx; }
-    GEOSGeometry* own(GEOSGeometry* g);
+    GEOSContextHandle_HS* ctx() const { return m_ctx; }
+    GEOSGeom_t* own(GEOSGeom_t* g);
 
     // A polygon from an outline of three or more corners, not closed; null where GEOS refuses
     // the ring.
-    GEOSGeometry* polygon(const std::vector<QPointF>& ring);
-    GEOSGeometry* polygon(const std::vector<std::pair<double, double>>& ring);
+    GEOSGeom_t* polygon(const std::vector<QPointF>& ring);
+    GEOSGeom_t* polygon(const std::vector<std::pair<double, double>>& ring);
 
     // The area of a polygon that is valid and not empty; nothing otherwise.
-    std::optional<double> validArea(const GEOSGeometry* g) const;
+    std::optional<double> validArea(const GEOSGeom_t* g) const;
 
 private:
-    GEOSGeometry* closedPolygon(GEOSCoordSequence* ring);
+    GEOSGeom_t* closedPolygon(GEOSCoordSeq_t* ring);
 
-    GEOSContextHandle_t m_ctx;
-    std::vector<GEOSGeometry*> m_owned;
+    GEOSContextHandle_HS* m_ctx;
+    std::vector<GEOSGeom_t*> m_owned;
 };
 
 } // namespace tervan

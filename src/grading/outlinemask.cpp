@@ -3,6 +3,7 @@
 #include "grading/geosscope.h"
 
 #include <cmath>
+#include <geos_c.h>
 
 namespace tervan {
 

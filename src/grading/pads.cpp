@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <geos_c.h>
 #include <limits>
 #include <numeric>
 
