@@ -141,6 +141,15 @@ void BM_SurveyDialogWhileGridding(benchmark::State& state)
 }
 BENCHMARK(BM_SurveyDialogWhileGridding)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1);
 
+// The window shown with the project its prompts name opened and its first picture drawn.
+void showOpened(MainWindow& window)
+{
+    window.show();
+    window.mnuFileOpen_Click();
+    window.findChild<PictureDrawing*>()->waitForPicture();
+    QCoreApplication::processEvents();
+}
+
 // The largest project's contours at 0.1 m out to DXF from the File menu, a timer asking for a
 // turn of the event loop every 5 ms: the longest wait is the freeze a user would feel.
 void BM_WindowWhileExportingDxf(benchmark::State& state)
@@ -155,10 +164,7 @@ void BM_WindowWhileExportingDxf(benchmark::State& state)
     for (auto _ : state) {
         MainWindow window{std::make_unique<OpenOnly>(base + QStringLiteral(".gnd"),
                                                      dir.filePath(QStringLiteral("c.dxf")))};
-        window.show();
-        window.mnuFileOpen_Click();
-        window.findChild<PictureDrawing*>()->waitForPicture();
-        QCoreApplication::processEvents();
+        showOpened(window);
         auto* exports = window.findChild<ExportCommands*>();
         const auto [gap, took] = loopGapsWhile(
             [&] {
@@ -192,10 +198,7 @@ void BM_WindowWhileBalancingPads(benchmark::State& state)
     double longestGap = 0, working = 0;
     for (auto _ : state) {
         MainWindow window{std::make_unique<OpenOnly>(base + QStringLiteral(".gnd"))};
-        window.show();
-        window.mnuFileOpen_Click();
-        window.findChild<PictureDrawing*>()->waitForPicture();
-        QCoreApplication::processEvents();
+        showOpened(window);
         const auto [gap, took] = loopGapsWhile(
             [&] {
                 window.pads().change(
