@@ -1,11 +1,11 @@
 #include "app/padscommands.h"
 
 #include "app/jobstatus.h"
-#include "app/padsfiles.h"
 #include "app/undocommands.h"
 #include "common/messages.h"
 #include "common/outputfile.h"
 #include "common/progress.h"
+#include "gis/gis.h"
 #include "grading/cutfillmap.h"
 #include "grading/designtexts.h"
 #include "grading/padgeometry.h"
@@ -40,6 +40,13 @@
 namespace tervan {
 
 namespace {
+
+// NAME.pads.geojson beside the project's ".gnd" file.
+QString padsBeside(const QString& gnd)
+{
+    const QFileInfo file(gnd);
+    return padsFileName(file.dir().filePath(file.completeBaseName()));
+}
 
 // A design finished within this is shown at once; one still running after the second shows
 // its progress and a stop button.
@@ -327,7 +334,7 @@ void PadsCommands::padsFromFile()
                                         : QFileInfo(m_project.GndFileName).absolutePath());
     if (name.isEmpty())
         return;
-    auto read = padsfiles::read(name, m_project);
+    auto read = gis().readPadsFile(name, m_project);
     if (const auto* why = std::get_if<QString>(&read)) {
         m_prompts.notice(*why);
         return;
@@ -438,7 +445,7 @@ void PadsCommands::showSections(const std::vector<QPointF>& line)
             });
         },
         [&p](const SectionsResult& r, const QString& name) {
-            return padsfiles::writeSectionsDxf(p, r, name);
+            return gis().writeSectionsDxf(p, r, name);
         },
         m_window);
     m_prompts.runModal(dialog);
@@ -448,9 +455,9 @@ void PadsCommands::projectOpened(const QString& gnd)
 {
     m_picker->cancel();
     PadsDesign loaded;
-    const QString file = gnd.isEmpty() ? QString() : padsfiles::besideProject(gnd);
+    const QString file = gnd.isEmpty() ? QString() : padsBeside(gnd);
     if (!file.isEmpty() && QFileInfo::exists(file)) {
-        auto read = padsfiles::read(file, m_project);
+        auto read = gis().readPadsFile(file, m_project);
         if (const auto* why = std::get_if<QString>(&read))
             m_prompts.notice(*why);
         else
@@ -467,7 +474,7 @@ void PadsCommands::projectOpened(const QString& gnd)
 
 bool PadsCommands::projectSaved(const QString& gnd)
 {
-    const QString file = padsfiles::besideProject(gnd);
+    const QString file = padsBeside(gnd);
     if (m_design.pads.empty()) {
         // No pads: a file of earlier ones would bring them back on the next open.
         if (QFileInfo::exists(file) && !QFile::remove(file)) {
@@ -476,7 +483,7 @@ bool PadsCommands::projectSaved(const QString& gnd)
         }
         return true;
     }
-    if (const QString failed = padsfiles::write(m_design.pads, m_project, file);
+    if (const QString failed = gis().writePadsFile(m_design.pads, m_project, file);
         !failed.isEmpty()) {
         m_prompts.notice(failed);
         return false;
