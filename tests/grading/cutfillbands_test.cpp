@@ -50,13 +50,7 @@ struct PlaneCase
     double spacing;
     std::function<double(double, double)> depth; // linear: the map's triangles carry it exactly
 };
-void PrintTo(const PlaneCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
-class PlaneBands : public testing::TestWithParam<PlaneCase>
-{
-};
+using PlaneBands = testing::TestWithParam<PlaneCase>;
 
 } // namespace
 

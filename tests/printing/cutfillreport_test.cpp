@@ -14,26 +14,38 @@ using namespace tervan;
 
 constexpr double Cm = 1440 / 2.54; // twips
 
-// A pad of 8 x 5 cells on a 16 x 21 grid: the figures and the map in colour on page one, then
-// the cells with cut or fill by the earthwork's own figures and their total, on at most two
-// pages; every cell only when asked.
-TEST(CutFillReport, ListsTheCellsWorkedAndTheirTotal)
+namespace {
+
+// A pad of 8 x 5 cells on a 16 x 21 grid, its report printed with or without every cell.
+struct PadReport : ::testing::Test
 {
     const Project p = terrain(16, 21, 10);
     const EarthworkGrid ground = earthworkGrid(p);
     const PadResult pad = balancedPad(ground, {6, 5, 14, 10}, {1.5, 2.0}, 1);
+    RecordingPage r;
+
+    void print(bool every)
+    {
+        r = RecordingPage();
+        PageSurface page(r);
+        PrintCutFill(page, p, designtitle::Pad, padSummary(pad), padMap(ground, pad, 0),
+                     printedDesignCells(pad.earthwork, 1, every));
+    }
+};
+
+} // namespace
+
+// The figures and the map in colour on page one, then the cells with cut or fill by the
+// earthwork's own figures and their total, on at most two pages; every cell only when asked.
+TEST_F(PadReport, ListsTheCellsWorkedAndTheirTotal)
+{
     QStringList worked;
     for (std::size_t n = 0; n < pad.earthwork.cells.size(); ++n)
         if (pad.earthwork.cells[n].cut != 0 || pad.earthwork.cells[n].fill != 0)
             worked << QString::number(n + 1);
     ASSERT_GT(worked.size(), 40); // the pad's 40 cells and its batters
     for (const bool every : {false, true}) {
-        RecordingPage r;
-        {
-            PageSurface page(r);
-            PrintCutFill(page, p, designtitle::Pad, padSummary(pad), padMap(ground, pad, 0),
-                         printedDesignCells(pad.earthwork, 1, every));
-        }
+        print(every);
         QStringList rows; // the first column of the table pages
         for (const auto& item : r.items())
             if (item.document > 0 && std::abs(item.at.x() - 2.5 * Cm) < 1 &&
@@ -100,17 +112,9 @@ TEST(CutFillReport, FigureCaptionsNeverReachTheirValues)
 }
 
 // The map on page one is drawn at the scale its block states, with the block's north arrow.
-TEST(CutFillReport, MapAtItsStatedScale)
+TEST_F(PadReport, MapAtItsStatedScale)
 {
-    const Project p = terrain(16, 21, 10);
-    const EarthworkGrid ground = earthworkGrid(p);
-    const PadResult pad = balancedPad(ground, {6, 5, 14, 10}, {1.5, 2.0}, 1);
-    RecordingPage r;
-    {
-        PageSurface page(r);
-        PrintCutFill(page, p, designtitle::Pad, padSummary(pad), padMap(ground, pad, 0),
-                     printedDesignCells(pad.earthwork, 1, false));
-    }
+    print(false);
     long scale = 0;
     for (const QString& text : r.texts(0))
         if (text.startsWith(QStringLiteral("มาตราส่วน 1:")))

@@ -14,9 +14,7 @@ struct ScaleCase
     long scale;
 };
 
-class MapScale : public ::testing::TestWithParam<ScaleCase>
-{
-};
+using MapScale = ::testing::TestWithParam<ScaleCase>;
 
 // The largest scale of the series whose picture fits; the next larger one would not.
 TEST_P(MapScale, LargestOfTheSeriesThatFits)
@@ -44,9 +42,7 @@ struct TickCase
     std::vector<double> first; // the first ticks
 };
 
-class TickSteps : public ::testing::TestWithParam<TickCase>
-{
-};
+using TickSteps = ::testing::TestWithParam<TickCase>;
 
 // Round steps, four to eight ticks a side, each on a whole multiple of the step.
 TEST_P(TickSteps, RoundStepsFourToEightTicks)
@@ -81,9 +77,7 @@ struct BarCase
     QStringList labels;
 };
 
-class ScaleBars : public ::testing::TestWithParam<BarCase>
-{
-};
+using ScaleBars = ::testing::TestWithParam<BarCase>;
 
 // Four round segments, as long a bar as the room takes; the labels are metres along it.
 TEST_P(ScaleBars, RoundSegmentsWithinTheRoom)

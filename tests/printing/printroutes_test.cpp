@@ -37,17 +37,12 @@ TEST(PrintRoutes, TheWindowsWorkerPrintsTheSamePageAsTheBatchFrontEnd)
         QStringList out;
         for (const auto& i : r.items())
             out << QStringLiteral("%1 %2 %3 %4 %5")
-                       .arg(i.document)
-                       .arg(i.text)
-                       .arg(i.angle)
-                       .arg(i.at.x())
-                       .arg(i.to.y());
+                       .arg(QString::number(i.document), i.text, QString::number(i.angle),
+                            QString::number(i.at.x()), QString::number(i.to.y()));
         for (const auto& f : r.fills())
             out << QStringLiteral("%1 %2 %3 %4")
-                       .arg(f.document)
-                       .arg(f.rgb)
-                       .arg(f.points.size())
-                       .arg(f.points[0].x());
+                       .arg(QString::number(f.document), QString::number(f.rgb),
+                            QString::number(f.points.size()), QString::number(f.points[0].x()));
         return out;
     };
     EXPECT_EQ(drawn(viaWorker), drawn(direct));

@@ -107,9 +107,7 @@ TEST(PageFrame, HeadingNamesTheProjectFile)
 }
 
 // The wider substitute face must not run a long project name into the centred title.
-class HeadingName : public ::testing::TestWithParam<int>
-{
-};
+using HeadingName = ::testing::TestWithParam<int>;
 
 TEST_P(HeadingName, EndsBeforeTheTitle)
 {
@@ -142,9 +140,7 @@ struct PagesCase
     int lastFirstRow; // first row number on the last page with rows, 0 if none
 };
 
-class NodeTablePages : public ::testing::TestWithParam<PagesCase>
-{
-};
+using NodeTablePages = ::testing::TestWithParam<PagesCase>;
 
 TEST_P(NodeTablePages, TwentyFourRowsAPageEachADocument)
 {
@@ -193,9 +189,7 @@ struct CellPagesCase
     int documents;
 };
 
-class GradePages : public ::testing::TestWithParam<CellPagesCase>
-{
-};
+using GradePages = ::testing::TestWithParam<CellPagesCase>;
 
 TEST_P(GradePages, NineteenRowsAPageTableFromElevenCentimetres)
 {
@@ -284,9 +278,7 @@ struct MapCase
     bool landscape; // the site fills the paper better across
 };
 
-class GraphicPageMap : public ::testing::TestWithParam<MapCase>
-{
-};
+using GraphicPageMap = ::testing::TestWithParam<MapCase>;
 
 // The printed picture measures right at its stated scale, and so does its scale bar.
 TEST_P(GraphicPageMap, DrawnAtTheStatedScale)
@@ -345,11 +337,7 @@ TEST(GraphicsPrint, CoordinateLabelsAreTheWorldCoordinatesOfTheirTicks)
     Project p = gridOf(6, 8, 10);
     p.ComputeNodeExtents();
     p.ComputeElevationRange();
-    Georeference g;
-    g.easting = 654321.37;
-    g.northing = 1520987.6;
-    g.epsg = 32647;
-    p.Georef = g;
+    p.Georef = Georeference{654321.37, 1520987.6, 32647, {}};
     RecordingPage r;
     PageSurface page(r);
     GraphicPrint(page, p, 2, {});

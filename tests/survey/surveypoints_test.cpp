@@ -30,6 +30,19 @@ QByteArray thai(const QString& text)
     return QStringEncoder("windows-874").encode(text);
 }
 
+// The first reason a file was refused for, or none when it was read.
+const HeightLineError* refusal(const PointsRead& read)
+{
+    const auto* errors = std::get_if<std::vector<HeightLineError>>(&read);
+    return errors && !errors->empty() ? &errors->front() : nullptr;
+}
+
+std::size_t pointsIn(const PointsRead& read)
+{
+    const auto* file = std::get_if<PointsFile>(&read);
+    return file ? file->points.size() : 0;
+}
+
 } // namespace
 
 struct TextCase
@@ -40,9 +53,7 @@ struct TextCase
     SurveyPoint second; // the second point read
 };
 
-class TextPoints : public testing::TestWithParam<TextCase>
-{
-};
+using TextPoints = testing::TestWithParam<TextCase>;
 
 TEST_P(TextPoints, ReadsTheOrderTheFileOrUserGives)
 {
@@ -89,15 +100,13 @@ struct RefusedCase
     int line;
 };
 
-class RefusedPoints : public testing::TestWithParam<RefusedCase>
-{
-};
+using RefusedPoints = testing::TestWithParam<RefusedCase>;
 
 TEST_P(RefusedPoints, NamesTheFirstBadLine)
 {
     const auto read = readText(GetParam().bytes);
-    ASSERT_TRUE(std::holds_alternative<std::vector<HeightLineError>>(read));
-    EXPECT_EQ(std::get<std::vector<HeightLineError>>(read).front().line, GetParam().line);
+    ASSERT_TRUE(refusal(read));
+    EXPECT_EQ(refusal(read)->line, GetParam().line);
 }
 
 INSTANTIATE_TEST_SUITE_P(Survey, RefusedPoints,
@@ -119,9 +128,7 @@ void PrintTo(const DrawingCase& c, std::ostream* os)
     *os << c.what;
 }
 
-class DrawingPoints : public testing::TestWithParam<DrawingCase>
-{
-};
+using DrawingPoints = testing::TestWithParam<DrawingCase>;
 
 // Shots from a drawing through GDAL: points and 3D polyline vertices, and only numbers.
 TEST_P(DrawingPoints, TakesOnlyShotsThatAreNumbers)
@@ -131,14 +138,10 @@ TEST_P(DrawingPoints, TakesOnlyShotsThatAreNumbers)
     ASSERT_TRUE(writeBytes(file, "0\nSECTION\n2\nENTITIES\n" + GetParam().entities +
                                      "0\nENDSEC\n0\nEOF\n"));
     const auto read = readPointsFile(file);
-    if (GetParam().points > 0) {
-        ASSERT_TRUE(std::holds_alternative<PointsFile>(read)) << GetParam().what;
-        EXPECT_EQ(std::get<PointsFile>(read).points.size(), GetParam().points);
-    } else {
-        ASSERT_TRUE(std::holds_alternative<std::vector<HeightLineError>>(read)) << GetParam().what;
-        EXPECT_TRUE(std::get<std::vector<HeightLineError>>(read).front().reason.contains(
-            QString::fromUtf8(GetParam().says)))
-            << GetParam().what;
+    EXPECT_EQ(pointsIn(read), GetParam().points) << GetParam().what;
+    if (GetParam().points == 0) {
+        ASSERT_TRUE(refusal(read)) << GetParam().what;
+        EXPECT_TRUE(refusal(read)->reason.contains(QString::fromUtf8(GetParam().says)));
     }
 }
 
@@ -176,13 +179,10 @@ TEST(TextPointsSize, RefusesAFileOverTheLimit)
         ASSERT_EQ(file.size(), size);
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
         const auto read = readPointsText(file);
+        EXPECT_EQ(pointsIn(read), size > Limit ? 0u : 3u);
         if (size > Limit) {
-            ASSERT_TRUE(std::holds_alternative<std::vector<HeightLineError>>(read));
-            EXPECT_EQ(std::get<std::vector<HeightLineError>>(read).front().reason,
-                      QStringLiteral("แฟ้มใหญ่เกินไป"));
-        } else {
-            ASSERT_TRUE(std::holds_alternative<PointsFile>(read));
-            EXPECT_EQ(std::get<PointsFile>(read).points.size(), 3u);
+            ASSERT_TRUE(refusal(read));
+            EXPECT_EQ(refusal(read)->reason, QStringLiteral("แฟ้มใหญ่เกินไป"));
         }
     }
 }
@@ -195,9 +195,7 @@ struct ShiftCase
     const char* key;    // what the project keeps
 };
 
-class DatumShift : public testing::TestWithParam<ShiftCase>
-{
-};
+using DatumShift = testing::TestWithParam<ShiftCase>;
 
 // Latitude/longitude into the project's system land where cs2cs puts them with the same
 // parameters written out by hand, and the shift used is named.

@@ -38,23 +38,19 @@ QString outcome(const GeometryCase& c, const QString& fileName)
     Project p = startupProject();
     applyControlData(p, {10, 6, 6, 1});
     switch (c.reader) {
-    case Reader::Pads: {
-        const auto read = readPadsFile(fileName, p);
-        if (const auto* reason = std::get_if<QString>(&read))
-            return *reason;
-        for (const PadShape& pad : std::get<std::vector<PadShape>>(read))
-            if (QString why = padShapeProblem(pad, earthworkGrid(p)); !why.isEmpty())
-                return why;
-        return {};
-    }
+    case Reader::Pads:
     case Reader::PadNames: {
         const auto read = readPadsFile(fileName, p);
         if (const auto* reason = std::get_if<QString>(&read))
             return *reason;
         QStringList names;
-        for (const PadShape& pad : std::get<std::vector<PadShape>>(read))
+        for (const PadShape& pad : std::get<std::vector<PadShape>>(read)) {
+            if (QString why = padShapeProblem(pad, earthworkGrid(p));
+                c.reader == Reader::Pads && !why.isEmpty())
+                return why;
             names << pad.name;
-        return names.join('|');
+        }
+        return c.reader == Reader::Pads ? QString() : names.join('|');
     }
     case Reader::Boundary: {
         const auto read = readBoundaryFile(fileName);
@@ -77,9 +73,7 @@ QString outcome(const GeometryCase& c, const QString& fileName)
     return {};
 }
 
-class VectorGeometry : public testing::TestWithParam<GeometryCase>
-{
-};
+using VectorGeometry = testing::TestWithParam<GeometryCase>;
 
 // Geometries with nothing in them, or a vertex given twice, are refused by name or taken
 // whole; none stops the program. Every pad read has a name that messages can give: its own, or
