@@ -47,12 +47,11 @@ struct Stake
     double e, n, ground, design, cutFill;
 };
 
-std::vector<Stake> readStakes(const QString& file, QString* header)
+// The stakes of a CSV file, its header line passed over.
+std::vector<Stake> readStakes(const QString& file)
 {
-    const QStringList lines = readLines(file);
-    *header = lines.value(0);
     std::vector<Stake> out;
-    for (const QString& line : lines.mid(1)) {
+    for (const QString& line : readLines(file).mid(1)) {
         const QStringList v = line.split(',');
         out.push_back({v[0], v[1].toDouble(), v[2].toDouble(), v[3].toDouble(), v[4].toDouble(),
                        v[5].toDouble()});
@@ -85,17 +84,17 @@ TEST_P(Stakeout, StakesRebuildTheDesignAndCarryTheGround)
     CliRun r = run(QStringList{"stakeout", site.existing, "-o", csv} + design);
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     ASSERT_EQ(run(QStringList{"stakeout", site.existing, "-o", txt} + design).status, 0);
-    QString header;
-    const auto stakes = readStakes(csv, &header);
-    EXPECT_EQ(header, "name,e,n,ground,design,cutfill");
+    const auto stakes = readStakes(csv);
+    EXPECT_EQ(readLines(csv).value(0), "name,e,n,ground,design,cutfill");
     ASSERT_GT(stakes.size(), 10u) << c.what;
     EXPECT_TRUE(r.out.startsWith(QStringLiteral("stakes %1 ").arg(stakes.size())));
     for (const Stake& s : stakes) {
-        EXPECT_NEAR(s.ground, plane(s.e, s.n), 0.0011) << c.what << ' ' << s.name.toStdString();
-        EXPECT_NEAR(s.cutFill, s.ground - s.design, 0.0011) << s.name.toStdString();
+        SCOPED_TRACE(s.name.toStdString());
+        EXPECT_NEAR(s.ground, plane(s.e, s.n), 0.0011);
+        EXPECT_NEAR(s.cutFill, s.ground - s.design, 0.0011);
         if (!std::isnan(c.level) && s.e >= East + 40 && s.e <= East + 120 && s.n >= North + 40 &&
             s.n <= North + 100) {
-            EXPECT_NEAR(s.design, c.level, 0.0005) << s.name.toStdString();
+            EXPECT_NEAR(s.design, c.level, 0.0005);
         }
     }
     // The total-station file: the same stakes, Z the design level.
@@ -134,8 +133,7 @@ TEST(StakeoutCorners, CornersAtTheLevelAndDaylightOnTheGround)
     const CliRun r = run(
         QStringList{"stakeout", site.existing, "-o", csv, "--corners", "--level", "101.5"} + PadOn);
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
-    QString header;
-    const auto stakes = readStakes(csv, &header);
+    const auto stakes = readStakes(csv);
     ASSERT_GT(stakes.size(), 4u);
     const double corners[4][2] = {{40, 40}, {120, 40}, {120, 100}, {40, 100}};
     for (int i = 0; i < 4; ++i) {
@@ -144,13 +142,12 @@ TEST(StakeoutCorners, CornersAtTheLevelAndDaylightOnTheGround)
         EXPECT_NEAR(stakes[std::size_t(i)].n, North + corners[i][1], 1e-9);
         EXPECT_NEAR(stakes[std::size_t(i)].design, 101.5, 1e-9);
     }
-    for (std::size_t i = 4; i < stakes.size(); ++i) {
-        const Stake& s = stakes[i];
+    for (const Stake& s : std::vector(stakes.begin() + 4, stakes.end())) {
+        SCOPED_TRACE(s.name.toStdString());
         EXPECT_TRUE(s.name.startsWith('D'));
-        EXPECT_NEAR(s.ground, plane(s.e, s.n), 0.0011) << s.name.toStdString();
+        EXPECT_NEAR(s.ground, plane(s.e, s.n), 0.0011);
         EXPECT_EQ(s.cutFill, 0);
-        EXPECT_FALSE(s.e > East + 40 && s.e < East + 120 && s.n > North + 40 && s.n < North + 100)
-            << s.name.toStdString() << " inside the pad";
+        EXPECT_FALSE(s.e > East + 40 && s.e < East + 120 && s.n > North + 40 && s.n < North + 100);
     }
 }
 
