@@ -22,9 +22,7 @@ EarthworkGrid slope()
 
 PadShape box(const char* name, QRectF r, std::optional<double> level)
 {
-    return {QString::fromLatin1(name),
-            {r.bottomLeft(), r.bottomRight(), r.topRight(), r.topLeft()},
-            level};
+    return {name, {r.bottomLeft(), r.bottomRight(), r.topRight(), r.topLeft()}, level};
 }
 
 } // namespace
