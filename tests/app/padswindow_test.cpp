@@ -7,10 +7,10 @@
 #include "graphics/ui/plotwidget.h"
 #include "graphics/viewwindow.h"
 #include "support/fakeprompts.h"
+#include "support/files.h"
 #include "support/printto.h"
 #include "support/recordedprints.h"
 #include "support/terrain.h"
-#include "survey/padsfile.h"
 
 #include <QAction>
 #include <QApplication>
@@ -35,6 +35,12 @@ namespace {
 // with the whole grid in view, printing to a recorder.
 const std::vector<QPointF> Rectangle{{20, 20}, {60, 20}, {60, 50}, {20, 50}};
 
+// Where a key goes: the focused widget, or the one given focus when no window is active.
+QWidget* focused(QWidget* given)
+{
+    return QApplication::focusWidget() ? QApplication::focusWidget() : given;
+}
+
 struct PadsWindow
 {
     QTemporaryDir dir; // outlives the window's lock on the project in it
@@ -55,37 +61,40 @@ struct PadsWindow
         window.activateWindow();
         window.Form_Activate();
     }
-    // The figures as they stand once the design being computed is done.
     // The rectangle at 104 m, given to the panel as the design.
     PadShape levelPad()
     {
-        PadShape pad;
-        pad.name = QStringLiteral("ลาน");
-        pad.corners = Rectangle;
-        pad.level = 104;
+        const PadShape pad{QStringLiteral("ลาน"), Rectangle, 104};
         pads().change({{pad}, PadBalance::None, 1}, QStringLiteral("ทดสอบ"));
         return pad;
     }
+    // The figures as they stand once the design being computed is done.
     PadsCommands& pads()
     {
         window.pads().waitForDesign();
         return window.pads();
     }
+    template <class T> T* inPanel(const char* name) { return pads().panel()->findChild<T*>(name); }
     PlotWidget* plot() { return window.findChild<PlotWidget*>("picPlot"); }
     void trigger(const char* item) { window.menuItem(QLatin1String(item))->trigger(); }
-    QWidget* keys() { return QApplication::focusWidget() ? QApplication::focusWidget() : plot(); }
+    void key(Qt::Key key) { QTest::keyClick(focused(plot()), key); }
+    void clickOnPlan(QPointF at, Qt::KeyboardModifiers held = Qt::NoModifier, bool twice = false)
+    {
+        const QPoint pixel = plot()->toPixel(at).toPoint();
+        if (twice)
+            QTest::mouseDClick(plot(), Qt::LeftButton, held, pixel);
+        else
+            QTest::mouseClick(plot(), Qt::LeftButton, held, pixel);
+    }
 
     // Clicks the corners in grid metres, a little off each, Shift held so that they snap to
     // the nodes; a double click on the last ends the outline.
     void drawOnPlan(const char* item, const std::vector<QPointF>& corners)
     {
         trigger(item);
-        for (std::size_t i = 0; i < corners.size(); ++i) {
-            const QPoint at = plot()->toPixel(corners[i] + QPointF(1.3, -1.1)).toPoint();
-            QTest::mouseClick(plot(), Qt::LeftButton, Qt::ShiftModifier, at);
-            if (i + 1 == corners.size())
-                QTest::mouseDClick(plot(), Qt::LeftButton, Qt::ShiftModifier, at);
-        }
+        for (const QPointF& corner : corners)
+            clickOnPlan(corner + QPointF(1.3, -1.1), Qt::ShiftModifier);
+        clickOnPlan(corners.back() + QPointF(1.3, -1.1), Qt::ShiftModifier, true);
     }
 };
 
@@ -101,17 +110,9 @@ void typeInto(QDialog& d, const char* box, const QString& text)
     const QStringList lines = text.split(QLatin1Char('\n'));
     for (qsizetype i = 0; i < lines.size(); ++i) {
         if (i > 0)
-            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : edit,
-                            Qt::Key_Return);
-        QTest::keyClicks(QApplication::focusWidget() ? QApplication::focusWidget() : edit,
-                         lines[i]);
+            QTest::keyClick(focused(edit), Qt::Key_Return);
+        QTest::keyClicks(focused(edit), lines[i]);
     }
-}
-
-// Where a key goes: the focused widget, or the one given focus when no window is active.
-QWidget* focused(QWidget* given)
-{
-    return QApplication::focusWidget() ? QApplication::focusWidget() : given;
 }
 
 void ok(QDialog& d)
@@ -119,13 +120,10 @@ void ok(QDialog& d)
     d.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
 }
 
-QStringList padRow(const PadsPanel* panel, int row)
+// A cell of the pads' table as shown.
+QString padCell(PadsWindow& w, int row, int column)
 {
-    const auto* table = panel->findChild<QTableWidget*>("grdPads");
-    QStringList cells;
-    for (int c = 0; c < table->columnCount(); ++c)
-        cells << table->item(row, c)->text();
-    return cells;
+    return w.inPanel<QTableWidget>("grdPads")->item(row, column)->text();
 }
 
 } // namespace
@@ -139,8 +137,8 @@ TEST(PadsWindow, PadDrawnOnThePlanIsUndoableSavedBesideTheProjectAndReadBack)
         // Downhill along the second edge, from the second corner to the third.
         auto* along = d.findChild<QComboBox*>("cboPadFallAlong");
         along->setFocus();
-        QTest::keyClick(focused(along), Qt::Key_Down);
-        QTest::keyClick(focused(along), Qt::Key_Down);
+        for (int i = 0; i < 2; ++i)
+            QTest::keyClick(focused(along), Qt::Key_Down);
         ok(d);
     };
     w.drawOnPlan("mnuPadDraw", Rectangle);
@@ -150,15 +148,8 @@ TEST(PadsWindow, PadDrawnOnThePlanIsUndoableSavedBesideTheProjectAndReadBack)
     EXPECT_EQ(drawn.corners, Rectangle);
     EXPECT_DOUBLE_EQ(drawn.fallBearing, 0); // the second edge runs north
     EXPECT_DOUBLE_EQ(*drawn.level, 104.5);
-
-    // The panel's figures are the batch front end's.
-    const PadsResult expected =
-        designPads(earthworkGrid(w.window.project()), {drawn}, PadBalance::None, 1);
-    const QStringList row = padRow(w.pads().panel(), 0);
-    EXPECT_EQ(row[5], formatPicture(expected.pads[0].cutFill.cut, 2));
-    EXPECT_EQ(row[6], formatPicture(-expected.pads[0].cutFill.fill, 2));
-    EXPECT_EQ(row[7], formatPicture(1200, 2));
-    EXPECT_EQ(row[8], raiNganWa(1200));
+    EXPECT_EQ(padCell(w, 0, 7), formatPicture(1200, 2)); // 40 x 30 m
+    EXPECT_EQ(padCell(w, 0, 8), raiNganWa(1200));
 
     w.trigger("mnuEditUndo");
     EXPECT_TRUE(w.pads().design().pads.empty());
@@ -169,21 +160,18 @@ TEST(PadsWindow, PadDrawnOnThePlanIsUndoableSavedBesideTheProjectAndReadBack)
     w.prompts->saveAnswers << gnd;
     w.window.mnuFileSaveAs_Click();
     const QString padsFile = w.dir.filePath("site.pads.geojson");
-    ASSERT_TRUE(QFile::exists(padsFile)) << w.prompts->messages.join(QLatin1Char(10)).toStdString();
-    const auto kept = readPadsFile(padsFile, w.window.project());
-    ASSERT_TRUE(std::holds_alternative<std::vector<PadShape>>(kept));
-    EXPECT_EQ(std::get<std::vector<PadShape>>(kept)[0].corners, Rectangle);
-
+    ASSERT_TRUE(QFile::exists(padsFile)) << w.prompts->messages.join('\n').toStdString();
     PadsWindow again;
     again.prompts->answers << true; // the first window holds the pair: open to read
     again.window.mnuFileOpen_Click(gnd);
     ASSERT_EQ(again.pads().design().pads.size(), 1u);
-    EXPECT_EQ(again.pads().design().pads[0].name, drawn.name);
-    EXPECT_NEAR(again.pads().design().pads[0].fall, 2, 1e-9);
+    const PadShape& read = again.pads().design().pads[0];
+    EXPECT_TRUE(read.name == drawn.name && read.corners == Rectangle);
+    EXPECT_NEAR(read.fall, 2, 1e-9);
 
     // All pads deleted and saved: the file goes, so they do not come back.
-    w.pads().panel()->findChild<QTableWidget*>("grdPads")->selectRow(0);
-    w.pads().panel()->findChild<QPushButton*>("cmdPadDelete")->click();
+    w.inPanel<QTableWidget>("grdPads")->selectRow(0);
+    w.inPanel<QPushButton>("cmdPadDelete")->click();
     w.window.mnuFileSave_Click();
     EXPECT_FALSE(QFile::exists(padsFile));
 }
@@ -193,22 +181,21 @@ TEST(PadsWindow, EscapeAndBackspaceWhileDrawing)
     PadsWindow w;
     w.trigger("mnuPadDraw");
     ASSERT_TRUE(w.pads().picker()->active());
-    for (const QPointF& c : {QPointF(20, 20), QPointF(60, 20)})
-        QTest::mouseClick(w.plot(), Qt::LeftButton, Qt::NoModifier, w.plot()->toPixel(c).toPoint());
-    QTest::keyClick(w.keys(), Qt::Key_Escape);
+    w.clickOnPlan({20, 20});
+    w.clickOnPlan({60, 20});
+    w.key(Qt::Key_Escape);
     EXPECT_FALSE(w.pads().picker()->active());
     EXPECT_EQ(w.prompts->modalRuns, 0);
 
     // Two corners and one taken back: a double click there cannot close an outline yet.
     w.trigger("mnuPadDraw");
     for (const QPointF& c : {QPointF(20, 20), QPointF(60, 20), QPointF(90, 90)})
-        QTest::mouseClick(w.plot(), Qt::LeftButton, Qt::NoModifier, w.plot()->toPixel(c).toPoint());
-    QTest::keyClick(w.keys(), Qt::Key_Backspace);
-    QTest::mouseDClick(w.plot(), Qt::LeftButton, Qt::NoModifier,
-                       w.plot()->toPixel(QPointF(60, 20)).toPoint());
+        w.clickOnPlan(c);
+    w.key(Qt::Key_Backspace);
+    w.clickOnPlan({60, 20}, Qt::NoModifier, true);
     EXPECT_TRUE(w.pads().picker()->active());
     EXPECT_EQ(w.prompts->modalRuns, 0);
-    QTest::keyClick(w.keys(), Qt::Key_Escape);
+    w.key(Qt::Key_Escape);
     EXPECT_TRUE(w.pads().design().pads.empty());
 }
 
@@ -216,41 +203,29 @@ TEST(PadsWindow, EscapeAndBackspaceWhileDrawing)
 TEST(PadsWindow, PanelFiguresFollowTheBalance)
 {
     PadsWindow w;
-    PadShape low, high;
-    low.name = QStringLiteral("ลาน");
-    low.corners = {{10, 10}, {40, 10}, {40, 40}, {10, 40}};
-    low.level = 103;
-    high.name = QStringLiteral("อาคาร");
-    high.corners = {{60, 60}, {90, 60}, {90, 90}, {60, 90}};
-    high.fall = 1.5;
-    high.fallBearing = 200;
-    const struct
-    {
-        PadBalance balance;
-        double k;
-        std::optional<double> highLevel;
-    } rows[] = {{PadBalance::None, 1, 108},
-                {PadBalance::Together, 1.2, 108},
-                {PadBalance::Each, 0.9, std::nullopt}};
-    for (const auto& r : rows) {
-        high.level = r.highLevel;
-        w.pads().change({{low, high}, r.balance, r.k}, QStringLiteral("ทดสอบ"));
+    const PadShape low{QStringLiteral("ลาน"), {{10, 10}, {40, 10}, {40, 40}, {10, 40}}, 103};
+    PadShape high{
+        QStringLiteral("อาคาร"), {{60, 60}, {90, 60}, {90, 90}, {60, 90}}, {}, 1.5, 2, 1.5, 200};
+    auto* balance = w.inPanel<QComboBox>("cboPadBalance");
+    const std::tuple<PadBalance, double, std::optional<double>> rows[] = {
+        {PadBalance::None, 1, 108}, {PadBalance::Together, 1.2, 108}, {PadBalance::Each, 0.9, {}}};
+    for (const auto& [how, k, highLevel] : rows) {
+        high.level = highLevel;
+        w.pads().change({{low, high}, how, k}, QStringLiteral("ทดสอบ"));
         const PadsResult expected =
-            designPads(earthworkGrid(w.window.project()), {low, high}, r.balance, r.k);
+            designPads(earthworkGrid(w.window.project()), {low, high}, how, k);
         for (int i = 0; i < 2; ++i) {
-            const QStringList row = padRow(w.pads().panel(), i);
-            EXPECT_EQ(row[5], formatPicture(expected.pads[std::size_t(i)].cutFill.cut, 2)) << i;
-            EXPECT_EQ(row[6], formatPicture(-expected.pads[std::size_t(i)].cutFill.fill, 2)) << i;
+            const CutFill& pad = expected.pads[std::size_t(i)].cutFill;
+            EXPECT_EQ(padCell(w, i, 5), formatPicture(pad.cut, 2)) << i;
+            EXPECT_EQ(padCell(w, i, 6), formatPicture(-pad.fill, 2)) << i;
         }
-        const QString totals = w.pads().panel()->findChild<QLabel*>("lblPadTotals")->text();
-        EXPECT_TRUE(totals.contains(formatPicture(expected.earthwork.gross.cut, 2)))
+        const QString totals = w.inPanel<QLabel>("lblPadTotals")->text();
+        EXPECT_TRUE(totals.contains(formatPicture(expected.earthwork.gross.cut, 2)) &&
+                    totals.contains(formatPicture(expected.net, 2)))
             << totals.toStdString();
-        EXPECT_TRUE(totals.contains(formatPicture(expected.net, 2))) << totals.toStdString();
-        EXPECT_EQ(w.pads().panel()->findChild<QComboBox*>("cboPadBalance")->currentIndex(),
-                  int(r.balance));
+        EXPECT_EQ(balance->currentIndex(), int(how));
     }
     // The balance picked in the panel is a step of its own.
-    auto* balance = w.pads().panel()->findChild<QComboBox*>("cboPadBalance");
     balance->setFocus();
     QTest::keyClick(focused(balance), Qt::Key_Up);
     EXPECT_EQ(w.pads().design().balance, PadBalance::Together);
@@ -274,10 +249,9 @@ TEST(PadsWindow, TypedPadRefusedUntilItCanBeUsed)
         typeInto(d, "txtPadCorners", QStringLiteral("10,10\n40,10\n40,40"));
         ok(d);
     };
-    w.pads().panel()->findChild<QPushButton*>("cmdPadAdd")->click();
+    w.inPanel<QPushButton>("cmdPadAdd")->click();
     ASSERT_EQ(problems.size(), 3);
-    for (const QString& p : problems)
-        EXPECT_FALSE(p.isEmpty());
+    EXPECT_FALSE(problems.contains(QString()));
     EXPECT_EQ(problems.removeDuplicates(), 0) << problems.join(QLatin1Char(10)).toStdString();
     ASSERT_EQ(w.pads().design().pads.size(), 1u);
     EXPECT_EQ(w.pads().design().pads[0].corners.size(), 3u);
@@ -286,7 +260,7 @@ TEST(PadsWindow, TypedPadRefusedUntilItCanBeUsed)
 TEST(PadsWindow, SectionsAlongALineDrawnOnThePlan)
 {
     PadsWindow w;
-    const PadShape pad = w.levelPad();
+    w.levelPad();
     const QString csv = w.dir.filePath("sections.csv"), dxf = w.dir.filePath("sections.dxf");
     w.prompts->saveAnswers << csv << dxf;
     int stations = 0;
@@ -305,10 +279,7 @@ TEST(PadsWindow, SectionsAlongALineDrawnOnThePlan)
     const EarthworkGrid ground = earthworkGrid(w.window.project());
     const SectionsResult r =
         crossSections(ground, w.pads().result()->design, {{10, 30}, {80, 30}}, 10, 30);
-    QFile written(csv);
-    ASSERT_TRUE(written.open(QIODevice::ReadOnly))
-        << w.prompts->messages.join(QLatin1Char(10)).toStdString();
-    EXPECT_EQ(written.readAll(), sectionsCsv(r));
+    EXPECT_EQ(readBytes(csv), sectionsCsv(r)) << w.prompts->messages.join('\n').toStdString();
     EXPECT_GT(QFileInfo(dxf).size(), 0);
     w.window.waitForPrints();
     EXPECT_GT(w.printed.documents(), 1);
@@ -321,7 +292,7 @@ TEST(PadsWindow, PanelPrintsTheMapAndWritesTheStakes)
 {
     PadsWindow w;
     const PadShape pad = w.levelPad();
-    w.pads().panel()->findChild<QPushButton*>("cmdPadPrint")->click();
+    w.inPanel<QPushButton>("cmdPadPrint")->click();
     w.window.waitForPrints();
     EXPECT_GT(w.printed.fills().size(), 10);
 
@@ -331,30 +302,29 @@ TEST(PadsWindow, PanelPrintsTheMapAndWritesTheStakes)
     for (const char* name : {"stakes.csv", "stakes.txt"}) {
         const QString file = w.dir.filePath(name);
         w.prompts->saveAnswers << file;
-        w.pads().panel()->findChild<QPushButton*>("cmdPadStakes")->click();
-        QFile written(file);
-        ASSERT_TRUE(written.open(QIODevice::ReadOnly)) << name;
-        QStringList rows = QString::fromUtf8(written.readAll()).split('\n', Qt::SkipEmptyParts);
-        const bool csv = QString(name).endsWith("csv");
+        w.inPanel<QPushButton>("cmdPadStakes")->click();
+        QStringList rows = readLines(file);
+        const bool csv = file.endsWith("csv");
         if (csv) {
-            EXPECT_EQ(rows.takeFirst(), "name,e,n,ground,design,cutfill");
+            EXPECT_EQ(rows.value(0), "name,e,n,ground,design,cutfill");
+            rows = rows.mid(1);
         }
         int worked = 0;
         for (std::size_t n = 0; n < ground.h.size(); ++n)
             worked += std::abs(ground.h[n] - design.design.h[n]) >= 0.0005;
         EXPECT_EQ(rows.size(), worked) << name;
         for (const QString& row : rows) {
+            SCOPED_TRACE(row.toStdString());
             const QStringList f = row.split(',');
             const std::size_t n = f[0].mid(1).toULong() - 1; // "N" and the node's number
-            ASSERT_LT(n, ground.h.size()) << row.toStdString();
+            ASSERT_LT(n, ground.h.size());
             const double node = p.Nodes[n + 1].Z, designed = design.design.h[n];
-            EXPECT_NEAR(f[csv ? 4 : 3].toDouble(), designed, 0.0006) << row.toStdString();
+            EXPECT_NEAR(f[csv ? 4 : 3].toDouble(), designed, 0.0006);
             if (csv) {
-                EXPECT_NEAR(f[3].toDouble(), node, 0.0006) << row.toStdString();
-                EXPECT_NEAR(f[5].toDouble(), node - designed, 0.0011) << row.toStdString();
+                EXPECT_NEAR(f[3].toDouble(), node, 0.0006);
+                EXPECT_NEAR(f[5].toDouble(), node - designed, 0.0011);
             } else {
-                EXPECT_EQ(f[4].section(' ', 2, 2), node > designed ? "CUT" : "FILL")
-                    << row.toStdString();
+                EXPECT_EQ(f[4].section(' ', 2, 2), node > designed ? "CUT" : "FILL");
             }
         }
     }

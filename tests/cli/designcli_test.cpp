@@ -23,21 +23,23 @@ struct Site
 
     Site()
     {
-        writeFile(dir.filePath("shots.csv"), pnezd(scattered(300, 200, 150, plane)));
-        EXPECT_EQ(run({"grid", dir.filePath("shots.csv"), "-o", existing, "--spacing", "10",
-                       "--from-crs", "EPSG:32647"})
-                      .status,
-                  0);
-        auto below = scattered(300, 200, 150, plane);
-        for (auto& p : below)
+        auto shots = scattered(300, 200, 150, plane);
+        writeFile(dir.filePath("shots.csv"), pnezd(shots));
+        for (auto& p : shots)
             p.z -= 0.8;
-        writeFile(dir.filePath("below.csv"), pnezd(below));
-        EXPECT_EQ(run({"grid", dir.filePath("below.csv"), "-o", lowered, "--like", existing,
-                       "--from-crs", "EPSG:32647"})
-                      .status,
-                  0);
+        writeFile(dir.filePath("below.csv"), pnezd(shots));
+        for (const QStringList& words :
+             {QStringList{"grid", dir.filePath("shots.csv"), "-o", existing, "--spacing", "10"},
+              QStringList{"grid", dir.filePath("below.csv"), "-o", lowered, "--like", existing}})
+            EXPECT_EQ(run(words + QStringList{"--from-crs", "EPSG:32647"}).status, 0);
     }
 };
+
+// A point in grid metres from the site's corner, as the command line takes it.
+QString at(double e, double n)
+{
+    return QStringLiteral("%1,%2").arg(East + e).arg(North + n);
+}
 
 struct Stake
 {
@@ -45,12 +47,11 @@ struct Stake
     double e, n, ground, design, cutFill;
 };
 
-std::vector<Stake> readStakes(const QString& file, QString* header)
+// The stakes of a CSV file, its header line passed over.
+std::vector<Stake> readStakes(const QString& file)
 {
-    const QStringList lines = readLines(file);
-    *header = lines.value(0);
     std::vector<Stake> out;
-    for (const QString& line : lines.mid(1)) {
+    for (const QString& line : readLines(file).mid(1)) {
         const QStringList v = line.split(',');
         out.push_back({v[0], v[1].toDouble(), v[2].toDouble(), v[3].toDouble(), v[4].toDouble(),
                        v[5].toDouble()});
@@ -65,9 +66,7 @@ struct StakeCase
     double level;       // on the pad, NAN when not known beforehand
 };
 
-class Stakeout : public testing::TestWithParam<StakeCase>
-{
-};
+using Stakeout = testing::TestWithParam<StakeCase>;
 
 const QStringList PadOn{"--pad", "4,4,12,10", "--cut-slope", "1.5", "--fill-slope", "2"};
 
@@ -85,17 +84,17 @@ TEST_P(Stakeout, StakesRebuildTheDesignAndCarryTheGround)
     CliRun r = run(QStringList{"stakeout", site.existing, "-o", csv} + design);
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     ASSERT_EQ(run(QStringList{"stakeout", site.existing, "-o", txt} + design).status, 0);
-    QString header;
-    const auto stakes = readStakes(csv, &header);
-    EXPECT_EQ(header, "name,e,n,ground,design,cutfill");
+    const auto stakes = readStakes(csv);
+    EXPECT_EQ(readLines(csv).value(0), "name,e,n,ground,design,cutfill");
     ASSERT_GT(stakes.size(), 10u) << c.what;
     EXPECT_TRUE(r.out.startsWith(QStringLiteral("stakes %1 ").arg(stakes.size())));
     for (const Stake& s : stakes) {
-        EXPECT_NEAR(s.ground, plane(s.e, s.n), 0.0011) << c.what << ' ' << s.name.toStdString();
-        EXPECT_NEAR(s.cutFill, s.ground - s.design, 0.0011) << s.name.toStdString();
+        SCOPED_TRACE(s.name.toStdString());
+        EXPECT_NEAR(s.ground, plane(s.e, s.n), 0.0011);
+        EXPECT_NEAR(s.cutFill, s.ground - s.design, 0.0011);
         if (!std::isnan(c.level) && s.e >= East + 40 && s.e <= East + 120 && s.n >= North + 40 &&
             s.n <= North + 100) {
-            EXPECT_NEAR(s.design, c.level, 0.0005) << s.name.toStdString();
+            EXPECT_NEAR(s.design, c.level, 0.0005);
         }
     }
     // The total-station file: the same stakes, Z the design level.
@@ -134,8 +133,7 @@ TEST(StakeoutCorners, CornersAtTheLevelAndDaylightOnTheGround)
     const CliRun r = run(
         QStringList{"stakeout", site.existing, "-o", csv, "--corners", "--level", "101.5"} + PadOn);
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
-    QString header;
-    const auto stakes = readStakes(csv, &header);
+    const auto stakes = readStakes(csv);
     ASSERT_GT(stakes.size(), 4u);
     const double corners[4][2] = {{40, 40}, {120, 40}, {120, 100}, {40, 100}};
     for (int i = 0; i < 4; ++i) {
@@ -144,13 +142,12 @@ TEST(StakeoutCorners, CornersAtTheLevelAndDaylightOnTheGround)
         EXPECT_NEAR(stakes[std::size_t(i)].n, North + corners[i][1], 1e-9);
         EXPECT_NEAR(stakes[std::size_t(i)].design, 101.5, 1e-9);
     }
-    for (std::size_t i = 4; i < stakes.size(); ++i) {
-        const Stake& s = stakes[i];
+    for (const Stake& s : std::vector(stakes.begin() + 4, stakes.end())) {
+        SCOPED_TRACE(s.name.toStdString());
         EXPECT_TRUE(s.name.startsWith('D'));
-        EXPECT_NEAR(s.ground, plane(s.e, s.n), 0.0011) << s.name.toStdString();
+        EXPECT_NEAR(s.ground, plane(s.e, s.n), 0.0011);
         EXPECT_EQ(s.cutFill, 0);
-        EXPECT_FALSE(s.e > East + 40 && s.e < East + 120 && s.n > North + 40 && s.n < North + 100)
-            << s.name.toStdString() << " inside the pad";
+        EXPECT_FALSE(s.e > East + 40 && s.e < East + 120 && s.n > North + 40 && s.n < North + 100);
     }
 }
 
@@ -219,14 +216,9 @@ TEST(SectionsCommand, TableAsCsvAndPrinted)
 {
     Site site;
     const QString csv = site.dir.filePath("s.csv"), pdf = site.dir.filePath("s.pdf");
-    const QString line = QStringLiteral("%1,%2,%3,%4")
-                             .arg(East + 20)
-                             .arg(North + 70)
-                             .arg(East + 180)
-                             .arg(North + 70);
-    const QStringList words = QStringList{"sections", site.existing, "--line", line,      "--every",
-                                          "10",       "--width",     "40",     "--level", "100.3"} +
-                              PadOn;
+    const QString line = at(20, 70) + ',' + at(180, 70);
+    QStringList words{"sections", site.existing, "--line", line, "--every", "10", "--width", "40"};
+    words += QStringList{"--level", "100.3"} + PadOn;
     CliRun r = run(words + QStringList{"-o", csv});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     ASSERT_EQ(run(words + QStringList{"-o", pdf}).status, 0);
@@ -248,15 +240,11 @@ TEST(SectionsCommand, TableAsCsvAndPrinted)
     ASSERT_EQ(run(words + QStringList{"-o", dxf}).status, 0);
     if (QFile::exists("/usr/bin/python3")) {
         QProcess check;
-        check.start("/usr/bin/python3", {"-c",
-                                         "import sys, ezdxf\n"
-                                         "d = ezdxf.readfile(sys.argv[1]); a = d.audit()\n"
-                                         "m = d.modelspace()\n"
-                                         "print(len(a.errors) + len(a.fixes), "
-                                         "len(m.query('LWPOLYLINE[layer==\"SECTION-GROUND\"]')),"
-                                         " len(m.query('LWPOLYLINE[layer==\"SECTION-DESIGN\"]')),"
-                                         " sum(t.dxf.text.startswith('\\u0e23\\u0e30\\u0e22\\u0e30'"
-                                         ") for t in m.query('TEXT')))\n",
+        check.start("/usr/bin/python3", {"-c", R"(import sys, ezdxf
+d = ezdxf.readfile(sys.argv[1]); a = d.audit(); m = d.modelspace()
+lines = lambda layer: len(m.query('LWPOLYLINE[layer=="%s"]' % layer))
+print(len(a.errors) + len(a.fixes), lines("SECTION-GROUND"), lines("SECTION-DESIGN"),
+      sum(t.dxf.text.startswith('\u0e23\u0e30\u0e22\u0e30') for t in m.query('TEXT'))))",
                                          dxf});
         ASSERT_TRUE(check.waitForFinished(60000));
         if (check.exitCode() == 0) {
@@ -279,40 +267,26 @@ TEST(DesignCommands, RefusalsSayWhich)
     const QString bow = site.dir.filePath("bow.geojson"), open = site.dir.filePath("open.geojson");
     ASSERT_EQ(writePadsFile({{"bow", {{10, 10}, {50, 50}, {50, 10}, {10, 50}}, 100}}, p, bow), "");
     ASSERT_EQ(writePadsFile({{"open", {{10, 10}, {50, 10}, {50, 50}}, std::nullopt}}, p, open), "");
-    const QString out = site.dir.filePath("s.csv");
-    const auto at = [](double e, double n) {
-        return QStringLiteral("%1,%2").arg(East + e).arg(North + n);
+    const QString &e = site.existing, &lo = site.lowered, out = site.dir.filePath("s.csv");
+    const QStringList onPad = QStringList{"--level", "1"} + PadOn;
+    const std::tuple<QStringList, int, const char*> cases[] = {
+        {{"pad", e, "--pads", bow}, 1, "bow"},
+        {{"pad", e, "--pads", open}, 1, "--balance"},
+        {{"pad", e, "--pads", open, "--balance", "sideways"}, 2, "together or each"},
+        {{"pad", e, "--pads", open, "--balance", "each", "--k", "1e9"}, 2, "at most 10"},
+        {{"pad", e, "--pads", site.dir.filePath("none.geojson")}, 1, "none.geojson"},
+        {QStringList{"stakeout", e, "-o", site.dir.filePath("s.doc")} + onPad, 2, ".txt"},
+        {{"stakeout", e, "-o", out, "--corners", lo}, 2, "--corners"},
+        {QStringList{"stakeout", e, "-o", out, "--every", "0"} + onPad, 2, "--every"},
+        {{"sections", e, lo, "--line", at(20, 70), "-o", out}, 1, "2 จุด"},
+        {{"sections", e, lo, "--line", at(20, 70) + ',' + at(900, 70), "-o", out}, 1, "นอกกริด"},
+        {{"sections", e, lo, "--line", "1,2,3", "-o", out}, 2, "--line"},
     };
-    const struct
-    {
-        QStringList args;
-        int status;
-        const char* says;
-    } cases[] = {
-        {{"pad", site.existing, "--pads", bow}, 1, "bow"},
-        {{"pad", site.existing, "--pads", open}, 1, "--balance"},
-        {{"pad", site.existing, "--pads", open, "--balance", "sideways"}, 2, "together or each"},
-        {{"pad", site.existing, "--pads", open, "--balance", "each", "--k", "1e9"},
-         2,
-         "at most 10"},
-        {{"pad", site.existing, "--pads", site.dir.filePath("none.geojson")}, 1, "none.geojson"},
-        {QStringList{"stakeout", site.existing, "-o", site.dir.filePath("s.doc"), "--level", "1"} +
-             PadOn,
-         2, ".txt"},
-        {{"stakeout", site.existing, "-o", out, "--corners", site.lowered}, 2, "--corners"},
-        {QStringList{"stakeout", site.existing, "-o", out, "--every", "0", "--level", "1"} + PadOn,
-         2, "--every"},
-        {{"sections", site.existing, site.lowered, "--line", at(20, 70), "-o", out}, 1, "2 จุด"},
-        {{"sections", site.existing, site.lowered, "--line", at(20, 70) + ',' + at(900, 70), "-o",
-          out},
-         1,
-         "นอกกริด"},
-        {{"sections", site.existing, site.lowered, "--line", "1,2,3", "-o", out}, 2, "--line"},
-    };
-    for (const auto& c : cases) {
-        const CliRun r = run(c.args);
-        EXPECT_EQ(r.status, c.status) << c.args.join(' ').toStdString();
-        EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.says))) << r.err.toStdString();
-        EXPECT_FALSE(QFile::exists(out)) << c.args.join(' ').toStdString();
+    for (const auto& [args, status, says] : cases) {
+        SCOPED_TRACE(args.join(' ').toStdString());
+        const CliRun r = run(args);
+        EXPECT_EQ(r.status, status);
+        EXPECT_TRUE(r.err.contains(QString::fromUtf8(says))) << r.err.toStdString();
+        EXPECT_FALSE(QFile::exists(out));
     }
 }

@@ -6,75 +6,51 @@
 
 using namespace tervan;
 
-namespace {
-
-EarthworkGrid flatGround()
-{
-    EarthworkGrid g;
-    g.rows = 11, g.cols = 11, g.spacing = 10;
-    g.h.assign(121, 100.0);
-    return g;
-}
-
-double designAt(const PadsResult& r, QPointF node)
-{
-    return r.design.h[std::size_t(std::lround(node.y() / 10) * 11 + std::lround(node.x() / 10))];
-}
-
-struct EdgeFall
-{
-    std::vector<QPointF> corners; // on nodes, so the design there is the pad's own surface
-    int edge;
-    double fall;
-    double bearing; // what the edge's direction is, worked out by hand
-};
-
-class FallAlongEdge : public ::testing::TestWithParam<EdgeFall>
-{
-};
-
-} // namespace
-
 // A fall given along an edge drops by fall x length from the edge's first corner to its second,
 // and the other edges of a rectangle along it stay level across.
-TEST_P(FallAlongEdge, DropsAlongTheEdgeInTheDesign)
+TEST(PadGeometry, FallAlongAnEdgeDropsAlongItInTheDesign)
 {
-    const EdgeFall& c = GetParam();
-    PadShape pad;
-    pad.name = QStringLiteral("ก");
-    pad.corners = c.corners;
-    pad.level = 100;
-    pad.fall = c.fall;
-    const auto bearing = edgeFallBearing(pad, c.edge);
-    ASSERT_TRUE(bearing);
-    EXPECT_NEAR(*bearing, c.bearing, 1e-9);
-    EXPECT_EQ(edgeOfFallBearing(pad, *bearing), c.edge);
-    pad.fallBearing = *bearing;
-    ASSERT_EQ(padShapeProblem(pad, flatGround()), QString());
-    const PadsResult r = designPads(flatGround(), {pad}, PadBalance::None, 1);
-    const QPointF from = c.corners[std::size_t(c.edge)];
-    const QPointF to = c.corners[std::size_t(c.edge + 1) % c.corners.size()];
-    const double length = std::hypot(to.x() - from.x(), to.y() - from.y());
-    EXPECT_NEAR(designAt(r, to) - designAt(r, from), -c.fall / 100 * length, 0.001);
+    const EarthworkGrid flat{11, 11, 10, std::vector<double>(121, 100.0)};
+    // On nodes, so the design there is the pad's own surface: a rectangle 40 x 30 m, its edges
+    // east, north, west and south in turn, and a triangle with diagonal edges 3-4-5.
+    const std::vector<QPointF> rectangle{{20, 20}, {60, 20}, {60, 50}, {20, 50}},
+        triangle{{20, 20}, {80, 20}, {50, 60}};
+    const double diagonal = std::atan2(30.0, 40.0) * 180 / M_PI;
+    const struct
+    {
+        const std::vector<QPointF>& corners;
+        int edge;
+        double fall, bearing; // the edge's direction worked out by hand
+    } cases[] = {{rectangle, 0, 2, 90},
+                 {rectangle, 1, 2, 0},
+                 {rectangle, 2, 3, 270},
+                 {rectangle, 3, 1.5, 180},
+                 {triangle, 1, 2, 360 - diagonal},
+                 {triangle, 2, 2.5, 180 + diagonal}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.corners.size() << " corners, edge " << c.edge);
+        PadShape pad{QStringLiteral("ก"), c.corners, 100, 1.5, 2, c.fall};
+        const auto bearing = edgeFallBearing(pad, c.edge);
+        ASSERT_TRUE(bearing);
+        EXPECT_NEAR(*bearing, c.bearing, 1e-9);
+        EXPECT_EQ(edgeOfFallBearing(pad, *bearing), c.edge);
+        pad.fallBearing = *bearing;
+        ASSERT_EQ(padShapeProblem(pad, flat), QString());
+        const EarthworkGrid design = designPads(flat, {pad}, PadBalance::None, 1).design;
+        const auto at = [&](QPointF node) {
+            return design
+                .h[std::size_t(std::lround(node.y() / 10) * 11 + std::lround(node.x() / 10))];
+        };
+        const QPointF from = c.corners[std::size_t(c.edge)];
+        const QPointF to = c.corners[std::size_t(c.edge + 1) % c.corners.size()];
+        const double length = std::hypot(to.x() - from.x(), to.y() - from.y());
+        EXPECT_NEAR(at(to) - at(from), -c.fall / 100 * length, 0.001);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Pads, FallAlongEdge,
-    ::testing::Values(
-        // A rectangle 40 x 30 m, its edges east, north, west and south in turn.
-        EdgeFall{{{20, 20}, {60, 20}, {60, 50}, {20, 50}}, 0, 2, 90},
-        EdgeFall{{{20, 20}, {60, 20}, {60, 50}, {20, 50}}, 1, 2, 0},
-        EdgeFall{{{20, 20}, {60, 20}, {60, 50}, {20, 50}}, 2, 3, 270},
-        EdgeFall{{{20, 20}, {60, 20}, {60, 50}, {20, 50}}, 3, 1.5, 180},
-        // A triangle with a diagonal edge 3-4-5 (south-west) and its closing edge.
-        EdgeFall{{{20, 20}, {80, 20}, {50, 60}}, 1, 2, 360 - std::atan2(30.0, 40.0) * 180 / M_PI},
-        EdgeFall{
-            {{20, 20}, {80, 20}, {50, 60}}, 2, 2.5, 180 + std::atan2(30.0, 40.0) * 180 / M_PI}));
 
 TEST(PadGeometry, EdgesThatAreNoneAndBearingsAroundTheCircle)
 {
-    PadShape pad;
-    pad.corners = {{0, 0}, {10, 0}, {10, 0}, {0, 10}};
+    const PadShape pad{{}, {{0, 0}, {10, 0}, {10, 0}, {0, 10}}, {}};
     EXPECT_FALSE(edgeFallBearing(pad, 1)); // two corners in one place
     EXPECT_FALSE(edgeFallBearing(pad, 4));
     EXPECT_FALSE(edgeFallBearing(pad, -1));

@@ -22,57 +22,36 @@ EarthworkGrid slope()
 
 PadShape box(const char* name, QRectF r, std::optional<double> level)
 {
-    return {QString::fromLatin1(name),
-            {r.bottomLeft(), r.bottomRight(), r.topRight(), r.topLeft()},
-            level};
+    return {name, {r.bottomLeft(), r.bottomRight(), r.topRight(), r.topLeft()}, level};
 }
-
-CutFill sum(const std::vector<std::vector<PadShape>>& sets)
-{
-    CutFill total;
-    for (const auto& pads : sets) {
-        const CutFill c = designPads(slope(), pads, PadBalance::None, 1).earthwork.gross;
-        total.cut += c.cut, total.fill += c.fill;
-    }
-    return total;
-}
-
-struct SameVolume
-{
-    const char* what;
-    std::vector<PadShape> together;
-    std::vector<std::vector<PadShape>> apart; // computed one set at a time and summed
-};
-
-class PadsAgree : public testing::TestWithParam<SameVolume>
-{
-};
 
 } // namespace
 
 // Pads far apart add up; an L is the two rectangles it is made of.
-TEST_P(PadsAgree, VolumesEqualTheirParts)
+TEST(Pads, VolumesEqualTheirParts)
 {
-    const SameVolume& c = GetParam();
-    const PadsResult r = designPads(slope(), c.together, PadBalance::None, 1);
-    const CutFill parts = sum(c.apart);
-    EXPECT_NEAR(r.earthwork.gross.cut, parts.cut, 0.01) << c.what;
-    EXPECT_NEAR(r.earthwork.gross.fill, parts.fill, 0.01) << c.what;
-    EXPECT_GT(r.earthwork.gross.cut - r.earthwork.gross.fill, 1) << c.what << ": moves no earth";
-    EXPECT_TRUE(r.conflicts.empty()) << c.what;
+    const auto design = [](const std::vector<PadShape>& pads) {
+        return designPads(slope(), pads, PadBalance::None, 1);
+    };
+    const PadShape a = box("A", {10, 10, 30, 20}, 100.5), b = box("B", {140, 100, 40, 30}, 103);
+    const PadShape l{"L", {{50, 40}, {110, 40}, {110, 70}, {80, 70}, {80, 100}, {50, 100}}, 101.5};
+    const std::pair<std::vector<PadShape>, std::vector<std::vector<PadShape>>> cases[] = {
+        {{a, b}, {{a}, {b}}}, // each set computed alone and summed
+        {{l}, {{box("a", {50, 40, 60, 30}, 101.5), box("b", {50, 70, 30, 30}, 101.5)}}}};
+    for (const auto& [together, apart] : cases) {
+        SCOPED_TRACE(together[0].name.toStdString());
+        const PadsResult r = design(together);
+        CutFill parts;
+        for (const auto& pads : apart) {
+            const CutFill c = design(pads).earthwork.gross;
+            parts.cut += c.cut, parts.fill += c.fill;
+        }
+        EXPECT_NEAR(r.earthwork.gross.cut, parts.cut, 0.01);
+        EXPECT_NEAR(r.earthwork.gross.fill, parts.fill, 0.01);
+        EXPECT_GT(r.earthwork.gross.cut - r.earthwork.gross.fill, 1) << "moves no earth";
+        EXPECT_TRUE(r.conflicts.empty());
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Grading, PadsAgree,
-    testing::Values(
-        SameVolume{"two pads far apart",
-                   {box("A", {10, 10, 30, 20}, 100.5), box("B", {140, 100, 40, 30}, 103)},
-                   {{box("A", {10, 10, 30, 20}, 100.5)}, {box("B", {140, 100, 40, 30}, 103)}}},
-        SameVolume{"an L and its two rectangles",
-                   {PadShape{"L",
-                             {{50, 40}, {110, 40}, {110, 70}, {80, 70}, {80, 100}, {50, 100}},
-                             101.5}},
-                   {{box("a", {50, 40, 60, 30}, 101.5), box("b", {50, 70, 30, 30}, 101.5)}}}));
 
 // A rectangle given as an outline is the pad of node columns and rows.
 TEST(Pads, ARectangleIsTheRectangularPad)
@@ -148,8 +127,7 @@ TEST(Pads, FloorAboveCeilingIsReported)
 TEST(Pads, BadPadsAreRefusedByName)
 {
     const EarthworkGrid g = slope();
-    PadShape steep = box("steep", {10, 10, 20, 20}, 100);
-    steep.cutSlope = 0;
+    const PadShape steep{"steep", box("", {10, 10, 20, 20}, 100).corners, 100, 0};
     const std::pair<PadShape, const char*> cases[] = {
         {PadShape{"bow", {{10, 10}, {50, 50}, {50, 10}, {10, 50}}, 100}, "ตัดกันเอง"},
         {box("out", {180, 10, 40, 20}, 100), "นอกกริด"},
