@@ -16,7 +16,6 @@
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
-#include <cctype>
 #include <functional>
 #include <gtest/gtest.h>
 #include <string>
@@ -130,24 +129,19 @@ TEST_P(PictureRequests, DrawOnlyWhatChanged)
 INSTANTIATE_TEST_SUITE_P(
     Changes, PictureRequests,
     ::testing::Values(
-        RequestRow{"nothing", [](Project&, NodeLabels&) {}, false},
-        RequestRow{"an equal project put back", [](Project& p, NodeLabels&) { p = Project(p); },
-                   false},
-        RequestRow{"zoomed in", [](Project& p, NodeLabels&) { zoomIn(p); }, true},
-        RequestRow{"one height", [](Project& p, NodeLabels&) { p.Nodes[3].Z += 0.25f; }, true},
+        RequestRow{"Nothing", [](Project&, NodeLabels&) {}, false},
+        RequestRow{"AnEqualProjectPutBack", [](Project& p, NodeLabels&) { p = Project(p); }, false},
+        RequestRow{"ZoomedIn", [](Project& p, NodeLabels&) { zoomIn(p); }, true},
+        RequestRow{"OneHeight", [](Project& p, NodeLabels&) { p.Nodes[3].Z += 0.25f; }, true},
         RequestRow{
-            "whole levels only",
+            "WholeLevelsOnly",
             [](Project& p, NodeLabels&) { p.BoldWholeContours = ContourEmphasis::EveryLevel; },
             true},
-        RequestRow{"node labels", [](Project&, NodeLabels& l) { l.numbers = !l.numbers; }, true},
-        RequestRow{"the picture already shown chosen",
+        RequestRow{"NodeLabels", [](Project&, NodeLabels& l) { l.numbers = !l.numbers; }, true},
+        RequestRow{"ThePictureAlreadyShownChosen",
                    [](Project& p, NodeLabels&) { p.DisplayMode = PictureKind::GridWithContours; },
                    false}),
-    [](const auto& info) {
-        std::string name = info.param.what;
-        std::erase_if(name, [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); });
-        return name;
-    });
+    [](const auto& info) { return std::string(info.param.what); });
 
 TEST(PictureDrawing, LongPictureKeepsThePreviousOneAndShowsProgress)
 {
