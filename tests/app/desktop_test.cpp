@@ -9,6 +9,7 @@
 #include "project/controldata.h"
 #include "project/projectfile.h"
 #include "support/fakeprompts.h"
+#include "support/files.h"
 #include "support/printto.h"
 
 #include <QAbstractButton>
@@ -261,11 +262,8 @@ TEST(Settings, GarbageIsIgnored)
     };
     for (const QByteArray& bytes : files) {
         QTemporaryDir dir;
-        QFile file(dir.filePath("tervan.ini"));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        file.close();
-        Session s(file.fileName());
+        ASSERT_TRUE(writeBytes(dir.filePath("tervan.ini"), bytes));
+        Session s(dir.filePath("tervan.ini"));
         EXPECT_EQ(s.fileMenu(), firstStartFileMenu());
         EXPECT_EQ(s.labelMarks(), FirstStartMarks);
         EXPECT_EQ(s.window.project().BoldWholeContours, ContourEmphasis::WholeLevels);
@@ -300,10 +298,6 @@ TEST(Settings, OddOrHugeFilesAreLeftAlone)
     }
 }
 
-} // namespace
-
-namespace {
-
 TEST(PlotWheel, ZoomsByTheViewSteps)
 {
     FakePrompts* prompts = new FakePrompts;
@@ -337,24 +331,20 @@ TEST(PlotWheel, ZoomsByTheViewSteps)
                               Qt::NoModifier, Qt::NoScrollPhase, false);
             QApplication::sendEvent(plot, &wheel);
         }
-        EXPECT_EQ(window.project().ViewXMin, expected.ViewXMin) << c.deltas.first();
-        EXPECT_EQ(window.project().ViewXMax, expected.ViewXMax) << c.deltas.first();
-        EXPECT_EQ(window.project().ViewYMax, expected.ViewYMax) << c.deltas.first();
+        SCOPED_TRACE(c.deltas.first());
+        EXPECT_EQ(window.project().ViewXMin, expected.ViewXMin);
+        EXPECT_EQ(window.project().ViewXMax, expected.ViewXMax);
+        EXPECT_EQ(window.project().ViewYMax, expected.ViewYMax);
         // The read-out follows the view under the pointer without the mouse moving.
         if (c.zoomIns + c.zoomOuts > 0) {
             const Project& v = window.project();
             const float x = v.ViewXMin + at.x() / plot->width() * (double(v.ViewXMax) - v.ViewXMin);
             const float y =
                 v.ViewYMax + at.y() / plot->height() * (double(v.ViewYMin) - v.ViewYMax);
-            EXPECT_EQ(window.findChild<QLabel*>("stbMainText")->text(), coordinateReadout(x, y))
-                << c.deltas.first();
+            EXPECT_EQ(window.findChild<QLabel*>("stbMainText")->text(), coordinateReadout(x, y));
         }
     }
 }
-
-} // namespace
-
-namespace {
 
 // What a settings file gives the View menu: its values where they make sense, the choices
 // shown for the rest.
@@ -387,11 +377,8 @@ TEST(Settings, ViewChoicesRoundTripAndFillGapsFromWhatIsShown)
          {shown.labels, false, false, 1, false, true}},
     };
     for (const auto& c : cases) {
-        QFile file(dir.filePath("case.ini"));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(c.text);
-        file.close();
-        QSettings ini(file.fileName(), QSettings::IniFormat);
+        ASSERT_TRUE(writeBytes(dir.filePath("case.ini"), c.text));
+        QSettings ini(dir.filePath("case.ini"), QSettings::IniFormat);
         EXPECT_EQ(AppSettings(ini).read().viewOver(shown), c.expected) << c.text;
     }
 }

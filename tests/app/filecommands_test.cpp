@@ -9,6 +9,7 @@
 #include "project/projectfile.h"
 #include "project/ui/nodeentrydialog.h"
 #include "support/fakeprompts.h"
+#include "support/files.h"
 #include "support/printto.h"
 #include "support/recordedprints.h"
 #include "survey/surveysites.h"
@@ -46,6 +47,7 @@ struct Window
     Project& project() { return window.project(); }
     QString path(const QString& name) const { return dir.filePath(name); }
     bool editing() { return window.menuItem(QStringLiteral("mnuEdit"))->isEnabled(); }
+    QString caption() const { return window.windowTitle().remove(QStringLiteral("[*]")); }
 
     void makeProject()
     {
@@ -74,12 +76,6 @@ ProjectFileData readProjectAt(const QString& base)
                                                          : ProjectFileData{};
 }
 
-QByteArray bytesOf(const QString& file)
-{
-    QFile f(file);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 } // namespace
 
 TEST(FileCommands, CancelledDialogsChangeNothing)
@@ -89,7 +85,7 @@ TEST(FileCommands, CancelledDialogsChangeNothing)
     w.window.mnuFileOpen_Click();
     w.window.mnuFileSave_Click();
     EXPECT_EQ(w.project(), before);
-    EXPECT_EQ(w.window.windowTitle().remove(QStringLiteral("[*]")), QStringLiteral("TERVAN"));
+    EXPECT_EQ(w.caption(), QStringLiteral("TERVAN"));
     EXPECT_FALSE(w.editing());
     EXPECT_TRUE(w.prompts->messages.isEmpty());
     EXPECT_EQ(w.prompts->lastFilter, QStringLiteral("Data File (*.gnd)"));
@@ -102,11 +98,10 @@ TEST(FileCommands, SaveThenOpenRestoresTheProject)
     w.project().Nodes[4].Z = 101.25f;
     w.save(w.path("site"));
     EXPECT_TRUE(w.prompts->messages.isEmpty());
-    EXPECT_EQ(w.window.windowTitle().remove(QStringLiteral("[*]")),
-              "TERVAN[" + QDir::toNativeSeparators(w.path("site.gnd")) + "]");
+    EXPECT_EQ(w.caption(), "TERVAN[" + QDir::toNativeSeparators(w.path("site.gnd")) + "]");
     EXPECT_EQ(w.project().GndFileName, w.path("site.gnd"));
     EXPECT_EQ(w.project().FileTitle, QStringLiteral("********")); // save leaves the title
-    EXPECT_EQ(bytesOf(w.path("site.nod")).mid(36, 12).toHex(' '),
+    EXPECT_EQ(readBytes(w.path("site.nod")).mid(36, 12).toHex(' '),
               QByteArray("00 00 00 00 00 00 a0 40 00 80 ca 42"));
     const Project saved = w.project();
 
@@ -118,8 +113,7 @@ TEST(FileCommands, SaveThenOpenRestoresTheProject)
     const Project& p = other.project();
     EXPECT_TRUE(other.prompts->messages.isEmpty());
     EXPECT_TRUE(other.editing());
-    EXPECT_EQ(other.window.windowTitle().remove(QStringLiteral("[*]")),
-              "TERVAN[" + QDir::toNativeSeparators(w.path("site.gnd")) + "]");
+    EXPECT_EQ(other.caption(), "TERVAN[" + QDir::toNativeSeparators(w.path("site.gnd")) + "]");
     EXPECT_EQ(p.FileTitle, QStringLiteral("site.gnd"));
     EXPECT_EQ(p.ProjectName, saved.ProjectName);
     EXPECT_EQ(p.NodeCount, 6);
@@ -139,14 +133,11 @@ TEST(FileCommands, RefusedOpenNamesTheFileAndKeepsEverything)
     w.makeProject();
     w.save(w.path("good"));
     QFile::remove(w.path("good.nod"));
-    QFile short_(w.path("short.gnd"));
-    ASSERT_TRUE(short_.open(QIODevice::WriteOnly));
-    short_.write(QByteArray(91, ' '));
-    short_.close();
+    ASSERT_TRUE(writeBytes(w.path("short.gnd"), QByteArray(91, ' ')));
     QFile::copy(w.path("good.gnd"), w.path("short.nod"));
 
     const Project before = w.project();
-    const QString caption = w.window.windowTitle().remove(QStringLiteral("[*]"));
+    const QString caption = w.caption();
     w.open(w.path("good.gnd"));
     w.open(w.path("short"));
     w.open(w.path("missing.gnd"));
@@ -155,7 +146,7 @@ TEST(FileCommands, RefusedOpenNamesTheFileAndKeepsEverything)
                            msg::fileMalformed(QDir::toNativeSeparators(w.path("short.gnd"))),
                            msg::cannotOpenFile(QDir::toNativeSeparators(w.path("missing.gnd")))}));
     EXPECT_EQ(w.project(), before);
-    EXPECT_EQ(w.window.windowTitle().remove(QStringLiteral("[*]")), caption);
+    EXPECT_EQ(w.caption(), caption);
 
     // A refused open from the closed state leaves editing off.
     w.window.mnuFileClose_Click();
@@ -172,7 +163,7 @@ TEST(FileCommands, FailedSaveIsReportedAndNeverTakenAsSaved)
     EXPECT_EQ(w.prompts->messages,
               QStringList{msg::cannotSaveFile(QDir::toNativeSeparators(target + ".gnd"))});
     EXPECT_TRUE(w.project().GndFileName.isEmpty());
-    EXPECT_EQ(w.window.windowTitle().remove(QStringLiteral("[*]")), QStringLiteral("TERVAN"));
+    EXPECT_EQ(w.caption(), QStringLiteral("TERVAN"));
 }
 
 // A window holds the pair it saved: a second window saving over it is told who holds it and
@@ -186,14 +177,12 @@ TEST(FileCommands, SavingOverAPairHeldOrChangedElsewhereAsksFirst)
     other.prompts->answers << true; // replace the existing files
     other.save(w.path("site"));
     EXPECT_TRUE(other.prompts->questions.last().contains(QStringLiteral("กำลังถูกใช้งานโดย")));
-    QFile nod(w.path("site.nod"));
-    ASSERT_TRUE(nod.open(QIODevice::Append) && nod.write("x") == 1);
-    nod.close();
+    ASSERT_TRUE(writeBytes(w.path("site.nod"), readBytes(w.path("site.nod")) + "x"));
     w.prompts->answers << true;
     w.save(w.path("site"));
     EXPECT_EQ(w.prompts->questions.last(),
               msg::pairChangedOnDisk(QDir::toNativeSeparators(w.path("site.gnd"))));
-    EXPECT_EQ(bytesOf(w.path("site.nod")).size(), 6 * 12 + 1);
+    EXPECT_EQ(readBytes(w.path("site.nod")).size(), 6 * 12 + 1);
 }
 
 // A pair another window holds: Open says so at once, naming the holder, and opens it only to
@@ -383,19 +372,16 @@ TEST(UnsavedChanges, SaveAsksBeforeReplacingEitherFileOfThePair)
         SCOPED_TRACE(existing);
         Window w;
         w.makeProject();
-        QFile old(w.path(existing));
-        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-        old.write("old");
-        old.close();
+        ASSERT_TRUE(writeBytes(w.path(existing), "old"));
         w.save(w.path("old_site")); // typed without ".gnd"; answered no
         EXPECT_EQ(w.prompts->questions.size(), 1);
         EXPECT_TRUE(w.prompts->questions.value(0).contains(existing));
-        EXPECT_EQ(bytesOf(w.path(existing)), "old");
+        EXPECT_EQ(readBytes(w.path(existing)), "old");
         EXPECT_TRUE(w.project().GndFileName.isEmpty());
 
         w.prompts->answers << true;
         w.save(w.path("old_site"));
-        EXPECT_EQ(bytesOf(w.path("old_site.gnd")).size(), 92);
+        EXPECT_EQ(readBytes(w.path("old_site.gnd")).size(), 92);
     }
 }
 
@@ -422,9 +408,7 @@ TEST(HeightsFiles, ImportFromTheFileMenuTakesAllOrListsEveryBadLine)
                            "mnuFileFromSurvey", "mnuFilePrinter", "mnuFileExportContours",
                            "mnuFileExportSurface", "mnuFileFree3", "mnuFileExit"}));
     const auto writeCsv = [&](const QString& name, const QByteArray& text) {
-        QFile f(w.path(name));
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(text);
+        EXPECT_TRUE(writeBytes(w.path(name), text));
         return w.path(name);
     };
     QStringList listed;
@@ -456,7 +440,7 @@ TEST(HeightsFiles, ImportFromTheFileMenuTakesAllOrListsEveryBadLine)
 
     w.prompts->saveAnswers << w.path("out.csv");
     w.window.menuItem("mnuFileExportHeights")->trigger();
-    EXPECT_TRUE(bytesOf(w.path("out.csv")).startsWith("node,x,y,elevation\n1,0,0,100.35\n"));
+    EXPECT_TRUE(readBytes(w.path("out.csv")).startsWith("node,x,y,elevation\n1,0,0,100.35\n"));
 }
 
 namespace {
@@ -472,10 +456,8 @@ const std::pair<const char*, Command> UndoRows[] = {
      }},
     {"นำเข้าค่าระดับ 2 จุด",
      [](Saved& s) {
-         QFile csv(s.path("heights.csv"));
-         EXPECT_TRUE(csv.open(QIODevice::WriteOnly) && csv.write("3;7.5\n6;-1.25\n") > 0);
-         csv.close();
-         s.prompts->openAnswers << csv.fileName();
+         EXPECT_TRUE(writeBytes(s.path("heights.csv"), "3;7.5\n6;-1.25\n"));
+         s.prompts->openAnswers << s.path("heights.csv");
          s.window.menuItem("mnuFileImportHeights")->trigger();
      }},
     {"แก้ส่วนหัว",
@@ -687,38 +669,30 @@ TEST(ExportFiles, FormatFollowsTheNamePicked)
         w.window.findChild<ExportCommands*>()->waitForExport();
         EXPECT_EQ(w.window.findChild<QProgressBar*>("prgExport"), nullptr);
         EXPECT_EQ(QFile::exists(w.path(c.file)), !c.starts.isEmpty()) << c.file;
-        EXPECT_TRUE(bytesOf(w.path(c.file)).startsWith(c.starts)) << c.file;
+        EXPECT_TRUE(readBytes(w.path(c.file)).startsWith(c.starts)) << c.file;
         EXPECT_EQ(w.prompts->messages.size(), c.starts.isEmpty() ? 1 : 0) << c.file;
     }
     EXPECT_TRUE(w.prompts->lastFilter.contains("LandXML (*.xml)"));
 }
 
-// A project made from survey points keeps the picture choices of the one shown before it.
+// A project made from survey points keeps the picture choices of the one shown before it, and
+// nothing else of it.
 TEST(SurveyProject, KeepsThePictureChoicesShown)
 {
     for (PictureKind mode : {PictureKind::None, PictureKind::Grid, PictureKind::Surface}) {
-        Project shown = startupProject();
-        shown.DisplayMode = mode;
-        shown.UseChosenColor = -1;
-        shown.ChosenColorIndex = 4;
-        shown.RotationAngle = 75;
-        shown.BoldWholeContours = ContourEmphasis::EveryLevel;
-        shown.ContourLabelsAlong = true;
-        shown.ContourLevelsFromZero = true;
-        Project made = startupProject();
+        Project shown = startupProject(), made = startupProject();
         applyControlData(made, {5, 3, 3, 1});
-        const Project grid = made;
+        Project expected = made;
+        for (Project* p : {&shown, &expected}) {
+            p->UseChosenColor = -1;
+            p->ChosenColorIndex = 4;
+            p->RotationAngle = 75;
+            p->BoldWholeContours = ContourEmphasis::EveryLevel;
+            p->ContourLabelsAlong = p->ContourLevelsFromZero = true;
+        }
+        shown.DisplayMode = mode;
+        expected.DisplayMode = mode == PictureKind::None ? PictureKind::GridWithContours : mode;
         carryPictureChoices(shown, made);
-        EXPECT_EQ(made.DisplayMode,
-                  mode == PictureKind::None ? PictureKind::GridWithContours : mode);
-        EXPECT_EQ(made.UseChosenColor, -1);
-        EXPECT_EQ(made.ChosenColorIndex, 4);
-        EXPECT_EQ(made.RotationAngle, 75);
-        EXPECT_EQ(made.BoldWholeContours, ContourEmphasis::EveryLevel);
-        EXPECT_TRUE(made.ContourLabelsAlong && made.ContourLevelsFromZero);
-        // The grid and its view window stay the made project's own.
-        EXPECT_EQ(made.Nodes, grid.Nodes);
-        EXPECT_EQ(made.ViewXMax, grid.ViewXMax);
-        EXPECT_EQ(made.ViewYMax, grid.ViewYMax);
+        EXPECT_EQ(made, expected);
     }
 }

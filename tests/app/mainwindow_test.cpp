@@ -5,7 +5,6 @@
 #include "graphics/viewwindow.h"
 #include "project/controldata.h"
 #include "project/ui/controldialog.h"
-#include "project/ui/headingdialog.h"
 #include "support/fakeprompts.h"
 #include "support/printto.h"
 #include "support/recordedprints.h"
@@ -73,13 +72,6 @@ struct Fixture
         if (printed.documents() > 0)
             seen << QStringLiteral("printed %1").arg(printed.documents());
         return seen;
-    }
-    // The toolbar's button for a command: the command's own action.
-    QAction* button(const char* name)
-    {
-        QAction* action = item(name);
-        EXPECT_TRUE(window.findChild<QToolBar*>("tbrmain")->actions().contains(action)) << name;
-        return action;
     }
     QAction* item(const char* name) { return window.menuItem(QLatin1String(name)); }
     void defineGrid(qint16 spacing = 10, qint16 rows = 4, qint16 cols = 5)
@@ -379,11 +371,6 @@ TEST(MainWindow, StartsWithCaptionMarksAndStartupWindow)
     EXPECT_TRUE(f.window.windowState() & Qt::WindowMaximized);
     EXPECT_FALSE(f.item("mnuEdit")->isEnabled());
     EXPECT_FALSE(f.item("tbrmain_Control")->isEnabled());
-    for (int i : {5, 6, 7, 9, 10}) {
-        const bool marked = i == 6 || i == 7 || i == 10;
-        EXPECT_EQ(f.window.menuItem(QStringLiteral("ViewChoice_%1").arg(i))->isChecked(), marked)
-            << i;
-    }
     for (int i : {12, 13, 14})
         EXPECT_FALSE(f.window.menuItem(QStringLiteral("ViewChoice_%1").arg(i))->isEnabled()) << i;
     for (int pos : {5, 16, 17, 18})
@@ -402,18 +389,51 @@ TEST(MainWindow, StartsWithCaptionMarksAndStartupWindow)
     EXPECT_EQ(vsb->value(), 0);
 }
 
-// Each refused command shows its one message and changes nothing else.
+namespace {
+
+using Run = std::function<void(MainWindow&)>;
+Run tool(const char* name)
+{
+    return [name](MainWindow& w) { clickTool(w, name); };
+}
+template <class R> Run menu(R (MainWindow::*click)(int), int index)
+{
+    return [=](MainWindow& w) { (w.*click)(index); };
+}
+
+// Each refused command shows its one message and changes nothing else. A toolbar button is its
+// menu item's own action, so each command is tried once, from the button where it has one.
 struct RefusalRow
 {
-    const char* what;
-    std::function<void(MainWindow&)> run;
+    Run run;
     const QString* message;
-    bool defineGridOnly; // a grid without nodes (rows but no columns)
+    bool defineGridOnly = false; // a grid without nodes (rows but no columns)
 };
 
-class Preconditions : public ::testing::TestWithParam<RefusalRow>
-{
+const RefusalRow RefusalRows[] = {
+    {tool("GraphicShow_1"), &msg::EnterOrOpenFirst},
+    {tool("GraphicShow_2"), &msg::EnterOrOpenFirst},
+    {tool("GraphicShow_3"), &msg::EnterOrOpenFirst},
+    {menu(&MainWindow::mnuEditChoice_Click, 4), &msg::EnterRowsColsFirst, true},
+    {tool("mnuEditChoice_4"), &msg::EnterRowsColsFirst},
+    {menu(&MainWindow::GradeElevChoice_Click, 1), &msg::DataIncomplete, true},
+    {menu(&MainWindow::GradeElevChoice_Click, 2), &msg::DataIncomplete, true},
+    {tool("GradeElevChoice_1"), &msg::DataIncomplete},
+    {tool("GradeElevChoice_2"), &msg::DataIncomplete},
+    {menu(&MainWindow::DataPrint_Click, 1), &msg::DataIncomplete, true},
+    {menu(&MainWindow::DataPrint_Click, 2), &msg::DataIncomplete},
+    {tool("DataPrint_4"), &msg::DataIncomplete},
+    {menu(&MainWindow::GraphicPrint_Click, 1), &msg::DataIncomplete},
+    {menu(&MainWindow::GraphicPrint_Click, 2), &msg::DataIncomplete},
+    {tool("GraphicPrint_4"), &msg::DataIncomplete},
+    {menu(&MainWindow::GradePrint_Click, 1), &msg::DataIncomplete},
+    {menu(&MainWindow::GradePrint_Click, 2), &msg::DataIncomplete, true},
+    {tool("GradePrint_4"), &msg::DataIncomplete},
 };
+
+using Preconditions = ::testing::TestWithParam<RefusalRow>;
+
+} // namespace
 
 TEST_P(Preconditions, ShowTheirMessageOnceAndNothingElse)
 {
@@ -423,77 +443,17 @@ TEST_P(Preconditions, ShowTheirMessageOnceAndNothingElse)
         f.window.mnuFileNew_Click();
         applyControlData(f.window.project(), {10, 3, 0, 1});
     }
+    f.window.project().FixGradeElevation = 12.5f; // the platform given last survives a refusal
     const Project before = f.window.project();
     QSignalSpy redraws(&f.window, &MainWindow::redrawn);
     row.run(f.window);
     EXPECT_EQ(f.prompts->messages, QStringList{*row.message});
     EXPECT_EQ(f.prompts->modalRuns, 0);
-    Project after = f.window.project();
-    after.FixGradeElevation = before.FixGradeElevation;
-    EXPECT_TRUE(after == before);
+    EXPECT_TRUE(f.window.project() == before);
     EXPECT_TRUE(redraws.isEmpty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Commands, Preconditions,
-    ::testing::Values(
-        RefusalRow{"GraphicShow 1", [](MainWindow& w) { w.GraphicShow_Click(1); },
-                   &msg::EnterOrOpenFirst, false},
-        RefusalRow{"GraphicShow 2", [](MainWindow& w) { w.GraphicShow_Click(2); },
-                   &msg::EnterOrOpenFirst, false},
-        RefusalRow{"GraphicShow 3", [](MainWindow& w) { w.GraphicShow_Click(3); },
-                   &msg::EnterOrOpenFirst, false},
-        RefusalRow{"tbr ViewGrid", [](MainWindow& w) { clickTool(w, "GraphicShow_1"); },
-                   &msg::EnterOrOpenFirst, false},
-        RefusalRow{"tbr ViewContour", [](MainWindow& w) { clickTool(w, "GraphicShow_2"); },
-                   &msg::EnterOrOpenFirst, false},
-        RefusalRow{"tbr View3D", [](MainWindow& w) { clickTool(w, "GraphicShow_3"); },
-                   &msg::EnterOrOpenFirst, false},
-        RefusalRow{"mnuEditChoice 4", [](MainWindow& w) { w.mnuEditChoice_Click(4); },
-                   &msg::EnterRowsColsFirst, true},
-        RefusalRow{"tbr InputEle", [](MainWindow& w) { clickTool(w, "mnuEditChoice_4"); },
-                   &msg::EnterRowsColsFirst, false},
-        RefusalRow{"GradeElevChoice 1", [](MainWindow& w) { w.GradeElevChoice_Click(1); },
-                   &msg::DataIncomplete, true},
-        RefusalRow{"GradeElevChoice 2", [](MainWindow& w) { w.GradeElevChoice_Click(2); },
-                   &msg::DataIncomplete, true},
-        RefusalRow{"tbr AutoGrade", [](MainWindow& w) { clickTool(w, "GradeElevChoice_1"); },
-                   &msg::DataIncomplete, false},
-        RefusalRow{"tbr FixGrade", [](MainWindow& w) { clickTool(w, "GradeElevChoice_2"); },
-                   &msg::DataIncomplete, false},
-        RefusalRow{"DataPrint 1", [](MainWindow& w) { w.DataPrint_Click(1); }, &msg::DataIncomplete,
-                   true},
-        RefusalRow{"DataPrint 2", [](MainWindow& w) { w.DataPrint_Click(2); }, &msg::DataIncomplete,
-                   false},
-        RefusalRow{"DataPrint 4", [](MainWindow& w) { w.DataPrint_Click(4); }, &msg::DataIncomplete,
-                   false},
-        RefusalRow{"tbr PrintData", [](MainWindow& w) { clickTool(w, "DataPrint_4"); },
-                   &msg::DataIncomplete, false},
-        RefusalRow{"GraphicPrint 1", [](MainWindow& w) { w.GraphicPrint_Click(1); },
-                   &msg::DataIncomplete, false},
-        RefusalRow{"GraphicPrint 2", [](MainWindow& w) { w.GraphicPrint_Click(2); },
-                   &msg::DataIncomplete, false},
-        RefusalRow{"GraphicPrint 4", [](MainWindow& w) { w.GraphicPrint_Click(4); },
-                   &msg::DataIncomplete, false},
-        RefusalRow{"tbr PrintGraphic", [](MainWindow& w) { clickTool(w, "GraphicPrint_4"); },
-                   &msg::DataIncomplete, false},
-        RefusalRow{"GradePrint 1", [](MainWindow& w) { w.GradePrint_Click(1); },
-                   &msg::DataIncomplete, false},
-        RefusalRow{"GradePrint 2", [](MainWindow& w) { w.GradePrint_Click(2); },
-                   &msg::DataIncomplete, true},
-        RefusalRow{"GradePrint 4", [](MainWindow& w) { w.GradePrint_Click(4); },
-                   &msg::DataIncomplete, false},
-        RefusalRow{"tbr PrintGrade", [](MainWindow& w) { clickTool(w, "GradePrint_4"); },
-                   &msg::DataIncomplete, false}));
-
-TEST(MainWindow, FixGradeKeepsThePlatformWhenRefused)
-{
-    Fixture f;
-    f.window.project().FixGradeElevation = 12.5f;
-    clickTool(f.window, "GradeElevChoice_2");
-    EXPECT_EQ(f.window.project().FixGradeElevation, 12.5f);
-    EXPECT_EQ(f.prompts->messages, QStringList{msg::DataIncomplete});
-}
+INSTANTIATE_TEST_SUITE_P(Commands, Preconditions, ::testing::ValuesIn(RefusalRows));
 
 TEST(MainWindow, NewAndCloseSwitchEditingAndKeepTheData)
 {
@@ -616,19 +576,6 @@ TEST(MainWindow, ToolbarControlDialogIsModelessAndSingle)
     EXPECT_GE(redraws.size(), 1);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(f.window.findChildren<ControlDialog*>().isEmpty());
-}
-
-TEST(MainWindow, HeadingFromTheMenuIsModal)
-{
-    Fixture f;
-    f.window.mnuFileNew_Click();
-    f.prompts->onModal = [](QDialog& dialog) {
-        EXPECT_NE(qobject_cast<HeadingDialog*>(&dialog), nullptr);
-        dialog.findChild<QLineEdit*>("txtProject")->setText("อาคาร 2");
-        dialog.findChild<QPushButton*>("cmdOK")->click();
-    };
-    f.window.mnuEditChoice_Click(1);
-    EXPECT_EQ(f.window.project().ProjectName.text().trimmed(), QStringLiteral("อาคาร 2"));
 }
 
 TEST(MainWindow, ScrollBarsPanOneStepTowardsTheirEnds)
@@ -778,18 +725,6 @@ TEST(MainWindow, PrintCommandsSendTheirDocumentsToOneOutput)
     EXPECT_TRUE(f.prompts->messages.isEmpty());
 }
 
-TEST(MainWindow, BalancedReportOfASingleRowIsRefused)
-{
-    Fixture f;
-    f.defineGrid(10, 1, 5);
-    f.window.GradePrint_Click(4); // the fixed report alone
-    f.window.GradePrint_Click(1);
-    EXPECT_EQ(f.prompts->messages, QStringList(2, msg::DataIncomplete));
-    EXPECT_EQ(f.printCommands, 1);
-    f.window.GradePrint_Click(2); // the fixed report prints its heading row
-    EXPECT_EQ(f.printCommands, 2);
-}
-
 TEST(MainWindow, FailedPrintingIsReported)
 {
     struct Broken final : PageBackend
@@ -810,36 +745,6 @@ TEST(MainWindow, FailedPrintingIsReported)
     f.window.waitForPrints();
     EXPECT_EQ(f.prompts->messages, QStringList{msg::CannotPrint});
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-}
-
-// One row of nodes has no cells: the balanced platform is undefined, the fixed one is not.
-TEST(MainWindow, GradingPrintOnOneRowPrintsTheFixedReport)
-{
-    const struct
-    {
-        const char* what;
-        std::function<void(MainWindow&)> run;
-        QStringList messages;
-        int documents;
-    } rows[] = {
-        {"toolbar", [](MainWindow& w) { clickTool(w, "GradePrint_4"); }, {msg::DataIncomplete}, 1},
-        {"all", [](MainWindow& w) { w.GradePrint_Click(4); }, {msg::DataIncomplete}, 1},
-        {"balanced", [](MainWindow& w) { w.GradePrint_Click(1); }, {msg::DataIncomplete}, 0},
-        {"fixed", [](MainWindow& w) { w.GradePrint_Click(2); }, {}, 1},
-    };
-    for (const auto& row : rows) {
-        Fixture f;
-        f.defineGrid(10, 1, 4);
-        f.window.project().FixGradeElevation = 1;
-        row.run(f.window);
-        f.window.waitForPrints();
-        EXPECT_EQ(f.prompts->messages, row.messages) << row.what;
-        EXPECT_EQ(f.printed.documents(), row.documents) << row.what;
-        if (row.documents) {
-            EXPECT_TRUE(f.printed.texts(0).join(' ').contains(QStringLiteral("ผู้ใช้กำหนดค่าระดับ")))
-                << row.what;
-        }
-    }
 }
 
 // Menus open with Alt and the Latin letter their tooltips name, whatever the layout; F10 too.

@@ -16,7 +16,6 @@
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
-#include <cctype>
 #include <functional>
 #include <gtest/gtest.h>
 #include <string>
@@ -57,6 +56,21 @@ QImage drawnAtOnce(Project p, QSize size)
     return image;
 }
 
+// A window on screen, done with the pictures of its own first resizes.
+struct OnScreen
+{
+    MainWindow window{std::make_unique<FakePrompts>()};
+    PlotWidget* plot = window.findChild<PlotWidget*>("picPlot");
+    PictureDrawing* drawing = window.findChild<PictureDrawing*>();
+    OnScreen()
+    {
+        window.resize(900, 700);
+        window.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
+        QTest::qWait(50);
+    }
+};
+
 } // namespace
 
 TEST(BackgroundRedraw, OnlyTheNewestDrawingArrivesAndMatchesADirectOne)
@@ -81,22 +95,6 @@ TEST(BackgroundRedraw, OnlyTheNewestDrawingArrivesAndMatchesADirectOne)
     EXPECT_EQ(measured.dots, gridDots(*quick));
 }
 
-// The window's project changing after a drawing started leaves that drawing's snapshot alone.
-TEST(BackgroundRedraw, DrawsTheSnapshotWhateverTheProjectBecomes)
-{
-    BackgroundRedraw worker;
-    QSignalSpy finished(&worker, &BackgroundRedraw::finished);
-    Project window = terrain(6, 8, 10, 0.5f);
-    const auto snapshot = std::make_shared<const Project>(window);
-    worker.start(snapshot, NodeLabels{}, QSize(400, 300));
-    window.Nodes[5].Z = 1000;
-    window.ComputeElevationRange();
-    zoomIn(window);
-    ASSERT_TRUE(worker.wait());
-    ASSERT_EQ(finished.size(), 1);
-    EXPECT_EQ(finished[0][0].value<QImage>(), drawnAtOnce(*snapshot, QSize(400, 300)));
-}
-
 // Which changes between two requests draw a new picture: the project's own snapshot is reused
 // while the project stays as it was.
 struct RequestRow
@@ -113,11 +111,9 @@ class PictureRequests : public ::testing::TestWithParam<RequestRow>
 TEST_P(PictureRequests, DrawOnlyWhatChanged)
 {
     const RequestRow& row = GetParam();
-    MainWindow window{std::make_unique<FakePrompts>()};
-    window.resize(900, 700);
-    window.show();
-    auto* drawing = window.findChild<PictureDrawing*>();
-    Project& p = window.project();
+    OnScreen on;
+    PictureDrawing* drawing = on.drawing;
+    Project& p = on.window.project();
     p = terrain(6, 8, 10, 0.5f);
     NodeLabels labels;
     drawing->request(labels);
@@ -133,32 +129,24 @@ TEST_P(PictureRequests, DrawOnlyWhatChanged)
 INSTANTIATE_TEST_SUITE_P(
     Changes, PictureRequests,
     ::testing::Values(
-        RequestRow{"nothing", [](Project&, NodeLabels&) {}, false},
-        RequestRow{"an equal project put back", [](Project& p, NodeLabels&) { p = Project(p); },
-                   false},
-        RequestRow{"zoomed in", [](Project& p, NodeLabels&) { zoomIn(p); }, true},
-        RequestRow{"one height", [](Project& p, NodeLabels&) { p.Nodes[3].Z += 0.25f; }, true},
+        RequestRow{"Nothing", [](Project&, NodeLabels&) {}, false},
+        RequestRow{"AnEqualProjectPutBack", [](Project& p, NodeLabels&) { p = Project(p); }, false},
+        RequestRow{"ZoomedIn", [](Project& p, NodeLabels&) { zoomIn(p); }, true},
+        RequestRow{"OneHeight", [](Project& p, NodeLabels&) { p.Nodes[3].Z += 0.25f; }, true},
         RequestRow{
-            "whole levels only",
+            "WholeLevelsOnly",
             [](Project& p, NodeLabels&) { p.BoldWholeContours = ContourEmphasis::EveryLevel; },
             true},
-        RequestRow{"node labels", [](Project&, NodeLabels& l) { l.numbers = !l.numbers; }, true},
-        RequestRow{"the picture already shown chosen",
+        RequestRow{"NodeLabels", [](Project&, NodeLabels& l) { l.numbers = !l.numbers; }, true},
+        RequestRow{"ThePictureAlreadyShownChosen",
                    [](Project& p, NodeLabels&) { p.DisplayMode = PictureKind::GridWithContours; },
                    false}),
-    [](const auto& info) {
-        std::string name = info.param.what;
-        std::erase_if(name, [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); });
-        return name;
-    });
+    [](const auto& info) { return std::string(info.param.what); });
 
 TEST(PictureDrawing, LongPictureKeepsThePreviousOneAndShowsProgress)
 {
-    MainWindow window{std::make_unique<FakePrompts>()};
-    window.resize(900, 700);
-    window.show();
-    auto* plot = window.findChild<PlotWidget*>("picPlot");
-    auto* drawing = window.findChild<PictureDrawing*>();
+    OnScreen on;
+    auto& [window, plot, drawing] = on;
     auto* progress = window.findChild<QProgressBar*>("stbMainProgress");
     ASSERT_TRUE(plot && drawing && progress);
     drawing->waitForPicture();
@@ -183,13 +171,8 @@ TEST(PictureDrawing, LongPictureKeepsThePreviousOneAndShowsProgress)
 // Going back to the state shown while a long drawing runs stops it and keeps the picture.
 TEST(PictureDrawing, BackToThePictureShownStopsTheLongDrawing)
 {
-    MainWindow window{std::make_unique<FakePrompts>()};
-    window.resize(900, 700);
-    window.show();
-    auto* plot = window.findChild<PlotWidget*>("picPlot");
-    auto* drawing = window.findChild<PictureDrawing*>();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    QTest::qWait(50); // the window's own resizes and their pictures
+    OnScreen on;
+    auto& [window, plot, drawing] = on;
     Project& p = window.project();
     p = terrain(6, 8, 10, 0.5f);
     const Project shownState = p;
@@ -210,48 +193,34 @@ TEST(PictureDrawing, BackToThePictureShownStopsTheLongDrawing)
     EXPECT_EQ(plot->image(), shownImage);
 }
 
-struct NoticeCase
+TEST(PictureDrawing, ContourNoticeSaysWhyNoContoursAreDrawn)
 {
-    float interval;
-    float highest;
-    QString notice;
-};
-
-class ContourNotice : public ::testing::TestWithParam<NoticeCase>
-{
-};
-
-TEST_P(ContourNotice, SaysWhyNoContoursAreDrawn)
-{
-    const auto& c = GetParam();
-    MainWindow window{std::make_unique<FakePrompts>()};
-    Project& p = window.project();
-    p = terrain(3, 3, 5, c.interval);
-    p.Nodes[9].Z = c.highest;
-    p.ComputeElevationRange();
-    window.Form_Activate();
-    window.findChild<PictureDrawing*>()->waitForPicture();
-    EXPECT_EQ(window.findChild<QLabel*>("stbMainNotice")->text(), c.notice);
+    const QString tooFine = QStringLiteral("ช่วงชั้นความสูงเล็กเกินไปสำหรับค่าระดับนี้");
+    const struct
+    {
+        float interval, highest;
+        QString notice;
+    } cases[] = {{0.5f, 6, {}},
+                 {1e-30f, 6, tooFine},
+                 {-1, 6, tooFine},
+                 {1, 1e6f, QStringLiteral("จำนวนชั้นความสูง 1000000 ชั้น มากเกินไป กรุณาเพิ่มช่วงชั้นความสูง")}};
+    for (const auto& c : cases) {
+        MainWindow window{std::make_unique<FakePrompts>()};
+        Project& p = window.project();
+        p = terrain(3, 3, 5, c.interval);
+        p.Nodes[9].Z = c.highest;
+        p.ComputeElevationRange();
+        window.Form_Activate();
+        window.findChild<PictureDrawing*>()->waitForPicture();
+        EXPECT_EQ(window.findChild<QLabel*>("stbMainNotice")->text(), c.notice) << c.interval;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Intervals, ContourNotice,
-    ::testing::Values(NoticeCase{0.5f, 6, {}},
-                      NoticeCase{1e-30f, 6, QStringLiteral("ช่วงชั้นความสูงเล็กเกินไปสำหรับค่าระดับนี้")},
-                      NoticeCase{-1, 6, QStringLiteral("ช่วงชั้นความสูงเล็กเกินไปสำหรับค่าระดับนี้")},
-                      NoticeCase{
-                          1, 1e6f,
-                          QStringLiteral("จำนวนชั้นความสูง 1000000 ชั้น มากเกินไป กรุณาเพิ่มช่วงชั้นความสูง")}));
 
 TEST(PictureDrawing, StatusBarKeepsItsHeight)
 {
-    MainWindow window{std::make_unique<FakePrompts>()};
-    window.resize(900, 700);
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    QTest::qWait(50);
+    OnScreen on;
+    auto& [window, plot, drawing] = on;
     auto* bar = window.findChild<QStatusBar*>("stbMain");
-    auto* plot = window.findChild<PlotWidget*>("picPlot");
     const int height = bar->height();
     const QSize plotSize = plot->size();
     // The first mouse move writes the Thai read-out.

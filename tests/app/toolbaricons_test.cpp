@@ -1,9 +1,9 @@
 #include "app/toolbaricons.h"
 
+#include "support/files.h"
 #include "support/printto.h"
 
 #include <QDir>
-#include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -80,19 +80,17 @@ protected:
     {
         const QDir theme(m_dir.filePath("red"));
         ASSERT_TRUE(theme.mkpath("scalable"));
-        QFile index(theme.filePath("index.theme"));
-        ASSERT_TRUE(index.open(QIODevice::WriteOnly));
-        index.write("[Icon Theme]\nName=red\nDirectories=scalable\n\n"
-                    "[scalable]\nSize=24\nMinSize=8\nMaxSize=512\nType=Scalable\n");
-        index.close();
+        ASSERT_TRUE(writeBytes(theme.filePath("index.theme"),
+                               "[Icon Theme]\nName=red\nDirectories=scalable\n\n"
+                               "[scalable]\nSize=24\nMinSize=8\nMaxSize=512\nType=Scalable\n"));
+        const QByteArray square =
+            R"(<svg xmlns="http://www.w3.org/2000/svg" width="24" height="24">)"
+            R"(<rect width="24" height="24" fill="#ff0000"/></svg>)";
         for (const char* name : {"document-new", "document-open", "document-save", "document-print",
                                  "zoom-in", "zoom-out", "zoom-fit-best", "zoom-original",
-                                 "object-rotate-left", "object-rotate-right", "edit-undo"}) {
-            QFile svg(theme.filePath(QStringLiteral("scalable/%1.svg").arg(name)));
-            ASSERT_TRUE(svg.open(QIODevice::WriteOnly));
-            svg.write(R"(<svg xmlns="http://www.w3.org/2000/svg" width="24" height="24">)"
-                      R"(<rect width="24" height="24" fill="#ff0000"/></svg>)");
-        }
+                                 "object-rotate-left", "object-rotate-right", "edit-undo"})
+            ASSERT_TRUE(
+                writeBytes(theme.filePath(QStringLiteral("scalable/%1.svg").arg(name)), square));
         m_paths = QIcon::themeSearchPaths();
         m_name = QIcon::themeName();
         QIcon::setThemeSearchPaths({m_dir.path()});
