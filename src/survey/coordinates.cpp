@@ -189,19 +189,26 @@ const std::vector<NamedCrs>& thaiCrsList()
 
 namespace {
 
-// A system the program names itself, given as "EPSG:N" or N: known without opening PROJ's
-// database, which is most of the time of gridding a small survey.
-std::optional<int> namedCode(const QString& text)
+// The number of "EPSG:N" or N; nothing for other text.
+std::optional<int> codeIn(const QString& text)
 {
     QString code = text.trimmed();
     if (code.startsWith(QLatin1String("EPSG:"), Qt::CaseInsensitive))
         code = code.mid(5);
     bool ok = false;
     const int n = code.toInt(&ok);
+    return ok && n > 0 ? std::optional(n) : std::nullopt;
+}
+
+// A system the program names itself: known without opening PROJ's database, which is most of
+// the time of gridding a small survey.
+std::optional<int> namedCode(const QString& text)
+{
+    const auto n = codeIn(text);
     const auto& named = thaiCrsList();
-    if (ok &&
-        (n == Wgs84 || n == Indian1975 ||
-         std::any_of(named.begin(), named.end(), [n](const NamedCrs& c) { return c.epsg == n; })))
+    if (n &&
+        (*n == Wgs84 || *n == Indian1975 ||
+         std::any_of(named.begin(), named.end(), [n](const NamedCrs& c) { return c.epsg == *n; })))
         return n;
     return std::nullopt;
 }
@@ -210,14 +217,8 @@ std::optional<int> namedCode(const QString& text)
 
 std::optional<int> epsgOf(const QString& text)
 {
-    if (const auto named = namedCode(text))
-        return named;
-    QString code = text.trimmed();
-    if (code.startsWith(QLatin1String("EPSG:"), Qt::CaseInsensitive))
-        code = code.mid(5);
-    bool ok = false;
-    const int n = code.toInt(&ok);
-    if (!ok || n <= 0 || !srsOf(QString::number(n)))
+    const auto n = codeIn(text);
+    if (!n || (!namedCode(text) && !srsOf(QString::number(*n))))
         return std::nullopt;
     return n;
 }
